@@ -10,6 +10,7 @@ enum ErrorNumber : int {
     ErrInvalidCall = 5,      // invalid procedure call or argument
     ErrOverflow = 6,         //
     ErrSubscript = 9,        // subscript out of range
+    ErrDivisionByZero = 11,  //
     ErrTypeMismatch = 13,    //
     ErrFileNotFound = 53,    //
     ErrPathAccess = 75,      // path/file access error
@@ -30,6 +31,8 @@ private:
     QString description_;
 };
 
+// The standard description of an error number ("Overflow" for 6).
+QString errorDescription(int number);
 [[noreturn]] void raise(int number);
 
 // Runs one statement, swallowing a run-time error: the "skip the failing statement and go on"

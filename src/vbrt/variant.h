@@ -10,7 +10,8 @@ namespace vbrt {
 // a Boolean or a text. Empty counts as 0 in arithmetic, as "" when joined to text, and
 // compares equal to 0, False and "". Integer plus integer stays an integer (widening to a
 // double on overflow would be wrong: it raises ErrOverflow); anything plus a double is a
-// double; a text operand is converted with CDbl.
+// double; a text operand is converted with CDbl. As in the old runtime, + of two texts (or of
+// a text and Empty) joins them instead.
 class Variant {
 public:
     Variant() = default;
