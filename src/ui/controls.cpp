@@ -1,0 +1,427 @@
+#include "ui/controls.h"
+
+#include "ui/form.h"
+#include "ui/twips.h"
+#include "vbrt/errors.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace ui {
+
+namespace {
+// Clicks and double clicks of widgets that have no such signals.
+class ClickFilter : public QObject {
+public:
+    ClickFilter(QObject* parent, std::function<void()>* click, std::function<void()>* dbl)
+        : QObject(parent), click_(click), dbl_(dbl) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+            if (*click_)
+                (*click_)();
+        } else if (e->type() == QEvent::MouseButtonDblClick && dbl_ && *dbl_) {
+            (*dbl_)();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()>* click_;
+    std::function<void()>* dbl_;
+};
+
+Qt::Alignment horizontal(int a) {
+    return a == 1 ? Qt::AlignRight : a == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
+}
+} // namespace
+
+// ---- CommandButton
+
+void CommandButton::resetToDesign() {
+    Control::resetToDesign();
+    caption_.clear();
+}
+
+void CommandButton::setCaption(const QString& text) {
+    caption_ = text;
+    if (auto* b = qobject_cast<QPushButton*>(w_))
+        b->setText(text);
+}
+
+void CommandButton::press() {
+    if (onClick)
+        onClick();
+}
+
+QWidget* CommandButton::createWidget(QWidget* parent) {
+    auto* b = new QPushButton(caption_, parent);
+    b->setFocusPolicy(Qt::StrongFocus);
+    QObject::connect(b, &QPushButton::clicked, b, [this] { press(); });
+    return b;
+}
+
+void CommandButton::syncColours() {
+    if (w_)
+        w_->setStyleSheet(
+            colourStyle("QPushButton", p_.backColor, p_.foreColor) +
+            QStringLiteral(" QPushButton { border: 1px solid #808080; border-radius: 2px; }"
+                           " QPushButton:pressed { border: 2px inset #606060; }"));
+}
+
+// ---- Label
+
+Control::Common Label::defaults() const {
+    Common c;
+    c.height = 255;
+    return c;
+}
+
+void Label::resetToDesign() {
+    Control::resetToDesign();
+    caption_.clear();
+    alignment_ = 0;
+    wordWrap_ = false;
+    backStyle_ = 1;
+}
+
+void Label::setCaption(const QString& text) {
+    caption_ = text;
+    syncText();
+}
+
+void Label::setAlignment(int a) {
+    alignment_ = a;
+    syncText();
+}
+
+void Label::setWordWrap(bool on) {
+    wordWrap_ = on;
+    syncText();
+}
+
+void Label::setBackStyle(int style) {
+    backStyle_ = style;
+    syncColours();
+}
+
+void Label::syncText() {
+    if (auto* l = qobject_cast<QLabel*>(w_)) {
+        l->setText(caption_);
+        l->setAlignment(horizontal(alignment_) | Qt::AlignTop);
+        l->setWordWrap(wordWrap_);
+    }
+}
+
+QWidget* Label::createWidget(QWidget* parent) {
+    auto* l = new QLabel(parent);
+    l->setTextFormat(Qt::PlainText);
+    l->installEventFilter(new ClickFilter(l, &onClick, &onDblClick));
+    w_ = l;
+    syncText();
+    return l;
+}
+
+void Label::syncColours() {
+    if (!w_)
+        return;
+    const QString fore = vbrt::toQColor(p_.foreColor).name();
+    w_->setStyleSheet(backStyle_ == 0
+                          ? QStringLiteral("QLabel { background: transparent; color: %1; }").arg(fore)
+                          : colourStyle("QLabel", p_.backColor, p_.foreColor));
+}
+
+// ---- TextBox
+
+class TextBoxFilter : public QObject {
+public:
+    TextBoxFilter(QObject* parent, TextBox* box) : QObject(parent), box_(box) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if (k->text().isEmpty() || !box_->onKeyPress)
+                return false;
+            int key = k->text().at(0).unicode();
+            const int typed = key;
+            box_->onKeyPress(key);
+            if (key == 0)
+                return true;
+            if (key != typed) {
+                QKeyEvent changed(QEvent::KeyPress, k->key(), k->modifiers(),
+                                  QString(QChar(key)));
+                QCoreApplication::sendEvent(box_->widget(), &changed);
+                return true;
+            }
+        } else if (e->type() == QEvent::MouseButtonRelease && box_->onClick) {
+            box_->onClick();
+        } else if (e->type() == QEvent::MouseButtonDblClick && box_->onDblClick) {
+            box_->onDblClick();
+        }
+        return false;
+    }
+
+private:
+    TextBox* box_;
+};
+
+Control::Common TextBox::defaults() const {
+    Common c;
+    c.backColor = kWindowBack;
+    c.height = 375;
+    return c;
+}
+
+void TextBox::resetToDesign() {
+    Control::resetToDesign();
+    text_.clear();
+    multiLine_ = false;
+    locked_ = false;
+    alignment_ = 0;
+    selStart_ = 0;
+}
+
+void TextBox::setText(const QString& text) {
+    if (text == text_)
+        return;
+    text_ = text;
+    pushText();
+    if (onChange)
+        onChange();
+}
+
+void TextBox::pushText() {
+    if (!w_)
+        return;
+    pushing_ = true;
+    if (auto* e = qobject_cast<QLineEdit*>(w_))
+        e->setText(text_);
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w_))
+        p->setPlainText(QString(text_).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    pushing_ = false;
+}
+
+void TextBox::textEdited(const QString& widgetText) {
+    if (pushing_)
+        return;
+    QString t = widgetText;
+    if (multiLine_)
+        t.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    if (t == text_)
+        return;
+    text_ = t;
+    if (onChange)
+        onChange();
+}
+
+void TextBox::type(const QString& chars) {
+    for (QChar ch : chars) {
+        int key = ch.unicode();
+        if (onKeyPress)
+            onKeyPress(key);
+        if (key == 0 || key == 13)
+            continue;
+        if (key == 8) {
+            if (!text_.isEmpty())
+                setText(text_.left(text_.size() - 1));
+            continue;
+        }
+        setText(text_ + QChar(key));
+    }
+}
+
+void TextBox::setLocked(bool on) {
+    locked_ = on;
+    if (auto* e = qobject_cast<QLineEdit*>(w_))
+        e->setReadOnly(on);
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(w_))
+        p->setReadOnly(on);
+}
+
+void TextBox::setAlignment(int a) {
+    alignment_ = a;
+    if (auto* e = qobject_cast<QLineEdit*>(w_))
+        e->setAlignment(horizontal(a) | Qt::AlignVCenter);
+}
+
+int TextBox::SelStart() const {
+    if (auto* e = qobject_cast<QLineEdit*>(w_))
+        return e->cursorPosition();
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w_))
+        return p->textCursor().position();
+    return selStart_;
+}
+
+void TextBox::setSelStart(int pos) {
+    selStart_ = std::clamp(pos, 0, int(text_.size()));
+    if (auto* e = qobject_cast<QLineEdit*>(w_))
+        e->setCursorPosition(selStart_);
+}
+
+QWidget* TextBox::createWidget(QWidget* parent) {
+    QWidget* w;
+    if (multiLine_) {
+        auto* p = new QPlainTextEdit(parent);
+        QObject::connect(p, &QPlainTextEdit::textChanged, p,
+                         [this, p] { textEdited(p->toPlainText()); });
+        p->installEventFilter(new TextBoxFilter(p, this));
+        w = p;
+    } else {
+        auto* e = new QLineEdit(parent);
+        QObject::connect(e, &QLineEdit::textEdited, e, [this](const QString& t) { textEdited(t); });
+        e->installEventFilter(new TextBoxFilter(e, this));
+        w = e;
+    }
+    w_ = w;
+    pushText();
+    setLocked(locked_);
+    setAlignment(alignment_);
+    return w;
+}
+
+void TextBox::syncColours() {
+    if (w_)
+        w_->setStyleSheet(colourStyle(multiLine_ ? "QPlainTextEdit" : "QLineEdit", p_.backColor,
+                                      p_.foreColor));
+}
+
+// ---- ImageBox
+
+void ImageBox::resetToDesign() {
+    Control::resetToDesign();
+    picture_ = QImage();
+    stretch_ = false;
+}
+
+void ImageBox::setPicture(const QImage& picture) {
+    picture_ = picture;
+    if (!stretch_ && !picture_.isNull()) {
+        p_.width = pixelsToTwips(picture_.width());
+        p_.height = pixelsToTwips(picture_.height());
+        Control::syncGeometry();
+    }
+    syncPicture();
+}
+
+void ImageBox::setStretch(bool on) {
+    stretch_ = on;
+    if (!on && !picture_.isNull())
+        setPicture(picture_);
+    syncPicture();
+}
+
+QWidget* ImageBox::createWidget(QWidget* parent) {
+    auto* l = new QLabel(parent);
+    l->installEventFilter(new ClickFilter(l, &onClick, &onDblClick));
+    l->setStyleSheet(QStringLiteral("QLabel { background: transparent; }"));
+    w_ = l;
+    syncPicture();
+    return l;
+}
+
+void ImageBox::syncGeometry() {
+    Control::syncGeometry();
+    syncPicture();
+}
+
+void ImageBox::syncPicture() {
+    auto* l = qobject_cast<QLabel*>(w_);
+    if (!l)
+        return;
+    if (picture_.isNull()) {
+        l->clear();
+        return;
+    }
+    const QSize size(std::max(1, twipsToPixels(p_.width)), std::max(1, twipsToPixels(p_.height)));
+    l->setPixmap(QPixmap::fromImage(
+        stretch_ ? picture_.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                 : picture_));
+}
+
+// ---- ScrollBar
+
+ScrollBar::ScrollBar(Form* owner, const QString& name, int index, bool vertical)
+    : Control(owner, name, index), vertical_(vertical) {}
+
+void ScrollBar::resetToDesign() {
+    Control::resetToDesign();
+    min_ = 0;
+    max_ = 32767;
+    value_ = 0;
+    small_ = 1;
+    large_ = 1;
+}
+
+void ScrollBar::setMin(int v) {
+    min_ = v;
+    syncRange();
+}
+
+void ScrollBar::setMax(int v) {
+    max_ = v;
+    syncRange();
+}
+
+void ScrollBar::setValue(int v) {
+    const int lo = std::min(min_, max_), hi = std::max(min_, max_);
+    if (v < lo || v > hi)
+        vbrt::raise(vbrt::ErrInvalidCall);
+    if (v == value_)
+        return;
+    value_ = v;
+    syncRange();
+    if (onChange)
+        onChange();
+}
+
+void ScrollBar::setSmallChange(int v) {
+    small_ = v;
+    syncRange();
+}
+
+void ScrollBar::setLargeChange(int v) {
+    large_ = v;
+    syncRange();
+}
+
+void ScrollBar::syncRange() {
+    auto* s = qobject_cast<QScrollBar*>(w_);
+    if (!s)
+        return;
+    pushing_ = true;
+    s->setRange(std::min(min_, max_), std::max(min_, max_));
+    s->setSingleStep(small_);
+    s->setPageStep(large_);
+    s->setValue(value_);
+    pushing_ = false;
+}
+
+QWidget* ScrollBar::createWidget(QWidget* parent) {
+    auto* s = new QScrollBar(vertical_ ? Qt::Vertical : Qt::Horizontal, parent);
+    QObject::connect(s, &QScrollBar::valueChanged, s, [this](int v) {
+        if (pushing_ || v == value_)
+            return;
+        value_ = v;
+        if (onChange)
+            onChange();
+    });
+    QObject::connect(s, &QScrollBar::sliderMoved, s, [this](int) {
+        if (onScroll)
+            onScroll();
+    });
+    w_ = s;
+    syncRange();
+    return s;
+}
+
+} // namespace ui

@@ -1,0 +1,179 @@
+#pragma once
+
+#include "ui/control.h"
+
+#include <QImage>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace ui {
+
+class CommandButton : public Control {
+public:
+    using Control::Control;
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& text);
+    // Presses the button from code (the program's "Command1 = True"); also what a click does.
+    void press();
+
+    std::function<void()> onClick;
+
+protected:
+    void resetToDesign() override;
+    QWidget* createWidget(QWidget* parent) override;
+    void syncColours() override;
+
+private:
+    QString caption_;
+};
+
+class Label : public Control {
+public:
+    using Control::Control;
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& text);
+    // 0 left, 1 right, 2 centre.
+    int Alignment() const { return alignment_; }
+    void setAlignment(int a);
+    void setWordWrap(bool on);
+    // 0 transparent, 1 opaque.
+    void setBackStyle(int style);
+
+    std::function<void()> onClick;
+    std::function<void()> onDblClick;
+
+protected:
+    void resetToDesign() override;
+    QWidget* createWidget(QWidget* parent) override;
+    void syncColours() override;
+    Common defaults() const override;
+
+private:
+    void syncText();
+    QString caption_;
+    int alignment_ = 0;
+    bool wordWrap_ = false;
+    int backStyle_ = 1;
+};
+
+class TextBox : public Control {
+public:
+    using Control::Control;
+    // Multi-line boxes give their lines separated by CR LF.
+    QString Text() const { return text_; }
+    void setText(const QString& text);
+    bool MultiLine() const { return multiLine_; }
+    void setMultiLine(bool on) { multiLine_ = on; } // design only
+    void setLocked(bool on);
+    void setAlignment(int a); // 0 left, 1 right, 2 centre
+    int SelStart() const;
+    void setSelStart(int pos);
+
+    std::function<void()> onChange;
+    // The typed character; setting it to 0 swallows the key.
+    std::function<void(int& keyAscii)> onKeyPress;
+    std::function<void()> onClick;
+    std::function<void()> onDblClick;
+
+    // Typing from a user's point of view: each character through KeyPress, then into the text.
+    void type(const QString& chars);
+
+protected:
+    void resetToDesign() override;
+    QWidget* createWidget(QWidget* parent) override;
+    void syncColours() override;
+    Common defaults() const override;
+
+private:
+    friend class TextBoxFilter;
+    void pushText();
+    void textEdited(const QString& widgetText);
+
+    QString text_;
+    bool multiLine_ = false;
+    bool locked_ = false;
+    int alignment_ = 0;
+    int selStart_ = 0;
+    bool pushing_ = false;
+};
+
+// A picture holder that can stretch its picture to its size.
+class ImageBox : public Control {
+public:
+    using Control::Control;
+    QImage Picture() const { return picture_; }
+    // Without Stretch the control takes the size of its picture.
+    void setPicture(const QImage& picture);
+    bool Stretch() const { return stretch_; }
+    void setStretch(bool on);
+
+    std::function<void()> onClick;
+    std::function<void()> onDblClick;
+
+protected:
+    void resetToDesign() override;
+    QWidget* createWidget(QWidget* parent) override;
+    void syncGeometry() override;
+
+private:
+    void syncPicture();
+    QImage picture_;
+    bool stretch_ = false;
+};
+
+class ScrollBar : public Control {
+public:
+    ScrollBar(Form* owner, const QString& name, int index = -1, bool vertical = false);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Value() const { return value_; }
+    void setMin(int v);
+    void setMax(int v);
+    // Setting the value fires Change when it changes.
+    void setValue(int v);
+    void setSmallChange(int v);
+    void setLargeChange(int v);
+
+    std::function<void()> onChange;
+    std::function<void()> onScroll;
+
+protected:
+    void resetToDesign() override;
+    QWidget* createWidget(QWidget* parent) override;
+
+private:
+    void syncRange();
+    bool vertical_;
+    int min_ = 0, max_ = 32767, value_ = 0, small_ = 1, large_ = 1;
+    bool pushing_ = false;
+};
+
+class HScrollBar : public ScrollBar {
+public:
+    HScrollBar(Form* owner, const QString& name, int index = -1)
+        : ScrollBar(owner, name, index, false) {}
+};
+class VScrollBar : public ScrollBar {
+public:
+    VScrollBar(Form* owner, const QString& name, int index = -1)
+        : ScrollBar(owner, name, index, true) {}
+};
+
+// Hosts a widget made by someone else (the platform stand-ins: player, browser, rich text)
+// with the geometry and visibility of a control.
+class WidgetHost : public Control {
+public:
+    using Control::Control;
+    // Makes the hosted widget at each load.
+    std::function<QWidget*(QWidget* parent)> factory;
+
+protected:
+    QWidget* createWidget(QWidget* parent) override { return factory ? factory(parent) : nullptr; }
+};
+
+} // namespace ui

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "vbrt/colour.h"
+
+#include <QString>
+#include <optional>
+
+namespace ui {
+
+// Message box styles and answers, by the numbers the program uses.
+enum MsgBoxStyle {
+    vbOKOnly = 0,
+    vbOKCancel = 1,
+    vbYesNoCancel = 3,
+    vbYesNo = 4,
+    vbCritical = 16,
+    vbQuestion = 32,
+    vbExclamation = 48,
+    vbInformation = 64,
+};
+enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+struct FileDialogRequest {
+    QString title;
+    QString filter; // "Pictures (*.jpg;*.bmp)|*.jpg;*.bmp|All (*.*)|*.*"
+    QString fileName;
+    QString initDir;
+};
+
+// Every message box, input box and common dialog of the program goes through here. The
+// program shows Qt's dialogs; tests install a scripted double.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // The answer (vbOK, vbYes, ...).
+    virtual int msgBox(const QString& prompt, int style, const QString& title) = 0;
+    // The typed text; nothing when cancelled.
+    virtual std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                            const QString& defaultText) = 0;
+    // The chosen file; nothing when cancelled.
+    virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<vbrt::Colour> chooseColor(vbrt::Colour initial) = 0;
+};
+
+Dialogs& dialogs();
+// Installs another implementation (not owned); nullptr goes back to Qt's dialogs.
+void setDialogs(Dialogs* d);
+
+// The title a message box gets when the program gives none.
+void setDefaultTitle(const QString& title);
+QString defaultTitle();
+
+int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = {});
+// The typed text, "" when cancelled.
+QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
+
+// The common dialog object: its settings persist from one use to the next.
+class CommonDialog {
+public:
+    QString Filter;
+    QString FileName;
+    QString DialogTitle;
+    QString InitDir;
+    bool CancelError = false;
+    vbrt::Colour Color = 0;
+
+    // On cancel: raises ErrDialogCancel when CancelError is set, else changes nothing.
+    void ShowOpen();
+    void ShowSave();
+    void ShowColor();
+
+private:
+    FileDialogRequest request() const;
+    void cancelled() const;
+};
+
+// "Name|pattern|Name|pattern" as Qt's ";;"-separated name filters.
+QString qtFilter(const QString& filter);
+
+// Qt's own dialogs.
+class QtDialogs : public Dialogs {
+public:
+    int msgBox(const QString& prompt, int style, const QString& title) override;
+    std::optional<QString> inputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    std::optional<QString> openFile(const FileDialogRequest& request) override;
+    std::optional<QString> saveFile(const FileDialogRequest& request) override;
+    std::optional<vbrt::Colour> chooseColor(vbrt::Colour initial) override;
+};
+
+} // namespace ui

@@ -1,0 +1,84 @@
+#include "ui/event_loop.h"
+
+#include "ui/clock.h"
+#include "ui/timer.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+namespace ui {
+
+EventLoop& EventLoop::instance() {
+    static EventLoop loop;
+    return loop;
+}
+
+void EventLoop::useVirtualTime(const QDateTime& start) {
+    Clock::instance().useVirtual(start);
+    for (Timer* t : timers_)
+        t->reschedule();
+}
+
+void EventLoop::useRealTime() {
+    Clock::instance().useReal();
+    for (Timer* t : timers_)
+        t->reschedule();
+}
+
+bool EventLoop::isVirtual() const { return Clock::instance().isVirtual(); }
+
+void EventLoop::doEvents() {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (isVirtual())
+        advanceTo(Clock::instance().virtualNanos() + kQuantumNs);
+}
+
+void EventLoop::spin() {
+    if (isVirtual())
+        Clock::instance().moveVirtual(kQuantumNs);
+}
+
+void EventLoop::advance(double seconds) {
+    if (!isVirtual() || seconds <= 0)
+        return;
+    advanceTo(Clock::instance().virtualNanos() + int64_t(seconds * 1e9 + 0.5));
+}
+
+Timer* EventLoop::nextDue(int64_t limitNs) const {
+    Timer* best = nullptr;
+    for (Timer* t : timers_) {
+        if (!t->ticking() || t->running_ || t->dueNs_ > limitNs)
+            continue;
+        if (!best || t->dueNs_ < best->dueNs_ || (t->dueNs_ == best->dueNs_ && t->seq_ < best->seq_))
+            best = t;
+    }
+    return best;
+}
+
+void EventLoop::advanceTo(int64_t targetNs) {
+    Clock& clock = Clock::instance();
+    while (Timer* t = nextDue(targetNs)) {
+        const int64_t scheduled = t->dueNs_;
+        if (scheduled > clock.virtualNanos())
+            clock.moveVirtual(scheduled - clock.virtualNanos());
+        // Like a message queue holding at most one pending tick per timer: a handler that
+        // overran its interval is followed by one tick at once, not by a burst of catch-ups.
+        t->dueNs_ = std::max(scheduled + int64_t(t->interval_) * 1'000'000, clock.virtualNanos());
+        t->fire();
+        if (t->dueNs_ < clock.virtualNanos())
+            t->dueNs_ = clock.virtualNanos();
+    }
+    if (targetNs > clock.virtualNanos())
+        clock.moveVirtual(targetNs - clock.virtualNanos());
+}
+
+void EventLoop::add(Timer* t) {
+    static uint64_t seq = 0;
+    t->seq_ = ++seq;
+    timers_.push_back(t);
+}
+
+void EventLoop::remove(Timer* t) { std::erase(timers_, t); }
+
+} // namespace ui

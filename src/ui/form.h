@@ -1,0 +1,157 @@
+#pragma once
+
+#include "vbrt/colour.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+namespace ui {
+
+class Control;
+class ControlArrayBase;
+class FormWindow;
+
+// Reasons a window is asked to close, as its close handler receives them.
+enum UnloadMode { FromControlMenu = 0, FromCode = 1, FromWindowsShutdown = 2 };
+enum WindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+// A window of the program. Its object lives for the whole run; loading creates the window
+// and its widgets from the design and runs Form_Load; unloading runs the close handlers,
+// takes the widgets down and keeps every member value. Loading happens only where the
+// program opens the window (load(), show(), setVisible(true)), never as a side effect of
+// touching a control.
+class Form {
+public:
+    explicit Form(const QString& name);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    QString name() const { return name_; }
+
+    bool isLoaded() const { return state_ == State::Loaded || state_ == State::Loading; }
+    bool isUnloading() const { return state_ == State::Unloading; }
+    // Changes at every load; a routine that waits with events running compares it before
+    // and after to learn whether its window was unloaded (and perhaps loaded anew) meanwhile.
+    uint64_t loadGeneration() const { return generation_; }
+    bool stillLoaded(uint64_t generation) const {
+        return isLoaded() && generation_ == generation;
+    }
+
+    // Loads the window when it is not loaded. False when it is being unloaded.
+    bool load();
+    // The Unload statement: the close handlers, then the window goes. Does nothing when the
+    // window is not loaded or is already being unloaded.
+    void unload();
+    // The close box: like unload() with the control-menu reason; false when cancelled.
+    bool requestClose();
+
+    bool Visible() const { return visible_; }
+    void setVisible(bool on); // true loads the window first
+    void show() { setVisible(true); }
+    void hide() { setVisible(false); }
+
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& text);
+    vbrt::Colour BackColor() const { return backColor_; }
+    void setBackColor(vbrt::Colour c);
+
+    // Outer geometry in twips (frame included) and the inner area.
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void setLeft(int twips) { Move(twips, top_, width_, height_); }
+    void setTop(int twips) { Move(left_, twips, width_, height_); }
+    void setWidth(int twips) { Move(left_, top_, twips, height_); }
+    void setHeight(int twips) { Move(left_, top_, width_, twips); }
+    void Move(int left, int top, int width, int height);
+    int ScaleWidth() const { return std::max(0, width_ - kFrameWidth); }
+    int ScaleHeight() const { return std::max(0, height_ - kFrameHeight); }
+
+    int WindowState() const { return windowState_; }
+    void setWindowState(int state);
+
+    QWidget* window() const;
+
+    // Frame of a sizable window, in twips: borders left and right, caption and borders.
+    static constexpr int kFrameWidth = 120;
+    static constexpr int kFrameHeight = 510;
+
+    // Event handlers.
+    virtual void Form_Load() {}
+    virtual void Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {}
+    virtual void Form_Unload(int& /*cancel*/) {}
+    virtual void Form_Resize() {}
+    virtual void Form_Click() {}
+    virtual void Form_DblClick() {}
+    virtual void Form_KeyPress(int& /*keyAscii*/) {}
+
+protected:
+    // The window's design: every property of the window and its controls that differs from
+    // the defaults. Runs at every load, after all controls went back to their defaults.
+    virtual void design() {}
+    // Runs after the controls have widgets, before Form_Load (menus and the like).
+    virtual void createExtras(QWidget* /*window*/) {}
+
+private:
+    friend class Control;
+    friend class ControlArrayBase;
+    friend class FormWindow;
+    enum class State { Unloaded, Loading, Loaded, Unloading };
+
+    void addControl(Control* c);
+    void removeControl(Control* c);
+    void addArray(ControlArrayBase* a);
+    void removeArray(ControlArrayBase* a);
+    bool runCloseHandlers(int mode);
+    void tearDown();
+    void syncWindowGeometry();
+    void resized();
+    void userResized(int widthPx, int heightPx);
+
+    QString name_;
+    State state_ = State::Unloaded;
+    uint64_t generation_ = 0;
+    std::vector<Control*> controls_;
+    std::vector<ControlArrayBase*> arrays_;
+    QPointer<FormWindow> window_;
+    bool shownOnce_ = false;
+
+    // Window properties.
+    bool visible_ = false;
+    QString caption_;
+    vbrt::Colour backColor_ = vbrt::RGB(240, 240, 240);
+    int left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
+    int windowState_ = Normal;
+    int normalWidth_ = 0, normalHeight_ = 0;
+
+protected:
+    // Design-time window properties, for design() to set without side effects.
+    void designWindow(const QString& caption, int left, int top, int width, int height,
+                      vbrt::Colour back);
+};
+
+// The top-level widget of a form; passes the window's events to it.
+class FormWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormWindow(Form* form);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    Form* form_;
+    bool pressed_ = false;
+};
+
+} // namespace ui

@@ -1,0 +1,459 @@
+#include "ui/picture_box.h"
+
+#include "ui/picture_file.h"
+#include "ui/twips.h"
+#include "vbrt/errors.h"
+
+#include <QFile>
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+
+namespace ui {
+
+namespace {
+// Coordinates far outside the image are clipped here, before any integer conversion.
+constexpr double kClip = 1e6;
+double clip(double v) { return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip; }
+
+int shiftOf(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? ShiftKey : 0) | (m & Qt::ControlModifier ? CtrlKey : 0) |
+           (m & Qt::AltModifier ? AltKey : 0);
+}
+int buttonOf(Qt::MouseButton b) {
+    return b == Qt::LeftButton ? LeftButton
+           : b == Qt::RightButton ? RightButton
+           : b == Qt::MiddleButton ? MiddleButton
+                                   : 0;
+}
+int buttonsOf(Qt::MouseButtons b) {
+    return (b & Qt::LeftButton ? LeftButton : 0) | (b & Qt::RightButton ? RightButton : 0) |
+           (b & Qt::MiddleButton ? MiddleButton : 0);
+}
+} // namespace
+
+// Shows the picture box's image inside its border and passes mouse and key events on.
+class PictureWidget : public QWidget {
+public:
+    PictureWidget(QWidget* parent, PictureBox* box) : QWidget(parent), box_(box) {
+        setFocusPolicy(Qt::ClickFocus);
+        setMouseTracking(true);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        const int b = box_->border_ ? 2 : 0;
+        if (b) {
+            p.fillRect(rect(), QColor(160, 160, 160));
+            p.setPen(QColor(105, 105, 105));
+            p.drawLine(0, 0, width() - 1, 0);
+            p.drawLine(0, 0, 0, height() - 1);
+            p.setPen(Qt::white);
+            p.drawLine(0, height() - 1, width() - 1, height() - 1);
+            p.drawLine(width() - 1, 0, width() - 1, height() - 1);
+        }
+        p.drawImage(b, b, box_->screen());
+    }
+    QPointF scalePoint(const QPointF& pos) const {
+        const int b = box_->border_ ? 2 : 0;
+        return box_->fromPixel(pos.x() - b, pos.y() - b);
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        pressed_ = true;
+        if (box_->onMouseDown) {
+            const QPointF s = scalePoint(e->position());
+            box_->onMouseDown(buttonOf(e->button()), shiftOf(e->modifiers()), s.x(), s.y());
+        }
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (box_->onMouseMove) {
+            const QPointF s = scalePoint(e->position());
+            box_->onMouseMove(buttonsOf(e->buttons()), shiftOf(e->modifiers()), s.x(), s.y());
+        }
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        const QPointF s = scalePoint(e->position());
+        if (box_->onMouseUp)
+            box_->onMouseUp(buttonOf(e->button()), shiftOf(e->modifiers()), s.x(), s.y());
+        if (pressed_ && box_->onClick && rect().contains(e->position().toPoint()))
+            box_->onClick();
+        pressed_ = false;
+    }
+    void mouseDoubleClickEvent(QMouseEvent*) override {
+        pressed_ = false;
+        if (box_->onDblClick)
+            box_->onDblClick();
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        if (box_->onKeyDown) {
+            int code = e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z ? e->key()
+                       : e->key() == Qt::Key_Escape                    ? 27
+                                                                        : e->nativeVirtualKey();
+            box_->onKeyDown(code, shiftOf(e->modifiers()));
+        }
+        if (box_->onKeyPress && !e->text().isEmpty()) {
+            int key = e->text().at(0).unicode();
+            box_->onKeyPress(key);
+        }
+    }
+
+private:
+    PictureBox* box_;
+    bool pressed_ = false;
+};
+
+void PictureBox::resetToDesign() {
+    Control::resetToDesign();
+    p_.backColor = kButtonFace;
+    border_ = 1;
+    autoRedraw_ = false;
+    scaleMode_ = 1;
+    scaleLeft_ = scaleTop_ = 0;
+    userWidth_ = userHeight_ = 1;
+    currentX_ = currentY_ = 0;
+    drawWidth_ = 1;
+    drawStyle_ = 0;
+    fillStyle_ = 1;
+    fillColor_ = 0;
+    fontTransparent_ = true;
+    picture_ = QImage();
+    persistent_ = QImage();
+    screen_ = QImage();
+    resizeImages();
+}
+
+int PictureBox::innerWidthPx() const {
+    return std::max(0, twipsToPixels(p_.width) - (border_ ? 4 : 0));
+}
+int PictureBox::innerHeightPx() const {
+    return std::max(0, twipsToPixels(p_.height) - (border_ ? 4 : 0));
+}
+
+double PictureBox::ScaleWidth() const {
+    if (scaleMode_ == 0)
+        return userWidth_;
+    return scaleMode_ == 3 ? innerWidthPx() : pixelsToTwips(innerWidthPx());
+}
+
+double PictureBox::ScaleHeight() const {
+    if (scaleMode_ == 0)
+        return userHeight_;
+    return scaleMode_ == 3 ? innerHeightPx() : pixelsToTwips(innerHeightPx());
+}
+
+void PictureBox::setScaleMode(int mode) {
+    scaleMode_ = mode;
+    if (mode != 0) {
+        scaleLeft_ = scaleTop_ = 0;
+    } else {
+        userWidth_ = ScaleWidth();
+        userHeight_ = ScaleHeight();
+    }
+}
+
+void PictureBox::setScaleLeft(double v) {
+    if (scaleMode_ != 0)
+        setScaleMode(0);
+    scaleLeft_ = v;
+}
+void PictureBox::setScaleTop(double v) {
+    if (scaleMode_ != 0)
+        setScaleMode(0);
+    scaleTop_ = v;
+}
+void PictureBox::setScaleWidth(double v) {
+    if (v == 0)
+        vbrt::raise(vbrt::ErrInvalidCall);
+    if (scaleMode_ != 0)
+        setScaleMode(0);
+    userWidth_ = v;
+}
+void PictureBox::setScaleHeight(double v) {
+    if (v == 0)
+        vbrt::raise(vbrt::ErrInvalidCall);
+    if (scaleMode_ != 0)
+        setScaleMode(0);
+    userHeight_ = v;
+}
+
+void PictureBox::Scale(double x1, double y1, double x2, double y2) {
+    if (x2 == x1 || y2 == y1)
+        vbrt::raise(vbrt::ErrInvalidCall);
+    scaleMode_ = 0;
+    scaleLeft_ = x1;
+    scaleTop_ = y1;
+    userWidth_ = x2 - x1;
+    userHeight_ = y2 - y1;
+}
+
+void PictureBox::Scale() { setScaleMode(1); }
+
+double PictureBox::pixelsPerUnitX() const {
+    const double w = ScaleWidth();
+    return w == 0 ? 0 : innerWidthPx() / w;
+}
+double PictureBox::pixelsPerUnitY() const {
+    const double h = ScaleHeight();
+    return h == 0 ? 0 : innerHeightPx() / h;
+}
+
+QPointF PictureBox::toPixel(double x, double y) const {
+    if (scaleMode_ == 1) // twips: exact integer arithmetic for the common case
+        return QPointF(clip(x) / kTwipsPerPixel, clip(y) / kTwipsPerPixel);
+    return QPointF(clip((clip(x) - scaleLeft_) * pixelsPerUnitX()),
+                   clip((clip(y) - scaleTop_) * pixelsPerUnitY()));
+}
+
+QPointF PictureBox::fromPixel(double px, double py) const {
+    const double ux = pixelsPerUnitX(), uy = pixelsPerUnitY();
+    return QPointF(ux == 0 ? scaleLeft_ : scaleLeft_ + px / ux,
+                   uy == 0 ? scaleTop_ : scaleTop_ + py / uy);
+}
+
+QImage PictureBox::base() const {
+    QImage img(std::max(1, innerWidthPx()), std::max(1, innerHeightPx()), QImage::Format_RGB32);
+    img.fill(vbrt::toQColor(p_.backColor));
+    if (!picture_.isNull()) {
+        QPainter p(&img);
+        p.drawImage(0, 0, picture_);
+    }
+    return img;
+}
+
+void PictureBox::resizeImages() {
+    const QSize size(std::max(1, innerWidthPx()), std::max(1, innerHeightPx()));
+    if (persistent_.size() == size)
+        return;
+    auto grow = [&](const QImage& old) {
+        QImage img = base();
+        if (!old.isNull()) {
+            QPainter p(&img);
+            p.drawImage(0, 0, old);
+        }
+        return img;
+    };
+    persistent_ = grow(persistent_);
+    if (!screen_.isNull())
+        screen_ = grow(screen_);
+}
+
+QImage& PictureBox::target() {
+    if (autoRedraw_)
+        return persistent_;
+    if (screen_.isNull())
+        screen_ = persistent_.copy();
+    return screen_;
+}
+
+void PictureBox::changed() {
+    if (w_)
+        w_->update();
+}
+
+void PictureBox::setBorderStyle(int style) {
+    border_ = style ? 1 : 0;
+    resizeImages();
+    changed();
+}
+
+void PictureBox::setAutoRedraw(bool on) {
+    if (on == autoRedraw_)
+        return;
+    autoRedraw_ = on;
+    // Drawing made on screen only is not part of the persistent image: it goes with the
+    // next repaint. Turning persistence off starts the screen from the persistent image.
+    screen_ = QImage();
+    changed();
+}
+
+void PictureBox::setPicture(const QImage& picture) {
+    picture_ = picture;
+    persistent_ = base();
+    screen_ = QImage();
+    changed();
+}
+
+void PictureBox::syncGeometry() {
+    Control::syncGeometry();
+    resizeImages();
+    changed();
+}
+
+void PictureBox::syncColours() {
+    // A new background colour clears the drawing.
+    persistent_ = base();
+    screen_ = QImage();
+    changed();
+}
+
+QColor PictureBox::colourOf(vbrt::Colour c) const {
+    return vbrt::toQColor(c == -1 ? p_.foreColor : c);
+}
+
+QPen PictureBox::pen(vbrt::Colour c) const {
+    QPen pen(colourOf(c), drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    if (drawWidth_ == 1) {
+        static const Qt::PenStyle styles[] = {Qt::SolidLine,   Qt::DashLine,       Qt::DotLine,
+                                              Qt::DashDotLine, Qt::DashDotDotLine, Qt::NoPen,
+                                              Qt::SolidLine};
+        pen.setStyle(styles[std::clamp(drawStyle_, 0, 6)]);
+    }
+    return pen;
+}
+
+void PictureBox::PSet(double x, double y, vbrt::Colour colour) {
+    const QPointF p = toPixel(x, y);
+    QImage& img = target();
+    if (drawWidth_ <= 1) {
+        const int px = int(std::floor(p.x())), py = int(std::floor(p.y()));
+        if (img.valid(px, py))
+            img.setPixel(px, py, colourOf(colour).rgb());
+    } else {
+        QPainter painter(&img);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colourOf(colour));
+        const double r = drawWidth_ / 2.0;
+        painter.drawEllipse(p, r, r);
+    }
+    currentX_ = x;
+    currentY_ = y;
+    changed();
+}
+
+void PictureBox::Line(double x1, double y1, double x2, double y2, vbrt::Colour colour) {
+    QPainter painter(&target());
+    painter.setPen(pen(colour));
+    painter.drawLine(toPixel(x1, y1), toPixel(x2, y2));
+    currentX_ = x2;
+    currentY_ = y2;
+    changed();
+}
+
+void PictureBox::LineTo(double x2, double y2, vbrt::Colour colour) {
+    Line(currentX_, currentY_, x2, y2, colour);
+}
+
+void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour colour,
+                     bool filled) {
+    QPainter painter(&target());
+    const QRectF r = QRectF(toPixel(x1, y1), toPixel(x2, y2)).normalized();
+    if (filled)
+        painter.fillRect(r.adjusted(0, 0, 1, 1), colourOf(colour));
+    else {
+        if (fillStyle_ == 0)
+            painter.fillRect(r, vbrt::toQColor(fillColor_));
+        painter.setPen(pen(colour));
+        painter.drawRect(r);
+    }
+    currentX_ = x2;
+    currentY_ = y2;
+    changed();
+}
+
+void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, double start,
+                        double end, double aspect) {
+    const QPointF c = toPixel(x, y);
+    double rx = std::abs(clip(radius) * pixelsPerUnitX());
+    double ry = rx;
+    if (aspect > 1) {
+        ry = rx;
+        rx = ry / aspect;
+    } else if (aspect > 0) {
+        ry = rx * aspect;
+    }
+    QPainter painter(&target());
+    painter.setPen(pen(colour));
+    painter.setBrush(fillStyle_ == 0 ? QBrush(vbrt::toQColor(fillColor_)) : Qt::NoBrush);
+    const QRectF rect(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry);
+    if (std::isnan(start) && std::isnan(end)) {
+        painter.drawEllipse(rect);
+    } else {
+        // Angles count anticlockwise from three o'clock, in radians; Qt wants 1/16 degree.
+        const double a0 = std::isnan(start) ? 0 : std::abs(start);
+        double a1 = std::isnan(end) ? 2 * M_PI : std::abs(end);
+        double span = a1 - a0;
+        if (span <= 0)
+            span += 2 * M_PI;
+        painter.drawArc(rect, int(a0 * 180 / M_PI * 16), int(span * 180 / M_PI * 16));
+    }
+    currentX_ = x;
+    currentY_ = y;
+    changed();
+}
+
+void PictureBox::Print(const QString& text, bool newline) {
+    QPainter painter(&target());
+    const QFont f = font();
+    painter.setFont(f);
+    const QFontMetricsF fm(f);
+    const QPointF at = toPixel(currentX_, currentY_);
+    if (!fontTransparent_)
+        painter.fillRect(QRectF(at, QSizeF(fm.horizontalAdvance(text), fm.height())),
+                         vbrt::toQColor(p_.backColor));
+    painter.setPen(vbrt::toQColor(p_.foreColor));
+    painter.drawText(QPointF(at.x(), at.y() + fm.ascent()), text);
+    if (newline) {
+        currentX_ = scaleLeft_;
+        currentY_ += TextHeight(text);
+    } else {
+        currentX_ += TextWidth(text);
+    }
+    changed();
+}
+
+double PictureBox::TextWidth(const QString& text) const {
+    const double ux = pixelsPerUnitX();
+    return ux == 0 ? 0 : QFontMetricsF(font()).horizontalAdvance(text) / ux;
+}
+
+double PictureBox::TextHeight(const QString&) const {
+    const double uy = pixelsPerUnitY();
+    return uy == 0 ? 0 : QFontMetricsF(font()).height() / std::abs(uy);
+}
+
+void PictureBox::Cls() {
+    if (autoRedraw_)
+        persistent_ = base();
+    screen_ = QImage();
+    currentX_ = scaleLeft_;
+    currentY_ = scaleTop_;
+    changed();
+}
+
+void PictureBox::PaintPicture(const QImage& picture, double x, double y, double width,
+                              double height) {
+    if (picture.isNull())
+        vbrt::raise(vbrt::ErrInvalidPicture);
+    const QPointF p0 = toPixel(x, y);
+    QSizeF size(picture.width(), picture.height());
+    if (!std::isnan(width) && !std::isnan(height)) {
+        const QPointF p1 = toPixel(x + width, y + height);
+        size = QSizeF(p1.x() - p0.x(), p1.y() - p0.y());
+    }
+    QPainter painter(&target());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(p0, size).normalized(), picture);
+    changed();
+}
+
+vbrt::Colour PictureBox::Point(double x, double y) const {
+    const QPointF p = toPixel(x, y);
+    const int px = int(std::floor(p.x())), py = int(std::floor(p.y()));
+    const QImage& img = screen();
+    if (px < 0 || py < 0 || px >= innerWidthPx() || py >= innerHeightPx() || !img.valid(px, py))
+        return -1;
+    return vbrt::fromRgb32(img.pixel(px, py));
+}
+
+void PictureBox::Refresh() { changed(); }
+
+bool PictureBox::saveImage(const QString& path) const { return SavePicture(persistent_, path); }
+
+QWidget* PictureBox::createWidget(QWidget* parent) {
+    auto* w = new PictureWidget(parent, this);
+    return w;
+}
+
+} // namespace ui

@@ -1,0 +1,150 @@
+#pragma once
+
+#include "ui/control.h"
+
+#include <QImage>
+#include <cmath>
+#include <functional>
+
+namespace ui {
+
+// Mouse buttons and shift keys as the mouse handlers receive them.
+enum MouseButton { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
+enum ShiftKeys { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
+
+// A drawing surface with a user scale. It draws into a backing image the size of its inner
+// area; what is on screen is that image. With AutoRedraw on, drawing goes to the persistent
+// image; with it off, drawing goes to the screen only and a Cls goes back to the persistent
+// image. Coordinates are converted from the user scale in exactly one place (toPixel).
+class PictureBox : public Control {
+public:
+    using Control::Control;
+
+    static constexpr double kNoValue = NAN;
+
+    // 0 none, 1 fixed single (a sunken edge of 2 pixels on each side).
+    int BorderStyle() const { return border_; }
+    void setBorderStyle(int style);
+    bool AutoRedraw() const { return autoRedraw_; }
+    void setAutoRedraw(bool on);
+
+    // Scale. ScaleMode 1 = twips (default), 3 = pixels, 0 = user (after Scale).
+    int ScaleMode() const { return scaleMode_; }
+    void setScaleMode(int mode);
+    double ScaleLeft() const { return scaleLeft_; }
+    double ScaleTop() const { return scaleTop_; }
+    double ScaleWidth() const;
+    double ScaleHeight() const;
+    void setScaleLeft(double v);
+    void setScaleTop(double v);
+    void setScaleWidth(double v);
+    void setScaleHeight(double v);
+    // Scale (x1, y1)-(x2, y2): the top left corner is (x1, y1), the bottom right (x2, y2).
+    void Scale(double x1, double y1, double x2, double y2);
+    // Scale without arguments: back to twips.
+    void Scale();
+
+    double CurrentX() const { return currentX_; }
+    double CurrentY() const { return currentY_; }
+    void setCurrentX(double v) { currentX_ = v; }
+    void setCurrentY(double v) { currentY_ = v; }
+
+    int DrawWidth() const { return drawWidth_; }
+    void setDrawWidth(int w) { drawWidth_ = std::max(1, w); }
+    // 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 transparent, 6 inside solid.
+    int DrawStyle() const { return drawStyle_; }
+    void setDrawStyle(int s) { drawStyle_ = s; }
+    // 0 solid, 1 transparent (default), 2..7 hatches (drawn solid here).
+    int FillStyle() const { return fillStyle_; }
+    void setFillStyle(int s) { fillStyle_ = s; }
+    vbrt::Colour FillColor() const { return fillColor_; }
+    void setFillColor(vbrt::Colour c) { fillColor_ = c; }
+    bool FontTransparent() const { return fontTransparent_; }
+    void setFontTransparent(bool on) { fontTransparent_ = on; }
+
+    // The background picture; a Cls goes back to it.
+    QImage Picture() const { return picture_; }
+    void setPicture(const QImage& picture);
+    // The persistent image (what is saved).
+    QImage Image() const { return persistent_; }
+    // What is on screen now.
+    const QImage& screen() const { return autoRedraw_ || screen_.isNull() ? persistent_ : screen_; }
+
+    // Drawing. A colour of -1 means ForeColor.
+    void PSet(double x, double y, vbrt::Colour colour = -1);
+    void Line(double x1, double y1, double x2, double y2, vbrt::Colour colour = -1);
+    // Line -(x2, y2): from the current point.
+    void LineTo(double x2, double y2, vbrt::Colour colour = -1);
+    // Line (x1, y1)-(x2, y2), , B[F]: a box outline, or a box filled with the same colour.
+    void Box(double x1, double y1, double x2, double y2, vbrt::Colour colour = -1,
+             bool filled = false);
+    // A circle, arc or ellipse; the radius is in horizontal units, aspect = height / width;
+    // start and end angles in radians (NaN for a full circle). Filled per FillStyle.
+    void Circle(double x, double y, double radius, vbrt::Colour colour = -1,
+                double start = kNoValue, double end = kNoValue, double aspect = 1.0);
+    // Print: the text at the current point, then the current point moves to the start of
+    // the next line (or, with newline false, to the end of the text).
+    void Print(const QString& text, bool newline = true);
+    void Cls();
+    // The picture scaled into the rectangle (its own size when width / height are NaN).
+    void PaintPicture(const QImage& picture, double x, double y, double width = kNoValue,
+                      double height = kNoValue);
+    // The &HBBGGRR colour at a point, -1 outside the drawable area.
+    vbrt::Colour Point(double x, double y) const;
+    double TextWidth(const QString& text) const;
+    double TextHeight(const QString& text) const;
+    void Refresh();
+
+    // Writes the persistent image as bitmap data under exactly this name, whatever its
+    // extension. False when it cannot be written.
+    bool saveImage(const QString& path) const;
+
+    // Inner (drawable) size in pixels.
+    int innerWidthPx() const;
+    int innerHeightPx() const;
+    // Scale units to pixel coordinates of the backing image.
+    QPointF toPixel(double x, double y) const;
+    // Pixel coordinates to scale units.
+    QPointF fromPixel(double px, double py) const;
+
+    std::function<void()> onClick;
+    std::function<void()> onDblClick;
+    std::function<void(int button, int shift, double x, double y)> onMouseDown;
+    std::function<void(int button, int shift, double x, double y)> onMouseMove;
+    std::function<void(int button, int shift, double x, double y)> onMouseUp;
+    std::function<void(int& keyAscii)> onKeyPress;
+    std::function<void(int& keyCode, int shift)> onKeyDown;
+
+protected:
+    void resetToDesign() override;
+    QWidget* createWidget(QWidget* parent) override;
+    void syncGeometry() override;
+    void syncColours() override;
+
+private:
+    friend class PictureWidget;
+    QImage& target();
+    QImage base() const;
+    void resizeImages();
+    QColor colourOf(vbrt::Colour c) const;
+    QPen pen(vbrt::Colour c) const;
+    double pixelsPerUnitX() const;
+    double pixelsPerUnitY() const;
+    void changed();
+
+    int border_ = 1;
+    bool autoRedraw_ = false;
+    int scaleMode_ = 1;
+    double scaleLeft_ = 0, scaleTop_ = 0, userWidth_ = 1, userHeight_ = 1;
+    double currentX_ = 0, currentY_ = 0;
+    int drawWidth_ = 1;
+    int drawStyle_ = 0;
+    int fillStyle_ = 1;
+    vbrt::Colour fillColor_ = 0;
+    bool fontTransparent_ = true;
+    QImage picture_;
+    QImage persistent_;
+    QImage screen_;
+};
+
+} // namespace ui

@@ -1,0 +1,29 @@
+#include "ui/waits.h"
+
+#include "ui/clock.h"
+#include "ui/event_loop.h"
+
+namespace ui {
+
+void DoEvents() { EventLoop::instance().doEvents(); }
+
+namespace {
+bool over(double start, float bound) {
+    const float elapsed = float(Clock::instance().monotonic() - start);
+    return elapsed > bound;
+}
+} // namespace
+
+void pumpedWait(float bound) {
+    const double start = Clock::instance().monotonic();
+    while (!over(start, bound))
+        EventLoop::instance().doEvents();
+}
+
+void busyWait(float bound) {
+    const double start = Clock::instance().monotonic();
+    while (!over(start, bound))
+        EventLoop::instance().spin();
+}
+
+} // namespace ui

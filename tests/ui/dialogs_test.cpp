@@ -1,0 +1,50 @@
+#include "scripted_dialogs.h"
+#include "ui/dialogs.h"
+
+#include "vbrt/errors.h"
+
+#include <gtest/gtest.h>
+
+using namespace ui;
+using testing_support::ScriptedDialogs;
+
+TEST(CommonDialog, CancelRaisesOnlyWithCancelErrorAndChangesNothingOtherwise) {
+    ScriptedDialogs d;
+    CommonDialog dlg;
+    dlg.FileName = QStringLiteral("before.txt");
+    dlg.Color = 123;
+    d.expectOpenFile(std::nullopt).expectColor(std::nullopt);
+    dlg.ShowOpen();
+    dlg.ShowColor();
+    EXPECT_EQ(dlg.FileName, QStringLiteral("before.txt"));
+    EXPECT_EQ(dlg.Color, 123);
+
+    dlg.CancelError = true;
+    d.expectSaveFile(std::nullopt).expectSaveFile(QStringLiteral("/tmp/a.txt"));
+    try {
+        dlg.ShowSave();
+        ADD_FAILURE() << "a cancelled dialog with CancelError must raise";
+    } catch (const vbrt::RuntimeError& e) {
+        EXPECT_EQ(e.number(), vbrt::ErrDialogCancel);
+    }
+    dlg.ShowSave();
+    EXPECT_EQ(dlg.FileName, QStringLiteral("/tmp/a.txt"));
+    d.verifyAllShown();
+}
+
+TEST(Dialogs, MessageAndInputBoxesUseTheDefaultTitleWhenNoneIsGiven) {
+    ScriptedDialogs d;
+    d.expectMsgBox(QStringLiteral("请输入数值！"), defaultTitle(), vbOK, vbOKOnly)
+        .expectInputBox(QStringLiteral("服务器地址"), std::nullopt)
+        .expectInputBox(QStringLiteral("服务器地址"), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(MsgBox(QStringLiteral("请输入数值！")), vbOK);
+    EXPECT_EQ(InputBox(QStringLiteral("服务器地址")), QString()); // cancel reads as ""
+    EXPECT_EQ(InputBox(QStringLiteral("服务器地址")), QStringLiteral("127.0.0.1"));
+    d.verifyAllShown();
+}
+
+TEST(Dialogs, FiltersTurnIntoQtNameFilters) {
+    EXPECT_EQ(qtFilter(QStringLiteral("图片 (*.jpg;*.bmp)|*.jpg;*.bmp|所有文件|*.*")),
+              QStringLiteral("图片 (*.jpg *.bmp);;所有文件 (*.*)"));
+    EXPECT_EQ(qtFilter(QStringLiteral("*.txt|*.txt")), QStringLiteral("*.txt (*.txt)"));
+}

@@ -1,0 +1,136 @@
+#include "ui/form.h"
+#include "ui/picture_box.h"
+#include "ui/picture_file.h"
+
+#include <QTemporaryDir>
+#include "vbrt/errors.h"
+
+#include <gtest/gtest.h>
+
+using namespace ui;
+using vbrt::RGB;
+
+namespace {
+class Canvas : public Form {
+public:
+    Canvas() : Form(QStringLiteral("Canvas")) {}
+    PictureBox Pic{this, "Pic"};
+
+protected:
+    void design() override {
+        // 104 x 84 pixels outside, a 2-pixel edge all round: 100 x 80 inside.
+        Pic.Move(0, 0, 104 * 15, 84 * 15);
+        Pic.setBackColor(0);
+    }
+};
+
+class PictureBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override { c.show(); }
+    Canvas c;
+    PictureBox& p = c.Pic;
+};
+} // namespace
+
+TEST_F(PictureBoxTest, PointReadsColoursInsideAndMinusOneOutside) {
+    EXPECT_EQ(p.innerWidthPx(), 100);
+    EXPECT_EQ(p.ScaleWidth(), 1500);
+    EXPECT_EQ(p.Point(0, 0), 0);
+    EXPECT_EQ(p.Point(99 * 15, 79 * 15), 0);
+    EXPECT_EQ(p.Point(100 * 15, 0), -1); // the border belongs to the outer size only
+    EXPECT_EQ(p.Point(0, 80 * 15), -1);
+    EXPECT_EQ(p.Point(-1, 0), -1);
+    EXPECT_EQ(p.Point(1e300, -1e300), -1);
+    p.PSet(30, 45, RGB(1, 2, 3));
+    EXPECT_EQ(p.Point(30, 45), RGB(1, 2, 3));
+    EXPECT_EQ(p.Point(44, 59), RGB(1, 2, 3)); // same pixel (2, 3)
+    EXPECT_EQ(p.CurrentX(), 30);
+}
+
+TEST_F(PictureBoxTest, UserScaleMapsCornersAndDrawsLinesBoxesAndCircles) {
+    p.Scale(-10, 10, 10, -10); // y up
+    p.PSet(-10, 10, RGB(255, 0, 0));
+    EXPECT_EQ(p.Point(-10, 10), RGB(255, 0, 0));
+    EXPECT_EQ(p.Point(-9.9, 9.9), RGB(255, 0, 0));
+    p.Line(-10, 0, 9.9, 0, RGB(0, 255, 0));
+    EXPECT_EQ(p.Point(0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(p.CurrentX(), 9.9);
+    p.Box(2, 8, 6, 4, RGB(0, 0, 255), true);
+    EXPECT_EQ(p.Point(4, 6), RGB(0, 0, 255));
+    p.setFillStyle(0);
+    p.setFillColor(RGB(9, 9, 9));
+    p.Circle(-5, -5, 2, RGB(200, 200, 200));
+    EXPECT_EQ(p.Point(-5, -5), RGB(9, 9, 9)); // filled inside
+    EXPECT_EQ(p.Point(-5, -1), 0);            // untouched outside
+    p.Scale();
+    EXPECT_EQ(p.ScaleWidth(), 1500);
+}
+
+TEST_F(PictureBoxTest, HugeCoordinatesAreClippedNotUndefined) {
+    p.Line(-1e300, -1e300, 1e300, 1e300, RGB(255, 255, 255));
+    p.Circle(1e18, 0, 1e200);
+    p.PSet(std::nan(""), 3);
+    SUCCEED();
+}
+
+TEST_F(PictureBoxTest, ClsGoesBackToThePersistentImage) {
+    p.setAutoRedraw(true);
+    p.PSet(15, 15, RGB(10, 20, 30)); // persistent
+    p.setAutoRedraw(false);
+    p.PSet(30, 30, RGB(40, 50, 60)); // screen only
+    EXPECT_EQ(p.Point(30, 30), RGB(40, 50, 60));
+    p.Cls();
+    EXPECT_EQ(p.Point(30, 30), 0);
+    EXPECT_EQ(p.Point(15, 15), RGB(10, 20, 30));
+    EXPECT_EQ(p.Image().pixel(1, 1) & 0xFFFFFF, 0x0A141Eu); // the saved image has it
+    p.setAutoRedraw(true);
+    p.Cls();
+    EXPECT_EQ(p.Point(15, 15), 0);
+    EXPECT_EQ(p.CurrentX(), 0);
+}
+
+TEST_F(PictureBoxTest, ANewBackColourClearsTheDrawing) {
+    p.setAutoRedraw(true);
+    p.PSet(15, 15, RGB(10, 20, 30));
+    p.setBackColor(RGB(192, 208, 192));
+    EXPECT_EQ(p.Point(15, 15), RGB(192, 208, 192));
+}
+
+TEST_F(PictureBoxTest, PaintPictureScalesIntoTheRectangle) {
+    QImage red(10, 10, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    p.PaintPicture(red, 0, 0, p.ScaleWidth(), p.ScaleHeight());
+    EXPECT_EQ(p.Point(0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(p.Point(99 * 15, 79 * 15), RGB(255, 0, 0));
+    EXPECT_THROW(p.PaintPicture(QImage(), 0, 0), vbrt::RuntimeError);
+}
+
+TEST_F(PictureBoxTest, SavedImageIsBitmapDataUnderAnyNameAndLoadsBack) {
+    QTemporaryDir dir;
+    p.setAutoRedraw(true);
+    p.PSet(15, 15, RGB(10, 20, 30));
+    const QString path = dir.filePath(QStringLiteral("11.jpg"));
+    ASSERT_TRUE(p.saveImage(path));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.read(2), QByteArray("BM"));
+    const QImage back = LoadPicture(path);
+    ASSERT_EQ(back.size(), QSize(100, 80));
+    EXPECT_EQ(vbrt::fromRgb32(back.pixel(1, 1)), RGB(10, 20, 30));
+    EXPECT_FALSE(p.saveImage(dir.filePath(QStringLiteral("no/such/folder/x.bmp"))));
+    EXPECT_TRUE(LoadPicture(dir.filePath(QStringLiteral("missing.bmp"))).isNull());
+}
+
+TEST_F(PictureBoxTest, PrintMovesTheCurrentPointToTheNextLine) {
+    p.setForeColor(RGB(255, 255, 255));
+    p.setCurrentX(150);
+    p.setCurrentY(150);
+    p.Print(QStringLiteral("测试"));
+    EXPECT_EQ(p.CurrentX(), 0);
+    EXPECT_GT(p.CurrentY(), 150);
+    bool drawn = false;
+    for (int x = 10; x < 40 && !drawn; ++x)
+        for (int y = 10; y < 30 && !drawn; ++y)
+            drawn = p.Point(x * 15, y * 15) != 0;
+    EXPECT_TRUE(drawn);
+}
