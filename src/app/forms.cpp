@@ -1,0 +1,48 @@
+#include "app/forms.h"
+
+#include "alarmpoint/form4.h"
+#include "app/module1.h"
+#include "app/program.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "shell/form3.h"
+
+#include <memory>
+
+namespace app {
+
+namespace {
+struct Registry {
+    std::unique_ptr<shell::Form1> f1;
+    std::unique_ptr<shell::Form2> f2;
+    std::unique_ptr<shell::Form3> f3;
+    std::unique_ptr<alarmpoint::Form4> f4;
+};
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+template <class T> T& get(std::unique_ptr<T>& slot) {
+    if (!slot)
+        slot = std::make_unique<T>();
+    return *slot;
+}
+} // namespace
+
+shell::Form1& form1() { return get(registry().f1); }
+shell::Form2& form2() { return get(registry().f2); }
+shell::Form3& form3() { return get(registry().f3); }
+alarmpoint::Form4& form4() { return get(registry().f4); }
+
+void resetAll() {
+    Registry& r = registry();
+    // The drawing window goes first: its subsystems may still refer to the others.
+    r.f2.reset();
+    r.f4.reset();
+    r.f3.reset();
+    r.f1.reset();
+    resetModule1();
+    resetProgramEnded();
+}
+
+} // namespace app

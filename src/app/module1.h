@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/line_table.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace app {
+
+// The state the windows share. Every window reads and writes it; none owns it.
+struct Module1 {
+    // Shut-down.
+    bool quitConfirmed = false;
+
+    // Modes set by the main window's launcher.
+    bool simulationMode = false;
+    bool antiMissileMode = false;
+    bool antiMissileRunning = false;
+    bool mathDrawMode = false;
+    bool imageWorkMode = false;
+    bool imageSampled = false;
+    bool freehandMode = false;
+
+    // Drawing window layouts and tools.
+    bool fullScreenOn = false;
+    bool fullCanvasOn = false;
+    bool canvasToolsAtEdge = false;
+    bool imagePresaved = false;
+    bool canvasKeysOn = false;
+    bool fastPlot = false;
+    bool plotToggle = false;
+    double plotHalfWidth = 0;
+    double plotHalfHeight = 0;
+    double plotResult = 0;
+    double replayShiftX = 0;
+    double replayShiftY = 0;
+
+    // Pen colour of the main window's drop calculation (&HBBGGRR).
+    double calcPenColor = 16711680;
+
+    // Smart monitoring.
+    bool monitorStopped = false;
+    double monitorTick = 1;
+    double alarmStepCount = 0;
+    double cameraStartTries = 0;
+    double comparePauseCount = 0;
+    double alarmBlinkTick = 0;
+    double historyCount = 0;
+    std::vector<double> alarmHistory;
+    bool cameraStuck = false;
+    bool redAlarmLatched = false;
+    double alarmLevel = 0;
+    double alarmSeq = 0;
+    double diffCount = 0;
+
+    // Requests between the monitoring and the remote alarm point.
+    bool alarmPointOn = false;
+    bool alarmUploadArmed = false;
+    bool loadUploadArmed = false;
+    bool alarmSoundArmed = false;
+    bool remoteRestartRequest = false;
+    QString snapshotName;
+
+    // Freehand stroke store counters.
+    double strokeCount = 0;
+    double pointCount = 0;
+    double strokeLenIndex = 0;
+    double pageIndex = 0;
+
+    // Line table and the three grids of the pixel sets.
+    LineTable lines;
+};
+
+Module1& module1();
+// A fresh Module1 with the start values (tests start from it).
+void resetModule1();
+
+} // namespace app

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <functional>
+
+namespace app {
+
+// Ends the program at once: no window's close handler runs. In the program the event loop
+// quits; in tests the end is only recorded.
+void End();
+bool programEnded();
+void resetProgramEnded();
+// What End does besides recording (the program installs "quit the event loop").
+void setEndAction(std::function<void()> action);
+
+} // namespace app

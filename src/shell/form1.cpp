@@ -1,0 +1,250 @@
+#include "shell/form1.h"
+
+#include "alarmpoint/form4.h"
+#include "app/forms.h"
+#include "app/module1.h"
+#include "app/program.h"
+#include "shell/form2.h"
+#include "shell/form3.h"
+#include "ui/picture_file.h"
+#include "vbrt/apppath.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace shell {
+
+using vbrt::RGB;
+
+namespace {
+constexpr vbrt::Colour kLauncherColour = RGB(232, 227, 174);
+constexpr vbrt::Colour kToolColour = RGB(192, 208, 192);
+constexpr vbrt::Colour kPanelColour = RGB(158, 239, 158);
+
+const char* const kLabelCaptions[18] = {
+    "半径r(mm)=",    "水平风速VFx=",   "水平初速Vx0=",          "垂直风速VFy=",
+    "垂直初速Vy0=",  "垂直位移Hy =",   "水平位移Hx =",          "速率V =",
+    "水平速度Vx =",  "垂直速度Vy =",   "飞行时间t =",           "路程H =",
+    "物质相对水的密度   P =", "特殊时刻 T =", "阻力为 =", "反导角度ф =",
+    "目标坐标（X,Y）", "拦截误差设定值（%）：",
+};
+} // namespace
+
+Form1::Form1() : ui::Form(QStringLiteral("Form1")) {
+    Command3.add(0, 1);
+    Command4.add(0, 2);
+    Command6.add(0, 1);
+    Label1.add(0, 17);
+    Text1.add(0, 17);
+    VScroll1.add(0, 2);
+    Text2.add(0, 2);
+
+    Command8.onClick = [this] { Command8_Click(); };
+    Command9.onClick = [this] { Command9_Click(); };
+    Command10.onClick = [this] { Command10_Click(); };
+    Command11.onClick = [this] { Command11_Click(); };
+    Command12.onClick = [this] { Command12_Click(); };
+    Command13.onClick = [this] { Command13_Click(); };
+    Image1.onClick = [this] { Image1_Click(); };
+}
+
+Form1::~Form1() = default;
+
+void Form1::design() {
+    designWindow(QStringLiteral("风雨同路，一往无前"), 600, 300, 15480, 11520, kToolColour);
+
+    // The picture area on the left, the window's picture and the buttons on the right,
+    // the parameter panel below.
+    Picture1.Move(120, 120, 8760, 5520);
+    Picture1.setAutoRedraw(true);
+    Image1.setStretch(true);
+    Image1.Move(9000, 120, 6240, 2760);
+
+    struct Button {
+        ui::CommandButton& b;
+        const char* caption;
+        int col, row;
+    };
+    const Button buttons[] = {
+        {Command10, "数学画画", 0, 0},    {Command11, "智能监控", 1, 0},
+        {Command12, "Dorvel画画", 0, 1},  {Command13, "图像叠加", 1, 1},
+        {Command8, "Tessal模拟", 0, 2},   {Command9, "反导模拟", 1, 2},
+        {Command1, "推导计算", 0, 3},     {Command14, "视频播放", 1, 3},
+        {Command15, "导入视频", 0, 4},    {Command2, "日月地球", 1, 4},
+        {Command3(0), "清空图像", 0, 5},  {Command3(1), "图像预存", 1, 5},
+        {Command5, "保存图像", 0, 6},     {Command7, "导入图像", 1, 6},
+        {Command6(0), "纸的颜色", 0, 7},  {Command6(1), "彩笔", 1, 7},
+    };
+    for (const Button& b : buttons) {
+        b.b.setCaption(QString::fromUtf8(b.caption));
+        b.b.Move(9000 + b.col * 3180, 3000 + b.row * 600, 3060, 495);
+        b.b.setFontSize(11);
+    }
+    const char* const rgb[3] = {"红", "绿", "蓝"};
+    const vbrt::Colour rgbBack[3] = {0xC0C0FF, 0xC0FFC0, 0xFFC0C0};
+    for (int i = 0; i < 3; ++i) {
+        Command4(i).setCaption(QString::fromUtf8(rgb[i]));
+        Command4(i).Move(9000 + i * 2100, 7800, 1980, 495);
+        Command4(i).setBackColor(rgbBack[i]);
+        Command4(i).setVisible(false);
+    }
+    Command6(0).setVisible(false);
+    Command6(1).setVisible(false);
+
+    // Parameter panel: three columns of six caption / box pairs.
+    for (int i = 0; i < 18; ++i) {
+        const int col = i % 3, row = i / 3;
+        const int x = 120 + col * 5100, y = 5760 + row * 780;
+        Label1(i).setCaption(QString::fromUtf8(kLabelCaptions[i]));
+        Label1(i).Move(x, y + 150, 2700, 375);
+        Label1(i).setAlignment(1);
+        Label1(i).setFontSize(10);
+        Label1(i).setWordWrap(true);
+        Text1(i).Move(x + 2760, y, 2220, 660);
+        Text1(i).setFontSize(20);
+    }
+
+    HScroll1.Move(120, 5760, 8760, 255);
+    HScroll1.setMax(32767);
+
+    // The colour mixer, hidden from the start.
+    for (int i = 0; i < 3; ++i) {
+        VScroll1(i).Move(9000 + i * 480, 8400, 375, 1500);
+        VScroll1(i).setMax(255);
+        VScroll1(i).setSmallChange(1);
+        VScroll1(i).setLargeChange(100);
+        VScroll1(i).setValue(100);
+        VScroll1(i).setVisible(false);
+        Text2(i).Move(10500, 8400 + i * 500, 900, 375);
+        Text2(i).setText(QStringLiteral("0"));
+        Text2(i).setEnabled(false);
+        Text2(i).setVisible(false);
+    }
+    Picture3.Move(11520, 8400, 1500, 1500);
+    Picture3.setVisible(false);
+
+    Timer1.setInterval(1000);
+    Timer1.setEnabled(false);
+    Timer3.setInterval(618);
+    Timer3.setEnabled(false);
+
+    WindowsMediaPlayer1.Move(120, 120, 8760, 5520);
+}
+
+void Form1::Form_Load() {
+    app::Module1& m = app::module1();
+
+    Command15.setVisible(false);
+    Command2.setVisible(false);
+    Command5.setVisible(false);
+    Command3(0).setVisible(false);
+    Command3(1).setVisible(false);
+    Command7.setVisible(false);
+
+    HScroll1.setVisible(false);
+    Timer3.setEnabled(false);
+
+    m.quitConfirmed = false;
+    m.simulationMode = false;
+
+    rotate(vbrt::appFile(QStringLiteral("\\tree.txt")),
+           vbrt::appFile(QStringLiteral("\\treebackup.txt")));
+    rotate(vbrt::appFile(QStringLiteral("\\treego.txt")),
+           vbrt::appFile(QStringLiteral("\\treegobackup.txt")));
+
+    // A missing or unreadable picture leaves the picture empty.
+    Image1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\22.bmp"))));
+
+    m.calcPenColor = 16711680;
+
+    for (ui::CommandButton* b : {&Command1, &Command8, &Command9, &Command10, &Command11,
+                                 &Command12, &Command13, &Command14, &Command6(1)})
+        b->setBackColor(kLauncherColour);
+    for (ui::CommandButton* b : {&Command2, &Command3(0), &Command3(1), &Command5, &Command7,
+                                 &Command15})
+        b->setBackColor(kToolColour);
+    Command6(0).setBackColor(RGB(146, 197, 198));
+    setBackColor(kToolColour);
+
+    for (int i = 0; i <= 17; ++i)
+        Label1(i).setBackColor(kToolColour);
+    for (int i = 0; i <= 17; ++i) {
+        Text1(i).setBackColor(kPanelColour);
+        Text1(i).setFontSize(20);
+    }
+
+    Label1(13).setVisible(true);
+    Label1(14).setVisible(false);
+
+    WindowsMediaPlayer1.setVisible(false);
+    WindowsMediaPlayer1.setWidth(Picture1.Width());
+    WindowsMediaPlayer1.setHeight(Picture1.Height());
+    WindowsMediaPlayer1.setLeft(Picture1.Left());
+    WindowsMediaPlayer1.setTop(Picture1.Top());
+
+    HScroll1.setLeft(WindowsMediaPlayer1.Left());
+    HScroll1.setTop(WindowsMediaPlayer1.Top() + WindowsMediaPlayer1.Height() + 30);
+    HScroll1.setWidth(WindowsMediaPlayer1.Width());
+}
+
+void Form1::rotate(const QString& source, const QString& backup) {
+    QByteArray kept;
+    {
+        QFile in(source);
+        if (in.exists()) {
+            if (!in.open(QIODevice::ReadOnly))
+                return; // unreadable: leave both files as they are
+            kept = in.readAll();
+        }
+    }
+    QFile out(backup);
+    if (!out.open(QIODevice::Append))
+        return;
+    if (!kept.isEmpty()) {
+        // The source is emptied only once its text is safely in the backup.
+        if (out.write(kept + "\r\n") != kept.size() + 2 || !out.flush())
+            return;
+    }
+    out.close();
+    QFile truncate(source);
+    truncate.open(QIODevice::WriteOnly | QIODevice::Truncate);
+}
+
+void Form1::Form_QueryUnload(int& cancel, int) {
+    app::Module1& m = app::module1();
+    if (exitWithoutAsking) {
+        // Ends at once: no window's unload handler runs, this one's included.
+        app::End();
+        cancel = 1;
+        return;
+    }
+    if (m.quitConfirmed)
+        return;
+    // Asked once: a second close (or the re-entry of this handler while the windows go
+    // down) asks nothing.
+    m.quitConfirmed = true;
+    if (ui::MsgBox(QStringLiteral("是否退出Tessal Arvendel？"), ui::vbYesNo,
+                   QStringLiteral("Tessal Arvendel")) == ui::vbNo) {
+        cancel = 1;
+        return;
+    }
+    unload();
+    app::form2().unload();
+    app::form3().unload();
+    app::form4().unload();
+}
+
+void Form1::Form_Unload(int&) {
+    app::form2().unload();
+    app::form3().unload();
+    app::form4().unload();
+    unload();
+    app::End();
+}
+
+void Form1::Form_Click() {
+    Picture1.setBackColor(kToolColour);
+    Picture1.setAutoRedraw(false);
+}
+
+} // namespace shell

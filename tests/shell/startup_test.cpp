@@ -1,0 +1,159 @@
+#include "alarmpoint/form4.h"
+#include "app/forms.h"
+#include "app/module1.h"
+#include "app/program.h"
+#include "app_fixture.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "shell/form3.h"
+#include "vbrt/apppath.h"
+
+#include <QDir>
+
+using namespace testing_support;
+
+namespace {
+class StartUp : public AppTest {
+protected:
+    void start() {
+        installAsset(QStringLiteral("22.bmp"));
+        app::form1().show();
+    }
+    shell::Form1& f1() { return app::form1(); }
+};
+
+const QString kQuit = QStringLiteral("是否退出Tessal Arvendel？");
+const QString kTitle = QStringLiteral("Tessal Arvendel");
+} // namespace
+
+TEST_F(StartUp, FirstRunInAnEmptyFolderLeavesFourEmptyFiles) {
+    start();
+    for (const char* name : {"tree.txt", "treego.txt", "treebackup.txt", "treegobackup.txt"}) {
+        EXPECT_TRUE(exists(QString::fromLatin1(name))) << name;
+        EXPECT_EQ(read(QString::fromLatin1(name)), QByteArray()) << name;
+    }
+    EXPECT_FALSE(f1().Image1.Picture().isNull());
+}
+
+TEST_F(StartUp, RecordsMoveToTheBackupWithOneMoreLineBreakAndOnlyOnce) {
+    const QByteArray records = "10,1,1,1,1,400,300,1,\r\n5,2,3,4,5,6,7,8,\r\n";
+    write(QStringLiteral("treego.txt"), records);
+    write(QStringLiteral("treegobackup.txt"), "old\r\n");
+    write(QStringLiteral("tree.txt"), "2026-12-79:00:00\r\npic.bmp\t1,2\r\n");
+    start();
+    EXPECT_EQ(read(QStringLiteral("treegobackup.txt")), "old\r\n" + records + "\r\n");
+    EXPECT_EQ(read(QStringLiteral("treego.txt")), QByteArray());
+    EXPECT_EQ(read(QStringLiteral("treebackup.txt")), "2026-12-79:00:00\r\npic.bmp\t1,2\r\n\r\n");
+
+    // A second start without new records adds nothing.
+    f1().exitWithoutAsking = true;
+    f1().requestClose();
+    app::resetAll();
+    vbrt::setAppPath(dir.path());
+    start();
+    EXPECT_EQ(read(QStringLiteral("treegobackup.txt")), "old\r\n" + records + "\r\n");
+}
+
+TEST_F(StartUp, BytesAreCopiedAsTheyAre) {
+    const QByteArray gbk("\xb2\xe2\xca\xd4\r\n\x00\xff", 8); // not UTF-8, with a NUL
+    write(QStringLiteral("tree.txt"), gbk);
+    start();
+    EXPECT_EQ(read(QStringLiteral("treebackup.txt")), gbk + "\r\n");
+}
+
+TEST_F(StartUp, AMissingPictureOrAnUnwritableBackupNeverStopsTheStartUp) {
+    write(QStringLiteral("treego.txt"), "1,2,3,\r\n");
+    // A folder where the backup file should be: the append fails, so the records stay.
+    QDir(dir.path()).mkdir(QStringLiteral("treegobackup.txt"));
+    app::form1().show();
+    EXPECT_TRUE(f1().isLoaded());
+    EXPECT_TRUE(f1().Image1.Picture().isNull());
+    EXPECT_EQ(read(QStringLiteral("treego.txt")), QByteArray("1,2,3,\r\n"));
+}
+
+TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
+    app::module1().quitConfirmed = true;
+    app::module1().simulationMode = true;
+    app::module1().calcPenColor = 1;
+    start();
+    for (ui::Control* c : std::initializer_list<ui::Control*>{
+             &f1().Command15, &f1().Command2, &f1().Command5, &f1().Command3(0),
+             &f1().Command3(1), &f1().Command7, &f1().HScroll1, &f1().WindowsMediaPlayer1,
+             &f1().Label1(14)})
+        EXPECT_FALSE(c->Visible()) << c->name().toStdString() << c->Index();
+    for (ui::Control* c : std::initializer_list<ui::Control*>{
+             &f1().Command1, &f1().Command8, &f1().Command9, &f1().Command10, &f1().Command11,
+             &f1().Command12, &f1().Command13, &f1().Command14, &f1().Label1(13)})
+        EXPECT_TRUE(c->Visible()) << c->name().toStdString();
+    EXPECT_FALSE(f1().Timer3.Enabled());
+    EXPECT_FALSE(app::module1().quitConfirmed);
+    EXPECT_FALSE(app::module1().simulationMode);
+    EXPECT_EQ(app::module1().calcPenColor, 16711680);
+    EXPECT_EQ(f1().Caption(), QStringLiteral("风雨同路，一往无前"));
+    EXPECT_EQ(f1().Command11.BackColor(), vbrt::RGB(232, 227, 174));
+    EXPECT_EQ(f1().Command6(1).BackColor(), vbrt::RGB(232, 227, 174));
+    EXPECT_EQ(f1().Command6(0).BackColor(), vbrt::RGB(146, 197, 198));
+    EXPECT_EQ(f1().Command7.BackColor(), vbrt::RGB(192, 208, 192));
+    EXPECT_EQ(f1().BackColor(), vbrt::RGB(192, 208, 192));
+    EXPECT_EQ(f1().Text1(17).BackColor(), vbrt::RGB(158, 239, 158));
+    EXPECT_EQ(f1().Text1(0).FontSize(), 20);
+    EXPECT_EQ(f1().Label1(0).Caption(), QStringLiteral("半径r(mm)="));
+    EXPECT_EQ(f1().Label1(17).Caption(), QStringLiteral("拦截误差设定值（%）："));
+    // The player lies over the picture, the seek bar 30 twips under it.
+    EXPECT_EQ(f1().WindowsMediaPlayer1.Left(), f1().Picture1.Left());
+    EXPECT_EQ(f1().WindowsMediaPlayer1.Width(), f1().Picture1.Width());
+    EXPECT_EQ(f1().HScroll1.Top(), f1().Picture1.Top() + f1().Picture1.Height() + 30);
+    EXPECT_EQ(f1().HScroll1.Width(), f1().Picture1.Width());
+}
+
+TEST_F(StartUp, BackgroundClickResetsThePictureColour) {
+    start();
+    f1().Picture1.setBackColor(0);
+    f1().Form_Click();
+    EXPECT_EQ(f1().Picture1.BackColor(), vbrt::RGB(192, 208, 192));
+    EXPECT_FALSE(f1().Picture1.AutoRedraw());
+}
+
+TEST_F(StartUp, NoKeepsRunningAndTheNextCloseAsksNothing) {
+    start();
+    dialogs.expectMsgBox(kQuit, kTitle, ui::vbNo, ui::vbYesNo);
+    EXPECT_FALSE(f1().requestClose());
+    EXPECT_TRUE(f1().isLoaded());
+    EXPECT_FALSE(app::programEnded());
+    EXPECT_TRUE(f1().requestClose()); // no second question
+    EXPECT_TRUE(app::programEnded());
+}
+
+TEST_F(StartUp, YesUnloadsEveryLoadedWindowOnceAndEnds) {
+    start();
+    app::form2().show();
+    app::form3().show();
+    app::form4().show();
+    dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
+    const auto gen2 = app::form2().loadGeneration();
+    EXPECT_TRUE(f1().requestClose());
+    EXPECT_FALSE(f1().isLoaded());
+    EXPECT_FALSE(app::form2().isLoaded());
+    EXPECT_FALSE(app::form3().isLoaded());
+    EXPECT_FALSE(app::form4().isLoaded());
+    EXPECT_EQ(app::form2().loadGeneration(), gen2); // nothing reloaded on the way out
+    EXPECT_TRUE(app::programEnded());
+}
+
+TEST_F(StartUp, ExitWithoutAskingEndsWithoutAQuestionOrAnyUnloadHandler) {
+    start();
+    app::form4().show();
+    app::module1().alarmPointOn = true;
+    f1().exitWithoutAsking = true;
+    f1().requestClose();
+    EXPECT_TRUE(app::programEnded());
+    EXPECT_TRUE(app::module1().alarmPointOn); // Form4's unload handler did not run
+}
+
+TEST_F(StartUp, ClosingTheAlarmPointFirstMeansTheMainWindowAsksNothing) {
+    start();
+    app::form4().show();
+    app::form4().requestClose();
+    EXPECT_TRUE(f1().requestClose());
+    EXPECT_TRUE(app::programEnded());
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "scripted_dialogs.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+// Every test of the program starts from fresh shared state and fresh windows, in a fresh
+// temporary program folder, on virtual time, with scripted dialogs that fail the test on any
+// dialog it did not expect.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A file of the program's folder ("tree.txt", "CAMaRA/0.txt").
+    QString path(const QString& name) const;
+    QByteArray read(const QString& name) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+    bool exists(const QString& name) const;
+    // Copies one of the program's generated pictures or sounds into the program folder.
+    void installAsset(const QString& name) const;
+    // Lets virtual time pass with events running.
+    void advance(double seconds);
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+};
+
+} // namespace testing_support
