@@ -1,0 +1,154 @@
+#include "platform/web_browser.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+// A 1x1 GIF whose only pixel is pure red (Qt reads GIF but cannot write it).
+const QByteArray RedGif = QByteArray::fromHex("47494638396101000100800000ff000000000021f904000000"
+                                              "00002c00000000010001000002024401003b");
+
+// Pixels at or very near pure red, so that JPEG's rounding still counts.
+int redPixels(QWidget* widget) {
+    const QImage shot = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (qRed(shot.pixel(x, y)) > 240 && qGreen(shot.pixel(x, y)) < 16 &&
+                qBlue(shot.pixel(x, y)) < 16)
+                ++count;
+    return count;
+}
+
+class WebBrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        form = std::make_unique<QWidget>();
+        form->resize(400, 300);
+        browser = std::make_unique<WebBrowser>(form.get());
+        browser->widget()->setGeometry(0, 0, 400, 300);
+        form->show();
+    }
+    QString text() const { return browser->widget()->toPlainText(); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<QWidget> form;
+    std::unique_ptr<WebBrowser> browser;
+};
+
+} // namespace
+
+TEST_F(WebBrowserTest, LocalPageIsShownByPathOrFileUrl) {
+    const QString page = dir.filePath("help.html");
+    writeFile(page, "<html><head><meta charset=\"utf-8\"></head>"
+                    "<body><h1>监控说明</h1><p>First &amp; second</p></body></html>");
+    const QString url = QUrl::fromLocalFile(page).toString();
+    for (const QString& address : {page, url, "  " + page + " "}) {
+        browser->Navigate(address);
+        EXPECT_TRUE(text().contains("监控说明")) << address.toStdString();
+        EXPECT_TRUE(text().contains("First & second"));
+        EXPECT_EQ(browser->LocationURL(), url);
+    }
+}
+
+TEST_F(WebBrowserTest, TextFileIsShownAsWritten) {
+    const QString file = dir.filePath("0.txt");
+    writeFile(file, "line <b>one</b>\r\n第二行\r\n");
+    browser->Navigate(file);
+    EXPECT_EQ(text(), "line <b>one</b>\n第二行\n");
+}
+
+TEST_F(WebBrowserTest, PicturesAreShown) {
+    QImage red(30, 20, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    ASSERT_TRUE(red.save(dir.filePath("a.png")));
+    ASSERT_TRUE(red.save(dir.filePath("b.bmp")));
+    ASSERT_TRUE(red.save(dir.filePath("c.JPG"), nullptr, 100));
+    writeFile(dir.filePath("d.gif"), RedGif);
+
+    struct Case {
+        QString name;
+        int minRed;
+    };
+    for (const Case& c :
+         {Case{"a.png", 600}, Case{"b.bmp", 600}, Case{"c.JPG", 600}, Case{"d.gif", 1}}) {
+        browser->Navigate(dir.filePath(c.name));
+        EXPECT_GE(redPixels(browser->widget()), c.minRed) << c.name.toStdString();
+        EXPECT_FALSE(text().contains("无法显示")) << c.name.toStdString();
+    }
+    browser->Navigate(dir.filePath("a.png"));
+    EXPECT_EQ(redPixels(browser->widget()), 600);
+}
+
+TEST_F(WebBrowserTest, PageFindsPicturesBesideIt) {
+    QImage red(10, 10, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    ASSERT_TRUE(red.save(dir.filePath("dot.png")));
+    writeFile(dir.filePath("page.htm"), "<html><body><img src=\"dot.png\"></body></html>");
+    browser->Navigate(dir.filePath("page.htm"));
+    EXPECT_EQ(redPixels(browser->widget()), 100);
+}
+
+TEST_F(WebBrowserTest, AddressesItCannotShowGetAnExplanation) {
+    writeFile(dir.filePath("setup.exe"), "MZ");
+    writeFile(dir.filePath("broken.png"), "not a picture");
+    struct Case {
+        QString address;
+        QString reason;
+    };
+    for (const Case& c :
+         {Case{"http://www.example.com/", "本程序只显示本机的网页和图片"},
+          Case{"https://example.org/a.png", "本程序只显示本机的网页和图片"},
+          Case{"www.example.com", "本程序只显示本机的网页和图片"},
+          Case{"index.html", "本程序只显示本机的网页和图片"},
+          Case{dir.filePath("missing.html"), "找不到这个文件"}, Case{dir.path(), "这是一个文件夹"},
+          Case{dir.filePath("setup.exe"), "不是网页、文本或图片"},
+          Case{dir.filePath("broken.png"), "图片无法读取"}}) {
+        browser->Navigate(c.address);
+        EXPECT_TRUE(text().startsWith("无法显示此地址：" + c.address)) << text().toStdString();
+        EXPECT_TRUE(text().contains(c.reason)) << text().toStdString();
+    }
+    browser->Navigate("http://www.example.com/");
+    EXPECT_EQ(browser->LocationURL(), "http://www.example.com/");
+}
+
+TEST_F(WebBrowserTest, AddressIsShownAsTextNotMarkup) {
+    browser->Navigate("http://x/<b>bold</b>&amp;");
+    EXPECT_TRUE(text().contains("http://x/<b>bold</b>&amp;"));
+}
+
+TEST_F(WebBrowserTest, LinksAreFollowedTheSameWay) {
+    writeFile(dir.filePath("a.html"),
+              "<a href=\"b.html\">next</a> <a href=\"http://e.com\">out</a>");
+    writeFile(dir.filePath("b.html"), "<p>second page</p>");
+    browser->Navigate(dir.filePath("a.html"));
+    emit browser->widget()->anchorClicked(QUrl("b.html"));
+    EXPECT_TRUE(text().contains("second page"));
+    EXPECT_EQ(browser->LocationURL(), QUrl::fromLocalFile(dir.filePath("b.html")).toString());
+
+    browser->Navigate(dir.filePath("a.html"));
+    emit browser->widget()->anchorClicked(QUrl("http://e.com"));
+    EXPECT_TRUE(text().contains("本程序只显示本机的网页和图片"));
+}
+
+TEST_F(WebBrowserTest, SurvivesItsFormGoingFirst) {
+    form.reset();
+    EXPECT_EQ(browser->widget(), nullptr);
+    browser->Navigate("http://example.com");
+    browser.reset();
+}
