@@ -62,6 +62,8 @@ public:
 
     QString Tag() const { return p_.tag; }
     void setTag(const QString& t) { p_.tag = t; }
+    QString ToolTipText() const { return p_.toolTipText; }
+    void setToolTipText(const QString& text);
 
     // True while the window is loaded and the control has a widget.
     bool isLive() const { return widget() != nullptr; }
@@ -82,6 +84,7 @@ protected:
         double fontSize = 9;
         bool fontBold = false;
         QString tag;
+        QString toolTipText;
     };
 
     // Back to the defaults of the control's kind; the window's design then sets its own.
@@ -93,7 +96,7 @@ protected:
     virtual void sync();
     virtual void syncGeometry();
     virtual void syncColours();
-    void syncFont();
+    virtual void syncFont();
     // The defaults a kind of control starts from.
     virtual Common defaults() const { return Common{}; }
     QFont font() const;

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextLayout>
 
 namespace ui {
 
@@ -54,8 +56,52 @@ void CommandButton::resetToDesign() {
 
 void CommandButton::setCaption(const QString& text) {
     caption_ = text;
-    if (auto* b = qobject_cast<QPushButton*>(w_))
-        b->setText(text);
+    syncText();
+}
+
+void CommandButton::syncText() {
+    auto* b = qobject_cast<QPushButton*>(w_);
+    if (!b)
+        return;
+    // The frame and the style's margins take a few pixels of each side.
+    const int room = twipsToPixels(p_.width) - 6;
+    b->setText(wrapCaption(caption_, font(), room));
+}
+
+void CommandButton::syncGeometry() {
+    Control::syncGeometry();
+    syncText();
+}
+
+void CommandButton::syncFont() {
+    Control::syncFont();
+    syncText();
+}
+
+QString wrapCaption(const QString& caption, const QFont& font, int widthPx) {
+    if (widthPx <= 0)
+        return caption;
+    const QFontMetricsF metrics(font);
+    QStringList lines;
+    for (const QString& paragraph : caption.split(QLatin1Char('\n'))) {
+        if (metrics.horizontalAdvance(paragraph) <= widthPx) {
+            lines << paragraph;
+            continue;
+        }
+        // Unicode line breaking: between words, between Chinese characters, and anywhere
+        // inside a word too long for a line.
+        QTextLayout layout(paragraph, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(widthPx);
+            lines << paragraph.mid(line.textStart(), line.textLength()).trimmed();
+        }
+        layout.endLayout();
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 void CommandButton::press() {

@@ -27,10 +27,19 @@ protected:
     void resetToDesign() override;
     QWidget* createWidget(QWidget* parent) override;
     void syncColours() override;
+    void syncGeometry() override;
+    void syncFont() override;
 
 private:
+    // A caption wider than the button breaks into lines, as on the old desktop, so the tall
+    // narrow buttons of a window's side column read top to bottom.
+    void syncText();
     QString caption_;
 };
+
+// The caption broken into lines no wider than `widthPx` in `font` (between words, and
+// between characters inside a word that does not fit, such as Chinese text).
+QString wrapCaption(const QString& caption, const QFont& font, int widthPx);
 
 class Label : public Control {
 public:

@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QResizeEvent>
 
 namespace ui {
@@ -43,10 +44,12 @@ bool Form::load() {
 
     caption_ = name_;
     backColor_ = vbrt::RGB(240, 240, 240);
+    picture_ = QImage();
     left_ = top_ = 0;
     width_ = 4800;
     height_ = 3600;
     windowState_ = Normal;
+    borderStyle_ = 2;
     visible_ = false;
     shownOnce_ = false;
     const std::vector<Control*> all = controls_;
@@ -147,6 +150,12 @@ void Form::setBackColor(vbrt::Colour c) {
     }
 }
 
+void Form::setPicture(const QImage& picture) {
+    picture_ = picture;
+    if (window_)
+        window_->update();
+}
+
 void Form::Move(int left, int top, int width, int height) {
     const bool sizeChanged = width != width_ || height != height_;
     left_ = left;
@@ -185,12 +194,23 @@ void Form::setWindowState(int state) {
     resized();
 }
 
+void Form::setBorderStyle(int style) {
+    borderStyle_ = style;
+    syncWindowGeometry();
+}
+
 void Form::syncWindowGeometry() {
     if (!window_ || windowState_ != Normal)
         return;
-    window_->setGeometry(twipsToPixels(left_), twipsToPixels(top_),
-                         std::max(1, twipsToPixels(ScaleWidth())),
-                         std::max(1, twipsToPixels(ScaleHeight())));
+    const QRect r(twipsToPixels(left_), twipsToPixels(top_), std::max(1, twipsToPixels(ScaleWidth())),
+                  std::max(1, twipsToPixels(ScaleHeight())));
+    if (borderStyle_ == 2 || borderStyle_ == 5) {
+        window_->setMinimumSize(0, 0);
+        window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        window_->setFixedSize(r.size());
+    }
+    window_->setGeometry(r);
 }
 
 void Form::resized() {
@@ -238,6 +258,13 @@ void FormWindow::mouseDoubleClickEvent(QMouseEvent* e) {
     pressed_ = false;
     if (e->button() == Qt::LeftButton)
         form_->Form_DblClick();
+}
+
+void FormWindow::paintEvent(QPaintEvent*) {
+    if (form_->picture_.isNull())
+        return;
+    QPainter p(this);
+    p.drawImage(0, 0, form_->picture_);
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* e) {

@@ -2,6 +2,7 @@
 
 #include "vbrt/colour.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -58,6 +59,9 @@ public:
     void setCaption(const QString& text);
     vbrt::Colour BackColor() const { return backColor_; }
     void setBackColor(vbrt::Colour c);
+    // The background picture, drawn unscaled from the top left corner over the back colour.
+    QImage Picture() const { return picture_; }
+    void setPicture(const QImage& picture);
 
     // Outer geometry in twips (frame included) and the inner area.
     int Left() const { return left_; }
@@ -74,6 +78,11 @@ public:
 
     int WindowState() const { return windowState_; }
     void setWindowState(int state);
+
+    // 0 none, 1 fixed single, 2 sizable (the default), 3 fixed dialog, 4 fixed tool window,
+    // 5 sizable tool window. Only the sizable styles let the user change the window's size.
+    int BorderStyle() const { return borderStyle_; }
+    void setBorderStyle(int style);
 
     QWidget* window() const;
 
@@ -125,8 +134,10 @@ private:
     bool visible_ = false;
     QString caption_;
     vbrt::Colour backColor_ = vbrt::RGB(240, 240, 240);
+    QImage picture_;
     int left_ = 0, top_ = 0, width_ = 4800, height_ = 3600;
     int windowState_ = Normal;
+    int borderStyle_ = 2;
     int normalWidth_ = 0, normalHeight_ = 0;
 
 protected:
@@ -148,6 +159,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     Form* form_;

@@ -1,0 +1,96 @@
+#include "ui/controls.h"
+#include "ui/event_loop.h"
+#include "ui/form.h"
+#include "ui/twips.h"
+
+#include <QFontMetricsF>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace ui;
+
+namespace {
+class Window : public Form {
+public:
+    Window() : Form(QStringLiteral("Window")) {}
+    CommandButton Tall{this, "Tall"};
+
+protected:
+    void design() override {
+        designWindow(QStringLiteral("窗口"), 0, 0, 6000, 4500, vbrt::RGB(192, 208, 192));
+        Tall.setCaption(QStringLiteral("智能监控停止"));
+        Tall.Move(120, 120, 372, 1932);
+    }
+};
+
+class ButtonAndBorder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    }
+    void TearDown() override {
+        w.unload();
+        EventLoop::instance().useRealTime();
+    }
+    QString shownText() const { return qobject_cast<QPushButton*>(w.Tall.widget())->text(); }
+    Window w;
+};
+} // namespace
+
+TEST_F(ButtonAndBorder, ANarrowButtonShowsItsCaptionOverSeveralLinesThatFit) {
+    w.load();
+    const QString shown = shownText();
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    EXPECT_GE(lines.size(), 3) << shown.toStdString();
+    EXPECT_EQ(lines.join(QString()), QStringLiteral("智能监控停止"));
+    const QFontMetricsF metrics(w.Tall.widget()->font());
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), twipsToPixels(372)) << line.toStdString();
+    EXPECT_EQ(w.Tall.Caption(), QStringLiteral("智能监控停止"));
+
+    // Widened, the caption is one line again; a new caption wraps at once.
+    w.Tall.setWidth(3000);
+    EXPECT_EQ(shownText(), QStringLiteral("智能监控停止"));
+    w.Tall.setWidth(372);
+    w.Tall.setCaption(QStringLiteral("人工监控"));
+    EXPECT_EQ(shownText(), QStringLiteral("人\n工\n监\n控"));
+}
+
+TEST(WrapCaption, BreaksBetweenWordsAndKeepsWhatFits) {
+    const QFont font;
+    const QFontMetricsF metrics(font);
+    const int room = int(std::max(metrics.horizontalAdvance(QStringLiteral("Hello")),
+                                  metrics.horizontalAdvance(QStringLiteral("world")))) +
+                     2;
+    EXPECT_EQ(wrapCaption(QStringLiteral("Hello world"), font, room),
+              QStringLiteral("Hello\nworld"));
+    EXPECT_EQ(wrapCaption(QStringLiteral("Hi"), font, room), QStringLiteral("Hi"));
+    EXPECT_EQ(wrapCaption(QStringLiteral("a\nb"), font, room), QStringLiteral("a\nb"));
+}
+
+TEST_F(ButtonAndBorder, AFixedBorderKeepsTheWindowAtTheSizeTheProgramGivesIt) {
+    w.load();
+    QWidget* win = w.window();
+    EXPECT_EQ(w.BorderStyle(), 2);
+    EXPECT_EQ(win->minimumSize(), QSize(0, 0));
+
+    w.setBorderStyle(1);
+    const QSize inner(twipsToPixels(6000 - Form::kFrameWidth),
+                      twipsToPixels(4500 - Form::kFrameHeight));
+    EXPECT_EQ(win->minimumSize(), inner);
+    EXPECT_EQ(win->maximumSize(), inner);
+    w.Move(0, 0, 9000, 6000);
+    const QSize moved(twipsToPixels(9000 - Form::kFrameWidth),
+                      twipsToPixels(6000 - Form::kFrameHeight));
+    EXPECT_EQ(win->minimumSize(), moved);
+    EXPECT_EQ(win->maximumSize(), moved);
+
+    // Sizable again; and the next load starts from the design's sizable border.
+    w.setBorderStyle(2);
+    EXPECT_EQ(win->minimumSize(), QSize(0, 0));
+    w.setBorderStyle(1);
+    w.unload();
+    w.load();
+    EXPECT_EQ(w.BorderStyle(), 2);
+    EXPECT_EQ(w.window()->minimumSize(), QSize(0, 0));
+}
