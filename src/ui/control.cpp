@@ -46,6 +46,7 @@ void Control::sync() {
     syncColours();
     syncFont();
     w_->setEnabled(p_.enabled);
+    w_->setToolTip(p_.toolTipText);
     w_->setVisible(p_.visible);
 }
 
@@ -119,6 +120,12 @@ void Control::setFontSize(double points) {
 void Control::setFontBold(bool on) {
     p_.fontBold = on;
     syncFont();
+}
+
+void Control::setToolTipText(const QString& text) {
+    p_.toolTipText = text;
+    if (w_)
+        w_->setToolTip(text);
 }
 
 void Control::SetFocus() {

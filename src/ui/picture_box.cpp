@@ -109,6 +109,7 @@ void PictureBox::resetToDesign() {
     p_.backColor = kButtonFace;
     border_ = 1;
     autoRedraw_ = false;
+    autoSize_ = false;
     scaleMode_ = 1;
     scaleLeft_ = scaleTop_ = 0;
     userWidth_ = userHeight_ = 1;
@@ -254,8 +255,22 @@ void PictureBox::changed() {
 
 void PictureBox::setBorderStyle(int style) {
     border_ = style ? 1 : 0;
+    fitPicture();
     resizeImages();
     changed();
+}
+
+void PictureBox::setAutoSize(bool on) {
+    autoSize_ = on;
+    fitPicture();
+}
+
+void PictureBox::fitPicture() {
+    if (!autoSize_ || picture_.isNull())
+        return;
+    const int edge = border_ ? 4 : 0;
+    Move(p_.left, p_.top, pixelsToTwips(picture_.width() + edge),
+         pixelsToTwips(picture_.height() + edge));
 }
 
 void PictureBox::setAutoRedraw(bool on) {
@@ -270,6 +285,7 @@ void PictureBox::setAutoRedraw(bool on) {
 
 void PictureBox::setPicture(const QImage& picture) {
     picture_ = picture;
+    fitPicture();
     persistent_ = base();
     screen_ = QImage();
     changed();

@@ -65,6 +65,10 @@ public:
     // The background picture; a Cls goes back to it.
     QImage Picture() const { return picture_; }
     void setPicture(const QImage& picture);
+    // With AutoSize on, the box takes the size of its picture (border included) whenever it
+    // gets one; without a picture it keeps its size.
+    bool AutoSize() const { return autoSize_; }
+    void setAutoSize(bool on);
     // The persistent image (what is saved).
     QImage Image() const { return persistent_; }
     // What is on screen now.
@@ -132,8 +136,11 @@ private:
     double pixelsPerUnitY() const;
     void changed();
 
+    void fitPicture();
+
     int border_ = 1;
     bool autoRedraw_ = false;
+    bool autoSize_ = false;
     int scaleMode_ = 1;
     double scaleLeft_ = 0, scaleTop_ = 0, userWidth_ = 1, userHeight_ = 1;
     double currentX_ = 0, currentY_ = 0;
