@@ -119,8 +119,12 @@ void MediaPlayer::close() {
 }
 
 QWidget* MediaPlayer::createVideoWidget(QWidget* parent) {
-    if (video_)
+    if (video_ && video_->parentWidget() == parent)
         return video_;
+    if (video_) {
+        video_->removeEventFilter(this);
+        video_->disconnect(this);
+    }
     auto* widget = new QVideoWidget(parent);
     video_ = widget;
     widget->installEventFilter(this);
@@ -135,10 +139,13 @@ bool MediaPlayer::eventFilter(QObject* watched, QEvent* event) {
     if (watched == video_) {
         if (event->type() == QEvent::MouseButtonRelease) {
             const int button = buttonNumber(static_cast<QMouseEvent*>(event)->button());
-            if (button)
+            if (releaseEndsDoubleClick_)
+                releaseEndsDoubleClick_ = false;
+            else if (button)
                 emit clicked(button);
         } else if (event->type() == QEvent::MouseButtonDblClick) {
             const int button = buttonNumber(static_cast<QMouseEvent*>(event)->button());
+            releaseEndsDoubleClick_ = true;
             if (button)
                 emit doubleClicked(button);
         }

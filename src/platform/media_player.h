@@ -88,8 +88,9 @@ public:
     // Unloads the media; playState() goes back to PlayStateUndefined.
     void close();
 
-    // The picture surface, created on first call as a child of `parent`; later calls return
-    // the same widget.
+    // The picture surface, created on first call as a child of `parent`; later calls with the
+    // same parent return the same widget. A new parent (a window loaded again while its old
+    // one is still going down) gets a new surface; the old one is left to its owner.
     QWidget* createVideoWidget(QWidget* parent);
     QWidget* videoWidget() const { return video_; }
 
@@ -97,7 +98,8 @@ public:
 
 signals:
     void playStateChanged(int state);
-    // Mouse clicks on the video widget; button 1 left, 2 right, 4 middle.
+    // Mouse clicks on the video widget; button 1 left, 2 right, 4 middle. A double click
+    // is one click followed by doubleClicked: its second release is no click of its own.
     void clicked(int button);
     void doubleClicked(int button);
 
@@ -116,6 +118,7 @@ private:
     QPointer<QWidget> video_;
     int lastState_ = PlayStateUndefined;
     bool loading_ = false;
+    bool releaseEndsDoubleClick_ = false;
 };
 
 } // namespace platform
