@@ -189,6 +189,64 @@ void lightGradient() {
     saveImage(img, "123.jpg", "JPG", 90);
 }
 
+// The main window's picture area: a still lake at dawn under layered hills, 580 x 360.
+void lakeAtDawn() {
+    const int w = 580, h = 360, shore = 224;
+    const QImage land = paint(w, shore, [](QPainter& p, int w, int h) {
+        QLinearGradient sky(0, 0, 0, h);
+        sky.setColorAt(0, QColor(120, 150, 190));
+        sky.setColorAt(0.7, QColor(236, 206, 190));
+        sky.setColorAt(1, QColor(250, 226, 196));
+        p.fillRect(QRectF(0, 0, w, h), sky);
+
+        QRadialGradient sun(w * 0.32, h - 14, 60);
+        sun.setColorAt(0, QColor(255, 248, 225, 230));
+        sun.setColorAt(0.25, QColor(255, 236, 200, 160));
+        sun.setColorAt(1, QColor(255, 220, 190, 0));
+        p.setPen(Qt::NoPen);
+        p.setBrush(sun);
+        p.drawEllipse(QPointF(w * 0.32, h - 14), 60, 60);
+
+        // Farther hills paler, as seen through the morning haze.
+        const QColor hills[] = {QColor(150, 160, 185), QColor(110, 128, 150), QColor(72, 96, 104)};
+        for (int layer = 0; layer < 3; ++layer) {
+            QPainterPath path(QPointF(0, h));
+            const double ridge = 70 - layer * 22;
+            for (int x = 0; x <= w; x += 4) {
+                const double wave =
+                    0.55 + 0.45 * std::sin(x * (0.011 + 0.006 * layer) + layer * 1.7);
+                path.lineTo(x, h - ridge * wave * (0.8 + 0.2 * std::cos(x * 0.031 + layer)));
+            }
+            path.lineTo(w, h);
+            p.fillPath(path, hills[layer]);
+        }
+    });
+
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::black);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.drawImage(0, 0, land);
+    // The water mirrors sky and hills row by row, slightly rippled and darker with depth.
+    for (int y = 0; y < h - shore; ++y) {
+        const int from = std::max(0, shore - 1 - y);
+        // A little wider than the picture, so the ripple never shows an edge.
+        p.drawImage(QRectF(3 * std::sin(y * 0.45) - 4, shore + y, w + 8, 1), land,
+                    QRectF(0, from, w, 1));
+    }
+    QLinearGradient dim(0, shore, 0, h);
+    dim.setColorAt(0, QColor(20, 40, 60, 60));
+    dim.setColorAt(1, QColor(10, 25, 40, 150));
+    p.fillRect(QRectF(0, shore, w, h - shore), dim);
+    p.setPen(QPen(QColor(255, 240, 220, 90), 1));
+    for (int i = 0; i < 6; ++i) {
+        const double y = shore + 8 + i * 9;
+        p.drawLine(QPointF(w * 0.32 - 40 + i * 3, y), QPointF(w * 0.32 + 40 - i * 3, y));
+    }
+    p.end();
+    saveImage(img, "picture1.jpg", "JPG", 90);
+}
+
 // --- sounds -----------------------------------------------------------------------------------
 
 constexpr int sampleRate = 22050;
@@ -389,6 +447,7 @@ int main(int argc, char** argv) {
     twoTone();
     rings();
     lightGradient();
+    lakeAtDawn();
     sounds();
     demoVideo();
     return allOk ? 0 : 1;
