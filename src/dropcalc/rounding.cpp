@@ -7,6 +7,8 @@ namespace dropcalc {
 
 // Our number texts always carry the leading zero ("0.5", "-0.5"), so the result needs no
 // patching before it is shown or read back.
-QString wc(double x) { return vbrt::CStr(shell::wc(x)); }
+QString wc(double x) {
+    return vbrt::CStr(shell::wc(x));
+}
 
 } // namespace dropcalc
