@@ -4,6 +4,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app/program.h"
+#include "platform/media_player.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
 #include "ui/picture_file.h"
@@ -46,6 +47,28 @@ Form1::Form1() : ui::Form(QStringLiteral("Form1")) {
     Command12.onClick = [this] { Command12_Click(); };
     Command13.onClick = [this] { Command13_Click(); };
     Image1.onClick = [this] { Image1_Click(); };
+
+    Command3.wire(
+        [this](ui::CommandButton& b, int i) { b.onClick = [this, i] { Command3_Click(i); }; });
+    Command4.wire(
+        [this](ui::CommandButton& b, int i) { b.onClick = [this, i] { Command4_Click(i); }; });
+    Command5.onClick = [this] { Command5_Click(); };
+    Command6.wire(
+        [this](ui::CommandButton& b, int i) { b.onClick = [this, i] { Command6_Click(i); }; });
+    Command7.onClick = [this] { Command7_Click(); };
+    Label1.wire([this](ui::Label& l, int i) { l.onClick = [this, i] { Label1_Click(i); }; });
+    VScroll1.wire(
+        [this](ui::VScrollBar& v, int i) { v.onChange = [this, i] { VScroll1_Change(i); }; });
+    Timer1.onTimer = [this] { Timer1_Timer(); };
+
+    Command14.onClick = [this] { Command14_Click(); };
+    Command15.onClick = [this] { Command15_Click(); };
+    HScroll1.onChange = [this] { HScroll1_Change(); };
+    Timer3.onTimer = [this] { Timer3_Timer(); };
+    // The player outlives the window's widgets; each load gives it a new surface to show on.
+    WindowsMediaPlayer1.factory = [this](QWidget* parent) {
+        return player().createVideoWidget(parent);
+    };
 }
 
 Form1::~Form1() = default;
@@ -54,9 +77,12 @@ void Form1::design() {
     designWindow(QStringLiteral("风雨同路，一往无前"), 600, 300, 15480, 11520, kToolColour);
 
     // The picture area on the left, the window's picture and the buttons on the right,
-    // the parameter panel below.
-    Picture1.Move(120, 120, 8760, 5520);
+    // the parameter panel below. The picture area takes the size of its 580 x 360 picture
+    // (with its 2-pixel edge), the same size it keeps when the picture is missing.
+    Picture1.Move(120, 120, 8760, 5460);
     Picture1.setAutoRedraw(true);
+    Picture1.setAutoSize(true);
+    Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\picture1.jpg"))));
     Image1.setStretch(true);
     Image1.Move(9000, 120, 6240, 2760);
 
@@ -94,7 +120,7 @@ void Form1::design() {
     // Parameter panel: three columns of six caption / box pairs.
     for (int i = 0; i < 18; ++i) {
         const int col = i % 3, row = i / 3;
-        const int x = 120 + col * 5100, y = 5760 + row * 780;
+        const int x = 120 + col * 5100, y = 5940 + row * 780;
         Label1(i).setCaption(QString::fromUtf8(kLabelCaptions[i]));
         Label1(i).Move(x, y + 150, 2700, 375);
         Label1(i).setAlignment(1);
@@ -104,7 +130,8 @@ void Form1::design() {
         Text1(i).setFontSize(20);
     }
 
-    HScroll1.Move(120, 5760, 8760, 255);
+    // Under the picture area, where the start-up puts it too.
+    HScroll1.Move(120, 5610, 8760, 255);
     HScroll1.setMax(32767);
 
     // The colour mixer, hidden from the start.
@@ -128,7 +155,7 @@ void Form1::design() {
     Timer3.setInterval(618);
     Timer3.setEnabled(false);
 
-    WindowsMediaPlayer1.Move(120, 120, 8760, 5520);
+    WindowsMediaPlayer1.Move(120, 120, 8760, 5460);
 }
 
 void Form1::Form_Load() {
@@ -210,28 +237,39 @@ void Form1::rotate(const QString& source, const QString& backup) {
     truncate.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
-void Form1::Form_QueryUnload(int& cancel, int) {
+Form1::QuitAnswer Form1::quitQuestion() {
     app::Module1& m = app::module1();
     if (exitWithoutAsking) {
-        // Ends at once: no window's unload handler runs, this one's included.
+        // Ends at once: no window's unload handler runs.
         app::End();
-        cancel = 1;
-        return;
+        return QuitAnswer::EndNow;
     }
     if (m.quitConfirmed)
-        return;
-    // Asked once: a second close (or the re-entry of this handler while the windows go
+        return QuitAnswer::Confirmed;
+    // Asked once: a second close (or the re-entry of a close handler while the windows go
     // down) asks nothing.
     m.quitConfirmed = true;
-    if (ui::MsgBox(QStringLiteral("是否退出Tessal Arvendel？"), ui::vbYesNo,
-                   QStringLiteral("Tessal Arvendel")) == ui::vbNo) {
+    return ui::MsgBox(QStringLiteral("是否退出Tessal Arvendel？"), ui::vbYesNo,
+                      QStringLiteral("Tessal Arvendel")) == ui::vbNo
+               ? QuitAnswer::Stay
+               : QuitAnswer::Yes;
+}
+
+void Form1::Form_QueryUnload(int& cancel, int) {
+    switch (quitQuestion()) {
+    case QuitAnswer::EndNow:
+    case QuitAnswer::Stay:
         cancel = 1;
         return;
+    case QuitAnswer::Yes:
+        unload();
+        app::form2().unload();
+        app::form3().unload();
+        app::form4().unload();
+        return;
+    case QuitAnswer::Confirmed:
+        return;
     }
-    unload();
-    app::form2().unload();
-    app::form3().unload();
-    app::form4().unload();
 }
 
 void Form1::Form_Unload(int&) {

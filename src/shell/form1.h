@@ -7,6 +7,13 @@
 #include "ui/picture_box.h"
 #include "ui/timer.h"
 
+#include <QDate>
+#include <memory>
+
+namespace platform {
+class MediaPlayer;
+}
+
 namespace shell {
 
 // The main window: launcher, parameter panel, drop calculator, picture, colour and video tools.
@@ -17,6 +24,10 @@ public:
 
     // Set by the orbit animation; closing then ends the program without the quit question.
     bool exitWithoutAsking = false;
+    // The seek bar's position last computed from the playing position (0..32767), and the
+    // target of the last seek as a fraction of the media's length.
+    double seekBarValue = 0;
+    double seekFraction = 0;
 
     ui::CommandButton Command1{this, "Command1"};  // 推导计算
     ui::CommandButton Command2{this, "Command2"};  // 日月地球
@@ -51,6 +62,41 @@ public:
     void Form_Unload(int& cancel) override;
     void Form_Click() override;
 
+    // The quit question of the main window and the browser window, asked at most once a run.
+    enum class QuitAnswer {
+        EndNow,   // exitWithoutAsking: the program ended without any close handling
+        Stay,     // No: the closing window stays open
+        Yes,      // asked just now and agreed
+        Confirmed // asked before (or the alarm point was closed): close without asking
+    };
+    QuitAnswer quitQuestion();
+
+    // Picture and colour tools.
+    void Command3_Click(int index);
+    void Command4_Click(int index);
+    void Command5_Click();
+    void Command6_Click(int index);
+    void Command7_Click();
+    void Label1_Click(int index);
+    void VScroll1_Change(int index);
+    void Timer1_Timer();
+    // The caption the clock shows on `date`.
+    static QString clockCaption(const QDate& date);
+
+    // Video player.
+    void Command14_Click();
+    void Command15_Click();
+    void HScroll1_Change();
+    void Timer3_Timer();
+    void WindowsMediaPlayer1_Click(int button, int shift, int x, int y);
+    void WindowsMediaPlayer1_DoubleClick(int button, int shift, int x, int y);
+    // The player shown by WindowsMediaPlayer1. It lives as long as the window object, so a
+    // handler still running after an unload finds it.
+    platform::MediaPlayer& player();
+
+    // The calculator's rounding: x to six decimals, as text; x is left unchanged.
+    QString wc(double& x) const;
+
     // Launchers.
     void Command8_Click();
     void Command9_Click();
@@ -66,6 +112,17 @@ protected:
 private:
     // Moves the whole text of `source` to the end of `backup` and leaves `source` empty.
     static void rotate(const QString& source, const QString& backup);
+
+    // Ends any video shown and brings the picture area back.
+    void returnToPictureView();
+    // Saves the picture under a name chosen in the save dialog.
+    void savePicture();
+    void openVideo();
+    void mixerRefresh();
+
+    std::unique_ptr<platform::MediaPlayer> player_;
+    bool playerPaused = false; // flipped by each left click on the player
+    bool uiModeToggle = false; // flipped by each left double click on the player
 };
 
 } // namespace shell

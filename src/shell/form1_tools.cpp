@@ -1,0 +1,159 @@
+// The main window's picture and colour tools: empty, save and import the picture, the pen
+// and paper colours, the quick save, the colour mixer and the caption clock.
+
+#include "app/module1.h"
+#include "platform/media_player.h"
+#include "shell/form1.h"
+#include "ui/clock.h"
+#include "ui/picture_file.h"
+#include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+#include "vbrt/datetime.h"
+#include "vbrt/errors.h"
+
+#include <QFileInfo>
+
+namespace shell {
+
+namespace {
+const QString kPictureFilter = QStringLiteral("图形文件*.jpg|*.jpg");
+const QString kDrawTitle = QStringLiteral("Tessal画图");
+} // namespace
+
+void Form1::returnToPictureView() {
+    WindowsMediaPlayer1.setVisible(false);
+    player().close();
+    HScroll1.setVisible(false);
+    Picture1.setVisible(true);
+    Timer3.setEnabled(false);
+}
+
+void Form1::Command3_Click(int index) {
+    returnToPictureView();
+    if (index == 0) {
+        if (ui::MsgBox(QStringLiteral("确定要清空保存的图像，重新开始画图吗？"), ui::vbYesNo,
+                       kDrawTitle) == ui::vbYes)
+            Picture1.setPicture(QImage());
+        return;
+    }
+    if (ui::MsgBox(QStringLiteral("确定要保存的上面的图像吗？"), ui::vbYesNo, kDrawTitle) ==
+        ui::vbNo)
+        return;
+    Picture1.setAutoRedraw(true);
+    savePicture();
+}
+
+void Form1::Command5_Click() {
+    returnToPictureView();
+    savePicture();
+}
+
+void Form1::savePicture() {
+    // Any failure, a cancelled dialog included, ends the save without a word.
+    CommonDialog1.CancelError = true;
+    CommonDialog1.Filter = kPictureFilter;
+    // The file name is kept: the dialog proposes the name it returned last.
+    try {
+        CommonDialog1.ShowSave();
+    } catch (const vbrt::RuntimeError&) {
+        return;
+    }
+    const QString name = CommonDialog1.FileName;
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).isFile()) {
+        if (ui::MsgBox(name + QStringLiteral("已经存在。\r\n要替换她吗？"), ui::vbYesNo,
+                       QStringLiteral("Tessal计算 之 查询存储")) != ui::vbYes)
+            return;
+    }
+    Picture1.saveImage(name);
+}
+
+void Form1::Command7_Click() {
+    returnToPictureView();
+    CommonDialog1.FileName = QString();
+    // From here on a failing step is skipped, a cancelled dialog included: the area is
+    // cleared, rescaled and repainted whatever the dialog gave.
+    vbrt::skipOnError([&] {
+        CommonDialog1.CancelError = true;
+        CommonDialog1.Filter = kPictureFilter;
+        CommonDialog1.ShowOpen();
+    });
+    Picture1.Cls();
+    Picture1.Scale(0, 0, 5760, 4320);
+    Picture1.setAutoRedraw(true);
+    Picture1.setAutoSize(false);
+    const QString name = CommonDialog1.FileName;
+    if (!name.isEmpty()) {
+        // A file that is no picture leaves the old background picture.
+        const QImage picture = ui::LoadPicture(name);
+        if (!picture.isNull())
+            Picture1.setPicture(picture);
+    }
+    vbrt::skipOnError([&] { Picture1.PaintPicture(Picture1.Picture(), 0, 0, 5760, 4320); });
+    Picture1.Refresh();
+}
+
+void Form1::Command4_Click(int index) {
+    static constexpr double kPens[3] = {255, 65280, 16711680};
+    if (index >= 0 && index <= 2)
+        app::module1().calcPenColor = kPens[index];
+}
+
+void Form1::Command6_Click(int index) {
+    // A cancelled dialog changes nothing, whatever cancel setting the file dialogs left on
+    // the shared dialog; that setting is theirs and stays as it was.
+    const bool cancelError = CommonDialog1.CancelError;
+    CommonDialog1.CancelError = true;
+    bool chosen = true;
+    try {
+        CommonDialog1.ShowColor();
+    } catch (const vbrt::RuntimeError& e) {
+        CommonDialog1.CancelError = cancelError;
+        if (e.number() != vbrt::ErrDialogCancel)
+            throw;
+        chosen = false;
+    }
+    CommonDialog1.CancelError = cancelError;
+    if (!chosen)
+        return;
+    if (index == 1) {
+        Command6(1).setBackColor(CommonDialog1.Color);
+        app::module1().calcPenColor = Command6(1).BackColor();
+    } else {
+        Command6(0).setBackColor(CommonDialog1.Color);
+        Picture1.setBackColor(Command6(0).BackColor());
+    }
+}
+
+void Form1::Label1_Click(int) {
+    Picture1.setAutoRedraw(true);
+    // An unwritable folder leaves any older 11.jpg as it was; nothing is reported.
+    Picture1.saveImage(vbrt::appFile(QStringLiteral("\\11.jpg")));
+}
+
+void Form1::VScroll1_Change(int) {
+    Timer3.setEnabled(true);
+}
+
+void Form1::mixerRefresh() {
+    const int r = VScroll1(0).Value(), g = VScroll1(1).Value(), b = VScroll1(2).Value();
+    Picture3.setBackColor(vbrt::RGB(r, g, b));
+    Text2(0).setText(vbrt::CStr(r));
+    Text2(1).setText(vbrt::CStr(g));
+    Text2(2).setText(vbrt::CStr(b));
+}
+
+QString Form1::clockCaption(const QDate& date) {
+    const QString gap(5, QLatin1Char(' '));
+    return QStringLiteral("风雨同路，一往无前") + gap + vbrt::shortDate(date) + gap +
+           vbrt::chineseWeekday(date.dayOfWeek());
+}
+
+void Form1::Timer1_Timer() {
+    setCaption(clockCaption(ui::Clock::instance().date()));
+    if (window())
+        window()->update();
+}
+
+} // namespace shell
