@@ -1,6 +1,9 @@
 #pragma once
 
+#include "drawing/coma_state.h"
+#include "drawing/overlay_pictures.h"
 #include "shell/routines.h"
+#include "trajectories/anti_missile.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -57,6 +60,17 @@ public:
     bool coordMode = false;
     bool drawChord = false;
     bool readoutFrozen = false;
+    drawing::ComaState comaState;
+
+    // Subsystems of the window.
+    drawing::OverlayPictures overlay{*this};
+    trajectories::AntiMissile antiMissile{*this};
+
+    void Form_Load() override;
+    void Form_Unload(int& cancel) override;
+    void Form_Resize() override;
+    void Form_Click() override;
+    void Form_DblClick() override;
 
     // Small shared routines.
     void pauseSecond() { shell::pauseSecond(); }
@@ -70,6 +84,15 @@ public:
 
 protected:
     void design() override;
+
+private:
+    void loadLayout();
+    // Drawing area and picture holder in proportion to the window; `heightFactor` is the
+    // share of the height under the top button row they take.
+    void placeDrawingArea(double heightFactor);
+    // The right-hand button column, just right of the drawing area.
+    void placeColumn(bool withFullCanvasButton);
+    void askPenWidth();
 };
 
 } // namespace shell

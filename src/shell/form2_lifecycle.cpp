@@ -1,0 +1,191 @@
+// Opening and closing of the drawing window, and its clicks outside the controls.
+#include "alarmpoint/form4.h"
+#include "app/forms.h"
+#include "app/module1.h"
+#include "platform/capture_window.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "ui/clock.h"
+#include "vbrt/apppath.h"
+#include "vbrt/datetime.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace shell {
+
+using vbrt::RGB;
+
+namespace {
+constexpr vbrt::Colour kBoxColour = RGB(168, 221, 155);
+constexpr vbrt::Colour kButtonColour = RGB(232, 227, 174);
+
+// One entry of the monitoring log: date and time run together, then the text.
+void appendMonitorLog(const QString& text) {
+    QFile log(vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt")));
+    if (!log.open(QIODevice::Append))
+        return;
+    const QString entry = vbrt::dateTimeRunTogether(ui::Clock::instance().now()) +
+                          QStringLiteral("\r\n") + text + QStringLiteral("\r\n");
+    log.write(entry.toUtf8());
+}
+} // namespace
+
+void Form2::Form_Load() {
+    app::Module1& m = app::module1();
+
+    m.alarmUploadArmed = true;
+    m.loadUploadArmed = true;
+    m.alarmSoundArmed = true;
+
+    m.historyCount = 0;
+    m.cameraStuck = false;
+    m.alarmBlinkTick = 0;
+    m.monitorTick = 1;
+    m.alarmStepCount = 0;
+    m.cameraStartTries = 0;
+    m.comparePauseCount = 0;
+    m.redAlarmLatched = false;
+    m.monitorStopped = false;
+
+    // Every opening starts a new, empty monitoring log. An existing folder is used as it is;
+    // a log that cannot be created only means the later entries are lost, not the window.
+    QDir().mkpath(vbrt::appFile(QStringLiteral("\\CAMaRA")));
+    {
+        QFile log(vbrt::appFile(QStringLiteral("\\CAMaRA\\") + QStringLiteral("0") +
+                                QStringLiteral(".txt")));
+        log.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    }
+
+    // The camera's hidden window. Without a camera the window opens all the same: the
+    // monitoring reports the missing picture when it first needs one.
+    using namespace platform;
+    hCapWnd = capCreateCaptureWindowA(QStringLiteral("Video"), 0, 0, 0, 640, 480, window(), 0);
+    SendMessage(hCapWnd, WM_CAP_DRIVER_CONNECT, 0, 0);
+    SendMessage(hCapWnd, WM_CAP_SET_SCALE, -1, 0);
+    SendMessage(hCapWnd, WM_CAP_SET_PREVIEWRATE, 3, 0);
+    SendMessage(hCapWnd, WM_CAP_SET_PREVIEW, 1, 0);
+
+    Command13.setVisible(false);
+    WindowsMediaPlayer1.setVisible(false);
+    Label1.setVisible(false);
+
+    m.plotToggle = false;
+    for (ui::Control* c :
+         {static_cast<ui::Control*>(&Text2), static_cast<ui::Control*>(&Text3),
+          static_cast<ui::Control*>(&Text1(0)), static_cast<ui::Control*>(&Text1(1)),
+          static_cast<ui::Control*>(&Text1(2)), static_cast<ui::Control*>(&Text1(3))})
+        c->setBackColor(kBoxColour);
+
+    originX = 0;
+    originY = 0;
+    m.fullScreenOn = false;
+    m.freehandMode = false;
+    Image1.setVisible(false);
+
+    comaState.startOfOpening();
+    m.strokeCount = 0;
+    m.pointCount = 0;
+    m.strokeLenIndex = 0;
+    m.pageIndex = 0;
+
+    coordMode = false;
+    drawChord = false;
+    readoutFrozen = false;
+
+    if (Height() > 1000)
+        loadLayout();
+
+    drawEllipse = true;
+    colorMode = QStringLiteral("caise");
+    Command1(4).setVisible(true);
+    Command1(5).setVisible(false);
+
+    for (ui::CommandButton* b :
+         {&Command2, &Command3, &Command4, &Command5, &Command6, &Command7, &Command8, &Command9,
+          &Command10, &Command11, &Command13, &Command14, &Command15, &Command12(1), &Command12(2),
+          &Command12(0)})
+        b->setBackColor(kButtonColour);
+    for (int i = 0; i <= 21; ++i)
+        Command1(i).setBackColor(kButtonColour);
+
+    for (ui::CommandButton* b : {&Command1(19), &Command1(21), &Command11, &Command13, &Command14,
+                                 &Command15, &Command12(1), &Command12(2), &Command12(0)})
+        b->setVisible(false);
+
+    setBackColor(RGB(192, 208, 192));
+    app::form1().Command6(0).setBackColor(RGB(208, 208, 192));
+    Picture1.setBackColor(0);
+
+    penColor = 33000;
+    Command1(20).setVisible(false);
+}
+
+void Form2::Form_Unload(int&) {
+    app::Module1& m = app::module1();
+    if (m.antiMissileRunning) {
+        m.antiMissileRunning = false;
+        m.antiMissileMode = false;
+        m.imageWorkMode = false;
+    }
+
+    m.monitorStopped = true;
+    Timer(19).setEnabled(false);
+    Timer(18).setEnabled(false);
+
+    if (m.alarmStepCount >= 1) {
+        platform::SendMessage(hCapWnd, platform::WM_CAP_DRIVER_DISCONNECT, 0, 0);
+        // Clicks, sockets and the still running camera timers may act meanwhile; a second
+        // unload asked for from among them is ignored while this one runs.
+        pauseSecond();
+        Timer(19).setEnabled(false);
+        Timer(18).setEnabled(false);
+
+        appendMonitorLog(QStringLiteral("    Somebody closed the  watch system ."));
+        if (m.alarmPointOn) {
+            m.alarmPointOn = false;
+            app::form4().gaojingsc(
+                QStringLiteral("\r\n    有人关闭了监控系统 或者 电脑断电了.\r\n"));
+        }
+    }
+
+    // The camera is released now, not whenever the window's widgets are finally deleted, so
+    // that a window opened straight after finds it free.
+    platform::destroyCaptureWindow(hCapWnd);
+}
+
+void Form2::Form_Click() {
+    app::Module1& m = app::module1();
+    if (m.simulationMode && !m.freehandMode) {
+        originX = 0;
+        originY = 0;
+        m.replayShiftX = 0;
+        m.replayShiftY = 0;
+        drawChord = false;
+        askPenWidth();
+    } else if (m.freehandMode) {
+        askPenWidth();
+    }
+}
+
+void Form2::askPenWidth() {
+    const uint64_t opening = loadGeneration();
+    const int answer = ui::MsgBox(
+        QStringLiteral(
+            "是否要增加划线的宽度，如果选择“是”，则 线宽加1；如果选择“否”，则 线宽减1。"),
+        ui::vbYesNo, QStringLiteral("Tessal"));
+    // The window may have been closed while the question was open.
+    if (!stillLoaded(opening))
+        return;
+    const int width = Picture1.DrawWidth();
+    if (answer == ui::vbYes && width < 70)
+        Picture1.setDrawWidth(width + 1);
+    else if (answer == ui::vbNo && width > 1)
+        Picture1.setDrawWidth(width - 1);
+}
+
+void Form2::Form_DblClick() {
+    Timer(3).setEnabled(false);
+}
+
+} // namespace shell

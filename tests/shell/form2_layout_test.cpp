@@ -1,0 +1,200 @@
+#include "app/forms.h"
+#include "app/module1.h"
+#include "app_fixture.h"
+#include "platform/synthetic_capture_driver.h"
+#include "shell/form2.h"
+#include "ui/screen.h"
+
+using namespace testing_support;
+using shell::Form2;
+
+namespace {
+
+struct Rect {
+    int left, top, width, height;
+    bool operator==(const Rect&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Rect& r) {
+    return os << "(" << r.left << ", " << r.top << ", " << r.width << ", " << r.height << ")";
+}
+Rect rectOf(const ui::Control& c) {
+    return {c.Left(), c.Top(), c.Width(), c.Height()};
+}
+
+class Form2Layout : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        platform::installSyntheticCaptureDriver();
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        platform::resetCaptureDriverFactory();
+    }
+    Form2& f2() { return app::form2(); }
+    app::Module1& m() { return app::module1(); }
+    std::vector<ui::CommandButton*> column() {
+        Form2& f = f2();
+        return {&f.Command1(15), &f.Command1(14), &f.Command1(16), &f.Command1(17),
+                &f.Command1(18), &f.Command1(19), &f.Command1(21), &f.Command9,
+                &f.Command11,    &f.Command13,    &f.Command14,    &f.Command15,
+                &f.Command12(1), &f.Command12(2), &f.Command12(0)};
+    }
+    std::vector<ui::CommandButton*> curveButtons() {
+        Form2& f = f2();
+        return {&f.Command2, &f.Command3, &f.Command4, &f.Command5, &f.Command6, &f.Command7};
+    }
+};
+
+} // namespace
+
+TEST_F(Form2Layout, TheLoadLayoutPlacesTheDrawingAreaAndTheColumnInProportion) {
+    f2().load();
+    // The designed window: 15468 x 9060 inside a frame of 120 x 510.
+    ASSERT_EQ(f2().Width(), 15588);
+    ASSERT_EQ(f2().Height(), 9570);
+    // Left 15588 * 0.05, top 9570 * 0.025 + 735, width 15588 * 0.9, height (9570 - 735) * 0.9.
+    EXPECT_EQ(rectOf(f2().Picture1), (Rect{779, 974, 14029, 7952}));
+    // The holder's top uses 0.02.
+    EXPECT_EQ(rectOf(f2().Image1), (Rect{779, 926, 14029, 7952}));
+    for (ui::CommandButton* b : column()) {
+        if (b == &f2().Command1(19))
+            EXPECT_EQ(b->Left(), 14880) << "the load layout leaves it at its designed place";
+        else
+            EXPECT_EQ(b->Left(), 779 + 14029 + 100) << b->name().toStdString() << b->Index();
+    }
+    // Only the left edges move.
+    EXPECT_EQ(rectOf(f2().Command13), (Rect{14908, 4800, 372, 1932}));
+    EXPECT_EQ(rectOf(f2().Command12(0)), (Rect{14908, 1680, 372, 1212}));
+}
+
+TEST_F(Form2Layout, CompactAndWideButtonRowsSwitchAt8000Twips) {
+    f2().show();
+    struct Case {
+        int width, height;
+        bool curveButtonsShown;
+        int boxWidth;
+        Rect picture;
+    };
+    const Case cases[] = {
+        // Width below 8000: curve buttons hidden, status boxes 0.7 x 372.
+        {7999, 5000, false, 260, {400, 860, 7199, 3625}},
+        // 8000 and more: shown again, boxes 1.35 x 372; the height factor is 0.85.
+        {8000, 5000, true, 502, {400, 860, 7200, 3625}},
+        {12000, 1001, true, 502, {600, 760, 10800, 226}},
+        {7000, 1001, false, 260, {350, 760, 6300, 226}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        f2().Command8.setVisible(true);
+        f2().Move(0, 0, c.width, c.height);
+        for (ui::CommandButton* b : curveButtons())
+            EXPECT_EQ(b->Visible(), c.curveButtonsShown) << b->name().toStdString();
+        // A layout never shows the rain button; the compact one hides it.
+        EXPECT_EQ(f2().Command8.Visible(), c.curveButtonsShown);
+        EXPECT_EQ(f2().Text2.Width(), c.boxWidth);
+        EXPECT_EQ(f2().Text3.Width(), c.boxWidth);
+        EXPECT_EQ(rectOf(f2().Picture1), c.picture);
+        const int holderTop = int(std::lround(c.height * 0.02 + 735));
+        EXPECT_EQ(rectOf(f2().Image1),
+                  (Rect{c.picture.left, holderTop, c.picture.width, c.picture.height}));
+        for (ui::CommandButton* b : column())
+            EXPECT_EQ(b->Left(), c.picture.left + c.picture.width + 100)
+                << b->name().toStdString() << b->Index();
+    }
+}
+
+TEST_F(Form2Layout, AWindowNoTallerThan1000TwipsIsNotLaidOut) {
+    f2().show();
+    f2().Move(0, 0, 12000, 6000);
+    const Rect picture = rectOf(f2().Picture1);
+    const int columnLeft = f2().Command13.Left();
+    f2().Move(0, 0, 7000, 1000);
+    EXPECT_EQ(rectOf(f2().Picture1), picture);
+    EXPECT_EQ(f2().Command13.Left(), columnLeft);
+    EXPECT_TRUE(f2().Command2.Visible());
+    EXPECT_EQ(f2().Text2.Width(), 502);
+}
+
+TEST_F(Form2Layout, ImageModesNeverShowTheCurveButtonsAgain) {
+    m().imageWorkMode = true;
+    f2().show();
+    f2().Move(0, 0, 7000, 6000);
+    f2().Move(0, 0, 14000, 6000);
+    for (ui::CommandButton* b : curveButtons())
+        EXPECT_FALSE(b->Visible()) << b->name().toStdString();
+    EXPECT_EQ(f2().Text2.Width(), 260);
+    EXPECT_EQ(rectOf(f2().Picture1), (Rect{700, 885, 12600, 4475}));
+}
+
+TEST_F(Form2Layout, TheFirstLayoutEndsTheMathDrawingStartUp) {
+    for (bool presaved : {false, true}) {
+        SCOPED_TRACE(presaved);
+        f2().unload();
+        m().mathDrawMode = true;
+        m().imagePresaved = presaved;
+        f2().load();
+        f2().Command8.setVisible(true);
+        f2().Command1(9).setVisible(false);
+        f2().show();
+        EXPECT_FALSE(m().mathDrawMode);
+        EXPECT_FALSE(f2().Command8.Visible());
+        EXPECT_TRUE(f2().Command1(9).Visible());
+        EXPECT_EQ(f2().Picture1.AutoRedraw(), presaved);
+
+        // Later layouts leave those buttons alone.
+        f2().Command1(9).setVisible(false);
+        f2().Move(0, 0, 12000, 7000);
+        EXPECT_FALSE(f2().Command1(9).Visible());
+        EXPECT_TRUE(f2().Picture1.AutoRedraw());
+    }
+}
+
+TEST_F(Form2Layout, TheSimulationModesMoveNothingWithoutTheWholeScreenCanvas) {
+    m().simulationMode = true;
+    f2().load();
+    const Rect picture = rectOf(f2().Picture1);
+    f2().show();
+    f2().Move(0, 0, 7000, 6000);
+    EXPECT_EQ(rectOf(f2().Picture1), picture);
+    EXPECT_EQ(f2().Command1(19).Left(), 14880);
+    EXPECT_TRUE(f2().Command2.Visible());
+}
+
+TEST_F(Form2Layout, TheWholeScreenCanvasTakesTheScreensSize) {
+    m().simulationMode = true;
+    m().fullCanvasOn = true;
+    f2().load();
+    const Rect picture = rectOf(f2().Picture1);
+    f2().show();
+    const int sw = ui::Screen::Width(), sh = ui::Screen::Height();
+    EXPECT_EQ(f2().Width(), sw);
+    EXPECT_EQ(f2().Height(), sh);
+    EXPECT_EQ(f2().Left(), 240);
+    EXPECT_EQ(f2().Picture1.BorderStyle(), 0);
+    EXPECT_EQ(rectOf(f2().Picture1), (Rect{picture.left, picture.top, sw, sh}));
+    EXPECT_EQ(f2().Image1.Width(), sw);
+    EXPECT_EQ(f2().Image1.Height(), sh);
+}
+
+TEST_F(Form2Layout, TheBackgroundPictureIsPaintedAgainOverTheResizedArea) {
+    f2().show();
+    QImage red(40, 30, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    f2().Image1.setStretch(true);
+    f2().Image1.setPicture(red);
+    f2().Picture1.setAutoRedraw(true);
+    f2().Picture1.Box(0, 0, 3000, 3000, vbrt::RGB(0, 0, 255), true);
+
+    f2().Move(0, 0, 12000, 8000);
+    const QImage& shown = f2().Picture1.Image();
+    EXPECT_EQ(shown.pixel(10, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(shown.pixel(shown.width() - 3, shown.height() - 3), qRgb(255, 0, 0));
+    EXPECT_TRUE(f2().Picture1.AutoRedraw());
+
+    // Without a picture the drawing stays.
+    f2().Image1.setPicture(QImage());
+    f2().Picture1.Box(0, 0, 3000, 3000, vbrt::RGB(0, 0, 255), true);
+    f2().Move(0, 0, 12000, 7000);
+    EXPECT_EQ(f2().Picture1.Image().pixel(10, 10), qRgb(0, 0, 255));
+}
