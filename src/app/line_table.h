@@ -1,9 +1,143 @@
 #pragma once
 
-// The line table and grids that pixel-set files are parsed into; filled in by the pixel-set
-// code. Kept here because every window shares one.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The line table and the three text grids that every pixel set, difference set and stroke
+// file is read back into. They behave as the fixed-size text arrays the program indexes
+// (cells never written read as empty text, nothing is ever cleared), but each loaded text is
+// kept once, lower-cased, as UTF-8 bytes; entries and cells are positions into it. A loaded
+// 800 x 600 set therefore costs about its file size instead of a 5001 x 5001 array of strings.
 namespace app {
 
-struct LineTable {};
+// One text as split into lines: shared by every entry and cell that refers into it, and
+// freed once the last of them is overwritten.
+struct LoadedText {
+    QByteArray bytes;
+};
+
+// A text array with indices 0..upper whose entries read as empty text until written.
+class TextArray {
+public:
+    explicit TextArray(int upper) : upper_(upper) {}
+
+    int upperBound() const { return upper_; }
+    // Raises the subscript error outside 0..upper.
+    QString operator()(int i) const;
+    void set(int i, const QString& text);
+
+private:
+    friend class LineTable;
+    struct Entry {
+        std::shared_ptr<const LoadedText> text;
+        uint32_t offset = 0;
+        uint32_t length = 0;
+        // Line table entries are their line wrapped in TABs; the TABs are not stored.
+        bool wrapped = false;
+    };
+    void check(int i) const;
+    void put(int i, Entry e);
+    // The entry's own text, for entries that are no line of a loaded text.
+    static Entry own(const QByteArray& utf8);
+
+    int upper_;
+    std::vector<Entry> entries_; // grows to the highest entry written
+};
+
+// A text grid with both indices 0..5000: cell (line, token) is token `token` (from 1) of
+// line `line` of the last load that reached it.
+class TextGrid {
+public:
+    static constexpr int kUpper = 5000;
+    // Tokens from the 5000th on are not stored.
+    static constexpr int kMaxTokens = 4999;
+
+    // Raises the subscript error outside 0..5000.
+    QString operator()(int line, int token) const;
+    // The cell as UTF-8 bytes without a copy; empty for a cell never written. Valid until
+    // the next load into this grid. Both indices must be within 0..5000.
+    QByteArrayView cell(int line, int token) const;
+
+private:
+    friend class LineTable;
+    // The tokens one load stored in a line: token k spans [start + b[k-1], start + b[k] - 1).
+    // Positions are relative to the line, 16-bit where the line is short enough.
+    struct Layer {
+        std::shared_ptr<const LoadedText> text;
+        uint32_t start = 0;
+        std::vector<uint16_t> b16;
+        std::vector<uint32_t> b32;
+        int tokens() const;
+        uint32_t bound(int k) const { return b32.empty() ? b16[size_t(k)] : b32[size_t(k)]; }
+    };
+    void store(int line, Layer layer);
+
+    // Per line the loads still visible in it, oldest first; a newer load hides the cells
+    // of older ones up to its own token count.
+    std::vector<std::vector<Layer>> rows_;
+};
+
+class LineTable {
+public:
+    static constexpr int kTableUpper = 3000;
+    static constexpr int kRecordUpper = 100000;
+
+    // Working table: the lines of the last split text before repeats and empty lines go.
+    TextArray recordLines{kRecordUpper};
+    // The line table: entry i is TAB, line i, TAB; entry lineCount is TAB TAB.
+    TextArray lineArrayA{kTableUpper};
+    TextArray lineArrayB{kTableUpper};
+    double lineCount = 0;
+    TextGrid pixelSetA, pixelSetB, pixelSetC;
+
+    enum class SplitStatus { Done, TooManyLines };
+    struct SplitResult {
+        SplitStatus status = SplitStatus::Done;
+        // For a refused text: the limit it went over.
+        int limit = 0;
+    };
+
+    // The line splitter: the distinct non-empty lines of the text, lower-cased, in the
+    // order of their last occurrence. A line ends at a CR; the character after each CR is
+    // skipped as the LF of a CR LF pair; text after the last CR is not taken. A text that
+    // does not fit the tables, or has a CR right after a CR (no line can be cut there), is
+    // refused whole and leaves the table as it was.
+    SplitResult split(const QString& text);
+    // The same for a text given as UTF-8 bytes (a file read whole), without a detour
+    // through UTF-16 for plain ASCII.
+    SplitResult splitUtf8(const QByteArray& utf8);
+
+    // Splits entries 0..lineCount of the line table at TAB or "|" into the grid; does
+    // nothing while lineCount is 0 or less.
+    void fillGrid(TextGrid& grid);
+
+    // The one writer of caculator.txt and of the grids at a time: a comparison, overlay or
+    // monitoring round holds it while it loads, compares and redraws. Everything runs on one
+    // thread and a later path only ever runs nested inside an earlier one's waits, so the
+    // later one cannot wait for the earlier; it gives up (a monitoring round runs again at
+    // its next tick, a button tells the user).
+    class WriterHold {
+    public:
+        explicit WriterHold(LineTable& table);
+        ~WriterHold();
+        WriterHold(const WriterHold&) = delete;
+        WriterHold& operator=(const WriterHold&) = delete;
+        // False when another path holds the writer.
+        bool held() const { return table_ != nullptr; }
+        explicit operator bool() const { return held(); }
+
+    private:
+        LineTable* table_;
+    };
+    bool writerBusy() const { return writerBusy_; }
+
+private:
+    SplitResult splitLowered(QByteArray lowered);
+    bool writerBusy_ = false;
+};
 
 } // namespace app
