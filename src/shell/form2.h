@@ -2,6 +2,7 @@
 
 #include "drawing/coma_state.h"
 #include "drawing/overlay_pictures.h"
+#include "pixelsets/image_comparison.h"
 #include "shell/routines.h"
 #include "trajectories/anti_missile.h"
 #include "ui/control_array.h"
@@ -65,6 +66,7 @@ public:
     // Subsystems of the window.
     drawing::OverlayPictures overlay{*this};
     trajectories::AntiMissile antiMissile{*this};
+    pixelsets::ImageComparison imaging{*this};
 
     void Form_Load() override;
     void Form_Unload(int& cancel) override;

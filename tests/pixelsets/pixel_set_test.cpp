@@ -1,0 +1,153 @@
+#include "app_fixture.h"
+#include "canvas.h"
+#include "pixelsets/pixel_set.h"
+
+using namespace testing_support;
+using pixelsets::Pacing;
+using pixelsets::Steps;
+using pixelsets::WriteStatus;
+
+namespace {
+
+class PixelSetTest : public AppTest {
+protected:
+    ui::PictureBox area{nullptr, QStringLiteral("Picture1")};
+};
+
+TEST_F(PixelSetTest, StepsComeFromTheBoxesOrNotAtAll) {
+    struct Case {
+        const char* columns;
+        const char* rows;
+        double width, height;
+        std::optional<std::pair<double, int>> steps;
+    };
+    const Case cases[] = {
+        {"800", "600", 12000, 9000, {{15, 15}}},
+        {"800", "600", 10000, 9000, {{12, 15}}},
+        {" 800", "600.7", 12000, 9000, {{15, 15}}},
+        {"30", "7", 100, 100, {{3, 14}}},
+        {"0.9", "600", 12000, 9000, std::nullopt},
+        {"800", "0", 12000, 9000, std::nullopt},
+        {"-800", "600", 12000, 9000, std::nullopt},
+        {"abc", "600", 12000, 9000, std::nullopt},
+        {"", "600", 12000, 9000, std::nullopt},
+        {"800", "x", 12000, 9000, std::nullopt},
+        {"20000", "600", 12000, 9000, std::nullopt}, // a step of 0
+        {"800", "1e300", 12000, 9000, std::nullopt},
+        {"1", "1", 12000, 40000, {{12000, 40000}}}, // no 16-bit step
+    };
+    for (const Case& c : cases) {
+        const auto steps = pixelsets::stepsFromBoxes(QString::fromUtf8(c.columns),
+                                                     QString::fromUtf8(c.rows), c.width, c.height);
+        ASSERT_EQ(steps.has_value(), c.steps.has_value()) << c.columns << " " << c.rows;
+        if (steps) {
+            EXPECT_EQ(steps->column, c.steps->first) << c.columns;
+            EXPECT_EQ(steps->row, c.steps->second) << c.rows;
+        }
+    }
+}
+
+TEST_F(PixelSetTest, TheWalkCoversTheOuterSizeByWholeSteps) {
+    struct Case {
+        int width, height;
+        int columns, rows;
+        double lastX;
+    };
+    const Case cases[] = {{12000, 9000, 800, 600, 11985}, {10000, 9000, 833, 600, 9984},
+                          {100, 100, 33, 7, 96}};
+    for (const Case& c : cases) {
+        area.Move(0, 0, c.width, c.height);
+        const auto steps = pixelsets::stepsFromBoxes(
+            QString::number(c.width == 100 ? 30 : 800), QString::number(c.width == 100 ? 7 : 600),
+            c.width, c.height);
+        ASSERT_TRUE(steps);
+        int columns = 0, rowsInLast = 0;
+        double lastX = -1;
+        pixelsets::walkGrid(
+            area, *steps,
+            [&](int col, int r, double x, float) {
+                columns = col + 1;
+                rowsInLast = r + 1;
+                lastX = x;
+            },
+            [](int) { return true; });
+        EXPECT_EQ(columns, c.columns) << c.width;
+        EXPECT_EQ(rowsInLast, c.rows) << c.width;
+        EXPECT_EQ(lastX, c.lastX) << c.width;
+    }
+}
+
+TEST_F(PixelSetTest, CellTextsAreSixUpperCaseDigitsOrEightOutsideTheArea) {
+    const std::pair<vbrt::Colour, const char*> cases[] = {
+        {0, "000000"},        {255, "0000FF"},         {0x00FF00, "00FF00"},
+        {0xFF0000, "FF0000"}, {0xFFFFFF, "FFFFFF"},    {4095, "000FFF"},
+        {-1, "FFFFFFFF"},     {0x1234567, "1234567"},
+    };
+    for (const auto& [colour, text] : cases)
+        EXPECT_EQ(pixelsets::cellText(colour), QString::fromLatin1(text)) << colour;
+}
+
+TEST_F(PixelSetTest, AWhiteCanvasOfTwoColumnsOfThreeRows) {
+    area.Move(0, 0, 600, 450);
+    area.setBackColor(vbrt::RGB(255, 255, 255));
+    const auto steps = pixelsets::stepsFromBoxes(QStringLiteral("2"), QStringLiteral("3"), 600, 450);
+    ASSERT_TRUE(steps);
+    ASSERT_EQ(pixelsets::writePixelSet(path("new.txt"), area, *steps, false, Pacing::none()),
+              WriteStatus::Written);
+    EXPECT_EQ(read("new.txt"), "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n");
+
+    // A replaced file ends with one more empty line, whatever it held before.
+    write("old.txt", QByteArray(5000, 'x'));
+    ASSERT_EQ(pixelsets::writePixelSet(path("old.txt"), area, *steps, true, Pacing::none()),
+              WriteStatus::Written);
+    EXPECT_EQ(read("old.txt"),
+              "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n\r\n");
+}
+
+TEST_F(PixelSetTest, ColoursRunningCountsAndTheBorderStrip) {
+    canvas::size(area);
+    canvas::paint(area, [](int c, int r) { return c == 1 && r == 2 ? 255 : vbrt::RGB(0, c, r); });
+    // Five columns of 384 twips (25.6 pixels): the abscissas fall on pixels 0, 25, 51, 76 and
+    // 102, so the first two read the same block.
+    const auto steps = pixelsets::stepsFromBoxes(QStringLiteral("5"), QStringLiteral("3"),
+                                                 canvas::kWidth, canvas::kHeight);
+    ASSERT_TRUE(steps);
+    ASSERT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps, false, Pacing::none()),
+              WriteStatus::Written);
+    const QByteArray expected = "000000\t010000\t020000\t3\r\n"
+                                "000000\t010000\t020000\t6\r\n"
+                                "000100\t010100\t0000FF\t9\r\n"
+                                "000200\t010200\t020200\t12\r\n"
+                                "000300\t010300\t020300\t15\r\n";
+    EXPECT_EQ(read("set.txt"), expected);
+
+    // Inner 36 x 26 pixels and steps of 4 pixels: the last abscissa is on the border strip.
+    area.setPicture(QImage());
+    area.setBackColor(0);
+    area.Move(0, 0, 600, 450);
+    const auto border = pixelsets::stepsFromBoxes(QStringLiteral("10"), QStringLiteral("1"), 600, 450);
+    ASSERT_TRUE(border);
+    pixelsets::writePixelSet(path("border.txt"), area, *border, false, Pacing::none());
+    const QList<QByteArray> lines = read("border.txt").split('\n');
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[8], "000000\t9\r");
+    EXPECT_EQ(lines[9], "FFFFFFFF\t10\r");
+}
+
+TEST_F(PixelSetTest, TheWriterWaitsAfterEveryColumnAndStopsWhenTold) {
+    canvas::size(area);
+    const auto steps = pixelsets::stepsFromBoxes(QStringLiteral("4"), QStringLiteral("3"),
+                                                 canvas::kWidth, canvas::kHeight);
+    int waits = 0;
+    const Pacing counting{[&] { return ++waits < 2; }};
+    EXPECT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps, true, counting),
+              WriteStatus::Stopped);
+    EXPECT_EQ(waits, 2);
+    EXPECT_EQ(read("set.txt").count("\r\n"), 2);
+
+    EXPECT_EQ(pixelsets::writePixelSet(path("no/such/folder/set.txt"), area, *steps, false,
+                                       Pacing::none()),
+              WriteStatus::Failed);
+}
+
+} // namespace
