@@ -99,8 +99,9 @@ void BM_CompareLiveWithSet(benchmark::State& state) {
     s.change();
     double differing = 0;
     for (auto _ : state)
-        differing = writeLiveDifference(s.differencePath, s.area, lines->pixelSetA, s.steps,
-                                        [] { return QStringLiteral("100"); }, Pacing::none())
+        differing = writeLiveDifference(
+                        s.differencePath, s.area, lines->pixelSetA, s.steps,
+                        [] { return QStringLiteral("100"); }, Pacing::none())
                         .differing;
     s.restore();
     state.counters["differing"] = differing;
@@ -112,10 +113,10 @@ void BM_RedrawDifferenceSet(benchmark::State& state) {
     auto lines = std::make_unique<app::LineTable>();
     loadSet(*lines, lines->pixelSetA, s.setPath);
     s.change(int(state.range(0)));
-    const double differing =
-        writeLiveDifference(s.differencePath, s.area, lines->pixelSetA, s.steps,
-                            [] { return QStringLiteral("100"); }, Pacing::none())
-            .differing;
+    const double differing = writeLiveDifference(
+                                 s.differencePath, s.area, lines->pixelSetA, s.steps,
+                                 [] { return QStringLiteral("100"); }, Pacing::none())
+                                 .differing;
     s.restore();
     const vbrt::Colour pen = 33000;
     for (auto _ : state) {

@@ -222,8 +222,7 @@ void LineTable::fillGrid(TextGrid& grid) {
 
 // ---- WriterHold ----
 
-LineTable::WriterHold::WriterHold(LineTable& table)
-    : table_(table.writerBusy_ ? nullptr : &table) {
+LineTable::WriterHold::WriterHold(LineTable& table) : table_(table.writerBusy_ ? nullptr : &table) {
     if (table_)
         table_->writerBusy_ = true;
 }

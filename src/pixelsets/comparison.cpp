@@ -140,8 +140,8 @@ Comparison writeDifference(const QString& path, const ui::PictureBox& area, cons
     if (!walked)
         result.status = ok ? WriteStatus::Stopped : WriteStatus::Failed;
     else
-        result.status = ok && file.error() == QFileDevice::NoError ? WriteStatus::Written
-                                                                    : WriteStatus::Failed;
+        result.status =
+            ok && file.error() == QFileDevice::NoError ? WriteStatus::Written : WriteStatus::Failed;
     return result;
 }
 } // namespace

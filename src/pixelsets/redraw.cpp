@@ -3,7 +3,9 @@
 namespace pixelsets {
 
 namespace {
-bool isStar(QByteArrayView cell) { return cell.size() == 1 && cell[0] == '*'; }
+bool isStar(QByteArrayView cell) {
+    return cell.size() == 1 && cell[0] == '*';
+}
 } // namespace
 
 vbrt::Colour cellColour(QByteArrayView cell, Channels& parts) {
@@ -17,8 +19,8 @@ void drawDot(ui::PictureBox& area, double x, double y, int radius, vbrt::Colour 
     area.Circle(x, y, radius, colour);
 }
 
-bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps,
-                   bool oneColour, const vbrt::Colour& pen, const Pacing& pacing) {
+bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps, bool oneColour,
+                   const vbrt::Colour& pen, const Pacing& pacing) {
     GridReader cells{a};
     return walkGrid(
         area, steps,

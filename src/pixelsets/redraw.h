@@ -16,8 +16,8 @@ void drawDot(ui::PictureBox& area, double x, double y, int radius, vbrt::Colour 
 
 // The redraw of a difference set loaded into `a`: every cell that is not "*" gets a dot in
 // the pen colour (oneColour) or in its own colour. False when stopped.
-bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps,
-                   bool oneColour, const vbrt::Colour& pen, const Pacing& pacing);
+bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps, bool oneColour,
+                   const vbrt::Colour& pen, const Pacing& pacing);
 // Set A against set B: a dot at every grid point, in the pen colour where `test` finds A's
 // colour (first) and B's (second) differ, in A's colour elsewhere.
 bool compareRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::TextGrid& b,

@@ -8,9 +8,13 @@ using namespace pixelsets;
 
 namespace {
 
-Channels rgb(int r, int g, int b) { return Channels{int16_t(r), int16_t(g), int16_t(b)}; }
+Channels rgb(int r, int g, int b) {
+    return Channels{int16_t(r), int16_t(g), int16_t(b)};
+}
 
-bool same(const Channels& a, const Channels& b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+bool same(const Channels& a, const Channels& b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
 
 TEST(CellChannels, ReadFromTheRightAfterPaddingToSix) {
     struct Case {
@@ -24,10 +28,10 @@ TEST(CellChannels, ReadFromTheRightAfterPaddingToSix) {
         {"fff", rgb(1, 2, 3), rgb(255, 15, 0)},
         {"ffffffff", rgb(1, 2, 3), rgb(255, 255, 255)},
         {"12345678", rgb(1, 2, 3), rgb(0x78, 0x56, 0x34)},
-        {"", rgb(1, 2, 3), rgb(1, 2, 3)},           // nothing to read: all three stay
-        {"*", rgb(1, 2, 3), rgb(1, 0, 0)},          // "00000*": only red cannot be read
-        {"zz00ff", rgb(1, 2, 3), rgb(255, 0, 3)},   // blue cannot be read
-        {"600", rgb(1, 2, 3), rgb(0, 6, 0)},        // a running count reads as a colour too
+        {"", rgb(1, 2, 3), rgb(1, 2, 3)},         // nothing to read: all three stay
+        {"*", rgb(1, 2, 3), rgb(1, 0, 0)},        // "00000*": only red cannot be read
+        {"zz00ff", rgb(1, 2, 3), rgb(255, 0, 3)}, // blue cannot be read
+        {"600", rgb(1, 2, 3), rgb(0, 6, 0)},      // a running count reads as a colour too
     };
     for (const Case& c : cases) {
         Channels ch = c.before;
@@ -38,7 +42,8 @@ TEST(CellChannels, ReadFromTheRightAfterPaddingToSix) {
 
 TEST(Threshold, AWholeNumberHalvesToEvenOrNone) {
     const std::pair<const char*, std::optional<int16_t>> cases[] = {
-        {"100", 100}, {"100.5", 100}, {"101.5", 102}, {"30.5", 30}, {"31.5", 32}, {"-1", -1},
+        {"100", 100},       {"100.5", 100},        {"101.5", 102},
+        {"30.5", 30},       {"31.5", 32},          {"-1", -1},
         {"", std::nullopt}, {"abc", std::nullopt}, {"40000", std::nullopt},
     };
     for (const auto& [text, t] : cases)
@@ -178,9 +183,8 @@ TEST_F(DifferenceFileTest, TemplateWritesTheLiveCellInUpperCase) {
         set += QByteArray::number(3 * c + 3) + "\r\n";
     }
     load(lines().pixelSetA, set);
-    const Comparison result = writeTemplateDifference(path("caculator.txt"), area,
-                                                      lines().pixelSetA, steps, fixed("30"),
-                                                      Pacing::none());
+    const Comparison result = writeTemplateDifference(
+        path("caculator.txt"), area, lines().pixelSetA, steps, fixed("30"), Pacing::none());
     EXPECT_EQ(result.differing, 3);
     EXPECT_EQ(read("caculator.txt"), "*\t000000\t646464\t3\r\n"
                                      "0A0A0A\t*\t*\t6\r\n"
@@ -202,9 +206,9 @@ TEST_F(DifferenceFileTest, TheFileIsEmptiedFirstAndAWaitFollowsEveryColumn) {
     EXPECT_EQ(seen[0], "\r\n");
     EXPECT_EQ(read("caculator.txt").count("\r\n"), 4);
 
-    const Comparison failed = writeLiveDifference(path("missing/caculator.txt"), area,
-                                                  lines().pixelSetA, steps, fixed("100"),
-                                                  Pacing::none());
+    const Comparison failed =
+        writeLiveDifference(path("missing/caculator.txt"), area, lines().pixelSetA, steps,
+                            fixed("100"), Pacing::none());
     EXPECT_EQ(failed.status, WriteStatus::Failed);
 }
 

@@ -44,7 +44,9 @@ TEST_F(LineTableTest, SplitsIntoDistinctLowerCaseLinesKeepingTheLastOfEqualOnes)
         {"A and a are one line", QStringLiteral("A\r\nq\r\na"), {"\tq\t", "\ta\t", "\t\t"}},
         {"blanks stay", QStringLiteral("  x \r\n   "), {"\t  x \t", "\t   \t", "\t\t"}},
         {"unicode lower case", QStringLiteral("ÄÖ中\r\nx"), {"\täö中\t", "\tx\t", "\t\t"}},
-        {"character after a CR skipped whole", QStringLiteral("a\r中b"), {"\ta\t", "\tb\t", "\t\t"}},
+        {"character after a CR skipped whole",
+         QStringLiteral("a\r中b"),
+         {"\ta\t", "\tb\t", "\t\t"}},
     };
     for (const Case& c : cases) {
         imaging().zhong(c.text + QStringLiteral("\r\n"));
@@ -144,9 +146,9 @@ TEST_F(LineTableTest, TextsTheTableCannotHoldAreRefusedWhole) {
         {"CR right after CR", QStringLiteral("a\r\rb\r\n"), 3000},
     };
     for (const Case& c : refused) {
-        dialogs.expectMsgBox(QStringLiteral("目前，记录行已经超过软件所设定的阀值：%1条，请重试。")
-                                 .arg(c.limit),
-                             QStringLiteral("Tessal Arvendel"), ui::vbOK, ui::vbOKOnly);
+        dialogs.expectMsgBox(
+            QStringLiteral("目前，记录行已经超过软件所设定的阀值：%1条，请重试。").arg(c.limit),
+            QStringLiteral("Tessal Arvendel"), ui::vbOK, ui::vbOKOnly);
         imaging().zhong(c.text);
         imaging().qingnv();
         EXPECT_EQ(lines().lineCount, 1) << c.name;
@@ -181,7 +183,10 @@ TEST_F(LineTableTest, ALoaded800By600SetCostsLessThanTwiceItsFile) {
     double count = 0;
     for (int c = 0; c < 800; ++c) {
         for (int r = 0; r < 600; ++r)
-            file += QByteArray::number((c * 977 + r * 131) & 0xFFFFFF, 16).toUpper().rightJustified(6, '0') + '\t';
+            file += QByteArray::number((c * 977 + r * 131) & 0xFFFFFF, 16)
+                        .toUpper()
+                        .rightJustified(6, '0') +
+                    '\t';
         count += 600;
         file += QByteArray::number(count, 'f', 0) + "\r\n";
     }

@@ -53,13 +53,13 @@ TEST_F(PixelSetTest, TheWalkCoversTheOuterSizeByWholeSteps) {
         int columns, rows;
         double lastX;
     };
-    const Case cases[] = {{12000, 9000, 800, 600, 11985}, {10000, 9000, 833, 600, 9984},
-                          {100, 100, 33, 7, 96}};
+    const Case cases[] = {
+        {12000, 9000, 800, 600, 11985}, {10000, 9000, 833, 600, 9984}, {100, 100, 33, 7, 96}};
     for (const Case& c : cases) {
         area.Move(0, 0, c.width, c.height);
-        const auto steps = pixelsets::stepsFromBoxes(
-            QString::number(c.width == 100 ? 30 : 800), QString::number(c.width == 100 ? 7 : 600),
-            c.width, c.height);
+        const auto steps =
+            pixelsets::stepsFromBoxes(QString::number(c.width == 100 ? 30 : 800),
+                                      QString::number(c.width == 100 ? 7 : 600), c.width, c.height);
         ASSERT_TRUE(steps);
         int columns = 0, rowsInLast = 0;
         double lastX = -1;
@@ -79,9 +79,8 @@ TEST_F(PixelSetTest, TheWalkCoversTheOuterSizeByWholeSteps) {
 
 TEST_F(PixelSetTest, CellTextsAreSixUpperCaseDigitsOrEightOutsideTheArea) {
     const std::pair<vbrt::Colour, const char*> cases[] = {
-        {0, "000000"},        {255, "0000FF"},         {0x00FF00, "00FF00"},
-        {0xFF0000, "FF0000"}, {0xFFFFFF, "FFFFFF"},    {4095, "000FFF"},
-        {-1, "FFFFFFFF"},     {0x1234567, "1234567"},
+        {0, "000000"},        {255, "0000FF"},  {0x00FF00, "00FF00"}, {0xFF0000, "FF0000"},
+        {0xFFFFFF, "FFFFFF"}, {4095, "000FFF"}, {-1, "FFFFFFFF"},     {0x1234567, "1234567"},
     };
     for (const auto& [colour, text] : cases)
         EXPECT_EQ(pixelsets::cellText(colour), QString::fromLatin1(text)) << colour;
@@ -90,7 +89,8 @@ TEST_F(PixelSetTest, CellTextsAreSixUpperCaseDigitsOrEightOutsideTheArea) {
 TEST_F(PixelSetTest, AWhiteCanvasOfTwoColumnsOfThreeRows) {
     area.Move(0, 0, 600, 450);
     area.setBackColor(vbrt::RGB(255, 255, 255));
-    const auto steps = pixelsets::stepsFromBoxes(QStringLiteral("2"), QStringLiteral("3"), 600, 450);
+    const auto steps =
+        pixelsets::stepsFromBoxes(QStringLiteral("2"), QStringLiteral("3"), 600, 450);
     ASSERT_TRUE(steps);
     ASSERT_EQ(pixelsets::writePixelSet(path("new.txt"), area, *steps, false, Pacing::none()),
               WriteStatus::Written);
@@ -100,8 +100,7 @@ TEST_F(PixelSetTest, AWhiteCanvasOfTwoColumnsOfThreeRows) {
     write("old.txt", QByteArray(5000, 'x'));
     ASSERT_EQ(pixelsets::writePixelSet(path("old.txt"), area, *steps, true, Pacing::none()),
               WriteStatus::Written);
-    EXPECT_EQ(read("old.txt"),
-              "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n\r\n");
+    EXPECT_EQ(read("old.txt"), "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n\r\n");
 }
 
 TEST_F(PixelSetTest, ColoursRunningCountsAndTheBorderStrip) {
@@ -125,7 +124,8 @@ TEST_F(PixelSetTest, ColoursRunningCountsAndTheBorderStrip) {
     area.setPicture(QImage());
     area.setBackColor(0);
     area.Move(0, 0, 600, 450);
-    const auto border = pixelsets::stepsFromBoxes(QStringLiteral("10"), QStringLiteral("1"), 600, 450);
+    const auto border =
+        pixelsets::stepsFromBoxes(QStringLiteral("10"), QStringLiteral("1"), 600, 450);
     ASSERT_TRUE(border);
     pixelsets::writePixelSet(path("border.txt"), area, *border, false, Pacing::none());
     const QList<QByteArray> lines = read("border.txt").split('\n');

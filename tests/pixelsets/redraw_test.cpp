@@ -57,8 +57,9 @@ TEST_F(RedrawTest, ChangedPointsInTheirOwnColoursOrInThePenColour) {
                               Pacing{[&] { return ++waits > 0; }}));
     EXPECT_EQ(waits, 4);
     const vbrt::Colour red = vbrt::RGB(255, 0, 0), white = vbrt::RGB(255, 255, 255);
-    const std::vector<vbrt::Colour> own{kGrey, red,   kGrey, vbrt::RGB(255, 15, 0), kGrey, white,
-                                        0,     kGrey, kGrey, kGrey,                 kGrey, kGrey};
+    const std::vector<vbrt::Colour> own{kGrey, red,   kGrey, vbrt::RGB(255, 15, 0),
+                                        kGrey, white, 0,     kGrey,
+                                        kGrey, kGrey, kGrey, kGrey};
     EXPECT_EQ(probes(area), own);
     EXPECT_EQ(area.FillStyle(), 0);
     EXPECT_EQ(area.FillColor(), 0);
@@ -83,20 +84,23 @@ TEST_F(RedrawTest, TwoSetsInThePenColourWhereTheyDiffer) {
     std::vector<vbrt::Colour> expected(12, green);
     expected[0] = 0;
     expected[1] = kPen;
-    compareRedraw(area, lines().pixelSetA, lines().pixelSetB, steps(), distanceDiffers,
-                  [] { return QStringLiteral("100"); }, kPen, Pacing::none());
+    compareRedraw(
+        area, lines().pixelSetA, lines().pixelSetB, steps(), distanceDiffers,
+        [] { return QStringLiteral("100"); }, kPen, Pacing::none());
     EXPECT_EQ(probes(area), expected);
 
     // The template's channel test: black against red 100 changes by brightness.
     prepare(area);
     expected[0] = kPen;
-    compareRedraw(area, lines().pixelSetA, lines().pixelSetB, steps(), templateDiffers,
-                  [] { return QStringLiteral("30"); }, kPen, Pacing::none());
+    compareRedraw(
+        area, lines().pixelSetA, lines().pixelSetB, steps(), templateDiffers,
+        [] { return QStringLiteral("30"); }, kPen, Pacing::none());
     EXPECT_EQ(probes(area), expected);
 
     prepare(area);
-    compareRedraw(area, lines().pixelSetA, lines().pixelSetB, steps(), distanceDiffers,
-                  [] { return QStringLiteral("many"); }, kPen, Pacing::none());
+    compareRedraw(
+        area, lines().pixelSetA, lines().pixelSetB, steps(), distanceDiffers,
+        [] { return QStringLiteral("many"); }, kPen, Pacing::none());
     EXPECT_EQ(probes(area), std::vector<vbrt::Colour>(12, kPen));
 }
 
@@ -107,16 +111,25 @@ TEST_F(RedrawTest, OverlayInAnotherSetsColoursOrInOwnColours) {
                             "zz0004\t000005\t000006\t9\r\n");
     overlayRedraw(area, lines().pixelSetA, lines().pixelSetC, steps(), Pacing::none());
     // C's "zz0004" cannot give its blue: that of the cell before stays.
-    const std::vector<vbrt::Colour> overlay{kGrey, vbrt::RGB(0, 255, 0), kGrey, 1, kGrey, 3,
-                                            4,     kGrey, kGrey, kGrey, kGrey, kGrey};
+    const std::vector<vbrt::Colour> overlay{
+        kGrey, vbrt::RGB(0, 255, 0), kGrey, 1, kGrey, 3, 4, kGrey, kGrey, kGrey, kGrey, kGrey};
     EXPECT_EQ(probes(area), overlay);
 
     prepare(area);
     ownColourRedraw(area, lines().pixelSetA, steps(), Pacing::none());
     // Own colours: "zz" keeps the red of "ffffffff" before it.
-    const std::vector<vbrt::Colour> own{kGrey, vbrt::RGB(255, 0, 0), kGrey, vbrt::RGB(255, 15, 0),
-                                        kGrey, vbrt::RGB(255, 255, 255), vbrt::RGB(255, 0, 0),
-                                        kGrey, kGrey, kGrey, kGrey, kGrey};
+    const std::vector<vbrt::Colour> own{kGrey,
+                                        vbrt::RGB(255, 0, 0),
+                                        kGrey,
+                                        vbrt::RGB(255, 15, 0),
+                                        kGrey,
+                                        vbrt::RGB(255, 255, 255),
+                                        vbrt::RGB(255, 0, 0),
+                                        kGrey,
+                                        kGrey,
+                                        kGrey,
+                                        kGrey,
+                                        kGrey};
     EXPECT_EQ(probes(area), own);
 }
 
