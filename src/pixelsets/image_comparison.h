@@ -4,6 +4,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
+#include <initializer_list>
+#include <optional>
+#include <vector>
 
 namespace app {
 class TextGrid;
@@ -11,11 +15,18 @@ class TextGrid;
 namespace shell {
 class Form2;
 }
+namespace ui {
+class CommandButton;
+class CommonDialog;
+class Control;
+} // namespace ui
 
 namespace pixelsets {
 
-// The drawing window's image comparison: the line table procedures and the redraw of a
-// difference set.
+// The drawing window's image comparison: the line table procedures, the redraw of a
+// difference set and the three button families that capture, compare and overlay pixel sets
+// (Command11, Command12(0..2), Command9). The window owns one and this wires itself to the
+// window's buttons.
 class ImageComparison {
 public:
     explicit ImageComparison(shell::Form2& form);
@@ -35,11 +46,49 @@ public:
     // read or grid boxes that give no steps draw nothing.
     double chonghua(const QString& path, bool oneColour);
 
+    void Command11_Click();
+    void Command12_Click(int Index);
+    void Command9_Click();
+
 private:
+    class Click;
+    struct Capture {
+        std::vector<ui::Control*> hidden;
+        std::vector<ui::Control*> shownAfter;
+        // The message after a complete write; none when empty.
+        QString success;
+        bool successNamesFile = false;
+    };
+    enum class CaptureEnd { Cancelled, Done, Stopped };
+
+    std::optional<Steps> checkGrid(const QString& defaultThreshold, const QString& help,
+                                   bool helpFirst);
+    CaptureEnd capture(const Steps& steps, const Capture& how, Click& click);
+    // The open or save dialog as every flow prepares it; the chosen name, empty when
+    // cancelled.
+    QString askFile(ui::CommonDialog& dialog, bool save);
+    // Reads a set file into a grid; false (after a message) when it cannot be read or the
+    // line table refuses it.
     bool loadSet(const QString& path, app::TextGrid& grid, const QString& title);
     bool splitText(const QByteArray& utf8);
+    // The message and question after a comparison, and the marking of the changes.
+    void closingDialogue(Click& click);
+    void busyMessage(const QString& title);
+    void writeFailed(const QString& path);
+    void flip(ui::CommandButton& button, const QString& caption, int colour);
+
+    void captureAndCompare(const Steps& steps, Click& click);
+    void compareLive(const Steps& steps, Click& click);
+    void compareSets(const Steps& steps, Click& click);
+    void overlay(const Steps& steps, Click& click);
+    void templateCapture(const Steps& steps, Click& click);
+    void templateCompare(const Steps& steps, Click& click);
 
     shell::Form2& f_;
+    // A click whose flow is still running (inside its waits) is not run again.
+    bool running11_ = false;
+    bool running9_ = false;
+    std::array<bool, 3> running12_{};
 };
 
 } // namespace pixelsets
