@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
+#include <unordered_map>
 
 namespace ui {
 
@@ -368,6 +369,74 @@ void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour co
     changed();
 }
 
+namespace {
+// Small ellipses are drawn by the thousand (a dot per changed sample), and a painter per dot
+// costs far more than the dot. Each shape is rasterised once by QPainter into a mask of
+// outline and fill pixels, then stamped: the result is the painter's own, pixel for pixel.
+struct StampKey {
+    int rx, ry, fx, fy, width;
+    bool filled;
+    bool operator==(const StampKey&) const = default;
+};
+struct StampKeyHash {
+    size_t operator()(const StampKey& k) const {
+        return std::hash<long long>()((((((long long)k.rx * 4099 + k.ry) * 67 + k.fx) * 67 + k.fy) *
+                                           131 + k.width) * 2 + k.filled);
+    }
+};
+struct Stamp {
+    int originX, originY; // offset of the mask from the centre's whole pixel
+    QImage mask;          // red: outline, green: fill
+};
+constexpr double kSub = 64; // positions and radii to 1/64 pixel
+
+const Stamp& stampFor(const StampKey& key) {
+    static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
+    if (auto it = cache.find(key); it != cache.end())
+        return it->second;
+    if (cache.size() > 4096)
+        cache.clear();
+    const int pad = int(std::ceil(std::max(key.rx, key.ry) / kSub)) + key.width + 2;
+    Stamp s{-pad, -pad, QImage(2 * pad + 1, 2 * pad + 1, QImage::Format_ARGB32)};
+    s.mask.fill(Qt::transparent);
+    QPainter painter(&s.mask);
+    painter.setPen(QPen(QColor(255, 0, 0), key.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(key.filled ? QBrush(QColor(0, 255, 0)) : Qt::NoBrush);
+    const QPointF c(pad + key.fx / kSub, pad + key.fy / kSub);
+    painter.drawEllipse(c, key.rx / kSub, key.ry / kSub);
+    return cache.emplace(key, std::move(s)).first->second;
+}
+} // namespace
+
+bool PictureBox::stampEllipse(const QPointF& c, double rx, double ry, vbrt::Colour colour) {
+    const double fx = std::floor(c.x()), fy = std::floor(c.y());
+    // Only shapes the key describes exactly: a rounded position could move an edge pixel.
+    const double parts[4] = {rx * kSub, ry * kSub, (c.x() - fx) * kSub, (c.y() - fy) * kSub};
+    for (double v : parts)
+        if (v != std::round(v))
+            return false;
+    const StampKey key{int(parts[0]), int(parts[1]), int(parts[2]), int(parts[3]), drawWidth_,
+                       fillStyle_ == 0};
+    const Stamp& s = stampFor(key);
+    QImage& img = target();
+    const QRgb outline = colourOf(colour).rgb(), fill = vbrt::toQColor(fillColor_).rgb();
+    const int x0 = int(fx) + s.originX, y0 = int(fy) + s.originY;
+    for (int j = 0; j < s.mask.height(); ++j) {
+        const int y = y0 + j;
+        if (y < 0 || y >= img.height())
+            continue;
+        const QRgb* m = reinterpret_cast<const QRgb*>(s.mask.constScanLine(j));
+        QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int i = 0; i < s.mask.width(); ++i) {
+            const int x = x0 + i;
+            if (qAlpha(m[i]) == 0 || x < 0 || x >= img.width())
+                continue;
+            row[x] = qRed(m[i]) ? outline : fill;
+        }
+    }
+    return true;
+}
+
 void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, double start,
                         double end, double aspect) {
     const QPointF c = toPixel(x, y);
@@ -379,11 +448,19 @@ void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, 
     } else if (aspect > 0) {
         ry = rx * aspect;
     }
+    const bool whole = std::isnan(start) && std::isnan(end);
+    if (whole && rx <= kStampRadius && ry <= kStampRadius && (drawStyle_ == 0 || drawStyle_ == 6) &&
+        stampEllipse(c, rx, ry, colour)) {
+        currentX_ = x;
+        currentY_ = y;
+        changed();
+        return;
+    }
     QPainter painter(&target());
     painter.setPen(pen(colour));
     painter.setBrush(fillStyle_ == 0 ? QBrush(vbrt::toQColor(fillColor_)) : Qt::NoBrush);
     const QRectF rect(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry);
-    if (std::isnan(start) && std::isnan(end)) {
+    if (whole) {
         painter.drawEllipse(rect);
     } else {
         // Angles count anticlockwise from three o'clock, in radians; Qt wants 1/16 degree.

@@ -128,6 +128,10 @@ protected:
 private:
     friend class PictureWidget;
     QImage& target();
+    // Ellipses up to this radius in pixels are stamped from a cached mask.
+    static constexpr double kStampRadius = 24;
+    // False (nothing drawn) when the shape falls between the cached positions.
+    bool stampEllipse(const QPointF& centre, double rx, double ry, vbrt::Colour colour);
     QImage base() const;
     void resizeImages();
     QColor colourOf(vbrt::Colour c) const;

@@ -2,6 +2,7 @@
 #include "ui/picture_box.h"
 #include "ui/picture_file.h"
 
+#include <QPainter>
 #include <QTemporaryDir>
 #include "vbrt/errors.h"
 
@@ -133,4 +134,31 @@ TEST_F(PictureBoxTest, PrintMovesTheCurrentPointToTheNextLine) {
         for (int y = 10; y < 30 && !drawn; ++y)
             drawn = p.Point(x * 15, y * 15) != 0;
     EXPECT_TRUE(drawn);
+}
+
+TEST_F(PictureBoxTest, SmallCirclesMatchWhatThePainterDrawsPixelForPixel) {
+    p.setAutoRedraw(true);
+    p.Scale(0, 0, 100, 80); // one unit a pixel, centres at fractions of a pixel
+    struct Case {
+        double x, y, r;
+        int width;
+        bool filled;
+    } cases[] = {{10, 10, 1, 1, true},        {30.5, 20.25, 3.3, 1, true}, {60.75, 40.5, 7, 2, false},
+                 {85.1, 70.9, 12.6, 1, true}, {2, 78, 5, 3, true}};
+    for (const Case& c : cases) {
+        p.Cls();
+        p.setDrawWidth(c.width);
+        p.setFillStyle(c.filled ? 0 : 1);
+        p.setFillColor(RGB(0, 200, 0));
+        p.Circle(c.x, c.y, c.r, RGB(200, 0, 0));
+
+        QImage expected(100, 80, QImage::Format_RGB32);
+        expected.fill(Qt::black);
+        QPainter painter(&expected);
+        painter.setPen(QPen(QColor(200, 0, 0), c.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(c.filled ? QBrush(QColor(0, 200, 0)) : Qt::NoBrush);
+        painter.drawEllipse(QPointF(c.x, c.y), c.r, c.r);
+        painter.end();
+        EXPECT_EQ(p.Image(), expected) << c.x << "," << c.y << " r " << c.r;
+    }
 }
