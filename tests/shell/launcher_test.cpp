@@ -180,8 +180,12 @@ TEST_F(Launchers, EachModeShowsItsControlsFlagsCaptionAndPicture) {
             EXPECT_EQ(f2().Command13.BackColor(),
                       mode == Monitoring ? 65535 : vbrt::RGB(232, 227, 174));
 
-            // The mode's picture is in the holder and painted over the drawing area.
+            // The mode's picture is in the holder and painted over the drawing area; in the
+            // image modes the first layout paints it again and leaves the drawing persistent,
+            // unless it ends a math drawing start-up left over in the flags.
             const char* picture = kLaunchers[mode].picture;
+            EXPECT_EQ(f2().Picture1.AutoRedraw(),
+                      start == 1 && (mode == Monitoring || mode == Freehand || mode == Overlay));
             if (picture) {
                 EXPECT_EQ(f2().Image1.Picture(),
                           ui::LoadPicture(path(QString::fromLatin1(picture))));
