@@ -20,6 +20,12 @@ void closeDrawingWindow() {
     app::form2().unload();
 }
 
+// A launcher pressed while the window is closing (inside its unload's wait) does nothing at
+// all: the mode flags stay as they are and the closing goes on.
+bool drawingWindowClosing() {
+    return app::form2().isUnloading();
+}
+
 // Opens the window if it is closed. False while it is being closed: a launcher pressed from
 // inside the closing wait of another one leaves the window to that one.
 bool openDrawingWindow() {
@@ -51,6 +57,8 @@ void showImageBoxes(Form2& f) {
 
 // 数学画画
 void Form1::Command10_Click() {
+    if (drawingWindowClosing())
+        return;
     app::Module1& m = app::module1();
     closeDrawingWindow();
     m.mathDrawMode = true;
@@ -74,6 +82,8 @@ void Form1::Command10_Click() {
 
 // 智能监控
 void Form1::Command11_Click() {
+    if (drawingWindowClosing())
+        return;
     app::Module1& m = app::module1();
     closeDrawingWindow();
     m.simulationMode = false;
@@ -96,6 +106,8 @@ void Form1::Command11_Click() {
 
 // Dorvel画画
 void Form1::Command12_Click() {
+    if (drawingWindowClosing())
+        return;
     app::Module1& m = app::module1();
     closeDrawingWindow();
     m.simulationMode = false;
@@ -114,6 +126,8 @@ void Form1::Command12_Click() {
 
 // 图像叠加
 void Form1::Command13_Click() {
+    if (drawingWindowClosing())
+        return;
     app::Module1& m = app::module1();
     closeDrawingWindow();
     m.simulationMode = false;
@@ -135,6 +149,8 @@ void Form1::Command13_Click() {
 
 // Tessal模拟
 void Form1::Command8_Click() {
+    if (drawingWindowClosing())
+        return;
     app::Module1& m = app::module1();
     closeDrawingWindow();
     m.mathDrawMode = false;
@@ -158,6 +174,8 @@ void Form1::Command8_Click() {
 // 反导模拟: a second press while the simulation runs keeps the window and the typed inputs
 // and draws the scene again.
 void Form1::Command9_Click() {
+    if (drawingWindowClosing())
+        return;
     app::Module1& m = app::module1();
     if (!m.antiMissileRunning)
         app::form2().unload();
@@ -192,6 +210,8 @@ void Form1::Command9_Click() {
 
 // A click on the main window's picture shows the drawing window in whatever mode the flags hold.
 void Form1::Image1_Click() {
+    if (drawingWindowClosing())
+        return;
     if (!openDrawingWindow())
         return;
     app::form2().setVisible(true);

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace ui {
 
@@ -80,75 +81,103 @@ void CommonDialog::ShowColor() {
         cancelled();
 }
 
+namespace {
+// Dialogs live on the heap behind a guard: the window they belong to may be unloaded (and its
+// widgets deleted, this dialog among them) while the dialog waits for the user. Then the
+// dialog is gone and counts as cancelled.
+template <class D> class Guarded {
+public:
+    explicit Guarded(D* d) : d_(d) {}
+    ~Guarded() { delete d_.data(); }
+    Guarded(const Guarded&) = delete;
+    Guarded& operator=(const Guarded&) = delete;
+    D* operator->() const { return d_.data(); }
+    // The dialog's result, or nothing when it was destroyed while open.
+    std::optional<int> exec() {
+        const int result = d_->exec();
+        if (!d_)
+            return std::nullopt;
+        return result;
+    }
+
+private:
+    QPointer<D> d_;
+};
+} // namespace
+
 int QtDialogs::msgBox(const QString& prompt, int style, const QString& title) {
-    QMessageBox box(parentWindow());
-    box.setWindowTitle(title);
-    box.setText(prompt);
+    Guarded box(new QMessageBox(parentWindow()));
+    box->setWindowTitle(title);
+    box->setText(prompt);
     const int icon = style & 0x70;
-    box.setIcon(icon == vbCritical      ? QMessageBox::Critical
-                : icon == vbQuestion    ? QMessageBox::Question
-                : icon == vbExclamation ? QMessageBox::Warning
-                : icon == vbInformation ? QMessageBox::Information
-                                        : QMessageBox::NoIcon);
-    switch (style & 0x0F) {
+    box->setIcon(icon == vbCritical      ? QMessageBox::Critical
+                 : icon == vbQuestion    ? QMessageBox::Question
+                 : icon == vbExclamation ? QMessageBox::Warning
+                 : icon == vbInformation ? QMessageBox::Information
+                                         : QMessageBox::NoIcon);
+    const int buttons = style & 0x0F;
+    switch (buttons) {
     case vbYesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     case vbYesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     case vbOKCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
     default:
-        box.setStandardButtons(QMessageBox::Ok);
+        box->setStandardButtons(QMessageBox::Ok);
     }
-    switch (box.exec()) {
+    switch (box.exec().value_or(QMessageBox::NoButton)) {
     case QMessageBox::Yes:
         return vbYes;
     case QMessageBox::No:
         return vbNo;
-    case QMessageBox::Cancel:
-        return vbCancel;
+    case QMessageBox::Ok:
+        return vbOK;
     default:
-        return (style & 0x0F) == vbOKOnly ? vbOK : vbCancel;
+        // Closed without an answer: the box's way of saying no.
+        return buttons == vbOKOnly ? vbOK : buttons == vbYesNo ? vbNo : vbCancel;
     }
 }
 
 std::optional<QString> QtDialogs::inputBox(const QString& prompt, const QString& title,
                                            const QString& defaultText) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(parentWindow(), title, prompt, QLineEdit::Normal,
-                                               defaultText, &ok);
-    if (!ok)
+    Guarded dialog(new QInputDialog(parentWindow()));
+    dialog->setWindowTitle(title);
+    dialog->setLabelText(prompt);
+    dialog->setTextValue(defaultText);
+    if (dialog.exec().value_or(QDialog::Rejected) != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog->textValue();
 }
 
-std::optional<QString> QtDialogs::openFile(const FileDialogRequest& r) {
-    const QString name = QFileDialog::getOpenFileName(parentWindow(), r.title,
-                                                      r.initDir.isEmpty() ? r.fileName : r.initDir,
-                                                      qtFilter(r.filter));
-    if (name.isEmpty())
-        return std::nullopt;
-    return name;
-}
-
-std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& r) {
+namespace {
+std::optional<QString> chooseFile(const FileDialogRequest& r, bool save) {
+    Guarded dialog(new QFileDialog(parentWindow(), r.title,
+                                   r.initDir.isEmpty() ? r.fileName : r.initDir,
+                                   qtFilter(r.filter)));
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The program asks its own overwrite question.
-    const QString name = QFileDialog::getSaveFileName(
-        parentWindow(), r.title, r.initDir.isEmpty() ? r.fileName : r.initDir, qtFilter(r.filter),
-        nullptr, QFileDialog::DontConfirmOverwrite);
-    if (name.isEmpty())
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec().value_or(QDialog::Rejected) != QDialog::Accepted ||
+        dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return name;
+    return dialog->selectedFiles().constFirst();
 }
+} // namespace
+
+std::optional<QString> QtDialogs::openFile(const FileDialogRequest& r) { return chooseFile(r, false); }
+
+std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& r) { return chooseFile(r, true); }
 
 std::optional<vbrt::Colour> QtDialogs::chooseColor(vbrt::Colour initial) {
-    const QColor c = QColorDialog::getColor(vbrt::toQColor(initial), parentWindow());
-    if (!c.isValid())
+    Guarded dialog(new QColorDialog(vbrt::toQColor(initial), parentWindow()));
+    if (dialog.exec().value_or(QDialog::Rejected) != QDialog::Accepted)
         return std::nullopt;
-    return vbrt::fromQColor(c);
+    return vbrt::fromQColor(dialog->selectedColor());
 }
 
 } // namespace ui

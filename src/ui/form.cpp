@@ -87,9 +87,16 @@ bool Form::runCloseHandlers(int mode) {
     const State before = state_;
     state_ = State::Unloading;
     int cancel = 0;
-    Form_QueryUnload(cancel, mode);
-    if (cancel == 0)
-        Form_Unload(cancel);
+    try {
+        Form_QueryUnload(cancel, mode);
+        if (cancel == 0)
+            Form_Unload(cancel);
+    } catch (...) {
+        // A handler that fails leaves the window open, as a cancelled close does, and the
+        // error goes to whoever asked for the unload.
+        state_ = before;
+        throw;
+    }
     if (cancel != 0) {
         state_ = before;
         return false;

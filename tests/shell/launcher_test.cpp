@@ -327,13 +327,16 @@ TEST_F(Launchers, ALauncherPressedWhileTheWindowClosesLeavesItToTheFirstOne) {
     f2().Timer(23).onTimer = [&] {
         if (!pressed) {
             pressed = true;
-            launch(DropSim);
+            launch(MathDraw);
         }
     };
     f2().Timer(23).setEnabled(true);
     launch(Overlay);
     EXPECT_TRUE(pressed);
+    // The launcher pressed in between left no trace, not even its mode flags.
     ASSERT_TRUE(f2().isLoaded());
+    EXPECT_FALSE(m().mathDrawMode);
+    EXPECT_TRUE(f2().Picture1.AutoRedraw()); // not the math drawing start-up's setting
     EXPECT_TRUE(f2().Command12(2).Visible());
     EXPECT_EQ(f2().Image1.Picture(), ui::LoadPicture(path(QStringLiteral("hai03.jpg"))));
     EXPECT_EQ(camera->opens(), 2);

@@ -1,8 +1,11 @@
 #include "scripted_dialogs.h"
 #include "ui/dialogs.h"
+#include "ui/form.h"
 
 #include "vbrt/errors.h"
 
+#include <QApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ui;
@@ -47,4 +50,36 @@ TEST(Dialogs, FiltersTurnIntoQtNameFilters) {
     EXPECT_EQ(qtFilter(QStringLiteral("图片 (*.jpg;*.bmp)|*.jpg;*.bmp|所有文件|*.*")),
               QStringLiteral("图片 (*.jpg *.bmp);;所有文件 (*.*)"));
     EXPECT_EQ(qtFilter(QStringLiteral("*.txt|*.txt")), QStringLiteral("*.txt (*.txt)"));
+}
+
+namespace {
+class Owner : public Form {
+public:
+    Owner() : Form(QStringLiteral("Owner")) {}
+};
+
+// Runs `ask` with the owner window active, unloading the window while the dialog is open.
+template <class Ask> void unloadWhileOpen(Ask ask) {
+    Owner w;
+    w.show();
+    QApplication::setActiveWindow(w.window());
+    if (QApplication::activeWindow() != w.window())
+        GTEST_SKIP() << "this platform does not activate windows";
+    QTimer::singleShot(50, [&] { w.unload(); });
+    // Should the dialog survive, it is closed so that the test ends (and fails below).
+    QTimer::singleShot(3000, [] {
+        if (QWidget* m = QApplication::activeModalWidget())
+            m->close();
+    });
+    ask();
+    EXPECT_FALSE(w.isLoaded());
+}
+} // namespace
+
+TEST(QtDialogsTest, ADialogWhoseWindowIsUnloadedWhileOpenCountsAsCancelled) {
+    QtDialogs d;
+    unloadWhileOpen([&] { EXPECT_EQ(d.msgBox(QStringLiteral("继续？"), vbYesNo, QStringLiteral("t")), vbNo); });
+    unloadWhileOpen([&] { EXPECT_EQ(d.chooseColor(255), std::nullopt); });
+    unloadWhileOpen([&] { EXPECT_EQ(d.saveFile({}), std::nullopt); });
+    unloadWhileOpen([&] { EXPECT_EQ(d.inputBox(QStringLiteral("地址"), {}, {}), std::nullopt); });
 }

@@ -199,3 +199,16 @@ TEST_F(FormTest, TextBoxesKeepCrLfLinesAndKeyPressCanSwallowOrChangeKeys) {
     w.Box.setText(QStringLiteral("AB"));
     EXPECT_EQ(changes, 2); // the same text is no change
 }
+
+TEST_F(FormTest, ACloseHandlerThatFailsLeavesTheWindowOpenAndClosableLater) {
+    w.show();
+    w.duringUnload = [] { vbrt::raise(vbrt::ErrPathAccess); };
+    EXPECT_THROW(w.unload(), vbrt::RuntimeError);
+    EXPECT_TRUE(w.isLoaded());
+    EXPECT_FALSE(w.isUnloading());
+    w.duringUnload = nullptr;
+    w.unload();
+    EXPECT_FALSE(w.isLoaded());
+    w.show();
+    EXPECT_EQ(w.loads, 2);
+}

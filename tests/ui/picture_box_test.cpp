@@ -68,10 +68,17 @@ TEST_F(PictureBoxTest, UserScaleMapsCornersAndDrawsLinesBoxesAndCircles) {
 }
 
 TEST_F(PictureBoxTest, HugeCoordinatesAreClippedNotUndefined) {
-    p.Line(-1e300, -1e300, 1e300, 1e300, RGB(255, 255, 255));
-    p.Circle(1e18, 0, 1e200);
-    p.PSet(std::nan(""), 3);
-    SUCCEED();
+    p.setAutoRedraw(true);
+    const QImage before = p.Image();
+    p.Circle(1e18, 0, 10);     // far off the image: nothing to see
+    p.PSet(std::nan(""), 3);   // no point at all
+    p.PSet(-1e300, 1e300, RGB(255, 255, 255));
+    EXPECT_EQ(p.Image(), before);
+    // A line from far outside to far outside still crosses the picture where it should.
+    p.Line(-1e300, 600, 1e300, 600, RGB(255, 255, 255));
+    EXPECT_EQ(p.Point(0, 600), RGB(255, 255, 255));
+    EXPECT_EQ(p.Point(99 * 15, 600), RGB(255, 255, 255));
+    EXPECT_EQ(p.Point(0, 300), 0);
 }
 
 TEST_F(PictureBoxTest, ClsGoesBackToThePersistentImage) {
