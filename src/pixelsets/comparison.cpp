@@ -4,7 +4,6 @@
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
-#include <QFile>
 #include <cmath>
 #include <cstdlib>
 
@@ -92,56 +91,30 @@ struct LiveSide {
     }
 };
 
-// Empties the file, waits, then writes one line per column: what `decide` appends for each
-// sample, then the running count. decide(c, r, x, y, threshold, line) returns whether the
-// sample differs.
+// Waits, then writes one line per column: what `decide` appends for each sample, then the
+// running count. decide(c, r, x, y, threshold, line) returns whether the sample differs; the
+// threshold is read anew at every column.
 template <class Decide, class BeforeWait>
 Comparison writeDifference(const QString& path, const ui::PictureBox& area, const Steps& steps,
                            const ThresholdText& thresholdText, const Pacing& pacing,
                            Decide&& decide, BeforeWait&& beforeWait) {
     Comparison result;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return result;
-    bool ok = file.write("\r\n") == 2;
-    file.close();
-    if (!pacing.pause()) {
-        result.status = WriteStatus::Stopped;
-        return result;
-    }
-    if (!ok || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return result;
-
-    double count = 0;
-    QByteArray line;
     std::optional<int16_t> t;
     int column = -1;
-    const bool walked = walkGrid(
-        area, steps,
-        [&](int c, int r, double x, float y) {
+    ColumnLines how;
+    how.waitFirst = true;
+    how.beforeWait = beforeWait;
+    result.status = writeColumnLines(
+        path, area, steps,
+        [&](int c, int r, double x, float y, QByteArray& line) {
             if (c != column) {
                 column = c;
                 t = threshold(thresholdText());
             }
             if (decide(c, r, x, y, t, line))
                 result.differing += 1;
-            line.append('\t');
-            count += 1;
         },
-        [&](int) {
-            line.append(vbrt::CStr(count).toLatin1());
-            line.append("\r\n");
-            ok = ok && file.write(line) == line.size();
-            line.resize(0);
-            beforeWait();
-            return ok && pacing.pause();
-        });
-    file.close();
-    if (!walked)
-        result.status = ok ? WriteStatus::Stopped : WriteStatus::Failed;
-    else
-        result.status =
-            ok && file.error() == QFileDevice::NoError ? WriteStatus::Written : WriteStatus::Failed;
+        pacing, how);
     return result;
 }
 } // namespace

@@ -2,7 +2,7 @@
 
 #include "vbrt/convert.h"
 
-#include <QFile>
+#include <QSaveFile>
 #include <cmath>
 
 namespace pixelsets {
@@ -42,34 +42,55 @@ QString cellText(vbrt::Colour colour) {
     return QString::fromLatin1(b);
 }
 
-WriteStatus writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                          bool tail, const Pacing& pacing) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+WriteStatus writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
+                             const CellWriter& cell, const Pacing& pacing, const ColumnLines& how) {
+    // The lines go to a temporary file that takes the target's place only on commit, so the
+    // user's previous file survives a walk that does not finish.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
         return WriteStatus::Failed;
+    if (how.waitFirst && !pacing.pause()) {
+        file.cancelWriting();
+        return WriteStatus::Stopped;
+    }
     double count = 0;
     bool ok = true;
     QByteArray line;
     const bool walked = walkGrid(
         area, steps,
-        [&](int, int, double x, float y) {
-            appendCell(line, area.Point(x, y));
+        [&](int c, int r, double x, float y) {
+            cell(c, r, x, y, line);
             line.append('\t');
-            ++count;
+            count += 1;
         },
         [&](int) {
             line.append(vbrt::CStr(count).toLatin1());
             line.append("\r\n");
             ok = ok && file.write(line) == line.size();
-            line.clear();
+            line.resize(0);
+            if (how.beforeWait)
+                how.beforeWait();
             return ok && pacing.pause();
         });
-    if (!walked)
-        return ok ? WriteStatus::Stopped : WriteStatus::Failed;
-    if (tail)
+    if (walked && ok && how.tail)
         ok = file.write("\r\n") == 2;
-    file.close();
-    return ok && file.error() == QFileDevice::NoError ? WriteStatus::Written : WriteStatus::Failed;
+    if (!walked || !ok) {
+        file.cancelWriting();
+        return ok ? WriteStatus::Stopped : WriteStatus::Failed;
+    }
+    return file.commit() ? WriteStatus::Written : WriteStatus::Failed;
+}
+
+WriteStatus writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
+                          bool tail, const Pacing& pacing) {
+    ColumnLines how;
+    how.tail = tail;
+    return writeColumnLines(
+        path, area, steps,
+        [&area](int, int, double x, float y, QByteArray& line) {
+            appendCell(line, area.Point(x, y));
+        },
+        pacing, how);
 }
 
 } // namespace pixelsets

@@ -66,6 +66,28 @@ void appendCell(QByteArray& line, vbrt::Colour colour);
 
 enum class WriteStatus { Written, Failed, Stopped };
 
+// What a column-line writer does besides its lines.
+struct ColumnLines {
+    // Waits once before the first column too.
+    bool waitFirst = false;
+    // Ends the file with one more empty line.
+    bool tail = false;
+    // Runs after each column's line is written, before the wait: a cell that views data an
+    // event may change during the wait is copied here.
+    std::function<void()> beforeWait;
+};
+
+// Appends the cell of sample (c, r) at (x, y) to its column's line.
+using CellWriter = std::function<void(int c, int r, double x, float y, QByteArray& line)>;
+
+// Writes one line per grid column: for each sample its cell and a TAB, then the running count
+// of samples, CR LF; `pacing` waits after every column. The file is replaced only by a
+// complete write: a walk that is stopped or a write that fails leaves the file as it was (or
+// absent), never cut off.
+WriteStatus writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
+                             const CellWriter& cell, const Pacing& pacing,
+                             const ColumnLines& how = {});
+
 // Samples the drawing area into a pixel-set file (replacing what the file held). `tail` ends
 // the file with one more empty line, as a writer that replaced an existing file does.
 WriteStatus writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,

@@ -1,5 +1,7 @@
 #include "flow_fixture.h"
 
+#include <QDir>
+
 using namespace flows;
 
 namespace {
@@ -240,6 +242,34 @@ TEST_F(Command11Compare, WhileItRunsTheWriterIsHeldAndASecondClickIsIgnored) {
     EXPECT_EQ(refusedRounds, 1);
     EXPECT_EQ(read("caculator.txt"), kLiveAgainstStored);
     EXPECT_FALSE(lines().writerBusy());
+}
+
+TEST_F(Command11Compare, AComparisonStoppedMidwayKeepsTheEarlierDifferenceSet) {
+    f2().load();
+    prepareWindow();
+    f2().Command11.setCaption(QStringLiteral("图像对比"));
+    write("caculator.txt", kLiveAgainstStored);
+    write("stored.txt", "000000\t000000\t000000\t3\r\n");
+    // One second after the question, then a short wait before and after every column.
+    DuringWait close(1.025, [&] { f2().unload(); });
+    expectCompareStart(path("stored.txt"));
+    dialogs.expectMsgBox(kImportedAsk, kTitle, ui::vbYes, ui::vbYesNo);
+    click();
+    EXPECT_FALSE(f2().isLoaded());
+    EXPECT_EQ(read("caculator.txt"), kLiveAgainstStored);
+}
+
+TEST_F(Command11Compare, ADifferenceSetThatCannotBeWrittenSaysSo) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("caculator.txt"));
+    expectCompareStart(path("stored.txt"));
+    dialogs.expectMsgBox(kImportedAsk, kTitle, ui::vbYes, ui::vbYesNo)
+        .expectMsgBox(QStringLiteral("无法写入文件：") + calc(), kTitle, ui::vbOK, ui::vbOKOnly);
+    click();
+    EXPECT_TRUE(QDir(calc()).isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"stored.txt"});
+    EXPECT_TRUE(
+        allVisible({&f2().Command1(9), &f2().Command11, &f2().Command1(7), &f2().Command1(3)}));
+    EXPECT_EQ(probes(), liveWith({}));
 }
 
 TEST_F(Command11, AWindowClosedDuringTheWaitEndsTheFlowQuietly) {

@@ -1,5 +1,7 @@
 #include "flow_fixture.h"
 
+#include <QDir>
+
 using namespace flows;
 
 namespace {
@@ -28,7 +30,7 @@ protected:
     }
     QString overlayHint() {
         return QStringLiteral("接下来，导入的是需要叠加的像素集合, 它可以是”图像比较“得出的结果,") +
-               calc() +
+               dir.path() + "/caculator.txt" +
                QStringLiteral("，也可以是其他图像的像素集合（如果不是”图像比较“ "
                               "产生的结果，那么将重画此像素集合。），");
     }
@@ -64,6 +66,34 @@ TEST_F(Command12, CaptureOntoAnExistingFileAsksFirst) {
 
     dialogs.expectMsgBox(kSaveNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectSaveFile({});
     click(0);
+    EXPECT_TRUE(companionsVisible(0));
+}
+
+TEST_F(Command12, AReplaceStoppedMidwayKeepsTheEarlierSetWhole) {
+    f2().load();
+    prepareWindow();
+    write("a.txt", kStoredSet);
+    // Two one-second waits, then one short wait after each of the four columns.
+    DuringWait close(2.015, [&] { f2().unload(); });
+    dialogs.expectMsgBox(kSaveNotice, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectSaveFile(path("a.txt"))
+        .expectMsgBox(kReplace, kReplaceTitle, ui::vbYes, ui::vbYesNo);
+    click(0);
+    EXPECT_FALSE(f2().isLoaded());
+    EXPECT_EQ(read("a.txt"), kStoredSet);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.txt"});
+}
+
+TEST_F(Command12, ACaptureOntoAFolderSaysItCannotWrite) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sets"));
+    dialogs.expectMsgBox(kSaveNotice, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectSaveFile(path("sets"))
+        .expectMsgBox(kReplace, kReplaceTitle, ui::vbYes, ui::vbYesNo)
+        .expectMsgBox(QStringLiteral("无法写入文件：") + path("sets"), kTitle, ui::vbOK,
+                      ui::vbOKOnly);
+    click(0);
+    EXPECT_TRUE(QDir(path("sets")).isEmpty());
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(companionsVisible(0));
 }
 

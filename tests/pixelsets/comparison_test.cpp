@@ -192,7 +192,7 @@ TEST_F(DifferenceFileTest, TemplateWritesTheLiveCellInUpperCase) {
                                      "*\t*\t*\t12\r\n");
 }
 
-TEST_F(DifferenceFileTest, TheFileIsEmptiedFirstAndAWaitFollowsEveryColumn) {
+TEST_F(DifferenceFileTest, AWaitComesFirstAndAfterEveryColumnAndOnlyAFullFileReplaces) {
     canvas::paint(area, [](int, int) { return 0; });
     write("caculator.txt", "an older comparison");
     std::vector<QByteArray> seen;
@@ -200,16 +200,31 @@ TEST_F(DifferenceFileTest, TheFileIsEmptiedFirstAndAWaitFollowsEveryColumn) {
         seen.push_back(read("caculator.txt"));
         return true;
     }};
-    writeLiveDifference(path("caculator.txt"), area, lines().pixelSetA, steps, fixed("100"),
-                        watching);
-    ASSERT_EQ(seen.size(), 5u);
-    EXPECT_EQ(seen[0], "\r\n");
-    EXPECT_EQ(read("caculator.txt").count("\r\n"), 4);
+    const Comparison done = writeLiveDifference(path("caculator.txt"), area, lines().pixelSetA,
+                                                steps, fixed("100"), watching);
+    EXPECT_EQ(done.status, WriteStatus::Written);
+    EXPECT_EQ(seen, std::vector<QByteArray>(5, "an older comparison"));
+    EXPECT_EQ(read("caculator.txt"), "*\t*\t*\t3\r\n*\t*\t*\t6\r\n*\t*\t*\t9\r\n*\t*\t*\t12\r\n");
 
-    const Comparison failed =
-        writeLiveDifference(path("missing/caculator.txt"), area, lines().pixelSetA, steps,
-                            fixed("100"), Pacing::none());
-    EXPECT_EQ(failed.status, WriteStatus::Failed);
+    // Stopped before the first column or in the middle: the earlier comparison stays whole.
+    for (const int stopAt : {1, 3}) {
+        write("caculator.txt", "an older comparison");
+        int waits = 0;
+        const Pacing stopping{[&] { return ++waits < stopAt; }};
+        const Comparison stopped = writeLiveDifference(
+            path("caculator.txt"), area, lines().pixelSetA, steps, fixed("100"), stopping);
+        EXPECT_EQ(stopped.status, WriteStatus::Stopped) << stopAt;
+        EXPECT_EQ(read("caculator.txt"), "an older comparison") << stopAt;
+    }
+
+    QDir(dir.path()).mkdir("caculator");
+    for (const char* target : {"missing/caculator.txt", "caculator"}) {
+        const Comparison failed = writeLiveDifference(path(target), area, lines().pixelSetA, steps,
+                                                      fixed("100"), Pacing::none());
+        EXPECT_EQ(failed.status, WriteStatus::Failed) << target;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"caculator.txt"});
+    EXPECT_TRUE(QDir(path("caculator")).isEmpty());
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 #include "canvas.h"
 #include "pixelsets/pixel_set.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 using namespace testing_support;
 using pixelsets::Pacing;
 using pixelsets::Steps;
@@ -134,20 +137,41 @@ TEST_F(PixelSetTest, ColoursRunningCountsAndTheBorderStrip) {
     EXPECT_EQ(lines[9], "FFFFFFFF\t10\r");
 }
 
-TEST_F(PixelSetTest, TheWriterWaitsAfterEveryColumnAndStopsWhenTold) {
+TEST_F(PixelSetTest, TheWriterWaitsAfterEveryColumnAndReplacesOnlyByACompleteFile) {
     canvas::size(area);
     const auto steps = pixelsets::stepsFromBoxes(QStringLiteral("4"), QStringLiteral("3"),
                                                  canvas::kWidth, canvas::kHeight);
-    int waits = 0;
-    const Pacing counting{[&] { return ++waits < 2; }};
-    EXPECT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps, true, counting),
-              WriteStatus::Stopped);
-    EXPECT_EQ(waits, 2);
-    EXPECT_EQ(read("set.txt").count("\r\n"), 2);
+    ASSERT_TRUE(steps);
+    // While the walk waits, and after it was stopped, the file holds what it held before.
+    for (const bool existed : {false, true}) {
+        if (existed)
+            write("set.txt", "the user's earlier set\r\n");
+        const QByteArray before = existed ? read("set.txt") : QByteArray();
+        int waits = 0;
+        bool unchangedDuringWaits = true;
+        const Pacing stopping{[&] {
+            unchangedDuringWaits = unchangedDuringWaits && exists("set.txt") == existed &&
+                                   (!existed || read("set.txt") == before);
+            return ++waits < 2;
+        }};
+        EXPECT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps, true, stopping),
+                  WriteStatus::Stopped);
+        EXPECT_EQ(waits, 2);
+        EXPECT_TRUE(unchangedDuringWaits) << existed;
+        EXPECT_EQ(exists("set.txt"), existed);
+        EXPECT_EQ(existed ? read("set.txt") : QByteArray(), before);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.txt"});
 
-    EXPECT_EQ(pixelsets::writePixelSet(path("no/such/folder/set.txt"), area, *steps, false,
-                                       Pacing::none()),
-              WriteStatus::Failed);
+    // A target that cannot be written fails and leaves nothing behind.
+    QDir(dir.path()).mkdir("folder");
+    for (const char* target : {"no/such/folder/set.txt", "folder"})
+        EXPECT_EQ(pixelsets::writePixelSet(path(target), area, *steps, false, Pacing::none()),
+                  WriteStatus::Failed)
+            << target;
+    EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"set.txt"});
+    EXPECT_TRUE(QDir(path("folder")).isEmpty());
 }
 
 } // namespace
