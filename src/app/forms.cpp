@@ -29,10 +29,18 @@ template <class T> T& get(std::unique_ptr<T>& slot) {
 }
 } // namespace
 
-shell::Form1& form1() { return get(registry().f1); }
-shell::Form2& form2() { return get(registry().f2); }
-shell::Form3& form3() { return get(registry().f3); }
-alarmpoint::Form4& form4() { return get(registry().f4); }
+shell::Form1& form1() {
+    return get(registry().f1);
+}
+shell::Form2& form2() {
+    return get(registry().f2);
+}
+shell::Form3& form3() {
+    return get(registry().f3);
+}
+alarmpoint::Form4& form4() {
+    return get(registry().f4);
+}
 
 void resetAll() {
     Registry& r = registry();

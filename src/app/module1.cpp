@@ -11,8 +11,12 @@ std::unique_ptr<Module1>& instance() {
 }
 } // namespace
 
-Module1& module1() { return *instance(); }
+Module1& module1() {
+    return *instance();
+}
 
-void resetModule1() { instance() = std::make_unique<Module1>(); }
+void resetModule1() {
+    instance() = std::make_unique<Module1>();
+}
 
 } // namespace app

@@ -16,8 +16,14 @@ void End() {
         endAction()();
 }
 
-bool programEnded() { return ended; }
-void resetProgramEnded() { ended = false; }
-void setEndAction(std::function<void()> action) { endAction() = std::move(action); }
+bool programEnded() {
+    return ended;
+}
+void resetProgramEnded() {
+    ended = false;
+}
+void setEndAction(std::function<void()> action) {
+    endAction() = std::move(action);
+}
 
 } // namespace app

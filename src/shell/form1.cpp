@@ -23,11 +23,24 @@ constexpr vbrt::Colour kToolColour = RGB(192, 208, 192);
 constexpr vbrt::Colour kPanelColour = RGB(158, 239, 158);
 
 const char* const kLabelCaptions[18] = {
-    "半径r(mm)=",    "水平风速VFx=",   "水平初速Vx0=",          "垂直风速VFy=",
-    "垂直初速Vy0=",  "垂直位移Hy =",   "水平位移Hx =",          "速率V =",
-    "水平速度Vx =",  "垂直速度Vy =",   "飞行时间t =",           "路程H =",
-    "物质相对水的密度   P =", "特殊时刻 T =", "阻力为 =", "反导角度ф =",
-    "目标坐标（X,Y）", "拦截误差设定值（%）：",
+    "半径r(mm)=",
+    "水平风速VFx=",
+    "水平初速Vx0=",
+    "垂直风速VFy=",
+    "垂直初速Vy0=",
+    "垂直位移Hy =",
+    "水平位移Hx =",
+    "速率V =",
+    "水平速度Vx =",
+    "垂直速度Vy =",
+    "飞行时间t =",
+    "路程H =",
+    "物质相对水的密度   P =",
+    "特殊时刻 T =",
+    "阻力为 =",
+    "反导角度ф =",
+    "目标坐标（X,Y）",
+    "拦截误差设定值（%）：",
 };
 } // namespace
 
@@ -92,14 +105,14 @@ void Form1::design() {
         int col, row;
     };
     const Button buttons[] = {
-        {Command10, "数学画画", 0, 0},    {Command11, "智能监控", 1, 0},
-        {Command12, "Dorvel画画", 0, 1},  {Command13, "图像叠加", 1, 1},
-        {Command8, "Tessal模拟", 0, 2},   {Command9, "反导模拟", 1, 2},
-        {Command1, "推导计算", 0, 3},     {Command14, "视频播放", 1, 3},
-        {Command15, "导入视频", 0, 4},    {Command2, "日月地球", 1, 4},
-        {Command3(0), "清空图像", 0, 5},  {Command3(1), "图像预存", 1, 5},
-        {Command5, "保存图像", 0, 6},     {Command7, "导入图像", 1, 6},
-        {Command6(0), "纸的颜色", 0, 7},  {Command6(1), "彩笔", 1, 7},
+        {Command10, "数学画画", 0, 0},   {Command11, "智能监控", 1, 0},
+        {Command12, "Dorvel画画", 0, 1}, {Command13, "图像叠加", 1, 1},
+        {Command8, "Tessal模拟", 0, 2},  {Command9, "反导模拟", 1, 2},
+        {Command1, "推导计算", 0, 3},    {Command14, "视频播放", 1, 3},
+        {Command15, "导入视频", 0, 4},   {Command2, "日月地球", 1, 4},
+        {Command3(0), "清空图像", 0, 5}, {Command3(1), "图像预存", 1, 5},
+        {Command5, "保存图像", 0, 6},    {Command7, "导入图像", 1, 6},
+        {Command6(0), "纸的颜色", 0, 7}, {Command6(1), "彩笔", 1, 7},
     };
     for (const Button& b : buttons) {
         b.b.setCaption(QString::fromUtf8(b.caption));
@@ -187,8 +200,8 @@ void Form1::Form_Load() {
     for (ui::CommandButton* b : {&Command1, &Command8, &Command9, &Command10, &Command11,
                                  &Command12, &Command13, &Command14, &Command6(1)})
         b->setBackColor(kLauncherColour);
-    for (ui::CommandButton* b : {&Command2, &Command3(0), &Command3(1), &Command5, &Command7,
-                                 &Command15})
+    for (ui::CommandButton* b :
+         {&Command2, &Command3(0), &Command3(1), &Command5, &Command7, &Command15})
         b->setBackColor(kToolColour);
     Command6(0).setBackColor(RGB(146, 197, 198));
     setBackColor(kToolColour);

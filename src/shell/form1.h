@@ -29,21 +29,21 @@ public:
     double seekBarValue = 0;
     double seekFraction = 0;
 
-    ui::CommandButton Command1{this, "Command1"};  // 推导计算
-    ui::CommandButton Command2{this, "Command2"};  // 日月地球
+    ui::CommandButton Command1{this, "Command1"};                   // 推导计算
+    ui::CommandButton Command2{this, "Command2"};                   // 日月地球
     ui::ControlArray<ui::CommandButton> Command3{this, "Command3"}; // 清空图像, 图像预存
     ui::ControlArray<ui::CommandButton> Command4{this, "Command4"}; // 红, 绿, 蓝
-    ui::CommandButton Command5{this, "Command5"};  // 保存图像
+    ui::CommandButton Command5{this, "Command5"};                   // 保存图像
     ui::ControlArray<ui::CommandButton> Command6{this, "Command6"}; // 纸的颜色, 彩笔
-    ui::CommandButton Command7{this, "Command7"};  // 导入图像
-    ui::CommandButton Command8{this, "Command8"};  // Tessal模拟
-    ui::CommandButton Command9{this, "Command9"};  // 反导模拟
-    ui::CommandButton Command10{this, "Command10"}; // 数学画画
-    ui::CommandButton Command11{this, "Command11"}; // 智能监控
-    ui::CommandButton Command12{this, "Command12"}; // Dorvel画画
-    ui::CommandButton Command13{this, "Command13"}; // 图像叠加
-    ui::CommandButton Command14{this, "Command14"}; // 视频播放
-    ui::CommandButton Command15{this, "Command15"}; // 导入视频
+    ui::CommandButton Command7{this, "Command7"};                   // 导入图像
+    ui::CommandButton Command8{this, "Command8"};                   // Tessal模拟
+    ui::CommandButton Command9{this, "Command9"};                   // 反导模拟
+    ui::CommandButton Command10{this, "Command10"};                 // 数学画画
+    ui::CommandButton Command11{this, "Command11"};                 // 智能监控
+    ui::CommandButton Command12{this, "Command12"};                 // Dorvel画画
+    ui::CommandButton Command13{this, "Command13"};                 // 图像叠加
+    ui::CommandButton Command14{this, "Command14"};                 // 视频播放
+    ui::CommandButton Command15{this, "Command15"};                 // 导入视频
     ui::ControlArray<ui::Label> Label1{this, "Label1"};
     ui::ControlArray<ui::TextBox> Text1{this, "Text1"};
     ui::PictureBox Picture1{this, "Picture1"};

@@ -8,15 +8,21 @@
 
 namespace shell {
 
-void pauseSecond() { ui::pumpedWait(1.0f); }
-void pauseShort() { ui::pumpedWait(0.01f); }
+void pauseSecond() {
+    ui::pumpedWait(1.0f);
+}
+void pauseShort() {
+    ui::pumpedWait(0.01f);
+}
 
 double yanchi() {
     ui::busyWait(1.0f);
     return 0;
 }
 
-void pauseTickBusy() { ui::busyWait(0.01f); }
+void pauseTickBusy() {
+    ui::busyWait(0.01f);
+}
 
 void plotStepDelay(bool fastPlot) {
     if (fastPlot)
@@ -46,9 +52,15 @@ double roundHalfUp(double x, double scale, double finer) {
 }
 } // namespace
 
-double wc(double x) { return roundHalfUp(x, 1e6, 1e7); }
-float wct(double x) { return vbrt::CSng(wc(x)); }
-double wcc(double x) { return roundHalfUp(x, 10, 100); }
+double wc(double x) {
+    return roundHalfUp(x, 1e6, 1e7);
+}
+float wct(double x) {
+    return vbrt::CSng(wc(x));
+}
+double wcc(double x) {
+    return roundHalfUp(x, 10, 100);
+}
 
 double wcs(double x) {
     const double t = x * 10;
@@ -57,8 +69,12 @@ double wcs(double x) {
     return vbrt::Int(t) / 10;
 }
 
-int16_t max3(int16_t a, int16_t b, int16_t c) { return std::max({a, b, c}); }
-int16_t max1(int16_t a, int16_t b, int16_t c) { return std::min({a, b, c}); }
+int16_t max3(int16_t a, int16_t b, int16_t c) {
+    return std::max({a, b, c});
+}
+int16_t max1(int16_t a, int16_t b, int16_t c) {
+    return std::min({a, b, c});
+}
 
 int16_t max2(int16_t a, int16_t b, int16_t c) {
     const int16_t hi = max3(a, b, c), lo = max1(a, b, c);
@@ -81,8 +97,14 @@ int16_t colourPart(const QString& s, QChar open, QChar close) {
 }
 } // namespace
 
-int16_t quza(const QString& s) { return colourPart(s, QChar(), QLatin1Char('r')); }
-int16_t quzb(const QString& s) { return colourPart(s, QLatin1Char('r'), QLatin1Char('g')); }
-int16_t quzc(const QString& s) { return colourPart(s, QLatin1Char('g'), QLatin1Char('b')); }
+int16_t quza(const QString& s) {
+    return colourPart(s, QChar(), QLatin1Char('r'));
+}
+int16_t quzb(const QString& s) {
+    return colourPart(s, QLatin1Char('r'), QLatin1Char('g'));
+}
+int16_t quzc(const QString& s) {
+    return colourPart(s, QLatin1Char('g'), QLatin1Char('b'));
+}
 
 } // namespace shell

@@ -9,7 +9,9 @@ Clock& Clock::instance() {
     return clock;
 }
 
-Clock::Clock() { monotonic_.start(); }
+Clock::Clock() {
+    monotonic_.start();
+}
 
 QDateTime Clock::base() const {
     if (virtual_)
@@ -17,9 +19,13 @@ QDateTime Clock::base() const {
     return QDateTime::currentDateTime();
 }
 
-QDateTime Clock::now() const { return base().addMSecs(offsetMs_); }
+QDateTime Clock::now() const {
+    return base().addMSecs(offsetMs_);
+}
 
-float Clock::timeOfDay() const { return vbrt::secondsSinceMidnight(now().time()); }
+float Clock::timeOfDay() const {
+    return vbrt::secondsSinceMidnight(now().time());
+}
 
 double Clock::monotonic() const {
     if (virtual_)
@@ -27,7 +33,9 @@ double Clock::monotonic() const {
     return double(monotonic_.nsecsElapsed()) / 1e9;
 }
 
-void Clock::setProgramTime(const QDateTime& t) { offsetMs_ = base().msecsTo(t); }
+void Clock::setProgramTime(const QDateTime& t) {
+    offsetMs_ = base().msecsTo(t);
+}
 
 void Clock::useVirtual(const QDateTime& start) {
     virtual_ = true;

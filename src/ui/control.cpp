@@ -23,7 +23,9 @@ Control::~Control() {
         delete w_.data();
 }
 
-void Control::resetToDesign() { p_ = defaults(); }
+void Control::resetToDesign() {
+    p_ = defaults();
+}
 
 void Control::attach(QWidget* parent) {
     if (w_)
@@ -71,11 +73,21 @@ QFont Control::font() const {
     return f;
 }
 
-void Control::setLeft(int twips) { Move(twips, p_.top, p_.width, p_.height); }
-void Control::setTop(int twips) { Move(p_.left, twips, p_.width, p_.height); }
-void Control::setWidth(int twips) { Move(p_.left, p_.top, twips, p_.height); }
-void Control::setHeight(int twips) { Move(p_.left, p_.top, p_.width, twips); }
-void Control::Move(int left, int top) { Move(left, top, p_.width, p_.height); }
+void Control::setLeft(int twips) {
+    Move(twips, p_.top, p_.width, p_.height);
+}
+void Control::setTop(int twips) {
+    Move(p_.left, twips, p_.width, p_.height);
+}
+void Control::setWidth(int twips) {
+    Move(p_.left, p_.top, twips, p_.height);
+}
+void Control::setHeight(int twips) {
+    Move(p_.left, p_.top, p_.width, twips);
+}
+void Control::Move(int left, int top) {
+    Move(left, top, p_.width, p_.height);
+}
 
 void Control::Move(int left, int top, int width, int height) {
     p_.left = left;

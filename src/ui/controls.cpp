@@ -181,9 +181,9 @@ void Label::syncColours() {
     if (!w_)
         return;
     const QString fore = vbrt::toQColor(p_.foreColor).name();
-    w_->setStyleSheet(backStyle_ == 0
-                          ? QStringLiteral("QLabel { background: transparent; color: %1; }").arg(fore)
-                          : colourStyle("QLabel", p_.backColor, p_.foreColor));
+    w_->setStyleSheet(
+        backStyle_ == 0 ? QStringLiteral("QLabel { background: transparent; color: %1; }").arg(fore)
+                        : colourStyle("QLabel", p_.backColor, p_.foreColor));
 }
 
 // ---- TextBox
@@ -204,8 +204,7 @@ protected:
             if (key == 0)
                 return true;
             if (key != typed) {
-                QKeyEvent changed(QEvent::KeyPress, k->key(), k->modifiers(),
-                                  QString(QChar(key)));
+                QKeyEvent changed(QEvent::KeyPress, k->key(), k->modifiers(), QString(QChar(key)));
                 QCoreApplication::sendEvent(box_->widget(), &changed);
                 return true;
             }
@@ -337,8 +336,8 @@ QWidget* TextBox::createWidget(QWidget* parent) {
 
 void TextBox::syncColours() {
     if (w_)
-        w_->setStyleSheet(colourStyle(multiLine_ ? "QPlainTextEdit" : "QLineEdit", p_.backColor,
-                                      p_.foreColor));
+        w_->setStyleSheet(
+            colourStyle(multiLine_ ? "QPlainTextEdit" : "QLineEdit", p_.backColor, p_.foreColor));
 }
 
 // ---- ImageBox

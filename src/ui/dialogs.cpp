@@ -15,7 +15,9 @@ namespace {
 Dialogs* installed = nullptr;
 QString titleWhenNone = QStringLiteral("Tessal Arvendel");
 
-QWidget* parentWindow() { return QApplication::activeWindow(); }
+QWidget* parentWindow() {
+    return QApplication::activeWindow();
+}
 } // namespace
 
 Dialogs& dialogs() {
@@ -23,9 +25,15 @@ Dialogs& dialogs() {
     return installed ? *installed : qt;
 }
 
-void setDialogs(Dialogs* d) { installed = d; }
-void setDefaultTitle(const QString& title) { titleWhenNone = title; }
-QString defaultTitle() { return titleWhenNone; }
+void setDialogs(Dialogs* d) {
+    installed = d;
+}
+void setDefaultTitle(const QString& title) {
+    titleWhenNone = title;
+}
+QString defaultTitle() {
+    return titleWhenNone;
+}
 
 int MsgBox(const QString& prompt, int style, const QString& title) {
     return dialogs().msgBox(prompt, style, title.isEmpty() ? titleWhenNone : title);
@@ -53,7 +61,9 @@ QString qtFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
-FileDialogRequest CommonDialog::request() const { return {DialogTitle, Filter, FileName, InitDir}; }
+FileDialogRequest CommonDialog::request() const {
+    return {DialogTitle, Filter, FileName, InitDir};
+}
 
 void CommonDialog::cancelled() const {
     if (CancelError)
@@ -155,9 +165,8 @@ std::optional<QString> QtDialogs::inputBox(const QString& prompt, const QString&
 
 namespace {
 std::optional<QString> chooseFile(const FileDialogRequest& r, bool save) {
-    Guarded dialog(new QFileDialog(parentWindow(), r.title,
-                                   r.initDir.isEmpty() ? r.fileName : r.initDir,
-                                   qtFilter(r.filter)));
+    Guarded dialog(new QFileDialog(
+        parentWindow(), r.title, r.initDir.isEmpty() ? r.fileName : r.initDir, qtFilter(r.filter)));
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The program asks its own overwrite question.
@@ -169,9 +178,13 @@ std::optional<QString> chooseFile(const FileDialogRequest& r, bool save) {
 }
 } // namespace
 
-std::optional<QString> QtDialogs::openFile(const FileDialogRequest& r) { return chooseFile(r, false); }
+std::optional<QString> QtDialogs::openFile(const FileDialogRequest& r) {
+    return chooseFile(r, false);
+}
 
-std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& r) { return chooseFile(r, true); }
+std::optional<QString> QtDialogs::saveFile(const FileDialogRequest& r) {
+    return chooseFile(r, true);
+}
 
 std::optional<vbrt::Colour> QtDialogs::chooseColor(vbrt::Colour initial) {
     Guarded dialog(new QColorDialog(vbrt::toQColor(initial), parentWindow()));

@@ -25,7 +25,9 @@ void EventLoop::useRealTime() {
         t->reschedule();
 }
 
-bool EventLoop::isVirtual() const { return Clock::instance().isVirtual(); }
+bool EventLoop::isVirtual() const {
+    return Clock::instance().isVirtual();
+}
 
 void EventLoop::doEvents() {
     if (QCoreApplication::instance())
@@ -50,7 +52,8 @@ Timer* EventLoop::nextDue(int64_t limitNs) const {
     for (Timer* t : timers_) {
         if (!t->ticking() || t->running_ || t->dueNs_ > limitNs)
             continue;
-        if (!best || t->dueNs_ < best->dueNs_ || (t->dueNs_ == best->dueNs_ && t->seq_ < best->seq_))
+        if (!best || t->dueNs_ < best->dueNs_ ||
+            (t->dueNs_ == best->dueNs_ && t->seq_ < best->seq_))
             best = t;
     }
     return best;
@@ -79,6 +82,8 @@ void EventLoop::add(Timer* t) {
     timers_.push_back(t);
 }
 
-void EventLoop::remove(Timer* t) { std::erase(timers_, t); }
+void EventLoop::remove(Timer* t) {
+    std::erase(timers_, t);
+}
 
 } // namespace ui

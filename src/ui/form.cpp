@@ -15,14 +15,26 @@ namespace ui {
 
 Form::Form(const QString& name) : name_(name), caption_(name) {}
 
-Form::~Form() { delete window_.data(); }
+Form::~Form() {
+    delete window_.data();
+}
 
-void Form::addControl(Control* c) { controls_.push_back(c); }
-void Form::removeControl(Control* c) { std::erase(controls_, c); }
-void Form::addArray(ControlArrayBase* a) { arrays_.push_back(a); }
-void Form::removeArray(ControlArrayBase* a) { std::erase(arrays_, a); }
+void Form::addControl(Control* c) {
+    controls_.push_back(c);
+}
+void Form::removeControl(Control* c) {
+    std::erase(controls_, c);
+}
+void Form::addArray(ControlArrayBase* a) {
+    arrays_.push_back(a);
+}
+void Form::removeArray(ControlArrayBase* a) {
+    std::erase(arrays_, a);
+}
 
-QWidget* Form::window() const { return window_; }
+QWidget* Form::window() const {
+    return window_;
+}
 
 void Form::designWindow(const QString& caption, int left, int top, int width, int height,
                         vbrt::Colour back) {
@@ -209,7 +221,8 @@ void Form::setBorderStyle(int style) {
 void Form::syncWindowGeometry() {
     if (!window_ || windowState_ != Normal)
         return;
-    const QRect r(twipsToPixels(left_), twipsToPixels(top_), std::max(1, twipsToPixels(ScaleWidth())),
+    const QRect r(twipsToPixels(left_), twipsToPixels(top_),
+                  std::max(1, twipsToPixels(ScaleWidth())),
                   std::max(1, twipsToPixels(ScaleHeight())));
     if (borderStyle_ == 2 || borderStyle_ == 5) {
         window_->setMinimumSize(0, 0);

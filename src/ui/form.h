@@ -38,9 +38,7 @@ public:
     // Changes at every load; a routine that waits with events running compares it before
     // and after to learn whether its window was unloaded (and perhaps loaded anew) meanwhile.
     uint64_t loadGeneration() const { return generation_; }
-    bool stillLoaded(uint64_t generation) const {
-        return isLoaded() && generation_ == generation;
-    }
+    bool stillLoaded(uint64_t generation) const { return isLoaded() && generation_ == generation; }
 
     // Loads the window when it is not loaded. False when it is being unloaded.
     bool load();

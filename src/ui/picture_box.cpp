@@ -16,15 +16,17 @@ namespace ui {
 namespace {
 // Coordinates far outside the image are clipped here, before any integer conversion.
 constexpr double kClip = 1e6;
-double clip(double v) { return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip; }
+double clip(double v) {
+    return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip;
+}
 
 int shiftOf(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? ShiftKey : 0) | (m & Qt::ControlModifier ? CtrlKey : 0) |
            (m & Qt::AltModifier ? AltKey : 0);
 }
 int buttonOf(Qt::MouseButton b) {
-    return b == Qt::LeftButton ? LeftButton
-           : b == Qt::RightButton ? RightButton
+    return b == Qt::LeftButton     ? LeftButton
+           : b == Qt::RightButton  ? RightButton
            : b == Qt::MiddleButton ? MiddleButton
                                    : 0;
 }
@@ -90,8 +92,8 @@ protected:
     void keyPressEvent(QKeyEvent* e) override {
         if (box_->onKeyDown) {
             int code = e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z ? e->key()
-                       : e->key() == Qt::Key_Escape                    ? 27
-                                                                        : e->nativeVirtualKey();
+                       : e->key() == Qt::Key_Escape                   ? 27
+                                                                      : e->nativeVirtualKey();
             box_->onKeyDown(code, shiftOf(e->modifiers()));
         }
         if (box_->onKeyPress && !e->text().isEmpty()) {
@@ -190,7 +192,9 @@ void PictureBox::Scale(double x1, double y1, double x2, double y2) {
     userHeight_ = y2 - y1;
 }
 
-void PictureBox::Scale() { setScaleMode(1); }
+void PictureBox::Scale() {
+    setScaleMode(1);
+}
 
 double PictureBox::pixelsPerUnitX() const {
     const double w = ScaleWidth();
@@ -352,8 +356,7 @@ void PictureBox::LineTo(double x2, double y2, vbrt::Colour colour) {
     Line(currentX_, currentY_, x2, y2, colour);
 }
 
-void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour colour,
-                     bool filled) {
+void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour colour, bool filled) {
     QPainter painter(&target());
     const QRectF r = QRectF(toPixel(x1, y1), toPixel(x2, y2)).normalized();
     if (filled)
@@ -380,8 +383,9 @@ struct StampKey {
 };
 struct StampKeyHash {
     size_t operator()(const StampKey& k) const {
-        return std::hash<long long>()((((((long long)k.rx * 4099 + k.ry) * 67 + k.fx) * 67 + k.fy) *
-                                           131 + k.width) * 2 + k.filled);
+        return std::hash<long long>()(
+            (((((long long)k.rx * 4099 + k.ry) * 67 + k.fx) * 67 + k.fy) * 131 + k.width) * 2 +
+            k.filled);
     }
 };
 struct Stamp {
@@ -415,8 +419,8 @@ bool PictureBox::stampEllipse(const QPointF& c, double rx, double ry, vbrt::Colo
     for (double v : parts)
         if (v != std::round(v))
             return false;
-    const StampKey key{int(parts[0]), int(parts[1]), int(parts[2]), int(parts[3]), drawWidth_,
-                       fillStyle_ == 0};
+    const StampKey key{int(parts[0]), int(parts[1]), int(parts[2]),
+                       int(parts[3]), drawWidth_,    fillStyle_ == 0};
     const Stamp& s = stampFor(key);
     QImage& img = target();
     const QRgb outline = colourOf(colour).rgb(), fill = vbrt::toQColor(fillColor_).rgb();
@@ -540,9 +544,13 @@ vbrt::Colour PictureBox::Point(double x, double y) const {
     return vbrt::fromRgb32(img.pixel(px, py));
 }
 
-void PictureBox::Refresh() { changed(); }
+void PictureBox::Refresh() {
+    changed();
+}
 
-bool PictureBox::saveImage(const QString& path) const { return SavePicture(persistent_, path); }
+bool PictureBox::saveImage(const QString& path) const {
+    return SavePicture(persistent_, path);
+}
 
 QWidget* PictureBox::createWidget(QWidget* parent) {
     auto* w = new PictureWidget(parent, this);

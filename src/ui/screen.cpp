@@ -20,8 +20,14 @@ QSize pixelSize() {
 }
 } // namespace
 
-int Screen::Width() { return pixelsToTwips(pixelSize().width()); }
-int Screen::Height() { return pixelsToTwips(pixelSize().height()); }
-void Screen::setPixelSize(const QSize& size) { overrideSize = size; }
+int Screen::Width() {
+    return pixelsToTwips(pixelSize().width());
+}
+int Screen::Height() {
+    return pixelsToTwips(pixelSize().height());
+}
+void Screen::setPixelSize(const QSize& size) {
+    overrideSize = size;
+}
 
 } // namespace ui

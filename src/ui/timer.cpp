@@ -11,7 +11,9 @@ Timer::Timer(Form* owner, const QString& name, int index) : Control(owner, name,
     EventLoop::instance().add(this);
 }
 
-Timer::~Timer() { EventLoop::instance().remove(this); }
+Timer::~Timer() {
+    EventLoop::instance().remove(this);
+}
 
 void Timer::setInterval(int ms) {
     interval_ = std::max(0, ms);

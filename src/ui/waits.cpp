@@ -5,7 +5,9 @@
 
 namespace ui {
 
-void DoEvents() { EventLoop::instance().doEvents(); }
+void DoEvents() {
+    EventLoop::instance().doEvents();
+}
 
 namespace {
 bool over(double start, float bound) {

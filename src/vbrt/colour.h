@@ -12,9 +12,15 @@ using Colour = int32_t;
 constexpr Colour RGB(int r, int g, int b) {
     return Colour((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int redOf(Colour c) { return c & 0xFF; }
-constexpr int greenOf(Colour c) { return (c >> 8) & 0xFF; }
-constexpr int blueOf(Colour c) { return (c >> 16) & 0xFF; }
+constexpr int redOf(Colour c) {
+    return c & 0xFF;
+}
+constexpr int greenOf(Colour c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int blueOf(Colour c) {
+    return (c >> 16) & 0xFF;
+}
 
 QColor toQColor(Colour c);
 Colour fromQColor(const QColor& c);

@@ -44,8 +44,8 @@ QString Hex(double x);
 QString Mid(const QString& s, int start, int length = -1); // start counts from 1
 QString Left(const QString& s, int n);
 QString Right(const QString& s, int n);
-int InStr(const QString& s, const QString& find);              // 1-based position, 0 when absent
-int InStr(int start, const QString& s, const QString& find);   //
+int InStr(const QString& s, const QString& find);            // 1-based position, 0 when absent
+int InStr(int start, const QString& s, const QString& find); //
 int Len(const QString& s);
 
 } // namespace vbrt

@@ -28,9 +28,9 @@ public:
     bool isBool() const { return std::holds_alternative<bool>(v_); }
     bool isText() const { return std::holds_alternative<QString>(v_); }
 
-    double toDouble() const;   // empty -> 0, True -> -1, text -> CDbl
-    bool toBool() const;       // non-zero -> true
-    QString toString() const;  // empty -> "", numbers via CStr
+    double toDouble() const;  // empty -> 0, True -> -1, text -> CDbl
+    bool toBool() const;      // non-zero -> true
+    QString toString() const; // empty -> "", numbers via CStr
 
     friend Variant operator+(const Variant& a, const Variant& b);
     friend Variant operator-(const Variant& a, const Variant& b);

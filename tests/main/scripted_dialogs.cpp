@@ -12,9 +12,13 @@ const char* kindName(int k) {
 }
 } // namespace
 
-ScriptedDialogs::ScriptedDialogs() { ui::setDialogs(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    ui::setDialogs(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { ui::setDialogs(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    ui::setDialogs(nullptr);
+}
 
 void ScriptedDialogs::verifyAllShown() {
     for (const Step& s : script_)

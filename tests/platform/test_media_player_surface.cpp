@@ -20,8 +20,7 @@ protected:
     static void send(QWidget* w, QEvent::Type type, Qt::MouseButton button) {
         const QPointF at(4, 4);
         QMouseEvent e(type, at, at, button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
-                      Qt::NoModifier);
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
         QApplication::sendEvent(w, &e);
     }
 
@@ -41,9 +40,9 @@ TEST_F(PlayerSurfaceTest, ADoubleClickIsOneClickThenTheDoubleClick) {
                      [&](int b) { seen << QStringLiteral("double%1").arg(b); });
 
     // What the window system sends for a double click, then a single click.
-    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                           QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease,
-                           QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+    for (QEvent::Type t :
+         {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+          QEvent::MouseButtonRelease, QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
         send(video, t, Qt::LeftButton);
     EXPECT_EQ(seen, QStringList({"click1", "double1", "click1"}));
 }

@@ -92,8 +92,7 @@ TEST_F(Form1Tools, EveryPictureToolFirstEndsTheVideo) {
         std::function<void(shell::Form1&)> click;
     };
     const Tool tools[] = {
-        {"empty",
-         [](ScriptedDialogs& d) { d.expectMsgBox(kEmptyQuestion, kDrawTitle, ui::vbNo); },
+        {"empty", [](ScriptedDialogs& d) { d.expectMsgBox(kEmptyQuestion, kDrawTitle, ui::vbNo); },
          [](shell::Form1& f) { f.Command3(0).press(); }},
         {"save with question",
          [](ScriptedDialogs& d) { d.expectMsgBox(kSaveQuestion, kDrawTitle, ui::vbNo); },
@@ -329,6 +328,5 @@ TEST_F(Form1Tools, CaptionClockShowsDateAndWeekday) {
     EXPECT_EQ(f1().Caption(), QStringLiteral("风雨同路，一往无前")) << "the clock starts off";
     f1().Timer1.setEnabled(true);
     advance(1.01);
-    EXPECT_EQ(f1().Caption(),
-              QStringLiteral("风雨同路，一往无前     2026-12-8     星期二"));
+    EXPECT_EQ(f1().Caption(), QStringLiteral("风雨同路，一往无前     2026-12-8     星期二"));
 }

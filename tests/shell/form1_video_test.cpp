@@ -50,8 +50,7 @@ protected:
             events << QEvent::MouseButtonDblClick << QEvent::MouseButtonRelease;
         for (QEvent::Type t : events) {
             QMouseEvent e(t, at, at, button,
-                          t == QEvent::MouseButtonRelease ? Qt::NoButton : button,
-                          Qt::NoModifier);
+                          t == QEvent::MouseButtonRelease ? Qt::NoButton : button, Qt::NoModifier);
             QApplication::sendEvent(w, &e);
         }
     }
@@ -164,8 +163,7 @@ TEST_F(Form1Video, SeekTargetsAreRoundedToSixDecimals) {
         double target;
     };
     for (const Case& c : {Case{7.3, 20000, 4.455702}, Case{100, 8392, 25.611133},
-                          Case{7.3, 32767, 7.3},
-                          Case{100, 32767, 100}, Case{100, 0, 0}}) {
+                          Case{7.3, 32767, 7.3}, Case{100, 32767, 100}, Case{100, 0, 0}}) {
         open(c.duration, c.bar == 0 ? 50 : 0);
         tick();
         f1().HScroll1.setValue(c.bar);
@@ -233,8 +231,9 @@ TEST_F(Form1Video, EverySecondLeftDoubleClickSetsNoControls) {
         const char* before;
         const char* after;
     };
-    for (const Step& s : {Step{Qt::LeftButton, "full", "none"}, Step{Qt::LeftButton, "full", "full"},
-                          Step{Qt::RightButton, "mini", "mini"}, Step{Qt::LeftButton, "full", "none"}}) {
+    for (const Step& s :
+         {Step{Qt::LeftButton, "full", "none"}, Step{Qt::LeftButton, "full", "full"},
+          Step{Qt::RightButton, "mini", "mini"}, Step{Qt::LeftButton, "full", "none"}}) {
         player().setUiMode(QString::fromLatin1(s.before));
         clickVideo(s.button, true);
         EXPECT_EQ(player().uiMode(), QString::fromLatin1(s.after));

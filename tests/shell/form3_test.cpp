@@ -30,8 +30,7 @@ public:
     int msgBox(const QString& p, int s, const QString& t) override {
         return inner_.msgBox(p, s, t);
     }
-    std::optional<QString> inputBox(const QString& p, const QString& t,
-                                    const QString& d) override {
+    std::optional<QString> inputBox(const QString& p, const QString& t, const QString& d) override {
         titles << t;
         proposals << d;
         return inner_.inputBox(p, t, d);

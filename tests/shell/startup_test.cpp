@@ -77,9 +77,8 @@ TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
     app::module1().calcPenColor = 1;
     start();
     for (ui::Control* c : std::initializer_list<ui::Control*>{
-             &f1().Command15, &f1().Command2, &f1().Command5, &f1().Command3(0),
-             &f1().Command3(1), &f1().Command7, &f1().HScroll1, &f1().WindowsMediaPlayer1,
-             &f1().Label1(14)})
+             &f1().Command15, &f1().Command2, &f1().Command5, &f1().Command3(0), &f1().Command3(1),
+             &f1().Command7, &f1().HScroll1, &f1().WindowsMediaPlayer1, &f1().Label1(14)})
         EXPECT_FALSE(c->Visible()) << c->name().toStdString() << c->Index();
     for (ui::Control* c : std::initializer_list<ui::Control*>{
              &f1().Command1, &f1().Command8, &f1().Command9, &f1().Command10, &f1().Command11,

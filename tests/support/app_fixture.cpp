@@ -29,7 +29,9 @@ void AppTest::TearDown() {
     vbrt::setAppPath(QString());
 }
 
-QString AppTest::path(const QString& name) const { return dir.filePath(name); }
+QString AppTest::path(const QString& name) const {
+    return dir.filePath(name);
+}
 
 QByteArray AppTest::read(const QString& name) const {
     QFile f(path(name));
@@ -45,7 +47,9 @@ void AppTest::write(const QString& name, const QByteArray& bytes) const {
     f.write(bytes);
 }
 
-bool AppTest::exists(const QString& name) const { return QFile::exists(path(name)); }
+bool AppTest::exists(const QString& name) const {
+    return QFile::exists(path(name));
+}
 
 void AppTest::installAsset(const QString& name) const {
     const QString from = QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
@@ -53,6 +57,8 @@ void AppTest::installAsset(const QString& name) const {
     ASSERT_TRUE(QFile::copy(from, path(name))) << "missing generated asset " << name.toStdString();
 }
 
-void AppTest::advance(double seconds) { ui::EventLoop::instance().advance(seconds); }
+void AppTest::advance(double seconds) {
+    ui::EventLoop::instance().advance(seconds);
+}
 
 } // namespace testing_support

@@ -78,7 +78,8 @@ template <class Ask> void unloadWhileOpen(Ask ask) {
 
 TEST(QtDialogsTest, ADialogWhoseWindowIsUnloadedWhileOpenCountsAsCancelled) {
     QtDialogs d;
-    unloadWhileOpen([&] { EXPECT_EQ(d.msgBox(QStringLiteral("继续？"), vbYesNo, QStringLiteral("t")), vbNo); });
+    unloadWhileOpen(
+        [&] { EXPECT_EQ(d.msgBox(QStringLiteral("继续？"), vbYesNo, QStringLiteral("t")), vbNo); });
     unloadWhileOpen([&] { EXPECT_EQ(d.chooseColor(255), std::nullopt); });
     unloadWhileOpen([&] { EXPECT_EQ(d.saveFile({}), std::nullopt); });
     unloadWhileOpen([&] { EXPECT_EQ(d.inputBox(QStringLiteral("地址"), {}, {}), std::nullopt); });

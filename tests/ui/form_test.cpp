@@ -91,10 +91,10 @@ TEST_F(FormTest, UnloadKeepsValuesMakesControlsInertAndNextLoadRestoresDesign) {
     EXPECT_FALSE(w.isLoaded());
     EXPECT_EQ(w.unloads, 1);
     EXPECT_EQ(w.Go.widget(), nullptr);
-    EXPECT_EQ(w.Go.Caption(), QStringLiteral("改过"));    // values stay readable
-    w.Go.setCaption(QStringLiteral("after unload"));      // and writable, without a widget
-    w.Go.press();                                         // a routine still holding it: no crash
-    w.unload();                                           // unloading again does nothing
+    EXPECT_EQ(w.Go.Caption(), QStringLiteral("改过")); // values stay readable
+    w.Go.setCaption(QStringLiteral("after unload"));   // and writable, without a widget
+    w.Go.press();                                      // a routine still holding it: no crash
+    w.unload();                                        // unloading again does nothing
     EXPECT_EQ(w.unloads, 1);
     w.show();
     EXPECT_EQ(w.Go.Caption(), QStringLiteral("开始"));

@@ -2,9 +2,9 @@
 #include "ui/picture_box.h"
 #include "ui/picture_file.h"
 
+#include "vbrt/errors.h"
 #include <QPainter>
 #include <QTemporaryDir>
-#include "vbrt/errors.h"
 
 #include <gtest/gtest.h>
 
@@ -70,8 +70,8 @@ TEST_F(PictureBoxTest, UserScaleMapsCornersAndDrawsLinesBoxesAndCircles) {
 TEST_F(PictureBoxTest, HugeCoordinatesAreClippedNotUndefined) {
     p.setAutoRedraw(true);
     const QImage before = p.Image();
-    p.Circle(1e18, 0, 10);     // far off the image: nothing to see
-    p.PSet(std::nan(""), 3);   // no point at all
+    p.Circle(1e18, 0, 10);   // far off the image: nothing to see
+    p.PSet(std::nan(""), 3); // no point at all
     p.PSet(-1e300, 1e300, RGB(255, 255, 255));
     EXPECT_EQ(p.Image(), before);
     // A line from far outside to far outside still crosses the picture where it should.
@@ -150,8 +150,11 @@ TEST_F(PictureBoxTest, SmallCirclesMatchWhatThePainterDrawsPixelForPixel) {
         double x, y, r;
         int width;
         bool filled;
-    } cases[] = {{10, 10, 1, 1, true},        {30.5, 20.25, 3.3, 1, true}, {60.75, 40.5, 7, 2, false},
-                 {85.1, 70.9, 12.6, 1, true}, {2, 78, 5, 3, true}};
+    } cases[] = {{10, 10, 1, 1, true},
+                 {30.5, 20.25, 3.3, 1, true},
+                 {60.75, 40.5, 7, 2, false},
+                 {85.1, 70.9, 12.6, 1, true},
+                 {2, 78, 5, 3, true}};
     for (const Case& c : cases) {
         p.Cls();
         p.setDrawWidth(c.width);
@@ -162,7 +165,8 @@ TEST_F(PictureBoxTest, SmallCirclesMatchWhatThePainterDrawsPixelForPixel) {
         QImage expected(100, 80, QImage::Format_RGB32);
         expected.fill(Qt::black);
         QPainter painter(&expected);
-        painter.setPen(QPen(QColor(200, 0, 0), c.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(
+            QPen(QColor(200, 0, 0), c.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(c.filled ? QBrush(QColor(0, 200, 0)) : Qt::NoBrush);
         painter.drawEllipse(QPointF(c.x, c.y), c.r, c.r);
         painter.end();
