@@ -78,6 +78,21 @@ long long appendExponentDigit(long long e, QChar c) {
     return e > 100000 ? e : e * 10 + (c.unicode() - u'0');
 }
 
+// Sign, whole digits and fraction digits from position i on; false when there is no digit.
+bool readMantissa(const QString& s, qsizetype& i, DecimalParts& p) {
+    const qsizetype n = s.size();
+    if (i < n && (s[i] == u'+' || s[i] == u'-'))
+        p.negative = s[i++] == u'-';
+    while (i < n && isAsciiDigit(s[i]))
+        p.intDigits += char(s[i++].unicode());
+    if (i < n && s[i] == u'.') {
+        ++i;
+        while (i < n && isAsciiDigit(s[i]))
+            p.fracDigits += char(s[i++].unicode());
+    }
+    return !p.intDigits.empty() || !p.fracDigits.empty();
+}
+
 // The strict form that CDbl and IsNumeric accept, on an already trimmed text. Returns false
 // when the text is no number; raises ErrOverflow when it is one too large for a double.
 bool parseStrict(const QString& s, double& out) {
@@ -101,16 +116,7 @@ bool parseStrict(const QString& s, double& out) {
         return true;
     }
     DecimalParts p;
-    if (i < n && (s[i] == u'+' || s[i] == u'-'))
-        p.negative = s[i++] == u'-';
-    while (i < n && isAsciiDigit(s[i]))
-        p.intDigits += char(s[i++].unicode());
-    if (i < n && s[i] == u'.') {
-        ++i;
-        while (i < n && isAsciiDigit(s[i]))
-            p.fracDigits += char(s[i++].unicode());
-    }
-    if (p.intDigits.empty() && p.fracDigits.empty())
+    if (!readMantissa(s, i, p))
         return false;
     if (i < n && (s[i] == u'e' || s[i] == u'E')) {
         ++i;
@@ -226,16 +232,7 @@ double Val(const QString& text) {
     }
 
     DecimalParts p;
-    if (i < n && (s[i] == u'+' || s[i] == u'-'))
-        p.negative = s[i++] == u'-';
-    while (i < n && isAsciiDigit(s[i]))
-        p.intDigits += char(s[i++].unicode());
-    if (i < n && s[i] == u'.') {
-        ++i;
-        while (i < n && isAsciiDigit(s[i]))
-            p.fracDigits += char(s[i++].unicode());
-    }
-    if (p.intDigits.empty() && p.fracDigits.empty())
+    if (!readMantissa(s, i, p))
         return 0.0;
     if (i < n && (s[i] == u'e' || s[i] == u'E' || s[i] == u'd' || s[i] == u'D')) {
         qsizetype j = i + 1;
