@@ -24,10 +24,6 @@ public:
 
     // Set by the orbit animation; closing then ends the program without the quit question.
     bool exitWithoutAsking = false;
-    // The seek bar's position last computed from the playing position (0..32767), and the
-    // target of the last seek as a fraction of the media's length.
-    double seekBarValue = 0;
-    double seekFraction = 0;
 
     ui::CommandButton Command1{this, "Command1"};                   // 推导计算
     ui::CommandButton Command2{this, "Command2"};                   // 日月地球

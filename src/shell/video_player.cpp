@@ -1,6 +1,7 @@
 // The main window's video player: a file shown in place of the picture area, the seek bar
 // kept in step with the playing position, click to pause and resume.
 
+#include "app/module1.h"
 #include "dropcalc/rounding.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"
@@ -61,6 +62,7 @@ void Form1::openVideo() {
 }
 
 void Form1::Timer3_Timer() {
+    app::Module1& m = app::module1();
     mixerRefresh();
     platform::MediaPlayer& p = player();
     if (p.playState() <= platform::MediaPlayer::PlayStatePlaying) {
@@ -68,8 +70,8 @@ void Form1::Timer3_Timer() {
         const double duration = p.currentMedia().duration();
         // Without media (or before its length is known) the bar stays where it is.
         if (duration > 0) {
-            seekBarValue = std::min(position / duration * kSeekRange, kSeekRange);
-            HScroll1.setValue(int(std::floor(std::max(seekBarValue, 0.0))));
+            m.seekBarValue = std::min(position / duration * kSeekRange, kSeekRange);
+            HScroll1.setValue(int(std::floor(std::max(m.seekBarValue, 0.0))));
         }
     }
     if (p.playState() == platform::MediaPlayer::PlayStateStopped)
@@ -77,8 +79,9 @@ void Form1::Timer3_Timer() {
 }
 
 void Form1::HScroll1_Change() {
+    app::Module1& m = app::module1();
     const double v = HScroll1.Value();
-    if (std::abs(v - seekBarValue) <= kDeadBand)
+    if (std::abs(v - m.seekBarValue) <= kDeadBand)
         return;
     platform::MediaPlayer& p = player();
     const double duration = p.currentMedia().duration();
@@ -86,11 +89,11 @@ void Form1::HScroll1_Change() {
     if (duration <= 0)
         return;
     Timer3.setEnabled(false);
-    seekFraction = v / kSeekRange;
+    m.seekFraction = v / kSeekRange;
     if (p.playState() > platform::MediaPlayer::PlayStatePlaying)
         return;
     p.controls().pause();
-    double target = seekFraction * duration;
+    double target = m.seekFraction * duration;
     p.controls().setCurrentPosition(vbrt::CDbl(wc(target)));
     p.controls().play();
     WindowsMediaPlayer1.setToolTipText(QString());
