@@ -47,6 +47,8 @@ WriteStatus writeColumnLines(const QString& path, const ui::PictureBox& area, co
     // The lines go to a temporary file that takes the target's place only on commit, so the
     // user's previous file survives a walk that does not finish.
     QSaveFile file(path);
+    // In a folder that takes no new files, an existing file is written in place instead.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return WriteStatus::Failed;
     if (how.waitFirst && !pacing.pause()) {
@@ -72,8 +74,9 @@ WriteStatus writeColumnLines(const QString& path, const ui::PictureBox& area, co
                 how.beforeWait();
             return ok && pacing.pause();
         });
+    // The tail is one more line whose text is CR LF: CR LF CR LF after the last line's own.
     if (walked && ok && how.tail)
-        ok = file.write("\r\n") == 2;
+        ok = file.write("\r\n\r\n") == 4;
     if (!walked || !ok) {
         file.cancelWriting();
         return ok ? WriteStatus::Stopped : WriteStatus::Failed;

@@ -58,7 +58,7 @@ TEST_F(Command11, CaptureOntoAnExistingFile) {
         if (answer == ui::vbYes)
             dialogs.expectMsgBox(kCaptured, kTitle, ui::vbOK, ui::vbOKOnly);
         click();
-        EXPECT_EQ(read("a.txt"), answer == ui::vbYes ? kLiveSet + "\r\n" : QByteArray("old"));
+        EXPECT_EQ(read("a.txt"), answer == ui::vbYes ? kLiveSet + "\r\n\r\n" : QByteArray("old"));
         EXPECT_EQ(f2().Command11.Caption(), "图像对比");
         EXPECT_TRUE(allVisible({&f2().Command1(9), &f2().Command11, &f2().Command1(7)}));
     }

@@ -62,7 +62,7 @@ TEST_F(Command12, CaptureOntoAnExistingFileAsksFirst) {
         .expectMsgBox(kReplace, kReplaceTitle, ui::vbYes, ui::vbYesNo)
         .expectMsgBox(kCapturedNamed + path("a.txt"), kTitle, ui::vbOK, ui::vbOKOnly);
     click(0);
-    EXPECT_EQ(read("a.txt"), kLiveSet + "\r\n");
+    EXPECT_EQ(read("a.txt"), kLiveSet + "\r\n\r\n");
 
     dialogs.expectMsgBox(kSaveNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectSaveFile({});
     click(0);

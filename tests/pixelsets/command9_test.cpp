@@ -106,7 +106,7 @@ TEST_F(Command9, CaptureOntoAnExistingTemplate) {
             .expectSaveFile(path("t.txt"))
             .expectMsgBox(kReplace, kReplaceTitle, answer, ui::vbYesNo);
         click();
-        EXPECT_EQ(read("t.txt"), answer == ui::vbYes ? kLiveSet + "\r\n" : QByteArray("old"));
+        EXPECT_EQ(read("t.txt"), answer == ui::vbYes ? kLiveSet + "\r\n\r\n" : QByteArray("old"));
         EXPECT_EQ(f2().Command9.Caption(), "图像对比");
         EXPECT_TRUE(companionsVisible());
     }

@@ -99,11 +99,12 @@ TEST_F(PixelSetTest, AWhiteCanvasOfTwoColumnsOfThreeRows) {
               WriteStatus::Written);
     EXPECT_EQ(read("new.txt"), "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n");
 
-    // A replaced file ends with one more empty line, whatever it held before.
+    // A replaced file ends with one more line whose text is CR LF, whatever it held before.
     write("old.txt", QByteArray(5000, 'x'));
     ASSERT_EQ(pixelsets::writePixelSet(path("old.txt"), area, *steps, true, Pacing::none()),
               WriteStatus::Written);
-    EXPECT_EQ(read("old.txt"), "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n\r\n");
+    EXPECT_EQ(read("old.txt"),
+              "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n\r\n\r\n");
 }
 
 TEST_F(PixelSetTest, ColoursRunningCountsAndTheBorderStrip) {
