@@ -92,6 +92,7 @@ void Form1::Command11_Click() {
     if (!openDrawingWindow())
         return;
     Form2& f = app::form2();
+    f.setVisible(true);
     f.Label1.setVisible(true);
     showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "HHHSHHSSHSHHHHHHHHHHH");
@@ -100,8 +101,6 @@ void Form1::Command11_Click() {
     f.Command13.setBackColor(65535);
     showImageBoxes(f);
     f.overlay.hai();
-    // The window appears, and lays itself out over these settings, as the launcher ends.
-    f.setVisible(true);
 }
 
 // Dorvel画画
@@ -115,13 +114,12 @@ void Form1::Command12_Click() {
     if (!openDrawingWindow())
         return;
     Form2& f = app::form2();
+    f.setVisible(true);
     showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "HSSSHHSSHSHSHHSSSSHSSS");
     f.Command2.setVisible(false);
     showImageBoxes(f);
     f.overlay.zhihuaxiang();
-    // The window appears, and lays itself out over these settings, as the launcher ends.
-    f.setVisible(true);
 }
 
 // 图像叠加
@@ -136,6 +134,7 @@ void Form1::Command13_Click() {
     if (!openDrawingWindow())
         return;
     Form2& f = app::form2();
+    f.setVisible(true);
     f.Label1.setVisible(true);
     setCommand1(f, "HHHSHHSSHSHHHHHHHHHHS");
     f.Command2.setVisible(false);
@@ -143,8 +142,6 @@ void Form1::Command13_Click() {
     f.Command11.setVisible(false);
     showImageBoxes(f);
     f.overlay.hai3();
-    // The window appears, and lays itself out over these settings, as the launcher ends.
-    f.setVisible(true);
 }
 
 // Tessal模拟
