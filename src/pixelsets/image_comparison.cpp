@@ -313,17 +313,36 @@ void ImageComparison::Command11_Click() {
         compareLive(*steps, click);
 }
 
-void ImageComparison::captureAndCompare(const Steps& steps, Click& click) {
-    ui::CommandButton& self = f_.Command11;
+void ImageComparison::switchingCapture(ui::CommandButton& self, const Steps& steps,
+                                       const Capture& how, Click& click) {
     const QString caption = self.Caption();
     const vbrt::Colour colour = self.BackColor();
     flip(self, kCompare, kCompareColour);
-    const Capture how{{&f_.Command1(9), &self, &f_.Command1(7)},
-                      {&f_.Command1(9), &self, &f_.Command1(7)},
-                      kCapturedForCompare};
-    // A cancelled save dialog leaves the switch as it was: nothing was captured.
     if (capture(steps, how, click) == CaptureEnd::Cancelled)
         flip(self, caption, colour);
+}
+
+bool ImageComparison::openComparison(ui::CommandButton& self, const QString& notice) {
+    const QString caption = self.Caption();
+    const vbrt::Colour colour = self.BackColor();
+    flip(self, kCapture, kCaptureColour);
+    f_.Picture1.setAutoRedraw(true);
+    ui::MsgBox(notice, ui::vbOKOnly, kTitle);
+    const QString first = askFile(f_.CommonDialog1, false);
+    if (first.isEmpty()) {
+        flip(self, caption, colour);
+        return false;
+    }
+    return loadSet(first, lines().pixelSetA, kTitle);
+}
+
+void ImageComparison::captureAndCompare(const Steps& steps, Click& click) {
+    ui::CommandButton& self = f_.Command11;
+    switchingCapture(self, steps,
+                     {{&f_.Command1(9), &self, &f_.Command1(7)},
+                      {&f_.Command1(9), &self, &f_.Command1(7)},
+                      kCapturedForCompare},
+                     click);
 }
 
 void ImageComparison::compareLive(const Steps& steps, Click& click) {
@@ -333,17 +352,7 @@ void ImageComparison::compareLive(const Steps& steps, Click& click) {
         busyMessage(kTitle);
         return;
     }
-    const QString caption = self.Caption();
-    const vbrt::Colour colour = self.BackColor();
-    flip(self, kCapture, kCaptureColour);
-    f_.Picture1.setAutoRedraw(true);
-    ui::MsgBox(kFirstSetNotice, ui::vbOKOnly, kTitle);
-    const QString first = askFile(f_.CommonDialog1, false);
-    if (first.isEmpty()) {
-        flip(self, caption, colour);
-        return;
-    }
-    if (!loadSet(first, lines().pixelSetA, kTitle))
+    if (!openComparison(self, kFirstSetNotice))
         return;
 
     const std::vector<ui::Control*> hidden{&f_.Command1(9), &self, &f_.Command1(7)};
@@ -494,12 +503,9 @@ void ImageComparison::Command9_Click() {
 
 void ImageComparison::templateCapture(const Steps& steps, Click& click) {
     ui::CommandButton& self = f_.Command9;
-    const QString caption = self.Caption();
-    const vbrt::Colour colour = self.BackColor();
-    flip(self, kCompare, kCompareColour);
-    const Capture how{{&f_.Command1(9), &self}, {&f_.Command1(9), &self, &f_.Command1(7)}, {}};
-    if (capture(steps, how, click) == CaptureEnd::Cancelled)
-        flip(self, caption, colour);
+    switchingCapture(self, steps,
+                     {{&f_.Command1(9), &self}, {&f_.Command1(9), &self, &f_.Command1(7)}, {}},
+                     click);
 }
 
 void ImageComparison::templateCompare(const Steps& steps, Click& click) {
@@ -509,17 +515,7 @@ void ImageComparison::templateCompare(const Steps& steps, Click& click) {
         busyMessage(kTitle);
         return;
     }
-    const QString caption = self.Caption();
-    const vbrt::Colour colour = self.BackColor();
-    flip(self, kCapture, kCaptureColour);
-    f_.Picture1.setAutoRedraw(true);
-    ui::MsgBox(kTemplateNotice, ui::vbOKOnly, kTitle);
-    const QString templ = askFile(f_.CommonDialog1, false);
-    if (templ.isEmpty()) {
-        flip(self, caption, colour);
-        return;
-    }
-    if (!loadSet(templ, lines().pixelSetA, kTitle))
+    if (!openComparison(self, kTemplateNotice))
         return;
 
     const std::vector<ui::Control*> companions{&f_.Command1(9), &self, &f_.Command1(7)};

@@ -76,6 +76,14 @@ private:
     void busyMessage(const QString& title);
     void writeFailed(const QString& path);
     void flip(ui::CommandButton& button, const QString& caption, int colour);
+    // A switch button's capture state: it flips to "compare" before the save dialog, and a
+    // cancelled capture flips it back (nothing was captured).
+    void switchingCapture(ui::CommandButton& self, const Steps& steps, const Capture& how,
+                          Click& click);
+    // A switch button's compare state up to the first set: flips back to "capture", shows the
+    // notice, asks for the set and loads it into pixelSetA. False when the click ends there
+    // (a cancelled dialog also flips the switch back).
+    bool openComparison(ui::CommandButton& self, const QString& notice);
 
     void captureAndCompare(const Steps& steps, Click& click);
     void compareLive(const Steps& steps, Click& click);
