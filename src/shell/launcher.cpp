@@ -53,6 +53,24 @@ void showImageBoxes(Form2& f) {
     f.Command10.setVisible(false);
 }
 
+// The first steps of the three image modes: the window closed and opened afresh, the flags,
+// the window shown. Nothing when the window is closing (another launcher's wait).
+Form2* openImageMode(bool resetSampled) {
+    if (drawingWindowClosing())
+        return nullptr;
+    app::Module1& m = app::module1();
+    closeDrawingWindow();
+    m.simulationMode = false;
+    if (resetSampled)
+        m.imageSampled = false;
+    m.imageWorkMode = true;
+    if (!openDrawingWindow())
+        return nullptr;
+    Form2& f = app::form2();
+    f.setVisible(true);
+    return &f;
+}
+
 } // namespace
 
 // 数学画画
@@ -82,17 +100,10 @@ void Form1::Command10_Click() {
 
 // 智能监控
 void Form1::Command11_Click() {
-    if (drawingWindowClosing())
+    Form2* opened = openImageMode(true);
+    if (!opened)
         return;
-    app::Module1& m = app::module1();
-    closeDrawingWindow();
-    m.simulationMode = false;
-    m.imageSampled = false;
-    m.imageWorkMode = true;
-    if (!openDrawingWindow())
-        return;
-    Form2& f = app::form2();
-    f.setVisible(true);
+    Form2& f = *opened;
     f.Label1.setVisible(true);
     showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "HHHSHHSSHSHHHHHHHHHHH");
@@ -105,16 +116,10 @@ void Form1::Command11_Click() {
 
 // Dorvel画画
 void Form1::Command12_Click() {
-    if (drawingWindowClosing())
+    Form2* opened = openImageMode(false);
+    if (!opened)
         return;
-    app::Module1& m = app::module1();
-    closeDrawingWindow();
-    m.simulationMode = false;
-    m.imageWorkMode = true;
-    if (!openDrawingWindow())
-        return;
-    Form2& f = app::form2();
-    f.setVisible(true);
+    Form2& f = *opened;
     showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "HSSSHHSSHSHSHHSSSSHSSS");
     f.Command2.setVisible(false);
@@ -124,17 +129,10 @@ void Form1::Command12_Click() {
 
 // 图像叠加
 void Form1::Command13_Click() {
-    if (drawingWindowClosing())
+    Form2* opened = openImageMode(true);
+    if (!opened)
         return;
-    app::Module1& m = app::module1();
-    closeDrawingWindow();
-    m.simulationMode = false;
-    m.imageSampled = false;
-    m.imageWorkMode = true;
-    if (!openDrawingWindow())
-        return;
-    Form2& f = app::form2();
-    f.setVisible(true);
+    Form2& f = *opened;
     f.Label1.setVisible(true);
     setCommand1(f, "HHHSHHSSHSHHHHHHHHHHS");
     f.Command2.setVisible(false);
