@@ -59,7 +59,7 @@ QByteArray readWhole(const QString& path) {
 }
 
 void loadSet(app::LineTable& lines, app::TextGrid& grid, const QString& path) {
-    lines.splitUtf8(readWhole(path));
+    lines.split(readWhole(path));
     lines.fillGrid(grid);
 }
 

@@ -20,7 +20,7 @@ QString TextArray::operator()(int i) const {
         return {};
     const Entry& e = entries_[size_t(i)];
     const QString line =
-        e.text ? QString::fromUtf8(e.text->bytes.constData() + e.offset, e.length) : QString();
+        e.text ? QString::fromLatin1(e.text->bytes.constData() + e.offset, e.length) : QString();
     return e.wrapped ? QLatin1Char('\t') + line + QLatin1Char('\t') : line;
 }
 
@@ -34,22 +34,22 @@ void TextArray::put(int i, Entry e) {
     entries_[size_t(i)] = std::move(e);
 }
 
-TextArray::Entry TextArray::own(const QByteArray& utf8) {
-    if (utf8.isEmpty())
+TextArray::Entry TextArray::own(const QByteArray& bytes) {
+    if (bytes.isEmpty())
         return {};
     auto text = std::make_shared<LoadedText>();
-    text->bytes = utf8;
-    return Entry{std::move(text), 0, uint32_t(utf8.size()), false};
+    text->bytes = bytes;
+    return Entry{std::move(text), 0, uint32_t(bytes.size()), false};
 }
 
 void TextArray::set(int i, const QString& text) {
     check(i);
-    put(i, own(text.toUtf8()));
+    put(i, own(text.toLatin1()));
 }
 
 // ---- TextGrid ----
 
-int TextGrid::Layer::tokens() const {
+int TextGrid::Row::tokens() const {
     const size_t n = b32.empty() ? b16.size() : b32.size();
     return n == 0 ? 0 : int(n) - 1;
 }
@@ -57,79 +57,35 @@ int TextGrid::Layer::tokens() const {
 QString TextGrid::operator()(int line, int token) const {
     if (line < 0 || line > kUpper || token < 0 || token > kUpper)
         vbrt::raise(vbrt::ErrSubscript);
-    return QString::fromUtf8(cell(line, token));
+    const QByteArrayView c = cell(line, token);
+    return QString::fromLatin1(c.data(), c.size());
 }
 
 QByteArrayView TextGrid::cell(int line, int token) const {
     if (size_t(line) >= rows_.size() || token < 1)
         return {};
-    const std::vector<Layer>& row = rows_[size_t(line)];
-    for (auto it = row.rbegin(); it != row.rend(); ++it) {
-        if (it->tokens() >= token) {
-            const uint32_t from = it->start + it->bound(token - 1);
-            const uint32_t to = it->start + it->bound(token) - 1;
-            return QByteArrayView(it->text->bytes.constData() + from, qsizetype(to - from));
-        }
-    }
-    return {};
-}
-
-void TextGrid::store(int line, Layer layer) {
-    if (layer.tokens() == 0)
-        return;
-    if (size_t(line) >= rows_.size())
-        rows_.resize(size_t(line) + 1);
-    std::vector<Layer>& row = rows_[size_t(line)];
-    // Older loads whose cells are all overwritten are gone for good.
-    const int n = layer.tokens();
-    std::erase_if(row, [n](const Layer& l) { return l.tokens() <= n; });
-    row.push_back(std::move(layer));
+    const Row& row = rows_[size_t(line)];
+    if (row.tokens() < token)
+        return {};
+    const uint32_t from = row.start + row.bound(token - 1);
+    const uint32_t to = row.start + row.bound(token) - 1;
+    return QByteArrayView(row.text->bytes.constData() + from, qsizetype(to - from));
 }
 
 // ---- LineTable ----
 
 namespace {
-bool isAscii(const QByteArray& b) {
-    for (char c : b)
-        if (uchar(c) >= 0x80)
-            return false;
-    return true;
-}
-
-// Length in bytes of the UTF-8 character that starts with this byte.
-int charLength(uchar lead) {
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    if ((lead & 0xF0) == 0xE0)
-        return 3;
-    if ((lead & 0xF8) == 0xF0)
-        return 4;
-    return 1;
-}
-
 struct RawLine {
     uint32_t start;
     uint32_t length;
 };
 } // namespace
 
-LineTable::SplitResult LineTable::split(const QString& text) {
-    return splitLowered(text.toLower().toUtf8());
-}
-
-LineTable::SplitResult LineTable::splitUtf8(const QByteArray& utf8) {
-    if (!isAscii(utf8))
-        return split(QString::fromUtf8(utf8));
-    QByteArray lowered = utf8;
+LineTable::SplitResult LineTable::split(QByteArrayView bytes) {
+    QByteArray lowered = bytes.toByteArray();
     for (char& c : lowered)
         if (c >= 'A' && c <= 'Z')
             c = char(c + ('a' - 'A'));
-    return splitLowered(std::move(lowered));
-}
-
-LineTable::SplitResult LineTable::splitLowered(QByteArray lowered) {
     const char* data = lowered.constData();
     const uint32_t size = uint32_t(lowered.size());
 
@@ -139,14 +95,11 @@ LineTable::SplitResult LineTable::splitLowered(QByteArray lowered) {
     for (uint32_t i = 0; i < size; ++i) {
         if (data[i] != '\r')
             continue;
-        if (i < from) // a CR right where the skipped LF should be
-            return {SplitStatus::TooManyLines, kTableUpper};
         if (raw.size() > size_t(kRecordUpper))
             return {SplitStatus::TooManyLines, kRecordUpper + 1};
-        raw.push_back({from, i - from});
-        from = i + 1; // the character after the CR is skipped, whatever it is
-        if (from < size)
-            from += uint32_t(charLength(uchar(data[from])));
+        // A CR where the skipped LF should be (CR CR) ends an empty line.
+        raw.push_back(i < from ? RawLine{i, 0} : RawLine{from, i - from});
+        from = i + 2; // the character after the CR is skipped, whatever it is
     }
 
     // Of equal lines only the last one stays, at its own place.
@@ -163,10 +116,11 @@ LineTable::SplitResult LineTable::splitLowered(QByteArray lowered) {
         }
     }
 
+    // The new text replaces the tables whole: nothing of an earlier text stays behind.
     auto text = std::make_shared<const LoadedText>(LoadedText{std::move(lowered)});
-    const int lastCleared = std::min(int(recordLines.entries_.size()) - 1, kTableUpper);
-    for (int i = 0; i <= lastCleared; ++i)
-        recordLines.entries_[size_t(i)] = {};
+    recordLines.clear();
+    lineArrayA.clear();
+    lineArrayB.clear();
     for (size_t j = 0; j < raw.size(); ++j) {
         const bool dropped = raw[j].length > 0 && !keep[j];
         recordLines.put(int(j), dropped ? TextArray::Entry{}
@@ -189,11 +143,13 @@ LineTable::SplitResult LineTable::splitLowered(QByteArray lowered) {
 }
 
 void LineTable::fillGrid(TextGrid& grid) {
+    grid.rows_.clear();
     if (!(lineCount > 0))
         return;
+    if (lineCount > kTableUpper)
+        vbrt::raise(vbrt::ErrSubscript);
+    grid.rows_.resize(size_t(lineCount) + 1);
     for (int i = 0; i <= lineCount; ++i) {
-        if (i > kTableUpper)
-            vbrt::raise(vbrt::ErrSubscript);
         const bool written = size_t(i) < lineArrayA.entries_.size();
         const TextArray::Entry e = written ? lineArrayA.entries_[size_t(i)] : TextArray::Entry{};
         const char* data = e.text ? e.text->bytes.constData() + e.offset : nullptr;
@@ -208,15 +164,16 @@ void LineTable::fillGrid(TextGrid& grid) {
                 bounds.push_back(p + 1);
         if (e.wrapped && bounds.size() <= size_t(TextGrid::kMaxTokens))
             bounds.push_back(e.length + 1);
+        if (bounds.size() < 2)
+            continue; // no token
 
-        TextGrid::Layer layer;
-        layer.text = e.text;
-        layer.start = e.offset;
-        if (!bounds.empty() && bounds.back() <= 0xFFFF)
-            layer.b16.assign(bounds.begin(), bounds.end());
+        TextGrid::Row& row = grid.rows_[size_t(i)];
+        row.text = e.text;
+        row.start = e.offset;
+        if (bounds.back() <= 0xFFFF)
+            row.b16.assign(bounds.begin(), bounds.end());
         else
-            layer.b32 = std::move(bounds);
-        grid.store(i, std::move(layer));
+            row.b32 = std::move(bounds);
     }
 }
 

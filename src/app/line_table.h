@@ -9,9 +9,13 @@
 
 // The line table and the three text grids that every pixel set, difference set and stroke
 // file is read back into. They behave as the fixed-size text arrays the program indexes
-// (cells never written read as empty text, nothing is ever cleared), but each loaded text is
-// kept once, lower-cased, as UTF-8 bytes; entries and cells are positions into it. A loaded
-// 800 x 600 set therefore costs about its file size instead of a 5001 x 5001 array of strings.
+// (cells never written read as empty text), but each loaded text is kept once, lower-cased,
+// as the file's own bytes; entries and cells are positions into it. A loaded 800 x 600 set
+// therefore costs about its file size instead of a 5001 x 5001 array of strings.
+//
+// The files are single-byte text: a byte is a character (Latin-1), so whatever a file holds
+// comes back unchanged in the cells and in the files written from them. Only A-Z are
+// lower-cased, for the same reason.
 namespace app {
 
 // One text as split into lines: shared by every entry and cell that refers into it, and
@@ -42,14 +46,16 @@ private:
     void check(int i) const;
     void put(int i, Entry e);
     // The entry's own text, for entries that are no line of a loaded text.
-    static Entry own(const QByteArray& utf8);
+    static Entry own(const QByteArray& bytes);
+    void clear() { entries_.clear(); }
 
     int upper_;
     std::vector<Entry> entries_; // grows to the highest entry written
 };
 
 // A text grid with both indices 0..5000: cell (line, token) is token `token` (from 1) of
-// line `line` of the last load that reached it.
+// line `line` of the last load. A load replaces the whole grid: a cell that the new set does
+// not reach reads empty, so nothing is ever compared or drawn against an earlier set.
 class TextGrid {
 public:
     static constexpr int kUpper = 5000;
@@ -58,15 +64,15 @@ public:
 
     // Raises the subscript error outside 0..5000.
     QString operator()(int line, int token) const;
-    // The cell as UTF-8 bytes without a copy; empty for a cell never written. Valid until
-    // the next load into this grid. Both indices must be within 0..5000.
+    // The cell's bytes without a copy; empty for a cell never written. Valid until the next
+    // load into this grid. Both indices must be within 0..5000.
     QByteArrayView cell(int line, int token) const;
 
 private:
     friend class LineTable;
-    // The tokens one load stored in a line: token k spans [start + b[k-1], start + b[k] - 1).
-    // Positions are relative to the line, 16-bit where the line is short enough.
-    struct Layer {
+    // The tokens of a line: token k spans [start + b[k-1], start + b[k] - 1). Positions are
+    // relative to the line, 16-bit where the line is short enough.
+    struct Row {
         std::shared_ptr<const LoadedText> text;
         uint32_t start = 0;
         std::vector<uint16_t> b16;
@@ -74,11 +80,8 @@ private:
         int tokens() const;
         uint32_t bound(int k) const { return b32.empty() ? b16[size_t(k)] : b32[size_t(k)]; }
     };
-    void store(int line, Layer layer);
 
-    // Per line the loads still visible in it, oldest first; a newer load hides the cells
-    // of older ones up to its own token count.
-    std::vector<std::vector<Layer>> rows_;
+    std::vector<Row> rows_;
 };
 
 class LineTable {
@@ -101,18 +104,15 @@ public:
         int limit = 0;
     };
 
-    // The line splitter: the distinct non-empty lines of the text, lower-cased, in the
-    // order of their last occurrence. A line ends at a CR; the character after each CR is
-    // skipped as the LF of a CR LF pair; text after the last CR is not taken. A text that
-    // does not fit the tables, or has a CR right after a CR (no line can be cut there), is
-    // refused whole and leaves the table as it was.
-    SplitResult split(const QString& text);
-    // The same for a text given as UTF-8 bytes (a file read whole), without a detour
-    // through UTF-16 for plain ASCII.
-    SplitResult splitUtf8(const QByteArray& utf8);
+    // The line splitter: the distinct non-empty lines of the text (a file's bytes, read
+    // whole), lower-cased, in the order of their last occurrence. A line ends at a CR; the
+    // character after each CR is skipped as the LF of a CR LF pair, and a CR in its place
+    // ends an empty line (CR CR LF); text after the last CR is not taken. The tables are
+    // replaced whole. A text that does not fit them is refused and leaves them as they were.
+    SplitResult split(QByteArrayView bytes);
 
-    // Splits entries 0..lineCount of the line table at TAB or "|" into the grid; does
-    // nothing while lineCount is 0 or less.
+    // Replaces the grid by entries 0..lineCount of the line table split at TAB or "|"; an
+    // empty table (lineCount 0 or less) leaves the grid empty.
     void fillGrid(TextGrid& grid);
 
     // The one writer of caculator.txt and of the grids at a time: a comparison, overlay or
@@ -136,7 +136,6 @@ public:
     bool writerBusy() const { return writerBusy_; }
 
 private:
-    SplitResult splitLowered(QByteArray lowered);
     bool writerBusy_ = false;
 };
 

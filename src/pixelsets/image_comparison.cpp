@@ -77,6 +77,7 @@ const QString kTooManyLines =
 // Our own messages for what the old flows passed over in silence.
 const QString kReadFailed = QStringLiteral("无法读取像素集合文件：");
 const QString kWriteFailed = QStringLiteral("无法写入文件：");
+const QString kNoSamples = QStringLiteral("像素集合文件中没有任何数据：");
 const QString kBusy = QStringLiteral("另一个图像比较正在进行，请等它结束后再试。");
 
 QString differencePath() {
@@ -140,8 +141,8 @@ ImageComparison::ImageComparison(shell::Form2& form) : f_(form) {
 
 // ---- Line table ----
 
-bool ImageComparison::splitText(const QByteArray& utf8) {
-    const auto result = lines().splitUtf8(utf8);
+bool ImageComparison::splitText(QByteArrayView bytes) {
+    const auto result = lines().split(bytes);
     if (result.status == app::LineTable::SplitStatus::Done)
         return true;
     ui::MsgBox(kTooManyLines.arg(result.limit), ui::vbOKOnly);
@@ -149,7 +150,7 @@ bool ImageComparison::splitText(const QByteArray& utf8) {
 }
 
 QString ImageComparison::zhong(const QString& text) {
-    splitText(text.toUtf8());
+    splitText(text.toLatin1());
     return {};
 }
 
@@ -183,6 +184,11 @@ bool ImageComparison::loadSet(const QString& path, app::TextGrid& grid, const QS
     text.append("\r\n");
     if (!splitText(text))
         return false;
+    if (!(lines().lineCount > 0)) {
+        // Nothing to compare or draw: refused like a file that cannot be read.
+        ui::MsgBox(kNoSamples + path, ui::vbOKOnly, title);
+        return false;
+    }
     lines().fillGrid(grid);
     return true;
 }
@@ -313,36 +319,24 @@ void ImageComparison::Command11_Click() {
         compareLive(*steps, click);
 }
 
-void ImageComparison::switchingCapture(ui::CommandButton& self, const Steps& steps,
-                                       const Capture& how, Click& click) {
-    const QString caption = self.Caption();
-    const vbrt::Colour colour = self.BackColor();
-    flip(self, kCompare, kCompareColour);
-    if (capture(steps, how, click) == CaptureEnd::Cancelled)
-        flip(self, caption, colour);
-}
-
 bool ImageComparison::openComparison(ui::CommandButton& self, const QString& notice) {
-    const QString caption = self.Caption();
-    const vbrt::Colour colour = self.BackColor();
     flip(self, kCapture, kCaptureColour);
     f_.Picture1.setAutoRedraw(true);
     ui::MsgBox(notice, ui::vbOKOnly, kTitle);
     const QString first = askFile(f_.CommonDialog1, false);
-    if (first.isEmpty()) {
-        flip(self, caption, colour);
+    if (first.isEmpty())
         return false;
-    }
     return loadSet(first, lines().pixelSetA, kTitle);
 }
 
 void ImageComparison::captureAndCompare(const Steps& steps, Click& click) {
     ui::CommandButton& self = f_.Command11;
-    switchingCapture(self, steps,
-                     {{&f_.Command1(9), &self, &f_.Command1(7)},
-                      {&f_.Command1(9), &self, &f_.Command1(7)},
-                      kCapturedForCompare},
-                     click);
+    flip(self, kCompare, kCompareColour);
+    capture(steps,
+            {{&f_.Command1(9), &self, &f_.Command1(7)},
+             {&f_.Command1(9), &self, &f_.Command1(7)},
+             kCapturedForCompare},
+            click);
 }
 
 void ImageComparison::compareLive(const Steps& steps, Click& click) {
@@ -503,9 +497,9 @@ void ImageComparison::Command9_Click() {
 
 void ImageComparison::templateCapture(const Steps& steps, Click& click) {
     ui::CommandButton& self = f_.Command9;
-    switchingCapture(self, steps,
-                     {{&f_.Command1(9), &self}, {&f_.Command1(9), &self, &f_.Command1(7)}, {}},
-                     click);
+    flip(self, kCompare, kCompareColour);
+    capture(steps, {{&f_.Command1(9), &self}, {&f_.Command1(9), &self, &f_.Command1(7)}, {}},
+            click);
 }
 
 void ImageComparison::templateCompare(const Steps& steps, Click& click) {

@@ -3,6 +3,7 @@
 #include "pixelsets/pixel_set.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <array>
 #include <initializer_list>
@@ -70,19 +71,15 @@ private:
     // Reads a set file into a grid; false (after a message) when it cannot be read or the
     // line table refuses it.
     bool loadSet(const QString& path, app::TextGrid& grid, const QString& title);
-    bool splitText(const QByteArray& utf8);
+    bool splitText(QByteArrayView bytes);
     // The message and question after a comparison, and the marking of the changes.
     void closingDialogue(Click& click);
     void busyMessage(const QString& title);
     void writeFailed(const QString& path);
     void flip(ui::CommandButton& button, const QString& caption, int colour);
-    // A switch button's capture state: it flips to "compare" before the save dialog, and a
-    // cancelled capture flips it back (nothing was captured).
-    void switchingCapture(ui::CommandButton& self, const Steps& steps, const Capture& how,
-                          Click& click);
-    // A switch button's compare state up to the first set: flips back to "capture", shows the
-    // notice, asks for the set and loads it into pixelSetA. False when the click ends there
-    // (a cancelled dialog also flips the switch back).
+    // A switch button's compare state up to the first set: flips back to "capture" (for good,
+    // whatever the dialogs give), shows the notice, asks for the set and loads it into
+    // pixelSetA. False when the click ends there.
     bool openComparison(ui::CommandButton& self, const QString& notice);
 
     void captureAndCompare(const Steps& steps, Click& click);

@@ -117,10 +117,32 @@ TEST_F(Command12, CompareTwoSetsAndMarkTheirDifferences) {
     EXPECT_EQ(lines().pixelSetB(1, 2), "1e4632");
 }
 
+TEST_F(Command12, CellsThatAreNoUtf8ComeBackByteForByte) {
+    QByteArray second = kLiveSet;
+    second.replace(0, 6,
+                   "\xE9"
+                   "0000FF");
+    write("stored.txt", kStoredSet);
+    write("odd.txt", second);
+    dialogs.expectMsgBox(kFirstSetNotice, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectOpenFile(path("stored.txt"))
+        .expectMsgBox(kFirstImported, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectOpenFile(path("odd.txt"))
+        .expectMsgBox(kSecondImported, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectMsgBox(kCompared + calc(), kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectMsgBox(kMarkAsk, kTitle, ui::vbYes, ui::vbYesNo);
+    click(1);
+    EXPECT_EQ(read("caculator.txt"), "\xE9"
+                                     "0000ff\t*\t*\t3\r\n"
+                                     "*\t1e4632\t*\t6\r\n"
+                                     "*\t*\t*\t9\r\n"
+                                     "*\t*\t1e7882\t12\r\n");
+}
+
 TEST_F(Command12, CompareEndsSilentlyAtACancelledDialog) {
     write("stored.txt", kStoredSet);
     write("caculator.txt", "earlier");
-    lines().splitUtf8("earlier\r\n");
+    lines().split("earlier\r\n");
     lines().fillGrid(lines().pixelSetB);
 
     dialogs.expectMsgBox(kFirstSetNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectOpenFile({});

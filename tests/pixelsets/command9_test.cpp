@@ -110,12 +110,12 @@ TEST_F(Command9, CaptureOntoAnExistingTemplate) {
         EXPECT_EQ(f2().Command9.Caption(), "图像对比");
         EXPECT_TRUE(companionsVisible());
     }
-    // A cancelled dialog leaves the switch where it was.
+    // A cancelled dialog flips the switch all the same.
     prepareWindow();
     dialogs.expectMsgBox(kSaveNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectSaveFile({});
     click();
-    EXPECT_EQ(f2().Command9.Caption(), "图像采集");
-    EXPECT_EQ(f2().Command9.BackColor(), kDesignColour);
+    EXPECT_EQ(f2().Command9.Caption(), "图像对比");
+    EXPECT_EQ(f2().Command9.BackColor(), vbrt::Colour(39321));
 }
 
 class Command9Compare : public Command9 {
@@ -206,13 +206,13 @@ TEST_F(Command9Compare, CancelledDialogsDrawNothing) {
     EXPECT_TRUE(companionsVisible());
 }
 
-TEST_F(Command9Compare, ACancelledTemplateDialogChangesNothing) {
+TEST_F(Command9Compare, ACancelledTemplateDialogFlipsTheSwitchAndReadsNothing) {
     write("caculator.txt", "earlier");
     VisibilityWatch watch({&f2().Command1(9), &f2().Command9, &f2().Command1(7)});
     expectTemplate({});
     click();
-    EXPECT_EQ(f2().Command9.Caption(), "图像对比");
-    EXPECT_EQ(f2().Command9.BackColor(), kDesignColour);
+    EXPECT_EQ(f2().Command9.Caption(), "图像采集");
+    EXPECT_EQ(f2().Command9.BackColor(), vbrt::Colour(39168));
     EXPECT_FALSE(watch.allHiddenSeen());
     EXPECT_EQ(read("caculator.txt"), "earlier");
 }

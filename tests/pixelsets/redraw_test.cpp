@@ -25,7 +25,7 @@ protected:
         p.setAutoRedraw(true);
     }
     void load(app::TextGrid& grid, const QByteArray& text) {
-        ASSERT_EQ(lines().splitUtf8(text + "\r\n").status, app::LineTable::SplitStatus::Done);
+        ASSERT_EQ(lines().split(text + "\r\n").status, app::LineTable::SplitStatus::Done);
         lines().fillGrid(grid);
     }
     app::LineTable& lines() { return app::module1().lines; }
