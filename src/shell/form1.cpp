@@ -42,6 +42,27 @@ const char* const kLabelCaptions[18] = {
     "目标坐标（X,Y）",
     "拦截误差设定值（%）：",
 };
+
+// Where a caption and the box (or two boxes) it names stand in the parameter panel.
+struct PanelPlace {
+    int col, row;
+    int label;
+    int box;
+    int sharedLabel = -1; // a second caption in the same place, shown in turn with the first
+    int secondBox = -1;   // a second box behind the same caption
+    int rows = 1;         // rows the box spans
+};
+const PanelPlace kPanel[] = {
+    {0, 0, 0, 0},   {0, 1, 12, 13},
+    {0, 2, 2, 1},   {0, 3, 4, 4},
+    {0, 4, 1, 2},   {0, 5, 3, 3},
+    {1, 0, 10, 10}, {1, 1, 6, 5},
+    {1, 2, 5, 6},   {1, 3, 8, 7},
+    {1, 4, 9, 8},   {1, 5, 7, 9},
+    {2, 0, 11, 12}, {2, 1, 13, 11, 14, -1, 2},
+    {2, 3, 15, 14}, {2, 4, 16, 15, -1, 16},
+    {2, 5, 17, 17},
+};
 } // namespace
 
 Form1::Form1() : ui::Form(QStringLiteral("Form1")) {
@@ -130,18 +151,30 @@ void Form1::design() {
     Command6(0).setVisible(false);
     Command6(1).setVisible(false);
 
-    // Parameter panel: three columns of six caption / box pairs.
-    for (int i = 0; i < 18; ++i) {
-        const int col = i % 3, row = i / 3;
-        const int x = 120 + col * 5100, y = 5940 + row * 780;
-        Label1(i).setCaption(QString::fromUtf8(kLabelCaptions[i]));
-        Label1(i).Move(x, y + 150, 2700, 375);
-        Label1(i).setAlignment(1);
-        Label1(i).setFontSize(10);
-        Label1(i).setWordWrap(true);
-        Text1(i).Move(x + 2760, y, 2220, 660);
-        Text1(i).setFontSize(20);
+    // Parameter panel: three columns of six rows, each caption in front of the box its text
+    // names (caption and box numbers differ). The drop's inputs on the left, its state at t
+    // in the middle, the path, the special moments and the interception on the right.
+    for (const PanelPlace& p : kPanel) {
+        const int x = 120 + p.col * 5100, y = 5940 + p.row * 780;
+        for (int label : {p.label, p.sharedLabel}) {
+            if (label < 0)
+                continue;
+            Label1(label).setCaption(QString::fromUtf8(kLabelCaptions[label]));
+            Label1(label).Move(x, y + 150, 2700, 375);
+            Label1(label).setAlignment(1);
+            Label1(label).setFontSize(10);
+            Label1(label).setWordWrap(true);
+        }
+        // Two boxes behind one caption share the box's width.
+        const int width = p.secondBox < 0 ? 2220 : 1080;
+        Text1(p.box).Move(x + 2760, y, width, 660 + 780 * (p.rows - 1));
+        if (p.secondBox >= 0)
+            Text1(p.secondBox).Move(x + 2760 + width + 60, y, width, 660);
     }
+    for (int i = 0; i < 18; ++i)
+        Text1(i).setFontSize(20);
+    // The special moments come one per line.
+    Text1(11).setMultiLine(true);
 
     // Under the picture area, where the start-up puts it too.
     HScroll1.Move(120, 5610, 8760, 255);

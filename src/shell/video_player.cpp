@@ -84,16 +84,16 @@ void Form1::HScroll1_Change() {
     if (std::abs(v - m.seekBarValue) <= kDeadBand)
         return;
     platform::MediaPlayer& p = player();
-    const double duration = p.currentMedia().duration();
-    // Nothing loaded, or its length not known yet: there is nowhere to seek to.
-    if (duration <= 0)
+    // Without any media there is nothing to seek in; a media whose length is not known yet
+    // goes back to its start.
+    if (p.URL().isEmpty())
         return;
     Timer3.setEnabled(false);
     m.seekFraction = v / kSeekRange;
     if (p.playState() > platform::MediaPlayer::PlayStatePlaying)
         return;
     p.controls().pause();
-    double target = m.seekFraction * duration;
+    double target = m.seekFraction * p.currentMedia().duration();
     p.controls().setCurrentPosition(vbrt::CDbl(wc(target)));
     p.controls().play();
     WindowsMediaPlayer1.setToolTipText(QString());

@@ -453,6 +453,8 @@ void ScrollBar::syncRange() {
 
 QWidget* ScrollBar::createWidget(QWidget* parent) {
     auto* s = new QScrollBar(vertical_ ? Qt::Vertical : Qt::Horizontal, parent);
+    // A dragged thumb changes the value once, where it is let go; on the way it only scrolls.
+    s->setTracking(false);
     QObject::connect(s, &QScrollBar::valueChanged, s, [this](int v) {
         if (pushing_ || v == value_)
             return;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QScrollBar>
 
 using namespace testing_support;
 using State = platform::MediaBackend::State;
@@ -181,6 +182,30 @@ TEST_F(Form1Video, SeekingWhileThePlayerIsInAnotherStateOnlyStopsTheTracking) {
     EXPECT_TRUE(backend().calls().isEmpty());
     EXPECT_FALSE(f1().Timer3.Enabled());
     EXPECT_DOUBLE_EQ(app::module1().seekFraction, 30000.0 / 32767);
+}
+
+TEST_F(Form1Video, AMediaOfUnknownLengthSeeksToItsStart) {
+    open(0, 3);
+    backend().simulateState(State::Playing);
+    f1().HScroll1.setValue(20000);
+    EXPECT_EQ(backend().calls(), QStringList({"pause", "setPosition:0", "play"}));
+    EXPECT_TRUE(f1().Timer3.Enabled());
+}
+
+TEST_F(Form1Video, DraggingTheThumbSeeksOnceWhereItIsLetGo) {
+    open(32767, 0);
+    tick();
+    backend().simulateState(State::Playing);
+    auto* bar = qobject_cast<QScrollBar*>(f1().HScroll1.widget());
+    ASSERT_NE(bar, nullptr);
+    bar->setSliderDown(true);
+    for (int v = 1000; v <= 9000; v += 1000)
+        bar->setSliderPosition(v);
+    EXPECT_TRUE(backend().calls().isEmpty());
+    EXPECT_EQ(f1().HScroll1.Value(), 0);
+    bar->setSliderDown(false);
+    EXPECT_EQ(backend().calls(), QStringList({"pause", "setPosition:9000", "play"}));
+    EXPECT_EQ(f1().HScroll1.Value(), 9000);
 }
 
 TEST_F(Form1Video, WithNothingLoadedTheBarDoesNothing) {

@@ -105,6 +105,49 @@ TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
     EXPECT_EQ(f1().HScroll1.Width(), f1().Picture1.Width());
 }
 
+TEST_F(StartUp, EveryParameterBoxHasTheCaptionThatNamesIt) {
+    start();
+    // The caption beside a box: the nearest shown caption to its left on the same row.
+    const auto captionOf = [this](int box) {
+        const ui::TextBox& t = f1().Text1(box);
+        const ui::Label* best = nullptr;
+        for (int i = 0; i <= 17; ++i) {
+            const ui::Label& l = f1().Label1(i);
+            const bool sameRow = l.Top() < t.Top() + t.Height() && t.Top() < l.Top() + l.Height();
+            if (!l.Visible() || !sameRow || l.Left() + l.Width() > t.Left())
+                continue;
+            if (!best || l.Left() > best->Left())
+                best = &l;
+        }
+        return best ? best->Caption() : QString();
+    };
+    const char* const expected[18] = {
+        "半径r(mm)=",      "水平初速Vx0=",
+        "水平风速VFx=",    "垂直风速VFy=",
+        "垂直初速Vy0=",    "水平位移Hx =",
+        "垂直位移Hy =",    "水平速度Vx =",
+        "垂直速度Vy =",    "速率V =",
+        "飞行时间t =",     "特殊时刻 T =",
+        "路程H =",         "物质相对水的密度   P =",
+        "反导角度ф =",     "目标坐标（X,Y）",
+        "目标坐标（X,Y）", "拦截误差设定值（%）：",
+    };
+    for (int box = 0; box < 18; ++box)
+        EXPECT_EQ(captionOf(box), QString::fromUtf8(expected[box])) << "Text1(" << box << ")";
+    // The drag readout takes the special moments' place when the calculator shows it.
+    EXPECT_EQ(f1().Label1(14).Left(), f1().Label1(13).Left());
+    EXPECT_EQ(f1().Label1(14).Top(), f1().Label1(13).Top());
+    // No two boxes overlap.
+    for (int a = 0; a < 18; ++a)
+        for (int b = a + 1; b < 18; ++b) {
+            const QRect ra(f1().Text1(a).Left(), f1().Text1(a).Top(), f1().Text1(a).Width(),
+                           f1().Text1(a).Height());
+            const QRect rb(f1().Text1(b).Left(), f1().Text1(b).Top(), f1().Text1(b).Width(),
+                           f1().Text1(b).Height());
+            EXPECT_FALSE(ra.intersects(rb)) << a << " and " << b;
+        }
+}
+
 TEST_F(StartUp, BackgroundClickResetsThePictureColour) {
     start();
     f1().Picture1.setBackColor(0);
