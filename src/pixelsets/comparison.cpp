@@ -98,13 +98,13 @@ template <class Decide, class BeforeWait>
 Comparison writeDifference(const QString& path, const ui::PictureBox& area, const Steps& steps,
                            const ThresholdText& thresholdText, const Pacing& pacing,
                            Decide&& decide, BeforeWait&& beforeWait) {
-    Comparison result;
+    double differing = 0;
     std::optional<int16_t> t;
     int column = -1;
     ColumnLines how;
     how.waitFirst = true;
     how.beforeWait = beforeWait;
-    result.status = writeColumnLines(
+    const WriteOutcome written = writeColumnLines(
         path, area, steps,
         [&](int c, int r, double x, float y, QByteArray& line) {
             if (c != column) {
@@ -112,10 +112,10 @@ Comparison writeDifference(const QString& path, const ui::PictureBox& area, cons
                 t = threshold(thresholdText());
             }
             if (decide(c, r, x, y, t, line))
-                result.differing += 1;
+                differing += 1;
         },
         pacing, how);
-    return result;
+    return {written, differing};
 }
 } // namespace
 

@@ -60,8 +60,7 @@ struct GridReader {
     }
 };
 
-struct Comparison {
-    WriteStatus status = WriteStatus::Failed;
+struct Comparison : WriteOutcome {
     // Samples written as differing.
     double differing = 0;
 };

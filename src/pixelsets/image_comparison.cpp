@@ -7,6 +7,7 @@
 #include "shell/form2.h"
 #include "vbrt/apppath.h"
 #include "vbrt/errors.h"
+#include "vbrt/file_writer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -76,7 +77,6 @@ const QString kTooManyLines =
 
 // Our own messages for what the old flows passed over in silence.
 const QString kReadFailed = QStringLiteral("无法读取像素集合文件：");
-const QString kWriteFailed = QStringLiteral("无法写入文件：");
 const QString kNoSamples = QStringLiteral("像素集合文件中没有任何数据：");
 const QString kBusy = QStringLiteral("另一个图像比较正在进行，请等它结束后再试。");
 
@@ -245,8 +245,8 @@ void ImageComparison::busyMessage(const QString& title) {
     ui::MsgBox(kBusy, ui::vbOKOnly, title);
 }
 
-void ImageComparison::writeFailed(const QString& path) {
-    ui::MsgBox(kWriteFailed + path, ui::vbOKOnly, kTitle);
+void ImageComparison::writeFailed(const QString& path, const QString& error) {
+    ui::MsgBox(vbrt::writeFailedMessage(path, {error}), ui::vbOKOnly, kTitle);
 }
 
 void ImageComparison::flip(ui::CommandButton& button, const QString& caption, int colour) {
@@ -264,7 +264,8 @@ ImageComparison::CaptureEnd ImageComparison::capture(const Steps& steps, const C
         return CaptureEnd::Cancelled;
     }
 
-    WriteStatus written = WriteStatus::Stopped;
+    // Nothing written yet: a No to the replace question leaves it so.
+    WriteOutcome written{WriteStatus::Stopped, {}};
     bool attempted = false;
     setVisible(how.hidden, false);
     if (QFileInfo::exists(name)) {
@@ -283,11 +284,11 @@ ImageComparison::CaptureEnd ImageComparison::capture(const Steps& steps, const C
         attempted = true;
         written = writePixelSet(name, f_.Picture1, steps, false, click.pacing());
     }
-    if (attempted && written == WriteStatus::Stopped)
+    if (attempted && written.status == WriteStatus::Stopped)
         return CaptureEnd::Stopped;
-    if (written == WriteStatus::Failed)
-        writeFailed(name);
-    else if (written == WriteStatus::Written && !how.success.isEmpty())
+    if (written.status == WriteStatus::Failed)
+        writeFailed(name, written.error);
+    else if (written.status == WriteStatus::Written && !how.success.isEmpty())
         ui::MsgBox(how.successNamesFile ? how.success + name : how.success, ui::vbOKOnly, kTitle);
     setVisible(how.shownAfter, true);
     return CaptureEnd::Done;
@@ -378,7 +379,7 @@ void ImageComparison::compareLive(const Steps& steps, Click& click) {
     if (result.status == WriteStatus::Stopped)
         return;
     if (result.status == WriteStatus::Failed)
-        writeFailed(differencePath());
+        writeFailed(differencePath(), result.error);
     else
         closingDialogue(click);
     if (click.alive())
@@ -439,7 +440,7 @@ void ImageComparison::compareSets(const Steps& steps, Click& click) {
         differencePath(), f_.Picture1, lines().pixelSetA, lines().pixelSetB, steps,
         [this] { return f_.Text2.Text(); }, click.pacing());
     if (result.status == WriteStatus::Failed)
-        writeFailed(differencePath());
+        writeFailed(differencePath(), result.error);
     else if (result.status == WriteStatus::Written)
         closingDialogue(click);
 }
@@ -523,7 +524,7 @@ void ImageComparison::templateCompare(const Steps& steps, Click& click) {
         const Comparison result = writeTemplateDifference(
             differencePath(), f_.Picture1, lines().pixelSetA, steps, thresholdText, click.pacing());
         if (result.status == WriteStatus::Failed)
-            writeFailed(differencePath());
+            writeFailed(differencePath(), result.error);
         done = result.status != WriteStatus::Stopped;
     } else {
         const int q2 = ui::MsgBox(kTemplateAsk2, ui::vbYesNo, kTitle);

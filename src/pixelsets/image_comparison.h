@@ -75,7 +75,7 @@ private:
     // The message and question after a comparison, and the marking of the changes.
     void closingDialogue(Click& click);
     void busyMessage(const QString& title);
-    void writeFailed(const QString& path);
+    void writeFailed(const QString& path, const QString& error);
     void flip(ui::CommandButton& button, const QString& caption, int colour);
     // A switch button's compare state up to the first set: flips back to "capture" (for good,
     // whatever the dialogs give), shows the notice, asks for the set and loads it into

@@ -1,8 +1,8 @@
 #include "pixelsets/pixel_set.h"
 
 #include "vbrt/convert.h"
+#include "vbrt/file_writer.h"
 
-#include <QSaveFile>
 #include <cmath>
 
 namespace pixelsets {
@@ -42,21 +42,15 @@ QString cellText(vbrt::Colour colour) {
     return QString::fromLatin1(b);
 }
 
-WriteStatus writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                             const CellWriter& cell, const Pacing& pacing, const ColumnLines& how) {
-    // The lines go to a temporary file that takes the target's place only on commit, so the
-    // user's previous file survives a walk that does not finish.
-    QSaveFile file(path);
-    // In a folder that takes no new files, an existing file is written in place instead.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return WriteStatus::Failed;
-    if (how.waitFirst && !pacing.pause()) {
-        file.cancelWriting();
-        return WriteStatus::Stopped;
-    }
+WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
+                              const CellWriter& cell, const Pacing& pacing,
+                              const ColumnLines& how) {
+    vbrt::ReplaceFile file(path);
+    if (const vbrt::WriteResult opened = file.open(); !opened)
+        return {WriteStatus::Failed, opened.error};
+    if (how.waitFirst && !pacing.pause())
+        return {WriteStatus::Stopped, {}};
     double count = 0;
-    bool ok = true;
     QByteArray line;
     const bool walked = walkGrid(
         area, steps,
@@ -68,23 +62,25 @@ WriteStatus writeColumnLines(const QString& path, const ui::PictureBox& area, co
         [&](int) {
             line.append(vbrt::CStr(count).toLatin1());
             line.append("\r\n");
-            ok = ok && file.write(line) == line.size();
+            const bool ok = file.write(line);
             line.resize(0);
             if (how.beforeWait)
                 how.beforeWait();
             return ok && pacing.pause();
         });
     // The tail is one more line whose text is CR LF: CR LF CR LF after the last line's own.
-    if (walked && ok && how.tail)
-        ok = file.write("\r\n\r\n") == 4;
-    if (!walked || !ok) {
-        file.cancelWriting();
-        return ok ? WriteStatus::Stopped : WriteStatus::Failed;
-    }
-    return file.commit() ? WriteStatus::Written : WriteStatus::Failed;
+    if (walked && how.tail)
+        file.write("\r\n\r\n");
+    if (!file.error().isEmpty())
+        return {WriteStatus::Failed, file.error()};
+    if (!walked)
+        return {WriteStatus::Stopped, {}};
+    if (const vbrt::WriteResult committed = file.commit(); !committed)
+        return {WriteStatus::Failed, committed.error};
+    return {WriteStatus::Written, {}};
 }
 
-WriteStatus writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
+WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
                           bool tail, const Pacing& pacing) {
     ColumnLines how;
     how.tail = tail;

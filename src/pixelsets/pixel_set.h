@@ -66,6 +66,12 @@ void appendCell(QByteArray& line, vbrt::Colour colour);
 
 enum class WriteStatus { Written, Failed, Stopped };
 
+struct WriteOutcome {
+    WriteStatus status = WriteStatus::Failed;
+    // Why a failed write failed, for the user.
+    QString error;
+};
+
 // What a column-line writer does besides its lines.
 struct ColumnLines {
     // Waits once before the first column too.
@@ -84,13 +90,13 @@ using CellWriter = std::function<void(int c, int r, double x, float y, QByteArra
 // of samples, CR LF; `pacing` waits after every column. The file is replaced only by a
 // complete write: a walk that is stopped or a write that fails leaves the file as it was (or
 // absent), never cut off.
-WriteStatus writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
+WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
                              const CellWriter& cell, const Pacing& pacing,
                              const ColumnLines& how = {});
 
 // Samples the drawing area into a pixel-set file (replacing what the file held). `tail` ends
 // the file with one more empty line, as a writer that replaced an existing file does.
-WriteStatus writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
+WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
                           bool tail, const Pacing& pacing);
 
 } // namespace pixelsets

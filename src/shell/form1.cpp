@@ -9,9 +9,9 @@
 #include "shell/form3.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
+#include "vbrt/file_writer.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace shell {
 
@@ -261,26 +261,27 @@ void Form1::Form_Load() {
 }
 
 void Form1::rotate(const QString& source, const QString& backup) {
+    // The source is emptied only once its text is safely in the backup, and its text goes
+    // there only when the source can be emptied afterwards: a source that cannot be written
+    // is left alone rather than appended again at every start.
+    QFile in(source);
+    const bool existed = in.exists();
     QByteArray kept;
-    {
-        QFile in(source);
-        if (in.exists()) {
-            if (!in.open(QIODevice::ReadOnly))
-                return; // unreadable: leave both files as they are
-            kept = in.readAll();
-        }
-    }
-    QFile out(backup);
-    if (!out.open(QIODevice::Append))
-        return;
-    if (!kept.isEmpty()) {
-        // The source is emptied only once its text is safely in the backup.
-        if (out.write(kept + "\r\n") != kept.size() + 2 || !out.flush())
+    if (existed) {
+        if (!in.open(QIODevice::ReadWrite))
+            return;
+        kept = in.readAll();
+        if (in.error() != QFileDevice::NoError)
             return;
     }
-    out.close();
-    QFile truncate(source);
-    truncate.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    if (!kept.isEmpty())
+        kept.append("\r\n");
+    if (!vbrt::appendToFile(backup, kept))
+        return;
+    if (existed)
+        in.resize(0);
+    else
+        vbrt::replaceFile(source, {});
 }
 
 Form1::QuitAnswer Form1::quitQuestion() {

@@ -113,6 +113,8 @@ private:
     void returnToPictureView();
     // Saves the picture under a name chosen in the save dialog.
     void savePicture();
+    // Saves the picture under this name; a failed write says why.
+    void savePictureTo(const QString& name);
     void openVideo();
     void mixerRefresh();
 

@@ -18,7 +18,14 @@ namespace shell {
 namespace {
 const QString kPictureFilter = QStringLiteral("图形文件*.jpg|*.jpg");
 const QString kDrawTitle = QStringLiteral("Tessal画图");
+const QString kSaveTitle = QStringLiteral("Tessal计算 之 查询存储");
+const QString kTooLarge = QStringLiteral("图片太大（超过1亿像素），无法导入：");
 } // namespace
+
+void Form1::savePictureTo(const QString& name) {
+    if (const vbrt::WriteResult saved = Picture1.saveImage(name); !saved)
+        ui::MsgBox(vbrt::writeFailedMessage(name, saved), ui::vbOKOnly, kSaveTitle);
+}
 
 void Form1::returnToPictureView() {
     WindowsMediaPlayer1.setVisible(false);
@@ -49,7 +56,7 @@ void Form1::Command5_Click() {
 }
 
 void Form1::savePicture() {
-    // Any failure, a cancelled dialog included, ends the save without a word.
+    // A cancelled dialog ends the save without a word; a failed write says why.
     CommonDialog1.CancelError = true;
     CommonDialog1.Filter = kPictureFilter;
     // The file name is kept: the dialog proposes the name it returned last.
@@ -63,10 +70,10 @@ void Form1::savePicture() {
         return;
     if (QFileInfo(name).isFile()) {
         if (ui::MsgBox(name + QStringLiteral("已经存在。\r\n要替换她吗？"), ui::vbYesNo,
-                       QStringLiteral("Tessal计算 之 查询存储")) != ui::vbYes)
+                       kSaveTitle) != ui::vbYes)
             return;
     }
-    Picture1.saveImage(name);
+    savePictureTo(name);
 }
 
 void Form1::Command7_Click() {
@@ -85,10 +92,14 @@ void Form1::Command7_Click() {
     Picture1.setAutoSize(false);
     const QString name = CommonDialog1.FileName;
     if (!name.isEmpty()) {
-        // A file that is no picture leaves the old background picture.
-        const QImage picture = ui::LoadPicture(name);
+        // A file that is no picture leaves the old background picture; one too large to
+        // hold says so.
+        ui::PictureError error = ui::PictureError::None;
+        const QImage picture = ui::LoadPicture(name, &error);
         if (!picture.isNull())
             Picture1.setPicture(picture);
+        else if (error == ui::PictureError::TooLarge)
+            ui::MsgBox(kTooLarge + name, ui::vbOKOnly, kDrawTitle);
     }
     vbrt::skipOnError([&] { Picture1.PaintPicture(Picture1.Picture(), 0, 0, 5760, 4320); });
     Picture1.Refresh();
@@ -128,8 +139,8 @@ void Form1::Command6_Click(int index) {
 
 void Form1::Label1_Click(int) {
     Picture1.setAutoRedraw(true);
-    // An unwritable folder leaves any older 11.jpg as it was; nothing is reported.
-    Picture1.saveImage(vbrt::appFile(QStringLiteral("\\11.jpg")));
+    // An unwritable folder leaves any older 11.jpg as it was.
+    savePictureTo(vbrt::appFile(QStringLiteral("\\11.jpg")));
 }
 
 void Form1::VScroll1_Change(int) {

@@ -8,9 +8,9 @@
 #include "ui/clock.h"
 #include "vbrt/apppath.h"
 #include "vbrt/datetime.h"
+#include "vbrt/file_writer.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace shell {
 
@@ -22,12 +22,9 @@ constexpr vbrt::Colour kButtonColour = RGB(232, 227, 174);
 
 // One entry of the monitoring log: date and time run together, then the text.
 void appendMonitorLog(const QString& text) {
-    QFile log(vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt")));
-    if (!log.open(QIODevice::Append))
-        return;
     const QString entry = vbrt::dateTimeRunTogether(ui::Clock::instance().now()) +
                           QStringLiteral("\r\n") + text + QStringLiteral("\r\n");
-    log.write(entry.toUtf8());
+    vbrt::appendToFile(vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt")), entry.toUtf8());
 }
 } // namespace
 
@@ -51,11 +48,7 @@ void Form2::Form_Load() {
     // Every opening starts a new, empty monitoring log. An existing folder is used as it is;
     // a log that cannot be created only means the later entries are lost, not the window.
     QDir().mkpath(vbrt::appFile(QStringLiteral("\\CAMaRA")));
-    {
-        QFile log(vbrt::appFile(QStringLiteral("\\CAMaRA\\") + QStringLiteral("0") +
-                                QStringLiteral(".txt")));
-        log.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    }
+    vbrt::replaceFile(vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt")), {});
 
     // The camera's hidden window. Without a camera the window opens all the same: the
     // monitoring reports the missing picture when it first needs one.

@@ -548,7 +548,7 @@ void PictureBox::Refresh() {
     changed();
 }
 
-bool PictureBox::saveImage(const QString& path) const {
+vbrt::WriteResult PictureBox::saveImage(const QString& path) const {
     return SavePicture(persistent_, path);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/control.h"
+#include "vbrt/file_writer.h"
 
 #include <QImage>
 #include <cmath>
@@ -100,8 +101,8 @@ public:
     void Refresh();
 
     // Writes the persistent image as bitmap data under exactly this name, whatever its
-    // extension. False when it cannot be written.
-    bool saveImage(const QString& path) const;
+    // extension.
+    vbrt::WriteResult saveImage(const QString& path) const;
 
     // Inner (drawable) size in pixels.
     int innerWidthPx() const;

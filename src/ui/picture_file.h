@@ -1,16 +1,23 @@
 #pragma once
 
+#include "vbrt/file_writer.h"
+
 #include <QImage>
 #include <QString>
 
 namespace ui {
 
-// A picture file (JPEG, BMP, GIF, PNG) as an image; a null image when the file is missing
-// or is no picture.
-QImage LoadPicture(const QString& path);
+// Pictures larger than this are refused before they are decoded, whatever their file says.
+constexpr qint64 kMaxPicturePixels = 100'000'000;
+
+enum class PictureError { None, Unreadable, TooLarge };
+
+// A picture file (JPEG, BMP, GIF, PNG) as an image; a null image when the file is missing,
+// is no picture or is larger than kMaxPicturePixels (`error` says which).
+QImage LoadPicture(const QString& path, PictureError* error = nullptr);
 
 // Writes the image as bitmap data under exactly this name, whatever its extension; the
-// old file is replaced only by a complete new one. False when it cannot be written.
-bool SavePicture(const QImage& image, const QString& path);
+// old file is replaced only by a complete new one.
+vbrt::WriteResult SavePicture(const QImage& image, const QString& path);
 
 } // namespace ui

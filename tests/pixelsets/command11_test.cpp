@@ -85,7 +85,9 @@ TEST_F(Command11, AFailedWriteSaysSoAndClaimsNoSuccess) {
     const QString target = path("no/folder/a.txt");
     dialogs.expectMsgBox(kSaveNotice, kTitle, ui::vbOK, ui::vbOKOnly)
         .expectSaveFile(target)
-        .expectMsgBox(QStringLiteral("无法写入文件：") + target, kTitle, ui::vbOK, ui::vbOKOnly);
+        .expectMsgBox(QStringLiteral("无法写入文件：") + target +
+                          QStringLiteral("（文件夹不存在）"),
+                      kTitle, ui::vbOK, ui::vbOKOnly);
     click();
     EXPECT_TRUE(allVisible({&f2().Command1(9), &f2().Command11, &f2().Command1(7)}));
 }
@@ -267,10 +269,12 @@ TEST_F(Command11Compare, ADifferenceSetThatCannotBeWrittenSaysSo) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("caculator.txt"));
     expectCompareStart(path("stored.txt"));
     dialogs.expectMsgBox(kImportedAsk, kTitle, ui::vbYes, ui::vbYesNo)
-        .expectMsgBox(QStringLiteral("无法写入文件：") + calc(), kTitle, ui::vbOK, ui::vbOKOnly);
+        .expectMsgBox(QStringLiteral("无法写入文件：") + calc() +
+                          QStringLiteral("（同名的是一个文件夹）"),
+                      kTitle, ui::vbOK, ui::vbOKOnly);
     click();
     EXPECT_TRUE(QDir(calc()).isEmpty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"stored.txt"});
+    EXPECT_EQ(files(), QStringList{"stored.txt"});
     EXPECT_TRUE(
         allVisible({&f2().Command1(9), &f2().Command11, &f2().Command1(7), &f2().Command1(3)}));
     EXPECT_EQ(probes(), liveWith({}));

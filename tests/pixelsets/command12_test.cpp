@@ -28,6 +28,16 @@ protected:
     bool companionsVisible(int index) {
         return allVisible({&f2().Command1(9), &f2().Command12(index), &f2().Command1(7)});
     }
+    // The boxes of a comparison of two sets that ends by marking the differences in the pen.
+    void expectSetComparison(const QString& first, const QString& second) {
+        dialogs.expectMsgBox(kFirstSetNotice, kTitle, ui::vbOK, ui::vbOKOnly)
+            .expectOpenFile(path(first))
+            .expectMsgBox(kFirstImported, kTitle, ui::vbOK, ui::vbOKOnly)
+            .expectOpenFile(path(second))
+            .expectMsgBox(kSecondImported, kTitle, ui::vbOK, ui::vbOKOnly)
+            .expectMsgBox(kCompared + calc(), kTitle, ui::vbOK, ui::vbOKOnly)
+            .expectMsgBox(kMarkAsk, kTitle, ui::vbYes, ui::vbYesNo);
+    }
     QString overlayHint() {
         return QStringLiteral("接下来，导入的是需要叠加的像素集合, 它可以是”图像比较“得出的结果,") +
                dir.path() + "/caculator.txt" +
@@ -81,7 +91,7 @@ TEST_F(Command12, AReplaceStoppedMidwayKeepsTheEarlierSetWhole) {
     click(0);
     EXPECT_FALSE(f2().isLoaded());
     EXPECT_EQ(read("a.txt"), kStoredSet);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.txt"});
+    EXPECT_EQ(files(), QStringList{"a.txt"});
 }
 
 TEST_F(Command12, ACaptureOntoAFolderSaysItCannotWrite) {
@@ -89,24 +99,19 @@ TEST_F(Command12, ACaptureOntoAFolderSaysItCannotWrite) {
     dialogs.expectMsgBox(kSaveNotice, kTitle, ui::vbOK, ui::vbOKOnly)
         .expectSaveFile(path("sets"))
         .expectMsgBox(kReplace, kReplaceTitle, ui::vbYes, ui::vbYesNo)
-        .expectMsgBox(QStringLiteral("无法写入文件：") + path("sets"), kTitle, ui::vbOK,
-                      ui::vbOKOnly);
+        .expectMsgBox(QStringLiteral("无法写入文件：") + path("sets") +
+                          QStringLiteral("（同名的是一个文件夹）"),
+                      kTitle, ui::vbOK, ui::vbOKOnly);
     click(0);
     EXPECT_TRUE(QDir(path("sets")).isEmpty());
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(files().isEmpty());
     EXPECT_TRUE(companionsVisible(0));
 }
 
 TEST_F(Command12, CompareTwoSetsAndMarkTheirDifferences) {
     write("stored.txt", kStoredSet);
     write("live.txt", kLiveSet);
-    dialogs.expectMsgBox(kFirstSetNotice, kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectOpenFile(path("stored.txt"))
-        .expectMsgBox(kFirstImported, kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectOpenFile(path("live.txt"))
-        .expectMsgBox(kSecondImported, kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectMsgBox(kCompared + calc(), kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectMsgBox(kMarkAsk, kTitle, ui::vbYes, ui::vbYesNo);
+    expectSetComparison("stored.txt", "live.txt");
     click(1);
     EXPECT_EQ(read("caculator.txt"), "*\t*\t*\t3\r\n"
                                      "*\t1e4632\t*\t6\r\n"
@@ -124,13 +129,7 @@ TEST_F(Command12, CellsThatAreNoUtf8ComeBackByteForByte) {
                    "0000FF");
     write("stored.txt", kStoredSet);
     write("odd.txt", second);
-    dialogs.expectMsgBox(kFirstSetNotice, kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectOpenFile(path("stored.txt"))
-        .expectMsgBox(kFirstImported, kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectOpenFile(path("odd.txt"))
-        .expectMsgBox(kSecondImported, kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectMsgBox(kCompared + calc(), kTitle, ui::vbOK, ui::vbOKOnly)
-        .expectMsgBox(kMarkAsk, kTitle, ui::vbYes, ui::vbYesNo);
+    expectSetComparison("stored.txt", "odd.txt");
     click(1);
     EXPECT_EQ(read("caculator.txt"), "\xE9"
                                      "0000ff\t*\t*\t3\r\n"

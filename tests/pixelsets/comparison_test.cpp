@@ -223,7 +223,7 @@ TEST_F(DifferenceFileTest, AWaitComesFirstAndAfterEveryColumnAndOnlyAFullFileRep
                                                       fixed("100"), Pacing::none());
         EXPECT_EQ(failed.status, WriteStatus::Failed) << target;
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"caculator.txt"});
+    EXPECT_EQ(files(), QStringList{"caculator.txt"});
     EXPECT_TRUE(QDir(path("caculator")).isEmpty());
 }
 

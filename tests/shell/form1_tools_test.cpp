@@ -172,15 +172,16 @@ TEST_F(Form1Tools, SavedPicturesAreBitmapDataUnderExactlyTheChosenName) {
     EXPECT_EQ(vbrt::fromRgb32(ui::LoadPicture(name).pixel(5, 5)), pic().Point(75, 75));
 }
 
-TEST_F(Form1Tools, ACancelledOrFailingSaveWritesNothingAndSaysNothing) {
+TEST_F(Form1Tools, ACancelledSaveSaysNothingAndAFailedOneSaysWhy) {
     start();
     dialogs.expectSaveFile(std::nullopt);
     f1().Command5_Click();
-    EXPECT_TRUE(QDir(dir.path()).entryList({"*.jpg"}).contains("picture1.jpg"));
-    EXPECT_EQ(QDir(dir.path()).entryList({"*.jpg"}).size(), 1);
+    EXPECT_EQ(files().filter(QStringLiteral(".jpg")), QStringList{"picture1.jpg"});
 
-    // A folder that does not exist: the write fails, without a message.
-    dialogs.expectSaveFile(path(QStringLiteral("nowhere/x.jpg")));
+    const QString nowhere = path(QStringLiteral("nowhere/x.jpg"));
+    dialogs.expectSaveFile(nowhere).expectMsgBox(
+        QStringLiteral("无法写入文件：") + nowhere + QStringLiteral("（文件夹不存在）"),
+        QStringLiteral("Tessal计算 之 查询存储"), ui::vbOK, ui::vbOKOnly);
     f1().Command5_Click();
     EXPECT_FALSE(exists(QStringLiteral("nowhere/x.jpg")));
 }
@@ -203,14 +204,29 @@ TEST_F(Form1Tools, ImportPaintsTheChosenPictureOverTheWholeArea) {
         EXPECT_EQ(pic().Point(x, y), RGB(255, 0, 0)) << x << "," << y;
 }
 
-TEST_F(Form1Tools, ACancelledOrUnreadableImportRepaintsTheCurrentPicture) {
+TEST_F(Form1Tools, ACancelledUnreadableOrHugeImportRepaintsTheCurrentPicture) {
     start();
     const QImage picture = pic().Picture();
     write(QStringLiteral("notes.jpg"), "not a picture");
-    for (std::optional<QString> answer :
-         {std::optional<QString>(), std::optional<QString>(path(QStringLiteral("notes.jpg")))}) {
+    // A bitmap header claiming 20000 x 6000 pixels (120 million) and nothing behind it.
+    QByteArray huge("BM", 2);
+    const auto le32 = [&huge](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            huge.append(char(v >> (8 * i)));
+    };
+    le32(54), le32(0), le32(54), le32(40), le32(20000), le32(6000);
+    huge.append("\x01\x00\x18\x00", 4);
+    huge.append(24, '\0');
+    write(QStringLiteral("huge.jpg"), huge);
+    const QString tooLarge = QStringLiteral("图片太大（超过1亿像素），无法导入：");
+    for (const QString& name :
+         {QString(), QStringLiteral("notes.jpg"), QStringLiteral("huge.jpg")}) {
+        const std::optional<QString> answer =
+            name.isEmpty() ? std::nullopt : std::optional<QString>(path(name));
         drawMark();
         dialogs.expectOpenFile(answer);
+        if (name == QStringLiteral("huge.jpg"))
+            dialogs.expectMsgBox(tooLarge + path(name), kDrawTitle, ui::vbOK, ui::vbOKOnly);
         f1().Command7_Click();
         EXPECT_EQ(pic().Picture(), picture);
         EXPECT_NE(pic().Point(150, 150), RGB(255, 0, 255)) << "the drawing is cleared";

@@ -51,6 +51,10 @@ bool AppTest::exists(const QString& name) const {
     return QFile::exists(path(name));
 }
 
+QStringList AppTest::files() const {
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
 void AppTest::installAsset(const QString& name) const {
     const QString from = QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
     QFile::remove(path(name));

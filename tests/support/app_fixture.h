@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,10 @@ namespace testing_support {
 // dialog it did not expect.
 class AppTest : public ::testing::Test {
 protected:
+    AppTest() = default;
+    // The program's folder made from this template (see QTemporaryDir) instead.
+    explicit AppTest(const QString& folderTemplate) : dir(folderTemplate) {}
+
     void SetUp() override;
     void TearDown() override;
 
@@ -22,6 +27,8 @@ protected:
     QByteArray read(const QString& name) const;
     void write(const QString& name, const QByteArray& bytes) const;
     bool exists(const QString& name) const;
+    // The files of the program's folder, hidden ones (a writer's temporary files) included.
+    QStringList files() const;
     // Copies one of the program's generated pictures or sounds into the program folder.
     void installAsset(const QString& name) const;
     // Lets virtual time pass with events running.

@@ -96,6 +96,7 @@ private:
 
 class FlowTest : public testing_support::AppTest {
 protected:
+    using AppTest::AppTest;
     void SetUp() override {
         AppTest::SetUp();
         prepareWindow();

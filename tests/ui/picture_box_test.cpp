@@ -118,14 +118,14 @@ TEST_F(PictureBoxTest, SavedImageIsBitmapDataUnderAnyNameAndLoadsBack) {
     p.setAutoRedraw(true);
     p.PSet(15, 15, RGB(10, 20, 30));
     const QString path = dir.filePath(QStringLiteral("11.jpg"));
-    ASSERT_TRUE(p.saveImage(path));
+    ASSERT_TRUE(p.saveImage(path).ok());
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.read(2), QByteArray("BM"));
     const QImage back = LoadPicture(path);
     ASSERT_EQ(back.size(), QSize(100, 80));
     EXPECT_EQ(vbrt::fromRgb32(back.pixel(1, 1)), RGB(10, 20, 30));
-    EXPECT_FALSE(p.saveImage(dir.filePath(QStringLiteral("no/such/folder/x.bmp"))));
+    EXPECT_FALSE(p.saveImage(dir.filePath(QStringLiteral("no/such/folder/x.bmp"))).ok());
     EXPECT_TRUE(LoadPicture(dir.filePath(QStringLiteral("missing.bmp"))).isNull());
 }
 
