@@ -81,7 +81,7 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
 }
 
 WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                          bool tail, const Pacing& pacing) {
+                           bool tail, const Pacing& pacing) {
     ColumnLines how;
     how.tail = tail;
     return writeColumnLines(

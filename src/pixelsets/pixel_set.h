@@ -91,12 +91,12 @@ using CellWriter = std::function<void(int c, int r, double x, float y, QByteArra
 // complete write: a walk that is stopped or a write that fails leaves the file as it was (or
 // absent), never cut off.
 WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                             const CellWriter& cell, const Pacing& pacing,
-                             const ColumnLines& how = {});
+                              const CellWriter& cell, const Pacing& pacing,
+                              const ColumnLines& how = {});
 
 // Samples the drawing area into a pixel-set file (replacing what the file held). `tail` ends
 // the file with one more empty line, as a writer that replaced an existing file does.
 WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                          bool tail, const Pacing& pacing);
+                           bool tail, const Pacing& pacing);
 
 } // namespace pixelsets
