@@ -1,0 +1,94 @@
+// Two set files (the input, cut at its first NUL byte; the second may be missing) loaded as
+// every reader loads them, then drawn and compared on a small drawing area.
+
+#include "app/line_table.h"
+#include "fuzz.h"
+#include "pixelsets/comparison.h"
+#include "pixelsets/redraw.h"
+#include "ui/picture_box.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdint>
+
+namespace {
+
+using namespace pixelsets;
+
+// 960 x 360 twips with a border, sampled as 4 columns of 3 rows in dots of 8 pixels: a run
+// stays fast.
+constexpr int kWidth = 960, kHeight = 360;
+constexpr Steps kSteps{240, 120};
+constexpr int kColumns = 4, kRows = 3;
+constexpr vbrt::Colour kPen = vbrt::RGB(255, 0, 0);
+
+QString differencePath() {
+    static QTemporaryDir folder;
+    return folder.filePath(QStringLiteral("difference.txt"));
+}
+
+void load(app::LineTable& table, QByteArrayView file, app::TextGrid& grid) {
+    if (table.split(file.toByteArray() + "\r\n").status == app::LineTable::SplitStatus::Done)
+        table.fillGrid(grid);
+}
+
+// A difference file has a line per column: its samples, "*" where equal, then the running
+// count of samples; the samples that are no "*" are the ones reported as differing.
+void checkDifference(const Comparison& result) {
+    fuzz::require(result.status == WriteStatus::Written, "a difference file is written");
+    QFile file(differencePath());
+    fuzz::require(file.open(QIODevice::ReadOnly), "the difference file reads back");
+    const QByteArray bytes = file.readAll();
+    int samples = 0, differing = 0, lines = 0;
+    for (qsizetype from = 0; from < bytes.size(); ++lines) {
+        const qsizetype end = bytes.indexOf("\r\n", from);
+        fuzz::require(end >= 0, "every line ends with CR LF");
+        const QList<QByteArray> fields = bytes.mid(from, end - from).split('\t');
+        for (qsizetype i = 0; i + 1 < fields.size(); ++i, ++samples)
+            differing += fields[i] != "*";
+        fuzz::require(fields.last() == QByteArray::number(samples), "the running count");
+        from = end + 2;
+    }
+    fuzz::require(lines == kColumns && samples == kColumns * kRows, "a line per column");
+    fuzz::require(differing == result.differing, "the differing samples are counted");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::startApplication();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArrayView input(data, qsizetype(size));
+    const qsizetype cut = input.indexOf('\0');
+    app::LineTable table;
+    load(table, cut < 0 ? input : input.first(cut), table.pixelSetA);
+    if (cut >= 0)
+        load(table, input.sliced(cut + 1), table.pixelSetB);
+    const app::TextGrid& a = table.pixelSetA;
+    const app::TextGrid& b = table.pixelSetB;
+
+    ui::PictureBox area{nullptr, QStringLiteral("Picture1")};
+    area.setBorderStyle(1);
+    area.Scale();
+    area.Move(0, 0, kWidth, kHeight);
+    area.setAutoRedraw(true);
+    const ThresholdText threshold = [] { return QStringLiteral("30"); };
+    const Pacing none = Pacing::none();
+
+    fuzz::require(redrawChanged(area, a, kSteps, false, kPen, none), "redraw in own colours");
+    fuzz::require(redrawChanged(area, a, kSteps, true, kPen, none), "redraw in the pen colour");
+    fuzz::require(ownColourRedraw(area, a, kSteps, none), "redraw of set A");
+    fuzz::require(overlayRedraw(area, a, b, kSteps, none), "overlay");
+    fuzz::require(compareRedraw(area, a, b, kSteps, distanceDiffers, threshold, kPen, none),
+                  "comparison by distance");
+    fuzz::require(compareRedraw(area, a, b, kSteps, templateDiffers, threshold, kPen, none),
+                  "comparison by channels");
+
+    checkDifference(writeLiveDifference(differencePath(), area, a, kSteps, threshold, none));
+    checkDifference(writeSetDifference(differencePath(), area, a, b, kSteps, threshold, none));
+    checkDifference(writeTemplateDifference(differencePath(), area, a, kSteps, threshold, none));
+    return 0;
+}
