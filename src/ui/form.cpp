@@ -8,8 +8,10 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QWindow>
 
 namespace ui {
 
@@ -62,6 +64,7 @@ bool Form::load() {
     height_ = 3600;
     windowState_ = Normal;
     borderStyle_ = 2;
+    frameMargins_ = placedWith_ = restoringFrom_ = QMargins();
     visible_ = false;
     shownOnce_ = false;
     const std::vector<Control*> all = controls_;
@@ -189,6 +192,7 @@ void Form::Move(int left, int top, int width, int height) {
 void Form::setWindowState(int state) {
     if (state == windowState_)
         return;
+    const int before = windowState_;
     windowState_ = state;
     if (state == Maximized) {
         // The window takes the whole screen; its own size comes back with the normal state.
@@ -208,6 +212,13 @@ void Form::setWindowState(int state) {
             window_->showMinimized();
         else
             window_->showNormal();
+        // A window manager may frame a maximised window differently (no side borders). Until
+        // the window has its own frame back, a placement would be read against the other one.
+        if (state == Normal && before == Maximized && window_->windowHandle()) {
+            const QMargins now = window_->windowHandle()->frameMargins();
+            if (!frameMargins_.isNull() && !now.isNull() && now != frameMargins_)
+                restoringFrom_ = now;
+        }
     }
     syncWindowGeometry();
     resized();
@@ -218,19 +229,77 @@ void Form::setBorderStyle(int style) {
     syncWindowGeometry();
 }
 
+int Form::frameWidth() const {
+    if (frameMargins_.isNull())
+        return kFrameWidth;
+    return pixelsToTwips(frameMargins_.left() + frameMargins_.right());
+}
+
+int Form::frameHeight() const {
+    if (frameMargins_.isNull())
+        return kFrameHeight;
+    return pixelsToTwips(frameMargins_.top() + frameMargins_.bottom());
+}
+
+int Form::ScaleWidth() const {
+    return std::max(0, width_ - frameWidth());
+}
+
+int Form::ScaleHeight() const {
+    return std::max(0, height_ - frameHeight());
+}
+
+QSize Form::innerPixels() const {
+    return {std::max(1, twipsToPixels(ScaleWidth())), std::max(1, twipsToPixels(ScaleHeight()))};
+}
+
 void Form::syncWindowGeometry() {
-    if (!window_ || windowState_ != Normal)
+    if (!window_ || windowState_ != Normal || !restoringFrom_.isNull())
         return;
-    const QRect r(twipsToPixels(left_), twipsToPixels(top_),
-                  std::max(1, twipsToPixels(ScaleWidth())),
-                  std::max(1, twipsToPixels(ScaleHeight())));
+    const QSize inner = innerPixels();
     if (borderStyle_ == 2 || borderStyle_ == 5) {
         window_->setMinimumSize(0, 0);
         window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     } else {
-        window_->setFixedSize(r.size());
+        window_->setFixedSize(inner);
     }
-    window_->setGeometry(r);
+    // The size is the inner area's; the position is the frame's, so that the caption and close
+    // box start at (Left, Top) instead of above the screen's edge.
+    window_->resize(inner);
+    const QPoint frame(twipsToPixels(left_), twipsToPixels(top_));
+    QWindow* handle = window_->windowHandle();
+    if (!handle) {
+        window_->move(frame); // not shown yet: Qt has the window manager place the frame there
+        return;
+    }
+    // Once shown, move() would go from frame to inner position through the widget's copy of
+    // the frame margins, which lags when the window manager changes the frame (a maximised
+    // window coming back gets its borders again) and puts the frame off by the difference.
+    placedWith_ = handle->frameMargins();
+    handle->setPosition(frame + QPoint(placedWith_.left(), placedWith_.top()));
+}
+
+// A window manager frames a window only once it is shown, each in its own way, and changes the
+// frame with the window's state. From then on the real frame is what the outer size leaves for
+// the inner area. Whenever the frame is not the one the window was last placed with, the
+// geometry goes out again, so that the outer size is still the one the program set and the
+// frame sits at (Left, Top) with its present borders. True when it went out again.
+bool Form::adoptWindowFrame() {
+    constexpr Qt::WindowStates kTakenOver =
+        Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    if (!window_ || !window_->isVisible() || windowState_ != Normal ||
+        (window_->windowState() & kTakenOver)) // the user maximised it through the frame
+        return false;
+    const QMargins margins = window_->windowHandle()->frameMargins();
+    if (margins.isNull() || (margins == frameMargins_ && margins == placedWith_))
+        return false;
+    const QSize innerBefore(ScaleWidth(), ScaleHeight());
+    frameMargins_ = margins;
+    syncWindowGeometry();
+    // The outer size stays; the layout follows only when the inner area really changed.
+    if (QSize(ScaleWidth(), ScaleHeight()) != innerBefore)
+        resized();
+    return true;
 }
 
 void Form::resized() {
@@ -238,13 +307,34 @@ void Form::resized() {
         Form_Resize();
 }
 
-void Form::userResized(int widthPx, int heightPx) {
-    const int w = pixelsToTwips(widthPx) + kFrameWidth;
-    const int h = pixelsToTwips(heightPx) + kFrameHeight;
-    if (w == width_ && h == height_)
+// Spontaneous moves and resizes, and changes of the window's properties, come from the window
+// manager. True when what it reported is stale: the window was placed again, or is still
+// coming back from maximised.
+bool Form::windowManagerAnswered() {
+    if (!window_ || !window_->windowHandle())
+        return false;
+    if (!restoringFrom_.isNull()) {
+        if (window_->windowHandle()->frameMargins() == restoringFrom_)
+            return true;
+        restoringFrom_ = placedWith_ = QMargins();
+    }
+    return adoptWindowFrame();
+}
+
+// Sizes and positions the window manager reports in pixels. One that matches what the
+// program set is only the echo of its own call: the twips it set stay as they were.
+void Form::userMoved(QPoint framePx) {
+    if (windowState_ != Normal || framePx == QPoint(twipsToPixels(left_), twipsToPixels(top_)))
         return;
-    width_ = w;
-    height_ = h;
+    left_ = pixelsToTwips(framePx.x());
+    top_ = pixelsToTwips(framePx.y());
+}
+
+void Form::userResized(QSize innerPx) {
+    if (windowState_ != Normal || innerPx == innerPixels())
+        return;
+    width_ = pixelsToTwips(innerPx.width()) + frameWidth();
+    height_ = pixelsToTwips(innerPx.height()) + frameHeight();
     resized();
 }
 
@@ -256,10 +346,33 @@ void FormWindow::closeEvent(QCloseEvent* e) {
     form_->requestClose();
 }
 
+// Spontaneous moves and resizes come from the window manager: its answers to the program's
+// placements, or the user dragging the frame. The window's present geometry counts rather than
+// the event's, which can lag behind it (Qt folds later changes into an earlier event).
+void FormWindow::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    if (!e->spontaneous() || !isVisible() || form_->windowManagerAnswered())
+        return;
+    form_->userMoved(windowHandle()->framePosition());
+}
+
 void FormWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    if (e->spontaneous() && form_->windowState_ == Normal)
-        form_->userResized(e->size().width(), e->size().height());
+    if (!e->spontaneous() || !isVisible() || form_->windowManagerAnswered())
+        return;
+    form_->userResized(size());
+}
+
+bool FormWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    // A window manager tells of a new frame in a property of the window, often with nothing Qt
+    // turns into an event (a window shown again, a window fixed in size losing its sizing
+    // grip). Qt reads that property once this returns, so the frame is looked at then.
+    constexpr uint8_t kXcbPropertyNotify = 28;
+    if (eventType == "xcb_generic_event_t" &&
+        (static_cast<const uint8_t*>(message)[0] & 0x7f) == kXcbPropertyNotify)
+        QMetaObject::invokeMethod(
+            this, [this] { form_->windowManagerAnswered(); }, Qt::QueuedConnection);
+    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void FormWindow::mousePressEvent(QMouseEvent* e) {

@@ -3,6 +3,7 @@
 #include "vbrt/colour.h"
 
 #include <QImage>
+#include <QMargins>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -61,7 +62,8 @@ public:
     QImage Picture() const { return picture_; }
     void setPicture(const QImage& picture);
 
-    // Outer geometry in twips (frame included) and the inner area.
+    // Outer geometry in twips: (Left, Top) is where the frame starts, Width and Height take in
+    // the frame and caption; the inner area is what the frame leaves.
     int Left() const { return left_; }
     int Top() const { return top_; }
     int Width() const { return width_; }
@@ -71,8 +73,8 @@ public:
     void setWidth(int twips) { Move(left_, top_, twips, height_); }
     void setHeight(int twips) { Move(left_, top_, width_, twips); }
     void Move(int left, int top, int width, int height);
-    int ScaleWidth() const { return std::max(0, width_ - kFrameWidth); }
-    int ScaleHeight() const { return std::max(0, height_ - kFrameHeight); }
+    int ScaleWidth() const;
+    int ScaleHeight() const;
 
     int WindowState() const { return windowState_; }
     void setWindowState(int state);
@@ -84,7 +86,8 @@ public:
 
     QWidget* window() const;
 
-    // Frame of a sizable window, in twips: borders left and right, caption and borders.
+    // Frame of a sizable window, in twips: borders left and right, caption and borders. Assumed
+    // until the window manager has framed the window; its real frame counts from then on.
     static constexpr int kFrameWidth = 120;
     static constexpr int kFrameHeight = 510;
 
@@ -117,8 +120,14 @@ private:
     bool runCloseHandlers(int mode);
     void tearDown();
     void syncWindowGeometry();
+    int frameWidth() const;
+    int frameHeight() const;
+    QSize innerPixels() const;
+    bool adoptWindowFrame();
+    bool windowManagerAnswered();
     void resized();
-    void userResized(int widthPx, int heightPx);
+    void userMoved(QPoint framePx);
+    void userResized(QSize innerPx);
 
     QString name_;
     State state_ = State::Unloaded;
@@ -137,6 +146,9 @@ private:
     int windowState_ = Normal;
     int borderStyle_ = 2;
     int normalWidth_ = 0, normalHeight_ = 0;
+    // In pixels: the frame a window manager gave the window, the frame it was placed with, and
+    // while it comes back from maximised, the frame it had there.
+    QMargins frameMargins_, placedWith_, restoringFrom_;
 
 protected:
     // Design-time window properties, for design() to set without side effects.
@@ -152,7 +164,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;

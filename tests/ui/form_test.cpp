@@ -5,7 +5,11 @@
 #include "ui/timer.h"
 #include "ui/waits.h"
 
+#include "geometry_printers.h"
+
+#include <QCoreApplication>
 #include <QPushButton>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace ui;
@@ -211,4 +215,25 @@ TEST_F(FormTest, ACloseHandlerThatFailsLeavesTheWindowOpenAndClosableLater) {
     EXPECT_FALSE(w.isLoaded());
     w.show();
     EXPECT_EQ(w.loads, 2);
+}
+
+// What the window manager reports when the user drags or sizes the frame. Offscreen windows
+// have no frame, so the assumed one stays.
+TEST_F(FormTest, AWindowDraggedByItsFrameKeepsItsPositionInStep) {
+    w.show();
+    w.window()->windowHandle()->setFramePosition(QPoint(100, 50));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QPoint(w.Left(), w.Top()), QPoint(1500, 750));
+    EXPECT_EQ(QSize(w.Width(), w.Height()), QSize(6000, 4500));
+    EXPECT_EQ(w.resizes, 1); // moving is no resize
+}
+
+TEST_F(FormTest, AWindowSizedByItsFrameTakesTheNewSizeAndLaysItselfOut) {
+    w.show();
+    w.window()->windowHandle()->resize(QSize(500, 400));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QSize(w.Width(), w.Height()),
+              QSize(7500 + Form::kFrameWidth, 6000 + Form::kFrameHeight));
+    EXPECT_EQ(QSize(w.ScaleWidth(), w.ScaleHeight()), QSize(7500, 6000));
+    EXPECT_EQ(w.resizes, 2);
 }
