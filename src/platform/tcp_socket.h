@@ -1,0 +1,155 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringDecoder>
+#include <QtGlobal>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace platform {
+
+// The TCP socket control: one client connection, or one listener that hands the connections
+// it is asked for to other sockets. Everything happens on the one event loop: the events below
+// are called from it, so they arrive during every wait that lets events run. No operation
+// throws; a failure shows as the error state and the error event.
+//
+// Texts go over the wire in a multi-byte code page (GBK by default); a character split
+// between two arrivals is kept back and given with the next one.
+class TcpSocket : public QObject {
+    Q_OBJECT
+public:
+    enum State : int {
+        Closed = 0,
+        Open = 1,
+        Listening = 2,
+        ConnectionPending = 3,
+        ResolvingHost = 4,
+        HostResolved = 5,
+        Connecting = 6,
+        Connected = 7,
+        Closing = 8, // the peer closed; the program has not closed its side yet
+        Error = 9,   // stays until the program closes the socket
+    };
+
+    // Error numbers given to onError, as the program's messages know them.
+    enum ErrorNumber : int {
+        ErrAddressInUse = 10048,
+        ErrNetworkUnreachable = 10051,
+        ErrConnectionAborted = 10053,
+        ErrConnectionReset = 10054,
+        ErrTimedOut = 10060,
+        ErrConnectionRefused = 10061,
+        ErrHostNotFound = 11001,
+        ErrOther = 40006,
+    };
+
+    explicit TcpSocket(QObject* parent = nullptr);
+    ~TcpSocket() override;
+
+    QString RemoteHost() const { return remoteHost_; }
+    void setRemoteHost(const QString& host) { remoteHost_ = host; }
+    int RemotePort() const { return remotePort_; }
+    void setRemotePort(int port) { remotePort_ = port; }
+    // The port the program asked for (Listen binds it; see setPortMap for tests).
+    int LocalPort() const { return localPort_; }
+    void setLocalPort(int port) { localPort_ = port; }
+    // The port really bound while listening (the one a peer dials), else 0.
+    int boundPort() const;
+    // The address of the peer while connected.
+    QString RemoteHostIP() const;
+
+    int State() const { return state_; }
+
+    // Connects to RemoteHost:RemotePort. Only from the closed state; in any other state it does
+    // nothing (the program always closes first).
+    void Connect();
+    void Connect(const QString& host, int port);
+    // Listens on LocalPort on every address. Only from the closed state.
+    void Listen();
+    // Takes over the connection that a listener announced with this request id; the socket
+    // is connected from then on. An unknown or stale id leaves it as it is.
+    void Accept(int requestID);
+    // Hands the bytes of a text (in the socket's code page) or raw bytes to the connection.
+    // Only while connected; in any other state nothing is sent.
+    void SendData(const QString& text);
+    void SendData(const QByteArray& bytes);
+    // Takes everything received and not yet taken: as text (decoded, a split character kept
+    // for the next call) or as raw bytes.
+    QString GetData();
+    QByteArray GetBytes();
+    qint64 BytesReceived() const { return received_.size(); }
+    // Closes the connection or stops listening; the state is closed at once. Bytes handed to
+    // SendData before are still delivered.
+    void Close();
+
+    // The code page of texts; GBK unless set.
+    void setCodePage(const char* name);
+
+    // Events.
+    std::function<void()> onConnect;
+    std::function<void(qint64 bytesTotal)> onDataArrival;
+    std::function<void(int requestID)> onConnectionRequest;
+    std::function<void()> onClose;
+    std::function<void(qint64 bytesSent, qint64 bytesRemaining)> onSendProgress;
+    std::function<void()> onSendComplete;
+    std::function<void(int number, const QString& description)> onError;
+
+    // Where the ports the program names are really dialled and bound: tests move the fixed
+    // ports of the program to free ones (0 binds any free port). Identity by default.
+    static void setPortMap(std::function<int(int)> map);
+
+private:
+    void adopt(QTcpSocket* s);
+    void dropConnection();
+    void fail(int number, const QString& description);
+    void readArrived();
+    void newConnections();
+    static int mapPort(int port);
+
+    QString remoteHost_;
+    int remotePort_ = 0;
+    int localPort_ = 0;
+    int state_ = Closed;
+    QPointer<QTcpSocket> socket_;
+    QPointer<QTcpServer> server_;
+    QByteArray received_;
+    QByteArray codePage_ = "GBK";
+    std::unique_ptr<QStringDecoder> decoder_;
+};
+
+// Sockets that share one set of handlers, each getting its index. Element 0 exists from the
+// start; the others are loaded and unloaded while the program runs. An element unloaded from inside one of its
+// own events is closed at once and freed once that event has returned.
+class TcpSocketArray {
+public:
+    TcpSocketArray();
+    ~TcpSocketArray();
+    TcpSocketArray(const TcpSocketArray&) = delete;
+    TcpSocketArray& operator=(const TcpSocketArray&) = delete;
+
+    bool exists(int index) const { return elements_.count(index) > 0; }
+    // The element; raises the subscript error when it is not loaded.
+    TcpSocket& operator()(int index) const;
+    // A new closed element with the handlers of the array. False when it exists already.
+    bool load(int index);
+    // Closes and removes an element. False when it does not exist.
+    bool unload(int index);
+    // Closes and removes every element but the first.
+    void unloadAllButFirst();
+
+    // Connects every element, present and future, to the window's handlers.
+    void wire(std::function<void(TcpSocket&, int)> fn);
+
+private:
+    std::map<int, TcpSocket*> elements_;
+    std::function<void(TcpSocket&, int)> wire_;
+};
+
+} // namespace platform

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "ui/control.h"
+
+#include <QTextCursor>
+#include <QTextDocument>
+#include <functional>
+
+class QTextEdit;
+
+namespace ui {
+
+// A rich text box: a text document with its own formatting, selection and undo, shown by a
+// QTextEdit that takes only plain text from the user (pastes and drops lose their formatting).
+// The document belongs to the control, not to the widget, so the text, the selection and
+// the undo history are there while the window is hidden or unloaded too; a new load puts the
+// design back. Paragraphs are given and taken with CR LF between them.
+class RichTextBox : public Control {
+public:
+    RichTextBox(Form* owner, const QString& name, int index = -1);
+    ~RichTextBox() override;
+
+    QString Text() const;
+    // Replaces the whole text (formatting of the start of the document).
+    void setText(const QString& text);
+
+    // The selection, in characters of Text() (a paragraph break counts as CR LF, two).
+    int SelStart() const;
+    void setSelStart(int pos); // clears the selection
+    int SelLength() const;
+    void setSelLength(int length);
+    QString SelText() const;
+    // Replaces the selection (inserts at the caret when nothing is selected), in the format
+    // found at the caret; the caret ends after the new text.
+    void setSelText(const QString& text);
+    // Formatting of the selection.
+    void setSelBold(bool on);
+    void setSelFontName(const QString& name);
+    void setSelFontSize(double points);
+
+    // Word wrap at the box's width, or none (long lines run past the right edge).
+    bool WordWrap() const { return wordWrap_; }
+    void setWordWrap(bool on);
+
+    bool Locked() const { return locked_; }
+    void setLocked(bool on);
+
+    // The edit operations of the box itself: undo, cut, copy, paste (plain text from the
+    // desktop clipboard), clear (delete the selection).
+    bool CanUndo() const;
+    bool Modified() const;
+    void setModified(bool on);
+    void Undo();
+    void Cut();
+    void Copy();
+    void Paste();
+    void Clear();
+
+    std::function<void()> onDblClick;
+    // Button 1 left, 2 right, 4 middle; Shift state 1 Shift, 2 Ctrl, 4 Alt; x and y in twips.
+    std::function<void(int button, int shift, int x, int y)> onMouseDown;
+
+    QTextEdit* edit() const;
+
+protected:
+    void resetToDesign() override;
+    QWidget* createWidget(QWidget* parent) override;
+    void syncColours() override;
+    void syncFont() override;
+    Common defaults() const override;
+
+private:
+    QTextCursor cursor() const;
+    void setCursor(const QTextCursor& c);
+
+    QTextDocument document_;
+    QTextCursor cursor_{&document_};
+    bool wordWrap_ = true;
+    bool locked_ = false;
+};
+
+} // namespace ui
