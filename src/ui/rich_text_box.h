@@ -64,6 +64,7 @@ public:
 
 protected:
     void resetToDesign() override;
+    void detach() override;
     QWidget* createWidget(QWidget* parent) override;
     void syncColours() override;
     void syncFont() override;

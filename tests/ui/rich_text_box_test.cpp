@@ -1,0 +1,224 @@
+#include "ui/edit_commands.h"
+#include "ui/form.h"
+#include "ui/rich_text_box.h"
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTextBrowser>
+#include <QTextEdit>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace ui;
+
+namespace {
+class Notes : public Form {
+public:
+    Notes() : Form(QStringLiteral("Notes")) {}
+    RichTextBox Box{this, "Box"};
+
+protected:
+    void design() override { Box.Move(0, 0, 3000, 1500); }
+};
+
+class RichTextBoxTest : public ::testing::Test {
+protected:
+    Notes n;
+    RichTextBox& box = n.Box;
+};
+} // namespace
+
+TEST_F(RichTextBoxTest, SelectionCountsParagraphBreaksAsCrLfWithAndWithoutItsWidget) {
+    struct Row {
+        const char* why;
+        QString before;
+        int start, length;
+        QString selected, inserted, after;
+        int caretAfter;
+    };
+    const Row rows[] = {
+        {"appending a paragraph at the end", "ab", 2, 0, "", "a\r\n", "aba\r\n", 5},
+        {"appending after a break", "中文\r\n", 4, 0, "", "字", "中文\r\n字", 5},
+        {"a lone LF and a lone CR break paragraphs too", "", 0, 0, "", "x\ny\rz", "x\r\ny\r\nz", 7},
+        {"a selection across a break takes its CR LF", "ab\r\ncd", 1, 4, "b\r\nc", "-", "a-d", 2},
+        {"a place between CR and LF falls before the break", "ab\r\ncd", 3, 0, "", "X", "abX\r\ncd",
+         3},
+        {"a start past the end goes to the end", "ab", 99, 5, "", "!", "ab!", 3},
+    };
+    for (bool live : {false, true}) {
+        if (live)
+            n.show();
+        for (const Row& r : rows) {
+            SCOPED_TRACE(std::string(r.why) + (live ? ", shown" : ", not loaded"));
+            box.setText(r.before);
+            EXPECT_EQ(box.Text(), r.before);
+            box.setSelStart(r.start);
+            box.setSelLength(r.length);
+            EXPECT_EQ(box.SelText(), r.selected);
+            box.setSelText(r.inserted);
+            EXPECT_EQ(box.Text(), r.after);
+            EXPECT_EQ(box.SelStart(), r.caretAfter);
+            EXPECT_EQ(box.SelLength(), 0);
+        }
+    }
+}
+
+TEST_F(RichTextBoxTest, TextStaysWhileHiddenAndUnloadedAndANewLoadEmptiesTheBox) {
+    n.show();
+    box.setText(QStringLiteral("第一行\r\n"));
+    box.setSelStart(box.Text().size());
+    box.setSelText(QStringLiteral("第二行"));
+    n.hide();
+    EXPECT_EQ(box.Text(), QStringLiteral("第一行\r\n第二行"));
+    ASSERT_NE(box.edit(), nullptr);
+    EXPECT_EQ(box.edit()->toPlainText(), QStringLiteral("第一行\n第二行"));
+
+    box.edit()->moveCursor(QTextCursor::PreviousBlock); // as the user would, with the arrow keys
+
+    n.unload();
+    EXPECT_EQ(box.edit(), nullptr);
+    EXPECT_EQ(box.Text(), QStringLiteral("第一行\r\n第二行"));
+    EXPECT_EQ(box.SelStart(), 0);
+    EXPECT_TRUE(box.CanUndo());
+    box.setSelText(QStringLiteral("。"));
+    EXPECT_EQ(box.Text(), QStringLiteral("。第一行\r\n第二行"));
+
+    n.show();
+    EXPECT_EQ(box.Text(), QString());
+    EXPECT_FALSE(box.CanUndo());
+    EXPECT_FALSE(box.Modified());
+    ASSERT_NE(box.edit(), nullptr);
+    EXPECT_EQ(box.edit()->toPlainText(), QString());
+}
+
+TEST_F(RichTextBoxTest, NewTextTakesTheFormatAtTheCaret) {
+    n.show();
+    box.setText(QStringLiteral("ab"));
+    box.setSelLength(2);
+    box.setSelBold(true);
+    box.setSelStart(2);
+    box.setSelText(QStringLiteral("c"));
+    QTextCursor c(box.edit()->document());
+    c.setPosition(3);
+    EXPECT_EQ(c.charFormat().fontWeight(), QFont::Bold);
+}
+
+TEST_F(RichTextBoxTest, OwnEditOperationsWorkWithoutAWidgetAndALockedBoxRefusesChanges) {
+    box.setText(QStringLiteral("hello world"));
+    box.setSelStart(6);
+    box.setSelLength(5);
+    box.Cut();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("world"));
+    EXPECT_EQ(box.Text(), QStringLiteral("hello "));
+    box.setSelStart(0);
+    box.Paste();
+    EXPECT_EQ(box.Text(), QStringLiteral("worldhello "));
+    box.Undo();
+    EXPECT_EQ(box.Text(), QStringLiteral("hello "));
+
+    box.setLocked(true);
+    box.setSelLength(5);
+    for (auto op : {&RichTextBox::Cut, &RichTextBox::Clear, &RichTextBox::Paste})
+        (box.*op)();
+    EXPECT_EQ(box.Text(), QStringLiteral("hello "));
+}
+
+TEST_F(RichTextBoxTest, MouseDownGivesButtonShiftAndTwips) {
+    n.show();
+    int clicks = 0;
+    QList<QList<int>> downs;
+    box.onDblClick = [&] { ++clicks; };
+    box.onMouseDown = [&](int button, int shift, int x, int y) {
+        downs << QList{button, shift, x, y};
+    };
+    QWidget* area = box.edit()->viewport();
+    const QPointF at(10, 20);
+    auto send = [&](QEvent::Type type, Qt::MouseButton b, Qt::KeyboardModifiers m) {
+        QMouseEvent e(type, at, area->mapToGlobal(at), b, b, m);
+        QCoreApplication::sendEvent(area, &e);
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::NoModifier);
+    send(QEvent::MouseButtonPress, Qt::RightButton, Qt::ControlModifier);
+    send(QEvent::MouseButtonPress, Qt::MiddleButton, Qt::ShiftModifier | Qt::AltModifier);
+    send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::NoModifier);
+    const QList<QList<int>> expected{{1, 0, 150, 300}, {2, 2, 150, 300}, {4, 5, 150, 300}};
+    EXPECT_EQ(downs, expected);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(EditCommands, UndoCutPasteAndClearOnALineEditAndARichTextBox) {
+    // Each kind of box holds "hello world" and gives a way to select and to lock it.
+    struct Kind {
+        const char* name;
+        QWidget* widget;
+        std::function<QString()> text;
+        std::function<void(int start, int length)> select;
+        std::function<void()> lock;
+    };
+    QLineEdit line(QStringLiteral("hello world"));
+    Notes n;
+    n.show();
+    n.Box.setText(QStringLiteral("hello world"));
+    const Kind kinds[] = {
+        {"line edit", &line, [&] { return line.text(); },
+         [&](int s, int l) { line.setSelection(s, l); }, [&] { line.setReadOnly(true); }},
+        {"rich text box", n.Box.edit(), [&] { return n.Box.Text(); },
+         [&](int s, int l) {
+             n.Box.setSelStart(s);
+             n.Box.setSelLength(l);
+         },
+         [&] { n.Box.setLocked(true); }},
+    };
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        QWidget* w = k.widget;
+        EXPECT_TRUE(isTextWidget(w));
+        k.select(6, 5);
+        EXPECT_EQ(selectionLength(w), 5);
+
+        EXPECT_TRUE(sendEditCommand(w, EditCommand::Cut));
+        EXPECT_EQ(k.text(), QStringLiteral("hello "));
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("world"));
+        EXPECT_EQ(selectionLength(w), 0);
+        EXPECT_TRUE(canUndo(w));
+        k.select(0, 0);
+        sendEditCommand(w, EditCommand::Paste);
+        EXPECT_EQ(k.text(), QStringLiteral("worldhello "));
+
+        k.select(0, 5);
+        sendEditCommand(w, EditCommand::Clear);
+        EXPECT_EQ(k.text(), QStringLiteral("hello "));
+        sendEditCommand(w, EditCommand::Clear); // nothing selected: nothing goes
+        EXPECT_EQ(k.text(), QStringLiteral("hello "));
+        sendEditCommand(w, EditCommand::Undo);
+        EXPECT_EQ(k.text(), QStringLiteral("worldhello "));
+
+        k.lock();
+        for (EditCommand c : {EditCommand::Cut, EditCommand::Paste, EditCommand::Clear}) {
+            k.select(0, 5);
+            QGuiApplication::clipboard()->setText(QStringLiteral("新"));
+            sendEditCommand(w, c);
+            EXPECT_EQ(k.text(), QStringLiteral("worldhello ")) << "command " << int(c);
+        }
+    }
+
+    QLabel label;
+    QTextBrowser browser;
+    EXPECT_FALSE(isTextWidget(&label));
+    EXPECT_FALSE(isTextWidget(&browser));
+    EXPECT_FALSE(sendEditCommand(&label, EditCommand::Paste));
+}
+
+TEST(EditCommands, ClipboardHasTextOnlyWhenItHoldsText) {
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QGuiApplication::clipboard()->setImage(picture);
+    EXPECT_FALSE(clipboardHasText());
+    QGuiApplication::clipboard()->setText(QStringLiteral("文字"));
+    EXPECT_TRUE(clipboardHasText());
+}
