@@ -107,9 +107,14 @@ public:
 
 private:
     void adopt(QTcpSocket* s);
+    void hook(QTcpSocket* s);
     void dropConnection();
     void fail(int number, const QString& description);
+    void socketStateChanged(int socketState);
+    void socketError(int error);
+    void peerClosed();
     void readArrived();
+    void bytesWritten(qint64 bytes);
     void newConnections();
     static int mapPort(int port);
 
@@ -125,8 +130,8 @@ private:
 };
 
 // Sockets that share one set of handlers, each getting its index. Element 0 exists from the
-// start; the others are loaded and unloaded while the program runs. An element unloaded from inside one of its
-// own events is closed at once and freed once that event has returned.
+// start; the others are loaded and unloaded while the program runs. An element unloaded from inside
+// one of its own events is closed at once and freed once that event has returned.
 class TcpSocketArray {
 public:
     TcpSocketArray();

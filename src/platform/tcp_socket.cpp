@@ -1,0 +1,423 @@
+#include "platform/tcp_socket.h"
+
+#include "vbrt/errors.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QStringEncoder>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace platform {
+
+namespace {
+
+// How long a closed connection may take to deliver what was sent before it is dropped.
+constexpr int kLingerMs = 60'000;
+
+std::function<int(int)>& portMap() {
+    static std::function<int(int)> map;
+    return map;
+}
+
+// Connections a listener has announced and nobody has taken yet, by request id.
+struct PendingConnection {
+    QPointer<QTcpSocket> socket;
+    QPointer<TcpSocket> listener;
+};
+
+std::map<int, PendingConnection>& pendingConnections() {
+    static std::map<int, PendingConnection> pending;
+    return pending;
+}
+
+int nextRequestID() {
+    static int last = 0;
+    return ++last;
+}
+
+void closePending(QTcpSocket* s) {
+    if (!s)
+        return;
+    s->abort();
+    s->deleteLater();
+}
+
+// A handler may unload its own socket, which clears the handlers: the call runs on a copy so
+// that the function being run is not destroyed under it.
+template <typename F, typename... Args> void emitEvent(const F& handler, Args... args) {
+    if (!handler)
+        return;
+    const F call = handler;
+    call(args...);
+}
+
+struct SocketFailure {
+    int number;
+    const char* description;
+};
+
+SocketFailure failureOf(QAbstractSocket::SocketError error, bool connected) {
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return {TcpSocket::ErrConnectionRefused, "Connection is refused"};
+    case QAbstractSocket::HostNotFoundError:
+        return {TcpSocket::ErrHostNotFound, "Host not found"};
+    case QAbstractSocket::SocketTimeoutError:
+        return {TcpSocket::ErrTimedOut, "Connection timed out"};
+    case QAbstractSocket::AddressInUseError:
+        return {TcpSocket::ErrAddressInUse, "Address in use"};
+    case QAbstractSocket::RemoteHostClosedError:
+        return {TcpSocket::ErrConnectionReset, "Connection is reset by the peer"};
+    case QAbstractSocket::NetworkError:
+        if (connected)
+            return {TcpSocket::ErrConnectionAborted, "Connection is aborted"};
+        return {TcpSocket::ErrNetworkUnreachable, "Network is unreachable"};
+    default:
+        return {TcpSocket::ErrOther, nullptr};
+    }
+}
+
+} // namespace
+
+TcpSocket::TcpSocket(QObject* parent) : QObject(parent) {}
+
+TcpSocket::~TcpSocket() {
+    Close();
+}
+
+void TcpSocket::setPortMap(std::function<int(int)> map) {
+    portMap() = std::move(map);
+}
+
+int TcpSocket::mapPort(int port) {
+    const auto& map = portMap();
+    return map ? map(port) : port;
+}
+
+int TcpSocket::boundPort() const {
+    return server_ && server_->isListening() ? server_->serverPort() : 0;
+}
+
+QString TcpSocket::RemoteHostIP() const {
+    if (!socket_ || (state_ != Connected && state_ != Closing))
+        return {};
+    const QHostAddress peer = socket_->peerAddress();
+    // A listener on every address sees IPv4 peers as IPv6-mapped; the program expects dotted
+    // IPv4 texts.
+    bool isIPv4 = false;
+    const quint32 ipv4 = peer.toIPv4Address(&isIPv4);
+    return isIPv4 ? QHostAddress(ipv4).toString() : peer.toString();
+}
+
+void TcpSocket::setCodePage(const char* name) {
+    codePage_ = name;
+    if (decoder_)
+        decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
+}
+
+void TcpSocket::Connect(const QString& host, int port) {
+    if (state_ != Closed)
+        return;
+    remoteHost_ = host;
+    remotePort_ = port;
+    Connect();
+}
+
+void TcpSocket::Connect() {
+    if (state_ != Closed)
+        return;
+    if (!socket_)
+        hook(new QTcpSocket(this));
+    decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
+    state_ = Connecting;
+    // The states of the attempt follow from the socket's own state changes.
+    socket_->connectToHost(remoteHost_, quint16(mapPort(remotePort_)));
+}
+
+void TcpSocket::Listen() {
+    if (state_ != Closed)
+        return;
+    server_ = new QTcpServer(this);
+    connect(server_, &QTcpServer::newConnection, this, &TcpSocket::newConnections);
+    if (!server_->listen(QHostAddress::Any, quint16(mapPort(localPort_)))) {
+        const SocketFailure f = failureOf(server_->serverError(), false);
+        const QString description =
+            f.description ? QString::fromLatin1(f.description) : server_->errorString();
+        delete server_;
+        fail(f.number, description);
+        return;
+    }
+    state_ = Listening;
+}
+
+void TcpSocket::newConnections() {
+    QPointer<TcpSocket> self(this);
+    while (self && server_ && server_->hasPendingConnections()) {
+        QTcpSocket* s = server_->nextPendingConnection();
+        const int id = nextRequestID();
+        pendingConnections()[id] = {s, this};
+        state_ = ConnectionPending;
+        emitEvent(onConnectionRequest, id);
+        // Nobody took the connection: the peer is turned away.
+        auto& pending = pendingConnections();
+        if (auto it = pending.find(id); it != pending.end()) {
+            closePending(it->second.socket);
+            pending.erase(it);
+        }
+        if (self && state_ == ConnectionPending)
+            state_ = Listening;
+    }
+}
+
+void TcpSocket::Accept(int requestID) {
+    auto& pending = pendingConnections();
+    const auto it = pending.find(requestID);
+    if (it == pending.end())
+        return;
+    QPointer<QTcpSocket> s = it->second.socket;
+    pending.erase(it);
+    if (!s)
+        return;
+    // Taken out of the listener first: closing a listener (this one, perhaps) drops its children.
+    s->setParent(this);
+    Close();
+    adopt(s);
+}
+
+void TcpSocket::adopt(QTcpSocket* s) {
+    hook(s);
+    decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
+    state_ = Connected;
+    received_ += s->readAll();
+    // Announced from the event loop, not from inside Accept (which usually runs in the
+    // listener's connection request).
+    QMetaObject::invokeMethod(
+        this,
+        [this, s = QPointer<QTcpSocket>(s)] {
+            if (!s || s != socket_ || state_ != Connected)
+                return;
+            QPointer<TcpSocket> self(this);
+            if (!received_.isEmpty())
+                emitEvent(onDataArrival, qint64(received_.size()));
+            if (self && s == socket_ && state_ == Connected &&
+                s->state() == QAbstractSocket::UnconnectedState)
+                peerClosed();
+        },
+        Qt::QueuedConnection);
+}
+
+void TcpSocket::hook(QTcpSocket* s) {
+    socket_ = s;
+    connect(s, &QAbstractSocket::stateChanged, this, &TcpSocket::socketStateChanged);
+    connect(s, &QAbstractSocket::errorOccurred, this, &TcpSocket::socketError);
+    connect(s, &QIODevice::readyRead, this, &TcpSocket::readArrived);
+    connect(s, &QAbstractSocket::disconnected, this, [this] {
+        if (state_ == Connected)
+            peerClosed();
+    });
+    connect(s, &QIODevice::bytesWritten, this, &TcpSocket::bytesWritten);
+}
+
+void TcpSocket::socketStateChanged(int socketState) {
+    if (state_ != ResolvingHost && state_ != HostResolved && state_ != Connecting)
+        return;
+    switch (socketState) {
+    case QAbstractSocket::HostLookupState:
+        state_ = ResolvingHost;
+        return;
+    case QAbstractSocket::ConnectingState:
+        state_ = Connecting;
+        return;
+    case QAbstractSocket::ConnectedState:
+        state_ = Connected;
+        emitEvent(onConnect);
+        return;
+    default:
+        return;
+    }
+}
+
+void TcpSocket::socketError(int error) {
+    if (state_ == Closed || state_ == Error || state_ == Closing)
+        return;
+    const auto socketError = QAbstractSocket::SocketError(error);
+    if (socketError == QAbstractSocket::RemoteHostClosedError && state_ == Connected) {
+        peerClosed();
+        return;
+    }
+    const SocketFailure f = failureOf(socketError, state_ == Connected);
+    if (f.description || !socket_)
+        fail(f.number, QString::fromLatin1(f.description));
+    else
+        fail(f.number, socket_->errorString());
+}
+
+void TcpSocket::fail(int number, const QString& description) {
+    state_ = Error;
+    emitEvent(onError, number, description);
+}
+
+void TcpSocket::peerClosed() {
+    state_ = Closing;
+    QPointer<TcpSocket> self(this);
+    // What came with the goodbye is given before it.
+    readArrived();
+    if (!self || state_ != Closing)
+        return;
+    emitEvent(onClose);
+}
+
+void TcpSocket::readArrived() {
+    QPointer<TcpSocket> self(this);
+    // Bytes that come while the handler waits raise no new readyRead: they are announced as
+    // soon as it returns.
+    while (self && socket_ && socket_->bytesAvailable() > 0) {
+        received_ += socket_->readAll();
+        emitEvent(onDataArrival, qint64(received_.size()));
+    }
+}
+
+void TcpSocket::bytesWritten(qint64 bytes) {
+    if (!socket_ || state_ != Connected)
+        return;
+    QPointer<TcpSocket> self(this);
+    const qint64 remaining = socket_->bytesToWrite();
+    emitEvent(onSendProgress, bytes, remaining);
+    if (self && remaining == 0)
+        emitEvent(onSendComplete);
+}
+
+QString TcpSocket::GetData() {
+    if (!decoder_)
+        decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
+    const QString text = decoder_->decode(received_);
+    received_.clear();
+    return text;
+}
+
+QByteArray TcpSocket::GetBytes() {
+    QByteArray bytes;
+    bytes.swap(received_);
+    return bytes;
+}
+
+void TcpSocket::SendData(const QString& text) {
+    if (state_ != Connected || !socket_)
+        return;
+    QStringEncoder encoder(codePage_.constData());
+    socket_->write(encoder.encode(text));
+}
+
+void TcpSocket::SendData(const QByteArray& bytes) {
+    if (state_ != Connected || !socket_)
+        return;
+    socket_->write(bytes);
+}
+
+void TcpSocket::Close() {
+    state_ = Closed;
+    received_.clear();
+    decoder_.reset();
+    if (server_) {
+        QTcpServer* server = server_;
+        server_ = nullptr;
+        server->disconnect(this);
+        server->close();
+        server->deleteLater();
+        auto& pending = pendingConnections();
+        for (auto it = pending.begin(); it != pending.end();) {
+            if (it->second.listener != this) {
+                ++it;
+                continue;
+            }
+            closePending(it->second.socket);
+            it = pending.erase(it);
+        }
+    }
+    dropConnection();
+}
+
+void TcpSocket::dropConnection() {
+    QTcpSocket* s = socket_;
+    socket_ = nullptr;
+    if (!s)
+        return;
+    s->disconnect(this);
+    if (s->state() == QAbstractSocket::UnconnectedState) {
+        s->deleteLater();
+        return;
+    }
+    QObject* app = QCoreApplication::instance();
+    if (!app) {
+        delete s;
+        return;
+    }
+    // Bytes handed over just before the close (the last block of a file) still go out: the
+    // connection lives on by itself until it has delivered them or the time is up.
+    s->setParent(app);
+    connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
+    QTimer::singleShot(kLingerMs, s, &QObject::deleteLater);
+    s->disconnectFromHost();
+}
+
+TcpSocketArray::TcpSocketArray() {
+    elements_[0] = new TcpSocket;
+}
+
+TcpSocketArray::~TcpSocketArray() {
+    for (auto& [index, socket] : elements_)
+        delete socket;
+}
+
+TcpSocket& TcpSocketArray::operator()(int index) const {
+    const auto it = elements_.find(index);
+    if (it == elements_.end())
+        vbrt::raise(vbrt::ErrSubscript);
+    return *it->second;
+}
+
+bool TcpSocketArray::load(int index) {
+    if (exists(index))
+        return false;
+    TcpSocket* socket = new TcpSocket;
+    elements_[index] = socket;
+    if (wire_)
+        wire_(*socket, index);
+    return true;
+}
+
+bool TcpSocketArray::unload(int index) {
+    const auto it = elements_.find(index);
+    if (it == elements_.end())
+        return false;
+    TcpSocket* socket = it->second;
+    elements_.erase(it);
+    socket->Close();
+    socket->onConnect = nullptr;
+    socket->onDataArrival = nullptr;
+    socket->onConnectionRequest = nullptr;
+    socket->onClose = nullptr;
+    socket->onSendProgress = nullptr;
+    socket->onSendComplete = nullptr;
+    socket->onError = nullptr;
+    // It may be running one of its own events.
+    socket->deleteLater();
+    return true;
+}
+
+void TcpSocketArray::unloadAllButFirst() {
+    while (elements_.size() > 1)
+        unload(std::next(elements_.begin())->first);
+}
+
+void TcpSocketArray::wire(std::function<void(TcpSocket&, int)> fn) {
+    wire_ = std::move(fn);
+    if (!wire_)
+        return;
+    for (auto& [index, socket] : elements_)
+        wire_(*socket, index);
+}
+
+} // namespace platform

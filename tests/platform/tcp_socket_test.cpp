@@ -1,0 +1,226 @@
+#include "platform/tcp_socket.h"
+
+#include "vbrt/errors.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+constexpr int kServerPort = 8192; // the alarm server's port as the program names it
+constexpr int kListenPort = 4096;
+
+bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// Records the events of a socket as short texts.
+void record(TcpSocket& s, QStringList& log) {
+    s.onConnect = [&log] { log << "connect"; };
+    s.onDataArrival = [&log](qint64 n) { log << QString("data %1").arg(n); };
+    s.onClose = [&log] { log << "close"; };
+    s.onError = [&log](int number, const QString&) { log << QString("error %1").arg(number); };
+}
+
+// The far end is a plain Qt server that keeps the last connection it is given.
+class TcpSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection,
+                         [this] { peer = server.nextPendingConnection(); });
+        const int port = server.serverPort();
+        TcpSocket::setPortMap([port](int asked) {
+            return asked == kServerPort ? port : asked == kListenPort ? 0 : asked;
+        });
+    }
+    void TearDown() override {
+        TcpSocket::setPortMap(nullptr);
+        pumpUntil([] { return false; }, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void connectToPeer(TcpSocket& s) {
+        s.Connect("127.0.0.1", kServerPort);
+        ASSERT_TRUE(pumpUntil([&] { return s.State() == TcpSocket::Connected && peer; }));
+    }
+    void send(const QByteArray& bytes) {
+        peer->write(bytes);
+        peer->flush();
+    }
+    QByteArray readAtPeer(qsizetype size) {
+        QByteArray bytes;
+        pumpUntil([&] { return (bytes += peer->readAll()).size() >= size; });
+        return bytes;
+    }
+
+    QTcpServer server;
+    QPointer<QTcpSocket> peer;
+};
+
+TEST_F(TcpSocketTest, StatesFollowTheConnectionUntilClosed) {
+    struct Case {
+        const char* name;
+        bool peerListens;
+        QList<int> states; // before, after Connect, after the first event, later, after Close
+        QStringList events;
+    };
+    const QList<Case> cases = {
+        {"the peer answers, then hangs up", true, {0, 6, 7, 8, 0}, {"connect", "close"}},
+        {"nobody answers: the error stays until closed", false, {0, 6, 9, 9, 0}, {"error 10061"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.peerListens)
+            server.close(); // its port now refuses
+        TcpSocket s;
+        QStringList log;
+        record(s, log);
+        QList<int> states{s.State()};
+
+        s.Connect("127.0.0.1", kServerPort);
+        states << s.State();
+        pumpUntil([&] { return !log.isEmpty() && (peer || !c.peerListens); });
+        states << s.State();
+        if (peer)
+            peer->disconnectFromHost();
+        pumpUntil([&] { return log.size() == 2; }, 50);
+        states << s.State();
+        s.Close();
+        states << s.State();
+
+        EXPECT_EQ(states, c.states);
+        EXPECT_EQ(log, c.events);
+        peer = nullptr;
+    }
+}
+
+TEST_F(TcpSocketTest, TextsTravelInGbkAndASplitCharacterComesWhole) {
+    TcpSocket s;
+    QStringList texts;
+    s.onDataArrival = [&](qint64) { texts << s.GetData(); };
+    connectToPeer(s);
+
+    s.SendData(QString("报警 1"));
+    EXPECT_EQ(readAtPeer(6), QByteArray("\xB1\xA8\xBE\xAF 1"));
+
+    send("\xCE\xC2\xB6"); // 温 and the first byte of 度
+    ASSERT_TRUE(pumpUntil([&] { return texts.size() == 1; }));
+    send("\xC8");
+    ASSERT_TRUE(pumpUntil([&] { return texts.size() == 2; }));
+    EXPECT_EQ(texts, QStringList({"温", "度"}));
+}
+
+TEST_F(TcpSocketTest, UntakenBytesAreAnnouncedAgainAndOutliveThePeer) {
+    TcpSocket s;
+    QStringList log;
+    record(s, log);
+    s.onDataArrival = [&](qint64 n) {
+        log << QString("data %1").arg(n);
+        if (n != 3)
+            return;
+        // More comes while the handler waits, as the program's handlers do.
+        send("de");
+        pumpUntil([] { return false; }, 100);
+    };
+    connectToPeer(s);
+
+    send("abc");
+    ASSERT_TRUE(pumpUntil([&] { return log.size() == 3; }));
+    EXPECT_EQ(s.GetBytes(), "abcde");
+
+    send("fg");
+    peer->disconnectFromHost();
+    ASSERT_TRUE(pumpUntil([&] { return log.contains("close"); }));
+    EXPECT_EQ(log, QStringList({"connect", "data 3", "data 5", "data 2", "close"}));
+    EXPECT_EQ(s.State(), TcpSocket::Closing);
+    EXPECT_EQ(s.GetBytes(), "fg");
+}
+
+TEST_F(TcpSocketTest, SentBytesAreReportedAndStillArriveAfterAClose) {
+    TcpSocket s;
+    qint64 sent = 0;
+    int completions = 0;
+    s.onSendProgress = [&](qint64 bytes, qint64) { sent += bytes; };
+    s.onSendComplete = [&] { ++completions; };
+    connectToPeer(s);
+
+    const QByteArray block(300'000, 'b');
+    s.SendData(block);
+    ASSERT_TRUE(pumpUntil([&] { return completions == 1; }));
+    EXPECT_EQ(sent, block.size());
+
+    // A file's last block goes out just before the sender closes.
+    const QByteArray last(2'000'000, 'f');
+    s.SendData(last);
+    s.Close();
+    EXPECT_EQ(s.State(), TcpSocket::Closed);
+    EXPECT_EQ(readAtPeer(block.size() + last.size()), block + last);
+}
+
+TEST_F(TcpSocketTest, AnotherElementAcceptsAndGetsTheEarlyBytes) {
+    TcpSocketArray sockets;
+    QStringList log;
+    sockets.wire([&](TcpSocket& s, int index) {
+        s.onDataArrival = [&, index](qint64 n) { log << QString("data %1 %2").arg(index).arg(n); };
+        s.onConnectionRequest = [&](int requestID) {
+            log << QString("request state %1").arg(sockets(0).State());
+            if (sockets.exists(1))
+                return; // only the first caller is taken
+            // The program waits a little, so the caller's first bytes are in before the accept.
+            pumpUntil([] { return false; }, 100);
+            sockets.load(1);
+            sockets(1).Accept(requestID);
+            log << QString("accepted state %1").arg(sockets(1).State());
+        };
+    });
+    TcpSocket& listener = sockets(0);
+    listener.setLocalPort(kListenPort);
+    listener.Listen();
+    ASSERT_EQ(listener.State(), TcpSocket::Listening);
+
+    QTcpSocket caller, turnedAway;
+    caller.connectToHost(QHostAddress::LocalHost, quint16(listener.boundPort()));
+    caller.write("early");
+    ASSERT_TRUE(pumpUntil([&] { return log.size() == 3; }));
+    EXPECT_EQ(log, QStringList({"request state 3", "accepted state 7", "data 1 5"}));
+    EXPECT_EQ(listener.State(), TcpSocket::Listening);
+    EXPECT_EQ(sockets(1).GetBytes(), "early");
+    EXPECT_EQ(sockets(1).RemoteHostIP(), "127.0.0.1");
+
+    turnedAway.connectToHost(QHostAddress::LocalHost, quint16(listener.boundPort()));
+    EXPECT_TRUE(pumpUntil([&] { return turnedAway.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_EQ(log.last(), "request state 3");
+}
+
+TEST_F(TcpSocketTest, AnElementUnloadedInsideItsOwnCloseEventIsFreedSafely) {
+    TcpSocketArray sockets;
+    QStringList log;
+    sockets.wire([&](TcpSocket& s, int index) {
+        // The handler goes on after the unload with what it holds, as the program's do.
+        const QString name = QString("element %1 unloaded").arg(index);
+        s.onClose = [&sockets, &log, index, name] {
+            sockets.unload(index);
+            log << name;
+        };
+    });
+    sockets.load(1);
+    QPointer<TcpSocket> element = &sockets(1);
+    connectToPeer(*element);
+
+    peer->disconnectFromHost();
+    ASSERT_TRUE(pumpUntil([&] { return element.isNull(); }));
+    EXPECT_EQ(log, QStringList({"element 1 unloaded"}));
+    EXPECT_THROW(sockets(1), vbrt::RuntimeError);
+}
+
+} // namespace
