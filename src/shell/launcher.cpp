@@ -38,18 +38,13 @@ void setCommand1(Form2& f, const char* states) {
         f.Command1(i).setVisible(states[i] == 'S');
 }
 
-void showControls(std::initializer_list<ui::Control*> controls, bool on) {
-    for (ui::Control* c : controls)
-        c->setVisible(on);
-}
-
 // The controls of the three image modes: no curve buttons, the grid and threshold boxes.
 void showImageBoxes(Form2& f) {
-    showControls(
+    ui::showControls(
         {&f.Command3, &f.Command4, &f.Command5, &f.Command6, &f.Command7, &f.Command8, &f.Command9},
         false);
-    showControls({&f.Text1(0), &f.Text1(1)}, false);
-    showControls({&f.Text1(2), &f.Text1(3), &f.Text2, &f.Text3}, true);
+    ui::showControls({&f.Text1(0), &f.Text1(1)}, false);
+    ui::showControls({&f.Text1(2), &f.Text1(3), &f.Text2, &f.Text3}, true);
     f.Command10.setVisible(false);
 }
 
@@ -83,14 +78,14 @@ void Form1::Command10_Click() {
     if (!openDrawingWindow())
         return;
     Form2& f = app::form2();
-    showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
+    ui::showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "HSSSHHSSHHHHHHHHHHH");
     for (int i : {0, 13, 1, 2, 3, 4, 10})
         Text1(i).setText(QStringLiteral("1"));
-    showControls({&f.Command2, &f.Command10}, true);
+    ui::showControls({&f.Command2, &f.Command10}, true);
     f.Command10.setBackColor(55488);
-    showControls({&f.Command3, &f.Command4, &f.Command5, &f.Command6, &f.Command7}, true);
-    showControls({&f.Command8, &f.Command9, &f.Text1(0), &f.Text1(1), &f.Text1(2), &f.Text1(3),
+    ui::showControls({&f.Command3, &f.Command4, &f.Command5, &f.Command6, &f.Command7}, true);
+    ui::showControls({&f.Command8, &f.Command9, &f.Text1(0), &f.Text1(1), &f.Text1(2), &f.Text1(3),
                   &f.Text2, &f.Text3},
                  false);
     m.simulationMode = false;
@@ -105,10 +100,10 @@ void Form1::Command11_Click() {
         return;
     Form2& f = *opened;
     f.Label1.setVisible(true);
-    showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
+    ui::showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "HHHSHHSSHSHHHHHHHHHHH");
     f.Command2.setVisible(false);
-    showControls({&f.Command11, &f.Command13, &f.Command14, &f.Command15}, true);
+    ui::showControls({&f.Command11, &f.Command13, &f.Command14, &f.Command15}, true);
     f.Command13.setBackColor(65535);
     showImageBoxes(f);
     f.overlay.hai();
@@ -120,7 +115,7 @@ void Form1::Command12_Click() {
     if (!opened)
         return;
     Form2& f = *opened;
-    showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
+    ui::showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "HSSSHHSSHSHSHHSSSSHSSS");
     f.Command2.setVisible(false);
     showImageBoxes(f);
@@ -136,7 +131,7 @@ void Form1::Command13_Click() {
     f.Label1.setVisible(true);
     setCommand1(f, "HHHSHHSSHSHHHHHHHHHHS");
     f.Command2.setVisible(false);
-    showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, true);
+    ui::showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, true);
     f.Command11.setVisible(false);
     showImageBoxes(f);
     f.overlay.hai3();
@@ -152,13 +147,13 @@ void Form1::Command8_Click() {
     if (!openDrawingWindow())
         return;
     Form2& f = app::form2();
-    showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
+    ui::showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0)}, false);
     setCommand1(f, "SSSSSSSSSSHSSHHHHHH");
-    showControls({&f.Command2, &f.Command10, &f.Command3, &f.Command4, &f.Command5, &f.Command6,
+    ui::showControls({&f.Command2, &f.Command10, &f.Command3, &f.Command4, &f.Command5, &f.Command6,
                   &f.Command7, &f.Command8, &f.Command9},
                  false);
-    showControls({&f.Text1(0), &f.Text1(1), &f.Text1(2), &f.Text1(3)}, true);
-    showControls({&f.Text2, &f.Text3}, false);
+    ui::showControls({&f.Text1(0), &f.Text1(1), &f.Text1(2), &f.Text1(3)}, true);
+    ui::showControls({&f.Text2, &f.Text3}, false);
     m.antiMissileMode = false;
     m.simulationMode = true;
     m.imageSampled = false;
@@ -180,7 +175,7 @@ void Form1::Command9_Click() {
         return;
     Form2& f = app::form2();
     setCommand1(f, "HHHHHHHHHHHHHHHHHHH");
-    showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0), &f.Command2, &f.Command3,
+    ui::showControls({&f.Command12(1), &f.Command12(2), &f.Command12(0), &f.Command2, &f.Command3,
                   &f.Command4, &f.Command5, &f.Command6, &f.Command7, &f.Command8, &f.Command9,
                   &f.Command10, &f.Text1(0), &f.Text1(1), &f.Text1(2), &f.Text1(3), &f.Text2,
                   &f.Text3},

@@ -10,6 +10,11 @@ QString colourStyle(const char* widgetClass, vbrt::Colour back, vbrt::Colour for
         .arg(QLatin1String(widgetClass), vbrt::toQColor(back).name(), vbrt::toQColor(fore).name());
 }
 
+void showControls(std::initializer_list<Control*> controls, bool on) {
+    for (Control* c : controls)
+        c->setVisible(on);
+}
+
 Control::Control(Form* owner, const QString& name, int index)
     : form_(owner), name_(name), index_(index) {
     if (form_)

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <initializer_list>
 
 namespace ui {
 
@@ -110,6 +111,9 @@ private:
     QString name_;
     int index_;
 };
+
+// Shows or hides each of the controls.
+void showControls(std::initializer_list<Control*> controls, bool on);
 
 // Style sheet text of a background and text colour.
 QString colourStyle(const char* widgetClass, vbrt::Colour back, vbrt::Colour fore);

@@ -14,21 +14,26 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTextLayout>
 
 namespace ui {
 
 namespace {
-// Clicks and double clicks of widgets that have no such signals.
+// Clicks, double clicks and presses of widgets that have no such signals.
 class ClickFilter : public QObject {
 public:
-    ClickFilter(QObject* parent, std::function<void()>* click, std::function<void()>* dbl)
-        : QObject(parent), click_(click), dbl_(dbl) {}
+    ClickFilter(QObject* parent, std::function<void()>* click, std::function<void()>* dbl,
+                MouseDownHandler* down = nullptr)
+        : QObject(parent), click_(click), dbl_(dbl), down_(down) {}
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+        if (e->type() == QEvent::MouseButtonPress && down_ && *down_) {
+            const MouseDown d = mouseDown(*static_cast<QMouseEvent*>(e));
+            (*down_)(d.button, d.shift, d.x, d.y);
+        } else if (e->type() == QEvent::MouseButtonRelease &&
+                   static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
             if (*click_)
                 (*click_)();
         } else if (e->type() == QEvent::MouseButtonDblClick && dbl_ && *dbl_) {
@@ -40,12 +45,27 @@ protected:
 private:
     std::function<void()>* click_;
     std::function<void()>* dbl_;
+    MouseDownHandler* down_;
 };
 
 Qt::Alignment horizontal(int a) {
     return a == 1 ? Qt::AlignRight : a == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
 }
 } // namespace
+
+MouseDown mouseDown(const QMouseEvent& e) {
+    MouseDown d;
+    d.button = e.button() == Qt::LeftButton     ? 1
+               : e.button() == Qt::RightButton  ? 2
+               : e.button() == Qt::MiddleButton ? 4
+                                                : 0;
+    const Qt::KeyboardModifiers m = e.modifiers();
+    d.shift = (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+              (m & Qt::AltModifier ? 4 : 0);
+    d.x = pixelsToTwips(qRound(e.position().x()));
+    d.y = pixelsToTwips(qRound(e.position().y()));
+    return d;
+}
 
 // ---- CommandButton
 
@@ -171,7 +191,7 @@ void Label::syncText() {
 QWidget* Label::createWidget(QWidget* parent) {
     auto* l = new QLabel(parent);
     l->setTextFormat(Qt::PlainText);
-    l->installEventFilter(new ClickFilter(l, &onClick, &onDblClick));
+    l->installEventFilter(new ClickFilter(l, &onClick, &onDblClick, &onMouseDown));
     w_ = l;
     syncText();
     return l;
@@ -297,6 +317,14 @@ void TextBox::setAlignment(int a) {
     alignment_ = a;
     if (auto* e = qobject_cast<QLineEdit*>(w_))
         e->setAlignment(horizontal(a) | Qt::AlignVCenter);
+}
+
+bool TextBox::Modified() const {
+    if (auto* e = qobject_cast<QLineEdit*>(w_))
+        return e->isModified();
+    if (auto* p = qobject_cast<QPlainTextEdit*>(w_))
+        return p->document()->isModified();
+    return false;
 }
 
 int TextBox::SelStart() const {

@@ -6,12 +6,21 @@
 #include <functional>
 
 class QLabel;
+class QMouseEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 
 namespace ui {
+
+// A mouse press as the program's handlers take it: button 1 left, 2 right, 4 middle; shift
+// state 1 Shift, 2 Ctrl, 4 Alt; the position in twips.
+struct MouseDown {
+    int button = 0, shift = 0, x = 0, y = 0;
+};
+MouseDown mouseDown(const QMouseEvent& e);
+using MouseDownHandler = std::function<void(int button, int shift, int x, int y)>;
 
 class CommandButton : public Control {
 public:
@@ -55,6 +64,7 @@ public:
 
     std::function<void()> onClick;
     std::function<void()> onDblClick;
+    MouseDownHandler onMouseDown;
 
 protected:
     void resetToDesign() override;
@@ -78,7 +88,10 @@ public:
     void setText(const QString& text);
     bool MultiLine() const { return multiLine_; }
     void setMultiLine(bool on) { multiLine_ = on; } // design only
+    bool Locked() const { return locked_; }
     void setLocked(bool on);
+    // The user changed the text since it was last set from code.
+    bool Modified() const;
     void setAlignment(int a); // 0 left, 1 right, 2 centre
     int SelStart() const;
     void setSelStart(int pos);

@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QCursor>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -191,6 +193,26 @@ std::optional<vbrt::Colour> QtDialogs::chooseColor(vbrt::Colour initial) {
     if (dialog.exec().value_or(QDialog::Rejected) != QDialog::Accepted)
         return std::nullopt;
     return vbrt::fromQColor(dialog->selectedColor());
+}
+
+std::optional<int> QtDialogs::popupMenu(const std::vector<MenuItem>& items) {
+    Guarded menu(new QMenu(parentWindow()));
+    std::vector<QAction*> actions;
+    for (const MenuItem& item : items) {
+        if (item.caption == QStringLiteral("-")) {
+            actions.push_back(menu->addSeparator());
+            continue;
+        }
+        QAction* a = menu->addAction(item.caption);
+        a->setShortcut(QKeySequence(item.shortcut));
+        a->setEnabled(item.enabled);
+        actions.push_back(a);
+    }
+    QPointer<QAction> chosen = menu->exec(QCursor::pos());
+    if (!chosen)
+        return std::nullopt;
+    const auto it = std::find(actions.begin(), actions.end(), chosen.data());
+    return it == actions.end() ? std::nullopt : std::optional<int>(int(it - actions.begin()));
 }
 
 } // namespace ui

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace ui {
 
@@ -27,6 +28,13 @@ struct FileDialogRequest {
     QString initDir;
 };
 
+// An item of a pop-up menu; the caption "-" is a separator line.
+struct MenuItem {
+    QString caption = {};
+    QString shortcut = {}; // "Ctrl+Z", "Del"; shown beside the caption
+    bool enabled = true;
+};
+
 // Every message box, input box and common dialog of the program goes through here. The
 // program shows Qt's dialogs; tests install a scripted double.
 class Dialogs {
@@ -41,6 +49,8 @@ public:
     virtual std::optional<QString> openFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileDialogRequest& request) = 0;
     virtual std::optional<vbrt::Colour> chooseColor(vbrt::Colour initial) = 0;
+    // A pop-up menu at the pointer; the index of the chosen item, nothing when dismissed.
+    virtual std::optional<int> popupMenu(const std::vector<MenuItem>& items) = 0;
 };
 
 Dialogs& dialogs();
@@ -87,6 +97,7 @@ public:
     std::optional<QString> openFile(const FileDialogRequest& request) override;
     std::optional<QString> saveFile(const FileDialogRequest& request) override;
     std::optional<vbrt::Colour> chooseColor(vbrt::Colour initial) override;
+    std::optional<int> popupMenu(const std::vector<MenuItem>& items) override;
 };
 
 } // namespace ui

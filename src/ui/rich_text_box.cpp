@@ -1,6 +1,6 @@
 #include "ui/rich_text_box.h"
 
-#include "ui/twips.h"
+#include "ui/controls.h"
 
 #include <QClipboard>
 #include <QEvent>
@@ -35,24 +35,6 @@ QString withDocumentBreaks(QString text) {
     return text;
 }
 
-int buttonCode(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int shiftCode(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
-           (m & Qt::AltModifier ? 4 : 0);
-}
-
 // Mouse presses and double clicks on the text area (the viewport, not the frame or scroll
 // bars), with the place in twips from the text area's corner.
 class RichTextMouseFilter : public QObject {
@@ -68,13 +50,9 @@ protected:
         }
         if (e->type() != QEvent::MouseButtonPress || !box_->onMouseDown)
             return false;
-        const auto* m = static_cast<QMouseEvent*>(e);
-        const int button = buttonCode(m->button());
-        if (button == 0)
-            return false;
-        const QPoint at = m->position().toPoint();
-        box_->onMouseDown(button, shiftCode(m->modifiers()), pixelsToTwips(at.x()),
-                          pixelsToTwips(at.y()));
+        const MouseDown d = mouseDown(*static_cast<QMouseEvent*>(e));
+        if (d.button != 0)
+            box_->onMouseDown(d.button, d.shift, d.x, d.y);
         return false;
     }
 
@@ -203,6 +181,11 @@ bool RichTextBox::Modified() const {
 
 void RichTextBox::setModified(bool on) {
     document_.setModified(on);
+}
+
+void RichTextBox::forgetEdits() {
+    document_.clearUndoRedoStacks();
+    document_.setModified(false);
 }
 
 void RichTextBox::Undo() {

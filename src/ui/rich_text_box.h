@@ -50,6 +50,9 @@ public:
     bool CanUndo() const;
     bool Modified() const;
     void setModified(bool on);
+    // What a window's design puts in is no edit: it cannot be undone and leaves the box
+    // unmodified.
+    void forgetEdits();
     void Undo();
     void Cut();
     void Copy();

@@ -6,8 +6,8 @@ namespace testing_support {
 
 namespace {
 const char* kindName(int k) {
-    static const char* names[] = {"message box", "input box", "open dialog", "save dialog",
-                                  "colour dialog"};
+    static const char* names[] = {"message box", "input box",     "open dialog",
+                                  "save dialog", "colour dialog", "pop-up menu"};
     return names[k];
 }
 } // namespace
@@ -29,28 +29,33 @@ void ScriptedDialogs::verifyAllShown() {
 
 ScriptedDialogs& ScriptedDialogs::expectMsgBox(const QString& text, const QString& title,
                                                int answer, int buttons) {
-    script_.push_back({Kind::MsgBox, text, title, buttons, answer, {}, {}});
+    script_.push_back({Kind::MsgBox, text, title, buttons, answer, {}, {}, {}});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::expectInputBox(const QString& prompt,
                                                  std::optional<QString> answer) {
-    script_.push_back({Kind::InputBox, prompt, {}, -1, 0, std::move(answer), {}});
+    script_.push_back({Kind::InputBox, prompt, {}, -1, 0, std::move(answer), {}, {}});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::expectOpenFile(std::optional<QString> answer) {
-    script_.push_back({Kind::Open, {}, {}, -1, 0, std::move(answer), {}});
+    script_.push_back({Kind::Open, {}, {}, -1, 0, std::move(answer), {}, {}});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::expectSaveFile(std::optional<QString> answer) {
-    script_.push_back({Kind::Save, {}, {}, -1, 0, std::move(answer), {}});
+    script_.push_back({Kind::Save, {}, {}, -1, 0, std::move(answer), {}, {}});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::expectColor(std::optional<vbrt::Colour> answer) {
-    script_.push_back({Kind::Colour, {}, {}, -1, 0, {}, answer});
+    script_.push_back({Kind::Colour, {}, {}, -1, 0, {}, answer, {}});
+    return *this;
+}
+
+ScriptedDialogs& ScriptedDialogs::expectPopupMenu(std::optional<int> answer) {
+    script_.push_back({Kind::Menu, {}, {}, -1, 0, {}, {}, answer});
     return *this;
 }
 
@@ -106,6 +111,12 @@ std::optional<QString> ScriptedDialogs::saveFile(const ui::FileDialogRequest& re
 std::optional<vbrt::Colour> ScriptedDialogs::chooseColor(vbrt::Colour) {
     auto s = next(Kind::Colour, QStringLiteral("colour"));
     return s ? s->colourAnswer : std::nullopt;
+}
+
+std::optional<int> ScriptedDialogs::popupMenu(const std::vector<ui::MenuItem>& items) {
+    lastMenu = items;
+    auto s = next(Kind::Menu, QStringLiteral("pop-up menu"));
+    return s ? s->menuAnswer : std::nullopt;
 }
 
 } // namespace testing_support

@@ -25,11 +25,15 @@ public:
     ScriptedDialogs& expectOpenFile(std::optional<QString> answer);
     ScriptedDialogs& expectSaveFile(std::optional<QString> answer);
     ScriptedDialogs& expectColor(std::optional<vbrt::Colour> answer);
+    // A pop-up menu answered with the index of an item (nothing = dismissed).
+    ScriptedDialogs& expectPopupMenu(std::optional<int> answer);
 
     // What was shown, for the messages of failing tests.
     QStringList shown;
     // The filter each file dialog was given.
     QStringList filters;
+    // The items of the last pop-up menu shown.
+    std::vector<ui::MenuItem> lastMenu;
     bool allShown() const { return script_.empty(); }
     void verifyAllShown();
 
@@ -39,9 +43,10 @@ public:
     std::optional<QString> openFile(const ui::FileDialogRequest& request) override;
     std::optional<QString> saveFile(const ui::FileDialogRequest& request) override;
     std::optional<vbrt::Colour> chooseColor(vbrt::Colour initial) override;
+    std::optional<int> popupMenu(const std::vector<ui::MenuItem>& items) override;
 
 private:
-    enum class Kind { MsgBox, InputBox, Open, Save, Colour };
+    enum class Kind { MsgBox, InputBox, Open, Save, Colour, Menu };
     struct Step {
         Kind kind;
         QString text, title;
@@ -49,6 +54,7 @@ private:
         int answer = 0;
         std::optional<QString> textAnswer;
         std::optional<vbrt::Colour> colourAnswer;
+        std::optional<int> menuAnswer;
     };
     std::optional<Step> next(Kind kind, const QString& what);
 

@@ -40,6 +40,9 @@ public:
     std::optional<vbrt::Colour> chooseColor(vbrt::Colour c) override {
         return script_.chooseColor(c);
     }
+    std::optional<int> popupMenu(const std::vector<ui::MenuItem>& items) override {
+        return script_.popupMenu(items);
+    }
     QString seen;
 
 private:

@@ -1,0 +1,188 @@
+// The message link to the alarm server: the send rule every sender follows, and what each
+// arriving message does.
+
+#include "alarmpoint/counters.h"
+#include "alarmpoint/form4.h"
+#include "alarmpoint/received_name.h"
+#include "app/module1.h"
+#include "ui/clock.h"
+#include "vbrt/convert.h"
+#include "vbrt/datetime.h"
+#include "vbrt/file_writer.h"
+
+#include <QFileInfo>
+
+namespace alarmpoint {
+
+namespace {
+using Kind = ServerMessage::Kind;
+using platform::TcpSocket;
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kServerFull = QStringLiteral("服务器链接数目超出程序设定的阀值，请排队等候。");
+const QString kSameName = QStringLiteral("客户端文件已经存在，所以在文件名称前加上");
+const QString kLiveImageLog = QStringLiteral("请稍后，远程上传 一次 实时图像 到服务器。");
+const QString kAlarmSoundLog = QStringLiteral("请稍后，远程开启 一次 警报提示音。");
+const QString kRestartLog = QStringLiteral("请稍后，远程重启 一次 智能监控。");
+
+bool connecting(int state) {
+    return state >= TcpSocket::ConnectionPending && state <= TcpSocket::Connecting;
+}
+} // namespace
+
+bool Form4::sendOnLink(const QString& text) {
+    const int state = Winsock1.State();
+    if (state == TcpSocket::Connected) {
+        Winsock1.SendData(text);
+        return true;
+    }
+    // An attempt under way is left to finish; starting it again would only delay it.
+    if (!connecting(state))
+        reopenLink();
+    return false;
+}
+
+void Form4::Winsock1_DataArrival(qint64) {
+    // Left unread, the data comes again with whatever arrives next.
+    if (Winsock1.State() != TcpSocket::Connected || bok)
+        return;
+    const QString text = Winsock1.GetData();
+    const ServerMessage m = parseServerMessage(text, mang, pang);
+    switch (m.kind) {
+    case Kind::TimeSync:
+        return timeSync(m);
+    case Kind::ServerNotice:
+        return appendToLog(m.text);
+    case Kind::RemoteNotice:
+        return remoteNotice(m);
+    case Kind::ServerClose:
+        return serverClose(m);
+    case Kind::ServerFull:
+        return serverFull();
+    case Kind::UploadAccept:
+        return uploadAccept(m);
+    case Kind::DownloadOffer:
+        return downloadOffer(m);
+    case Kind::ChatLine:
+        return chatLine(m);
+    case Kind::QueryReply:
+        return queryReply(m);
+    case Kind::Malformed:
+        return appendToLog(text);
+    }
+}
+
+void Form4::timeSync(const ServerMessage& m) {
+    // The program's own clock follows the server; the machine's clock is not ours to set.
+    ui::Clock::instance().setProgramTime(m.time);
+    Label1.setCaption(timeSynced ? QStringLiteral("OK") : QStringLiteral("时间同步OK！"));
+    timeSynced = true;
+}
+
+void Form4::remoteNotice(const ServerMessage& m) {
+    app::Module1& shared = app::module1();
+    if (m.liveImage) {
+        appendToLog(m.sender + kCrLf + kLiveImageLog + kCrLf);
+        shared.alarmUploadArmed = true;
+    }
+    if (m.alarmSound) {
+        appendToLog(m.sender + kCrLf + kAlarmSoundLog + kCrLf);
+        shared.alarmSoundArmed = true;
+    }
+    if (m.remoteRestart) {
+        appendToLog(m.sender + kCrLf + kRestartLog + kCrLf);
+        shared.remoteRestartRequest = true;
+    }
+    if (m.collaboration) {
+        ui::showControls({&Command1, &Command4, &Command5}, true);
+        shared.remoteCollabOn = true;
+    }
+    Text1.setLocked(false);
+}
+
+void Form4::serverClose(const ServerMessage& m) {
+    if (!commandMode)
+        Text1.setVisible(true);
+    else
+        ui::showControls({&Command2, &Command3}, true);
+    appendToLog(m.text);
+    resetDownloadSide();
+    Winsock1.Close();
+    Timer(7).setEnabled(true);
+    Timer(9).setEnabled(false);
+    Timer(5).setEnabled(false);
+}
+
+void Form4::resetDownloadSide() {
+    winsi = 0;
+    bok = false;
+    pang = false;
+    for (int k = 1; k <= 3; ++k) {
+        if (kongjian[size_t(k)] && Winsock3.exists(k))
+            Winsock3.unload(k);
+        kongjian[size_t(k)] = false;
+    }
+}
+
+void Form4::serverFull() {
+    ui::MsgBox(kServerFull, ui::vbOKOnly);
+    Winsock1.Close();
+}
+
+void Form4::uploadAccept(const ServerMessage& m) {
+    if (!m.accepted)
+        return;
+    uploadReply = QStringLiteral("OK");
+}
+
+void Form4::downloadOffer(const ServerMessage& m) {
+    downloadLength = m.length;
+    pang = true;
+    stallLimit = m.length < 1e8 ? 10 : int16_t(std::min(vbrt::Int(m.length / 1e8) + 10, 32767.0));
+    if (bok)
+        return;
+    if (m.hasFileName)
+        receivedName = plainFileName(m.fileName);
+
+    // An older file of the same name is kept; the new one gets a number in front until the
+    // name is free.
+    const bool existed = QFileInfo::exists(recvDir + receivedName);
+    if (existed) {
+        const QString base = receivedName;
+        do {
+            countUp(sameNameCount);
+            receivedName = vbrt::CStr(int(sameNameCount)) + QStringLiteral("又一个") + base;
+        } while (QFileInfo::exists(recvDir + receivedName) && sameNameCount < INT16_MAX);
+        if (Winsock1.State() == TcpSocket::Connected)
+            Winsock1.SendData(kChatPrefix + kSameName + receivedName);
+    }
+
+    RichTextBox3.setVisible(true);
+    if (const vbrt::WriteResult r = vbrt::replaceFile(recvDir + receivedName, {}); !r)
+        appendToLog(vbrt::writeFailedMessage(recvDir + receivedName, r) + kCrLf);
+    downloadStartTime = vbrt::shortTime(ui::Clock::instance().time());
+    Timer(5).setEnabled(true);
+    if (!existed)
+        Timer(2).setEnabled(false);
+}
+
+void Form4::chatLine(const ServerMessage& m) {
+    Timer(2).setEnabled(false);
+    Label2.setCaption(m.sender);
+    Label1.setCaption(m.status);
+    appendToLog(m.text);
+}
+
+void Form4::queryReply(const ServerMessage& m) {
+    RichTextBox3.setVisible(true);
+    if (!m.hasStatus) {
+        appendToLog(m.text);
+        return;
+    }
+    Label1.setCaption(m.status);
+    appendToLog(m.text);
+    Text1.setText(lastQuery);
+    Text1.setLocked(false);
+}
+
+} // namespace alarmpoint

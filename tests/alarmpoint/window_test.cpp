@@ -1,0 +1,202 @@
+#include "alarm_point_fixture.h"
+#include "app/module1.h"
+#include "shell/form2.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QImage>
+#include <QTextEdit>
+
+using namespace testing_support;
+using alarmpoint::Form4;
+using platform::TcpSocket;
+
+namespace {
+
+const QString kHeading = QStringLiteral("Tessal人工智能监控系统 告警集群接收点：\r\n");
+
+class AlarmWindowTest : public AlarmPointTest {};
+
+TEST_F(AlarmWindowTest, OpensFromTheMonitoringWindowReadyToReport) {
+    dialogs.expectInputBox(kServerPrompt, QString());
+    app::form2().Command15.press();
+    Form4& f = f4();
+    EXPECT_TRUE(app::module1().alarmPointOn);
+    EXPECT_TRUE(f.Visible());
+    EXPECT_EQ(f.BackColor(), vbrt::RGB(192, 208, 192));
+    EXPECT_EQ(f.serverAddress, Form4::kDefaultServer) << "an empty answer";
+    EXPECT_EQ(f.Winsock1.RemoteHost(), Form4::kDefaultServer);
+    EXPECT_EQ(f.Winsock1.RemotePort(), 8192);
+    EXPECT_EQ(f.Winsock3(0).State(), TcpSocket::Listening);
+    EXPECT_EQ(f.Winsock3(0).LocalPort(), 4096);
+    EXPECT_TRUE(QDir(path(QStringLiteral("zenturmail5"))).exists());
+    EXPECT_EQ(f.Caption(), QStringLiteral("Tessal 人工智能监控远程告警点 "));
+    EXPECT_EQ(f.Height(), 8280);
+    EXPECT_EQ(f.Width(), 13398);
+    EXPECT_FALSE(f.Command1.Visible() || f.Command4.Visible() || f.Command5.Visible());
+    EXPECT_EQ(f.Text1.BackColor(), vbrt::RGB(232, 227, 174));
+    EXPECT_EQ(f.RichTextBox3.BackColor(), vbrt::RGB(168, 221, 155));
+    EXPECT_FALSE(f.RichTextBox3.WordWrap());
+    EXPECT_EQ(f.RichTextBox3.Text(), kHeading);
+
+    f.unload();
+    EXPECT_FALSE(app::module1().alarmPointOn);
+    EXPECT_TRUE(app::module1().quitConfirmed);
+    EXPECT_EQ(f.Winsock1.State(), TcpSocket::Closed);
+    EXPECT_EQ(f.Winsock3(0).State(), TcpSocket::Closed);
+}
+
+TEST_F(AlarmWindowTest, ClosingTheMonitoringWindowTellsTheServer) {
+    app::form2().load();
+    app::module1().alarmStepCount = 1;
+    dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
+    app::form2().Command15.press();
+    ASSERT_TRUE(pumpUntil([&] { return connected(); }));
+    EXPECT_EQ(sentBy([] { app::form2().unload(); }),
+              QStringLiteral("zen-tur:~\r\n    有人关闭了监控系统 或者 电脑断电了.\r\n"));
+}
+
+TEST_F(AlarmWindowTest, TimersReopenAndCloseTheLinkAfterTheirPause) {
+    open();
+    Form4& f = f4();
+    // Reconnect: the sixth tick from an empty counter, the fifth after that; never while the
+    // link is up.
+    f.Timer(7).setEnabled(true);
+    advance(6.5);
+    EXPECT_TRUE(f.Timer(7).Enabled()) << "connected";
+    server.drop(0);
+    ASSERT_TRUE(pumpUntil([&] { return !connected(); }));
+    advance(1);
+    ASSERT_TRUE(server.waitForClients(2));
+    EXPECT_FALSE(f.Timer(7).Enabled());
+
+    f.Winsock1.Close();
+    f.Timer(7).setEnabled(true);
+    advance(4.5);
+    EXPECT_EQ(server.clientCount(), 2);
+    advance(1);
+    EXPECT_TRUE(server.waitForClients(3));
+
+    ASSERT_TRUE(pumpUntil([&] { return connected(); }));
+    f.Timer(8).setEnabled(true);
+    advance(3.5);
+    EXPECT_TRUE(connected());
+    advance(1);
+    EXPECT_EQ(f.Winsock1.State(), TcpSocket::Closed);
+    EXPECT_FALSE(f.Timer(8).Enabled());
+
+    // A long wait with the close timer on and the link closed keeps counting, at most to the top.
+    f.closeTicks = 32766;
+    f.Timer(8).setEnabled(true);
+    advance(3);
+    EXPECT_EQ(f.closeTicks, 32767);
+}
+
+TEST_F(AlarmWindowTest, ClockAndDoubleClicks) {
+    open();
+    Form4& f = f4();
+    advance(1);
+    EXPECT_TRUE(f.Text1.Text().startsWith(QStringLiteral("星期二 2026-12-8 9:05:")))
+        << f.Text1.Text().toStdString();
+
+    f.Text1_DblClick();
+    EXPECT_EQ(f.Text1.Text(), QString());
+    EXPECT_FALSE(f.Timer(1).Enabled());
+    f.Text1.setText(QStringLiteral("问"));
+    f.Text1.type(QStringLiteral("\r"));
+    ASSERT_TRUE(f.Text1.Locked());
+
+    // A double click on the window abandons the query and reconnects.
+    f.commandMode = true;
+    f.Form_DblClick();
+    EXPECT_FALSE(f.Text1.Locked());
+    EXPECT_FALSE(f.commandMode);
+    EXPECT_TRUE(server.waitForClients(2));
+}
+
+TEST_F(AlarmWindowTest, SnapshotsAlternateAndFollowTheLog) {
+    open();
+    Form4& f = f4();
+    const QString rec1 = QStringLiteral("record1.txt"), rec2 = QStringLiteral("record2.txt");
+    QFile::remove(path(rec1));
+    QFile::remove(path(rec2));
+    f.appendToLog(QStringLiteral("甲"));
+    advance(1);
+    EXPECT_EQ(read(rec2), (kHeading + QStringLiteral("甲\r\n")).toUtf8());
+    EXPECT_FALSE(exists(rec1));
+    advance(3);
+    EXPECT_FALSE(exists(rec1)) << "an unchanged log is not written again";
+
+    f.RichTextBox3.setText(QString());
+    advance(1);
+    EXPECT_EQ(read(rec1), "\r\n");
+}
+
+TEST_F(AlarmWindowTest, LogLayouts) {
+    open();
+    Form4& f = f4();
+    f.setHeight(8000);
+    EXPECT_EQ(f.RichTextBox3.Height(), 4000);
+    EXPECT_EQ(f.RichTextBox3.Top(), 2600);
+    EXPECT_EQ(f.Label3.Top(), 6600);
+
+    f.RichTextBox3_DblClick();
+    EXPECT_TRUE(f.logZoomed);
+    EXPECT_FALSE(f.Text1.Visible() || f.Command2.Visible());
+    EXPECT_EQ(f.RichTextBox3.Width(), vbrt::CLng(f.Width() * 0.98));
+    app::module1().remoteCollabOn = true;
+    f.RichTextBox3_DblClick();
+    EXPECT_EQ(f.RichTextBox3.Width(), vbrt::CLng(f.Text1.Width() * 1.5));
+    EXPECT_TRUE(f.Text1.Visible() && f.Command1.Visible() && f.Command5.Visible());
+    EXPECT_EQ(f.RichTextBox3.Top(), vbrt::CLng(f.Command1.Top() + 1.15 * f.Command1.Height()));
+    f.Text1_DblClick();
+    EXPECT_EQ(f.RichTextBox3.Width(), vbrt::CLng(f.Text1.Width() * 1.6));
+    EXPECT_EQ(f.Label2.Top(), 5160);
+
+    const struct { int button, top; } nudges[] = {{1, 2760}, {2, 5160}, {4, 2760}, {3, 2760}};
+    for (const auto& n : nudges) {
+        f.Label2_MouseDown(n.button, 0, 0, 0);
+        EXPECT_EQ(f.Label2.Top(), n.top) << n.button;
+        EXPECT_EQ(f.Label2.Left(), 0);
+    }
+}
+
+TEST_F(AlarmWindowTest, EditMenuFollowsTheFocusedBox) {
+    open();
+    Form4& f = f4();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setImage(QImage(4, 4, QImage::Format_RGB32));
+    f.RichTextBox3.SetFocus();
+    auto enabled = [&] {
+        std::vector<bool> out;
+        for (const ui::MenuItem& item : dialogs.lastMenu)
+            out.push_back(item.enabled);
+        return out;
+    };
+
+    dialogs.expectPopupMenu(std::nullopt);
+    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false, false, false, false}));
+
+    f.RichTextBox3.setSelStart(0);
+    f.RichTextBox3.setSelLength(5);
+    dialogs.expectPopupMenu(2);
+    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true, false, true}));
+    EXPECT_EQ(clipboard->text(), QStringLiteral("Tessa"));
+    EXPECT_TRUE(f.RichTextBox3.Text().startsWith(QStringLiteral("l人工智能")));
+
+    dialogs.expectPopupMenu(0);
+    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    EXPECT_EQ(enabled(), (std::vector<bool>{true, true, false, false, true, false}));
+    EXPECT_EQ(f.RichTextBox3.Text(), kHeading) << "undone";
+
+    // Only the right button alone opens the menu; Shift does not matter.
+    f.RichTextBox3_MouseDown(1, 0, 0, 0);
+    f.RichTextBox3_MouseDown(3, 0, 0, 0);
+    dialogs.expectPopupMenu(std::nullopt);
+    f.RichTextBox3_MouseDown(2, 1, 0, 0);
+}
+
+} // namespace
