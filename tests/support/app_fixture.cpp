@@ -1,6 +1,7 @@
 #include "app_fixture.h"
 
 #include "app/forms.h"
+#include "ui/clock.h"
 #include "ui/event_loop.h"
 #include "ui/screen.h"
 #include "vbrt/apppath.h"
@@ -17,6 +18,7 @@ void AppTest::SetUp() {
     app::resetAll();
     vbrt::setAppPath(dir.path());
     ui::Screen::setPixelSize(QSize(1366, 768));
+    ui::Clock::instance().clearOffset();
     ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7)));
 }
 
@@ -24,6 +26,7 @@ void AppTest::TearDown() {
     dialogs.verifyAllShown();
     app::resetAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ui::Clock::instance().clearOffset();
     ui::EventLoop::instance().useRealTime();
     ui::Screen::setPixelSize(QSize());
     vbrt::setAppPath(QString());
