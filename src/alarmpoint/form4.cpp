@@ -1,20 +1,251 @@
 #include "alarmpoint/form4.h"
 
+#include "alarmpoint/counters.h"
 #include "app/module1.h"
+#include "ui/clock.h"
+#include "ui/waits.h"
+#include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+#include "vbrt/datetime.h"
+
+#include <QDir>
 
 namespace alarmpoint {
 
-Form4::Form4() : ui::Form(QStringLiteral("Form4")) {}
+namespace {
+constexpr vbrt::Colour kInputColour = vbrt::RGB(232, 227, 174);
+constexpr vbrt::Colour kLogColour = vbrt::RGB(168, 221, 155);
+const QString kCaption = QStringLiteral("Tessal 人工智能监控远程告警点 ");
+const QString kLogHeading = QStringLiteral("Tessal人工智能监控系统 告警集群接收点：");
+const QString kCollaboration = QStringLiteral(
+    "远程协作：任何一个告警点的智能监控出现告警时，各告警点都会显示“远程上传图像”、“远程开启告警”"
+    "和“远程重启监控”三个按钮，用它们可以请其他告警点上传一次实时图像、开启一次报警提示声音或"
+    "重启一次智能监控。在输入框中输入查询条件后回车，可以向服务端查询；输入 Zentur 后回车，"
+    "进入群策群力。");
+
+// The timers of the window: number, interval, ticking from the start.
+struct TimerDesign {
+    int number, interval;
+    bool enabled;
+};
+constexpr TimerDesign kTimers[] = {
+    {1, 1000, true},   // clock in the input box
+    {2, 100, true},    // state of the link
+    {3, 1000, true},   // log snapshots
+    {5, 1000, false},  // download completion
+    {7, 1000, false},  // reconnect after a pause
+    {8, 1000, false},  // close after a pause
+    {9, 1000, false},  // link watch while downloading
+    {10, 1000, false}, // second upload channel
+    {11, 1000, false}, // third upload channel
+};
+} // namespace
+
+Form4::Form4() : ui::Form(QStringLiteral("Form4")) {
+    for (const TimerDesign& t : kTimers)
+        Timer.add(t.number);
+    Timer(1).onTimer = [this] { Timer1_Timer(); };
+    Timer(3).onTimer = [this] { Timer3_Timer(); };
+    Timer(7).onTimer = [this] { Timer7_Timer(); };
+    Timer(8).onTimer = [this] { Timer8_Timer(); };
+
+    Command1.onClick = [this] { Command1_Click(); };
+    Command2.onClick = [this] { Command2_Click(); };
+    Command4.onClick = [this] { Command4_Click(); };
+    Command5.onClick = [this] { Command5_Click(); };
+    Text1.onKeyPress = [this](int& key) { Text1_KeyPress(key); };
+    Text1.onDblClick = [this] { Text1_DblClick(); };
+    RichTextBox3.onDblClick = [this] { RichTextBox3_DblClick(); };
+    RichTextBox3.onMouseDown = [this](int b, int s, int x, int y) {
+        RichTextBox3_MouseDown(b, s, x, y);
+    };
+    Label2.onMouseDown = [this](int b, int s, int x, int y) { Label2_MouseDown(b, s, x, y); };
+
+    Winsock1.onDataArrival = [this](qint64 n) { Winsock1_DataArrival(n); };
+
+    mEdit = {{{QStringLiteral("&撤销"), QStringLiteral("Ctrl+Z")},
+              {QStringLiteral("-")},
+              {QStringLiteral("&剪切"), QStringLiteral("Ctrl+X")},
+              {QStringLiteral("&复制"), QStringLiteral("Ctrl+C")},
+              {QStringLiteral("&粘贴"), QStringLiteral("Ctrl+V")},
+              {QStringLiteral("&删除"), QStringLiteral("Del")}}};
+}
+
+Form4::~Form4() = default;
+
+void Form4::design() {
+    designWindow(QStringLiteral("Form4"), 600, 600, 13400, 8280, ui::kButtonFace);
+
+    Text1.Move(3480, 720, 5892, 612);
+    Text1.setText(QStringLiteral("Zentur"));
+    Text1.setFontSize(12);
+
+    const struct {
+        ui::CommandButton& button;
+        const char16_t* caption;
+        int left, top, width, height;
+    } buttons[] = {
+        {Command2, u"群策群力", 240, 720, 1500, 612},
+        {Command3, u"上传文件", 1860, 720, 1500, 612},
+        {Command1, u"远程上传图像", 7440, 1800, 1692, 492},
+        {Command4, u"远程开启告警", 9780, 1800, 1692, 492},
+        {Command5, u"远程重启监控", 11520, 1800, 1692, 492},
+    };
+    for (const auto& b : buttons) {
+        b.button.setCaption(QString::fromUtf16(b.caption));
+        b.button.Move(b.left, b.top, b.width, b.height);
+    }
+
+    Label1.Move(9600, 720, 3600, 612);
+    Label1.setWordWrap(true);
+    Label2.Move(240, 2520, 2712, 3684);
+    Label3.Move(360, 6600, 12492, 1332);
+    Label3.setWordWrap(true);
+    Label3.setCaption(kCollaboration);
+
+    RichTextBox3.Move(3480, 2640, 9252, 3732);
+    RichTextBox3.setSelBold(true);
+    RichTextBox3.setSelFontName(QStringLiteral("SimSun"));
+    RichTextBox3.setSelFontSize(16);
+    RichTextBox3.setSelText(kLogHeading + QStringLiteral("\r\n"));
+    RichTextBox3.forgetEdits();
+
+    for (const TimerDesign& t : kTimers) {
+        Timer(t.number).setInterval(t.interval);
+        Timer(t.number).setEnabled(t.enabled);
+    }
+}
+
+void Form4::Form_Load() {
+    app::Module1& m = app::module1();
+    uploadBytesSent = 0;
+    m.recordToggle = true;
+    m.alarmSoundArmed = true;
+    m.remoteRestartRequest = false;
+    m.remoteCollabOn = false;
+
+    checkModified();
+    RichTextBox3.setVisible(true);
+
+    sameNameCount = 1;
+    timeSynced = false;
+    logZoomed = false;
+    Timer(10).setEnabled(false);
+    Timer(11).setEnabled(false);
+    closedTicks = 1;
+    recng = 1;
+    closeTicks = 0;
+
+    const QString answer =
+        ui::InputBox(QStringLiteral("请输入告警服务端 所在的IP 地址(测试用公网服务器地址为：") +
+                         kDefaultServer + QStringLiteral(" ，确定 即可连接)："),
+                     QStringLiteral("Zentur of the ombrix"), kDefaultServer);
+    serverAddress = answer.isEmpty() ? kDefaultServer : answer;
+
+    recvDir = vbrt::appPath() + QStringLiteral("/zenturmail5/");
+    Timer(5).setEnabled(false);
+    winsi = 0;
+    bok = false;
+
+    Winsock3(0).setLocalPort(kDownloadPort);
+    Winsock3(0).Listen();
+    // Without the folder downloads cannot be stored; everything else still works.
+    QDir().mkpath(recvDir);
+    commandMode = false;
+
+    setHeight(8280);
+    setWidth(vbrt::CLng(double(float(Height()) / 0.618f)));
+    RichTextBox3.setWidth(vbrt::CLng(0.7 * Width()));
+
+    connectToServer();
+    if (!isLoaded())
+        return;
+    Timer(1).setEnabled(true);
+
+    Text1.setBackColor(kInputColour);
+    Command1.setBackColor(kInputColour);
+    ui::showControls({&Command1, &Command4, &Command5}, false);
+    for (ui::CommandButton* b : {&Command4, &Command5, &Command2, &Command3})
+        b->setBackColor(kInputColour);
+    RichTextBox3.setBackColor(kLogColour);
+    RichTextBox3.setVisible(true);
+    Label2.setWordWrap(true);
+    RichTextBox3.setWordWrap(false);
+    setCaption(kCaption);
+}
 
 void Form4::Form_Unload(int&) {
     app::Module1& m = app::module1();
     m.quitConfirmed = true;
     m.alarmPointOn = false;
+    if (Winsock1.State() != platform::TcpSocket::Closed)
+        Winsock1.Close();
+    for (int k = 1; k <= 3; ++k) {
+        if (upLoaded[size_t(k)] && Winsock2.exists(k))
+            Winsock2.unload(k);
+        upLoaded[size_t(k)] = false;
+    }
+    for (int k = 1; k <= 3; ++k) {
+        if (kongjian[size_t(k)] && Winsock3.exists(k))
+            Winsock3.unload(k);
+        kongjian[size_t(k)] = false;
+    }
+    // The listener goes with the window.
+    Winsock3(0).Close();
 }
 
-QString Form4::gaojingsc(const QString& text) {
-    reports << text;
-    return QString();
+void Form4::Form_DblClick() {
+    reopenLink();
+    bok = false;
+    commandMode = false;
+    Text1.setLocked(false);
+}
+
+void Form4::reconnectServer() {
+    reopenLink();
+}
+
+void Form4::delay(double sec) {
+    ui::pumpedWait(float(sec));
+}
+
+void Form4::connectToServer() {
+    Winsock1.setRemoteHost(serverAddress);
+    Winsock1.setRemotePort(kMessagePort);
+    Winsock1.Connect();
+    delay(1);
+}
+
+void Form4::reopenLink() {
+    if (Winsock1.State() != platform::TcpSocket::Closed)
+        Winsock1.Close();
+    Winsock1.Connect();
+    delay(1);
+}
+
+void Form4::Timer1_Timer() {
+    const QDateTime now = ui::Clock::instance().now();
+    Text1.setText(vbrt::chineseWeekday(now.date().dayOfWeek()) + QStringLiteral(" ") +
+                  vbrt::shortDate(now.date()) + QStringLiteral(" ") + vbrt::shortTime(now.time()));
+}
+
+void Form4::Timer7_Timer() {
+    ++reconnectTicks;
+    if (reconnectTicks <= 5 || Winsock1.State() == platform::TcpSocket::Connected)
+        return;
+    reopenLink();
+    reconnectTicks = 1;
+    uploadBytesSent = 0;
+    Timer(7).setEnabled(false);
+}
+
+void Form4::Timer8_Timer() {
+    countUp(closeTicks);
+    if (closeTicks <= 3 || Winsock1.State() == platform::TcpSocket::Closed)
+        return;
+    Winsock1.Close();
+    closeTicks = 1;
+    Timer(8).setEnabled(false);
 }
 
 } // namespace alarmpoint

@@ -31,6 +31,9 @@ bool connecting(int state) {
 } // namespace
 
 bool Form4::sendOnLink(const QString& text) {
+    // Closed, the alarm point has no link to report on.
+    if (!isLoaded())
+        return false;
     const int state = Winsock1.State();
     if (state == TcpSocket::Connected) {
         Winsock1.SendData(text);

@@ -27,8 +27,14 @@ QString from(const QString& s, int from) {
     return from > s.size() ? QString() : s.mid(from - 1);
 }
 
+ServerMessage of(Kind kind) {
+    ServerMessage m;
+    m.kind = kind;
+    return m;
+}
+
 ServerMessage malformed() {
-    return ServerMessage{};
+    return of(Kind::Malformed);
 }
 
 // The marker, then the date, one blank and the time. The length of the cut is counted from
@@ -49,7 +55,7 @@ ServerMessage timeSync(const QString& m) {
         time = QTime::fromString(timeText, QStringLiteral("H:m"));
     if (!date.isValid() || !time.isValid())
         return malformed();
-    ServerMessage out{Kind::TimeSync};
+    ServerMessage out = of(Kind::TimeSync);
     out.time = QDateTime(date, time);
     return out;
 }
@@ -62,7 +68,7 @@ ServerMessage remoteNotice(const QString& m) {
     const int n = find(r, kRemoteNotice);
     if (a == 0 || n == 0 || a > n)
         return malformed();
-    ServerMessage out{Kind::RemoteNotice};
+    ServerMessage out = of(Kind::RemoteNotice);
     out.sender = r.mid(a - 1, n - a);
     out.liveImage = r.contains(QStringLiteral("实时图像"));
     out.alarmSound = r.contains(QStringLiteral("报警提示"));
@@ -75,7 +81,7 @@ ServerMessage uploadAccept(const QString& m) {
     QString reply = m.left(2);
     if (const int crlf = find(reply, kCrLf))
         reply = reply.left(crlf - 1);
-    ServerMessage out{Kind::UploadAccept};
+    ServerMessage out = of(Kind::UploadAccept);
     out.accepted = reply == QStringLiteral("OK");
     return out;
 }
@@ -86,7 +92,7 @@ ServerMessage downloadOffer(const QString& m) {
     const int q = find(t, QStringLiteral("@"));
     if (q == 0)
         return malformed();
-    ServerMessage out{Kind::DownloadOffer};
+    ServerMessage out = of(Kind::DownloadOffer);
     // A length past the range of numbers is no length.
     if (!vbrt::skipOnError([&] { out.length = vbrt::Val(t.left(q - 1)); }))
         return malformed();
@@ -104,7 +110,7 @@ ServerMessage chatLine(const QString& m) {
     const int prefixLength = int(kChatPrefix.size());
     if (t < prefixLength || m.mid(t - prefixLength, prefixLength) != kChatPrefix || e <= t)
         return malformed();
-    ServerMessage out{Kind::ChatLine};
+    ServerMessage out = of(Kind::ChatLine);
     out.sender = m.left(t - prefixLength);
     out.status = from(m, e + 2);
     out.text = m.mid(t, e - t - 1);
@@ -112,7 +118,7 @@ ServerMessage chatLine(const QString& m) {
 }
 
 ServerMessage queryReply(const QString& m) {
-    ServerMessage out{Kind::QueryReply};
+    ServerMessage out = of(Kind::QueryReply);
     const int k = find(m, QStringLiteral("~"));
     if (k == 0) {
         out.text = m;
@@ -130,19 +136,19 @@ ServerMessage parseServerMessage(const QString& m, bool uploadRunning, bool down
     if (m.contains(kTimeSync))
         return timeSync(m);
     if (m.contains(kServerNotice)) {
-        ServerMessage out{Kind::ServerNotice};
+        ServerMessage out = of(Kind::ServerNotice);
         out.text = from(m, find(m, kServerNotice) + 3);
         return out;
     }
     if (m.contains(kRemoteNotice))
         return remoteNotice(m);
     if (m.contains(kServerClose)) {
-        ServerMessage out{Kind::ServerClose};
+        ServerMessage out = of(Kind::ServerClose);
         out.text = from(m, find(m, kServerClose) + 3);
         return out;
     }
     if (m.contains(kServerFull))
-        return ServerMessage{Kind::ServerFull};
+        return of(Kind::ServerFull);
     if (m.contains(kUploadAccept) && !uploadRunning)
         return uploadAccept(m);
     if (m.contains(kDownloadOffer) && !downloadAnnounced)

@@ -65,7 +65,11 @@ struct Module1 {
     bool loadUploadArmed = false;
     bool alarmSoundArmed = false;
     bool remoteRestartRequest = false;
+    bool remoteCollabOn = false;
     QString snapshotName;
+
+    // Which of the alarm point's two log snapshots is written next: true record2.txt.
+    bool recordToggle = true;
 
     // Freehand stroke store counters.
     double strokeCount = 0;

@@ -2,6 +2,7 @@
 
 #include "drawing/coma_state.h"
 #include "drawing/overlay_pictures.h"
+#include "monitoring/monitoring.h"
 #include "pixelsets/image_comparison.h"
 #include "shell/routines.h"
 #include "trajectories/anti_missile.h"
@@ -67,6 +68,7 @@ public:
     drawing::OverlayPictures overlay{*this};
     trajectories::AntiMissile antiMissile{*this};
     pixelsets::ImageComparison imaging{*this};
+    monitoring::Monitoring monitoring{*this};
 
     void Form_Load() override;
     void Form_Unload(int& cancel) override;

@@ -91,9 +91,9 @@ TEST_F(AlarmLinkTest, QueryModeAsksTheServerAndWaitsForItsReply) {
 struct Effect {
     const char* what;
     QString message;
-    QString logged; // appended to the log
-    QString label1; // caption of Label1 afterwards
-    QString label2; // caption of Label2 afterwards
+    QString logged = {}; // appended to the log
+    QString label1 = {}; // caption of Label1 afterwards, when it changes
+    QString label2 = {}; // caption of Label2 afterwards, when it changes
     bool upload = false, sound = false, restart = false, collab = false;
     bool unlocked = false; // a waiting query's lock is lifted
 };
@@ -101,61 +101,50 @@ struct Effect {
 // Each kind of server message, recognised by its marker in order, with what it does.
 TEST_F(AlarmLinkTest, ActsOnEachServerMessage) {
     const QString liveImage = QStringLiteral("请稍等，准备远程上传一次实时图像到服务器。\r\n");
-    const Effect rows[] = {
-        {"server notice", QStringLiteral("系统￥&$今晚维护"), QStringLiteral("今晚维护")},
-        {"server notice wins over a relayed notice", QStringLiteral("￥&#x￥&$甲"),
-         QStringLiteral("甲")},
-        {"relayed notice straight after the prefix: the sender is the lone ~",
-         QStringLiteral("A1") + kNotice + liveImage,
-         QStringLiteral("~\r\n请稍后，远程上传 一次 实时图像 到服务器。\r\n"),
-         {},
-         {},
-         true,
-         false,
-         false,
-         false,
-         true},
-        {"relayed notice with two keywords",
-         QStringLiteral("A1") + kNotice +
-             QStringLiteral("请稍等，准备远程开启一次报警提示声音。启动远程协作"),
-         QStringLiteral("~\r\n请稍后，远程开启 一次 警报提示音。\r\n"),
-         {},
-         {},
-         false,
-         true,
-         false,
-         true,
-         true},
-        {"relayed restart notice: the sender part runs from the ~ to the marker",
-         QStringLiteral("xxzen-tur:~A3￥&#远程重启监控"),
-         QStringLiteral("~A3\r\n请稍后，远程重启 一次 智能监控。\r\n"),
-         {},
-         {},
-         false,
-         false,
-         true,
-         false,
-         true},
-        {"chat line", QStringLiteral("A01zen-tur:~你好{}OK"), QStringLiteral("你好"),
-         QStringLiteral("OK"), QStringLiteral("A01")},
-        {"markers inside a chat line are acted on", QStringLiteral("A01zen-tur:~￥&$看{}OK"),
-         QStringLiteral("看{}OK")},
-        {"reply without ~ is logged whole", QStringLiteral("无结果"), QStringLiteral("无结果")},
-        {"refused upload", QStringLiteral("NO*&^"), QString()},
-        {"time sync without a time", QStringLiteral("SYN$datetime$SYN"),
-         QStringLiteral("SYN$datetime$SYN")},
-        {"time sync with a date the calendar lacks",
-         QStringLiteral("SYN$datetime$SYN2026-2-30 9:03:53"),
-         QStringLiteral("SYN$datetime$SYN2026-2-30 9:03:53")},
-        {"notice without a sender's ~", QStringLiteral("ab￥&#实时图像"),
-         QStringLiteral("ab￥&#实时图像")},
-        {"chat line without {}", QStringLiteral("A01zen-tur:~你好"),
-         QStringLiteral("A01zen-tur:~你好")},
-        {"chat line whose first ~ is the sender's", QStringLiteral("~A1zen-tur:~你好{}OK"),
-         QStringLiteral("~A1zen-tur:~你好{}OK")},
-        {"download offer without @", QStringLiteral("a.txt\r\n*&*12"),
-         QStringLiteral("a.txt\r\n*&*12")},
+    std::vector<Effect> rows = {
+        {.what = "server notice",
+         .message = QStringLiteral("系统￥&$今晚维护"),
+         .logged = QStringLiteral("今晚维护")},
+        {.what = "a server notice wins over a relayed notice",
+         .message = QStringLiteral("￥&#x￥&$甲"),
+         .logged = QStringLiteral("甲")},
+        {.what = "relayed notice straight after the prefix: the sender part is the lone ~",
+         .message = QStringLiteral("A1") + kNotice + liveImage,
+         .logged = QStringLiteral("~\r\n请稍后，远程上传 一次 实时图像 到服务器。\r\n"),
+         .upload = true,
+         .unlocked = true},
+        {.what = "relayed notice with two keywords",
+         .message = QStringLiteral("A1") + kNotice +
+                    QStringLiteral("请稍等，准备远程开启一次报警提示声音。启动远程协作"),
+         .logged = QStringLiteral("~\r\n请稍后，远程开启 一次 警报提示音。\r\n"),
+         .sound = true,
+         .collab = true,
+         .unlocked = true},
+        {.what = "relayed restart notice: the sender part runs from the ~ to the marker",
+         .message = QStringLiteral("xxzen-tur:~A3￥&#远程重启监控"),
+         .logged = QStringLiteral("~A3\r\n请稍后，远程重启 一次 智能监控。\r\n"),
+         .restart = true,
+         .unlocked = true},
+        {.what = "chat line",
+         .message = QStringLiteral("A01zen-tur:~你好{}OK"),
+         .logged = QStringLiteral("你好"),
+         .label1 = QStringLiteral("OK"),
+         .label2 = QStringLiteral("A01")},
+        {.what = "markers inside a chat line are acted on",
+         .message = QStringLiteral("A01zen-tur:~￥&$看{}OK"),
+         .logged = QStringLiteral("看{}OK")},
+        {.what = "reply without ~ is logged whole",
+         .message = QStringLiteral("无结果"),
+         .logged = QStringLiteral("无结果")},
+        {.what = "refused upload", .message = QStringLiteral("NO*&^"), .logged = QString()},
     };
+    // Messages without the layout their marker promises are logged whole and do nothing else.
+    for (const char* malformed :
+         {"SYN$datetime$SYN", "SYN$datetime$SYN2026-2-30 9:03:53", "ab￥&#实时图像",
+          "A01zen-tur:~你好", "~A1zen-tur:~你好{}OK", "a.txt\r\n*&*12", "x\r\n*&*1e999@"})
+        rows.push_back({.what = malformed,
+                        .message = QString::fromUtf8(malformed),
+                        .logged = QString::fromUtf8(malformed)});
     open();
     app::Module1& m = app::module1();
     for (const Effect& row : rows) {

@@ -1,7 +1,7 @@
 #include "alarmpoint/form4.h"
 #include "app/forms.h"
 #include "app/module1.h"
-#include "app_fixture.h"
+#include "alarm_point_fixture.h"
 #include "platform/capture_window.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
@@ -34,7 +34,24 @@ protected:
     }
     Form2& f2() { return app::form2(); }
     app::Module1& m() { return app::module1(); }
-    QStringList& notices() { return app::form4().reports; }
+    // The alarm point, open and connected to a server double that records the notices.
+    void openAlarmPoint() {
+        dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
+        app::form4().show();
+        ASSERT_TRUE(pumpUntil([] {
+            return app::form4().Winsock1.State() == platform::TcpSocket::Connected;
+        }));
+    }
+    // What reached the server, once the link has had time to carry it.
+    QStringList notices() {
+        pumpUntil([] { return false; }, 0.1);
+        QStringList texts;
+        for (const AlarmServer::Message& message : server.received)
+            texts << message.text.mid(kChatPrefix.size());
+        return texts;
+    }
+    const QString kChatPrefix = QStringLiteral("zen-tur:~");
+    AlarmServer server;
     // Monitoring as it stands after some seconds of running.
     void monitoringHasRun() {
         m().alarmStepCount = 3;
@@ -178,9 +195,10 @@ TEST_F(Form2Life, UnloadAfterMonitoringWritesTheClosingEntryAndNoticeOnce) {
         bool alarmPointOn;
         QStringList notices;
     };
+    openAlarmPoint();
     for (const Case& c : {Case{true, {kClosingNotice}}, Case{false, {}}}) {
         SCOPED_TRACE(c.alarmPointOn);
-        notices().clear();
+        server.received.clear();
         camera->resetCounters();
         f2().load();
         monitoringHasRun();
@@ -202,6 +220,7 @@ TEST_F(Form2Life, UnloadAfterMonitoringWritesTheClosingEntryAndNoticeOnce) {
 }
 
 TEST_F(Form2Life, ASecondCloseDuringTheClosingWaitIsIgnored) {
+    openAlarmPoint();
     f2().load();
     monitoringHasRun();
     m().alarmPointOn = true;

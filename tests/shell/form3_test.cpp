@@ -2,7 +2,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app/program.h"
-#include "app_fixture.h"
+#include "alarm_point_fixture.h"
 #include "platform/web_browser.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
@@ -43,6 +43,9 @@ public:
     }
     std::optional<vbrt::Colour> chooseColor(vbrt::Colour c) override {
         return inner_.chooseColor(c);
+    }
+    std::optional<int> popupMenu(const std::vector<ui::MenuItem>& items) override {
+        return inner_.popupMenu(items);
     }
 
 private:
@@ -149,6 +152,7 @@ TEST_F(Form3Test, TheBackgroundPictureIsReadAgainAtEveryResize) {
 TEST_F(Form3Test, YesAsksOnceAndTakesEveryWindowDown) {
     startAll();
     app::form2().show();
+    dialogs.expectInputBox(kServerPrompt, std::nullopt);
     app::form4().show();
     dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
     EXPECT_TRUE(f3().requestClose());
@@ -191,6 +195,7 @@ TEST_F(Form3Test, ClosingTheMainWindowFirstAsksOnceForBoth) {
 
 TEST_F(Form3Test, AfterTheAlarmPointClosedNothingIsAsked) {
     startAll();
+    dialogs.expectInputBox(kServerPrompt, std::nullopt);
     app::form4().show();
     app::form4().requestClose();
     EXPECT_TRUE(f3().requestClose());

@@ -2,7 +2,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app/program.h"
-#include "app_fixture.h"
+#include "alarm_point_fixture.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
@@ -170,6 +170,7 @@ TEST_F(StartUp, YesUnloadsEveryLoadedWindowOnceAndEnds) {
     start();
     app::form2().show();
     app::form3().show();
+    dialogs.expectInputBox(kServerPrompt, std::nullopt);
     app::form4().show();
     dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
     const auto gen2 = app::form2().loadGeneration();
@@ -184,6 +185,7 @@ TEST_F(StartUp, YesUnloadsEveryLoadedWindowOnceAndEnds) {
 
 TEST_F(StartUp, ExitWithoutAskingEndsWithoutAQuestionOrAnyUnloadHandler) {
     start();
+    dialogs.expectInputBox(kServerPrompt, std::nullopt);
     app::form4().show();
     app::module1().alarmPointOn = true;
     f1().exitWithoutAsking = true;
@@ -194,6 +196,7 @@ TEST_F(StartUp, ExitWithoutAskingEndsWithoutAQuestionOrAnyUnloadHandler) {
 
 TEST_F(StartUp, ClosingTheAlarmPointFirstMeansTheMainWindowAsksNothing) {
     start();
+    dialogs.expectInputBox(kServerPrompt, std::nullopt);
     app::form4().show();
     app::form4().requestClose();
     EXPECT_TRUE(f1().requestClose());
