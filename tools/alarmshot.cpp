@@ -7,15 +7,13 @@
 #include "alarmpoint/form4.h"
 #include "app/forms.h"
 #include "shell/form2.h"
+#include "ui/desktop.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPixmap>
 #include <QTemporaryDir>
-#include <QTranslator>
 #include <cstdio>
 
 namespace {
@@ -36,11 +34,7 @@ void settle(double seconds) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
-    QTranslator qtChinese;
-    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtChinese);
+    ui::useChineseDesktop();
     if (QApplication::arguments().size() < 2) {
         std::fprintf(stderr, "usage: alarmshot OUT.png\n");
         return 2;

@@ -7,17 +7,15 @@
 #include "app/forms.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "ui/desktop.h"
 #include "vbrt/apppath.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTranslator>
 #include <cstdio>
 #include <map>
 
@@ -49,11 +47,7 @@ int usage() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 9));
-    QTranslator qtChinese;
-    if (qtChinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtChinese);
+    ui::useChineseDesktop();
 
     const QStringList args = QApplication::arguments();
     if (args.size() < 3 || !launchers().count(args.at(1)))

@@ -88,6 +88,7 @@ void Form4::showChatLayout() {
 void Form4::sendQuery() {
     Label2.setCaption(QString());
     Timer(2).setEnabled(false);
+    // On a link that is down the send rule reopens it; the query is lost.
     if (Winsock1.State() != platform::TcpSocket::Connected) {
         sendOnLink(QString());
         return;

@@ -248,6 +248,8 @@ QWidget* RichTextBox::createWidget(QWidget* parent) {
     e->setTextCursor(cursor_);
     e->setReadOnly(locked_);
     e->setLineWrapMode(wordWrap_ ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+    // A right click is the program's to answer (a window may pop up its own menu).
+    e->setContextMenuPolicy(Qt::NoContextMenu);
     e->viewport()->installEventFilter(new RichTextMouseFilter(e, this));
     return e;
 }
