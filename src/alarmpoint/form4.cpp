@@ -45,12 +45,18 @@ Form4::Form4() : ui::Form(QStringLiteral("Form4")) {
     for (const TimerDesign& t : kTimers)
         Timer.add(t.number);
     Timer(1).onTimer = [this] { Timer1_Timer(); };
+    Timer(2).onTimer = [this] { Timer2_Timer(); };
     Timer(3).onTimer = [this] { Timer3_Timer(); };
+    Timer(5).onTimer = [this] { Timer5_Timer(); };
     Timer(7).onTimer = [this] { Timer7_Timer(); };
     Timer(8).onTimer = [this] { Timer8_Timer(); };
+    Timer(9).onTimer = [this] { Timer9_Timer(); };
+    Timer(10).onTimer = [this] { Timer10_Timer(); };
+    Timer(11).onTimer = [this] { Timer11_Timer(); };
 
     Command1.onClick = [this] { Command1_Click(); };
     Command2.onClick = [this] { Command2_Click(); };
+    Command3.onClick = [this] { Command3_Click(); };
     Command4.onClick = [this] { Command4_Click(); };
     Command5.onClick = [this] { Command5_Click(); };
     Text1.onKeyPress = [this](int& key) { Text1_KeyPress(key); };
@@ -62,6 +68,22 @@ Form4::Form4() : ui::Form(QStringLiteral("Form4")) {
     Label2.onMouseDown = [this](int b, int s, int x, int y) { Label2_MouseDown(b, s, x, y); };
 
     Winsock1.onDataArrival = [this](qint64 n) { Winsock1_DataArrival(n); };
+    Winsock2.wire([this](platform::TcpSocket& s, int n) {
+        s.onConnect = [this, n] { Winsock2_Connect(n); };
+        s.onSendProgress = [this, n](qint64 sent, qint64 left) {
+            Winsock2_SendProgress(n, sent, left);
+        };
+        s.onSendComplete = [this, n] { Winsock2_SendComplete(n); };
+        s.onClose = [this, n] { Winsock2_Close(n); };
+        s.onError = [this, n](int e, const QString& d) { Winsock2_Error(n, e, d); };
+    });
+    Winsock3.wire([this](platform::TcpSocket& s, int n) {
+        s.onConnectionRequest = [this, n](int id) { Winsock3_ConnectionRequest(n, id); };
+        s.onDataArrival = [this, n](qint64 bytes) { Winsock3_DataArrival(n, bytes); };
+        s.onClose = [this, n] { Winsock3_Close(n); };
+        s.onError = [this, n](int e, const QString& d) { Winsock3_Error(n, e, d); };
+    });
+    kongjian[3] = false;
 
     mEdit = {{{QStringLiteral("&撤销"), QStringLiteral("Ctrl+Z")},
               {QStringLiteral("-")},
@@ -184,12 +206,10 @@ void Form4::Form_Unload(int&) {
         if (upLoaded[size_t(k)] && Winsock2.exists(k))
             Winsock2.unload(k);
         upLoaded[size_t(k)] = false;
+        uploadStreams_[size_t(k)] = {};
     }
-    for (int k = 1; k <= 3; ++k) {
-        if (kongjian[size_t(k)] && Winsock3.exists(k))
-            Winsock3.unload(k);
-        kongjian[size_t(k)] = false;
-    }
+    unloadDownloadChannels();
+    closeReceiveFile();
     // The listener goes with the window.
     Winsock3(0).Close();
 }

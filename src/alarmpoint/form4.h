@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alarmpoint/server_message.h"
+#include "alarmpoint/transfer_math.h"
 #include "platform/tcp_socket.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
@@ -9,10 +10,14 @@
 #include "ui/form.h"
 #include "ui/rich_text_box.h"
 #include "ui/timer.h"
+#include "vbrt/file_writer.h"
+#include "vbrt/variant.h"
 
+#include <QFile>
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace alarmpoint {
@@ -30,8 +35,7 @@ public:
     static constexpr int kMessagePort = 8192;
     static constexpr int kDownloadPort = 4096;
     // The address offered at start-up and used when the user gives none.
-    static inline const QString kDefaultServer =
-        QStringLiteral("alarm.tessal-arvendel.example");
+    static inline const QString kDefaultServer = QStringLiteral("alarm.tessal-arvendel.example");
 
     ui::TextBox Text1{this, "Text1"};
     ui::CommandButton Command1{this, "Command1"}; // 远程上传图像
@@ -64,20 +68,40 @@ public:
     int16_t closeTicks = 0;
     bool logZoomed = false;
 
-    // Transfer state the link touches.
+    // Upload side.
+    ui::CommonDialog dlg;
     bool mang = false; // an upload runs
-    bool pang = false; // a download is announced or runs
     QString uploadReply;
+    double uploadLength = 0;
+    QString uploadStartTime, uploadEndTime;
+    bool uploadStarted = false;
+    std::array<bool, 4> upLoaded{};  // Winsock2(1..3) loaded and in use
+    std::array<bool, 4> sendDone{};  // the channel has sent its stretch
+    std::array<bool, 4> closeSeen{}; // the server closed the channel early
+    FileSplit uploadSplit;
+    double uploadBytesSent = 0;
+    int connectTicks2 = 0, connectTicks3 = 0;
+
+    // Download side. Values that stay empty until first set show so in the state dump.
+    vbrt::Variant pang; // a download is announced or runs
     double downloadLength = 0;
     QString receivedName;
-    QString downloadStartTime;
+    QString downloadStartTime, downloadEndTime;
+    int winsi = 0;                         // data connections accepted for this download
+    std::array<vbrt::Variant, 4> kongjian; // Winsock3(1..3) loaded
+    std::array<vbrt::Variant, 4> clm;      // the channel has finished
+    std::array<double, 4> recvPos{};       // 1-based place of each channel's next byte
+    std::array<double, 4> recvStart{};     // where each channel's stretch begins
+    std::array<double, 4> recvEnd{};       // and where it ends
+    double recvExcess = 0;                 // bytes past a channel's stretch, not written
+
+    // Link watch.
+    bool gang = false; // download data may flow
     int16_t stallLimit = 10;
-    int winsi = 0;
-    std::array<bool, 4> kongjian{}; // Winsock3(1..3) loaded
-    std::array<bool, 4> upLoaded{}; // Winsock2(1..3) loaded
-    double uploadBytesSent = 0;
     int16_t closedTicks = 1;
     int16_t recng = 1;
+    vbrt::Variant gangam; // bytes received so far, sampled for the stall check
+    double gangbm = 0;
 
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
@@ -94,6 +118,27 @@ public:
 
     // The link.
     void Winsock1_DataArrival(qint64 bytesTotal);
+
+    // File transfer.
+    void Command3_Click();
+    QString tuxiangsc(const QString& path);
+    void Winsock2_Connect(int n);
+    void Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining);
+    void Winsock2_SendComplete(int n);
+    void Winsock2_Close(int n);
+    void Winsock2_Error(int n, int number, const QString& description);
+    void Winsock3_ConnectionRequest(int n, int requestID);
+    void Winsock3_DataArrival(int n, qint64 bytesTotal);
+    void Winsock3_Close(int n);
+    void Winsock3_Error(int n, int number, const QString& description);
+    void Timer5_Timer();
+    void Timer10_Timer();
+    void Timer11_Timer();
+
+    // Link watch.
+    void Timer2_Timer();
+    void Timer9_Timer();
+    void Form_MouseDown(int button, int shift, int x, int y) override;
 
     // Buttons and the input box.
     void Command1_Click();
@@ -124,6 +169,8 @@ private:
     // The send rule: the text goes out only on a connected link; otherwise the link is reopened
     // and the text is lost. True when sent.
     bool sendOnLink(const QString& text);
+    // True on a connected link; otherwise the link is reopened (unless an attempt is under way).
+    bool linkReady();
     // Close unless closed, connect, wait a second.
     void reopenLink();
     void connectToServer();
@@ -134,11 +181,40 @@ private:
     void remoteNotice(const ServerMessage& m);
     void serverClose(const ServerMessage& m);
     void serverFull();
-    void uploadAccept(const ServerMessage& m);
     void downloadOffer(const ServerMessage& m);
     void chatLine(const ServerMessage& m);
     void queryReply(const ServerMessage& m);
     void resetDownloadSide();
+
+    // Upload.
+    QString offerUpload(const QString& title);
+    void cancelUpload();
+    void startUpload(const ServerMessage& m);
+    void connectUploadChannel(int n);
+    void pumpUpload(int n);
+    void endUploadChannel(int n);
+    void uploadComplete();
+    void uploadFailed(const QString& why);
+    QString uploadSource() const;
+    void insertAtCaret(const QString& text);
+
+    // Download.
+    void setUpDownload(const ServerMessage& m);
+    void openReceiveFile();
+    void closeReceiveFile() { receiveFile_.close(); }
+    bool downloadComplete() const;
+    void receiveLoss();
+    void unloadDownloadChannels();
+    double receivedSoFar() const;
+
+    // Link watch.
+    enum class Watch { Display, Download };
+    void watchTick(Watch watch);
+    void stallAction(Watch watch);
+    void errorReset(Watch watch);
+    void longClosedReset(Watch watch);
+    void resetUploadChannels(Watch watch);
+    QString stateDump(const QString& firstLine) const;
     void showChatLayout();
     void sendQuery();
 
@@ -151,6 +227,14 @@ private:
 
     // The log text last written to a snapshot file: an unchanged log is not written again.
     std::optional<QString> lastSnapshot_;
+
+    // Each upload channel reads its stretch of the file as the connection drains.
+    struct UploadStream {
+        std::unique_ptr<QFile> file;
+        qint64 next = 0, end = 0;
+    };
+    std::array<UploadStream, 4> uploadStreams_;
+    vbrt::PieceFile receiveFile_;
 };
 
 } // namespace alarmpoint

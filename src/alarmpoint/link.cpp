@@ -1,16 +1,9 @@
 // The message link to the alarm server: the send rule every sender follows, and what each
 // arriving message does.
 
-#include "alarmpoint/counters.h"
 #include "alarmpoint/form4.h"
-#include "alarmpoint/received_name.h"
 #include "app/module1.h"
 #include "ui/clock.h"
-#include "vbrt/convert.h"
-#include "vbrt/datetime.h"
-#include "vbrt/file_writer.h"
-
-#include <QFileInfo>
 
 namespace alarmpoint {
 
@@ -20,7 +13,6 @@ using platform::TcpSocket;
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kServerFull = QStringLiteral("服务器链接数目超出程序设定的阀值，请排队等候。");
-const QString kSameName = QStringLiteral("客户端文件已经存在，所以在文件名称前加上");
 const QString kLiveImageLog = QStringLiteral("请稍后，远程上传 一次 实时图像 到服务器。");
 const QString kAlarmSoundLog = QStringLiteral("请稍后，远程开启 一次 警报提示音。");
 const QString kRestartLog = QStringLiteral("请稍后，远程重启 一次 智能监控。");
@@ -30,19 +22,22 @@ bool connecting(int state) {
 }
 } // namespace
 
-bool Form4::sendOnLink(const QString& text) {
-    // Closed, the alarm point has no link to report on.
-    if (!isLoaded())
-        return false;
+bool Form4::linkReady() {
     const int state = Winsock1.State();
-    if (state == TcpSocket::Connected) {
-        Winsock1.SendData(text);
+    if (state == TcpSocket::Connected)
         return true;
-    }
     // An attempt under way is left to finish; starting it again would only delay it.
     if (!connecting(state))
         reopenLink();
     return false;
+}
+
+bool Form4::sendOnLink(const QString& text) {
+    // Closed, the alarm point has no link to report on.
+    if (!isLoaded() || !linkReady())
+        return false;
+    Winsock1.SendData(text);
+    return true;
 }
 
 void Form4::Winsock1_DataArrival(qint64) {
@@ -50,7 +45,7 @@ void Form4::Winsock1_DataArrival(qint64) {
     if (Winsock1.State() != TcpSocket::Connected || bok)
         return;
     const QString text = Winsock1.GetData();
-    const ServerMessage m = parseServerMessage(text, mang, pang);
+    const ServerMessage m = parseServerMessage(text, mang, pang.toBool());
     switch (m.kind) {
     case Kind::TimeSync:
         return timeSync(m);
@@ -63,7 +58,7 @@ void Form4::Winsock1_DataArrival(qint64) {
     case Kind::ServerFull:
         return serverFull();
     case Kind::UploadAccept:
-        return uploadAccept(m);
+        return startUpload(m);
     case Kind::DownloadOffer:
         return downloadOffer(m);
     case Kind::ChatLine:
@@ -120,53 +115,13 @@ void Form4::resetDownloadSide() {
     winsi = 0;
     bok = false;
     pang = false;
-    for (int k = 1; k <= 3; ++k) {
-        if (kongjian[size_t(k)] && Winsock3.exists(k))
-            Winsock3.unload(k);
-        kongjian[size_t(k)] = false;
-    }
+    closeReceiveFile();
+    unloadDownloadChannels();
 }
 
 void Form4::serverFull() {
     ui::MsgBox(kServerFull, ui::vbOKOnly);
     Winsock1.Close();
-}
-
-void Form4::uploadAccept(const ServerMessage& m) {
-    if (!m.accepted)
-        return;
-    uploadReply = QStringLiteral("OK");
-}
-
-void Form4::downloadOffer(const ServerMessage& m) {
-    downloadLength = m.length;
-    pang = true;
-    stallLimit = m.length < 1e8 ? 10 : int16_t(std::min(vbrt::Int(m.length / 1e8) + 10, 32767.0));
-    if (bok)
-        return;
-    if (m.hasFileName)
-        receivedName = plainFileName(m.fileName);
-
-    // An older file of the same name is kept; the new one gets a number in front until the
-    // name is free.
-    const bool existed = QFileInfo::exists(recvDir + receivedName);
-    if (existed) {
-        const QString base = receivedName;
-        do {
-            countUp(sameNameCount);
-            receivedName = vbrt::CStr(int(sameNameCount)) + QStringLiteral("又一个") + base;
-        } while (QFileInfo::exists(recvDir + receivedName) && sameNameCount < INT16_MAX);
-        if (Winsock1.State() == TcpSocket::Connected)
-            Winsock1.SendData(kChatPrefix + kSameName + receivedName);
-    }
-
-    RichTextBox3.setVisible(true);
-    if (const vbrt::WriteResult r = vbrt::replaceFile(recvDir + receivedName, {}); !r)
-        appendToLog(vbrt::writeFailedMessage(recvDir + receivedName, r) + kCrLf);
-    downloadStartTime = vbrt::shortTime(ui::Clock::instance().time());
-    Timer(5).setEnabled(true);
-    if (!existed)
-        Timer(2).setEnabled(false);
 }
 
 void Form4::chatLine(const ServerMessage& m) {

@@ -3,6 +3,8 @@
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
+#include <cmath>
+
 namespace alarmpoint {
 
 namespace {
@@ -17,6 +19,8 @@ const QString kServerFull = QStringLiteral("|||");
 const QString kUploadAccept = QStringLiteral("*&^");
 const QString kDownloadOffer = QStringLiteral("*&*");
 const QString kCrLf = QStringLiteral("\r\n");
+// Lengths up to here are exact in a double.
+constexpr double kLongestFile = 9007199254740992.0;
 
 // Positions count from 1, as the server's layouts are described; 0 is "not found".
 int find(const QString& s, const QString& what) {
@@ -93,8 +97,9 @@ ServerMessage downloadOffer(const QString& m) {
     if (q == 0)
         return malformed();
     ServerMessage out = of(Kind::DownloadOffer);
-    // A length past the range of numbers is no length.
-    if (!vbrt::skipOnError([&] { out.length = vbrt::Val(t.left(q - 1)); }))
+    // A length past the range of numbers, below zero or with a fraction is no length.
+    if (!vbrt::skipOnError([&] { out.length = vbrt::Val(t.left(q - 1)); }) ||
+        !(out.length >= 0 && out.length <= kLongestFile && std::floor(out.length) == out.length))
         return malformed();
     if (const int crlf = find(m, kCrLf)) {
         out.fileName = m.left(crlf - 1);

@@ -67,6 +67,10 @@ struct Module1 {
     bool remoteRestartRequest = false;
     bool remoteCollabOn = false;
     QString snapshotName;
+    // What the alarm point uploads: the monitoring's snapshot at uploadPath, or else the file
+    // chosen in its own dialog.
+    bool uploadFromCapture = false;
+    QString uploadPath;
 
     // Which of the alarm point's two log snapshots is written next: true record2.txt.
     bool recordToggle = true;

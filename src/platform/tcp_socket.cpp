@@ -283,10 +283,14 @@ void TcpSocket::bytesWritten(qint64 bytes) {
     if (!socket_ || state_ != Connected)
         return;
     QPointer<TcpSocket> self(this);
-    const qint64 remaining = socket_->bytesToWrite();
-    emitEvent(onSendProgress, bytes, remaining);
-    if (self && remaining == 0)
+    emitEvent(onSendProgress, bytes, socket_->bytesToWrite());
+    // The progress handler may have handed over more bytes: complete means nothing is left.
+    if (self && socket_ && socket_->bytesToWrite() == 0)
         emitEvent(onSendComplete);
+}
+
+qint64 TcpSocket::BytesToWrite() const {
+    return socket_ && state_ == Connected ? socket_->bytesToWrite() : 0;
 }
 
 QString TcpSocket::GetData() {

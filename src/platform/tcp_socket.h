@@ -85,6 +85,8 @@ public:
     QString GetData();
     QByteArray GetBytes();
     qint64 BytesReceived() const { return received_.size(); }
+    // Bytes handed to SendData and not yet passed to the system.
+    qint64 BytesToWrite() const;
     // Closes the connection or stops listening; the state is closed at once. Bytes handed to
     // SendData before are still delivered.
     void Close();

@@ -2,6 +2,7 @@
 
 #include "ui/control.h"
 #include "ui/control_array.h"
+#include "ui/controls.h"
 #include "ui/screen.h"
 #include "ui/twips.h"
 
@@ -377,6 +378,9 @@ bool FormWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr
 
 void FormWindow::mousePressEvent(QMouseEvent* e) {
     pressed_ = e->button() == Qt::LeftButton;
+    const MouseDown d = mouseDown(*e);
+    if (d.button != 0)
+        form_->Form_MouseDown(d.button, d.shift, d.x, d.y);
 }
 
 void FormWindow::mouseReleaseEvent(QMouseEvent* e) {

@@ -97,6 +97,8 @@ public:
     virtual void Form_Unload(int& /*cancel*/) {}
     virtual void Form_Resize() {}
     virtual void Form_Click() {}
+    // Button 1 left, 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt; x and y in twips.
+    virtual void Form_MouseDown(int /*button*/, int /*shift*/, int /*x*/, int /*y*/) {}
     virtual void Form_DblClick() {}
     virtual void Form_KeyPress(int& /*keyAscii*/) {}
 

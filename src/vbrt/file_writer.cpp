@@ -253,4 +253,31 @@ WriteResult appendToFile(const QString& path, QByteArrayView bytes) {
     return {describe(err)};
 }
 
+PieceFile::~PieceFile() {
+    close();
+}
+
+WriteResult PieceFile::create(const QString& path) {
+    close();
+    const QByteArray name = QFile::encodeName(path);
+    fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+        return {describe(errno)};
+    return {};
+}
+
+WriteResult PieceFile::writeAt(qint64 offset, QByteArrayView bytes) {
+    if (fd_ < 0)
+        return {describe(EBADF)};
+    if (!writeAll(fd_, bytes, offset))
+        return {describe(errno)};
+    return {};
+}
+
+void PieceFile::close() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
 } // namespace vbrt

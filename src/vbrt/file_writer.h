@@ -55,6 +55,25 @@ private:
     QString error_;
 };
 
+// A file that arrives in pieces, each written at its own place (a download over several
+// connections). It is always a new file: created empty, never opened over one that exists.
+class PieceFile {
+public:
+    PieceFile() = default;
+    ~PieceFile();
+    PieceFile(const PieceFile&) = delete;
+    PieceFile& operator=(const PieceFile&) = delete;
+
+    WriteResult create(const QString& path);
+    WriteResult writeAt(qint64 offset, QByteArrayView bytes);
+    // Closing a file that is not open does nothing.
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
 // Writes the whole file at once (replacing it).
 WriteResult replaceFile(const QString& path, QByteArrayView bytes);
 // Appends to the file, creating it when missing; a failed append leaves it as it was.

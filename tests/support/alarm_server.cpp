@@ -1,5 +1,6 @@
 #include "alarm_server.h"
 
+#include "alarmpoint/transfer_math.h"
 #include "platform/tcp_socket.h"
 
 #include <QCoreApplication>
@@ -25,21 +26,42 @@ bool pumpUntil(const std::function<bool()>& done, double seconds) {
     return true;
 }
 
-AlarmServer::AlarmServer() : server_(new QTcpServer(this)) {
+AlarmServer::AlarmServer() : server_(new QTcpServer(this)), uploadServer_(new QTcpServer(this)) {
     server_->listen(QHostAddress::LocalHost, 0);
     connect(server_, &QTcpServer::newConnection, this, &AlarmServer::accept);
+    uploadServer_->listen(QHostAddress::LocalHost, 0);
+    connect(uploadServer_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* s = uploadServer_->nextPendingConnection()) {
+            const qsizetype index = uploads.size();
+            uploads.append(QByteArray());
+            connect(s, &QTcpSocket::readyRead, this,
+                    [this, s, index] { uploads[index] += s->readAll(); });
+            connect(s, &QTcpSocket::disconnected, this, [this, s, index] {
+                uploads[index] += s->readAll();
+                ++uploadsEnded;
+                s->deleteLater();
+            });
+        }
+    });
     const int messagePort = port();
-    platform::TcpSocket::setPortMap([messagePort](int p) {
-        if (p == kMessagePort)
+    const int uploadPort = uploadServer_->serverPort();
+    platform::TcpSocket::setPortMap([messagePort, uploadPort](int p) {
+        switch (p) {
+        case kMessagePort:
             return messagePort;
-        if (p == kDownloadPort)
+        case kUploadPort:
+            return uploadPort;
+        case kDownloadPort:
             return 0;
-        return p;
+        default:
+            return p;
+        }
     });
 }
 
 AlarmServer::~AlarmServer() {
     platform::TcpSocket::setPortMap({});
+    closeDownloads();
     for (Client& c : clients_)
         if (c.socket)
             c.socket->abort();
@@ -111,6 +133,41 @@ void AlarmServer::arrived(int client) {
     for (int other = 0; other < clientCount(); ++other)
         if (other != client)
             send(other, senderName(client) + text + tail);
+}
+
+QByteArray AlarmServer::uploadedFile() const {
+    QByteArray file;
+    for (qsizetype i = 0; i < uploads.size() && i < uploadsEnded; ++i)
+        file += uploads.at(i);
+    return file;
+}
+
+bool AlarmServer::sendDownload(int pointPort, const QByteArray& file, DownloadPlan plan) {
+    const alarmpoint::FileSplit split = alarmpoint::splitFile(file.size());
+    for (size_t n = 0; n < 3; ++n) {
+        auto* s = new QTcpSocket(this);
+        downloads_.push_back(s);
+        // The point may take a connection and drop it again at once (a download it gave up).
+        bool reached = false;
+        connect(s, &QTcpSocket::connected, this, [&reached] { reached = true; });
+        s->connectToHost(QHostAddress::LocalHost, quint16(pointPort));
+        if (!pumpUntil(
+                [&] { return reached || s->state() == QAbstractSocket::UnconnectedState; }) ||
+            !reached)
+            return false;
+        const qint64 size = std::max<qint64>(0, split.size[n] - plan.withhold[n]);
+        s->write(file.mid(split.start[n], size));
+        if (plan.close)
+            s->disconnectFromHost();
+    }
+    return true;
+}
+
+void AlarmServer::closeDownloads() {
+    for (QTcpSocket* s : downloads_)
+        if (s)
+            s->abort();
+    downloads_.clear();
 }
 
 } // namespace testing_support

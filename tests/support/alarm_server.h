@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringDecoder>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -28,6 +29,7 @@ class AlarmServer : public QObject {
 public:
     static constexpr int kMessagePort = 8192;
     static constexpr int kDownloadPort = 4096;
+    static constexpr int kUploadPort = 2048;
 
     struct Message {
         int client;
@@ -58,6 +60,27 @@ public:
     // Waits until the client's connection is gone.
     bool waitForDisconnect(int client);
 
+    // Uploads: what came on each data connection to the upload port, in the order the
+    // connections came, and how many of them have ended.
+    QList<QByteArray> uploads;
+    int uploadsEnded = 0;
+    // The file the ended connections brought, their stretches joined in order.
+    QByteArray uploadedFile() const;
+
+    // Downloads: opens the three data connections to a point's listener, one after another,
+    // and sends each its stretch of `file`. A channel can hold back some bytes of its stretch,
+    // and the channels can stay open afterwards instead of closing.
+    struct DownloadPlan {
+        std::array<qint64, 3> withhold{};
+        bool close = true;
+    };
+    bool sendDownload(int pointPort, const QByteArray& file, DownloadPlan plan);
+    bool sendDownload(int pointPort, const QByteArray& file) {
+        return sendDownload(pointPort, file, DownloadPlan{});
+    }
+    // Ends the download connections still open.
+    void closeDownloads();
+
 private:
     struct Client {
         QPointer<QTcpSocket> socket;
@@ -67,7 +90,9 @@ private:
     void arrived(int client);
 
     QTcpServer* server_;
+    QTcpServer* uploadServer_;
     std::vector<Client> clients_;
+    std::vector<QPointer<QTcpSocket>> downloads_;
 };
 
 } // namespace testing_support

@@ -1,0 +1,308 @@
+// File transfer, the upload side: the offer, the three data channels to the server one after
+// another, each streaming its stretch of the file as its connection drains, and the report.
+
+#include "alarmpoint/form4.h"
+#include "app/module1.h"
+#include "ui/clock.h"
+#include "vbrt/convert.h"
+#include "vbrt/datetime.h"
+#include "vbrt/errors.h"
+
+#include <QFileInfo>
+
+namespace alarmpoint {
+
+namespace {
+using platform::TcpSocket;
+
+constexpr int kUploadPort = 2048;
+// A channel reads the file a chunk at a time and keeps at most this much queued unsent, so an
+// upload costs the same memory whatever the size of the file.
+constexpr qint64 kChunk = 64 * 1024;
+constexpr qint64 kQueued = 256 * 1024;
+constexpr qint64 kShortest = 3;
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kOfferMarker = QStringLiteral("&*%^");
+const QString kAllFiles = QStringLiteral("所有文件*.*|*.*");
+const QString kTooShort = QStringLiteral("文件长度小于3个字节!");
+const QString kConnecting = QStringLiteral("\r\nConnecting...\r\n");
+const QString kRetryLater = QStringLiteral("something wrong...please try again after a minute .\"");
+const QString kSendComplete = QStringLiteral("\r\nSend complete.\r\n");
+const QString kConnectionClosed = QStringLiteral("\r\nConnection closed:\r\n");
+const QString kCannotRead = QStringLiteral("无法读取要上传的文件：");
+const QString kTooShortToSend = QStringLiteral("文件长度小于3个字节，不能上传：");
+const QString kChannelFailed = QStringLiteral("上传通道出错，上传已停止：");
+
+QString now() {
+    return vbrt::shortTime(ui::Clock::instance().time());
+}
+
+// The length of a file that can be read, or -1.
+qint64 readableLength(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return -1;
+    return file.size();
+}
+} // namespace
+
+QString Form4::uploadSource() const {
+    const app::Module1& m = app::module1();
+    return m.uploadFromCapture ? m.uploadPath : dlg.FileName;
+}
+
+void Form4::insertAtCaret(const QString& text) {
+    RichTextBox3.setSelText(text);
+}
+
+void Form4::Command3_Click() {
+    enterCommandMode();
+    app::module1().uploadFromCapture = false;
+    if (!linkReady())
+        return;
+    closedTicks = 1;
+    if (mang) {
+        cancelUpload();
+        return;
+    }
+
+    const uint64_t generation = loadGeneration();
+    ui::showControls({&Command2, &Command3, &Text1}, false);
+    dlg.CancelError = true;
+    dlg.Filter = kAllFiles;
+    dlg.FileName.clear();
+    vbrt::skipOnError([&] { dlg.ShowOpen(); });
+    if (!stillLoaded(generation))
+        return;
+    if (!dlg.FileName.isEmpty()) {
+        const qint64 length = readableLength(dlg.FileName);
+        if (length < 0) {
+            appendToLog(kCannotRead + dlg.FileName + kCrLf);
+        } else if (length < kShortest) {
+            ui::MsgBox(kTooShort, ui::vbOKOnly);
+        } else {
+            uploadLength = double(length);
+            offerUpload(QFileInfo(dlg.FileName).fileName());
+        }
+    }
+    ui::showControls({&Command2, &Command3, &Text1}, true);
+}
+
+QString Form4::tuxiangsc(const QString& path) {
+    app::Module1& m = app::module1();
+    m.uploadFromCapture = true;
+    m.uploadPath = path;
+    enterCommandMode();
+    if (!isLoaded() || !linkReady())
+        return QString();
+    closedTicks = 1;
+    if (mang) {
+        cancelUpload();
+        return QString();
+    }
+    const qint64 length = readableLength(path);
+    if (length < kShortest) {
+        appendToLog((length < 0 ? kCannotRead : kTooShortToSend) + path + kCrLf);
+        return QString();
+    }
+    uploadLength = double(length);
+    return offerUpload(m.snapshotName);
+}
+
+QString Form4::offerUpload(const QString& title) {
+    if (!sendOnLink(title + kCrLf + kOfferMarker + vbrt::CStr(uploadLength)))
+        return QString();
+    return QStringLiteral("0k");
+}
+
+void Form4::cancelUpload() {
+    Timer(10).setEnabled(false);
+    Timer(11).setEnabled(false);
+    for (int k = 1; k <= 3; ++k) {
+        if (Winsock2.exists(k))
+            Winsock2.unload(k);
+        upLoaded[size_t(k)] = sendDone[size_t(k)] = closeSeen[size_t(k)] = false;
+        uploadStreams_[size_t(k)] = {};
+    }
+    mang = false;
+    uploadStarted = false;
+    uploadReply.clear();
+    uploadBytesSent = 0;
+}
+
+void Form4::startUpload(const ServerMessage& m) {
+    if (!m.accepted)
+        return;
+    uploadReply = QStringLiteral("OK");
+    uploadStartTime = now();
+    mang = true;
+    // The stretches follow the length that was offered, whatever the file does meanwhile.
+    uploadSplit = splitFile(qint64(uploadLength));
+    if (!uploadStarted) {
+        uploadStarted = true;
+        Winsock2.load(1);
+        connectUploadChannel(1);
+        insertAtCaret(kConnecting);
+        return;
+    }
+    for (int k = 1; k <= 3; ++k) {
+        if (Winsock2.exists(k) && Winsock2(k).State() != TcpSocket::Closed) {
+            Winsock2.unload(k);
+            uploadStarted = false;
+            insertAtCaret(kRetryLater);
+        }
+    }
+}
+
+void Form4::connectUploadChannel(int n) {
+    upLoaded[size_t(n)] = true;
+    TcpSocket& channel = Winsock2(n);
+    channel.setRemoteHost(serverAddress);
+    channel.setRemotePort(kUploadPort);
+    channel.Connect();
+    delay(2);
+}
+
+void Form4::Winsock2_Connect(int n) {
+    UploadStream& stream = uploadStreams_[size_t(n)];
+    stream.file = std::make_unique<QFile>(uploadSource());
+    stream.next = uploadSplit.start[size_t(n - 1)];
+    stream.end = stream.next + uploadSplit.size[size_t(n - 1)];
+    if (!stream.file->open(QIODevice::ReadOnly))
+        return uploadFailed(kCannotRead + uploadSource());
+    pumpUpload(n);
+}
+
+void Form4::pumpUpload(int n) {
+    UploadStream& stream = uploadStreams_[size_t(n)];
+    if (!stream.file || !Winsock2.exists(n))
+        return;
+    TcpSocket& channel = Winsock2(n);
+    while (stream.next < stream.end && channel.BytesToWrite() < kQueued) {
+        const qint64 want = std::min(kChunk, stream.end - stream.next);
+        QByteArray bytes;
+        if (stream.file->seek(stream.next))
+            bytes = stream.file->read(want);
+        if (bytes.size() != want)
+            return uploadFailed(kCannotRead + uploadSource());
+        channel.SendData(bytes);
+        stream.next += want;
+    }
+    if (stream.next >= stream.end)
+        stream.file.reset();
+}
+
+void Form4::Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining) {
+    if (uploadReply == QStringLiteral("OK")) {
+        uploadBytesSent += double(bytesSent);
+        Label1.setCaption(vbrt::CStr(uploadBytesSent));
+    }
+    if (bytesRemaining < kQueued / 2)
+        pumpUpload(n);
+}
+
+void Form4::Winsock2_SendComplete(int n) {
+    const UploadStream& stream = uploadStreams_[size_t(n)];
+    if (stream.file || stream.next < stream.end)
+        return pumpUpload(n);
+    endUploadChannel(n);
+}
+
+// A channel that sent its whole stretch closes, and the next one follows two seconds later.
+void Form4::endUploadChannel(int n) {
+    sendDone[size_t(n)] = true;
+    Winsock2.unload(n);
+    upLoaded[size_t(n)] = false;
+    if (n == 1) {
+        Winsock2.load(2);
+        connectTicks2 = 0;
+        Timer(10).setEnabled(true);
+    } else if (n == 2) {
+        Winsock2.load(3);
+        connectTicks3 = 0;
+        Timer(11).setEnabled(true);
+    }
+    if (!sendDone[1] || !sendDone[2] || !sendDone[3])
+        return;
+    sendDone = {};
+    if (uploadReply == QStringLiteral("OK"))
+        uploadComplete();
+}
+
+void Form4::Timer10_Timer() {
+    if (++connectTicks2 <= 1)
+        return;
+    Timer(10).setEnabled(false);
+    connectTicks2 = 0;
+    if (Winsock2.exists(2))
+        connectUploadChannel(2);
+}
+
+void Form4::Timer11_Timer() {
+    if (++connectTicks3 <= 1)
+        return;
+    Timer(11).setEnabled(false);
+    connectTicks3 = 0;
+    if (Winsock2.exists(3))
+        connectUploadChannel(3);
+}
+
+void Form4::uploadComplete() {
+    uploadEndTime = now();
+    uploadReply.clear();
+    insertAtCaret(kSendComplete);
+    mang = false;
+    closedTicks = 1;
+    Command3.setEnabled(true);
+    ui::showControls({&Command2, &Command3, &Text1}, true);
+    const TransferFigures figures = uploadFigures(uploadBytesSent, uploadLength,
+                                                  elapsedSeconds(uploadStartTime, uploadEndTime));
+    appendToLog(uploadReport(now(), uploadSource(), figures));
+    uploadStarted = false;
+    uploadBytesSent = 0;
+}
+
+void Form4::uploadFailed(const QString& why) {
+    appendToLog(why + kCrLf);
+    cancelUpload();
+}
+
+// The server closed a channel before it had sent its stretch.
+void Form4::Winsock2_Close(int n) {
+    const auto tearDown = [this](int k) {
+        sendDone[size_t(k)] = upLoaded[size_t(k)] = closeSeen[size_t(k)] = false;
+        uploadStarted = false;
+        mang = false;
+        if (Winsock2.exists(k))
+            Winsock2.unload(k);
+        uploadStreams_[size_t(k)] = {};
+        Timer(8).setEnabled(true);
+        reconnectTicks = -3;
+        Timer(7).setEnabled(true);
+    };
+    if (n == 3) {
+        for (int k = 1; k <= 2; ++k)
+            if (upLoaded[size_t(k)])
+                tearDown(k);
+    }
+    closeSeen[size_t(n)] = true;
+    upLoaded[size_t(n)] = false;
+    Winsock2.unload(n);
+    uploadStreams_[size_t(n)] = {};
+    if (n == 2 && upLoaded[1])
+        tearDown(1);
+    if (!closeSeen[1] || !closeSeen[2] || !closeSeen[3])
+        return;
+    closeSeen = {};
+    insertAtCaret(kConnectionClosed);
+    uploadBytesSent = 0;
+    mang = false;
+    uploadStarted = false;
+}
+
+void Form4::Winsock2_Error(int, int, const QString& description) {
+    uploadFailed(kChannelFailed + description);
+}
+
+} // namespace alarmpoint
