@@ -3,6 +3,7 @@
 #include "alarmpoint/transfer_math.h"
 #include "platform/tcp_socket.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QStringEncoder>
@@ -34,10 +35,15 @@ AlarmServer::AlarmServer() : server_(new QTcpServer(this)), uploadServer_(new QT
         while (QTcpSocket* s = uploadServer_->nextPendingConnection()) {
             const qsizetype index = uploads.size();
             uploads.append(QByteArray());
-            connect(s, &QTcpSocket::readyRead, this,
-                    [this, s, index] { uploads[index] += s->readAll(); });
-            connect(s, &QTcpSocket::disconnected, this, [this, s, index] {
-                uploads[index] += s->readAll();
+            const auto take = [this, s, index] {
+                const QByteArray bytes = s->readAll();
+                uploadBytes += bytes.size();
+                if (keepUploads)
+                    uploads[index] += bytes;
+            };
+            connect(s, &QTcpSocket::readyRead, this, take);
+            connect(s, &QTcpSocket::disconnected, this, [this, s, take] {
+                take();
                 ++uploadsEnded;
                 s->deleteLater();
             });
@@ -143,30 +149,59 @@ QByteArray AlarmServer::uploadedFile() const {
 }
 
 bool AlarmServer::sendDownload(int pointPort, const QByteArray& file, DownloadPlan plan) {
-    const alarmpoint::FileSplit split = alarmpoint::splitFile(file.size());
+    auto* buffer = new QBuffer(this);
+    buffer->setData(file);
+    buffer->open(QIODevice::ReadOnly);
+    return sendDownload(pointPort, buffer, file.size(), plan);
+}
+
+bool AlarmServer::sendDownload(int pointPort, QIODevice* source, qint64 length, DownloadPlan plan) {
+    const alarmpoint::FileSplit split = alarmpoint::splitFile(length);
     for (size_t n = 0; n < 3; ++n) {
         auto* s = new QTcpSocket(this);
-        downloads_.push_back(s);
+        auto stream = std::make_shared<DownloadStream>();
+        *stream = {s, source, split.start[n],
+                   split.start[n] + std::max<qint64>(0, split.size[n] - plan.withhold[n]),
+                   plan.close};
+        downloads_.push_back(stream);
         // The point may take a connection and drop it again at once (a download it gave up).
-        bool reached = false;
-        connect(s, &QTcpSocket::connected, this, [&reached] { reached = true; });
+        auto reached = std::make_shared<bool>(false);
+        connect(s, &QTcpSocket::connected, s, [reached] { *reached = true; });
+        connect(s, &QTcpSocket::bytesWritten, s, [stream] { feed(*stream); });
         s->connectToHost(QHostAddress::LocalHost, quint16(pointPort));
         if (!pumpUntil(
-                [&] { return reached || s->state() == QAbstractSocket::UnconnectedState; }) ||
-            !reached)
+                [&] { return *reached || s->state() == QAbstractSocket::UnconnectedState; }) ||
+            !*reached)
             return false;
-        const qint64 size = std::max<qint64>(0, split.size[n] - plan.withhold[n]);
-        s->write(file.mid(split.start[n], size));
-        if (plan.close)
-            s->disconnectFromHost();
+        feed(*stream);
     }
     return true;
 }
 
+// Keeps a little queued on the connection, so a large file costs no more memory than a small.
+void AlarmServer::feed(DownloadStream& stream) {
+    constexpr qint64 kChunk = 64 * 1024, kQueued = 1024 * 1024;
+    QTcpSocket* s = stream.socket;
+    if (!s || s->state() != QAbstractSocket::ConnectedState)
+        return;
+    while (stream.next < stream.end && s->bytesToWrite() < kQueued) {
+        stream.source->seek(stream.next);
+        const QByteArray bytes = stream.source->read(std::min(kChunk, stream.end - stream.next));
+        if (bytes.isEmpty())
+            break;
+        s->write(bytes);
+        stream.next += bytes.size();
+    }
+    if (stream.next >= stream.end && stream.close) {
+        stream.close = false;
+        s->disconnectFromHost();
+    }
+}
+
 void AlarmServer::closeDownloads() {
-    for (QTcpSocket* s : downloads_)
-        if (s)
-            s->abort();
+    for (const auto& stream : downloads_)
+        if (stream->socket)
+            stream->socket->abort();
     downloads_.clear();
 }
 

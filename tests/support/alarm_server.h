@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class QIODevice;
 class QTcpServer;
 class QTcpSocket;
 
@@ -64,6 +65,9 @@ public:
     // connections came, and how many of them have ended.
     QList<QByteArray> uploads;
     int uploadsEnded = 0;
+    // Every byte that came, kept or not; large uploads can be counted only.
+    qint64 uploadBytes = 0;
+    bool keepUploads = true;
     // The file the ended connections brought, their stretches joined in order.
     QByteArray uploadedFile() const;
 
@@ -75,6 +79,8 @@ public:
         bool close = true;
     };
     bool sendDownload(int pointPort, const QByteArray& file, DownloadPlan plan);
+    // The same from a file or other device (not owned), read as the connections drain.
+    bool sendDownload(int pointPort, QIODevice* source, qint64 length, DownloadPlan plan);
     bool sendDownload(int pointPort, const QByteArray& file) {
         return sendDownload(pointPort, file, DownloadPlan{});
     }
@@ -86,13 +92,20 @@ private:
         QPointer<QTcpSocket> socket;
         std::unique_ptr<QStringDecoder> decoder;
     };
+    struct DownloadStream {
+        QPointer<QTcpSocket> socket;
+        QIODevice* source = nullptr;
+        qint64 next = 0, end = 0;
+        bool close = true;
+    };
     void accept();
     void arrived(int client);
+    static void feed(DownloadStream& stream);
 
     QTcpServer* server_;
     QTcpServer* uploadServer_;
     std::vector<Client> clients_;
-    std::vector<QPointer<QTcpSocket>> downloads_;
+    std::vector<std::shared_ptr<DownloadStream>> downloads_;
 };
 
 } // namespace testing_support

@@ -1,0 +1,200 @@
+// A 200 MB file each way between the alarm point and the alarm server double on 127.0.0.1,
+// beside a plain QTcpSocket copy of the same bytes in the same run, with the peak memory above
+// what the process held before each transfer. The program's own pauses (two seconds after each
+// data connection opens, two ticks of a second between the upload channels) pass on virtual
+// time, so the figures are those of the data path.
+
+#include "alarm_server.h"
+#include "alarmpoint/form4.h"
+#include "app/forms.h"
+#include "ui/dialogs.h"
+#include "ui/event_loop.h"
+#include "vbrt/apppath.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+using testing_support::AlarmServer;
+using testing_support::pumpUntil;
+
+constexpr qint64 kSize = 200LL * 1024 * 1024;
+constexpr double kMB = 1024.0 * 1024.0;
+
+// The address box answers with the double's address; nothing else may ask.
+class LocalAnswers : public ui::Dialogs {
+public:
+    int msgBox(const QString& prompt, int, const QString&) override {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(prompt));
+        return ui::vbOK;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return QStringLiteral("127.0.0.1");
+    }
+    std::optional<QString> openFile(const ui::FileDialogRequest&) override { return {}; }
+    std::optional<QString> saveFile(const ui::FileDialogRequest&) override { return {}; }
+    std::optional<vbrt::Colour> chooseColor(vbrt::Colour) override { return {}; }
+    std::optional<int> popupMenu(const std::vector<ui::MenuItem>&) override { return {}; }
+};
+
+double residentMB() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / kMB : 0;
+}
+
+// Runs the program's events and moves its clock in small steps until `done`, keeping the
+// highest resident size seen.
+double runUntil(const std::function<bool()>& done, double& peakMB) {
+    QElapsedTimer wall;
+    wall.start();
+    while (!done() && wall.elapsed() < 600'000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        ui::EventLoop::instance().advance(0.01);
+        peakMB = std::max(peakMB, residentMB());
+    }
+    return double(wall.nsecsElapsed()) / 1e9;
+}
+
+struct Setup {
+    QTemporaryDir dir;
+    QString file;
+    LocalAnswers answers;
+    AlarmServer server;
+
+    Setup() {
+        vbrt::setAppPath(dir.path());
+        ui::setDialogs(&answers);
+        ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+        file = dir.filePath(QStringLiteral("big.bin"));
+        QFile out(file);
+        out.open(QIODevice::WriteOnly);
+        QByteArray block(1024 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < block.size(); ++i)
+            block[i] = char((i * 131) >> 3);
+        for (qint64 written = 0; written < kSize; written += block.size())
+            out.write(block);
+        server.keepUploads = false;
+        app::form4().show();
+        pumpUntil([] { return app::form4().Winsock1.State() == platform::TcpSocket::Connected; });
+    }
+    alarmpoint::Form4& point() { return app::form4(); }
+    bool linkUp() { return point().Winsock1.State() == platform::TcpSocket::Connected; }
+    int client() { return server.clientCount() - 1; }
+};
+
+std::unique_ptr<Setup> current;
+Setup& setup() {
+    if (!current)
+        current = std::make_unique<Setup>();
+    return *current;
+}
+
+void report(benchmark::State& state, double seconds, double idleMB, double peakMB) {
+    state.SetIterationTime(seconds);
+    state.counters["MB_per_s"] = double(kSize) / kMB / seconds;
+    state.counters["peak_MB_above_idle"] = peakMB - idleMB;
+}
+
+void BM_PlainCopy(benchmark::State& state) {
+    Setup& s = setup();
+    for (auto _ : state) {
+        QTcpServer sink;
+        sink.listen(QHostAddress::LocalHost, 0);
+        qint64 received = 0;
+        QObject::connect(&sink, &QTcpServer::newConnection, [&] {
+            QTcpSocket* in = sink.nextPendingConnection();
+            QObject::connect(in, &QTcpSocket::readyRead,
+                             [&, in] { received += in->readAll().size(); });
+        });
+        QFile source(s.file);
+        source.open(QIODevice::ReadOnly);
+        QTcpSocket out;
+        const auto feed = [&] {
+            while (!source.atEnd() && out.bytesToWrite() < 1024 * 1024)
+                out.write(source.read(64 * 1024));
+        };
+        QObject::connect(&out, &QTcpSocket::connected, feed);
+        QObject::connect(&out, &QTcpSocket::bytesWritten, feed);
+        const double idle = residentMB();
+        double peak = idle;
+        out.connectToHost(QHostAddress::LocalHost, sink.serverPort());
+        const double seconds = runUntil([&] { return received == kSize; }, peak);
+        report(state, seconds, idle, peak);
+    }
+}
+
+void BM_Upload(benchmark::State& state) {
+    Setup& s = setup();
+    for (auto _ : state) {
+        pumpUntil([&] { return s.linkUp(); });
+        const qint64 before = s.server.uploadBytes;
+        const int ended = s.server.uploadsEnded;
+        s.point().tuxiangsc(s.file);
+        s.server.waitForMessages(int(s.server.received.size()) + 1);
+        const double idle = residentMB();
+        double peak = idle;
+        s.server.send(s.client(), QStringLiteral("OK*&^"));
+        const double seconds =
+            runUntil([&] { return s.server.uploadsEnded == ended + 3 && !s.point().mang; }, peak);
+        if (s.server.uploadBytes - before != kSize)
+            state.SkipWithError("the upload did not arrive whole");
+        report(state, seconds, idle, peak);
+    }
+}
+
+void BM_Download(benchmark::State& state) {
+    Setup& s = setup();
+    for (auto _ : state) {
+        double unused = 0;
+        runUntil([&] { return s.linkUp(); }, unused);
+        const QString name = QStringLiteral("down%1.bin").arg(s.server.clientCount());
+        s.server.send(s.client(), name + QStringLiteral("\r\n*&*") + QString::number(kSize) +
+                                      QStringLiteral("@"));
+        pumpUntil([&] { return s.point().pang.toBool(); });
+        QFile source(s.file);
+        source.open(QIODevice::ReadOnly);
+        const double idle = residentMB();
+        double peak = idle;
+        QElapsedTimer wall;
+        wall.start();
+        s.server.sendDownload(s.point().Winsock3(0).boundPort(), &source, kSize, {});
+        runUntil([&] { return !s.point().pang.toBool(); }, peak);
+        const double seconds = double(wall.nsecsElapsed()) / 1e9;
+        if (QFileInfo(s.point().recvDir + name).size() != kSize)
+            state.SkipWithError("the download did not land whole");
+        report(state, seconds, idle, peak);
+        s.server.closeDownloads();
+    }
+}
+
+BENCHMARK(BM_PlainCopy)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Upload)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Download)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    app::resetAll();
+    current.reset();
+    ui::setDialogs(nullptr);
+    return 0;
+}
