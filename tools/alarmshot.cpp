@@ -72,7 +72,12 @@ int main(int argc, char** argv) {
             point.Text1_KeyPress(13);
             settle(0.3);
             server.send(0, QStringLiteral("查询完成~A1 在线\r\nA2 在线\r\nA3 在线\r\n"));
-            settle(1.5);
+            settle(0.3);
+            // A picture from another point arrives over the three data connections.
+            server.send(0, QStringLiteral("报警图像.bmp\r\n*&*50000@"));
+            settle(0.3);
+            server.sendDownload(point.Winsock3(0).boundPort(), QByteArray(50000, 'x'));
+            settle(2);
             status = point.window() && point.window()->grab().save(out) ? 0 : 1;
         }
         if (status)
