@@ -146,10 +146,7 @@ bool Form4::downloadComplete() const {
 void Form4::Timer5_Timer() {
     if (!pang.toBool() || !downloadComplete())
         return;
-    winsi = 0;
-    bok = false;
-    pang = false;
-    closeReceiveFile();
+    dropDownload();
     downloadEndTime = now();
     const QString path = recvDir + receivedName;
     const double received =
@@ -167,11 +164,7 @@ void Form4::Timer5_Timer() {
 
 // A channel ended short: the server is told, the partial file stays, the download is over.
 void Form4::receiveLoss() {
-    winsi = 0;
-    bok = false;
-    pang = false;
-    gang = false;
-    closeReceiveFile();
+    dropDownload();
     const QString loss = kChatPrefix + kReceiveLoss;
     if (Winsock1.State() == TcpSocket::Connected)
         Winsock1.SendData(loss);
@@ -189,6 +182,14 @@ void Form4::receiveLoss() {
     }
     Winsock1.Close();
     Timer(5).setEnabled(false);
+}
+
+void Form4::dropDownload() {
+    winsi = 0;
+    bok = false;
+    pang = false;
+    gang = false;
+    closeReceiveFile();
 }
 
 void Form4::unloadDownloadChannels() {

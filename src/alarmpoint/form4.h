@@ -189,6 +189,8 @@ private:
     // Upload.
     QString offerUpload(const QString& title);
     void cancelUpload();
+    // The channel closed and forgotten, and the upload no longer running.
+    void dropUploadChannel(int k);
     void startUpload(const ServerMessage& m);
     void connectUploadChannel(int n);
     void pumpUpload(int n);
@@ -204,6 +206,8 @@ private:
     void closeReceiveFile() { receiveFile_.close(); }
     bool downloadComplete() const;
     void receiveLoss();
+    // The download no longer announced, its file closed.
+    void dropDownload();
     void unloadDownloadChannels();
     double receivedSoFar() const;
 

@@ -112,10 +112,7 @@ void Form4::serverClose(const ServerMessage& m) {
 }
 
 void Form4::resetDownloadSide() {
-    winsi = 0;
-    bok = false;
-    pang = false;
-    closeReceiveFile();
+    dropDownload();
     unloadDownloadChannels();
 }
 

@@ -63,28 +63,28 @@ double elapsedSeconds(const QString& start, const QString& end) {
     return elapsed == 0 ? 1 : elapsed;
 }
 
-TransferFigures uploadFigures(double bytesSent, double length, double elapsed) {
+namespace {
+TransferFigures figures(double resent, double length, double bytes, double elapsed) {
     TransferFigures f;
-    f.resent = std::abs(std::floor((bytesSent - length) / 1024));
+    f.resent = resent;
     f.expected = std::floor(length / 1024);
     if (f.expected >= 1)
         f.loss = lossPercent(f.resent, f.expected);
     else
         f.expected = 1;
-    f.speed = speedOf(length, elapsed);
+    f.speed = speedOf(bytes, elapsed);
     return f;
 }
+} // namespace
 
+TransferFigures uploadFigures(double bytesSent, double length, double elapsed) {
+    return figures(std::abs(std::floor((bytesSent - length) / 1024)), length, length, elapsed);
+}
+
+// What came beyond the length counts as received again. The places of the second and third
+// stretch count from one, so a whole download comes to two bytes more, too few to count.
 TransferFigures receiveFigures(double received, double length, double fileLength, double elapsed) {
-    TransferFigures f;
-    f.resent = std::floor((received - length) / 1024);
-    f.expected = std::floor(length / 1024);
-    if (f.expected >= 1)
-        f.loss = lossPercent(f.resent, f.expected);
-    else
-        f.expected = 1;
-    f.speed = speedOf(fileLength, elapsed);
-    return f;
+    return figures(std::floor((received - length) / 1024), length, fileLength, elapsed);
 }
 
 QString uploadReport(const QString& now, const QString& path, const TransferFigures& f) {

@@ -116,16 +116,20 @@ QString Form4::offerUpload(const QString& title) {
     return QStringLiteral("0k");
 }
 
+void Form4::dropUploadChannel(int k) {
+    sendDone[size_t(k)] = upLoaded[size_t(k)] = closeSeen[size_t(k)] = false;
+    uploadStarted = false;
+    mang = false;
+    if (Winsock2.exists(k))
+        Winsock2.unload(k);
+    uploadStreams_[size_t(k)] = {};
+}
+
 void Form4::cancelUpload() {
     Timer(10).setEnabled(false);
     Timer(11).setEnabled(false);
-    for (int k = 1; k <= 3; ++k) {
-        if (Winsock2.exists(k))
-            Winsock2.unload(k);
-        upLoaded[size_t(k)] = sendDone[size_t(k)] = closeSeen[size_t(k)] = false;
-        uploadStreams_[size_t(k)] = {};
-    }
-    mang = false;
+    for (int k = 1; k <= 3; ++k)
+        dropUploadChannel(k);
     uploadStarted = false;
     uploadReply.clear();
     uploadBytesSent = 0;
@@ -271,12 +275,7 @@ void Form4::uploadFailed(const QString& why) {
 // The server closed a channel before it had sent its stretch.
 void Form4::Winsock2_Close(int n) {
     const auto tearDown = [this](int k) {
-        sendDone[size_t(k)] = upLoaded[size_t(k)] = closeSeen[size_t(k)] = false;
-        uploadStarted = false;
-        mang = false;
-        if (Winsock2.exists(k))
-            Winsock2.unload(k);
-        uploadStreams_[size_t(k)] = {};
+        dropUploadChannel(k);
         Timer(8).setEnabled(true);
         reconnectTicks = -3;
         Timer(7).setEnabled(true);

@@ -92,11 +92,7 @@ void Form4::stallAction(Watch watch) {
     if (Winsock1.State() == TcpSocket::Connected)
         Winsock1.SendData(text);
     recng = 1;
-    gang = false;
-    winsi = 0;
-    bok = false;
-    pang = false;
-    closeReceiveFile();
+    dropDownload();
     if (watch == Watch::Display)
         resetUploadChannels(watch);
     unloadDownloadChannels();
@@ -112,11 +108,7 @@ void Form4::stallAction(Watch watch) {
 void Form4::errorReset(Watch watch) {
     appendToLog(stateDump(kErrorDump));
     recng = 1;
-    gang = false;
-    winsi = 0;
-    bok = false;
-    pang = false;
-    closeReceiveFile();
+    dropDownload();
     unloadDownloadChannels();
     Winsock1.Close();
     Timer(5).setEnabled(false);
@@ -145,12 +137,7 @@ void Form4::resetUploadChannels(Watch watch) {
     for (int k = 1; k <= 3; ++k) {
         if (!upLoaded[size_t(k)])
             continue;
-        sendDone[size_t(k)] = upLoaded[size_t(k)] = closeSeen[size_t(k)] = false;
-        uploadStarted = false;
-        mang = false;
-        if (Winsock2.exists(k))
-            Winsock2.unload(k);
-        uploadStreams_[size_t(k)] = {};
+        dropUploadChannel(k);
         if (k == 3 && watch == Watch::Download)
             Timer(9).setEnabled(false);
     }
