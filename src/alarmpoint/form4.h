@@ -195,6 +195,7 @@ private:
     void connectUploadChannel(int n);
     void pumpUpload(int n);
     void endUploadChannel(int n);
+    void channelTimerTick(int n, int& ticks);
     void uploadComplete();
     void uploadFailed(const QString& why);
     QString uploadSource() const;

@@ -21,6 +21,8 @@ constexpr int kUploadPort = 2048;
 constexpr qint64 kChunk = 64 * 1024;
 constexpr qint64 kQueued = 256 * 1024;
 constexpr qint64 kShortest = 3;
+// The timers that start upload channels 2 and 3.
+constexpr int kChannelTimer[] = {0, 0, 10, 11};
 
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kOfferMarker = QStringLiteral("&*%^");
@@ -218,14 +220,10 @@ void Form4::endUploadChannel(int n) {
     sendDone[size_t(n)] = true;
     Winsock2.unload(n);
     upLoaded[size_t(n)] = false;
-    if (n == 1) {
-        Winsock2.load(2);
-        connectTicks2 = 0;
-        Timer(10).setEnabled(true);
-    } else if (n == 2) {
-        Winsock2.load(3);
-        connectTicks3 = 0;
-        Timer(11).setEnabled(true);
+    if (n < 3) {
+        Winsock2.load(n + 1);
+        (n == 1 ? connectTicks2 : connectTicks3) = 0;
+        Timer(kChannelTimer[n + 1]).setEnabled(true);
     }
     if (!sendDone[1] || !sendDone[2] || !sendDone[3])
         return;
@@ -235,21 +233,21 @@ void Form4::endUploadChannel(int n) {
 }
 
 void Form4::Timer10_Timer() {
-    if (++connectTicks2 <= 1)
-        return;
-    Timer(10).setEnabled(false);
-    connectTicks2 = 0;
-    if (Winsock2.exists(2))
-        connectUploadChannel(2);
+    channelTimerTick(2, connectTicks2);
 }
 
 void Form4::Timer11_Timer() {
-    if (++connectTicks3 <= 1)
+    channelTimerTick(3, connectTicks3);
+}
+
+// The timer of channel 2 or 3 connects it on its second tick and stops.
+void Form4::channelTimerTick(int n, int& ticks) {
+    if (++ticks <= 1)
         return;
-    Timer(11).setEnabled(false);
-    connectTicks3 = 0;
-    if (Winsock2.exists(3))
-        connectUploadChannel(3);
+    Timer(kChannelTimer[n]).setEnabled(false);
+    ticks = 0;
+    if (Winsock2.exists(n))
+        connectUploadChannel(n);
 }
 
 void Form4::uploadComplete() {
