@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <vector>
 
 namespace app {
@@ -51,13 +52,17 @@ struct Module1 {
     double cameraStartTries = 0;
     double comparePauseCount = 0;
     double alarmBlinkTick = 0;
+    double restartCountdown = 0;
     double historyCount = 0;
-    std::vector<double> alarmHistory;
+    // The last alarm values for the stuck-camera test, in 1..6; 0 stays 0.
+    std::array<double, 7> alarmHistory{};
     bool cameraStuck = false;
     bool redAlarmLatched = false;
     double alarmLevel = 0;
     double alarmSeq = 0;
     double diffCount = 0;
+    // "ok", "error" or empty: the last comparison's result, for the alarm step.
+    QString compareResult;
 
     // Requests between the monitoring and the remote alarm point.
     bool alarmPointOn = false;

@@ -3,12 +3,104 @@
 #include "alarmpoint/form4.h"
 #include "app/forms.h"
 #include "app/module1.h"
-#include "shell/form2.h"
+#include "monitoring/monitor_log.h"
+#include "monitoring/round.h"
+#include "platform/capture_window.h"
+#include "platform/media_player.h"
+#include "platform/picture_clipboard.h"
+#include "vbrt/convert.h"
+#include "vbrt/errors.h"
 
 namespace monitoring {
 
+namespace {
+// The start button's caption is the state.
+const QString kStopped = QStringLiteral("智能监控停止");
+const QString kRunning = QStringLiteral("智能监控启动");
+const QString kPaused = QStringLiteral("监控暂停");
+const QString kRestarting = QStringLiteral("监控重启");
+
+const QString kStartEntry = QStringLiteral("    Somebody begins to  run the  watch system .");
+const QString kStopEntry = QStringLiteral("    Somebody stoped running the  watch system .");
+const QString kReconnectEntry =
+    QStringLiteral("    The system is rebooting and checking the camera whether it is ok  .");
+const QString kStartNotice = QStringLiteral("\r\n    有人开始启动报警系统.\r\n");
+const QString kStopNotice = QStringLiteral("\r\n    有人停止了正在运行的报警系统.\r\n");
+const QString kReconnectFailedNotice =
+    QStringLiteral("\r\n    红色警报 ！！！：摄像头损坏或 中断，无法获取监控图像！.\r\n");
+const QString kNoCamera = QStringLiteral("请检查摄像头的驱动程序是否安装完好？");
+
+// The countdown restarts the camera past this many seconds.
+constexpr double kRestartLimit = 300;
+// The reconnect timer tries this many ticks before it connects, and starts over past the
+// second number.
+constexpr double kReconnectAfter = 5;
+constexpr double kReconnectCycle = 10;
+constexpr int kRetryInterval = 60000;
+} // namespace
+
 Monitoring::Monitoring(shell::Form2& form) : f_(form) {
+    f_.Command13.onClick = [this] { Command13_Click(); };
+    f_.Command14.onClick = [this] { Command14_Click(); };
     f_.Command15.onClick = [this] { Command15_Click(); };
+    f_.Timer(17).onTimer = [this] { Timer17_Timer(); };
+    f_.Timer(18).onTimer = [this] { Timer18_Timer(); };
+    f_.Timer(19).onTimer = [this] { Timer19_Timer(); };
+    f_.Timer(20).onTimer = [this] { Timer20_Timer(); };
+    f_.Timer(21).onTimer = [this] { Timer21_Timer(); };
+    f_.Timer(22).onTimer = [this] { Timer22_Timer(); };
+    f_.Timer(23).onTimer = [this] { Timer23_Timer(); };
+}
+
+Monitoring::~Monitoring() = default;
+
+void Monitoring::notify(const QString& text) {
+    if (app::module1().alarmPointOn)
+        app::form4().gaojingsc(text);
+}
+
+void Monitoring::Command13_Click() {
+    app::Module1& m = app::module1();
+    const QString state = f_.Command13.Caption();
+    if (state == kStopped) {
+        writeLogEntry(kStartEntry);
+        notify(kStartNotice);
+        f_.Command13.setBackColor(kGreen);
+        f_.Command13.setCaption(kRunning);
+        f_.Text3.setBackColor(f_.Text2.BackColor());
+        f_.Text2.setEnabled(false);
+        m.monitorTick = 1;
+        m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
+        f_.Timer(19).setEnabled(true);
+        f_.Timer(18).setEnabled(true);
+        f_.Timer(17).setEnabled(false);
+        f_.Timer(21).setEnabled(true);
+        f_.Command14.setEnabled(false);
+        f_.Command14.setBackColor(kYellow);
+        m.monitorStopped = false;
+        ran_ = true;
+    } else if (state == kRunning) {
+        f_.Command13.setBackColor(kYellow);
+        f_.Command13.setCaption(kStopped);
+        f_.Text3.setBackColor(kYellow);
+        f_.Text3.setEnabled(true);
+        f_.Text2.setEnabled(true);
+        f_.Command14.setEnabled(true);
+        f_.Timer(17).setEnabled(false);
+        m.monitorTick = 1;
+        m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
+        m.monitorStopped = true;
+        ran_ = false;
+        for (int t : {19, 21, 20, 18, 22, 23})
+            f_.Timer(t).setEnabled(false);
+        writeLogEntry(kStopEntry);
+        notify(kStopNotice);
+    }
+}
+
+void Monitoring::Command14_Click() {
+    f_.Command14.setBackColor(f_.Text2.BackColor());
+    f_.Timer(17).setEnabled(true);
 }
 
 void Monitoring::Command15_Click() {
@@ -16,6 +108,140 @@ void Monitoring::Command15_Click() {
     alarmpoint::Form4& alarmPoint = app::form4();
     alarmPoint.show();
     alarmPoint.setBackColor(vbrt::RGB(192, 208, 192));
+}
+
+bool Monitoring::grabFrame(bool clearPictureFirst) {
+    using namespace platform;
+    SendMessage(f_.hCapWnd, WM_CAP_GRAB_FRAME, 0, 0);
+    SendMessage(f_.hCapWnd, WM_CAP_EDIT_COPY, 0, 0);
+    if (clearPictureFirst)
+        f_.Picture1.setPicture(QImage());
+    f_.Image1.setPicture(QImage());
+    f_.Image1.setStretch(true);
+    f_.Picture1.setAutoRedraw(true);
+    if (!pictureClipboard().hasPicture())
+        return false;
+    f_.Image1.setPicture(pictureClipboard().picture());
+    f_.Picture1.PaintPicture(f_.Image1.Picture(), 0, 0, f_.Picture1.Width(), f_.Picture1.Height());
+    f_.Picture1.setAutoRedraw(false);
+    return true;
+}
+
+void Monitoring::cameraMissing(int timer) {
+    ui::MsgBox(kNoCamera, ui::vbOKOnly);
+    f_.Timer(timer).setEnabled(false);
+    f_.unload();
+}
+
+// The manual view.
+void Monitoring::Timer17_Timer() {
+    if (!grabFrame())
+        cameraMissing(17);
+}
+
+// The monitoring clock; past 32 it compares.
+void Monitoring::Timer19_Timer() {
+    app::Module1& m = app::module1();
+    m.monitorTick += 1;
+    f_.Text3.setText(vbrt::CStr(m.monitorTick));
+    if (m.monitorTick <= 32)
+        return;
+    f_.Text3.setText(QStringLiteral("比较中"));
+    m.monitorTick = 1;
+    f_.Timer(18).setEnabled(false);
+    const Round round(f_);
+    const QString result = tuxiangbijiao();
+    if (!round.alive())
+        return;
+    m.compareResult = result;
+    round.pauseSecond();
+}
+
+// The reference, once the clock has passed 6.
+void Monitoring::Timer21_Timer() {
+    if (app::module1().monitorTick <= 6)
+        return;
+    f_.Timer(18).setEnabled(false);
+    f_.Timer(19).setEnabled(false);
+    f_.Text3.setText(QStringLiteral("采集中"));
+    const Round round(f_);
+    tuxiangcaiji();
+    if (round.alive())
+        f_.Timer(21).setEnabled(false);
+}
+
+// The alarm level as the status box's colour, every second tick. It follows the value while a
+// scoring counts it up.
+void Monitoring::Timer23_Timer() {
+    app::Module1& m = app::module1();
+    m.alarmBlinkTick += 1;
+    if (vbrt::CLng(m.alarmBlinkTick) % 2 != 0)
+        return;
+    m.alarmBlinkTick = 0;
+    const double v = m.alarmLevel;
+    if (v > 300)
+        f_.Text3.setBackColor(kRed);
+    else if (v > 100)
+        f_.Text3.setBackColor(kYellow);
+    else
+        f_.Text3.setBackColor(f_.Text2.BackColor());
+}
+
+// The countdown after a stuck camera; at its limit the camera is let go and reconnected.
+void Monitoring::Timer20_Timer() {
+    app::Module1& m = app::module1();
+    m.restartCountdown += 1;
+    f_.Text3.setText(vbrt::CStr(m.restartCountdown));
+    if (m.restartCountdown <= kRestartLimit)
+        return;
+    m.restartCountdown = 0;
+    platform::SendMessage(f_.hCapWnd, platform::WM_CAP_DRIVER_DISCONNECT, 0, 0);
+    f_.Command13.setCaption(kRestarting);
+    f_.Command13.setBackColor(kYellow);
+    f_.Text3.setText(QStringLiteral("重启"));
+    f_.Timer(20).setEnabled(false);
+    f_.Timer(22).setEnabled(true);
+}
+
+// Reconnects the camera through a new capture window. Monitoring runs again only once a
+// frame came; until then the button says the camera is restarting and a try follows every
+// minute.
+void Monitoring::Timer22_Timer() {
+    app::Module1& m = app::module1();
+    m.cameraStartTries += 1;
+    if (m.cameraStartTries <= kReconnectAfter)
+        return;
+
+    using namespace platform;
+    // The old window goes with its driver: a camera opened twice would refuse the second.
+    destroyCaptureWindow(f_.hCapWnd);
+    f_.hCapWnd = capCreateCaptureWindowA(QStringLiteral("WebcamCapture"), 0, 0, 0, 13092, 7332,
+                                         f_.window(), 0);
+    SendMessage(f_.hCapWnd, WM_CAP_DRIVER_CONNECT, 0, 0);
+    writeLogEntry(kReconnectEntry);
+    m.alarmStepCount = 0;
+    m.monitorTick = 1;
+    if (!grabFrame(true)) {
+        if (m.cameraStartTries > kReconnectCycle)
+            m.cameraStartTries = 0;
+        notify(kReconnectFailedNotice);
+        f_.Timer(22).setInterval(kRetryInterval);
+        return;
+    }
+    f_.Command13.setCaption(kRunning);
+    f_.Command13.setBackColor(kGreen);
+    f_.Text3.setBackColor(f_.Text2.BackColor());
+    f_.Text3.setText(QStringLiteral("Run"));
+    f_.Timer(19).setEnabled(true);
+    f_.Timer(20).setEnabled(false);
+    f_.Timer(22).setEnabled(false);
+}
+
+platform::MediaPlayer& Monitoring::player() {
+    // Made on first use: most openings of the window never sound an alarm.
+    if (!player_)
+        player_ = std::make_unique<platform::MediaPlayer>();
+    return *player_;
 }
 
 } // namespace monitoring

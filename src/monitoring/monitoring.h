@@ -1,24 +1,85 @@
 #pragma once
 
+#include <QString>
+#include <memory>
+
+namespace platform {
+class MediaPlayer;
+}
 namespace shell {
 class Form2;
 }
 
 namespace monitoring {
 
-// Smart monitoring of the drawing window: its buttons, timers and the way it reports to the
-// remote alarm point.
+// Smart monitoring of the drawing window. One button starts and stops the watch; the window's
+// timers then drive it:
+//   Timer19  2 s   the monitoring clock; past 32 it compares the picture with the reference
+//   Timer21  2 s   captures the reference once the clock has passed 6 (one shot)
+//   Timer18  1 s   the alarm step: a new camera frame every 5th clock value, and the alarm
+//                  actions after an alarming comparison
+//   Timer23  0.3 s shows the alarm level as the status box's colour
+//   Timer20  1 s   counts down to a camera restart after the camera got stuck
+//   Timer22  1 s   reconnects the camera (every minute after a failed try)
+//   Timer17  50 ms the manual view: camera frames without monitoring
+// Frames come from the capture window through the program's picture clipboard. Reports go to
+// the remote alarm point while it is open.
 class Monitoring {
 public:
     explicit Monitoring(shell::Form2& form);
+    ~Monitoring();
     Monitoring(const Monitoring&) = delete;
     Monitoring& operator=(const Monitoring&) = delete;
 
+    // Start / stop (by the button's caption; nothing while paused or restarting).
+    void Command13_Click();
+    // The manual view.
+    void Command14_Click();
     // Opens the remote alarm point, which from then on receives the monitoring's reports.
     void Command15_Click();
 
+    void Timer17_Timer();
+    void Timer18_Timer();
+    void Timer19_Timer();
+    void Timer20_Timer();
+    void Timer21_Timer();
+    void Timer22_Timer();
+    void Timer23_Timer();
+
+    // Samples the watched picture into the reference model.txt. "ok" once it is written.
+    QString tuxiangcaiji();
+    // Compares the watched picture with the reference into caculator.txt, scores it and
+    // decides the alarm level: "error" for an alarm, "ok" for a quiet picture, empty for a
+    // stuck camera or a comparison that could not run.
+    QString tuxiangbijiao();
+    // Reads a difference set and marks its changes on the picture. Counting, it marks only a
+    // changed sample whose neighbours two columns right, two rows down and diagonally changed
+    // too, and counts those into the alarm value; otherwise it marks every change in its own
+    // colour. Returns the alarm value.
+    double chonghua2(const QString& path, bool countMode);
+
+    // Whether monitoring was started since the window opened and not stopped since.
+    bool ran() const { return ran_; }
+    // A new opening of the window: nothing has run yet.
+    void startOfOpening() { ran_ = false; }
+
 private:
+    class Round;
+    // The camera's current frame painted over the watched picture. False when the camera
+    // gave no picture.
+    bool grabFrame(bool clearPictureFirst = false);
+    // No picture from the camera: the window closes after saying so.
+    void cameraMissing(int timer);
+    void notify(const QString& text);
+    void levelDecision(QString& result);
+    void stuckCamera();
+    void saveSnapshot(const QString& path);
+    void playAlarmSounds(const Round& round);
+    platform::MediaPlayer& player();
+
     shell::Form2& f_;
+    bool ran_ = false;
+    std::unique_ptr<platform::MediaPlayer> player_;
 };
 
 } // namespace monitoring

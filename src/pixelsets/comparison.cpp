@@ -26,21 +26,24 @@ char completedAt(QByteArrayView cell, qsizetype j) {
     return j < pad ? '0' : cell[j - pad];
 }
 
-void decodePart(QByteArrayView cell, qsizetype at, int16_t& part) {
+bool decodePart(QByteArrayView cell, qsizetype at, int16_t& part) {
     const int hi = hexDigit(completedAt(cell, at));
     const int lo = hexDigit(completedAt(cell, at + 1));
-    if (hi >= 0 && lo >= 0)
-        part = int16_t(hi * 16 + lo);
+    if (hi < 0 || lo < 0)
+        return false;
+    part = int16_t(hi * 16 + lo);
+    return true;
 }
 } // namespace
 
-void decodeCell(QByteArrayView cell, Channels& ch) {
+bool decodeCell(QByteArrayView cell, Channels& ch) {
     if (cell.isEmpty())
-        return; // no part can be read
+        return false; // no part can be read
     const qsizetype n = std::max<qsizetype>(6, cell.size());
-    decodePart(cell, n - 2, ch.r);
-    decodePart(cell, n - 4, ch.g);
-    decodePart(cell, n - 6, ch.b);
+    const bool r = decodePart(cell, n - 2, ch.r);
+    const bool g = decodePart(cell, n - 4, ch.g);
+    const bool b = decodePart(cell, n - 6, ch.b);
+    return r && g && b;
 }
 
 void appendCompleted(QByteArray& line, QByteArrayView cell) {
@@ -121,15 +124,17 @@ Comparison writeDifference(const QString& path, const ui::PictureBox& area, cons
 
 Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
                                const app::TextGrid& set1, const Steps& steps,
-                               const ThresholdText& thresholdText, const Pacing& pacing) {
+                               const ThresholdText& thresholdText, const Pacing& pacing,
+                               UnreadableCell unreadable) {
     GridReader stored{set1};
     LiveSide live{area, {}, {}};
     return writeDifference(
         path, area, steps, thresholdText, pacing,
         [&](int c, int r, double x, float y, std::optional<int16_t> t, QByteArray& line) {
             live.read(x, y);
-            decodeCell(stored.read(c, r), stored.ch);
-            if (!distanceDiffers(stored.ch, live.ch, t)) {
+            const bool readable = decodeCell(stored.read(c, r), stored.ch);
+            const bool counts = !readable && unreadable == UnreadableCell::Differs;
+            if (!counts && !distanceDiffers(stored.ch, live.ch, t)) {
                 line.append('*');
                 return false;
             }

@@ -22,8 +22,9 @@ struct Channels {
 // Reads a cell by the rule that every comparison and redraw shares: a cell shorter than six
 // characters is first left-padded with zeros (an empty one stays empty); red is its last two
 // characters as a hexadecimal number, green the two before, blue the two before those. A part
-// that is no hexadecimal number keeps the value it had in `ch`.
-void decodeCell(QByteArrayView cell, Channels& ch);
+// that is no hexadecimal number keeps the value it had in `ch`. True when all three parts
+// were read.
+bool decodeCell(QByteArrayView cell, Channels& ch);
 // The cell completed to six characters, as a differing sample writes it.
 void appendCompleted(QByteArray& line, QByteArrayView cell);
 
@@ -69,11 +70,16 @@ struct Comparison : WriteOutcome {
 // one).
 using ThresholdText = std::function<QString()>;
 
+// What a comparison makes of a stored cell that is missing or no colour: the button flows
+// compare it with the channels the cell before left; the monitoring counts it as changed.
+enum class UnreadableCell { KeepsLastChannels, Differs };
+
 // Live drawing area against set 1: a differing sample gets set 1's cell (lower case, as the
 // grid holds it), completed to six characters. The monitoring's comparison is this one.
 Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
                                const app::TextGrid& set1, const Steps& steps,
-                               const ThresholdText& thresholdText, const Pacing& pacing);
+                               const ThresholdText& thresholdText, const Pacing& pacing,
+                               UnreadableCell unreadable = UnreadableCell::KeepsLastChannels);
 // Set 1 against set 2 on the grid of the drawing area: a differing sample gets set 2's cell.
 Comparison writeSetDifference(const QString& path, const ui::PictureBox& area,
                               const app::TextGrid& set1, const app::TextGrid& set2,

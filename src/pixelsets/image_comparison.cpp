@@ -4,12 +4,12 @@
 #include "app/module1.h"
 #include "pixelsets/comparison.h"
 #include "pixelsets/redraw.h"
+#include "pixelsets/set_file.h"
 #include "shell/form2.h"
 #include "vbrt/apppath.h"
 #include "vbrt/errors.h"
 #include "vbrt/file_writer.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace pixelsets {
@@ -110,10 +110,9 @@ app::LineTable& lines() {
 // wait the flow stops quietly when its window went away.
 class ImageComparison::Click {
 public:
-    explicit Click(shell::Form2& form)
-        : form_(form), loaded_(form.isLoaded()), generation_(form.loadGeneration()) {}
+    explicit Click(shell::Form2& form) : form_(form), opening_(form) {}
 
-    bool alive() const { return !loaded_ || form_.stillLoaded(generation_); }
+    bool alive() const { return opening_.alive(); }
     bool pauseSecond() const {
         form_.pauseSecond();
         return alive();
@@ -128,8 +127,7 @@ public:
 
 private:
     shell::Form2& form_;
-    bool loaded_;
-    uint64_t generation_;
+    ui::Opening opening_;
 };
 
 ImageComparison::ImageComparison(shell::Form2& form) : f_(form) {
@@ -170,41 +168,34 @@ QString ImageComparison::qingnvc() {
 }
 
 bool ImageComparison::loadSet(const QString& path, app::TextGrid& grid, const QString& title) {
-    QFile file(path);
-    QByteArray text;
-    bool ok = file.open(QIODevice::ReadOnly);
-    if (ok) {
-        text = file.readAll();
-        ok = file.error() == QFileDevice::NoError;
-    }
-    if (!ok) {
+    const SetLoadResult loaded = loadSetFile(path, lines(), grid);
+    switch (loaded.status) {
+    case SetLoad::Loaded:
+        return true;
+    case SetLoad::Unreadable:
         ui::MsgBox(kReadFailed + path, ui::vbOKOnly, title);
         return false;
-    }
-    text.append("\r\n");
-    if (!splitText(text))
+    case SetLoad::TooManyLines:
+        ui::MsgBox(kTooManyLines.arg(loaded.limit), ui::vbOKOnly);
         return false;
-    if (!(lines().lineCount > 0)) {
+    case SetLoad::Empty:
         // Nothing to compare or draw: refused like a file that cannot be read.
         ui::MsgBox(kNoSamples + path, ui::vbOKOnly, title);
         return false;
     }
-    lines().fillGrid(grid);
-    return true;
+    return false;
 }
 
 // ---- Redraw of a difference set ----
 
 double ImageComparison::chonghua(const QString& path, bool oneColour) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const SetLoadResult loaded = loadSetFile(path, lines(), lines().pixelSetA);
+    if (loaded.status == SetLoad::TooManyLines)
+        ui::MsgBox(kTooManyLines.arg(loaded.limit), ui::vbOKOnly);
+    if (loaded.status == SetLoad::Empty)
+        qingnv();
+    if (loaded.status != SetLoad::Loaded)
         return 0;
-    QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return 0;
-    if (!splitText(text + "\r\n"))
-        return 0;
-    qingnv();
     const auto steps = stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(), f_.Picture1.Width(),
                                       f_.Picture1.Height());
     if (!steps)

@@ -4,12 +4,7 @@
 
 namespace shell {
 
-Form2::Form2() : ui::Form(QStringLiteral("Form2")) {
-    Command1.add(0, 21);
-    Command12.add(0, 2);
-    Text1.add(0, 3);
-    Timer.add(1, 23);
-}
+Form2::Form2() : ui::Form(QStringLiteral("Form2")) {}
 
 Form2::~Form2() = default;
 

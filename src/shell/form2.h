@@ -30,27 +30,27 @@ public:
 
     ui::PictureBox Picture1{this, "Picture1"};
     ui::ImageBox Image1{this, "Image1"};
-    ui::ControlArray<ui::CommandButton> Command1{this, "Command1"}; // 0..21
-    ui::CommandButton Command2{this, "Command2"};                   // 蛋
-    ui::CommandButton Command3{this, "Command3"};                   // 死
-    ui::CommandButton Command4{this, "Command4"};                   // 果壳
-    ui::CommandButton Command5{this, "Command5"};                   // 生
-    ui::CommandButton Command6{this, "Command6"};                   // 塔
-    ui::CommandButton Command7{this, "Command7"};                   // 光
-    ui::CommandButton Command8{this, "Command8"};                   // 雨
+    ui::ControlArray<ui::CommandButton> Command1{this, "Command1", 0, 21};
+    ui::CommandButton Command2{this, "Command2"};   // 蛋
+    ui::CommandButton Command3{this, "Command3"};   // 死
+    ui::CommandButton Command4{this, "Command4"};   // 果壳
+    ui::CommandButton Command5{this, "Command5"};   // 生
+    ui::CommandButton Command6{this, "Command6"};   // 塔
+    ui::CommandButton Command7{this, "Command7"};   // 光
+    ui::CommandButton Command8{this, "Command8"};   // 雨
     ui::CommandButton Command9{this, "Command9"};   // 图像采集 (template comparison)
     ui::CommandButton Command10{this, "Command10"}; // 全屏
     ui::CommandButton Command11{this, "Command11"}; // 图像采集 (capture and compare)
-    ui::ControlArray<ui::CommandButton> Command12{this, "Command12"}; // 采集, 比较, 叠加
-    ui::CommandButton Command13{this, "Command13"};                   // 智能监控停止 / 启动
-    ui::CommandButton Command14{this, "Command14"};                   // 人工监控
-    ui::CommandButton Command15{this, "Command15"};                   // 远程监控室
-    ui::ControlArray<ui::TextBox> Text1{this, "Text1"};               // 0..3
+    ui::ControlArray<ui::CommandButton> Command12{this, "Command12", 0, 2}; // 采集, 比较, 叠加
+    ui::CommandButton Command13{this, "Command13"}; // 智能监控停止 / 启动
+    ui::CommandButton Command14{this, "Command14"}; // 人工监控
+    ui::CommandButton Command15{this, "Command15"}; // 远程监控室
+    ui::ControlArray<ui::TextBox> Text1{this, "Text1", 0, 3};
     ui::TextBox Text2{this, "Text2"};
     ui::TextBox Text3{this, "Text3"};
     ui::Label Label1{this, "Label1"};
     ui::WidgetHost WindowsMediaPlayer1{this, "WindowsMediaPlayer1"};
-    ui::ControlArray<ui::Timer> Timer{this, "Timer"}; // Timer1 .. Timer23 by number
+    ui::ControlArray<ui::Timer> Timer{this, "Timer", 1, 23}; // Timer1 .. Timer23
     ui::CommonDialog CommonDialog1, CommonDialog2, CommonDialog3;
 
     // Shared members of the window (they outlive an unload).

@@ -2,15 +2,10 @@
 #include "alarmpoint/form4.h"
 #include "app/forms.h"
 #include "app/module1.h"
+#include "monitoring/monitor_log.h"
 #include "platform/capture_window.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
-#include "ui/clock.h"
-#include "vbrt/apppath.h"
-#include "vbrt/datetime.h"
-#include "vbrt/file_writer.h"
-
-#include <QDir>
 
 namespace shell {
 
@@ -19,13 +14,6 @@ using vbrt::RGB;
 namespace {
 constexpr vbrt::Colour kBoxColour = RGB(168, 221, 155);
 constexpr vbrt::Colour kButtonColour = RGB(232, 227, 174);
-
-// One entry of the monitoring log: date and time run together, then the text.
-void appendMonitorLog(const QString& text) {
-    const QString entry = vbrt::dateTimeRunTogether(ui::Clock::instance().now()) +
-                          QStringLiteral("\r\n") + text + QStringLiteral("\r\n");
-    vbrt::appendToFile(vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt")), entry.toUtf8());
-}
 } // namespace
 
 void Form2::Form_Load() {
@@ -45,10 +33,9 @@ void Form2::Form_Load() {
     m.redAlarmLatched = false;
     m.monitorStopped = false;
 
-    // Every opening starts a new, empty monitoring log. An existing folder is used as it is;
-    // a log that cannot be created only means the later entries are lost, not the window.
-    QDir().mkpath(vbrt::appFile(QStringLiteral("\\CAMaRA")));
-    vbrt::replaceFile(vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt")), {});
+    // A log that cannot be created only means the later entries are lost, not the window.
+    monitoring::startLog();
+    monitoring.startOfOpening();
 
     // The camera's hidden window. Without a camera the window opens all the same: the
     // monitoring reports the missing picture when it first needs one.
@@ -126,7 +113,7 @@ void Form2::Form_Unload(int&) {
     Timer(19).setEnabled(false);
     Timer(18).setEnabled(false);
 
-    if (m.alarmStepCount >= 1) {
+    if (monitoring.ran()) {
         platform::SendMessage(hCapWnd, platform::WM_CAP_DRIVER_DISCONNECT, 0, 0);
         // Clicks, sockets and the still running camera timers may act meanwhile; a second
         // unload asked for from among them is ignored while this one runs.
@@ -134,7 +121,7 @@ void Form2::Form_Unload(int&) {
         Timer(19).setEnabled(false);
         Timer(18).setEnabled(false);
 
-        appendMonitorLog(QStringLiteral("    Somebody closed the  watch system ."));
+        monitoring::writeLogEntry(QStringLiteral("    Somebody closed the  watch system ."));
         if (m.alarmPointOn) {
             m.alarmPointOn = false;
             app::form4().gaojingsc(

@@ -32,6 +32,11 @@ protected:
 template <class T> class ControlArray : public ControlArrayBase {
 public:
     ControlArray(Form* owner, const QString& name) : ControlArrayBase(owner), name_(name) {}
+    // With the design-time elements first..last, there before any handler is wired to them.
+    ControlArray(Form* owner, const QString& name, int first, int last)
+        : ControlArray(owner, name) {
+        add(first, last);
+    }
 
     // A design-time element.
     T& add(int index) { return create(index, false); }

@@ -180,4 +180,19 @@ private:
     bool pressed_ = false;
 };
 
+// Which opening of a window a routine started in: after a wait that let events run, the
+// routine goes on only while that same opening lasts (a routine started while the window was
+// not loaded is never stopped by it).
+class Opening {
+public:
+    explicit Opening(const Form& form)
+        : form_(form), loaded_(form.isLoaded()), generation_(form.loadGeneration()) {}
+    bool alive() const { return !loaded_ || form_.stillLoaded(generation_); }
+
+private:
+    const Form& form_;
+    bool loaded_;
+    uint64_t generation_;
+};
+
 } // namespace ui

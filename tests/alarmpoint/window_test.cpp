@@ -51,7 +51,7 @@ TEST_F(AlarmWindowTest, OpensFromTheMonitoringWindowReadyToReport) {
 
 TEST_F(AlarmWindowTest, ClosingTheMonitoringWindowTellsTheServer) {
     app::form2().load();
-    app::module1().alarmStepCount = 1;
+    app::form2().monitoring.Command13_Click();
     dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
     app::form2().Command15.press();
     ASSERT_TRUE(pumpUntil([&] { return connected(); }));

@@ -224,7 +224,7 @@ TEST_F(Launchers, PanelDefaultsOfTheMathAndAntiMissileModes) {
 TEST_F(Launchers, EveryLauncherOpensAFreshWindowWithAnEmptyLogAndTheCameraOnAgain) {
     launch(Monitoring);
     EXPECT_EQ(camera->opens(), 1);
-    m().alarmStepCount = 4; // monitoring has been stepping
+    f2().monitoring.Command13_Click(); // monitoring runs
     m().monitorTick = 20;
     f2().Timer(18).setEnabled(true);
     f2().Timer(19).setEnabled(true);
@@ -322,7 +322,7 @@ TEST_F(Launchers, PictureClickShowsTheWindowInTheModeTheFlagsHold) {
 TEST_F(Launchers, ALauncherPressedWhileTheWindowIsClosedByItsCloseBoxLeavesNoTrace) {
     launch(Monitoring);
     fillPanel();
-    m().alarmStepCount = 1;
+    f2().monitoring.Command13_Click();
     bool pressed = false;
     f2().Timer(23).onTimer = [&] {
         if (!pressed) {
@@ -343,7 +343,7 @@ TEST_F(Launchers, ALauncherPressedWhileTheWindowIsClosedByItsCloseBoxLeavesNoTra
 
 TEST_F(Launchers, ALauncherPressedWhileTheWindowClosesLeavesItToTheFirstOne) {
     launch(Monitoring);
-    m().alarmStepCount = 1;
+    f2().monitoring.Command13_Click();
     // The monitoring's camera timer still runs during the closing wait; the user presses
     // another launcher in the meantime.
     bool pressed = false;

@@ -133,6 +133,8 @@ void AlarmServer::arrived(int client) {
     Client& c = clients_[size_t(client)];
     const QString text = (*c.decoder)(c.socket->readAll());
     received.append({client, text});
+    if (acceptOffers && text.contains(QStringLiteral("\r\n&*%^")))
+        send(client, QStringLiteral("OK*&^"));
     if (!relay || !text.contains(kChatPrefix))
         return;
     const QString tail = text.contains(kNoticeMarker) ? QString() : QStringLiteral("{}OK");

@@ -53,6 +53,8 @@ public:
     // Relayed messages carry this in front of what the point sent ("A1" for client 1).
     static QString senderName(int client) { return QStringLiteral("A%1").arg(client + 1); }
     bool relay = false;
+    // Answers every upload offer with an acceptance at once.
+    bool acceptOffers = false;
 
     void send(int client, const QString& text);
     void sendBytes(int client, const QByteArray& bytes);

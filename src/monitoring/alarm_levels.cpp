@@ -1,0 +1,197 @@
+// The alarm value of a comparison, the stuck-camera test and the alarm level.
+#include "app/module1.h"
+#include "monitoring/monitor_log.h"
+#include "monitoring/monitoring.h"
+#include "monitoring/round.h"
+#include "pixelsets/comparison.h"
+#include "pixelsets/redraw.h"
+#include "pixelsets/set_file.h"
+#include "ui/clock.h"
+#include "vbrt/convert.h"
+
+namespace monitoring {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Log entries and notices; s is the alarm counter, v the alarm value.
+QString scoreEntry(double s, double v) {
+    return vbrt::CStr(s) + QStringLiteral("   The number of the differnent is  = ") +
+           vbrt::CStr(v) + QStringLiteral("  This is a correct number。");
+}
+QString scoreNotice(double s, double v) {
+    return vbrt::CStr(s) + QStringLiteral("   告警值为   = ") + vbrt::CStr(v) +
+           QStringLiteral("。") + kCrLf;
+}
+QString stuckEntry(double s, double v) {
+    return vbrt::CStr(s) + QStringLiteral("   The number of the same is 6 times = ") +
+           vbrt::CStr(v) + QStringLiteral("  Please check the camera and computer。");
+}
+QString stuckNotice(double s, double h5) {
+    return kCrLf + vbrt::CStr(s) + QStringLiteral("  警报： 告警值已经连续6次为 = ") +
+           vbrt::CStr(h5) + QStringLiteral(" 摄像头可能损坏或中断， 电脑正在重新连接摄像头。") +
+           kCrLf;
+}
+QString redNotice(double s, double v) {
+    return kCrLf + vbrt::CStr(s) + QStringLiteral(" 告警颜色：红色  告警值为   = ") +
+           vbrt::CStr(v) +
+           QStringLiteral(" 请调用服务器中的图像确认，如告警值超过300000，有可能黑夜来临。") +
+           kCrLf;
+}
+const QString kYellowEntry = QStringLiteral("    Computer begins to  reboot the  watch system .");
+QString yellowNotice(double v) {
+    return kCrLf + QStringLiteral(" 告警颜色：黄色 告警值为 = ") + vbrt::CStr(v) +
+           QStringLiteral("  电脑自动校验监控系统。") + kCrLf;
+}
+QString greenNotice(double s, double v) {
+    return kCrLf + vbrt::CStr(s) + QStringLiteral(" 监控正常：绿色  告警值为   = ") +
+           vbrt::CStr(v) + QStringLiteral("  。") + kCrLf;
+}
+QString countEntry(double s, double n) {
+    return vbrt::CStr(s) + QStringLiteral("   The number of the differnent is  = ") +
+           vbrt::CStr(n) + QStringLiteral("  。");
+}
+
+// Alarm values above these are yellow and red; a value of 300 is yellow.
+constexpr double kYellowAbove = 100;
+constexpr double kRedAbove = 300;
+
+bool isStar(QByteArrayView cell) {
+    return cell.size() == 1 && cell[0] == '*';
+}
+
+// A sample counts as changed unless its cell is "*"; beyond the grid (the line's running count,
+// or nothing) it counts as changed.
+bool changed(const app::TextGrid& grid, int c, int r) {
+    if (c > app::TextGrid::kUpper || r + 1 > app::TextGrid::kUpper)
+        return true;
+    return !isStar(grid.cell(c, r + 1));
+}
+
+// Marks every changed sample whose neighbours (c + 2, r + 2), (c, r + 2) and (c + 2, r) changed
+// too with a dot in the pen colour and counts it into `level`, which climbs while the walk
+// runs. False when stopped.
+bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const pixelsets::Steps& steps,
+                  vbrt::Colour pen, const pixelsets::Pacing& pacing, double& level) {
+    return pixelsets::walkGrid(
+        area, steps,
+        [&](int c, int r, double x, float y) {
+            if (!changed(grid, c, r))
+                return;
+            if (changed(grid, c + 2, r + 2) && changed(grid, c, r + 2) && changed(grid, c + 2, r)) {
+                pixelsets::drawDot(area, x, y, steps.row, pen);
+                level += 1;
+            }
+        },
+        [&](int) { return pacing.pause(); });
+}
+
+// Keeps the value among the last six; at every seventh scoring the six kept values are
+// tested and forgotten. True when all six agreed: the camera delivers the same picture.
+bool keepInHistory(app::Module1& m, double value) {
+    if (m.historyCount <= 5) {
+        m.historyCount += 1;
+        m.alarmHistory[size_t(m.historyCount)] = value;
+        return false;
+    }
+    m.historyCount = 0;
+    for (size_t i = 2; i <= 6; ++i)
+        if (!(std::abs(m.alarmHistory[i] - m.alarmHistory[1]) < 1))
+            return false;
+    return true;
+}
+} // namespace
+
+double Monitoring::chonghua2(const QString& path, bool countMode) {
+    app::Module1& m = app::module1();
+    app::LineTable& lines = m.lines;
+    m.alarmLevel = 0;
+    const Round round(f_);
+    const pixelsets::SetLoadResult loaded = pixelsets::loadSetFile(path, lines, lines.pixelSetA);
+    const auto steps = pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
+                                                 f_.Picture1.Width(), f_.Picture1.Height());
+    if (loaded.status == pixelsets::SetLoad::Loaded && steps) {
+        const bool walked = countMode
+                                ? scoreChanged(f_.Picture1, lines.pixelSetA, *steps, f_.penColor,
+                                               round.pacing(), m.alarmLevel)
+                                : pixelsets::redrawChanged(f_.Picture1, lines.pixelSetA, *steps,
+                                                           false, f_.penColor, round.pacing());
+        if (!walked)
+            return m.alarmLevel;
+    }
+
+    if (keepInHistory(m, m.alarmLevel))
+        m.cameraStuck = true;
+    if (!m.monitorStopped) {
+        writeLogEntry(scoreEntry(m.alarmSeq, m.alarmLevel));
+        notify(scoreNotice(m.alarmSeq, m.alarmLevel));
+        f_.Timer(18).setEnabled(true);
+    }
+    return m.alarmLevel;
+}
+
+void Monitoring::levelDecision(QString& result) {
+    app::Module1& m = app::module1();
+    const double v = m.alarmLevel;
+    if (m.cameraStuck) {
+        stuckCamera();
+    } else if (v > kYellowAbove) {
+        if (v > kRedAbove) {
+            m.redAlarmLatched = true;
+            f_.Text3.setBackColor(kRed);
+            notify(redNotice(m.alarmSeq, v));
+        } else if (!m.redAlarmLatched) {
+            writeLogEntry(kYellowEntry);
+            notify(yellowNotice(v));
+            m.alarmStepCount = 0;
+            m.monitorTick = 1;
+            m.cameraStartTries = 0;
+            m.restartCountdown = 0;
+            // A new reference once the clock has passed 6 again.
+            for (int t : {19, 18, 21})
+                f_.Timer(t).setEnabled(true);
+        }
+        result = QStringLiteral("error");
+        f_.Timer(23).setEnabled(true);
+        m.alarmSeq += 1;
+        saveSnapshot(alarmSnapshotName(ui::Clock::instance().now(), m.alarmSeq));
+    } else {
+        result = QStringLiteral("ok");
+        f_.Timer(23).setEnabled(false);
+        f_.Text3.setBackColor(f_.Text2.BackColor());
+        notify(greenNotice(m.alarmSeq, v));
+        // The next alarm after a quiet picture uploads a snapshot and sounds again.
+        m.alarmUploadArmed = true;
+        m.alarmSoundArmed = true;
+        m.redAlarmLatched = false;
+    }
+    writeLogEntry(countEntry(m.alarmSeq, m.diffCount));
+    m.alarmStepCount = 0;
+}
+
+// The camera delivered the same picture six times: the comparisons pause and the camera is
+// restarted about ten seconds later.
+void Monitoring::stuckCamera() {
+    app::Module1& m = app::module1();
+    m.cameraStuck = false;
+    writeLogEntry(stuckEntry(m.alarmSeq, m.alarmLevel));
+    notify(stuckNotice(m.alarmSeq, m.alarmHistory[5]));
+    m.monitorTick = 1;
+    m.alarmStepCount = 0;
+    f_.Timer(20).setEnabled(true);
+    f_.Command13.setCaption(QStringLiteral("监控暂停"));
+    f_.Command13.setBackColor(kYellow);
+    f_.Text3.setBackColor(kRed);
+    f_.Text3.setText(QStringLiteral("暂停"));
+    f_.Timer(19).setEnabled(false);
+    m.restartCountdown = 291;
+}
+
+void Monitoring::saveSnapshot(const QString& path) {
+    const vbrt::WriteResult saved = f_.Picture1.saveImage(path);
+    if (!saved)
+        writeLogEntry(QStringLiteral("    ") + vbrt::writeFailedMessage(path, saved) +
+                      QStringLiteral(" ."));
+}
+
+} // namespace monitoring

@@ -1,0 +1,101 @@
+// The alarm step: every fifth clock value a new camera frame, and after an alarming comparison
+// the alarm actions.
+#include "alarmpoint/form4.h"
+#include "app/forms.h"
+#include "app/module1.h"
+#include "monitoring/monitor_log.h"
+#include "monitoring/monitoring.h"
+#include "monitoring/round.h"
+#include "platform/media_player.h"
+#include "platform/picture_clipboard.h"
+#include "ui/clock.h"
+#include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+
+namespace monitoring {
+
+namespace {
+struct AlarmSound {
+    const char16_t* file;
+    int seconds; // the wait after it
+};
+// 12 s in all.
+constexpr AlarmSound kAlarmSounds[] = {
+    {u"\\3.wav", 3}, {u"\\2.wma", 3}, {u"\\1.wav", 2}, {u"\\0.wav", 3}, {u"\\3.wav", 1},
+};
+// The routine snapshot is taken at this clock value of a quiet comparison cycle.
+constexpr double kRoutineTick = 30;
+} // namespace
+
+void Monitoring::Timer18_Timer() {
+    app::Module1& m = app::module1();
+    m.alarmStepCount += 1;
+    if (vbrt::CLng(m.monitorTick) % 5 != 0)
+        return;
+    m.alarmStepCount = 0;
+
+    const Round round(f_);
+    if (!grabFrame()) {
+        cameraMissing(18);
+        return;
+    }
+    const auto now = [] { return ui::Clock::instance().now(); };
+    if (m.compareResult == QStringLiteral("error")) {
+        // The first step after an alarming comparison (clock 5).
+        if (m.monitorTick < 7) {
+            if (m.alarmPointOn)
+                app::form4().yuancx();
+            const QString p = uploadSnapshotName(now(), m.alarmSeq);
+            saveSnapshot(p);
+            if (m.alarmUploadArmed) {
+                m.alarmUploadArmed = false;
+                m.snapshotName = shortSnapshotName(now(), m.alarmSeq);
+                if (!round.pauseSecond())
+                    return;
+                if (m.alarmPointOn)
+                    app::form4().tuxiangsc(p);
+            }
+            if (m.alarmSoundArmed) {
+                m.alarmSoundArmed = false;
+                playAlarmSounds(round);
+                if (!round.alive())
+                    return;
+            }
+            if (m.remoteRestartRequest) {
+                Command13_Click();
+                if (!round.pauseSeconds(3))
+                    return;
+                Command13_Click();
+                m.remoteRestartRequest = false;
+            }
+        }
+    } else if (m.monitorTick == kRoutineTick) {
+        const QString p = uploadSnapshotName(now(), m.alarmSeq);
+        saveSnapshot(p);
+        if (!round.pauseSecond())
+            return;
+        // One routine snapshot per opening of the window goes to the alarm point.
+        if (m.loadUploadArmed) {
+            m.loadUploadArmed = false;
+            m.snapshotName = shortSnapshotName(now(), m.alarmSeq);
+            if (!round.pauseSecond())
+                return;
+            if (m.alarmPointOn)
+                app::form4().tuxiangsc(p);
+        }
+    }
+    platform::pictureClipboard().clear();
+}
+
+void Monitoring::playAlarmSounds(const Round& round) {
+    platform::MediaPlayer& p = player();
+    for (const AlarmSound& sound : kAlarmSounds) {
+        p.setUiMode(QStringLiteral("none"));
+        p.settings().setVolume(100);
+        p.setURL(vbrt::appFile(QString::fromUtf16(sound.file)));
+        if (!round.pauseSeconds(sound.seconds))
+            return;
+    }
+}
+
+} // namespace monitoring

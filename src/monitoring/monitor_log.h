@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The monitoring log CAMaRA/0.txt and the names of the snapshot pictures kept beside it.
+namespace monitoring {
+
+// Makes the CAMaRA folder when it is missing and empties the log: every opening of the
+// monitoring window starts a new one.
+void startLog();
+// Appends one entry: the date and the time run together, CR LF, the text, CR LF. A log that
+// cannot be written loses the entry, never the monitoring.
+void writeLogEntry(const QString& text);
+
+// The text without ":", "\" and "/", so that a date or time text can be part of a file name.
+QString tiqut(const QString& s);
+
+// Snapshot names, made from the date and time `at` and the alarm counter:
+//   alarm    CAMaRA/<date><time>AMAZING  <seq>.BMP (saved at every alarming comparison)
+//   upload   CAMaRA/<date><time>-<seq>.BMP         (saved by the alarm step)
+//   short    <date><time>-<seq>.BMP                (the title an upload is offered under)
+QString alarmSnapshotName(const QDateTime& at, double alarmSeq);
+QString uploadSnapshotName(const QDateTime& at, double alarmSeq);
+QString shortSnapshotName(const QDateTime& at, double alarmSeq);
+
+} // namespace monitoring

@@ -1,0 +1,120 @@
+// The reference sampling of the watched picture and the comparison with it.
+#include "app/module1.h"
+#include "monitoring/monitor_log.h"
+#include "monitoring/monitoring.h"
+#include "monitoring/round.h"
+#include "pixelsets/comparison.h"
+#include "pixelsets/set_file.h"
+#include "vbrt/apppath.h"
+#include "vbrt/file_writer.h"
+
+namespace monitoring {
+
+namespace {
+// Our own entries for what stops a capture or a comparison.
+const QString kNoGrid = QStringLiteral(
+    "    The grid boxes hold no usable sampling grid; this picture is not sampled .");
+const QString kWriterBusy =
+    QStringLiteral("    Another image comparison is running; this comparison is skipped .");
+const QString kNoReference =
+    QStringLiteral("    model.txt cannot be read; this comparison is skipped .");
+const QString kReferenceTooLong = QStringLiteral(
+    "    model.txt has more columns than can be compared; this comparison is skipped .");
+const QString kNotWritten = QStringLiteral("    %1 could not be written: %2 .");
+
+QString referencePath() {
+    return vbrt::appFile(QStringLiteral("\\model.txt"));
+}
+QString differencePath() {
+    return vbrt::appFile(QStringLiteral("\\caculator.txt"));
+}
+} // namespace
+
+QString Monitoring::tuxiangcaiji() {
+    app::Module1& m = app::module1();
+    m.imageSampled = true;
+    auto stepsNow = [this] {
+        return pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
+                                         f_.Picture1.Width(), f_.Picture1.Height());
+    };
+    // Boxes that give no grid (no number, below 1, finer than the picture) get the defaults.
+    auto steps = stepsNow();
+    if (!steps) {
+        f_.Text1(2).setText(QStringLiteral("800"));
+        f_.Text1(3).setText(QStringLiteral("600"));
+        f_.Text2.setText(QStringLiteral("100"));
+        steps = stepsNow();
+    }
+
+    const Round round(f_);
+    QString result;
+    if (!steps) {
+        writeLogEntry(kNoGrid);
+    } else {
+        // The old reference stays in place until the new one is complete.
+        if (!round.pauseSecond())
+            return {};
+        const pixelsets::WriteOutcome written =
+            pixelsets::writePixelSet(referencePath(), f_.Picture1, *steps, true, round.pacing());
+        if (written.status == pixelsets::WriteStatus::Stopped)
+            return {};
+        if (written.status == pixelsets::WriteStatus::Failed)
+            writeLogEntry(kNotWritten.arg(QStringLiteral("model.txt"), written.error));
+        else
+            result = QStringLiteral("ok");
+    }
+    if (!m.monitorStopped) {
+        f_.Timer(18).setEnabled(true);
+        f_.Timer(19).setEnabled(true);
+    }
+    return result;
+}
+
+QString Monitoring::tuxiangbijiao() {
+    app::Module1& m = app::module1();
+    app::LineTable& lines = m.lines;
+    m.diffCount = 0;
+    const Round round(f_);
+    // A comparison that cannot run lets the alarm step go on as a finished one would.
+    auto skip = [&](const QString& entry) {
+        writeLogEntry(entry);
+        if (!m.monitorStopped)
+            f_.Timer(18).setEnabled(true);
+        return QString();
+    };
+
+    const app::LineTable::WriterHold hold(lines);
+    if (!hold)
+        return skip(kWriterBusy);
+    const pixelsets::SetLoadResult loaded =
+        pixelsets::loadSetFile(referencePath(), lines, lines.pixelSetA);
+    if (loaded.status == pixelsets::SetLoad::TooManyLines)
+        return skip(kReferenceTooLong);
+    if (loaded.status != pixelsets::SetLoad::Loaded)
+        return skip(kNoReference);
+    if (!round.pauseSecond())
+        return {};
+
+    const auto steps = pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
+                                                 f_.Picture1.Width(), f_.Picture1.Height());
+    if (!steps)
+        return skip(kNoGrid);
+    const pixelsets::Comparison compared = pixelsets::writeLiveDifference(
+        differencePath(), f_.Picture1, lines.pixelSetA, *steps, [this] { return f_.Text2.Text(); },
+        round.pacing(), pixelsets::UnreadableCell::Differs);
+    if (compared.status == pixelsets::WriteStatus::Stopped)
+        return {};
+    if (compared.status == pixelsets::WriteStatus::Failed)
+        return skip(kNotWritten.arg(QStringLiteral("caculator.txt"), compared.error));
+    m.diffCount = compared.differing;
+    f_.Picture1.setAutoRedraw(true);
+
+    chonghua2(differencePath(), true);
+    if (!round.alive())
+        return {};
+    QString result;
+    levelDecision(result);
+    return result;
+}
+
+} // namespace monitoring

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app/line_table.h"
+
+#include <QString>
+
+namespace pixelsets {
+
+enum class SetLoad {
+    Loaded,
+    // The file cannot be read.
+    Unreadable,
+    // The line table refused it (more lines than it holds); `limit` says how many it holds.
+    TooManyLines,
+    // Read, but not one line of samples.
+    Empty,
+};
+
+struct SetLoadResult {
+    SetLoad status = SetLoad::Unreadable;
+    int limit = 0;
+};
+
+// Reads a set file whole into the line table (a CR LF added, as every reader of the sets
+// does) and from there into `grid`. A file that is refused leaves table and grid as they were;
+// an empty one leaves the grid as it was.
+SetLoadResult loadSetFile(const QString& path, app::LineTable& lines, app::TextGrid& grid);
+
+} // namespace pixelsets
