@@ -56,36 +56,6 @@ QString countEntry(double s, double n) {
 constexpr double kYellowAbove = 100;
 constexpr double kRedAbove = 300;
 
-bool isStar(QByteArrayView cell) {
-    return cell.size() == 1 && cell[0] == '*';
-}
-
-// A sample counts as changed unless its cell is "*"; beyond the grid (the line's running count,
-// or nothing) it counts as changed.
-bool changed(const app::TextGrid& grid, int c, int r) {
-    if (c > app::TextGrid::kUpper || r + 1 > app::TextGrid::kUpper)
-        return true;
-    return !isStar(grid.cell(c, r + 1));
-}
-
-// Marks every changed sample whose neighbours (c + 2, r + 2), (c, r + 2) and (c + 2, r) changed
-// too with a dot in the pen colour and counts it into `level`, which climbs while the walk
-// runs. False when stopped.
-bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const pixelsets::Steps& steps,
-                  vbrt::Colour pen, const pixelsets::Pacing& pacing, double& level) {
-    return pixelsets::walkGrid(
-        area, steps,
-        [&](int c, int r, double x, float y) {
-            if (!changed(grid, c, r))
-                return;
-            if (changed(grid, c + 2, r + 2) && changed(grid, c, r + 2) && changed(grid, c + 2, r)) {
-                pixelsets::drawDot(area, x, y, steps.row, pen);
-                level += 1;
-            }
-        },
-        [&](int) { return pacing.pause(); });
-}
-
 // Keeps the value among the last six; at every seventh scoring the six kept values are
 // tested and forgotten. True when all six agreed: the camera delivers the same picture.
 bool keepInHistory(app::Module1& m, double value) {
@@ -112,8 +82,8 @@ double Monitoring::chonghua2(const QString& path, bool countMode) {
                                                  f_.Picture1.Width(), f_.Picture1.Height());
     if (loaded.status == pixelsets::SetLoad::Loaded && steps) {
         const bool walked = countMode
-                                ? scoreChanged(f_.Picture1, lines.pixelSetA, *steps, f_.penColor,
-                                               round.pacing(), m.alarmLevel)
+                                ? pixelsets::scoreChanged(f_.Picture1, lines.pixelSetA, *steps,
+                                                          f_.penColor, round.pacing(), m.alarmLevel)
                                 : pixelsets::redrawChanged(f_.Picture1, lines.pixelSetA, *steps,
                                                            false, f_.penColor, round.pacing());
         if (!walked)

@@ -97,4 +97,29 @@ bool ownColourRedraw(ui::PictureBox& area, const app::TextGrid& a, const Steps& 
         });
 }
 
+namespace {
+// A sample counts as changed unless its cell is "*"; beyond the grid (the line's running count,
+// or nothing) it counts as changed.
+bool changed(const app::TextGrid& grid, int c, int r) {
+    if (c > app::TextGrid::kUpper || r + 1 > app::TextGrid::kUpper)
+        return true;
+    return !isStar(grid.cell(c, r + 1));
+}
+} // namespace
+
+bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const Steps& steps,
+                  vbrt::Colour pen, const Pacing& pacing, double& level) {
+    return walkGrid(
+        area, steps,
+        [&](int c, int r, double x, float y) {
+            if (!changed(grid, c, r))
+                return;
+            if (changed(grid, c + 2, r + 2) && changed(grid, c, r + 2) && changed(grid, c + 2, r)) {
+                drawDot(area, x, y, steps.row, pen);
+                level += 1;
+            }
+        },
+        [&](int) { return pacing.pause(); });
+}
+
 } // namespace pixelsets

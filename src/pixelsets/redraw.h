@@ -29,5 +29,11 @@ bool overlayRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::Text
 // The cells of A that are not "*", in their own colours.
 bool ownColourRedraw(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps,
                      const Pacing& pacing);
+// The alarm value of a difference set loaded into `grid`: every changed sample whose
+// neighbours two columns right, two rows down and diagonally changed too (beyond the grid
+// counts as changed) gets a dot in the pen colour and adds 1 to `level`, which climbs while
+// the walk runs. False when stopped.
+bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const Steps& steps,
+                  vbrt::Colour pen, const Pacing& pacing, double& level);
 
 } // namespace pixelsets
