@@ -37,7 +37,7 @@ struct Scene {
                                 area.Height());
         setPath = dir.filePath(QStringLiteral("set.txt"));
         differencePath = dir.filePath(QStringLiteral("caculator.txt"));
-        writePixelSet(setPath, area, steps, false, Pacing::none());
+        writePixelSet(setPath, area, steps, SetTail::None, Pacing::none());
     }
     // A part of the picture changed since the set was taken: 1 / share of its width and of
     // its height.
@@ -67,7 +67,8 @@ void BM_SampleIntoPixelSet(benchmark::State& state) {
     Scene& s = scene();
     const QString path = s.dir.filePath(QStringLiteral("sampled.txt"));
     for (auto _ : state)
-        benchmark::DoNotOptimize(writePixelSet(path, s.area, s.steps, false, Pacing::none()));
+        benchmark::DoNotOptimize(
+            writePixelSet(path, s.area, s.steps, SetTail::None, Pacing::none()));
     state.counters["file_bytes"] = double(QFile(path).size());
 }
 BENCHMARK(BM_SampleIntoPixelSet)->Unit(benchmark::kMillisecond);

@@ -55,7 +55,7 @@ QString Monitoring::tuxiangcaiji() {
         if (!round.pauseSecond())
             return {};
         const pixelsets::WriteOutcome written =
-            pixelsets::writePixelSet(referencePath(), f_.Picture1, *steps, true, round.pacing());
+            pixelsets::writePixelSet(referencePath(), f_.Picture1, *steps, pixelsets::SetTail::EmptyLine, round.pacing());
         if (written.status == pixelsets::WriteStatus::Stopped)
             return {};
         if (written.status == pixelsets::WriteStatus::Failed)

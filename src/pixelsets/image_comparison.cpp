@@ -267,13 +267,13 @@ ImageComparison::CaptureEnd ImageComparison::capture(const Steps& steps, const C
             if (!click.pauseSecond())
                 return CaptureEnd::Stopped;
             attempted = true;
-            written = writePixelSet(name, f_.Picture1, steps, true, click.pacing());
+            written = writePixelSet(name, f_.Picture1, steps, SetTail::CrLfLine, click.pacing());
         }
     } else {
         if (!click.pauseSecond())
             return CaptureEnd::Stopped;
         attempted = true;
-        written = writePixelSet(name, f_.Picture1, steps, false, click.pacing());
+        written = writePixelSet(name, f_.Picture1, steps, SetTail::None, click.pacing());
     }
     if (attempted && written.status == WriteStatus::Stopped)
         return CaptureEnd::Stopped;

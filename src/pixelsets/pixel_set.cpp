@@ -68,9 +68,8 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
                 how.beforeWait();
             return ok && pacing.pause();
         });
-    // The tail is one more line whose text is CR LF: CR LF CR LF after the last line's own.
-    if (walked && how.tail)
-        file.write("\r\n\r\n");
+    if (walked && !how.tail.isEmpty())
+        file.write(how.tail);
     if (!file.error().isEmpty())
         return {WriteStatus::Failed, file.error()};
     if (!walked)
@@ -81,9 +80,11 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
 }
 
 WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                           bool tail, const Pacing& pacing) {
+                           SetTail tail, const Pacing& pacing) {
     ColumnLines how;
-    how.tail = tail;
+    how.tail = tail == SetTail::EmptyLine ? QByteArrayView("\r\n")
+               : tail == SetTail::CrLfLine ? QByteArrayView("\r\n\r\n")
+                                           : QByteArrayView();
     return writeColumnLines(
         path, area, steps,
         [&area](int, int, double x, float y, QByteArray& line) {

@@ -76,8 +76,8 @@ struct WriteOutcome {
 struct ColumnLines {
     // Waits once before the first column too.
     bool waitFirst = false;
-    // Ends the file with one more empty line.
-    bool tail = false;
+    // Written after the last column's line.
+    QByteArrayView tail;
     // Runs after each column's line is written, before the wait: a cell that views data an
     // event may change during the wait is copied here.
     std::function<void()> beforeWait;
@@ -94,9 +94,12 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
                               const CellWriter& cell, const Pacing& pacing,
                               const ColumnLines& how = {});
 
-// Samples the drawing area into a pixel-set file (replacing what the file held). `tail` ends
-// the file with one more empty line, as a writer that replaced an existing file does.
+// What follows the last column line of a pixel set: nothing, one empty line (the monitoring's
+// reference), or a line whose text is CR LF (a set that replaced an existing file).
+enum class SetTail { None, EmptyLine, CrLfLine };
+
+// Samples the drawing area into a pixel-set file (replacing what the file held).
 WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                           bool tail, const Pacing& pacing);
+                           SetTail tail, const Pacing& pacing);
 
 } // namespace pixelsets

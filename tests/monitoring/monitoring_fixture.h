@@ -9,12 +9,14 @@
 #include "shell/form2.h"
 #include "text_printers.h"
 #include "ui/clock.h"
+#include "ui/timer.h"
 #include "vbrt/datetime.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
+#include <cmath>
 
 // The monitoring window opened by its launcher on a synthetic camera, sampled on a 40 x 30
 // grid, with sounds recorded instead of played; the alarm point can be opened on a server
@@ -24,43 +26,14 @@ namespace monitoring_test {
 constexpr int kColumns = 40, kRows = 30;
 constexpr vbrt::Colour kGreen = 65280, kYellow = 65535, kRed = 255;
 
-// A camera frame: grey, with the samples of grid columns c0..c1-1 and rows r0..r1-1 blue.
-// A block of w x h samples scores (w - 2) x (h - 2).
-inline QImage scene(int c0 = 0, int c1 = 0, int r0 = 0, int r1 = 0) {
-    QImage frame(640, 480, QImage::Format_RGB32);
-    frame.fill(QColor(128, 128, 128));
-    // The frame is stretched over the drawing area (13092 x 7332 twips); a sample's grid
-    // position is its twips divided by the steps (327, 244). The block's edges lie half a
-    // step from its samples.
-    const double cx = 640.0 / 13092 * 327, cy = 480.0 / 7332 * 244;
-    QPainter p(&frame);
-    p.fillRect(QRectF((c0 - 0.5) * cx, (r0 - 0.5) * cy, (c1 - c0) * cx, (r1 - r0) * cy),
-               QColor(20, 40, 230));
-    return frame;
-}
-// Blocks whose scores lie at and around the level bounds.
-inline QImage scored(int v) {
-    switch (v) {
-    case 100:
-        return scene(5, 17, 4, 16); // 10 x 10
-    case 196:
-        return scene(5, 21, 4, 20); // 14 x 14
-    case 300:
-        return scene(5, 22, 4, 26); // 15 x 20
-    case 324:
-        return scene(5, 25, 4, 24); // 18 x 18
-    }
-    return scene();
-}
-
 class MonitoringTest : public testing_support::AlarmPointTest {
 protected:
     void SetUp() override {
         AlarmPointTest::SetUp();
         camera = platform::installSyntheticCaptureDriver();
-        camera->setFrame(scene());
         sounds = platform::installRecordingMediaBackend();
         app::form1().Command11_Click();
+        camera->setFrame(scene());
         f2().Text1(2).setText(QString::number(kColumns));
         f2().Text1(3).setText(QString::number(kRows));
     }
@@ -68,6 +41,36 @@ protected:
         AlarmPointTest::TearDown();
         platform::resetCaptureDriverFactory();
         platform::resetMediaBackendFactory();
+    }
+
+    // A camera frame: grey, with the samples of grid columns c0..c1-1 and rows r0..r1-1 blue.
+    // A block of w x h samples scores (w - 2) x (h - 2).
+    QImage scene(int c0 = 0, int c1 = 0, int r0 = 0, int r1 = 0) {
+        QImage frame(640, 480, QImage::Format_RGB32);
+        frame.fill(QColor(128, 128, 128));
+        // The frame is stretched over the drawing area's outer size; the block's edges lie
+        // half a step from its samples.
+        const double width = f2().Picture1.Width(), height = f2().Picture1.Height();
+        const double cx = 640 / width * std::floor(width / kColumns);
+        const double cy = 480 / height * std::floor(height / kRows);
+        QPainter p(&frame);
+        p.fillRect(QRectF((c0 - 0.5) * cx, (r0 - 0.5) * cy, (c1 - c0) * cx, (r1 - r0) * cy),
+                   QColor(20, 40, 230));
+        return frame;
+    }
+    // Blocks whose alarm values lie at and around the level bounds.
+    QImage scored(int v) {
+        switch (v) {
+        case 100:
+            return scene(5, 17, 4, 16); // 10 x 10
+        case 196:
+            return scene(5, 21, 4, 20); // 14 x 14
+        case 300:
+            return scene(5, 22, 4, 26); // 15 x 20
+        case 324:
+            return scene(5, 25, 4, 24); // 18 x 18
+        }
+        return scene();
     }
 
     shell::Form2& f2() { return app::form2(); }
@@ -107,6 +110,16 @@ protected:
         return mon().tuxiangbijiao();
     }
 
+    // Every text the status box showed from now on, as a test timer sees it every 50 ms.
+    QStringList& watchStatus() {
+        statusWatch.setInterval(50);
+        statusWatch.onTimer = [this] {
+            if (statusSeen.isEmpty() || statusSeen.last() != f2().Text3.Text())
+                statusSeen << f2().Text3.Text();
+        };
+        return statusSeen;
+    }
+
     // The log's entry texts (each entry's second line), in order.
     QStringList entries() {
         const QStringList lines =
@@ -131,6 +144,8 @@ protected:
     }
 
     std::shared_ptr<platform::SyntheticCamera> camera;
+    ui::Timer statusWatch;
+    QStringList statusSeen;
     std::shared_ptr<platform::MediaCallLog> sounds;
 };
 

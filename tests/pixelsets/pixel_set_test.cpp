@@ -95,13 +95,17 @@ TEST_F(PixelSetTest, AWhiteCanvasOfTwoColumnsOfThreeRows) {
     const auto steps =
         pixelsets::stepsFromBoxes(QStringLiteral("2"), QStringLiteral("3"), 600, 450);
     ASSERT_TRUE(steps);
-    ASSERT_EQ(pixelsets::writePixelSet(path("new.txt"), area, *steps, false, Pacing::none()).status,
+    ASSERT_EQ(pixelsets::writePixelSet(path("new.txt"), area, *steps, pixelsets::SetTail::None,
+                                       Pacing::none())
+                  .status,
               WriteStatus::Written);
     EXPECT_EQ(read("new.txt"), "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n");
 
     // A replaced file ends with one more line whose text is CR LF, whatever it held before.
     write("old.txt", QByteArray(5000, 'x'));
-    ASSERT_EQ(pixelsets::writePixelSet(path("old.txt"), area, *steps, true, Pacing::none()).status,
+    ASSERT_EQ(pixelsets::writePixelSet(path("old.txt"), area, *steps, pixelsets::SetTail::CrLfLine,
+                                       Pacing::none())
+                  .status,
               WriteStatus::Written);
     EXPECT_EQ(read("old.txt"),
               "FFFFFF\tFFFFFF\tFFFFFF\t3\r\nFFFFFF\tFFFFFF\tFFFFFF\t6\r\n\r\n\r\n");
@@ -115,7 +119,9 @@ TEST_F(PixelSetTest, ColoursRunningCountsAndTheBorderStrip) {
     const auto steps = pixelsets::stepsFromBoxes(QStringLiteral("5"), QStringLiteral("3"),
                                                  canvas::kWidth, canvas::kHeight);
     ASSERT_TRUE(steps);
-    ASSERT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps, false, Pacing::none()).status,
+    ASSERT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps, pixelsets::SetTail::None,
+                                       Pacing::none())
+                  .status,
               WriteStatus::Written);
     const QByteArray expected = "000000\t010000\t020000\t3\r\n"
                                 "000000\t010000\t020000\t6\r\n"
@@ -131,7 +137,8 @@ TEST_F(PixelSetTest, ColoursRunningCountsAndTheBorderStrip) {
     const auto border =
         pixelsets::stepsFromBoxes(QStringLiteral("10"), QStringLiteral("1"), 600, 450);
     ASSERT_TRUE(border);
-    pixelsets::writePixelSet(path("border.txt"), area, *border, false, Pacing::none());
+    pixelsets::writePixelSet(path("border.txt"), area, *border, pixelsets::SetTail::None,
+                             Pacing::none());
     const QList<QByteArray> lines = read("border.txt").split('\n');
     ASSERT_EQ(lines.size(), 11);
     EXPECT_EQ(lines[8], "000000\t9\r");
@@ -155,7 +162,9 @@ TEST_F(PixelSetTest, TheWriterWaitsAfterEveryColumnAndReplacesOnlyByACompleteFil
                                    (!existed || read("set.txt") == before);
             return ++waits < 2;
         }};
-        EXPECT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps, true, stopping).status,
+        EXPECT_EQ(pixelsets::writePixelSet(path("set.txt"), area, *steps,
+                                           pixelsets::SetTail::CrLfLine, stopping)
+                      .status,
                   WriteStatus::Stopped);
         EXPECT_EQ(waits, 2);
         EXPECT_TRUE(unchangedDuringWaits) << existed;
@@ -167,9 +176,10 @@ TEST_F(PixelSetTest, TheWriterWaitsAfterEveryColumnAndReplacesOnlyByACompleteFil
     // A target that cannot be written fails and leaves nothing behind.
     QDir(dir.path()).mkdir("folder");
     for (const char* target : {"no/such/folder/set.txt", "folder"})
-        EXPECT_EQ(
-            pixelsets::writePixelSet(path(target), area, *steps, false, Pacing::none()).status,
-            WriteStatus::Failed)
+        EXPECT_EQ(pixelsets::writePixelSet(path(target), area, *steps, pixelsets::SetTail::None,
+                                           Pacing::none())
+                      .status,
+                  WriteStatus::Failed)
             << target;
     EXPECT_TRUE(QFileInfo(path("folder")).isDir());
     EXPECT_EQ(files(), QStringList{"set.txt"});

@@ -1,0 +1,252 @@
+#include "monitoring_fixture.h"
+#include "platform/capture_window.h"
+#include "ui/timer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QWidget>
+
+using namespace monitoring_test;
+
+namespace {
+
+const QString kStopped = QStringLiteral("智能监控停止");
+const QString kRunning = QStringLiteral("智能监控启动");
+const QString kStartEntry = QStringLiteral("    Somebody begins to  run the  watch system .");
+const QString kStopEntry = QStringLiteral("    Somebody stoped running the  watch system .");
+const QString kNoCamera = QStringLiteral("请检查摄像头的驱动程序是否安装完好？");
+const QString kTitle = QStringLiteral("Tessal Arvendel");
+
+class Cycle : public MonitoringTest {
+protected:
+    // The snapshots of the CAMaRA folder whose names end so.
+    QStringList snapshots(const QString& ending) {
+        return QDir(path(QStringLiteral("CAMaRA")))
+            .entryList({QStringLiteral("*") + ending}, QDir::Files, QDir::Name);
+    }
+    // The sound files the alarm played, with the virtual time at which each started.
+    struct Played {
+        QString file;
+        double at;
+    };
+    std::vector<Played> played;
+    ui::Timer soundWatch;
+    void watchSounds() {
+        soundWatch.setInterval(50);
+        soundWatch.onTimer = [this] {
+            const QStringList calls = sounds->calls().filter(QStringLiteral("setSource:/"));
+            while (calls.size() > qsizetype(played.size()))
+                played.push_back({calls[qsizetype(played.size())].section(QLatin1Char('/'), -1),
+                                  ui::Clock::instance().monotonic()});
+        };
+    }
+};
+
+TEST_F(Cycle, TheStartButtonByItsCaption) {
+    shell::Form2& f = f2();
+    EXPECT_EQ(f.Command13.Caption(), kStopped);
+    f.Command14.press();
+    EXPECT_TRUE(f.Timer(17).Enabled()) << "the manual view";
+
+    f.Command13.press();
+    EXPECT_EQ(f.Command13.Caption(), kRunning);
+    EXPECT_EQ(f.Command13.BackColor(), kGreen);
+    EXPECT_FALSE(f.Timer(17).Enabled());
+    for (int t : {18, 19, 21})
+        EXPECT_TRUE(f.Timer(t).Enabled()) << t;
+    EXPECT_FALSE(f.Command14.Enabled());
+    EXPECT_FALSE(f.Text2.Enabled());
+    EXPECT_TRUE(mon().ran());
+
+    // Stopped within a few seconds: no reference was taken.
+    run(4);
+    f.Command13.press();
+    EXPECT_EQ(f.Command13.Caption(), kStopped);
+    EXPECT_EQ(f.Command13.BackColor(), kYellow);
+    EXPECT_EQ(f.Text3.BackColor(), kYellow);
+    for (int t = 17; t <= 23; ++t)
+        EXPECT_FALSE(f.Timer(t).Enabled()) << t;
+    EXPECT_TRUE(f.Command14.Enabled());
+    EXPECT_TRUE(m().monitorStopped);
+    EXPECT_FALSE(mon().ran());
+    EXPECT_FALSE(exists(QStringLiteral("model.txt")));
+    EXPECT_EQ(entries(), (QStringList{kStartEntry, kStopEntry}));
+
+    // Paused or restarting, the button does nothing.
+    for (const QString& caption : {QStringLiteral("监控暂停"), QStringLiteral("监控重启")}) {
+        f.Command13.setCaption(caption);
+        f.Command13.press();
+        EXPECT_EQ(f.Command13.Caption(), caption);
+        EXPECT_FALSE(f.Timer(19).Enabled());
+    }
+}
+
+// Start, the reference, a red alarm, and the alarm step that reports it to the server.
+TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
+    openAlarmPoint();
+    server.acceptOffers = true;
+    watchSounds();
+    const double started = ui::Clock::instance().monotonic();
+    f2().Command13.press();
+
+    // The reference once the clock has passed 6.
+    ASSERT_TRUE(runUntil([&] { return exists(QStringLiteral("model.txt")); }, 30));
+    EXPECT_GE(ui::Clock::instance().monotonic() - started, 12);
+    EXPECT_EQ(read(QStringLiteral("model.txt")).count("\r\n"), kColumns + 1);
+    EXPECT_TRUE(read(QStringLiteral("model.txt")).endsWith("\t1200\r\n\r\n"));
+
+    // Somebody walks in; the comparison past clock 32 finds it. Before it, at clock 30, the
+    // one routine snapshot of this opening went to the server.
+    camera->setFrame(scored(324));
+    ASSERT_TRUE(runUntil([&] { return m().compareResult == QStringLiteral("error"); }, 80));
+    EXPECT_EQ(f2().Text3.BackColor(), kRed);
+    EXPECT_EQ(snapshots(QStringLiteral("AMAZING  1.BMP")).size(), 1);
+    const QString counted = QStringLiteral("   The number of the differnent is  = ");
+    EXPECT_EQ(entries(),
+              (QStringList{kStartEntry, "0" + counted + "324  This is a correct number。",
+                           "1" + counted + "400  。"}));
+
+    // The alarm step at clock 5: collaboration, the snapshot offered and uploaded, the sounds.
+    ASSERT_TRUE(runUntil([&] { return server.uploadsEnded == 6; }, 60));
+    EXPECT_EQ(server.uploads.mid(0, 3).join(),
+              read("CAMaRA/" + snapshots(QStringLiteral("-0.BMP")).first()));
+    const QStringList uploaded = snapshots(QStringLiteral("-1.BMP"));
+    ASSERT_EQ(uploaded.size(), 1);
+    EXPECT_EQ(server.uploads.mid(3).join(), read("CAMaRA/" + uploaded.first()));
+    EXPECT_TRUE(server.from(0).join(QString()).contains(
+        QStringLiteral("zen-tur:~￥&#通知：告警颜色为 红色时，将会启动远程协作。")));
+    const QString offer = uploaded.first() + QStringLiteral("\r\n&*%^") +
+                          QString::number(QFileInfo(path("CAMaRA/" + uploaded.first())).size());
+    EXPECT_TRUE(server.from(0).join(QString()).contains(offer))
+        << "offered under the snapshot's name";
+    EXPECT_FALSE(m().alarmUploadArmed);
+
+    run(15);
+    ASSERT_EQ(played.size(), 5u);
+    const QString order[] = {"3.wav", "2.wma", "1.wav", "0.wav", "3.wav"};
+    // At least the waits (as the 50 ms watch sees them): what other handlers do inside them
+    // comes on top.
+    const double waits[] = {3, 3, 2, 3};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(played[i].file, order[i]) << i;
+        if (i < 4) {
+            EXPECT_GE(played[i + 1].at - played[i].at, waits[i] - 0.06) << i;
+        }
+    }
+    EXPECT_EQ(sounds->last()->volume(), 100);
+    EXPECT_FALSE(m().alarmSoundArmed);
+}
+
+// Requests of other alarm points arm the next alarm: an upload, a restart of the monitoring.
+TEST_F(Cycle, RemoteRequestsActAtTheNextAlarm) {
+    openAlarmPoint();
+    server.acceptOffers = true;
+    m().alarmUploadArmed = m().alarmSoundArmed = false;
+    f2().Command13.press();
+    ASSERT_TRUE(runUntil([&] { return exists(QStringLiteral("model.txt")); }, 30));
+    receive(QStringLiteral("xxzen-tur:~A2￥&#请稍等，准备远程上传一次实时图像到服务器。\r\n"));
+    receive(QStringLiteral("xxzen-tur:~A2￥&#远程重启监控"));
+    EXPECT_TRUE(m().alarmUploadArmed);
+    EXPECT_TRUE(m().remoteRestartRequest);
+
+    camera->setFrame(scored(196));
+    ASSERT_TRUE(runUntil([&] { return server.uploadsEnded == 3; }, 120));
+    ASSERT_TRUE(runUntil([&] { return !m().remoteRestartRequest; }, 10));
+    EXPECT_TRUE(sounds->calls().filter(QStringLiteral("setSource:")).isEmpty())
+        << "the sounds were not asked for";
+    const QStringList log = entries();
+    ASSERT_GE(log.size(), 2);
+    EXPECT_EQ(log.mid(log.size() - 2), (QStringList{kStopEntry, kStartEntry}));
+    EXPECT_EQ(f2().Command13.Caption(), kRunning);
+    EXPECT_TRUE(f2().Timer(21).Enabled()) << "a new reference follows the restart";
+}
+
+// Six equal alarm values: the comparisons pause, and the camera is let go and reconnected.
+TEST_F(Cycle, AFrozenCameraIsPausedAndRestarted) {
+    f2().Command13.press();
+    ASSERT_TRUE(runUntil([&] { return exists(QStringLiteral("model.txt")); }, 30));
+    m().historyCount = 6; // six comparisons of the unchanged picture behind it
+    const QStringList& status = watchStatus();
+    ASSERT_TRUE(
+        runUntil([&] { return f2().Command13.Caption() == QStringLiteral("监控暂停"); }, 80));
+    EXPECT_EQ(status.last(), QStringLiteral("暂停"));
+    EXPECT_EQ(f2().Command13.Caption(), QStringLiteral("监控暂停"));
+    EXPECT_EQ(f2().Text3.BackColor(), kRed);
+    EXPECT_FALSE(f2().Timer(19).Enabled());
+    EXPECT_EQ(entries().last(), QStringLiteral("0   The number of the differnent is  = 0  。"));
+    EXPECT_TRUE(entries().contains(QStringLiteral(
+        "0   The number of the same is 6 times = 0  Please check the camera and computer。")));
+
+    const qintptr before = f2().hCapWnd;
+    ASSERT_TRUE(runUntil([&] { return f2().Text3.Text() == QStringLiteral("Run"); }, 30));
+    run(0.1);
+    // 301 passes the limit in the tick that shows it: "重启" replaces it at once.
+    EXPECT_EQ(status.mid(status.indexOf(QStringLiteral("暂停"))),
+              (QStringList{"暂停", "292", "293", "294", "295", "296", "297", "298", "299", "300",
+                           "重启", "Run"}));
+    EXPECT_EQ(f2().Command13.Caption(), kRunning);
+    EXPECT_TRUE(f2().Timer(19).Enabled());
+    EXPECT_EQ(m().monitorTick, 1);
+    EXPECT_EQ(platform::captureWindowWidget(before), nullptr) << "the old window is gone";
+    EXPECT_EQ(platform::captureWindowWidget(f2().hCapWnd)->objectName(),
+              QStringLiteral("WebcamCapture"));
+    EXPECT_TRUE(camera->isOpen());
+    EXPECT_EQ(
+        entries().last(),
+        QStringLiteral("    The system is rebooting and checking the camera whether it is ok  ."));
+}
+
+TEST_F(Cycle, ACameraThatIsGoneWhileReconnectingIsTriedEveryMinute) {
+    openAlarmPoint();
+    f2().Command13.setCaption(QStringLiteral("监控重启"));
+    m().cameraStartTries = 5;
+    camera->setAvailableIndices({});
+    f2().Timer(22).setEnabled(true);
+    run(1.5);
+    EXPECT_EQ(f2().Command13.Caption(), QStringLiteral("监控重启"));
+    EXPECT_EQ(f2().Timer(22).Interval(), 60000);
+    EXPECT_TRUE(f2().Timer(22).Enabled());
+    EXPECT_TRUE(notices().contains(
+        QStringLiteral("\r\n    红色警报 ！！！：摄像头损坏或 中断，无法获取监控图像！.\r\n")));
+
+    camera->setAvailableIndices({0});
+    run(61);
+    EXPECT_EQ(f2().Text3.Text(), QStringLiteral("Run"));
+    EXPECT_FALSE(f2().Timer(22).Enabled());
+}
+
+TEST_F(Cycle, ACameraThatVanishesClosesTheWindowAfterSayingSo) {
+    f2().Command13.press();
+    camera->setFrame(QImage());
+    dialogs.expectMsgBox(kNoCamera, kTitle, ui::vbOK);
+    run(10);
+    EXPECT_FALSE(f2().isLoaded());
+    EXPECT_EQ(entries().last(), QStringLiteral("    Somebody closed the  watch system ."));
+
+    // The manual view likewise.
+    app::form1().Command11_Click();
+    f2().Command14.press();
+    dialogs.expectMsgBox(kNoCamera, kTitle, ui::vbOK);
+    run(0.1);
+    EXPECT_FALSE(f2().isLoaded());
+}
+
+// An hour of a quiet room on the default grid: comparisons every minute or so, a camera
+// restart after every seventh (six equal values), and nothing that grows without bound.
+TEST_F(Cycle, AnHourOfMonitoring) {
+    f2().Text1(2).setText(QStringLiteral("800"));
+    f2().Text1(3).setText(QStringLiteral("600"));
+    f2().Command13.press();
+    run(3600);
+    EXPECT_EQ(f2().Command13.Caption(), kRunning);
+    const QStringList log = entries();
+    const qsizetype scorings = log.filter(QStringLiteral("This is a correct number")).size();
+    EXPECT_GE(scorings, 40);
+    EXPECT_LE(scorings, 60);
+    EXPECT_GE(log.filter(QStringLiteral("The number of the same is 6 times")).size(), 5);
+    EXPECT_LT(read(QStringLiteral("CAMaRA/0.txt")).size(), 50000);
+    EXPECT_LE(snapshots(QStringLiteral(".BMP")).size(), 60) << "one routine snapshot a cycle";
+    EXPECT_EQ(f2().window()->findChildren<QWidget*>(QStringLiteral("WebcamCapture")).size(), 1);
+}
+
+} // namespace
