@@ -5,10 +5,18 @@
 #include <QDir>
 #include <QFile>
 #include <QWidget>
+#include <unistd.h>
 
 using namespace monitoring_test;
 
 namespace {
+
+qint64 residentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+}
 
 const QString kStopped = QStringLiteral("智能监控停止");
 const QString kRunning = QStringLiteral("智能监控启动");
@@ -237,7 +245,10 @@ TEST_F(Cycle, AnHourOfMonitoring) {
     f2().Text1(2).setText(QStringLiteral("800"));
     f2().Text1(3).setText(QStringLiteral("600"));
     f2().Command13.press();
-    run(3600);
+    run(1800);
+    const qint64 halfway = residentBytes();
+    run(1800);
+    EXPECT_LT(residentBytes() - halfway, 16 << 20) << "memory of the second half hour";
     EXPECT_EQ(f2().Command13.Caption(), kRunning);
     const QStringList log = entries();
     const qsizetype scorings = log.filter(QStringLiteral("This is a correct number")).size();
