@@ -47,14 +47,8 @@ void Monitoring::Timer18_Timer() {
                 app::form4().yuancx();
             const QString p = uploadSnapshotName(now(), m.alarmSeq);
             saveSnapshot(p);
-            if (m.alarmUploadArmed) {
-                m.alarmUploadArmed = false;
-                m.snapshotName = shortSnapshotName(now(), m.alarmSeq);
-                if (!round.pauseSecond())
-                    return;
-                if (m.alarmPointOn)
-                    app::form4().tuxiangsc(p);
-            }
+            if (!offerOnce(m.alarmUploadArmed, p, round))
+                return;
             if (m.alarmSoundArmed) {
                 m.alarmSoundArmed = false;
                 playAlarmSounds(round);
@@ -75,16 +69,24 @@ void Monitoring::Timer18_Timer() {
         if (!round.pauseSecond())
             return;
         // One routine snapshot per opening of the window goes to the alarm point.
-        if (m.loadUploadArmed) {
-            m.loadUploadArmed = false;
-            m.snapshotName = shortSnapshotName(now(), m.alarmSeq);
-            if (!round.pauseSecond())
-                return;
-            if (m.alarmPointOn)
-                app::form4().tuxiangsc(p);
-        }
+        if (!offerOnce(m.loadUploadArmed, p, round))
+            return;
     }
     platform::pictureClipboard().clear();
+}
+
+bool Monitoring::offerOnce(bool& armed, const QString& path, const Round& round) {
+    if (!armed)
+        return true;
+    armed = false;
+    app::Module1& m = app::module1();
+    // The title is made from the clock now: it can name a second later than the saved file.
+    m.snapshotName = shortSnapshotName(ui::Clock::instance().now(), m.alarmSeq);
+    if (!round.pauseSecond())
+        return false;
+    if (m.alarmPointOn)
+        app::form4().tuxiangsc(path);
+    return true;
 }
 
 void Monitoring::playAlarmSounds(const Round& round) {

@@ -74,6 +74,9 @@ private:
     void levelDecision(QString& result);
     void stuckCamera();
     void saveSnapshot(const QString& path);
+    // Offers the snapshot to the alarm point when `armed`, which it uses up. False when the
+    // window closed during the wait before.
+    bool offerOnce(bool& armed, const QString& path, const Round& round);
     void playAlarmSounds(const Round& round);
     platform::MediaPlayer& player();
 
