@@ -1,0 +1,183 @@
+// One monitoring round in the real monitoring window, opened by its launcher on a synthetic
+// camera, on the default 800 x 600 grid of its drawing area and without the waits the round
+// makes: the camera frame painted into the drawing area, the reference sampled into model.txt,
+// the comparison into caculator.txt, the scoring of the changes, and a whole round (frame,
+// comparison, scoring) as Timer19 runs it once the reference is taken.
+
+#include "app/forms.h"
+#include "app/module1.h"
+#include "pixelsets/comparison.h"
+#include "pixelsets/pixel_set.h"
+#include "pixelsets/redraw.h"
+#include "pixelsets/set_file.h"
+#include "platform/capture_window.h"
+#include "platform/picture_clipboard.h"
+#include "platform/synthetic_capture_driver.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "vbrt/apppath.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+namespace {
+
+using namespace pixelsets;
+
+// A camera frame with texture everywhere, so that every sample has a colour of its own; the
+// changed frame has a block over a quarter of the picture.
+QImage cameraFrame(bool changed) {
+    QImage frame(640, 480, QImage::Format_RGB32);
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            frame.setPixel(x, y, qRgb(60 + x % 128, 80 + y % 128, 40 + (x + y) % 128));
+    if (changed) {
+        QPainter p(&frame);
+        p.fillRect(QRect(160, 120, 320, 240), QColor(20, 40, 230));
+    }
+    return frame;
+}
+
+struct Window {
+    QTemporaryDir folder;
+    std::shared_ptr<platform::SyntheticCamera> camera;
+    QImage reference = cameraFrame(false);
+    QImage changed = cameraFrame(true);
+    Steps steps;
+
+    Window() {
+        vbrt::setAppPath(folder.path());
+        camera = platform::installSyntheticCaptureDriver();
+        camera->setFrame(reference);
+        app::form1().Command11_Click();
+        QCoreApplication::processEvents();
+        shell::Form2& f = form();
+        steps = *stepsFromBoxes(f.Text1(2).Text(), f.Text1(3).Text(), f.Picture1.Width(),
+                                f.Picture1.Height());
+        std::fprintf(stderr, "drawing area %d x %d twips, steps %g x %d, threshold %s\n",
+                     f.Picture1.Width(), f.Picture1.Height(), steps.column, steps.row,
+                     qPrintable(f.Text2.Text()));
+        // The reference every comparison reads.
+        showFrame(reference);
+        writePixelSet(modelPath(), f.Picture1, steps, SetTail::EmptyLine, Pacing::none());
+    }
+
+    shell::Form2& form() { return app::form2(); }
+    app::LineTable& lines() { return app::module1().lines; }
+    QString modelPath() const { return vbrt::appFile(QStringLiteral("\\model.txt")); }
+    QString differencePath() const { return vbrt::appFile(QStringLiteral("\\caculator.txt")); }
+
+    // The monitoring's frame grab: through the capture window to the picture clipboard, then
+    // stretched over the drawing area.
+    bool grabFrame() {
+        using namespace platform;
+        shell::Form2& f = form();
+        SendMessage(f.hCapWnd, WM_CAP_GRAB_FRAME, 0, 0);
+        SendMessage(f.hCapWnd, WM_CAP_EDIT_COPY, 0, 0);
+        f.Image1.setPicture(QImage());
+        f.Image1.setStretch(true);
+        f.Picture1.setAutoRedraw(true);
+        if (!pictureClipboard().hasPicture())
+            return false;
+        f.Image1.setPicture(pictureClipboard().picture());
+        f.Picture1.PaintPicture(f.Image1.Picture(), 0, 0, f.Picture1.Width(), f.Picture1.Height());
+        f.Picture1.setAutoRedraw(false);
+        return true;
+    }
+    void showFrame(const QImage& frame) {
+        camera->setFrame(frame);
+        grabFrame();
+    }
+
+    Comparison compare() {
+        shell::Form2& f = form();
+        loadSetFile(modelPath(), lines(), lines().pixelSetA);
+        return writeLiveDifference(
+            differencePath(), f.Picture1, lines().pixelSetA, steps, [&f] { return f.Text2.Text(); },
+            Pacing::none(), UnreadableCell::Differs);
+    }
+    double score() {
+        shell::Form2& f = form();
+        loadSetFile(differencePath(), lines(), lines().pixelSetA);
+        double level = 0;
+        scoreChanged(f.Picture1, lines().pixelSetA, steps, f.penColor, Pacing::none(), level);
+        return level;
+    }
+};
+
+Window& window() {
+    static Window w;
+    return w;
+}
+
+void BM_FrameIntoDrawingArea(benchmark::State& state) {
+    Window& w = window();
+    w.camera->setFrame(w.changed);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(w.grabFrame());
+}
+BENCHMARK(BM_FrameIntoDrawingArea)->Unit(benchmark::kMillisecond);
+
+void BM_ReferenceIntoModel(benchmark::State& state) {
+    Window& w = window();
+    w.showFrame(w.reference);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(writePixelSet(w.modelPath(), w.form().Picture1, w.steps,
+                                               SetTail::EmptyLine, Pacing::none()));
+    state.counters["file_bytes"] = double(QFile(w.modelPath()).size());
+}
+BENCHMARK(BM_ReferenceIntoModel)->Unit(benchmark::kMillisecond);
+
+void BM_CompareWithModel(benchmark::State& state) {
+    Window& w = window();
+    w.showFrame(w.changed);
+    double differing = 0;
+    for (auto _ : state)
+        differing = w.compare().differing;
+    state.counters["differing"] = differing;
+    state.counters["file_bytes"] = double(QFile(w.differencePath()).size());
+}
+BENCHMARK(BM_CompareWithModel)->Unit(benchmark::kMillisecond);
+
+void BM_ScoreChanges(benchmark::State& state) {
+    Window& w = window();
+    w.showFrame(w.changed);
+    w.compare();
+    double level = 0;
+    // Each pass marks the same dots again over the frame.
+    for (auto _ : state)
+        level = w.score();
+    state.counters["alarm_value"] = level;
+}
+BENCHMARK(BM_ScoreChanges)->Unit(benchmark::kMillisecond);
+
+void BM_WholeRound(benchmark::State& state) {
+    Window& w = window();
+    w.camera->setFrame(w.changed);
+    double level = 0;
+    for (auto _ : state) {
+        w.grabFrame();
+        w.compare();
+        level = w.score();
+    }
+    state.counters["alarm_value"] = level;
+}
+BENCHMARK(BM_WholeRound)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The windows go while the application still exists.
+    app::resetAll();
+    return 0;
+}
