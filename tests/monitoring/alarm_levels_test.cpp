@@ -171,3 +171,56 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
+    struct Row {
+        const char* why;
+        std::function<void()> prepare;
+        QString entry;
+    };
+    const Row rows[] = {
+        {"no reference", [&] { QFile::remove(path(QStringLiteral("model.txt"))); },
+         QStringLiteral("    model.txt cannot be read; this comparison is skipped .")},
+        {"a grid box that is no number", [&] { f2().Text1(2).setText(QStringLiteral("x")); },
+         QStringLiteral("    The grid boxes hold no usable sampling grid; this picture is not "
+                        "sampled .")},
+        {"a grid finer than the picture", [&] { f2().Text1(3).setText(QStringLiteral("9000")); },
+         QStringLiteral("    The grid boxes hold no usable sampling grid; this picture is not "
+                        "sampled .")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        f2().Text1(2).setText(QString::number(kColumns));
+        f2().Text1(3).setText(QString::number(kRows));
+        captureReference(scene());
+        write(QStringLiteral("CAMaRA/0.txt"), {});
+        f2().Timer(18).setEnabled(false);
+        row.prepare();
+        EXPECT_EQ(mon().tuxiangbijiao(), QString());
+        EXPECT_EQ(entries(), QStringList{row.entry});
+        EXPECT_TRUE(f2().Timer(18).Enabled()) << "the alarm step goes on";
+    }
+
+    // The reference capture puts the defaults back instead.
+    f2().Text1(2).setText(QStringLiteral("0"));
+    mon().tuxiangcaiji();
+    EXPECT_EQ(f2().Text1(2).Text(), QStringLiteral("800"));
+    EXPECT_EQ(f2().Text1(3).Text(), QStringLiteral("600"));
+    const double width = f2().Picture1.Width();
+    const int columns = int(width / std::floor(width / 800));
+    EXPECT_EQ(read(QStringLiteral("model.txt")).count("\r\n"), columns + 1) << "and the tail";
+}
+
+TEST_F(AlarmLevels, AReferenceCellThatIsNoColourCountsAsChanged) {
+    captureReference(scene());
+    QByteArray model = read(QStringLiteral("model.txt"));
+    model.replace(0, 6, "zzzzzz");
+    write(QStringLiteral("model.txt"), model);
+    compare(scene());
+    EXPECT_EQ(m().diffCount, 1);
+    EXPECT_TRUE(read(QStringLiteral("caculator.txt")).startsWith("zzzzzz\t*\t"));
+}
+
+} // namespace
