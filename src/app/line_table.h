@@ -68,6 +68,27 @@ public:
     // load into this grid. Both indices must be within 0..5000.
     QByteArrayView cell(int line, int token) const;
 
+    // The cells of one line, for reading many of them in a row: cells(token) is
+    // cell(line, token). Valid until the next load into this grid.
+    class LineCells {
+    public:
+        QByteArrayView operator()(int token) const {
+            if (token < 1 || token >= count_)
+                return {};
+            const uint32_t from = bound(token - 1), to = bound(token) - 1;
+            return QByteArrayView(data_ + from, qsizetype(to - from));
+        }
+
+    private:
+        friend class TextGrid;
+        uint32_t bound(int k) const { return b32_ ? b32_[k] : b16_[k]; }
+        const char* data_ = nullptr;
+        const uint16_t* b16_ = nullptr;
+        const uint32_t* b32_ = nullptr;
+        int count_ = 0; // bounds
+    };
+    LineCells line(int line) const;
+
 private:
     friend class LineTable;
     // The tokens of a line: token k spans [start + b[k-1], start + b[k] - 1). Positions are

@@ -1,42 +1,29 @@
 #include "pixelsets/comparison.h"
 
-#include "shell/routines.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
-#include <cmath>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace pixelsets {
 
 namespace {
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Character j (from 0) of the cell as completed to six characters.
-char completedAt(QByteArrayView cell, qsizetype j) {
-    const qsizetype pad = cell.size() < 6 ? 6 - cell.size() : 0;
-    return j < pad ? '0' : cell[j - pad];
-}
-
+// The two digits at `at` of the cell as completed to six characters; false when they are no
+// hexadecimal number.
 bool decodePart(QByteArrayView cell, qsizetype at, int16_t& part) {
-    const int hi = hexDigit(completedAt(cell, at));
-    const int lo = hexDigit(completedAt(cell, at + 1));
-    if (hi < 0 || lo < 0)
+    const qsizetype pad = cell.size() < 6 ? 6 - cell.size() : 0;
+    const int hi = at < pad ? 0 : detail::kHexValue[uchar(cell[at - pad])];
+    const int lo = at + 1 < pad ? 0 : detail::kHexValue[uchar(cell[at + 1 - pad])];
+    if ((hi | lo) < 0)
         return false;
     part = int16_t(hi * 16 + lo);
     return true;
 }
 } // namespace
 
-bool decodeCell(QByteArrayView cell, Channels& ch) {
+bool detail::decodeOddCell(QByteArrayView cell, Channels& ch) {
     if (cell.isEmpty())
         return false; // no part can be read
     const qsizetype n = std::max<qsizetype>(6, cell.size());
@@ -46,10 +33,10 @@ bool decodeCell(QByteArrayView cell, Channels& ch) {
     return r && g && b;
 }
 
-void appendCompleted(QByteArray& line, QByteArrayView cell) {
+void appendCompleted(Line& line, QByteArrayView cell) {
     if (!cell.isEmpty() && cell.size() < 6)
-        line.append(6 - cell.size(), '0');
-    line.append(cell);
+        line.append(size_t(6 - cell.size()), '0');
+    line.append(cell.data(), size_t(cell.size()));
 }
 
 std::optional<int16_t> threshold(const QString& text) {
@@ -60,11 +47,17 @@ std::optional<int16_t> threshold(const QString& text) {
     }
 }
 
-bool distanceDiffers(const Channels& a, const Channels& b, std::optional<int16_t> t) {
-    const int dr = std::abs(a.r - b.r), dg = std::abs(a.g - b.g), db = std::abs(a.b - b.b);
-    const int d = int(std::floor(std::sqrt(double(dr * dr + dg * dg + db * db))));
-    return !t || d > *t;
+namespace {
+int16_t largest(int16_t a, int16_t b, int16_t c) {
+    return std::max({a, b, c});
 }
+// The middle one of three; 0 when two or more are equal.
+int16_t middle(int16_t a, int16_t b, int16_t c) {
+    if (a == b || b == c || a == c)
+        return 0;
+    return a + b + c - std::max({a, b, c}) - std::min({a, b, c});
+}
+} // namespace
 
 bool templateDiffers(const Channels& first, const Channels& second, std::optional<int16_t> t) {
     if (!t)
@@ -75,50 +68,57 @@ bool templateDiffers(const Channels& first, const Channels& second, std::optiona
     const int s1 = first.r + first.g + first.b;
     const int s2 = second.r + second.g + second.b;
     const int ds = std::abs(s1 - s2);
-    const int m = s1 > s2 ? s1 - shell::max3(first.r, first.g, first.b)
-                          : s2 - shell::max3(second.r, second.g, second.b);
-    return ds > m || (shell::max3(dr, dg, db) > *t && shell::max2(dr, dg, db) > *t);
+    const int m = s1 > s2 ? s1 - largest(first.r, first.g, first.b)
+                          : s2 - largest(second.r, second.g, second.b);
+    return ds > m || (largest(dr, dg, db) > *t && middle(dr, dg, db) > *t);
 }
 
 namespace {
-// The live side: the cell text of the drawing area at a point.
+// The live side: the colour of the drawing area at a sample, and its channels.
 struct LiveSide {
-    const ui::PictureBox& area;
+    explicit LiveSide(const ui::PictureBox& area) : column(area) {}
+    LiveColumn column;
+    vbrt::Colour colour = 0;
     Channels ch;
-    QByteArray cell;
 
-    void read(double x, float y) {
-        cell.resize(0);
-        appendCell(cell, area.Point(x, y));
-        decodeCell(cell, ch);
+    void read(int r, float y) {
+        colour = column.at(r, y);
+        // As the colour's cell text decodes: -1 reads as white.
+        ch = {int16_t(colour & 0xFF), int16_t((colour >> 8) & 0xFF),
+              int16_t((colour >> 16) & 0xFF)};
     }
 };
 
 // Waits, then writes one line per column: what `decide` appends for each sample, then the
-// running count. decide(c, r, x, y, threshold, line) returns whether the sample differs; the
-// threshold is read anew at every column.
+// running count. decide(c, r, y, threshold, line) returns whether the sample differs; the
+// threshold is read anew at every column. `live` (when not null) is moved to each column.
 template <class Decide, class BeforeWait>
 Comparison writeDifference(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                           const ThresholdText& thresholdText, const Pacing& pacing,
+                           const ThresholdText& thresholdText, const Pacing& pacing, LiveSide* live,
                            Decide&& decide, BeforeWait&& beforeWait) {
-    double differing = 0;
-    std::optional<int16_t> t;
-    int column = -1;
+    struct Cells {
+        const ThresholdText& thresholdText;
+        LiveSide* live;
+        Decide& decide;
+        std::optional<int16_t> t{};
+        double differing = 0;
+
+        void column(int, double x) {
+            t = threshold(thresholdText());
+            if (live)
+                live->column.begin(x);
+        }
+        void operator()(int c, int r, double, float y, Line& line) {
+            if (decide(c, r, y, t, line))
+                differing += 1;
+        }
+    };
+    Cells cells{thresholdText, live, decide};
     ColumnLines how;
     how.waitFirst = true;
     how.beforeWait = beforeWait;
-    const WriteOutcome written = writeColumnLines(
-        path, area, steps,
-        [&](int c, int r, double x, float y, QByteArray& line) {
-            if (c != column) {
-                column = c;
-                t = threshold(thresholdText());
-            }
-            if (decide(c, r, x, y, t, line))
-                differing += 1;
-        },
-        pacing, how);
-    return {written, differing};
+    const WriteOutcome written = writeColumnLines(path, area, steps, cells, pacing, how);
+    return {written, cells.differing};
 }
 } // namespace
 
@@ -127,15 +127,15 @@ Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
                                const ThresholdText& thresholdText, const Pacing& pacing,
                                UnreadableCell unreadable) {
     GridReader stored{set1};
-    LiveSide live{area, {}, {}};
+    LiveSide live(area);
     return writeDifference(
-        path, area, steps, thresholdText, pacing,
-        [&](int c, int r, double x, float y, std::optional<int16_t> t, QByteArray& line) {
-            live.read(x, y);
+        path, area, steps, thresholdText, pacing, &live,
+        [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {
+            live.read(r, y);
             const bool readable = decodeCell(stored.read(c, r), stored.ch);
             const bool counts = !readable && unreadable == UnreadableCell::Differs;
             if (!counts && !distanceDiffers(stored.ch, live.ch, t)) {
-                line.append('*');
+                line += '*';
                 return false;
             }
             appendCompleted(line, stored.cell);
@@ -151,12 +151,12 @@ Comparison writeSetDifference(const QString& path, const ui::PictureBox& area,
     GridReader first{set1};
     GridReader second{set2};
     return writeDifference(
-        path, area, steps, thresholdText, pacing,
-        [&](int c, int r, double, float, std::optional<int16_t> t, QByteArray& line) {
+        path, area, steps, thresholdText, pacing, nullptr,
+        [&](int c, int r, float, std::optional<int16_t> t, Line& line) {
             decodeCell(second.read(c, r), second.ch);
             decodeCell(first.read(c, r), first.ch);
             if (!distanceDiffers(first.ch, second.ch, t)) {
-                line.append('*');
+                line += '*';
                 return false;
             }
             appendCompleted(line, second.cell);
@@ -172,17 +172,17 @@ Comparison writeTemplateDifference(const QString& path, const ui::PictureBox& ar
                                    const app::TextGrid& templ, const Steps& steps,
                                    const ThresholdText& thresholdText, const Pacing& pacing) {
     GridReader stored{templ};
-    LiveSide live{area, {}, {}};
+    LiveSide live(area);
     return writeDifference(
-        path, area, steps, thresholdText, pacing,
-        [&](int c, int r, double x, float y, std::optional<int16_t> t, QByteArray& line) {
-            live.read(x, y);
+        path, area, steps, thresholdText, pacing, &live,
+        [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {
+            live.read(r, y);
             decodeCell(stored.read(c, r), stored.ch);
             if (!templateDiffers(live.ch, stored.ch, t)) {
-                line.append('*');
+                line += '*';
                 return false;
             }
-            line.append(live.cell);
+            appendCell(line, live.colour);
             return true;
         },
         [&] { stored.keepAcrossWait(); });

@@ -5,6 +5,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -25,15 +26,48 @@ struct Channels {
 // that is no hexadecimal number keeps the value it had in `ch`. True when all three parts
 // were read.
 bool decodeCell(QByteArrayView cell, Channels& ch);
+namespace detail {
+// The value of every hexadecimal digit, either case; -1 for any other byte.
+inline constexpr auto kHexValue = [] {
+    std::array<int8_t, 256> v{};
+    v.fill(-1);
+    for (int d = 0; d < 10; ++d)
+        v[size_t('0' + d)] = int8_t(d);
+    for (int d = 0; d < 6; ++d)
+        v[size_t('a' + d)] = v[size_t('A' + d)] = int8_t(10 + d);
+    return v;
+}();
+bool decodeOddCell(QByteArrayView cell, Channels& ch);
+} // namespace detail
+inline bool decodeCell(QByteArrayView cell, Channels& ch) {
+    if (cell.size() != 6)
+        return detail::decodeOddCell(cell, ch);
+    // Six digits, the cell every writer writes.
+    int v[6];
+    for (int i = 0; i < 6; ++i)
+        v[i] = detail::kHexValue[uchar(cell[i])];
+    if ((v[0] | v[1] | v[2] | v[3] | v[4] | v[5]) < 0)
+        return detail::decodeOddCell(cell, ch);
+    ch = {int16_t(v[4] * 16 + v[5]), int16_t(v[2] * 16 + v[3]), int16_t(v[0] * 16 + v[1])};
+    return true;
+}
 // The cell completed to six characters, as a differing sample writes it.
-void appendCompleted(QByteArray& line, QByteArrayView cell);
+void appendCompleted(Line& line, QByteArrayView cell);
 
 // The threshold of a test: the text as a 16-bit whole number (halves to even); nothing when
 // it is none, and then every sample counts as differing.
 std::optional<int16_t> threshold(const QString& text);
 
 // The colour-distance test: the rounded-down length of the channel differences above T.
-bool distanceDiffers(const Channels& a, const Channels& b, std::optional<int16_t> t);
+inline bool distanceDiffers(const Channels& a, const Channels& b, std::optional<int16_t> t) {
+    if (!t)
+        return true;
+    // The rounded-down length is above T exactly when the squared length reaches (T + 1)
+    // squared; every length is above a negative T.
+    const int dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
+    const int next = *t + 1;
+    return next <= 0 || dr * dr + dg * dg + db * db >= next * next;
+}
 // The template button's channel test, first colour and second colour in this order: the
 // brighter colour's two smaller channels below the brightness difference, or two channel
 // differences both above T (no two of the three equal).
@@ -48,18 +82,38 @@ struct GridReader {
     Channels ch{};
     QByteArrayView cell{};
     QByteArray held{};
+    // The line of the column being read.
+    int line = -1;
+    app::TextGrid::LineCells cells{};
 
     // The cell of grid point (c, r): grid cell (c, r + 1).
     QByteArrayView read(int c, int r) {
-        if (c <= app::TextGrid::kUpper && r + 1 <= app::TextGrid::kUpper)
-            cell = grid.cell(c, r + 1);
+        if (c > app::TextGrid::kUpper || r + 1 > app::TextGrid::kUpper)
+            return cell;
+        if (c != line) {
+            line = c;
+            cells = grid.line(c);
+        }
+        cell = cells(r + 1);
         return cell;
     }
     void keepAcrossWait() {
         held = cell.toByteArray();
         cell = held;
+        line = -1; // the grid may be loaded anew meanwhile
     }
 };
+
+// Walks the grid; after each column the readers keep their cells across the wait, and the
+// pacing waits. False when stopped.
+template <class Sample, class... Readers>
+bool walkCells(const ui::PictureBox& area, const Steps& steps, const Pacing& pacing,
+               Sample&& sample, Readers&... readers) {
+    return walkGrid(area, steps, sample, [&](int) {
+        (readers.keepAcrossWait(), ...);
+        return pacing.pause();
+    });
+}
 
 struct Comparison : WriteOutcome {
     // Samples written as differing.

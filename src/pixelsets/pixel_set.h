@@ -2,11 +2,18 @@
 
 #include "ui/picture_box.h"
 #include "vbrt/colour.h"
+#include "vbrt/file_writer.h"
 
 #include <QByteArray>
 #include <QString>
+#include <array>
+#include <charconv>
+#include <climits>
+#include <cstring>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 // Sampling the drawing area on a regular grid and the pixel-set file that keeps a sampling:
 // one line per column, per sample its colour as six hexadecimal digits and a TAB, then the
@@ -41,15 +48,18 @@ std::optional<Steps> stepsFromBoxes(const QString& columns, const QString& rows,
 // Walks the grid over the drawing area: abscissas 0, step, ... up to the outer width minus
 // the step (read once), and in each column the ordinates 0, step, ... up to the outer height
 // minus the step (read at the start of the column, single precision, so a resize between two
-// columns changes the rows of the next). sample(c, r, x, y) counts columns and rows from 0;
-// columnDone(c) runs after each column and returns false to stop. False when stopped.
-template <class Sample, class ColumnDone>
-bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
-              ColumnDone&& columnDone) {
+// columns changes the rows of the next). beginColumn(c, x) runs before the samples of a
+// column, sample(c, r, x, y) for each of them (columns and rows count from 0), and
+// columnDone(c) after them; it returns false to stop. False when stopped. Events run only in
+// columnDone: whatever a column reads stays valid for its samples.
+template <class BeginColumn, class Sample, class ColumnDone>
+bool walkGrid(const ui::PictureBox& area, const Steps& steps, BeginColumn&& beginColumn,
+              Sample&& sample, ColumnDone&& columnDone) {
     const double xLimit = double(float(area.Width())) - steps.column;
     int c = 0;
     for (double x = 0; x <= xLimit; x += steps.column, ++c) {
         const float yLimit = float(area.Height()) - float(steps.row);
+        beginColumn(c, x);
         int r = 0;
         for (float y = 0; y <= yLimit; y += float(steps.row), ++r)
             sample(c, r, x, y);
@@ -58,11 +68,74 @@ bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
     }
     return true;
 }
+template <class Sample, class ColumnDone>
+bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
+              ColumnDone&& columnDone) {
+    return walkGrid(
+        area, steps, [](int, double) {}, sample, columnDone);
+}
+
+// A column's line while it is built.
+using Line = std::string;
 
 // The cell text of a sampled colour: upper-case hexadecimal, left-padded with zeros to six
 // digits; -1 (outside the drawable area) gives FFFFFFFF.
 QString cellText(vbrt::Colour colour);
-void appendCell(QByteArray& line, vbrt::Colour colour);
+namespace detail {
+// "00" .. "FF": the two digits of every byte.
+inline constexpr auto kHexPairs = [] {
+    std::array<std::array<char, 2>, 256> pairs{};
+    constexpr char digits[] = "0123456789ABCDEF";
+    for (int b = 0; b < 256; ++b)
+        pairs[size_t(b)] = {digits[b >> 4], digits[b & 15]};
+    return pairs;
+}();
+} // namespace detail
+inline void appendCell(Line& line, vbrt::Colour colour) {
+    // The hexadecimal text of the value (two's complement for a negative one), padded to six.
+    const uint32_t v = uint32_t(colour);
+    char buf[8];
+    std::memcpy(buf, detail::kHexPairs[v >> 24].data(), 2);
+    std::memcpy(buf + 2, detail::kHexPairs[(v >> 16) & 0xFF].data(), 2);
+    std::memcpy(buf + 4, detail::kHexPairs[(v >> 8) & 0xFF].data(), 2);
+    std::memcpy(buf + 6, detail::kHexPairs[v & 0xFF].data(), 2);
+    const size_t shown = v > 0xFFFFFFFu ? 8 : v > 0xFFFFFFu ? 7 : 6;
+    line.append(buf + 8 - shown, shown);
+}
+
+// Reads the drawing area's colours a column at a time, as Point() would.
+class LiveColumn {
+public:
+    explicit LiveColumn(const ui::PictureBox& area) : area_(area), reader_(area) {}
+    // The image may have changed since the last column (events ran in between).
+    void begin(double x) {
+        const ui::PictureBox::PointReader reader(area_);
+        if (!reader.sameScale(reader_))
+            rows_.clear();
+        reader_ = reader;
+        px_ = reader_.pixelX(x);
+    }
+    // Sample r of the column lies at y; every column has its rows at the same places, so
+    // their pixel rows are worked out once.
+    vbrt::Colour at(int r, float y) {
+        if (size_t(r) >= rows_.size())
+            rows_.resize(size_t(r) + 1, kUnknown);
+        int& py = rows_[size_t(r)];
+        if (py == kUnknown)
+            py = reader_.pixelY(y);
+        if (size_t(r) + kAhead < rows_.size())
+            reader_.prefetch(px_, rows_[size_t(r) + kAhead]);
+        return reader_.at(px_, py);
+    }
+
+private:
+    static constexpr int kUnknown = INT_MIN;
+    static constexpr size_t kAhead = 16;
+    const ui::PictureBox& area_;
+    ui::PictureBox::PointReader reader_;
+    int px_ = 0;
+    std::vector<int> rows_;
+};
 
 enum class WriteStatus { Written, Failed, Stopped };
 
@@ -83,16 +156,48 @@ struct ColumnLines {
     std::function<void()> beforeWait;
 };
 
-// Appends the cell of sample (c, r) at (x, y) to its column's line.
-using CellWriter = std::function<void(int c, int r, double x, float y, QByteArray& line)>;
-
 // Writes one line per grid column: for each sample its cell and a TAB, then the running count
-// of samples, CR LF; `pacing` waits after every column. The file is replaced only by a
-// complete write: a walk that is stopped or a write that fails leaves the file as it was (or
-// absent), never cut off.
+// of samples, CR LF; `pacing` waits after every column. `cell` has column(c, x), called
+// before each column's samples, and cell(c, r, x, y, line), which appends the cell of sample
+// (c, r) at (x, y). The file is replaced only by a complete write: a walk that is stopped or a
+// write that fails leaves the file as it was (or absent), never cut off.
+template <class Cell>
 WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
-                              const CellWriter& cell, const Pacing& pacing,
-                              const ColumnLines& how = {});
+                              Cell&& cell, const Pacing& pacing, const ColumnLines& how = {}) {
+    vbrt::ReplaceFile file(path);
+    if (const vbrt::WriteResult opened = file.open(); !opened)
+        return {WriteStatus::Failed, opened.error};
+    if (how.waitFirst && !pacing.pause())
+        return {WriteStatus::Stopped, {}};
+    qint64 count = 0;
+    Line line;
+    const bool walked = walkGrid(
+        area, steps, [&](int c, double x) { cell.column(c, x); },
+        [&](int c, int r, double x, float y) {
+            cell(c, r, x, y, line);
+            line += '\t';
+            count += 1;
+        },
+        [&](int) {
+            char digits[24];
+            line.append(digits, std::to_chars(digits, digits + sizeof digits, count).ptr);
+            line += "\r\n";
+            const bool ok = file.write(QByteArrayView(line.data(), qsizetype(line.size())));
+            line.clear();
+            if (how.beforeWait)
+                how.beforeWait();
+            return ok && pacing.pause();
+        });
+    if (walked && !how.tail.isEmpty())
+        file.write(how.tail);
+    if (!file.error().isEmpty())
+        return {WriteStatus::Failed, file.error()};
+    if (!walked)
+        return {WriteStatus::Stopped, {}};
+    if (const vbrt::WriteResult committed = file.commit(); !committed)
+        return {WriteStatus::Failed, committed.error};
+    return {WriteStatus::Written, {}};
+}
 
 // What follows the last column line of a pixel set: nothing, one empty line (the monitoring's
 // reference), or a line whose text is CR LF (a set that replaced an existing file).

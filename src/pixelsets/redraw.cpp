@@ -22,8 +22,8 @@ void drawDot(ui::PictureBox& area, double x, double y, int radius, vbrt::Colour 
 bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps, bool oneColour,
                    const vbrt::Colour& pen, const Pacing& pacing) {
     GridReader cells{a};
-    return walkGrid(
-        area, steps,
+    return walkCells(
+        area, steps, pacing,
         [&](int c, int r, double x, float y) {
             const QByteArrayView cell = cells.read(c, r);
             if (isStar(cell))
@@ -33,10 +33,7 @@ bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& st
             const vbrt::Colour own = cellColour(cell, parts);
             drawDot(area, x, y, steps.row, oneColour ? pen : own);
         },
-        [&](int) {
-            cells.keepAcrossWait();
-            return pacing.pause();
-        });
+        cells);
 }
 
 bool compareRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::TextGrid& b,
@@ -45,8 +42,8 @@ bool compareRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::Text
     GridReader first{a}, second{b};
     std::optional<int16_t> t;
     int column = -1;
-    return walkGrid(
-        area, steps,
+    return walkCells(
+        area, steps, pacing,
         [&](int c, int r, double x, float y) {
             if (c != column) {
                 column = c;
@@ -56,45 +53,34 @@ bool compareRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::Text
             cellColour(second.read(c, r), second.ch);
             drawDot(area, x, y, steps.row, test(first.ch, second.ch, t) ? pen : colourA);
         },
-        [&](int) {
-            first.keepAcrossWait();
-            second.keepAcrossWait();
-            return pacing.pause();
-        });
+        first, second);
 }
 
 bool overlayRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::TextGrid& c,
                    const Steps& steps, const Pacing& pacing) {
     GridReader cells{a}, colours{c};
-    return walkGrid(
-        area, steps,
+    return walkCells(
+        area, steps, pacing,
         [&](int col, int r, double x, float y) {
             if (isStar(cells.read(col, r)))
                 return;
             drawDot(area, x, y, steps.row, cellColour(colours.read(col, r), colours.ch));
         },
-        [&](int) {
-            cells.keepAcrossWait();
-            colours.keepAcrossWait();
-            return pacing.pause();
-        });
+        cells, colours);
 }
 
 bool ownColourRedraw(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps,
                      const Pacing& pacing) {
     GridReader cells{a};
-    return walkGrid(
-        area, steps,
+    return walkCells(
+        area, steps, pacing,
         [&](int c, int r, double x, float y) {
             const QByteArrayView cell = cells.read(c, r);
             if (isStar(cell))
                 return;
             drawDot(area, x, y, steps.row, cellColour(cell, cells.ch));
         },
-        [&](int) {
-            cells.keepAcrossWait();
-            return pacing.pause();
-        });
+        cells);
 }
 
 namespace {
@@ -109,17 +95,14 @@ bool changed(const app::TextGrid& grid, int c, int r) {
 
 bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const Steps& steps,
                   vbrt::Colour pen, const Pacing& pacing, double& level) {
-    return walkGrid(
-        area, steps,
-        [&](int c, int r, double x, float y) {
-            if (!changed(grid, c, r))
-                return;
-            if (changed(grid, c + 2, r + 2) && changed(grid, c, r + 2) && changed(grid, c + 2, r)) {
-                drawDot(area, x, y, steps.row, pen);
-                level += 1;
-            }
-        },
-        [&](int) { return pacing.pause(); });
+    return walkCells(area, steps, pacing, [&](int c, int r, double x, float y) {
+        if (!changed(grid, c, r))
+            return;
+        if (changed(grid, c + 2, r + 2) && changed(grid, c, r + 2) && changed(grid, c + 2, r)) {
+            drawDot(area, x, y, steps.row, pen);
+            level += 1;
+        }
+    });
 }
 
 } // namespace pixelsets

@@ -544,6 +544,34 @@ vbrt::Colour PictureBox::Point(double x, double y) const {
     return vbrt::fromRgb32(img.pixel(px, py));
 }
 
+PictureBox::PointReader::PointReader(const PictureBox& box)
+    : twips_(box.scaleMode_ == 1), left_(box.scaleLeft_), top_(box.scaleTop_),
+      ux_(box.pixelsPerUnitX()), uy_(box.pixelsPerUnitY()) {
+    const QImage& img = box.screen();
+    // The images are 32-bit RGB; anything else reads as outside.
+    if (img.depth() != 32)
+        return;
+    bits_ = img.constBits();
+    stride_ = img.bytesPerLine();
+    width_ = std::min(box.innerWidthPx(), img.width());
+    height_ = std::min(box.innerHeightPx(), img.height());
+}
+
+namespace {
+int floorToInt(double p) {
+    // Clipped positions are far inside the int range.
+    return int(std::floor(p));
+}
+} // namespace
+
+int PictureBox::PointReader::pixelX(double x) const {
+    return floorToInt(twips_ ? clip(x) / kTwipsPerPixel : clip((clip(x) - left_) * ux_));
+}
+
+int PictureBox::PointReader::pixelY(double y) const {
+    return floorToInt(twips_ ? clip(y) / kTwipsPerPixel : clip((clip(y) - top_) * uy_));
+}
+
 void PictureBox::Refresh() {
     changed();
 }

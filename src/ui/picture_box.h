@@ -96,6 +96,41 @@ public:
                       double height = kNoValue);
     // The &HBBGGRR colour at a point, -1 outside the drawable area.
     vbrt::Colour Point(double x, double y) const;
+
+    // Point() for many reads in a row: the image, its bounds and the scale are taken once.
+    // Valid until the box next draws, resizes or changes its scale (take a new one after
+    // every wait that lets events run).
+    class PointReader {
+    public:
+        explicit PointReader(const PictureBox& box);
+        // The pixel column and row a position falls in, as Point() converts it.
+        int pixelX(double x) const;
+        int pixelY(double y) const;
+        // The &HBBGGRR colour of a pixel, -1 outside the drawable area.
+        vbrt::Colour at(int px, int py) const {
+            if (px < 0 || py < 0 || px >= width_ || py >= height_)
+                return -1;
+            const QRgb argb = reinterpret_cast<const QRgb*>(bits_ + py * stride_)[px];
+            return vbrt::Colour(((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF));
+        }
+        vbrt::Colour point(double x, double y) const { return at(pixelX(x), pixelY(y)); }
+        void prefetch(int px, int py) const {
+            if (px >= 0 && py >= 0 && px < width_ && py < height_)
+                __builtin_prefetch(bits_ + py * stride_ + px * 4);
+        }
+        // Whether positions convert to the same pixels in both.
+        bool sameScale(const PointReader& o) const {
+            return twips_ == o.twips_ && left_ == o.left_ && top_ == o.top_ && ux_ == o.ux_ &&
+                   uy_ == o.uy_;
+        }
+
+    private:
+        const uchar* bits_ = nullptr;
+        qsizetype stride_ = 0;
+        int width_ = 0, height_ = 0;
+        bool twips_ = true;
+        double left_ = 0, top_ = 0, ux_ = 0, uy_ = 0;
+    };
     double TextWidth(const QString& text) const;
     double TextHeight(const QString& text) const;
     void Refresh();
