@@ -6,6 +6,7 @@
 
 #include "app/forms.h"
 #include "app/module1.h"
+#include "bench_support.h"
 #include "pixelsets/comparison.h"
 #include "pixelsets/pixel_set.h"
 #include "pixelsets/redraw.h"
@@ -44,7 +45,7 @@ QImage cameraFrame(bool changed) {
 }
 
 struct Window {
-    QTemporaryDir folder;
+    QTemporaryDir folder{bench_support::scratchFolderTemplate()};
     std::shared_ptr<platform::SyntheticCamera> camera;
     QImage reference = cameraFrame(false);
     QImage changed = cameraFrame(true);
@@ -169,11 +170,40 @@ void BM_WholeRound(benchmark::State& state) {
 }
 BENCHMARK(BM_WholeRound)->Unit(benchmark::kMillisecond);
 
+// Digests of the outputs as the program wrote them before its fast paths.
+const char* const kModel = "012769b6c341e3f0";
+const char* const kDifference = "269bdc78b1093d53";
+const char* const kScored = "d4c030a4bfeeab3a";
+
+// The files and pixels of a round, as they were before the fast paths.
+bool outputsUnchanged() {
+    using bench_support::Digest;
+    Window& w = window();
+    bool ok = true;
+    Digest model;
+    model.addFile(w.modelPath());
+    ok &= bench_support::same("reference", model, kModel);
+    w.showFrame(w.changed);
+    w.compare();
+    Digest difference;
+    difference.addFile(w.differencePath());
+    ok &= bench_support::same("comparison", difference, kDifference);
+    w.score();
+    Digest scored;
+    scored.addImage(w.form().Picture1.Image());
+    ok &= bench_support::same("scoring", scored, kScored);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (!outputsUnchanged()) {
+        app::resetAll();
+        return 1;
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -4,6 +4,7 @@
 // difference set. Also the memory a loaded set takes against its file size.
 
 #include "app/line_table.h"
+#include "bench_support.h"
 #include "pixelsets/comparison.h"
 #include "pixelsets/pixel_set.h"
 #include "pixelsets/redraw.h"
@@ -20,7 +21,7 @@ namespace {
 using namespace pixelsets;
 
 struct Scene {
-    QTemporaryDir dir;
+    QTemporaryDir dir{bench_support::scratchFolderTemplate()};
     ui::PictureBox area{nullptr, QStringLiteral("Picture1")};
     Steps steps;
     QString setPath, differencePath;
@@ -46,6 +47,12 @@ struct Scene {
     }
     void restore() { area.setPicture(area.Picture()); }
 };
+
+// Digests of the outputs as the program wrote them before its fast paths.
+const char* const kSampled = "59d5140d5c1db0f0";
+const char* const kGrid = "9333adb76fe61cb1";
+const char* const kDifference = "b9e6caac1e693b84";
+const char* const kRedrawn = "4b65c11330609509";
 
 Scene& scene() {
     static Scene s;
@@ -131,11 +138,48 @@ void BM_RedrawDifferenceSet(benchmark::State& state) {
 // A quarter and a sixteenth of the picture changed.
 BENCHMARK(BM_RedrawDifferenceSet)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// The files, grid and pixels of every stage, as they were before the fast paths.
+bool outputsUnchanged() {
+    using bench_support::Digest;
+    Scene& s = scene();
+    bool ok = true;
+    const QString sampled = s.dir.filePath(QStringLiteral("check.txt"));
+    writePixelSet(sampled, s.area, s.steps, SetTail::None, Pacing::none());
+    Digest set;
+    set.addFile(sampled);
+    ok &= bench_support::same("sampling", set, kSampled);
+
+    auto lines = std::make_unique<app::LineTable>();
+    loadSet(*lines, lines->pixelSetA, s.setPath);
+    Digest grid;
+    grid.addGrid(lines->pixelSetA, 801, 602);
+    ok &= bench_support::same("grid", grid, kGrid);
+
+    s.change();
+    writeLiveDifference(
+        s.differencePath, s.area, lines->pixelSetA, s.steps, [] { return QStringLiteral("100"); },
+        Pacing::none());
+    s.restore();
+    Digest difference;
+    difference.addFile(s.differencePath);
+    ok &= bench_support::same("comparison", difference, kDifference);
+
+    loadSet(*lines, lines->pixelSetA, s.differencePath);
+    redrawChanged(s.area, lines->pixelSetA, s.steps, true, 33000, Pacing::none());
+    Digest redrawn;
+    redrawn.addImage(s.area.Image());
+    s.restore();
+    ok &= bench_support::same("redraw", redrawn, kRedrawn);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (!outputsUnchanged())
+        return 1;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
