@@ -83,22 +83,26 @@ bool ownColourRedraw(ui::PictureBox& area, const app::TextGrid& a, const Steps& 
         cells);
 }
 
-namespace {
-// A sample counts as changed unless its cell is "*"; beyond the grid (the line's running count,
-// or nothing) it counts as changed.
-bool changed(const app::TextGrid& grid, int c, int r) {
-    if (c > app::TextGrid::kUpper || r + 1 > app::TextGrid::kUpper)
-        return true;
-    return !isStar(grid.cell(c, r + 1));
-}
-} // namespace
-
 bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const Steps& steps,
                   vbrt::Colour pen, const Pacing& pacing, double& level) {
+    // The lines of the column and of the column two to the right, read anew at each column
+    // (the grid may be loaded anew while the walk waits).
+    int column = -1;
+    app::TextGrid::LineCells here, right;
+    // A sample counts as changed unless its cell is "*"; beyond the grid (the line's running
+    // count, or nothing) it counts as changed.
+    auto changed = [](const app::TextGrid::LineCells& line, int r) {
+        return r + 1 > app::TextGrid::kUpper || !isStar(line(r + 1));
+    };
     return walkCells(area, steps, pacing, [&](int c, int r, double x, float y) {
-        if (!changed(grid, c, r))
+        if (c != column) {
+            column = c;
+            here = c <= app::TextGrid::kUpper ? grid.line(c) : app::TextGrid::LineCells();
+            right = c + 2 <= app::TextGrid::kUpper ? grid.line(c + 2) : app::TextGrid::LineCells();
+        }
+        if (!changed(here, r))
             return;
-        if (changed(grid, c + 2, r + 2) && changed(grid, c, r + 2) && changed(grid, c + 2, r)) {
+        if (changed(right, r + 2) && changed(here, r + 2) && changed(right, r)) {
             drawDot(area, x, y, steps.row, pen);
             level += 1;
         }

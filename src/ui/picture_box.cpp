@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
@@ -254,8 +255,19 @@ QImage& PictureBox::target() {
 }
 
 void PictureBox::changed() {
-    if (w_)
-        w_->update();
+    // Drawing comes by the thousand between two turns of the event loop (a dot per sample of
+    // a column): the widget is asked to repaint once, at the next turn.
+    if (!w_ || repaintAsked_)
+        return;
+    repaintAsked_ = true;
+    QMetaObject::invokeMethod(
+        w_,
+        [this] {
+            repaintAsked_ = false;
+            if (w_)
+                w_->update();
+        },
+        Qt::QueuedConnection);
 }
 
 void PictureBox::setBorderStyle(int style) {
@@ -374,71 +386,90 @@ void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour co
 
 namespace {
 // Small ellipses are drawn by the thousand (a dot per changed sample), and a painter per dot
-// costs far more than the dot. Each shape is rasterised once by QPainter into a mask of
-// outline and fill pixels, then stamped: the result is the painter's own, pixel for pixel.
+// costs far more than the dot. Each shape is rasterised once by QPainter, then stamped: the
+// result is the painter's own, pixel for pixel. A shape is its radii, the fraction of a pixel
+// its centre lies off the pixel grid, the pen width and whether it is filled. Moved by whole
+// pixels, the painter draws the same pixels; the first dot of a shape is drawn at its own
+// position, and the key tells positions apart to 2^-30 of a pixel, far below what moves an edge.
 struct StampKey {
-    int rx, ry, fx, fy, width;
+    int64_t rx, ry, fx, fy;
+    int width;
     bool filled;
     bool operator==(const StampKey&) const = default;
 };
 struct StampKeyHash {
     size_t operator()(const StampKey& k) const {
-        return std::hash<long long>()(
-            (((((long long)k.rx * 4099 + k.ry) * 67 + k.fx) * 67 + k.fy) * 131 + k.width) * 2 +
-            k.filled);
+        return qHashMulti(0, k.rx, k.ry, k.fx, k.fy, k.width, k.filled);
     }
 };
-struct Stamp {
-    int originX, originY; // offset of the mask from the centre's whole pixel
-    QImage mask;          // red: outline, green: fill
-};
-constexpr double kSub = 64; // positions and radii to 1/64 pixel
+constexpr double kKeyScale = double(1 << 30);
 
-const Stamp& stampFor(const StampKey& key) {
+// The pixels a shape covers, relative to the whole pixel of its centre.
+struct Stamp {
+    struct Pixel {
+        int16_t dx, dy;
+        bool outline;
+    };
+    std::vector<Pixel> pixels;
+};
+
+const Stamp& stampFor(const StampKey& key, double fx, double fy, double rx, double ry) {
     static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
-    if (auto it = cache.find(key); it != cache.end())
-        return it->second;
+    // A walk draws the same few shapes over and over: the last one is at hand.
+    static StampKey lastKey{};
+    static const Stamp* last = nullptr;
+    if (last && key == lastKey)
+        return *last;
+    if (auto it = cache.find(key); it != cache.end()) {
+        lastKey = key;
+        last = &it->second;
+        return *last;
+    }
     if (cache.size() > 4096)
         cache.clear();
-    const int pad = int(std::ceil(std::max(key.rx, key.ry) / kSub)) + key.width + 2;
-    Stamp s{-pad, -pad, QImage(2 * pad + 1, 2 * pad + 1, QImage::Format_ARGB32)};
-    s.mask.fill(Qt::transparent);
-    QPainter painter(&s.mask);
+    const int pad = int(std::ceil(std::max(rx, ry))) + key.width + 2;
+    QImage mask(2 * pad + 1, 2 * pad + 1, QImage::Format_ARGB32);
+    mask.fill(Qt::transparent);
+    QPainter painter(&mask);
     painter.setPen(QPen(QColor(255, 0, 0), key.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(key.filled ? QBrush(QColor(0, 255, 0)) : Qt::NoBrush);
-    const QPointF c(pad + key.fx / kSub, pad + key.fy / kSub);
-    painter.drawEllipse(c, key.rx / kSub, key.ry / kSub);
-    return cache.emplace(key, std::move(s)).first->second;
+    painter.drawEllipse(QPointF(pad + fx, pad + fy), rx, ry);
+    painter.end();
+    Stamp s;
+    for (int j = 0; j < mask.height(); ++j) {
+        const QRgb* m = reinterpret_cast<const QRgb*>(mask.constScanLine(j));
+        for (int i = 0; i < mask.width(); ++i)
+            if (qAlpha(m[i]) != 0)
+                s.pixels.push_back({int16_t(i - pad), int16_t(j - pad), qRed(m[i]) != 0});
+    }
+    lastKey = key;
+    last = &cache.emplace(key, std::move(s)).first->second;
+    return *last;
 }
 } // namespace
 
-bool PictureBox::stampEllipse(const QPointF& c, double rx, double ry, vbrt::Colour colour) {
-    const double fx = std::floor(c.x()), fy = std::floor(c.y());
-    // Only shapes the key describes exactly: a rounded position could move an edge pixel.
-    const double parts[4] = {rx * kSub, ry * kSub, (c.x() - fx) * kSub, (c.y() - fy) * kSub};
-    for (double v : parts)
-        if (v != std::round(v))
-            return false;
-    const StampKey key{int(parts[0]), int(parts[1]), int(parts[2]),
-                       int(parts[3]), drawWidth_,    fillStyle_ == 0};
-    const Stamp& s = stampFor(key);
+void PictureBox::stampEllipse(const QPointF& c, double rx, double ry, vbrt::Colour colour) {
+    const double fx = c.x() - std::floor(c.x()), fy = c.y() - std::floor(c.y());
+    const StampKey key{std::llround(rx * kKeyScale),
+                       std::llround(ry * kKeyScale),
+                       std::llround(fx * kKeyScale),
+                       std::llround(fy * kKeyScale),
+                       drawWidth_,
+                       fillStyle_ == 0};
+    const Stamp& s = stampFor(key, fx, fy, rx, ry);
     QImage& img = target();
-    const QRgb outline = colourOf(colour).rgb(), fill = vbrt::toQColor(fillColor_).rgb();
-    const int x0 = int(fx) + s.originX, y0 = int(fy) + s.originY;
-    for (int j = 0; j < s.mask.height(); ++j) {
-        const int y = y0 + j;
-        if (y < 0 || y >= img.height())
+    const int width = img.width(), height = img.height();
+    const qsizetype stride = img.bytesPerLine();
+    uchar* bits = img.bits();
+    const QRgb outline = vbrt::toRgb32(colour == -1 ? p_.foreColor : colour);
+    const QRgb fill = vbrt::toRgb32(fillColor_);
+    const int x0 = int(std::floor(c.x())), y0 = int(std::floor(c.y()));
+    for (const Stamp::Pixel& p : s.pixels) {
+        const int x = x0 + p.dx, y = y0 + p.dy;
+        if (x < 0 || y < 0 || x >= width || y >= height)
             continue;
-        const QRgb* m = reinterpret_cast<const QRgb*>(s.mask.constScanLine(j));
-        QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int i = 0; i < s.mask.width(); ++i) {
-            const int x = x0 + i;
-            if (qAlpha(m[i]) == 0 || x < 0 || x >= img.width())
-                continue;
-            row[x] = qRed(m[i]) ? outline : fill;
-        }
+        reinterpret_cast<QRgb*>(bits + y * stride)[x] = p.outline ? outline : fill;
     }
-    return true;
 }
 
 void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, double start,
@@ -454,7 +485,8 @@ void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, 
     }
     const bool whole = std::isnan(start) && std::isnan(end);
     if (whole && rx <= kStampRadius && ry <= kStampRadius && (drawStyle_ == 0 || drawStyle_ == 6) &&
-        stampEllipse(c, rx, ry, colour)) {
+        target().depth() == 32) {
+        stampEllipse(c, rx, ry, colour);
         currentX_ = x;
         currentY_ = y;
         changed();
@@ -581,8 +613,9 @@ vbrt::WriteResult PictureBox::saveImage(const QString& path) const {
 }
 
 QWidget* PictureBox::createWidget(QWidget* parent) {
-    auto* w = new PictureWidget(parent, this);
-    return w;
+    // A request posted to an earlier widget went with it.
+    repaintAsked_ = false;
+    return new PictureWidget(parent, this);
 }
 
 } // namespace ui

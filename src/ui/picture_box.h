@@ -164,10 +164,9 @@ protected:
 private:
     friend class PictureWidget;
     QImage& target();
-    // Ellipses up to this radius in pixels are stamped from a cached mask.
+    // Ellipses up to this radius in pixels are stamped from a cached shape.
     static constexpr double kStampRadius = 24;
-    // False (nothing drawn) when the shape falls between the cached positions.
-    bool stampEllipse(const QPointF& centre, double rx, double ry, vbrt::Colour colour);
+    void stampEllipse(const QPointF& centre, double rx, double ry, vbrt::Colour colour);
     QImage base() const;
     void resizeImages();
     QColor colourOf(vbrt::Colour c) const;
@@ -192,6 +191,7 @@ private:
     QImage picture_;
     QImage persistent_;
     QImage screen_;
+    bool repaintAsked_ = false;
 };
 
 } // namespace ui
