@@ -5,6 +5,7 @@
 #include "vbrt/errors.h"
 #include <QPainter>
 #include <QTemporaryDir>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -171,5 +172,29 @@ TEST_F(PictureBoxTest, SmallCirclesMatchWhatThePainterDrawsPixelForPixel) {
         painter.drawEllipse(QPointF(c.x, c.y), c.r, c.r);
         painter.end();
         EXPECT_EQ(p.Image(), expected) << c.x << "," << c.y << " r " << c.r;
+    }
+}
+
+TEST_F(PictureBoxTest, APointReaderReadsWhatPointReads) {
+    for (int y = 0; y < 80; ++y)
+        for (int x = 0; x < 100; ++x)
+            p.PSet(x * 15, y * 15, RGB(x, y, x ^ y));
+    struct Scale {
+        const char* name;
+        std::function<void()> set;
+    };
+    const Scale scales[] = {
+        {"twips", [&] { p.Scale(); }},
+        {"user", [&] { p.Scale(-10, 5, 30, -7.5); }},
+        {"pixels", [&] { p.setScaleMode(3); }},
+    };
+    for (const Scale& s : scales) {
+        SCOPED_TRACE(s.name);
+        s.set();
+        const PictureBox::PointReader reader(p);
+        const double xs[] = {-1e300, -11, -10, 0, 0.4, 7.9, 14.99, 15, 29.5, 99, 1499, 1500, 1e9};
+        for (double x : xs)
+            for (double y : xs)
+                ASSERT_EQ(reader.point(x, y), p.Point(x, y)) << x << ", " << y;
     }
 }
