@@ -2,6 +2,7 @@
 
 #include "vbrt/errors.h"
 
+#include <cstring>
 #include <string_view>
 #include <unordered_set>
 
@@ -79,22 +80,33 @@ struct RawLine {
     uint32_t start;
     uint32_t length;
 };
+
+// Only A-Z: every other byte is a character of its own and comes back as it was. Without a
+// branch the loop is vectorised.
+void lowerLetters(QByteArray& bytes) {
+    for (char& c : bytes)
+        c = char(uchar(c) + (uchar(c - 'A') < 26 ? 'a' - 'A' : 0));
+}
 } // namespace
 
 LineTable::SplitResult LineTable::split(QByteArrayView bytes) {
-    QByteArray lowered = bytes.toByteArray();
-    for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c + ('a' - 'A'));
-    const char* data = lowered.constData();
-    const uint32_t size = uint32_t(lowered.size());
+    return splitOwned(bytes.toByteArray());
+}
+
+LineTable::SplitResult LineTable::splitOwned(QByteArray&& bytes) {
+    QByteArray lowered = std::move(bytes);
+    lowerLetters(lowered);
+    // The loaded text lives as long as its cells: room the caller left for appending goes.
+    lowered.squeeze();
+    const char* const data = lowered.constData();
+    const char* const end = data + lowered.size();
 
     // Lines as cut at each CR; nothing is stored before the whole text is known to fit.
     std::vector<RawLine> raw;
     uint32_t from = 0;
-    for (uint32_t i = 0; i < size; ++i) {
-        if (data[i] != '\r')
-            continue;
+    for (const char* cr = data;
+         (cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(end - cr)))); ++cr) {
+        const uint32_t i = uint32_t(cr - data);
         if (raw.size() > size_t(kRecordUpper))
             return {SplitStatus::TooManyLines, kRecordUpper + 1};
         // A CR where the skipped LF should be (CR CR) ends an empty line.
