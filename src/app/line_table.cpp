@@ -161,31 +161,35 @@ void LineTable::fillGrid(TextGrid& grid) {
     if (lineCount > kTableUpper)
         vbrt::raise(vbrt::ErrSubscript);
     grid.rows_.resize(size_t(lineCount) + 1);
+    // Bounds of one line's tokens at a time: each is one past a separator, and the wrapping
+    // TABs of a line table entry are separators too. There is room for one bound past the
+    // last kept token, so a bound is written before it is known to be one.
+    std::vector<uint32_t> bounds(size_t(TextGrid::kMaxTokens) + 1);
+    const TextArray::Entry unwritten;
     for (int i = 0; i <= lineCount; ++i) {
         const bool written = size_t(i) < lineArrayA.entries_.size();
-        const TextArray::Entry e = written ? lineArrayA.entries_[size_t(i)] : TextArray::Entry{};
+        const TextArray::Entry& e = written ? lineArrayA.entries_[size_t(i)] : unwritten;
         const char* data = e.text ? e.text->bytes.constData() + e.offset : nullptr;
 
-        // Bounds of the tokens: each is one past a separator; the wrapping TABs of a line
-        // table entry are separators too.
-        std::vector<uint32_t> bounds;
+        size_t n = 0;
         if (e.wrapped)
-            bounds.push_back(0);
-        for (uint32_t p = 0; p < e.length && bounds.size() <= size_t(TextGrid::kMaxTokens); ++p)
-            if (data[p] == '\t' || data[p] == '|')
-                bounds.push_back(p + 1);
-        if (e.wrapped && bounds.size() <= size_t(TextGrid::kMaxTokens))
-            bounds.push_back(e.length + 1);
-        if (bounds.size() < 2)
+            bounds[n++] = 0;
+        for (uint32_t p = 0; p < e.length && n <= size_t(TextGrid::kMaxTokens); ++p) {
+            bounds[n] = p + 1;
+            n += data[p] == '\t' || data[p] == '|';
+        }
+        if (e.wrapped && n <= size_t(TextGrid::kMaxTokens))
+            bounds[n++] = e.length + 1;
+        if (n < 2)
             continue; // no token
 
         TextGrid::Row& row = grid.rows_[size_t(i)];
         row.text = e.text;
         row.start = e.offset;
-        if (bounds.back() <= 0xFFFF)
-            row.b16.assign(bounds.begin(), bounds.end());
+        if (bounds[n - 1] <= 0xFFFF)
+            row.b16.assign(bounds.begin(), bounds.begin() + ptrdiff_t(n));
         else
-            row.b32 = std::move(bounds);
+            row.b32.assign(bounds.begin(), bounds.begin() + ptrdiff_t(n));
     }
 }
 
