@@ -113,21 +113,29 @@ size_t heapInUse() {
 }
 
 // The most memory that loading the set takes on top of what is there, from a child process
-// that only loads it: ru_maxrss is the high-water mark of its resident memory. Free heap is
-// handed back first, or the child would load into pages already resident and show no growth.
+// that only loads it: ru_maxrss is the high-water mark of its resident memory. The child loads
+// once before it measures, for the code a forked process maps anew and the program has mapped
+// already; then it hands all free heap back, so that the measured load cannot reuse resident
+// pages, and resets the mark to what is resident now.
 double peakLoadBytes(const QString& path) {
-    malloc_trim(0);
     int channel[2];
     if (pipe(channel) != 0)
         return -1;
     const pid_t child = fork();
     if (child == 0) {
+        auto warmUp = std::make_unique<app::LineTable>();
+        loadSetFile(path, *warmUp, warmUp->pixelSetA);
+        warmUp.reset();
+        malloc_trim(0);
+        QFile marks(QStringLiteral("/proc/self/clear_refs"));
+        const bool reset = marks.open(QIODevice::WriteOnly) && marks.write("5") == 1;
+        marks.close();
         rusage before{}, after{};
         getrusage(RUSAGE_SELF, &before);
         auto lines = std::make_unique<app::LineTable>();
         loadSetFile(path, *lines, lines->pixelSetA);
         getrusage(RUSAGE_SELF, &after);
-        const long grownKiB = after.ru_maxrss - before.ru_maxrss;
+        const long grownKiB = reset ? after.ru_maxrss - before.ru_maxrss : -1;
         const bool sent = write(channel[1], &grownKiB, sizeof grownKiB) == sizeof grownKiB;
         _exit(sent ? 0 : 1);
     }
