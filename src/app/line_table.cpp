@@ -2,6 +2,10 @@
 
 #include "vbrt/errors.h"
 
+#include <QtEndian>
+#include <algorithm>
+#include <bit>
+#include <cstring>
 #include <string_view>
 #include <unordered_set>
 
@@ -95,22 +99,50 @@ struct RawLine {
     uint32_t start;
     uint32_t length;
 };
+
+// Only A-Z: every other byte is a character of its own and comes back as it was. Without a
+// branch the loop is vectorised.
+void lowerLetters(QByteArray& bytes) {
+    for (char& c : bytes)
+        c = char(uchar(c) + (uchar(c - 'A') < 26 ? 'a' - 'A' : 0));
+}
+
+// A byte repeated through a word.
+constexpr quint64 repeated(uchar byte) {
+    return quint64(byte) * 0x0101010101010101u;
+}
+
+// The high bit of every byte of the word that is TAB or "|". XOR with the separator leaves
+// such a byte zero; any other byte has its high bit set already or gets it from adding 0x7F
+// to its low seven bits, a sum that stays within the byte. Exact, so a byte such as 0x89 or
+// one next to a TAB is no separator.
+constexpr quint64 separatorBits(quint64 word) {
+    constexpr quint64 kLow7 = repeated(0x7F);
+    const auto zeroBytes = [](quint64 x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
+    return zeroBytes(word ^ repeated('\t')) | zeroBytes(word ^ repeated('|'));
+}
+// Bytes 09 7C 89 FC 00 0A 7D 7C, the first in the low byte: separators at 0, 1 and 7.
+static_assert(separatorBits(0x7C7D0A00FC897C09u) == 0x8000000000008080u);
 } // namespace
 
 LineTable::SplitResult LineTable::split(QByteArrayView bytes) {
-    QByteArray lowered = bytes.toByteArray();
-    for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c + ('a' - 'A'));
-    const char* data = lowered.constData();
-    const uint32_t size = uint32_t(lowered.size());
+    return splitOwned(bytes.toByteArray());
+}
+
+LineTable::SplitResult LineTable::splitOwned(QByteArray&& bytes) {
+    QByteArray lowered = std::move(bytes);
+    lowerLetters(lowered);
+    // The loaded text lives as long as its cells: room the caller left for appending goes.
+    lowered.squeeze();
+    const char* const data = lowered.constData();
+    const char* const end = data + lowered.size();
 
     // Lines as cut at each CR; nothing is stored before the whole text is known to fit.
     std::vector<RawLine> raw;
     uint32_t from = 0;
-    for (uint32_t i = 0; i < size; ++i) {
-        if (data[i] != '\r')
-            continue;
+    for (const char* cr = data;
+         (cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(end - cr)))); ++cr) {
+        const uint32_t i = uint32_t(cr - data);
         if (raw.size() > size_t(kRecordUpper))
             return {SplitStatus::TooManyLines, kRecordUpper + 1};
         // A CR where the skipped LF should be (CR CR) ends an empty line.
@@ -165,31 +197,42 @@ void LineTable::fillGrid(TextGrid& grid) {
     if (lineCount > kTableUpper)
         vbrt::raise(vbrt::ErrSubscript);
     grid.rows_.resize(size_t(lineCount) + 1);
+    // The bounds of one line's tokens at a time: each is one past a separator, and the wrapping
+    // TABs of a line table entry are separators too. kMaxTokens tokens take kKept bounds; the
+    // room past them takes what a word of eight bytes finds beyond the last kept one.
+    constexpr size_t kKept = size_t(TextGrid::kMaxTokens) + 1;
+    std::vector<uint32_t> bounds(kKept + 7);
+    const TextArray::Entry unwritten;
     for (int i = 0; i <= lineCount; ++i) {
         const bool written = size_t(i) < lineArrayA.entries_.size();
-        const TextArray::Entry e = written ? lineArrayA.entries_[size_t(i)] : TextArray::Entry{};
+        const TextArray::Entry& e = written ? lineArrayA.entries_[size_t(i)] : unwritten;
         const char* data = e.text ? e.text->bytes.constData() + e.offset : nullptr;
 
-        // Bounds of the tokens: each is one past a separator; the wrapping TABs of a line
-        // table entry are separators too.
-        std::vector<uint32_t> bounds;
+        size_t n = 0;
         if (e.wrapped)
-            bounds.push_back(0);
-        for (uint32_t p = 0; p < e.length && bounds.size() <= size_t(TextGrid::kMaxTokens); ++p)
+            bounds[n++] = 0;
+        uint32_t p = 0;
+        for (; e.length - p >= 8 && n < kKept; p += 8) {
+            const quint64 word = qFromLittleEndian<quint64>(data + p);
+            for (quint64 at = separatorBits(word); at != 0; at &= at - 1)
+                bounds[n++] = p + uint32_t(std::countr_zero(at)) / 8 + 1;
+        }
+        n = std::min(n, kKept);
+        for (; p < e.length && n < kKept; ++p)
             if (data[p] == '\t' || data[p] == '|')
-                bounds.push_back(p + 1);
-        if (e.wrapped && bounds.size() <= size_t(TextGrid::kMaxTokens))
-            bounds.push_back(e.length + 1);
-        if (bounds.size() < 2)
+                bounds[n++] = p + 1;
+        if (e.wrapped && n < kKept)
+            bounds[n++] = e.length + 1;
+        if (n < 2)
             continue; // no token
 
         TextGrid::Row& row = grid.rows_[size_t(i)];
         row.text = e.text;
         row.start = e.offset;
-        if (bounds.back() <= 0xFFFF)
-            row.b16.assign(bounds.begin(), bounds.end());
+        if (bounds[n - 1] <= 0xFFFF)
+            row.b16.assign(bounds.begin(), bounds.begin() + ptrdiff_t(n));
         else
-            row.b32 = std::move(bounds);
+            row.b32.assign(bounds.begin(), bounds.begin() + ptrdiff_t(n));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -131,6 +132,12 @@ public:
     // ends an empty line (CR CR LF); text after the last CR is not taken. The tables are
     // replaced whole. A text that does not fit them is refused and leaves them as they were.
     SplitResult split(QByteArrayView bytes);
+    // The same for a buffer the caller hands over: it is lower-cased in place and kept as the
+    // loaded text, so a file read whole is not copied. Only an rvalue QByteArray comes here;
+    // a literal, which converts to both, goes to the view.
+    template <std::same_as<QByteArray> Bytes> SplitResult split(Bytes&& bytes) {
+        return splitOwned(std::move(bytes));
+    }
 
     // Replaces the grid by entries 0..lineCount of the line table split at TAB or "|"; an
     // empty table (lineCount 0 or less) leaves the grid empty.
@@ -157,6 +164,8 @@ public:
     bool writerBusy() const { return writerBusy_; }
 
 private:
+    SplitResult splitOwned(QByteArray&& bytes);
+
     bool writerBusy_ = false;
 };
 

@@ -139,8 +139,8 @@ ImageComparison::ImageComparison(shell::Form2& form) : f_(form) {
 
 // ---- Line table ----
 
-bool ImageComparison::splitText(QByteArrayView bytes) {
-    const auto result = lines().split(bytes);
+bool ImageComparison::splitText(QByteArray bytes) {
+    const auto result = lines().split(std::move(bytes));
     if (result.status == app::LineTable::SplitStatus::Done)
         return true;
     ui::MsgBox(kTooManyLines.arg(result.limit), ui::vbOKOnly);

@@ -71,7 +71,7 @@ private:
     // Reads a set file into a grid; false (after a message) when it cannot be read or the
     // line table refuses it.
     bool loadSet(const QString& path, app::TextGrid& grid, const QString& title);
-    bool splitText(QByteArrayView bytes);
+    bool splitText(QByteArray bytes);
     // The message and question after a comparison, and the marking of the changes.
     void closingDialogue(Click& click);
     void busyMessage(const QString& title);

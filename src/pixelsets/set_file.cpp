@@ -12,7 +12,7 @@ SetLoadResult loadSetFile(const QString& path, app::LineTable& lines, app::TextG
     if (file.error() != QFileDevice::NoError)
         return {SetLoad::Unreadable};
     text.append("\r\n");
-    const auto split = lines.split(text);
+    const auto split = lines.split(std::move(text));
     if (split.status != app::LineTable::SplitStatus::Done)
         return {SetLoad::TooManyLines, split.limit};
     if (!(lines.lineCount > 0))
