@@ -100,8 +100,10 @@ Form1::Form1() : ui::Form(QStringLiteral("Form1")) {
     HScroll1.onChange = [this] { HScroll1_Change(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
     // The player outlives the window's widgets; each load gives it a new surface to show on.
-    WindowsMediaPlayer1.factory = [this](QWidget* parent) {
-        return player().createVideoWidget(parent);
+    // Until a video is first wanted there is no player, and no surface: starting the media
+    // engine would keep the window from showing for longer than the rest of the start-up.
+    WindowsMediaPlayer1.factory = [this](QWidget* parent) -> QWidget* {
+        return player_ ? player_->createVideoWidget(parent) : nullptr;
     };
 }
 

@@ -86,8 +86,8 @@ public:
     void Timer3_Timer();
     void WindowsMediaPlayer1_Click(int button, int shift, int x, int y);
     void WindowsMediaPlayer1_DoubleClick(int button, int shift, int x, int y);
-    // The player shown by WindowsMediaPlayer1. It lives as long as the window object, so a
-    // handler still running after an unload finds it.
+    // The player shown by WindowsMediaPlayer1, made on first use. It lives as long as the
+    // window object, so a handler still running after an unload finds it.
     platform::MediaPlayer& player();
 
     // The calculator's rounding: x to six decimals, as text; x is left unchanged.

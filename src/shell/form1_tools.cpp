@@ -29,7 +29,9 @@ void Form1::savePictureTo(const QString& name) {
 
 void Form1::returnToPictureView() {
     WindowsMediaPlayer1.setVisible(false);
-    player().close();
+    // A player never made has nothing to close.
+    if (player_)
+        player_->close();
     HScroll1.setVisible(false);
     Picture1.setVisible(true);
     Timer3.setEnabled(false);

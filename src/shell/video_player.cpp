@@ -26,6 +26,7 @@ platform::MediaPlayer& Form1::player() {
                          [this](int button) { WindowsMediaPlayer1_Click(button, 0, 0, 0); });
         QObject::connect(p, &platform::MediaPlayer::doubleClicked, p,
                          [this](int button) { WindowsMediaPlayer1_DoubleClick(button, 0, 0, 0); });
+        WindowsMediaPlayer1.makeWidget();
     }
     return *player_;
 }

@@ -499,4 +499,10 @@ QWidget* ScrollBar::createWidget(QWidget* parent) {
     return s;
 }
 
+void WidgetHost::makeWidget() {
+    if (w_ || !form() || !form()->isLoaded() || !form()->window())
+        return;
+    attach(form()->window());
+}
+
 } // namespace ui

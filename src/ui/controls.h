@@ -191,8 +191,11 @@ public:
 class WidgetHost : public Control {
 public:
     using Control::Control;
-    // Makes the hosted widget at each load.
+    // Makes the hosted widget at each load. It may give none while there is nothing to host
+    // yet; makeWidget() asks again once there is.
     std::function<QWidget*(QWidget* parent)> factory;
+    // Asks the factory now when the window is loaded and the host has no widget yet.
+    void makeWidget();
 
 protected:
     QWidget* createWidget(QWidget* parent) override { return factory ? factory(parent) : nullptr; }

@@ -81,6 +81,21 @@ TEST_F(Form1Video, BothOpenButtonsShowTheChosenFileInPlaceOfThePicture) {
     }
 }
 
+TEST_F(Form1Video, NoPlayerIsMadeBeforeAVideoIsOpened) {
+    EXPECT_TRUE(media->backends().isEmpty());
+    EXPECT_EQ(f1().WindowsMediaPlayer1.widget(), nullptr);
+
+    dialogs.expectOpenFile(path(QStringLiteral("film.avi")));
+    f1().Command14.press();
+    ASSERT_EQ(media->backends().size(), 1);
+    QWidget* video = f1().WindowsMediaPlayer1.widget();
+    ASSERT_NE(video, nullptr);
+    EXPECT_EQ(video, player().videoWidget());
+    EXPECT_EQ(video->parentWidget(), f1().window());
+    EXPECT_EQ(video->geometry(), f1().Picture1.widget()->geometry());
+    EXPECT_TRUE(video->isVisibleTo(f1().window()));
+}
+
 TEST_F(Form1Video, ACancelledOpenChangesNothing) {
     dialogs.expectOpenFile(std::nullopt);
     f1().Command14_Click();
