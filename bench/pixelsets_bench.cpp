@@ -248,7 +248,7 @@ bool outputsUnchanged() {
     ok &= bench_support::same("sampling", set, kSampled);
 
     auto lines = std::make_unique<app::LineTable>();
-    loadSet(*lines, lines->pixelSetA, s.setPath);
+    loadSetFile(s.setPath, *lines, lines->pixelSetA);
     Digest grid;
     grid.addGrid(lines->pixelSetA, 801, 602);
     ok &= bench_support::same("grid", grid, kGrid);
@@ -262,7 +262,7 @@ bool outputsUnchanged() {
     difference.addFile(s.differencePath);
     ok &= bench_support::same("comparison", difference, kDifference);
 
-    loadSet(*lines, lines->pixelSetA, s.differencePath);
+    loadSetFile(s.differencePath, *lines, lines->pixelSetA);
     redrawChanged(s.area, lines->pixelSetA, s.steps, true, 33000, Pacing::none());
     Digest redrawn;
     redrawn.addImage(s.area.Image());
