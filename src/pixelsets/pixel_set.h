@@ -130,7 +130,7 @@ public:
 
 private:
     static constexpr int kUnknown = INT_MIN;
-    static constexpr size_t kAhead = 16;
+    static constexpr size_t kAhead = 32;
     const ui::PictureBox& area_;
     ui::PictureBox::PointReader reader_;
     int px_ = 0;

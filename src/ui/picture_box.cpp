@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
+#include <array>
+#include <bit>
 #include <unordered_map>
 
 namespace ui {
@@ -386,20 +388,22 @@ void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour co
 
 namespace {
 // Small ellipses are drawn by the thousand (a dot per changed sample), and a painter per dot
-// costs far more than the dot. Each shape is rasterised once by QPainter, then stamped: the
-// result is the painter's own, pixel for pixel. A shape is its radii, the fraction of a pixel
-// its centre lies off the pixel grid, the pen width and whether it is filled. Moved by whole
-// pixels, the painter draws the same pixels; the first dot of a shape is drawn at its own
-// position, and the key tells positions apart to 2^-30 of a pixel, far below what moves an edge.
+// costs far more than the dot. Each shape is drawn once by QPainter, then stamped: the result
+// is the painter's own, pixel for pixel. The painter's arithmetic passes through single
+// precision, so moved by whole pixels a shape keeps its pixels only while every coordinate of
+// it stays within one power of two. A shape is therefore its radii, the fraction of a pixel its
+// centre lies off the pixel grid, the power of two of each axis, the pen width and whether it
+// is filled; it is drawn first at the place of its first dot, in an image of the target's
+// size, and the key tells fractions apart to 2^-30 of a pixel.
 struct StampKey {
     int64_t rx, ry, fx, fy;
-    int width;
+    int ex, ey, width;
     bool filled;
     bool operator==(const StampKey&) const = default;
 };
 struct StampKeyHash {
     size_t operator()(const StampKey& k) const {
-        return qHashMulti(0, k.rx, k.ry, k.fx, k.fy, k.width, k.filled);
+        return qHashMulti(0, k.rx, k.ry, k.fx, k.fy, k.ex, k.ey, k.width, k.filled);
     }
 };
 constexpr double kKeyScale = double(1 << 30);
@@ -413,63 +417,102 @@ struct Stamp {
     std::vector<Pixel> pixels;
 };
 
-const Stamp& stampFor(const StampKey& key, double fx, double fy, double rx, double ry) {
-    static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
-    // A walk draws the same few shapes over and over: the last one is at hand.
-    static StampKey lastKey{};
-    static const Stamp* last = nullptr;
-    if (last && key == lastKey)
-        return *last;
-    if (auto it = cache.find(key); it != cache.end()) {
-        lastKey = key;
-        last = &it->second;
-        return *last;
-    }
-    if (cache.size() > 4096)
-        cache.clear();
-    const int pad = int(std::ceil(std::max(rx, ry))) + key.width + 2;
-    QImage mask(2 * pad + 1, 2 * pad + 1, QImage::Format_ARGB32);
-    mask.fill(Qt::transparent);
-    QPainter painter(&mask);
-    painter.setPen(QPen(QColor(255, 0, 0), key.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(key.filled ? QBrush(QColor(0, 255, 0)) : Qt::NoBrush);
-    painter.drawEllipse(QPointF(pad + fx, pad + fy), rx, ry);
+Stamp drawStamp(const QPointF& c, double rx, double ry, int reach, int width, bool filled,
+                const QSize& size) {
+    static QImage scratch;
+    if (scratch.size() != size)
+        scratch = QImage(size, QImage::Format_ARGB32);
+    const int x0 = int(std::floor(c.x())), y0 = int(std::floor(c.y()));
+    const QRect around(x0 - reach, y0 - reach, 2 * reach + 1, 2 * reach + 1);
+    QPainter painter(&scratch);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(around, Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(QColor(255, 0, 0), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(filled ? QBrush(QColor(0, 255, 0)) : Qt::NoBrush);
+    painter.drawEllipse(c, rx, ry);
     painter.end();
     Stamp s;
-    for (int j = 0; j < mask.height(); ++j) {
-        const QRgb* m = reinterpret_cast<const QRgb*>(mask.constScanLine(j));
-        for (int i = 0; i < mask.width(); ++i)
-            if (qAlpha(m[i]) != 0)
-                s.pixels.push_back({int16_t(i - pad), int16_t(j - pad), qRed(m[i]) != 0});
+    const QRect inside = around & scratch.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        const QRgb* m = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            if (qAlpha(m[x]) != 0)
+                s.pixels.push_back({int16_t(x - x0), int16_t(y - y0), qRed(m[x]) != 0});
     }
-    lastKey = key;
-    last = &cache.emplace(key, std::move(s)).first->second;
-    return *last;
+    return s;
 }
 } // namespace
 
-void PictureBox::stampEllipse(const QPointF& c, double rx, double ry, vbrt::Colour colour) {
+bool PictureBox::stampEllipse(const QPointF& c, double rx, double ry, vbrt::Colour colour) {
+    QImage& img = target();
+    // The pixels the painter may touch, and how far its coordinates reach from the centre.
+    const int reach = int(std::ceil(std::max(rx, ry))) + drawWidth_ + 2;
+    const double spread = std::max(rx, ry) + drawWidth_ / 2.0 + 1;
+    if (img.depth() != 32 || std::abs(c.x()) > 65536 || std::abs(c.y()) > 65536)
+        return false;
+    // The power of two an axis's coordinates lie in. Across a power of two, or cut by an edge
+    // of the image, the shape is one of its own place only.
+    auto placeOf = [spread, reach](double centre, int size) {
+        // The exponent of a double of at least 1.
+        auto binade = [](double v) { return int(std::bit_cast<uint64_t>(v) >> 52); };
+        const double low = centre - spread, high = centre + spread;
+        if (centre - reach >= 1 && centre + reach < size && binade(low) == binade(high))
+            return binade(low);
+        return 4096 + int(std::floor(centre));
+    };
+
     const double fx = c.x() - std::floor(c.x()), fy = c.y() - std::floor(c.y());
-    const StampKey key{std::llround(rx * kKeyScale),
-                       std::llround(ry * kKeyScale),
-                       std::llround(fx * kKeyScale),
-                       std::llround(fy * kKeyScale),
+    // All four lie between 0 and kStampRadius.
+    auto scaled = [](double v) { return int64_t(v * kKeyScale + 0.5); };
+    const StampKey key{scaled(rx),
+                       scaled(ry),
+                       scaled(fx),
+                       scaled(fy),
+                       placeOf(c.x(), img.width()),
+                       placeOf(c.y(), img.height()),
                        drawWidth_,
                        fillStyle_ == 0};
-    const Stamp& s = stampFor(key, fx, fy, rx, ry);
-    QImage& img = target();
+
+    static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
+    // A walk draws the same few shapes over and over (a column's dots cycle through a few
+    // fractions of a pixel): those are at hand without a lookup.
+    struct Recent {
+        StampKey key;
+        const Stamp* stamp = nullptr;
+    };
+    static std::array<Recent, 256> recent{};
+    const uint64_t mixed =
+        uint64_t(key.fx) * 0x9E3779B97F4A7C15u ^ uint64_t(key.fy + key.ey) * 0xC2B2AE3D27D4EB4Fu;
+    Recent& slot = recent[size_t(mixed >> 56)];
+    if (!slot.stamp || !(slot.key == key)) {
+        auto it = cache.find(key);
+        if (it == cache.end()) {
+            if (cache.size() > 4096) {
+                cache.clear();
+                recent.fill({});
+            }
+            it = cache
+                     .emplace(key,
+                              drawStamp(c, rx, ry, reach, drawWidth_, fillStyle_ == 0, img.size()))
+                     .first;
+        }
+        slot = {key, &it->second};
+    }
+
     const int width = img.width(), height = img.height();
     const qsizetype stride = img.bytesPerLine();
     uchar* bits = img.bits();
     const QRgb outline = vbrt::toRgb32(colour == -1 ? p_.foreColor : colour);
     const QRgb fill = vbrt::toRgb32(fillColor_);
     const int x0 = int(std::floor(c.x())), y0 = int(std::floor(c.y()));
-    for (const Stamp::Pixel& p : s.pixels) {
+    for (const Stamp::Pixel& p : slot.stamp->pixels) {
         const int x = x0 + p.dx, y = y0 + p.dy;
         if (x < 0 || y < 0 || x >= width || y >= height)
             continue;
         reinterpret_cast<QRgb*>(bits + y * stride)[x] = p.outline ? outline : fill;
     }
+    return true;
 }
 
 void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, double start,
@@ -485,8 +528,7 @@ void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, 
     }
     const bool whole = std::isnan(start) && std::isnan(end);
     if (whole && rx <= kStampRadius && ry <= kStampRadius && (drawStyle_ == 0 || drawStyle_ == 6) &&
-        target().depth() == 32) {
-        stampEllipse(c, rx, ry, colour);
+        stampEllipse(c, rx, ry, colour)) {
         currentX_ = x;
         currentY_ = y;
         changed();

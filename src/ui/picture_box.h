@@ -166,7 +166,8 @@ private:
     QImage& target();
     // Ellipses up to this radius in pixels are stamped from a cached shape.
     static constexpr double kStampRadius = 24;
-    void stampEllipse(const QPointF& centre, double rx, double ry, vbrt::Colour colour);
+    // False (nothing drawn) where the stamp would not be the painter's own.
+    bool stampEllipse(const QPointF& centre, double rx, double ry, vbrt::Colour colour);
     QImage base() const;
     void resizeImages();
     QColor colourOf(vbrt::Colour c) const;

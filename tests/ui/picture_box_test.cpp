@@ -175,6 +175,28 @@ TEST_F(PictureBoxTest, SmallCirclesMatchWhatThePainterDrawsPixelForPixel) {
     }
 }
 
+TEST_F(PictureBoxTest, DotsOfOneShapeAtManyPlacesMatchThePainter) {
+    // The monitoring's dots: centres at fifteenths of a pixel, each shape drawn many times,
+    // across the edges of the image and across powers of two (where the painter's own
+    // arithmetic changes).
+    p.setAutoRedraw(true);
+    p.setFillStyle(0);
+    p.setFillColor(RGB(255, 128, 0));
+    QImage expected(100, 80, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    for (int c = 0; c < 90; ++c)
+        for (int r = 0; r < 100; r += 3) {
+            const double x = 17.0 * c, y = 12.0 * r;
+            p.Circle(x, y, 12, RGB(255, 128, 0));
+            QPainter painter(&expected);
+            painter.setPen(
+                QPen(QColor(255, 128, 0), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.setBrush(QColor(255, 128, 0));
+            painter.drawEllipse(QPointF(x / 15, y / 15), 12.0 / 15, 12.0 / 15);
+        }
+    EXPECT_EQ(p.Image(), expected);
+}
+
 TEST_F(PictureBoxTest, APointReaderReadsWhatPointReads) {
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 100; ++x)
