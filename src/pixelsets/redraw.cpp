@@ -28,10 +28,13 @@ bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& st
             const QByteArrayView cell = cells.read(c, r);
             if (isStar(cell))
                 return;
+            if (oneColour) {
+                drawDot(area, x, y, steps.row, pen);
+                return;
+            }
             // The parts go back to 0 after every dot, so a part that cannot be read is 0.
             Channels parts;
-            const vbrt::Colour own = cellColour(cell, parts);
-            drawDot(area, x, y, steps.row, oneColour ? pen : own);
+            drawDot(area, x, y, steps.row, cellColour(cell, parts));
         },
         cells);
 }
