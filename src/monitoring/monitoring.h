@@ -58,6 +58,10 @@ public:
     // colour. Returns the alarm value.
     double chonghua2(const QString& path, bool countMode);
 
+    // The camera's current frame, through the picture clipboard, painted over the watched
+    // picture. False when the camera gave no picture.
+    bool grabFrame(bool clearPictureFirst = false);
+
     // Whether monitoring was started since the window opened and not stopped since.
     bool ran() const { return ran_; }
     // A new opening of the window: nothing has run yet.
@@ -65,9 +69,6 @@ public:
 
 private:
     class Round;
-    // The camera's current frame painted over the watched picture. False when the camera
-    // gave no picture.
-    bool grabFrame(bool clearPictureFirst = false);
     // No picture from the camera: the window closes after saying so.
     void cameraMissing(int timer);
     void notify(const QString& text);
