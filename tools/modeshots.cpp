@@ -5,6 +5,7 @@
 //   modeshots MODE OUT.png [seconds]
 //   MODE: math | monitoring | freehand | overlay | dropsim | antimissile
 #include "app/forms.h"
+#include "program_folder.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "ui/desktop.h"
@@ -56,14 +57,9 @@ int main(int argc, char** argv) {
     const QString out = args.at(2);
     const double seconds = args.size() > 3 ? args.at(3).toDouble() : 2.0;
 
-    QTemporaryDir folder;
-    if (!folder.isValid())
+    const QTemporaryDir folder;
+    if (!useFreshProgramFolder(folder))
         return 1;
-    const QDir generated(QCoreApplication::applicationDirPath());
-    for (const QString& name :
-         generated.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.bmp")}, QDir::Files))
-        QFile::copy(generated.filePath(name), folder.filePath(name));
-    vbrt::setAppPath(folder.path());
 
     app::form1().show();
     (app::form1().*launcher)();

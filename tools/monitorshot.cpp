@@ -7,6 +7,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "platform/synthetic_capture_driver.h"
+#include "program_folder.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "ui/desktop.h"
@@ -241,15 +242,9 @@ int main(int argc, char** argv) {
     }
     const QString out = QApplication::arguments().at(1);
 
-    // A fresh program folder with the generated pictures, so the run leaves no log behind.
-    QTemporaryDir folder;
-    if (!folder.isValid())
+    const QTemporaryDir folder;
+    if (!useFreshProgramFolder(folder))
         return 1;
-    const QDir generated(QCoreApplication::applicationDirPath());
-    for (const QString& name :
-         generated.entryList({QStringLiteral("*.jpg"), QStringLiteral("*.bmp")}, QDir::Files))
-        QFile::copy(generated.filePath(name), folder.filePath(name));
-    vbrt::setAppPath(folder.path());
     AnswerOk dialogs;
     ui::setDialogs(&dialogs);
     const auto camera = platform::installSyntheticCaptureDriver();
