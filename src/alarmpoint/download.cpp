@@ -15,7 +15,7 @@ namespace alarmpoint {
 namespace {
 using platform::TcpSocket;
 
-const QString kCrLf = QStringLiteral("\r\n");
+using vbrt::kCrLf;
 const QString kSameName = QStringLiteral("客户端文件已经存在，所以在文件名称前加上");
 const QString kReceiveLoss = QStringLiteral("/&@/客户端接收文件存在丢包现象，中断链接停止接收！");
 // Downloads longer than this many bytes get more watchdog ticks before they count as stalled.

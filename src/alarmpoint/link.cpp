@@ -4,6 +4,7 @@
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
 #include "ui/clock.h"
+#include "vbrt/convert.h"
 
 namespace alarmpoint {
 
@@ -11,7 +12,7 @@ namespace {
 using Kind = ServerMessage::Kind;
 using platform::TcpSocket;
 
-const QString kCrLf = QStringLiteral("\r\n");
+using vbrt::kCrLf;
 const QString kServerFull = QStringLiteral("服务器链接数目超出程序设定的阀值，请排队等候。");
 const QString kLiveImageLog = QStringLiteral("请稍后，远程上传 一次 实时图像 到服务器。");
 const QString kAlarmSoundLog = QStringLiteral("请稍后，远程开启 一次 警报提示音。");

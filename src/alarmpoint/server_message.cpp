@@ -18,7 +18,7 @@ const QString kServerClose = QStringLiteral("￥&@");
 const QString kServerFull = QStringLiteral("|||");
 const QString kUploadAccept = QStringLiteral("*&^");
 const QString kDownloadOffer = QStringLiteral("*&*");
-const QString kCrLf = QStringLiteral("\r\n");
+using vbrt::kCrLf;
 // Lengths up to here are exact in a double.
 constexpr double kLongestFile = 9007199254740992.0;
 

@@ -9,7 +9,7 @@ namespace alarmpoint {
 namespace {
 constexpr qint64 kPacket = 1024;
 constexpr double kDay = 86400;
-const QString kCrLf = QStringLiteral("\r\n");
+using vbrt::kCrLf;
 
 // The loss in percent with at most four decimals.
 double lossPercent(double resent, double expected) {

@@ -24,7 +24,7 @@ constexpr qint64 kShortest = 3;
 // The timers that start upload channels 2 and 3.
 constexpr int kChannelTimer[] = {0, 0, 10, 11};
 
-const QString kCrLf = QStringLiteral("\r\n");
+using vbrt::kCrLf;
 const QString kOfferMarker = QStringLiteral("&*%^");
 const QString kAllFiles = QStringLiteral("所有文件*.*|*.*");
 const QString kTooShort = QStringLiteral("文件长度小于3个字节!");

@@ -10,7 +10,7 @@ namespace alarmpoint {
 namespace {
 using platform::TcpSocket;
 
-const QString kCrLf = QStringLiteral("\r\n");
+using vbrt::kCrLf;
 const QString kStalled = QStringLiteral("文件传送暂停时间过长，取消接收文件！");
 const QString kStallDump = QStringLiteral("this is client timer2-7.colse!");
 const QString kErrorDump = QStringLiteral("this is client timer2-9.colse!");

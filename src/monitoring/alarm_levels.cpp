@@ -12,7 +12,7 @@
 namespace monitoring {
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
+using vbrt::kCrLf;
 
 // Log entries and notices; s is the alarm counter, v the alarm value.
 QString scoreEntry(double s, double v) {

@@ -54,8 +54,8 @@ QString Monitoring::tuxiangcaiji() {
         // The old reference stays in place until the new one is complete.
         if (!round.pauseSecond())
             return {};
-        const pixelsets::WriteOutcome written =
-            pixelsets::writePixelSet(referencePath(), f_.Picture1, *steps, pixelsets::SetTail::EmptyLine, round.pacing());
+        const pixelsets::WriteOutcome written = pixelsets::writePixelSet(
+            referencePath(), f_.Picture1, *steps, pixelsets::SetTail::EmptyLine, round.pacing());
         if (written.status == pixelsets::WriteStatus::Stopped)
             return {};
         if (written.status == pixelsets::WriteStatus::Failed)

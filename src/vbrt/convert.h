@@ -5,6 +5,9 @@
 
 namespace vbrt {
 
+// The line break of every text the program writes and sends.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 // Numbers as text, the way the program has always shown and read them.
 
 // Shortest decimal text of up to 15 significant digits, no trailing zeros, "." as the
