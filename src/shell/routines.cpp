@@ -37,6 +37,7 @@ void countLoop(int from, int to) {
     for (int i = from; i <= to; ++i)
         sink = i;
     (void)sink;
+    ui::showDrawingSoFar();
 }
 
 namespace {

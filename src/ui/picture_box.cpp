@@ -33,6 +33,12 @@ int buttonOf(Qt::MouseButton b) {
            : b == Qt::MiddleButton ? MiddleButton
                                    : 0;
 }
+// Boxes drawn on since their widget last painted, for the busy waits to show.
+std::vector<PictureBox*>& drawnBoxes() {
+    static std::vector<PictureBox*> boxes;
+    return boxes;
+}
+
 int buttonsOf(Qt::MouseButtons b) {
     return (b & Qt::LeftButton ? LeftButton : 0) | (b & Qt::RightButton ? RightButton : 0) |
            (b & Qt::MiddleButton ? MiddleButton : 0);
@@ -61,6 +67,7 @@ protected:
             p.drawLine(width() - 1, 0, width() - 1, height() - 1);
         }
         p.drawImage(b, b, box_->screen());
+        box_->painted();
     }
     QPointF scalePoint(const QPointF& pos) const {
         const int b = box_->border_ ? 2 : 0;
@@ -256,10 +263,37 @@ QImage& PictureBox::target() {
     return screen_;
 }
 
+PictureBox::~PictureBox() {
+    painted();
+}
+
+void PictureBox::painted() {
+    if (!drawnSincePaint_)
+        return;
+    drawnSincePaint_ = false;
+    std::erase(drawnBoxes(), this);
+}
+
+void PictureBox::paintDrawnPictures() {
+    // Painting takes the box off the list; a box without a widget has nothing to show.
+    for (PictureBox* box : std::vector<PictureBox*>(drawnBoxes())) {
+        if (box->w_)
+            box->w_->repaint();
+        else
+            box->painted();
+    }
+}
+
 void PictureBox::changed() {
+    if (!w_)
+        return;
+    if (!drawnSincePaint_) {
+        drawnSincePaint_ = true;
+        drawnBoxes().push_back(this);
+    }
     // Drawing comes by the thousand between two turns of the event loop (a dot per sample of
     // a column): the widget is asked to repaint once, at the next turn.
-    if (!w_ || repaintAsked_)
+    if (repaintAsked_)
         return;
     repaintAsked_ = true;
     QMetaObject::invokeMethod(

@@ -20,8 +20,13 @@ enum ShiftKeys { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
 class PictureBox : public Control {
 public:
     using Control::Control;
+    ~PictureBox() override;
 
     static constexpr double kNoValue = NAN;
+
+    // Paints every shown picture drawn on since it was last painted straight to the screen.
+    // Busy waits call it: they let no event run, yet a paced drawing must be seen growing.
+    static void paintDrawnPictures();
 
     // 0 none, 1 fixed single (a sunken edge of 2 pixels on each side).
     int BorderStyle() const { return border_; }
@@ -175,6 +180,8 @@ private:
     double pixelsPerUnitX() const;
     double pixelsPerUnitY() const;
     void changed();
+    // The widget has just shown the picture as it is.
+    void painted();
 
     void fitPicture();
 
@@ -193,6 +200,7 @@ private:
     QImage persistent_;
     QImage screen_;
     bool repaintAsked_ = false;
+    bool drawnSincePaint_ = false;
 };
 
 } // namespace ui

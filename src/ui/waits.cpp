@@ -2,6 +2,9 @@
 
 #include "ui/clock.h"
 #include "ui/event_loop.h"
+#include "ui/picture_box.h"
+
+#include <chrono>
 
 namespace ui {
 
@@ -24,8 +27,23 @@ void pumpedWait(float bound) {
 
 void busyWait(float bound) {
     const double start = Clock::instance().monotonic();
-    while (!over(start, bound))
+    while (!over(start, bound)) {
+        showDrawingSoFar();
         EventLoop::instance().spin();
+    }
+}
+
+void showDrawingSoFar() {
+    // Measured on the machine's clock even on virtual time: it paces the screen, not the
+    // program.
+    using Steady = std::chrono::steady_clock;
+    static constexpr auto kFrame = std::chrono::milliseconds(15);
+    static Steady::time_point lastShown;
+    const Steady::time_point now = Steady::now();
+    if (now - lastShown < kFrame)
+        return;
+    lastShown = now;
+    PictureBox::paintDrawnPictures();
 }
 
 } // namespace ui

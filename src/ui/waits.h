@@ -9,7 +9,12 @@ void DoEvents();
 // Elapsed time is measured on the monotonic clock and compared as 32-bit floats with a
 // strict ">", so a wait of 1 s lasts just over 1 s, across midnight too.
 void pumpedWait(float bound);
-// The same without letting any event run: no timer fires and no window reacts.
+// The same without letting any event run: no timer fires and no window reacts, but what was
+// drawn on a picture meanwhile is shown, so a paced drawing grows on screen.
 void busyWait(float bound);
+
+// For waits that spin on their own (counted loops): shows what was drawn on pictures since
+// they were last painted, at most once per frame of the screen.
+void showDrawingSoFar();
 
 } // namespace ui

@@ -1,9 +1,14 @@
 #include "ui/form.h"
 #include "ui/picture_box.h"
 #include "ui/picture_file.h"
+#include "ui/waits.h"
 
 #include "vbrt/errors.h"
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPainter>
+#include <QThread>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -219,4 +224,33 @@ TEST_F(PictureBoxTest, APointReaderReadsWhatPointReads) {
             for (double y : xs)
                 ASSERT_EQ(reader.point(x, y), p.Point(x, y)) << x << ", " << y;
     }
+}
+
+TEST_F(PictureBoxTest, ABusyWaitShowsWhatWasDrawnThoughItRunsNoEvent) {
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    QCoreApplication::processEvents();
+    p.widget()->installEventFilter(&counter);
+    bool eventRan = false;
+    QTimer::singleShot(0, [&] { eventRan = true; });
+
+    p.PSet(30, 45, RGB(1, 2, 3));
+    // The screen is painted at most once per frame: let a frame's time pass first.
+    QThread::msleep(20);
+    busyWait(0.01f);
+    EXPECT_GE(counter.paints, 1);
+    EXPECT_FALSE(eventRan);
+
+    // Nothing drawn since: nothing to paint.
+    counter.paints = 0;
+    QThread::msleep(20);
+    busyWait(0.01f);
+    EXPECT_EQ(counter.paints, 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(eventRan);
 }
