@@ -189,6 +189,48 @@ void lightGradient() {
     saveImage(img, "123.jpg", "JPG", 90);
 }
 
+// The drop calculator's plot background, 580 x 360: pale squared paper, a finer grid inside
+// a coarser one, so the path reads against it.
+void plotPaper() {
+    QImage img = paint(580, 360, [](QPainter& p, int w, int h) {
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.fillRect(0, 0, w, h, QColor(246, 248, 240));
+        for (int step : {10, 50}) {
+            p.setPen(QPen(step == 10 ? QColor(214, 228, 214) : QColor(176, 204, 180), 1));
+            for (int x = 0; x < w; x += step)
+                p.drawLine(x, 0, x, h);
+            for (int y = 0; y < h; y += step)
+                p.drawLine(0, y, w, y);
+        }
+    });
+    saveImage(img, "I1.jpg", "JPG", 92);
+}
+
+// The orbit animation's background, 580 x 360: a night sky with scattered stars and a faint
+// band of light across it.
+void nightSky() {
+    QImage img = paint(580, 360, [](QPainter& p, int w, int h) {
+        QLinearGradient sky(0, 0, 0, h);
+        sky.setColorAt(0, QColor(6, 8, 28));
+        sky.setColorAt(1, QColor(20, 24, 56));
+        p.fillRect(0, 0, w, h, sky);
+        QLinearGradient band(0, h, w, 0);
+        band.setColorAt(0.35, QColor(90, 90, 140, 0));
+        band.setColorAt(0.5, QColor(120, 120, 170, 60));
+        band.setColorAt(0.65, QColor(90, 90, 140, 0));
+        p.fillRect(0, 0, w, h, band);
+        QRandomGenerator rng(5);
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 260; ++i) {
+            const int shade = 150 + rng.bounded(106);
+            p.setBrush(QColor(shade, shade, std::min(255, shade + 30)));
+            const double r = rng.bounded(100) < 90 ? 0.6 : 1.3;
+            p.drawEllipse(QPointF(rng.bounded(w), rng.bounded(h)), r, r);
+        }
+    });
+    saveImage(img, "1.jpg", "JPG", 92);
+}
+
 // The main window's picture area: a still lake at dawn under layered hills, 580 x 360.
 void lakeAtDawn() {
     const int w = 580, h = 360, shore = 224;
@@ -448,6 +490,8 @@ int main(int argc, char** argv) {
     rings();
     lightGradient();
     lakeAtDawn();
+    plotPaper();
+    nightSky();
     sounds();
     demoVideo();
     return allOk ? 0 : 1;

@@ -95,6 +95,15 @@ Form1::Form1() : ui::Form(QStringLiteral("Form1")) {
         [this](ui::VScrollBar& v, int i) { v.onChange = [this, i] { VScroll1_Change(i); }; });
     Timer1.onTimer = [this] { Timer1_Timer(); };
 
+    Command1.onClick = [this] { Command1_Click(); };
+    Command2.onClick = [this] { Command2_Click(); };
+    Picture1.onClick = [this] { Picture1_Click(); };
+    Picture1.onDblClick = [this] { Picture1_DblClick(); };
+    Text1.wire([this](ui::TextBox& t, int i) {
+        t.onClick = [this, i] { Text1_Click(i); };
+        t.onDblClick = [this, i] { Text1_DblClick(i); };
+    });
+
     Command14.onClick = [this] { Command14_Click(); };
     Command15.onClick = [this] { Command15_Click(); };
     HScroll1.onChange = [this] { HScroll1_Change(); };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dropcalc/motion.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -93,6 +94,26 @@ public:
     // The calculator's rounding: x to six decimals, as text; x is left unchanged.
     QString wc(double& x) const;
 
+    // Drop calculator: the state at t and its plot, the orbit animation, the re-plot.
+    void Command1_Click();
+    void Command2_Click();
+    void Picture1_Click();
+    void Picture1_DblClick();
+    void Text1_Click(int index);
+    void Text1_DblClick(int index);
+    // The drop's horizontal and vertical displacement at t, from the panel as it reads now
+    // (a box that holds no number raises ErrTypeMismatch).
+    double f1(double t);
+    double f2(double t);
+    // The drop's inputs as the panel holds them now, read in the order the model reads them.
+    dropcalc::DropInputs dropInputs() const;
+    // Before any drop computation: the drop's boxes must hold numbers, the radius, density and
+    // time numbers above 0. Otherwise says so and gives false.
+    bool dropInputAccepted() const;
+    // 0.01 s waits that let events run and pace the drop's animations.
+    void pauseShort();
+    void pauseThenCls();
+
     // Launchers.
     void Command8_Click();
     void Command9_Click();
@@ -117,6 +138,16 @@ private:
     void savePictureTo(const QString& name);
     void openVideo();
     void mixerRefresh();
+
+    // Checks the drop's input, then runs the step. A box emptied or made no number while
+    // the step lets events run ends it with the same message as the check.
+    void runOnDropInput(void (Form1::*step)());
+    void refuseDropInput() const;
+    // The drop calculator's steps after its input check.
+    void calculate();
+    void plotAndMeasure(const dropcalc::DropState& state);
+    void orbit();
+    void replot();
 
     std::unique_ptr<platform::MediaPlayer> player_;
     bool playerPaused = false; // flipped by each left click on the player

@@ -1,0 +1,162 @@
+#include "app/module1.h"
+#include "dropcalc/plot.h"
+#include "shell/form1.h"
+#include "ui/picture_file.h"
+#include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+#include "vbrt/random.h"
+
+#include <QStringList>
+
+namespace shell {
+
+namespace {
+constexpr int kTimeBox = 10;
+constexpr int kMomentsBox = 11;
+constexpr int kDragReadout = 14;
+} // namespace
+
+void Form1::Command1_Click() {
+    WindowsMediaPlayer1.setVisible(false);
+    app::Module1& m = app::module1();
+    m.simulationMode = true;
+    m.imageSampled = false;
+    m.antiMissileMode = false;
+    Text1(kMomentsBox).setText(QString());
+    Label1(kDragReadout).setCaption(QStringLiteral("阻力为："));
+    Picture1.setBackColor(Command6(0).BackColor());
+    runOnDropInput(&Form1::calculate);
+    Label1(kDragReadout).setVisible(false);
+}
+
+void Form1::calculate() {
+    double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    dropcalc::DropState s = dropcalc::stateAt(dropInputs(), t);
+    Text1(5).setText(wc(s.hx));
+    Text1(6).setText(wc(s.hy));
+    Text1(7).setText(wc(s.vx));
+    Text1(8).setText(wc(s.vy));
+    plotAndMeasure(s);
+}
+
+void Form1::plotAndMeasure(const dropcalc::DropState& state) {
+    using dropcalc::drawable;
+    using dropcalc::forEachTime;
+    const ui::Opening opening(*this);
+    const auto paced = [&] {
+        pauseShort();
+        return opening.alive();
+    };
+    const auto x = [this](double tau) { return f1(tau); };
+    const auto y = [this](double tau) { return f2(tau); };
+
+    const double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\I1.jpg"))));
+    const double step = t / 100;
+    const dropcalc::Extents e = dropcalc::scanExtents(t, x, y);
+    const double halfY = dropcalc::verticalHalf(e), halfX = dropcalc::horizontalHalf(e);
+    const double h = halfX > halfY ? halfX : halfY;
+    // A window of no size (or of no number) has nothing to draw into; the readouts and the
+    // special moments are still worked out.
+    const bool drawing = dropcalc::usableWindow(h, h);
+    const auto segmentColour = [] {
+        return vbrt::Colour(vbrt::CLng(vbrt::Rnd() * app::module1().calcPenColor));
+    };
+
+    if (drawing) {
+        Picture1.Scale(-h, -h, h, h);
+        Picture1.PSet(0, 0);
+        // A fan of rays from the launch point to the samples, one shade each.
+        bool going = true;
+        forEachTime(t, step, [&](double tau) {
+            const double px = x(tau), py = y(tau);
+            if (!(going = paced()))
+                return false;
+            Picture1.setFillColor(vbrt::RGB(0, 0, 0));
+            Picture1.setFillStyle(0);
+            const vbrt::Colour c = segmentColour();
+            Picture1.Circle(0, 0, 0, c);
+            if (drawable(px, py))
+                Picture1.Line(0, 0, px, py, c);
+            return true;
+        });
+        if (!going)
+            return;
+        // The path over the fan.
+        Picture1.PSet(0, 0);
+        double lastX = 0, lastY = 0;
+        forEachTime(t, step, [&](double tau) {
+            const double px = x(tau), py = y(tau);
+            if (!(going = paced()))
+                return false;
+            const vbrt::Colour c = segmentColour();
+            if (drawable(lastX, lastY) && drawable(px, py))
+                Picture1.Line(lastX, lastY, px, py, c);
+            lastX = px;
+            lastY = py;
+            return true;
+        });
+        if (!going)
+            return;
+    }
+
+    // The path length as the sum of 10,000 chords.
+    const double fine = t / 10000;
+    double length = 0;
+    forEachTime(t, fine, [&](double tau) {
+        const double prevX = tau == 0 ? 0 : x(tau - fine);
+        const double prevY = tau == 0 ? 0 : y(tau - fine);
+        const double px = x(tau), py = y(tau);
+        length += std::sqrt(std::pow(prevX - px, 2) + std::pow(prevY - py, 2));
+        return true;
+    });
+
+    if (drawing) {
+        Picture1.PSet(0, 0);
+        Picture1.setFillStyle(1);
+        dropcalc::drawFrame(Picture1, h, h);
+        Picture1.PSet(0, 0.9 * h);
+        if (!dropcalc::pacedEllipse(Picture1, 0.9 * h, 0.9 * h, paced))
+            return;
+    }
+
+    double speed = std::sqrt(std::pow(state.vx, 2) + std::pow(state.vy, 2));
+    Text1(9).setText(wc(speed));
+    Text1(12).setText(wc(length));
+
+    // The special moments, found on the same 10,000 steps: the second sample close to the
+    // launch height (ahead of the launch point, after t1) and the second close to the launch
+    // vertical (behind it, after vx passed 0).
+    const double eps = 0.2 * (h / 1000);
+    QStringList lines;
+    int found = 0;
+    forEachTime(t, fine, [&](double tau) {
+        double px = x(tau), py = y(tau);
+        if (tau > state.equalisedTime && py < 0 && std::abs(py) < eps && px > 0)
+            ++found;
+        if (found != 2)
+            return true;
+        lines << QStringLiteral("当 t=") + wc(tau) + QStringLiteral("时,  ") +
+                     QStringLiteral("与 x 轴相交，水平距离为：") + wc(px) + QStringLiteral(".");
+        return false;
+    });
+    found = 0;
+    forEachTime(t, fine, [&](double tau) {
+        double px = x(tau), py = y(tau);
+        if (tau > state.zeroVxTime && std::abs(px) < eps && px < 0)
+            ++found;
+        if (found != 2)
+            return true;
+        lines << QStringLiteral("当t=") + wc(tau) +
+                     QStringLiteral(" 时，与 y 轴相交，垂直距离为：") + wc(py);
+        return false;
+    });
+    double zeroVx = state.zeroVxTime, equalised = state.equalisedTime;
+    lines << QStringLiteral("当t=") + wc(zeroVx) + QStringLiteral(" 时，vx=0");
+    lines << QStringLiteral("t=") + wc(equalised) + QStringLiteral("时，") +
+                 QStringLiteral("vy为vfy。");
+    // One moment per row, in the order they were looked for.
+    Text1(kMomentsBox).setText(lines.join(vbrt::kCrLf));
+}
+
+} // namespace shell

@@ -1,0 +1,169 @@
+#include "dropcalc/plot.h"
+#include "shell/form1.h"
+#include "ui/picture_file.h"
+#include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+
+namespace shell {
+
+namespace {
+constexpr int kTimeBox = 10;
+constexpr int kMomentsBox = 11;
+constexpr int kDragReadout = 14;
+
+constexpr vbrt::Colour kSunCore = vbrt::RGB(250, 180, 90);
+constexpr vbrt::Colour kSunRing = vbrt::RGB(250, 180, 120);
+constexpr vbrt::Colour kSunHalo = vbrt::RGB(250, 180, 220);
+constexpr vbrt::Colour kEarth = 0xFF0000;
+constexpr vbrt::Colour kEarthRing = vbrt::RGB(250, 180, 36);
+constexpr vbrt::Colour kMoon = 0xFFFF;
+constexpr vbrt::Colour kPath = 0xFF;
+constexpr vbrt::Colour kBall = vbrt::RGB(0, 0, 0);
+constexpr vbrt::Colour kReplotPaper = vbrt::RGB(192, 208, 192);
+
+// The window of the drop's path over its whole time, the same for the orbit and the re-plot:
+// not squared, so the figures stretch with it.
+struct Window {
+    double halfX = 0, halfY = 0;
+    bool usable() const { return dropcalc::usableWindow(halfX, halfY); }
+};
+
+// "坐标范围：(-b,b)--(-a,a)", the horizontal range first.
+QString rangeText(const Form1& form, Window w) {
+    double left = -w.halfX, top = -w.halfY;
+    return QStringLiteral("坐标范围：") + "(" + form.wc(left) + "," + form.wc(w.halfX) + ")" +
+           "--" + "(" + form.wc(top) + "," + form.wc(w.halfY) + ")";
+}
+} // namespace
+
+void Form1::Command2_Click() {
+    returnToPictureView();
+    runOnDropInput(&Form1::orbit);
+}
+
+void Form1::orbit() {
+    exitWithoutAsking = true;
+    const double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
+    const dropcalc::Extents e = dropcalc::scanExtents(
+        t, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
+    const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    if (w.usable()) {
+        const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
+        Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
+        Picture1.PSet(0, 0);
+        Picture1.PSet(0, 0);
+        Picture1.PSet(0, ry);
+
+        // Two and a half turns of the earth round the sun, twelve of the moon per turn. Each
+        // frame draws the sun over the last frame's earth and moon, shows it, clears, and
+        // draws the new earth and moon.
+        const ui::Opening opening(*this);
+        const double pi = 4 * std::atan(1.0);
+        dropcalc::forEachTime(5 * pi, 2 * pi / 1500, [&](double theta) {
+            const double sx = 0.25 * rx * std::sin(theta), sy = 0.25 * ry * std::cos(theta);
+            Picture1.setFillColor(kSunCore);
+            Picture1.setFillStyle(0);
+            Picture1.Circle(sx, sy, 1.8 * u, kSunCore);
+            Picture1.setFillColor(kSunRing);
+            Picture1.setFillStyle(1);
+            Picture1.Circle(sx, sy, 2.2 * u, kSunRing);
+            Picture1.setFillColor(kSunHalo);
+            Picture1.Circle(sx, sy, 2.7 * u, kSunHalo);
+            pauseThenCls();
+            if (!opening.alive())
+                return false;
+
+            Picture1.setFillStyle(0);
+            const double ex = 3 * sx + 20 * u * std::sin(theta);
+            const double ey = 3 * sy + 20 * u * std::cos(theta);
+            Picture1.setFillColor(kEarth);
+            Picture1.Circle(ex, ey, 1.2 * u, kEarth);
+            Picture1.setFillStyle(1);
+            Picture1.setFillColor(kEarthRing);
+            Picture1.Circle(ex, ey, 2 * u, kEarthRing);
+            pauseShort();
+            if (!opening.alive())
+                return false;
+
+            Picture1.setFillStyle(0);
+            const double mx = ex + 10 * u * std::sin(12 * theta);
+            const double my = ey + 10 * u * std::cos(12 * theta);
+            Picture1.setFillColor(kMoon);
+            Picture1.Circle(mx, my, 1.2 * u, kMoon);
+            return true;
+        });
+        if (!opening.alive())
+            return;
+    }
+    Text1(kMomentsBox).setText(rangeText(*this, w));
+    Label1(kDragReadout).setVisible(false);
+}
+
+void Form1::Picture1_Click() {
+    runOnDropInput(&Form1::replot);
+}
+
+void Form1::replot() {
+    const double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    Picture1.setPicture(QImage());
+    Picture1.setBackColor(kReplotPaper);
+    const auto x = [this](double tau) { return f1(tau); };
+    const auto y = [this](double tau) { return f2(tau); };
+    const dropcalc::Extents e = dropcalc::scanExtents(t, x, y);
+    const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    if (w.usable()) {
+        const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
+        const double step = t / 100;
+        const ui::Opening opening(*this);
+        const auto paced = [&] {
+            pauseShort();
+            return opening.alive();
+        };
+        Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
+        Picture1.PSet(0, 0);
+
+        // A ball along the path; the last one stays.
+        bool going = true;
+        dropcalc::forEachTime(t, step, [&](double tau) {
+            const double px = x(tau), py = y(tau);
+            pauseThenCls();
+            if (!(going = opening.alive()))
+                return false;
+            Picture1.setFillColor(kBall);
+            Picture1.setFillStyle(0);
+            if (dropcalc::drawable(px, py))
+                Picture1.Circle(px, py, u, kBall);
+            return true;
+        });
+        if (!going)
+            return;
+
+        Picture1.PSet(0, 0);
+        dropcalc::forEachTime(t, step, [&](double tau) {
+            const double px = x(tau), py = y(tau);
+            if (!(going = paced()))
+                return false;
+            if (dropcalc::drawable(px, py))
+                Picture1.LineTo(px, py, kPath);
+            return true;
+        });
+        if (!going)
+            return;
+
+        Picture1.setFillStyle(1);
+        dropcalc::drawFrame(Picture1, w.halfX, w.halfY);
+        Label1(kDragReadout).setCaption(QStringLiteral("坐标："));
+        Picture1.PSet(0, ry);
+        if (!dropcalc::pacedEllipse(Picture1, rx, ry, paced))
+            return;
+        Picture1.PSet(0, ry);
+        if (!dropcalc::pacedEllipse(Picture1, rx, 0.3 * ry, paced))
+            return;
+    } else {
+        Label1(kDragReadout).setCaption(QStringLiteral("坐标："));
+    }
+    Text1(kMomentsBox).setText(Text1(kMomentsBox).Text() + rangeText(*this, w));
+}
+
+} // namespace shell

@@ -1,0 +1,94 @@
+#include "dropcalc/plot.h"
+#include "shell/form1.h"
+#include "shell/routines.h"
+#include "vbrt/convert.h"
+#include "vbrt/errors.h"
+
+namespace shell {
+
+namespace {
+constexpr vbrt::Colour kHighlight = vbrt::RGB(239, 239, 158);
+// Boxes 0 to 13 hold the drop's inputs and results; the interception boxes after them do not
+// react to clicks.
+constexpr int kLastDropBox = 13;
+constexpr int kTimeBox = 10;
+} // namespace
+
+dropcalc::DropInputs Form1::dropInputs() const {
+    auto box = [this](int i) { return vbrt::CDbl(Text1(i).Text()); };
+    dropcalc::DropInputs in;
+    in.radiusMm = box(0);
+    in.vx0 = box(1);
+    in.windX = box(2);
+    in.windY = box(3);
+    in.vy0 = box(4);
+    in.density = box(13);
+    return in;
+}
+
+double Form1::f1(double t) {
+    return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(dropInputs()), t);
+}
+
+double Form1::f2(double t) {
+    const dropcalc::Drop drop = dropcalc::Drop::forModel(dropInputs());
+    const dropcalc::ModelChoice choice = dropcalc::modelFamily(drop, t);
+    if (choice.afterRiseFromRest)
+        Label1(14).setVisible(false);
+    return dropcalc::vertical(drop, choice.family, t).displacement;
+}
+
+bool Form1::dropInputAccepted() const {
+    bool numbers = true;
+    for (int i : {0, 1, 2, 3, 4, kTimeBox, 13})
+        numbers = vbrt::IsNumeric(Text1(i).Text()) && numbers;
+    // A radius or density of 0 divides by zero, and a time whose step is 0 never ends the
+    // plot: they are refused like texts that are no numbers.
+    if (numbers) {
+        const dropcalc::DropInputs in = dropInputs();
+        numbers = in.radiusMm > 0 && in.density > 0 &&
+                  dropcalc::steppableTime(vbrt::CDbl(Text1(kTimeBox).Text()));
+    }
+    if (!numbers)
+        refuseDropInput();
+    return numbers;
+}
+
+void Form1::refuseDropInput() const {
+    ui::MsgBox(QStringLiteral("请输入数值！"), ui::vbOKOnly, QStringLiteral("Tessal"));
+}
+
+void Form1::runOnDropInput(void (Form1::*step)()) {
+    if (!dropInputAccepted())
+        return;
+    try {
+        (this->*step)();
+    } catch (const vbrt::RuntimeError&) {
+        refuseDropInput();
+    }
+}
+
+void Form1::pauseShort() {
+    shell::pauseShort();
+}
+
+void Form1::pauseThenCls() {
+    shell::pauseShort();
+    Picture1.Cls();
+}
+
+void Form1::Text1_Click(int index) {
+    if (index >= 0 && index <= kLastDropBox)
+        Text1(index).setBackColor(kHighlight);
+}
+
+void Form1::Text1_DblClick(int index) {
+    if (index >= 0 && index <= kLastDropBox)
+        Text1(index).setText(QString());
+}
+
+void Form1::Picture1_DblClick() {
+    Picture1.Cls();
+}
+
+} // namespace shell

@@ -1,0 +1,35 @@
+#include "dropcalc/plot.h"
+
+#include "ui/picture_box.h"
+
+namespace dropcalc {
+
+bool steppableTime(double t) {
+    return std::isfinite(t) && t / 10000 > 0;
+}
+
+void drawFrame(ui::PictureBox& picture, double halfX, double halfY) {
+    const double x = 0.9 * halfX, y = 0.9 * halfY;
+    picture.Box(-x, -y, x, y, 0xFF0000);
+    picture.Line(0, -y, 0, y);
+    picture.Line(0, y, 0.05 * halfX, 0.85 * halfY);
+    picture.Line(0, y, -0.05 * halfX, 0.85 * halfY);
+    picture.Line(-x, 0, x, 0);
+    picture.Line(x, 0, 0.85 * halfX, 0.05 * halfY);
+    picture.Line(x, 0, 0.85 * halfX, -0.05 * halfY);
+}
+
+bool pacedEllipse(ui::PictureBox& picture, double rx, double ry,
+                  const std::function<bool()>& pause) {
+    const double pi = 4 * std::atan(1.0);
+    bool going = true;
+    forEachTime(2 * pi, 2 * pi / 150, [&](double theta) {
+        going = pause();
+        if (going)
+            picture.LineTo(std::sin(theta) * rx, std::cos(theta) * ry, kEllipseColour);
+        return going;
+    });
+    return going;
+}
+
+} // namespace dropcalc

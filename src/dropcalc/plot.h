@@ -1,0 +1,93 @@
+#pragma once
+
+#include "vbrt/colour.h"
+
+#include <cmath>
+#include <functional>
+
+namespace ui {
+class PictureBox;
+}
+
+// What the drop's plots and animations share: the time steps, the extent scan, the window
+// rule, the frame with its axes and the paced ellipse.
+namespace dropcalc {
+
+// Runs sample(tau) for tau = 0, step, 2 step, ... while tau <= end, the step added each time,
+// so the count depends on the additions being exact. sample returns false to stop early.
+template <typename Sample> void forEachTime(double end, double step, Sample sample) {
+    for (double tau = 0; tau <= end; tau += step) {
+        if (!sample(tau))
+            return;
+    }
+}
+
+// A time the plots can step through: a positive number whose finest step (a ten-thousandth)
+// still moves the counter.
+bool steppableTime(double t);
+
+struct Extents {
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+};
+
+// The path's extents over 101 samples, in the program's order: the least y from y(0), the
+// greatest from y(end), then the same for x.
+template <typename X, typename Y> Extents scanExtents(double end, X x, Y y) {
+    const double step = end / 100;
+    Extents e;
+    auto lower = [&](auto f, double& least) {
+        forEachTime(end, step, [&](double tau) {
+            if (const double v = f(tau); v < least)
+                least = v;
+            return true;
+        });
+    };
+    auto higher = [&](auto f, double& most) {
+        forEachTime(end, step, [&](double tau) {
+            if (const double v = f(tau); v > most)
+                most = v;
+            return true;
+        });
+    };
+    e.yMin = y(0.0);
+    lower(y, e.yMin);
+    e.yMax = y(end);
+    higher(y, e.yMax);
+    e.xMin = x(0.0);
+    lower(x, e.xMin);
+    e.xMax = x(end);
+    higher(x, e.xMax);
+    return e;
+}
+
+// Half sizes of a window that leaves room around the path: three halves of the horizontal
+// span; vertically three halves of the span, or of the sum when the path stays on one side
+// of the launch height.
+inline double horizontalHalf(const Extents& e) {
+    return 3 * (e.xMax - e.xMin) / 2;
+}
+inline double verticalHalf(const Extents& e) {
+    return e.yMin * e.yMax > 0 ? 3 * (e.yMax + e.yMin) / 2 : 3 * (e.yMax - e.yMin) / 2;
+}
+// A window the picture can be scaled to: both half sizes finite and above 0.
+inline bool usableWindow(double halfX, double halfY) {
+    return std::isfinite(halfX) && std::isfinite(halfY) && halfX > 0 && halfY > 0;
+}
+
+// A picture's point that may be drawn: never an infinity or NaN.
+inline bool drawable(double x, double y) {
+    return std::isfinite(x) && std::isfinite(y);
+}
+
+// The blue box at nine tenths of the window, and the axes with their arrowheads at the
+// positive ends in the fore colour.
+void drawFrame(ui::PictureBox& picture, double halfX, double halfY);
+
+inline constexpr vbrt::Colour kEllipseColour = vbrt::RGB(128, 64, 128);
+
+// An ellipse of 150 segments from the current point round, each after a pause; the pause
+// gives false when the drawing must stop. False when it stopped.
+bool pacedEllipse(ui::PictureBox& picture, double rx, double ry,
+                  const std::function<bool()>& pause);
+
+} // namespace dropcalc

@@ -1,0 +1,208 @@
+#include "app/forms.h"
+#include "app/module1.h"
+#include "app_fixture.h"
+#include "dropcalc/motion.h"
+#include "dropcalc/rounding.h"
+#include "shell/form1.h"
+#include "text_printers.h"
+#include "vbrt/convert.h"
+#include "vbrt/random.h"
+
+#include <QEvent>
+#include <QImage>
+#include <QTimer>
+
+using namespace testing_support;
+
+namespace {
+
+const QString kNotNumbers = QStringLiteral("请输入数值！");
+const QString kTitle = QStringLiteral("Tessal");
+
+// Counts the times a widget is painted.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+class DropCalculator : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        installAsset(QStringLiteral("picture1.jpg"));
+        installAsset(QStringLiteral("I1.jpg"));
+        installAsset(QStringLiteral("1.jpg"));
+        f().show();
+        vbrt::seedRnd(7);
+    }
+    shell::Form1& f() { return app::form1(); }
+    // Radius, density, Vx0, Vy0, VFx, VFy and the time, as typed into the panel.
+    void type(const char* radius, const char* density, const char* vx0, const char* vy0,
+              const char* windX, const char* windY, const char* time) {
+        const std::pair<int, const char*> boxes[] = {
+            {0, radius}, {13, density}, {1, vx0}, {4, vy0}, {2, windX}, {3, windY}, {10, time}};
+        for (const auto& [box, text] : boxes)
+            f().Text1(box).setText(QString::fromUtf8(text));
+    }
+    QString box(int i) { return f().Text1(i).Text(); }
+    // Pixels of exactly this colour on the picture's persistent image.
+    int pixelsOf(vbrt::Colour c) {
+        const QImage img = f().Picture1.Image();
+        const QRgb wanted = qRgb(vbrt::redOf(c), vbrt::greenOf(c), vbrt::blueOf(c));
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += (img.pixel(x, y) & 0xFFFFFF) == (wanted & 0xFFFFFF);
+        return n;
+    }
+};
+
+} // namespace
+
+TEST_F(DropCalculator, RefusesTextsThatAreNoNumbersAndSizesOrTimesOfNothing) {
+    struct Case {
+        int box;
+        const char* text;
+    };
+    const Case
+        cases[] =
+            {
+                {0, ""},   {1, "abc"}, {2, "1,5"},     {3, "-"}, {4, "x1"},
+                {13, ""},  {10, "0"},  {10, "-1"},     {0, "0"}, {0, "-2"},
+                {13, "0"}, {13, "-1"}, {10, "1E-321"}, // a time whose ten-thousandth is 0: the path
+                                                       // would never end
+            };
+    for (const Case& c : cases) {
+        type("1", "1", "8", "-12", "-2", "1", "3");
+        f().Text1(5).setText(QStringLiteral("old"));
+        f().Text1(c.box).setText(QString::fromUtf8(c.text));
+        dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
+        f().Command1_Click();
+        EXPECT_EQ(box(5), QStringLiteral("old")) << c.box << " " << c.text;
+        EXPECT_EQ(box(11), QString()) << c.box << " " << c.text;
+        EXPECT_FALSE(f().Label1(14).Visible());
+        EXPECT_EQ(f().Label1(14).Caption(), QStringLiteral("阻力为："));
+    }
+    EXPECT_TRUE(app::module1().simulationMode);
+
+    // The orbit and the re-plot refuse the same way and draw nothing.
+    dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
+    f().Command2_Click();
+    EXPECT_FALSE(f().exitWithoutAsking);
+    dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
+    f().Picture1_Click();
+    EXPECT_EQ(box(11), QString());
+}
+
+TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoes) {
+    // Thrown up and forward against the wind: it falls back through the launch height, and
+    // once the wind has turned it round, back through the launch vertical.
+    type("1", "1", "8", "-12", "-2", "1", "20");
+    PaintCounter counter;
+    f().Picture1.widget()->installEventFilter(&counter);
+    f().Command1_Click();
+
+    const dropcalc::DropInputs in{1, 8, -2, 1, -12, 1};
+    const dropcalc::DropState s = dropcalc::stateAt(in, 20);
+    EXPECT_EQ(box(5), dropcalc::wc(s.hx));
+    EXPECT_EQ(box(6), dropcalc::wc(s.hy));
+    EXPECT_EQ(box(7), dropcalc::wc(s.vx));
+    EXPECT_EQ(box(8), dropcalc::wc(s.vy));
+    EXPECT_EQ(box(9), dropcalc::wc(std::hypot(s.vx, s.vy)));
+    // The path is longer than the straight line to where the drop is at t.
+    EXPECT_GT(vbrt::CDbl(box(12)), std::hypot(s.hx, s.hy));
+
+    const QStringList lines = box(11).split(vbrt::kCrLf);
+    ASSERT_EQ(lines.size(), 4) << qPrintable(box(11));
+    // Where the drop meets each axis again: after 1.8 s ahead of the launch point, after
+    // some 16 s below it.
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("当 t=1.8"))) << qPrintable(lines[0]);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("时,  与 x 轴相交，水平距离为：")));
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(".")));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("当t=16."))) << qPrintable(lines[1]);
+    EXPECT_TRUE(lines[1].contains(QStringLiteral(" 时，与 y 轴相交，垂直距离为：")));
+    EXPECT_EQ(lines[2],
+              QStringLiteral("当t=") + dropcalc::wc(s.zeroVxTime) + QStringLiteral(" 时，vx=0"));
+    EXPECT_EQ(lines[3], QStringLiteral("t=") + dropcalc::wc(s.equalisedTime) +
+                            QStringLiteral("时，vy为vfy。"));
+
+    EXPECT_FALSE(f().Label1(14).Visible());
+    EXPECT_GT(pixelsOf(0xFF0000), 500) << "the frame";
+    EXPECT_GT(pixelsOf(vbrt::RGB(128, 64, 128)), 300) << "the ellipse";
+    // Every pace lets the picture be painted: the user sees it grow.
+    EXPECT_GT(counter.paints, 300);
+}
+
+TEST_F(DropCalculator, ADropThatMovesOnlyForwardMeetsNeitherAxisAndLongTimesStayNumbers) {
+    type("1", "1", "3", "2", "3", "0", "1000");
+    f().Command1_Click();
+    EXPECT_TRUE(vbrt::IsNumeric(box(6))) << qPrintable(box(6));
+    EXPECT_EQ(box(7), QStringLiteral("3"));
+    const QStringList lines = box(11).split(vbrt::kCrLf);
+    EXPECT_EQ(lines,
+              (QStringList{QStringLiteral("当t=0 时，vx=0"), QStringLiteral("t=0时，vy为vfy。")}));
+}
+
+TEST_F(DropCalculator, ABoxEmptiedDuringThePlotEndsItWithTheSameMessage) {
+    type("1", "1", "8", "-12", "-2", "1", "3");
+    QTimer::singleShot(0, [this] { f().Text1(0).setText(QString()); });
+    dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
+    f().Command1_Click();
+    EXPECT_FALSE(f().Label1(14).Visible());
+}
+
+TEST_F(DropCalculator, ReplotAppendsTheRangeOnEveryClick) {
+    // x = t exactly; y grows from 0, so the window is 1.5 times the extents.
+    type("1", "1", "1", "0", "1", "0", "2");
+    f().Text1(11).setText(QStringLiteral("before"));
+    f().Picture1_Click();
+    f().Picture1_Click();
+    const double halfY =
+        1.5 * dropcalc::verticalDisplacement(dropcalc::Drop::forModel({1, 1, 1, 0, 0, 1}), 2);
+    const QString range = QStringLiteral("坐标范围：(-3,3)--(") + dropcalc::wc(-halfY) + "," +
+                          dropcalc::wc(halfY) + ")";
+    EXPECT_EQ(box(11), QStringLiteral("before") + range + range);
+    EXPECT_EQ(f().Label1(14).Caption(), QStringLiteral("坐标："));
+    EXPECT_EQ(f().Picture1.BackColor(), vbrt::RGB(192, 208, 192));
+    EXPECT_GT(pixelsOf(0xFF), 50) << "the red path";
+    EXPECT_GT(pixelsOf(0), 50) << "the last ball and the axes";
+
+    // A double click clears the drawing down to the paper.
+    f().Picture1_DblClick();
+    EXPECT_EQ(pixelsOf(0xFF), 0);
+}
+
+TEST_F(DropCalculator, OrbitShowsTheRangeAndLetsTheProgramEndWithoutTheQuestion) {
+    type("1", "1", "1", "0", "1", "0", "2");
+    f().Text1(11).setText(QStringLiteral("before"));
+    f().Command2_Click();
+    EXPECT_TRUE(f().exitWithoutAsking);
+    EXPECT_TRUE(f().Picture1.Visible());
+    EXPECT_FALSE(f().WindowsMediaPlayer1.Visible());
+    EXPECT_TRUE(box(11).startsWith(QStringLiteral("坐标范围：(-3,3)--("))) << qPrintable(box(11));
+    // The last frame: the earth in blue and the moon in yellow on the night sky.
+    EXPECT_GT(pixelsOf(0xFF0000), 20);
+    EXPECT_GT(pixelsOf(0xFFFF), 20);
+}
+
+TEST_F(DropCalculator, PanelBoxesOfTheDropHighlightOnClickAndEmptyOnDoubleClick) {
+    const vbrt::Colour panel = f().Text1(3).BackColor();
+    for (int i = 0; i <= 17; ++i)
+        f().Text1(i).setText(QStringLiteral("7"));
+    f().Text1_Click(3);
+    f().Text1_Click(5);
+    f().Text1_Click(14);
+    f().Text1_DblClick(0);
+    f().Text1_DblClick(13);
+    f().Text1_DblClick(17);
+    for (int i = 0; i <= 17; ++i) {
+        const bool highlighted = i == 3 || i == 5;
+        EXPECT_EQ(f().Text1(i).BackColor(), highlighted ? vbrt::RGB(239, 239, 158) : panel) << i;
+        EXPECT_EQ(box(i), i == 0 || i == 13 ? QString() : QStringLiteral("7")) << i;
+    }
+}
