@@ -22,6 +22,12 @@ TEST(DropcalcRounding, SixDecimalsAsTextThatReadsBack) {
         {0.0000005, "1E-06"},
         {24.999999951, "25"},
         {100.0 / 3, "33.333333"},
+        {1.25, "1.25"},
+        {2.0000006, "2.000001"},
+        {2.0000004, "2"},
+        {-2.0000006, "-2.000001"},
+        {-2.0000004, "-2"},
+        {1.0 / 3, "0.333333"},
     };
     for (const Case& c : cases) {
         const QString text = dropcalc::wc(c.x);
