@@ -235,6 +235,7 @@ DropState stateAt(const DropInputs& in, double t) {
         if (follows && std::abs(d.u0) == d.vT)
             f = Family::Uniform;
     }
+    s.family = f;
     const Motion m = vertical(d, f, t);
     s.hy = m.displacement;
     s.vy = m.velocity;

@@ -71,10 +71,11 @@ double verticalDisplacement(const Drop& drop, double t);
 
 // The drop's state at t as the calculator shows it.
 struct DropState {
-    double hx = 0, hy = 0;    // displacement
-    double vx = 0, vy = 0;    // velocity
-    double zeroVxTime = 0;    // when the horizontal velocity passes 0; 0 when it never does
-    double equalisedTime = 0; // t1, when the calculator's rules record it; else 0
+    double hx = 0, hy = 0;        // displacement
+    double vx = 0, vy = 0;        // velocity
+    double zeroVxTime = 0;        // when the horizontal velocity passes 0; 0 when it never does
+    double equalisedTime = 0;     // t1, when the calculator's rules record it; else 0
+    std::optional<Family> family; // the vertical motion at t, by the calculator's rules
 };
 DropState stateAt(const DropInputs& in, double t);
 

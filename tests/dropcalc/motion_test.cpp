@@ -130,3 +130,43 @@ TEST(DropCalculatorState, VelocitiesAndTheMomentsItRecords) {
     const double vT = Drop::forCalculator(waterDrop(0, 0, 0, 0)).vT;
     EXPECT_EQ(dropcalc::stateAt(waterDrop(0, 0, 0, vT), 3).vy, vT);
 }
+
+TEST(DropMotion, TheLastRuleThatAppliesChoosesTheFamilyInEachOrder) {
+    using F = dropcalc::Family;
+    const double vT = Drop::forModel(waterDrop(0, 0, 0, 0)).vT;
+    struct Case {
+        const char* what;
+        double vy0, windY;
+        bool late; // well after the drop comes to rest in the air
+        F model;
+        std::optional<F> calculator; // nothing: the same as the model
+        bool hidesDragReadout = false;
+    };
+    const Case cases[] = {
+        {"down, slower than a downward wind", 1, 4, false, F::Rising, {}},
+        {"the same once at rest in the air", 1, 4, true, F::AfterRise, {}, true},
+        {"down, faster than the wind", 2, 1, false, F::Speeding, {}},
+        {"down, beyond the terminal speed", 30, 0, false, F::Slowing, {}},
+        {"down at the terminal speed, calm air", vT, 0, false, F::Uniform, std::nullopt},
+        {"up, faster than an upward wind", -5, -1, false, F::Rising, {}},
+        {"the same after the rest", -5, -1, true, F::AfterRise, {}},
+        {"up, slower than an upward wind", -1, -4, false, F::Speeding, {}},
+        {"up, far slower than a strong upward wind", -1, -20, false, F::Slowing, {}},
+        {"at rest in calm air: the last rule is the rise's", 0, 0, false, F::AfterRise,
+         F::Speeding},
+        {"up into a downward wind", -5, 3, false, F::Rising, {}},
+        {"from rest in a downward wind, late", 0, 5, true, F::AfterRise, {}, true},
+        {"down into an upward wind", 5, -3, false, F::Speeding, {}},
+    };
+    for (const Case& c : cases) {
+        const DropInputs in = waterDrop(0, 0, c.windY, c.vy0);
+        const Drop d = Drop::forModel(in);
+        const double t = c.late ? d.t1 + 5 : d.t1 > 0 ? d.t1 / 2 : 0.5;
+        const dropcalc::ModelChoice choice = dropcalc::modelFamily(d, t);
+        EXPECT_EQ(choice.family, c.model) << c.what;
+        EXPECT_EQ(choice.afterRiseFromRest, c.hidesDragReadout) << c.what;
+        if (c.vy0 != vT) {
+            EXPECT_EQ(dropcalc::stateAt(in, t).family, c.calculator.value_or(c.model)) << c.what;
+        }
+    }
+}
