@@ -53,7 +53,7 @@ void Form1::plotAndMeasure(const dropcalc::DropState& state) {
     const double t = vbrt::CDbl(Text1(kTimeBox).Text());
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\I1.jpg"))));
     const double step = t / 100;
-    const dropcalc::Extents e = dropcalc::scanExtents(t, x, y);
+    const dropcalc::Extents e = dropcalc::scanExtents(t, 100, x, y);
     const double halfY = dropcalc::verticalHalf(e), halfX = dropcalc::horizontalHalf(e);
     const double h = halfX > halfY ? halfX : halfY;
     // A window of no size (or of no number) has nothing to draw into; the readouts and the
@@ -116,7 +116,7 @@ void Form1::plotAndMeasure(const dropcalc::DropState& state) {
         Picture1.setFillStyle(1);
         dropcalc::drawFrame(Picture1, h, h);
         Picture1.PSet(0, 0.9 * h);
-        if (!dropcalc::pacedEllipse(Picture1, 0.9 * h, 0.9 * h, paced))
+        if (!dropcalc::drawPaced(Picture1, {0, 0, 0.9 * h, 0.9 * h, dropcalc::fullTurn()}, paced))
             return;
     }
 

@@ -46,7 +46,7 @@ void Form1::orbit() {
     const double t = vbrt::CDbl(Text1(kTimeBox).Text());
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
     const dropcalc::Extents e = dropcalc::scanExtents(
-        t, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
+        t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
     const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
@@ -110,7 +110,7 @@ void Form1::replot() {
     Picture1.setBackColor(kReplotPaper);
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
-    const dropcalc::Extents e = dropcalc::scanExtents(t, x, y);
+    const dropcalc::Extents e = dropcalc::scanExtents(t, 100, x, y);
     const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
@@ -155,10 +155,10 @@ void Form1::replot() {
         dropcalc::drawFrame(Picture1, w.halfX, w.halfY);
         Label1(kDragReadout).setCaption(QStringLiteral("坐标："));
         Picture1.PSet(0, ry);
-        if (!dropcalc::pacedEllipse(Picture1, rx, ry, paced))
+        if (!dropcalc::drawPaced(Picture1, {0, 0, rx, ry, dropcalc::fullTurn()}, paced))
             return;
         Picture1.PSet(0, ry);
-        if (!dropcalc::pacedEllipse(Picture1, rx, 0.3 * ry, paced))
+        if (!dropcalc::drawPaced(Picture1, {0, 0, rx, 0.3 * ry, dropcalc::fullTurn()}, paced))
             return;
     } else {
         Label1(kDragReadout).setCaption(QStringLiteral("坐标："));

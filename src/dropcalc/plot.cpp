@@ -19,14 +19,29 @@ void drawFrame(ui::PictureBox& picture, double halfX, double halfY) {
     picture.Line(x, 0, 0.85 * halfX, -0.05 * halfY);
 }
 
-bool pacedEllipse(ui::PictureBox& picture, double rx, double ry,
-                  const std::function<bool()>& pause) {
-    const double pi = 4 * std::atan(1.0);
+namespace {
+double pi() {
+    return 4 * std::atan(1.0);
+}
+double turnStep() {
+    return 2 * pi() / 150;
+}
+} // namespace
+
+double fullTurn() {
+    return 2 * pi();
+}
+
+double turnAndStep() {
+    return 2 * pi() + turnStep();
+}
+
+bool drawPaced(ui::PictureBox& picture, const PacedEllipse& e, const std::function<bool()>& pause) {
     bool going = true;
-    forEachTime(2 * pi, 2 * pi / 150, [&](double theta) {
+    forEachTime(e.end, turnStep(), [&](double theta) {
         going = pause();
         if (going)
-            picture.LineTo(std::sin(theta) * rx, std::cos(theta) * ry, kEllipseColour);
+            picture.LineTo(e.cx + e.rx * std::sin(theta), e.cy + e.ry * std::cos(theta), e.colour);
         return going;
     });
     return going;

@@ -30,10 +30,10 @@ struct Extents {
     double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
 };
 
-// The path's extents over 101 samples, in the program's order: the least y from y(0), the
-// greatest from y(end), then the same for x.
-template <typename X, typename Y> Extents scanExtents(double end, X x, Y y) {
-    const double step = end / 100;
+// The path's extents over the steps end / steps, in the program's order: the least y from
+// y(0), the greatest from y(end), then the same for x.
+template <typename X, typename Y> Extents scanExtents(double end, int steps, X x, Y y) {
+    const double step = end / steps;
     Extents e;
     auto lower = [&](auto f, double& least) {
         forEachTime(end, step, [&](double tau) {
@@ -85,9 +85,17 @@ void drawFrame(ui::PictureBox& picture, double halfX, double halfY);
 
 inline constexpr vbrt::Colour kEllipseColour = vbrt::RGB(128, 64, 128);
 
-// An ellipse of 150 segments from the current point round, each after a pause; the pause
-// gives false when the drawing must stop. False when it stopped.
-bool pacedEllipse(ui::PictureBox& picture, double rx, double ry,
-                  const std::function<bool()>& pause);
+// An ellipse round (cx, cy) in steps of 1/150 of a turn from the current point, up to the
+// angle `end`, each step after a pause; the pause gives false when the drawing must stop.
+// False when it stopped.
+struct PacedEllipse {
+    double cx = 0, cy = 0, rx = 0, ry = 0;
+    double end = 0;
+    vbrt::Colour colour = kEllipseColour;
+};
+bool drawPaced(ui::PictureBox& picture, const PacedEllipse& e, const std::function<bool()>& pause);
+// One turn, and one turn and a step (the closing segment drawn twice).
+double fullTurn();
+double turnAndStep();
 
 } // namespace dropcalc
