@@ -80,6 +80,13 @@ struct Module1 {
     // Which of the alarm point's two log snapshots is written next: true record2.txt.
     bool recordToggle = true;
 
+    // The slideshow: the listed files (folder and name), how many the last listing found,
+    // and the index of the next one to show.
+    static constexpr int kPictureListSize = 10001;
+    std::vector<QString> pictureList = std::vector<QString>(kPictureListSize);
+    double pictureCount = 0;
+    double pictureIndex = 0;
+
     // Freehand stroke store counters.
     double strokeCount = 0;
     double pointCount = 0;

@@ -25,7 +25,7 @@ void Form1::Command1_Click() {
     Text1(kMomentsBox).setText(QString());
     Label1(kDragReadout).setCaption(QStringLiteral("阻力为："));
     Picture1.setBackColor(Command6(0).BackColor());
-    runOnDropInput(&Form1::calculate);
+    runOnDropInput([this] { calculate(); });
     Label1(kDragReadout).setVisible(false);
 }
 

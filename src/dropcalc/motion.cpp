@@ -153,8 +153,10 @@ ModelChoice modelFamily(const Drop& d, double t) {
     if (vy0 <= 0 && wy >= 0) {
         if (t <= d.t1)
             f = Family::Rising;
-        if (t >= d.t1)
+        if (t >= d.t1) {
             f = Family::AfterRise;
+            c.afterUpwardThrow = true;
+        }
     }
     return c;
 }

@@ -8,6 +8,11 @@
 // vertical values are positive in the direction of gravity (downwards, as on the canvas).
 namespace dropcalc {
 
+// The launch velocity, where it does not come from the panel.
+struct Launch {
+    double vx0 = 0, vy0 = 0;
+};
+
 // What the parameter panel gives, in the panel's units.
 struct DropInputs {
     double radiusMm = 0; // radius in millimetres
@@ -63,6 +68,9 @@ struct ModelChoice {
     std::optional<Family> family; // none only for inputs that are no numbers (NaN)
     // The first block's after-rise case ran: the main window hides its drag readout then.
     bool afterRiseFromRest = false;
+    // The last block's after-rise case ran (thrown up into a downward wind or calm air, and
+    // past the rest): the drawing window reports the moment of rest then.
+    bool afterUpwardThrow = false;
 };
 ModelChoice modelFamily(const Drop& drop, double t);
 

@@ -38,7 +38,7 @@ QString rangeText(const Form1& form, Window w) {
 
 void Form1::Command2_Click() {
     returnToPictureView();
-    runOnDropInput(&Form1::orbit);
+    runOnDropInput([this] { orbit(); });
 }
 
 void Form1::orbit() {
@@ -101,7 +101,7 @@ void Form1::orbit() {
 }
 
 void Form1::Picture1_Click() {
-    runOnDropInput(&Form1::replot);
+    runOnDropInput([this] { replot(); });
 }
 
 void Form1::replot() {

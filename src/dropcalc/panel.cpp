@@ -14,14 +14,14 @@ constexpr int kLastDropBox = 13;
 constexpr int kTimeBox = 10;
 } // namespace
 
-dropcalc::DropInputs Form1::dropInputs() const {
+dropcalc::DropInputs Form1::dropInputs(std::optional<dropcalc::Launch> launch) const {
     auto box = [this](int i) { return vbrt::CDbl(Text1(i).Text()); };
     dropcalc::DropInputs in;
     in.radiusMm = box(0);
-    in.vx0 = box(1);
+    in.vx0 = launch ? launch->vx0 : box(1);
     in.windX = box(2);
     in.windY = box(3);
-    in.vy0 = box(4);
+    in.vy0 = launch ? launch->vy0 : box(4);
     in.density = box(13);
     return in;
 }
@@ -58,11 +58,11 @@ void Form1::refuseDropInput() const {
     ui::MsgBox(QStringLiteral("请输入数值！"), ui::vbOKOnly, QStringLiteral("Tessal"));
 }
 
-void Form1::runOnDropInput(void (Form1::*step)()) {
+void Form1::runOnDropInput(const std::function<void()>& step) {
     if (!dropInputAccepted())
         return;
     try {
-        (this->*step)();
+        step();
     } catch (const vbrt::RuntimeError&) {
         refuseDropInput();
     }

@@ -9,6 +9,7 @@
 #include "ui/timer.h"
 
 #include <QDate>
+#include <functional>
 #include <memory>
 
 namespace platform {
@@ -106,10 +107,15 @@ public:
     double f1(double t);
     double f2(double t);
     // The drop's inputs as the panel holds them now, read in the order the model reads them.
-    dropcalc::DropInputs dropInputs() const;
+    // With a launch given, its velocity stands for the panel's and boxes 1 and 4 are not read.
+    dropcalc::DropInputs dropInputs(std::optional<dropcalc::Launch> launch = {}) const;
     // Before any drop computation: the drop's boxes must hold numbers, the radius, density and
     // time numbers above 0. Otherwise says so and gives false.
     bool dropInputAccepted() const;
+    // Checks the drop's input, then runs the step. A box emptied or made no number while the
+    // step lets events run (or a value no number can hold) ends it with the same message as
+    // the check.
+    void runOnDropInput(const std::function<void()>& step);
     // 0.01 s waits that let events run and pace the drop's animations.
     void pauseShort();
     void pauseThenCls();
@@ -139,9 +145,6 @@ private:
     void openVideo();
     void mixerRefresh();
 
-    // Checks the drop's input, then runs the step. A box emptied or made no number while
-    // the step lets events run ends it with the same message as the check.
-    void runOnDropInput(void (Form1::*step)());
     void refuseDropInput() const;
     // The drop calculator's steps after its input check.
     void calculate();

@@ -6,6 +6,8 @@
 #include "pixelsets/image_comparison.h"
 #include "shell/routines.h"
 #include "trajectories/anti_missile.h"
+#include "trajectories/command_words.h"
+#include "trajectories/drop_plots.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -63,10 +65,17 @@ public:
     bool drawChord = false;
     bool readoutFrozen = false;
     drawing::ComaState comaState;
+    // The canvas window of the last drop plot: left, right, top, bottom.
+    std::array<double, 4> plotWindow{};
+    // The interception's trial launch velocity.
+    double trialVx = 0, trialVy = 0;
 
     // Subsystems of the window.
     drawing::OverlayPictures overlay{*this};
     trajectories::AntiMissile antiMissile{*this};
+    trajectories::DropPlots dropPlots{*this};
+    trajectories::CommandWords commandWords{*this};
+    trajectories::Slideshow slideshow{*this};
     pixelsets::ImageComparison imaging{*this};
     monitoring::Monitoring monitoring{*this};
 

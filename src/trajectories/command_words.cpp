@@ -1,0 +1,116 @@
+#include "trajectories/command_words.h"
+
+#include "app/module1.h"
+#include "shell/form2.h"
+#include "ui/picture_file.h"
+#include "vbrt/convert.h"
+
+#include <cmath>
+
+namespace trajectories {
+
+namespace {
+const QString kReplay = QStringLiteral("auto");
+const QString kFastReplay = QStringLiteral("autoplay");
+const QString kSlideshow = QStringLiteral("autolook");
+constexpr int kEnter = 13;
+
+// Timers of the modes the words start.
+enum ModeTimer {
+    kSlideshowStep = 1,
+    kRainScene = 2,
+    kReplayStart = 8,
+    kReplayStep = 9,
+    kFastReplayStart = 10,
+    kFastReplayStep = 11,
+    kFolderListing = 12,
+};
+} // namespace
+
+CommandWords::CommandWords(shell::Form2& form) : f_(form) {
+    f_.Text2.onClick = [this] { Text2_Click(); };
+    f_.Text2.onKeyPress = [this](int& keyAscii) { Text2_KeyPress(keyAscii); };
+}
+
+void CommandWords::Text2_Click() {
+    const QString word = f_.Text2.Text();
+    const auto timer = [this](int i, bool on) { f_.Timer(i).setEnabled(on); };
+    timer(kRainScene, false);
+    if (word == kReplay) {
+        timer(kReplayStart, true);
+    } else {
+        timer(kReplayStart, false);
+        timer(kReplayStep, false);
+    }
+    if (word == kSlideshow) {
+        timer(kFolderListing, true);
+    } else {
+        timer(kFolderListing, false);
+        timer(kSlideshowStep, false);
+    }
+    if (word == kFastReplay) {
+        timer(kFastReplayStart, true);
+    } else {
+        timer(kFastReplayStart, false);
+        timer(kFastReplayStep, false);
+        app::module1().fastPlot = false;
+    }
+    f_.Text2.setText(QString());
+}
+
+void CommandWords::Text2_KeyPress(int& keyAscii) {
+    // The text as it was before this key.
+    const QString word = f_.Text2.Text();
+    if (keyAscii == kEnter)
+        f_.Timer(kReplayStart).setEnabled(word == kReplay);
+    f_.Timer(kFolderListing).setEnabled(word == kSlideshow);
+}
+
+Slideshow::Slideshow(shell::Form2& form) : f_(form) {
+    f_.Timer(kSlideshowStep).onTimer = [this] { Timer1_Timer(); };
+}
+
+void Slideshow::Timer1_Timer() {
+    app::Module1& m = app::module1();
+    // Entries 0 to count - 1 are the listing's; a negative start shows from the first.
+    double index = std::max(m.pictureIndex, 0.0);
+    const auto entry = [&] { return std::nearbyint(index); };
+    const double count = std::min<double>(m.pictureCount, app::Module1::kPictureListSize);
+    if (entry() >= count) {
+        f_.Timer(kSlideshowStep).setEnabled(false);
+        return;
+    }
+
+    // A listed file that is no picture (the listing takes every file) is passed over.
+    QString file;
+    QImage picture;
+    for (; entry() < count; index += 1) {
+        file = m.pictureList[int(entry())];
+        picture = file.isEmpty() ? QImage() : ui::LoadPicture(file);
+        if (!picture.isNull())
+            break;
+    }
+    m.pictureIndex = index;
+    if (picture.isNull()) {
+        f_.Timer(kSlideshowStep).setEnabled(false);
+        f_.Text1(2).setText(vbrt::CStr(m.pictureIndex));
+        return;
+    }
+
+    f_.setCaption(QStringLiteral("Dorvel 画画         ") + file);
+    ui::PictureBox& canvas = f_.Picture1;
+    canvas.setAutoRedraw(true);
+    // The canvas keeps its height and takes the proportions of the picture holder, which
+    // takes the picture's own unless it stretches.
+    f_.Image1.setPicture(picture);
+    const double ratio = double(f_.Image1.Width()) / f_.Image1.Height();
+    canvas.setWidth(qRound(float(canvas.Height() * ratio)));
+    canvas.Scale(0, 0, canvas.Width(), canvas.Height());
+    canvas.PaintPicture(f_.Image1.Picture(), 0, 0, canvas.Width(), canvas.Height());
+    canvas.Refresh();
+    canvas.setAutoRedraw(false);
+    m.pictureIndex += 1;
+    f_.Text1(2).setText(vbrt::CStr(m.pictureIndex));
+}
+
+} // namespace trajectories

@@ -1,0 +1,37 @@
+#pragma once
+
+namespace shell {
+class Form2;
+}
+
+namespace trajectories {
+
+// The drawing window's box Text2 as a command line: "auto" and "autoplay" start the replays
+// of the stored parameter records, "autolook" the slideshow of a picture folder. A click
+// compares the whole text with each word, switches the matching mode's start timer on and every
+// other mode off, and empties the box; a key press checks "auto" on Enter and "autolook" on
+// every key, and leaves the text alone.
+class CommandWords {
+public:
+    explicit CommandWords(shell::Form2& form);
+
+    void Text2_Click();
+    void Text2_KeyPress(int& keyAscii);
+
+private:
+    shell::Form2& f_;
+};
+
+// The slideshow step: the next listed picture every tick, painted over the canvas in its
+// own proportions, its file named in the window's caption.
+class Slideshow {
+public:
+    explicit Slideshow(shell::Form2& form);
+
+    void Timer1_Timer();
+
+private:
+    shell::Form2& f_;
+};
+
+} // namespace trajectories

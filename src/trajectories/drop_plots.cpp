@@ -1,0 +1,286 @@
+#include "trajectories/drop_plots.h"
+
+#include "app/forms.h"
+#include "app/module1.h"
+#include "dropcalc/motion.h"
+#include "dropcalc/plot.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "shell/routines.h"
+#include "vbrt/convert.h"
+#include "vbrt/errors.h"
+
+#include <cmath>
+
+namespace trajectories {
+
+using dropcalc::drawable;
+using dropcalc::forEachTime;
+
+namespace {
+constexpr int kTimeBox = 10;
+constexpr int kMomentsBox = 11;
+constexpr int kDragReadout = 14;
+// Samples of the canvas plot and the sweep, and of one drop of the rain scene.
+constexpr int kPlotSteps = 150;
+constexpr int kRainSteps = 6000;
+
+double panelTime() {
+    return vbrt::CDbl(app::form1().Text1(kTimeBox).Text());
+}
+} // namespace
+
+DropPlots::DropPlots(shell::Form2& form) : f_(form) {
+    f_.Picture1.onClick = [this] { Picture1_Click(); };
+    f_.Command8.onClick = [this] { Command8_Click(); };
+}
+
+double DropPlots::f1(double t) {
+    const dropcalc::DropInputs in = app::form1().dropInputs();
+    return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
+}
+
+double DropPlots::f4(double t) {
+    const dropcalc::DropInputs in =
+        app::form1().dropInputs(dropcalc::Launch{f_.trialVx, f_.trialVy});
+    return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
+}
+
+double DropPlots::f2(double t) {
+    return vertical(std::nullopt, t);
+}
+
+double DropPlots::f3(double t) {
+    return vertical(f_.trialVy, t);
+}
+
+double DropPlots::vertical(std::optional<double> trialVy, double t) {
+    shell::Form1& panel = app::form1();
+    const dropcalc::DropInputs in =
+        trialVy ? panel.dropInputs(dropcalc::Launch{f_.trialVx, *trialVy}) : panel.dropInputs();
+    const dropcalc::Drop d = dropcalc::Drop::forModel(in);
+    const dropcalc::ModelChoice choice = dropcalc::modelFamily(d, t);
+    // Thrown down slower than the wind, the drop comes to rest in the air at t1; thrown down
+    // faster, the box shows the drag on it at the launch. Thrown up into a downward wind, once
+    // past its rest, the box names the moment of rest (this wins where both apply). Only the
+    // last text is written: nothing can see the box between two writes of one call.
+    std::optional<QString> moment;
+    if (in.vy0 >= 0 && in.windY >= 0)
+        moment = vbrt::CStr(in.vy0 < in.windY ? d.t1 : d.k * std::pow(d.u0, 2));
+    if (choice.afterUpwardThrow) {
+        moment = QStringLiteral("t=") + vbrt::CStr(shell::wc(d.t1)) + QStringLiteral("时，") +
+                 QStringLiteral("vy为vfy。");
+    }
+    if (moment)
+        panel.Text1(kMomentsBox).setText(*moment);
+    return dropcalc::vertical(d, choice.family, t).displacement;
+}
+
+bool DropPlots::sizeWindow(double t, int steps) {
+    const dropcalc::Extents e = dropcalc::scanExtents(
+        t, steps, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
+    const double a = dropcalc::verticalHalf(e), b = dropcalc::horizontalHalf(e);
+    std::array<double, 4>& w = f_.plotWindow;
+    w = {-b, b, -a, a};
+    // Square: both ways the larger half size; equal ones keep the vertical.
+    if (b > a) {
+        w[2] = w[0];
+        w[3] = w[1];
+    } else {
+        w[0] = w[2];
+        w[1] = w[3];
+    }
+    return dropcalc::usableWindow(w[1], w[3]);
+}
+
+void DropPlots::applyWindow() {
+    const std::array<double, 4>& w = f_.plotWindow;
+    f_.Picture1.Scale(w[0], w[2], w[1], w[3]);
+}
+
+void DropPlots::Picture1_Click() {
+    f_.Timer(15).setEnabled(false);
+    const app::Module1& m = app::module1();
+    if (m.antiMissileMode || !m.simulationMode || m.freehandMode)
+        return;
+    shell::Form1& panel = app::form1();
+    panel.runOnDropInput([this] { plotTrajectory(); });
+    panel.Label1(kDragReadout).setVisible(false);
+}
+
+void DropPlots::plotTrajectory() {
+    app::Module1& m = app::module1();
+    ui::PictureBox& canvas = f_.Picture1;
+    const double t = panelTime();
+    const double h = t / kPlotSteps;
+    const bool usable = sizeWindow(t, kPlotSteps);
+    if (!f_.coordMode && usable)
+        applyWindow();
+    m.plotHalfWidth = f_.plotWindow[1];
+    m.plotHalfHeight = f_.plotWindow[3];
+    // A window of no size has nothing to draw in.
+    if (!usable)
+        return;
+    const vbrt::Colour pen = f_.penColor;
+    canvas.PSet(f_.originX, f_.originY, pen);
+    const double unit = float(float(canvas.ScaleWidth()) / kPlotSteps);
+
+    // A ball along the path, each frame on a cleared canvas.
+    if (!f_.drawChord) {
+        forEachTime(t, h, [&](double tau) {
+            const double x = f_.originX + f1(tau), y = f_.originY + f2(tau);
+            f_.pauseThenClsBusy();
+            if (!drawable(x, y))
+                return true;
+            canvas.setFillColor(pen);
+            canvas.setFillStyle(0);
+            vbrt::skipOnError([&] { canvas.Circle(x, y, 0.6 * unit, pen); });
+            canvas.setFillStyle(1);
+            vbrt::skipOnError([&] { canvas.Circle(x, y, unit, pen); });
+            return true;
+        });
+    }
+
+    canvas.PSet(f_.originX, f_.originY, pen);
+    forEachTime(t, h, [&](double tau) {
+        const double x = f_.originX + f1(tau), y = f_.originY + f2(tau);
+        f_.plotStepDelay();
+        if (drawable(x, y))
+            canvas.LineTo(x, y, pen);
+        return true;
+    });
+
+    if (!f_.drawEllipse)
+        return;
+    const auto paced = [this] {
+        f_.plotStepDelay();
+        return true;
+    };
+    const double rx = 0.9 * f_.plotWindow[1], ry = 0.9 * f_.plotWindow[3];
+    canvas.PSet(f_.originX, f_.originY, pen);
+    for (double flattening : {1.0, 0.3}) {
+        canvas.PSet(f_.originX, f_.originY + ry, pen);
+        dropcalc::drawPaced(
+            canvas, {f_.originX, f_.originY, rx, flattening * ry, dropcalc::turnAndStep(), pen},
+            paced);
+    }
+}
+
+void DropPlots::Command8_Click() {
+    app::Module1& m = app::module1();
+    shell::Form1& panel = app::form1();
+    if (m.simulationMode && !m.freehandMode) {
+        const bool first = !m.plotToggle;
+        m.plotToggle = true;
+        panel.runOnDropInput([&] { sweep(first); });
+        panel.Label1(kDragReadout).setVisible(false);
+    }
+    panel.show();
+}
+
+void DropPlots::sweep(bool firstClick) {
+    app::Module1& m = app::module1();
+    ui::PictureBox& canvas = f_.Picture1;
+    const double t = panelTime();
+    const auto windowKept = [&] {
+        return dropcalc::usableWindow(std::abs(m.plotHalfWidth), m.plotHalfHeight);
+    };
+    // The first click after the window opened sizes the window; so does a click that finds
+    // none kept (an earlier first click was refused), where the sweep would not move.
+    if (firstClick || !windowKept()) {
+        if (sizeWindow(t, kPlotSteps) && !f_.coordMode)
+            applyWindow();
+        m.plotHalfHeight = f_.plotWindow[3];
+        m.plotHalfWidth = f_.plotWindow[2];
+    }
+    if (!windowKept())
+        return;
+
+    const double h = t / kPlotSteps;
+    const vbrt::Colour pen = f_.penColor;
+    const double half = m.plotHalfWidth, bottom = m.plotHalfHeight;
+    canvas.PSet(-half, -f_.originY, pen);
+    canvas.PSet(f_.originX, f_.originY, pen);
+    canvas.setDrawWidth(5);
+
+    // 101 drops across the window, from the side -half names: each frame shows the drop as a
+    // thick segment between its last two samples, until it leaves the window at the bottom.
+    const double d = half / 50;
+    const auto within = [&] { return d > 0 ? f_.originX <= half : f_.originX >= half; };
+    double x = 0, y = 0;
+    for (f_.originX = -half; within(); f_.originX += d) {
+        forEachTime(t, h, [&](double tau) {
+            const double xPrev = x, yPrev = y;
+            x = f_.originX + f1(tau);
+            y = f_.originY + f2(tau);
+            if (!(y < bottom) || !drawable(x, y))
+                return true;
+            canvas.LineTo(x, y, pen);
+            f_.countThenCls();
+            if (tau <= h) {
+                canvas.Line(f_.originX, f_.originY, x, y, pen);
+                return true;
+            }
+            if (drawable(xPrev, yPrev))
+                canvas.Line(xPrev, yPrev, x, y, pen);
+            if (tau > t - h)
+                canvas.PSet(f_.originX + d, f_.originY, pen);
+            return true;
+        });
+    }
+}
+
+void DropPlots::rain(double t, double radius, double vx0, double windY, double vy0, double x0,
+                     double y0) {
+    shell::Form1& panel = app::form1();
+    const std::pair<int, double> written[] = {
+        {kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
+    for (const auto& [box, value] : written)
+        panel.Text1(box).setText(vbrt::CStr(value));
+    panel.runOnDropInput([&] { drawRainDrop(x0, y0); });
+    panel.Label1(kDragReadout).setVisible(false);
+    f_.drawEllipse = false;
+}
+
+void DropPlots::drawRainDrop(double x0, double y0) {
+    ui::PictureBox& canvas = f_.Picture1;
+    const double t = panelTime();
+    const double h = t / kRainSteps;
+    const bool usable = sizeWindow(t, kRainSteps);
+    // Only the scene's first drop sets the window; the others are drawn in it.
+    if (!f_.coordMode && usable) {
+        applyWindow();
+        f_.coordMode = true;
+    }
+    f_.Text1(2).setText(vbrt::CStr(x0));
+    f_.Text1(3).setText(vbrt::CStr(y0));
+    if (!f_.coordMode)
+        return;
+
+    // The canvas takes single-precision coordinates here.
+    const auto single = [](double v) { return double(float(v)); };
+    const vbrt::Colour pen = f_.penColor;
+    canvas.PSet(single(x0), single(y0), pen);
+    f_.drawChord = true;
+    forEachTime(t, h, [&](double tau) {
+        const double x = x0 + f1(tau), y = y0 + f2(tau);
+        f_.countTo50();
+        if (drawable(x, y))
+            canvas.LineTo(single(x), single(y), pen);
+        return true;
+    });
+    canvas.PSet(0, 0, pen);
+    canvas.setFillStyle(1);
+
+    if (!f_.drawEllipse || !usable)
+        return;
+    const double rx = 0.9 * f_.plotWindow[1], ry = 0.9 * f_.plotWindow[3];
+    canvas.PSet(single(x0), single(y0 + ry), pen);
+    dropcalc::drawPaced(canvas, {x0, y0, rx, ry, dropcalc::turnAndStep(), pen}, [this] {
+        f_.countTo50();
+        return true;
+    });
+    f_.drawEllipse = false;
+}
+
+} // namespace trajectories
