@@ -33,6 +33,7 @@ double panelTime() {
 DropPlots::DropPlots(shell::Form2& form) : f_(form) {
     f_.Picture1.onClick = [this] { Picture1_Click(); };
     f_.Command8.onClick = [this] { Command8_Click(); };
+    f_.Timer(15).onTimer = [this] { Command8_Click(); };
 }
 
 double DropPlots::f1(double t) {
