@@ -100,16 +100,7 @@ void Form1::plotAndMeasure(const dropcalc::DropState& state) {
             return;
     }
 
-    // The path length as the sum of 10,000 chords.
-    const double fine = t / 10000;
-    double length = 0;
-    forEachTime(t, fine, [&](double tau) {
-        const double prevX = tau == 0 ? 0 : x(tau - fine);
-        const double prevY = tau == 0 ? 0 : y(tau - fine);
-        const double px = x(tau), py = y(tau);
-        length += std::sqrt(std::pow(prevX - px, 2) + std::pow(prevY - py, 2));
-        return true;
-    });
+    double length = dropcalc::pathLength(t, x, y);
 
     if (drawing) {
         Picture1.PSet(0, 0);
@@ -128,6 +119,7 @@ void Form1::plotAndMeasure(const dropcalc::DropState& state) {
     // launch height (ahead of the launch point, after t1) and the second close to the launch
     // vertical (behind it, after vx passed 0).
     const double eps = 0.2 * (h / 1000);
+    const double fine = t / 10000;
     QStringList lines;
     int found = 0;
     forEachTime(t, fine, [&](double tau) {

@@ -60,6 +60,21 @@ template <typename X, typename Y> Extents scanExtents(double end, int steps, X x
     return e;
 }
 
+// The length of the path from 0 to end as the sum of 10,000 chords, the model evaluated afresh
+// for both ends of each.
+template <typename X, typename Y> double pathLength(double end, X x, Y y) {
+    const double step = end / 10000;
+    double length = 0;
+    forEachTime(end, step, [&](double tau) {
+        const double prevX = tau == 0 ? 0 : x(tau - step);
+        const double prevY = tau == 0 ? 0 : y(tau - step);
+        const double px = x(tau), py = y(tau);
+        length += std::sqrt(std::pow(prevX - px, 2) + std::pow(prevY - py, 2));
+        return true;
+    });
+    return length;
+}
+
 // Half sizes of a window that leaves room around the path: three halves of the horizontal
 // span; vertically three halves of the span, or of the sum when the path stays on one side
 // of the launch height.
