@@ -149,7 +149,10 @@ double roundHalfEven(double x) {
 
 } // namespace
 
-QString CStr(double x) {
+namespace {
+// The shortest text of x to `significant` digits, rounded once; exponent form from that
+// many digits before the point and below 1E-4.
+QString numberText(double x, int significant) {
     if (std::isnan(x))
         return QStringLiteral("NaN");
     if (std::isinf(x))
@@ -157,11 +160,11 @@ QString CStr(double x) {
     if (x == 0)
         return QStringLiteral("0");
 
-    // 15 significant digits, rounded once; the exponent is that of the rounded value, so
-    // 999999999999999.9 becomes "1E+15" rather than a 16-digit integer.
+    // The exponent is that of the rounded value, so 999999999999999.9 becomes "1E+15" rather
+    // than a 16-digit integer.
     char buf[64];
-    const auto [end, ec] =
-        std::to_chars(buf, buf + sizeof buf, std::abs(x), std::chars_format::scientific, 14);
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::abs(x),
+                                         std::chars_format::scientific, significant - 1);
     (void)ec;
     const std::string sci(buf, end); // d.ddddddddddddddde+XX
     const auto ePos = sci.find('e');
@@ -171,7 +174,7 @@ QString CStr(double x) {
         digits.pop_back();
 
     std::string text = x < 0 ? "-" : "";
-    if (exponent >= 15 || exponent < -4) {
+    if (exponent >= significant || exponent < -4) {
         text += digits[0];
         if (digits.size() > 1)
             text += '.' + digits.substr(1);
@@ -191,6 +194,15 @@ QString CStr(double x) {
         text += "0." + std::string(size_t(-exponent - 1), '0') + digits;
     }
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+} // namespace
+
+QString CStr(double x) {
+    return numberText(x, 15);
+}
+
+QString CStr(float x) {
+    return numberText(x, 7);
 }
 
 QString CStr(bool b) {
