@@ -36,6 +36,9 @@ struct Module1 {
     double plotResult = 0;
     double replayShiftX = 0;
     double replayShiftY = 0;
+    // The origin the coordinate transform set, added to every replayed stroke point.
+    double replayOffsetX = 0;
+    double replayOffsetY = 0;
 
     // The video player's seek bar: its position last computed from the playing position
     // (0..32767), and the target of the last seek as a fraction of the media's length.

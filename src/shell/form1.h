@@ -116,6 +116,8 @@ public:
     // step lets events run (or a value no number can hold) ends it with the same message as
     // the check.
     void runOnDropInput(const std::function<void()>& step);
+    // "请输入数值！": the message that refuses a drop's input.
+    void refuseDropInput() const;
     // 0.01 s waits that let events run and pace the drop's animations.
     void pauseShort();
     void pauseThenCls();
@@ -145,7 +147,6 @@ private:
     void openVideo();
     void mixerRefresh();
 
-    void refuseDropInput() const;
     // The drop calculator's steps after its input check.
     void calculate();
     void plotAndMeasure(const dropcalc::DropState& state);

@@ -4,7 +4,13 @@
 
 namespace shell {
 
-Form2::Form2() : ui::Form(QStringLiteral("Form2")) {}
+Form2::Form2() : ui::Form(QStringLiteral("Form2")) {
+    Command1.wire(
+        [this](ui::CommandButton& b, int i) { b.onClick = [this, i] { Command1_Click(i); }; });
+    Picture1.onMouseDown = [this](int button, int shift, double x, double y) {
+        Picture1_MouseDown(button, shift, x, y);
+    };
+}
 
 Form2::~Form2() = default;
 

@@ -67,7 +67,8 @@ public:
     drawing::ComaState comaState;
     // The canvas window of the last drop plot: left, right, top, bottom.
     std::array<double, 4> plotWindow{};
-    // The interception's trial launch velocity.
+    // The interception's launch speed and its trial launch velocity.
+    double launchSpeed = 0;
     double trialVx = 0, trialVy = 0;
 
     // Subsystems of the window.
@@ -81,6 +82,10 @@ public:
 
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
+    // The command row: runs the block of the pressed button.
+    void Command1_Click(int index);
+    // A press on the canvas.
+    void Picture1_MouseDown(int button, int shift, double x, double y);
     void Form_Resize() override;
     void Form_Click() override;
     void Form_DblClick() override;

@@ -1,8 +1,225 @@
 #include "trajectories/anti_missile.h"
 
+#include "app/forms.h"
+#include "app/module1.h"
+#include "dropcalc/plot.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "shell/routines.h"
+#include "ui/waits.h"
+#include "vbrt/convert.h"
+
+#include <cmath>
+
 namespace trajectories {
 
-// Empty until the interception simulation and its drop formulas are built.
-void AntiMissile::sales() {}
+using dropcalc::forEachTime;
+
+namespace {
+constexpr int kTimeBox = 10;
+constexpr int kAngleBox = 14;
+constexpr int kTargetXBox = 15, kTargetYBox = 16, kErrorBox = 17;
+constexpr int kDragCaption = 14;
+constexpr vbrt::Colour kSplashRing = 0xCCCCCC;
+
+double box(int i) {
+    return vbrt::CDbl(app::form1().Text1(i).Text());
+}
+
+// The square window of a path's extents, half sizes 1.5 times the spans (or the sum, for a
+// path that stays on one side of the launch height), into `w`.
+void squareWindow(const dropcalc::Extents& e, std::array<double, 4>& w) {
+    const double a = e.yMax * e.yMin > 0 ? 1.5 * (e.yMax + e.yMin) : 1.5 * (e.yMax - e.yMin);
+    const double b = 1.5 * (e.xMax - e.xMin);
+    w = {-b, b, -a, a};
+    if (b > a) {
+        w[2] = -b;
+        w[3] = b;
+    } else {
+        w[0] = -a;
+        w[1] = a;
+    }
+}
+
+// Whether v lies in the tolerance interval around the target coordinate.
+bool within(double v, double target, double e) {
+    if (target >= 0 && target * (1 - e) <= v && v <= target * (1 + e))
+        return true;
+    return target <= 0 && target * (1 + e) <= v && v <= target * (1 - e);
+}
+} // namespace
+
+void AntiMissile::sales() {
+    shell::Form1& panel = app::form1();
+    panel.runOnDropInput([this] {
+        app::Module1& m = app::module1();
+        ui::PictureBox& canvas = f_.Picture1;
+        DropPlots& plots = f_.dropPlots;
+        const double t = box(kTimeBox);
+        const dropcalc::Extents e = dropcalc::scanExtents(
+            t, 150, [&](double tau) { return plots.f1(tau); },
+            [&](double tau) { return plots.f2(tau); });
+        std::array<double, 4>& w = f_.plotWindow;
+        squareWindow(e, w);
+        // A window of no size has nothing to draw in.
+        if (!dropcalc::usableWindow(w[1], w[3]))
+            return;
+        canvas.Scale(w[0], w[2], w[1], w[3]);
+        m.plotHalfWidth = w[1];
+        m.plotHalfHeight = w[3];
+
+        const vbrt::Colour pen = f_.penColor;
+        canvas.PSet(0, 0, pen);
+        canvas.setFillStyle(1);
+        canvas.Box(0.9 * w[0], 0.9 * w[2], 0.9 * w[1], 0.9 * w[3], pen);
+        canvas.Line(0, 0.9 * w[2], 0, 0.9 * w[3], pen);
+        canvas.Line(0.9 * w[0], 0, 0.9 * w[1], 0, pen);
+        canvas.PSet(0, 0.9 * w[3], pen);
+        dropcalc::drawPaced(canvas, {0, 0, 0.9 * w[1], 0.9 * w[3], dropcalc::fullTurn(), pen},
+                            [this] {
+                                f_.plotStepDelay();
+                                return true;
+                            });
+        canvas.PSet(0, 0, pen);
+        canvas.setFillStyle(0);
+        canvas.Circle(0, 0, vbrt::Int(canvas.ScaleWidth() / 100), pen);
+    });
+}
+
+AntiMissile::Search AntiMissile::interceptionSearch() {
+    f_.coordMode = true;
+    Search s;
+    shell::Form1& panel = app::form1();
+    // The target and the tolerance must be numbers too.
+    if (!panel.dropInputAccepted())
+        return s;
+    for (int i : {kTargetXBox, kTargetYBox, kErrorBox}) {
+        if (!vbrt::IsNumeric(panel.Text1(i).Text())) {
+            panel.refuseDropInput();
+            return s;
+        }
+    }
+    const double t = box(kTimeBox);
+    f_.launchSpeed = std::sqrt(std::pow(box(1), 2) + std::pow(box(4), 2));
+    const double e = shell::wc(box(kErrorBox) * 0.01);
+    const double step = e < 0.01 ? -0.1 : e <= 0.02 ? -0.125 : -0.25;
+    s.targetX = box(kTargetXBox);
+    s.targetY = box(kTargetYBox);
+    const double x0 = s.targetX, y0 = s.targetY;
+
+    // The quarter of the plane that holds the target; on an axis the last that matches.
+    double hi = 0, lo = 0;
+    if (y0 <= 0 && x0 >= 0)
+        hi = 360, lo = 270;
+    if (y0 <= 0 && x0 <= 0)
+        hi = 270, lo = 180;
+    if (y0 >= 0 && x0 <= 0)
+        hi = 180, lo = 90;
+    if (y0 >= 0 && x0 >= 0)
+        hi = 90, lo = 0;
+
+    DropPlots& plots = f_.dropPlots;
+    ui::PictureBox& canvas = f_.Picture1;
+    const ui::Opening opening(f_);
+    const double turn = 8 * std::atan(1.0);
+    const double dt = t / 100;
+    const auto trialX = [&](double tau) { return plots.f4(tau); };
+    const auto trialY = [&](double tau) { return plots.f3(tau); };
+    for (double a = hi; a >= lo; a += step) {
+        const double theta = a / 360 * turn;
+        f_.trialVx = f_.launchSpeed * std::cos(theta);
+        f_.trialVy = f_.launchSpeed * std::sin(theta);
+        squareWindow(dropcalc::scanExtents(t, 100, trialX, trialY), f_.plotWindow);
+        s.unit = f_.plotWindow[1] / 100;
+
+        const vbrt::Colour pen = f_.penColor;
+        const vbrt::Colour trace = vbrt::CLng(1.2 * pen);
+        canvas.PSet(0, 0, pen);
+        forEachTime(t, dt, [&](double tau) {
+            const double x = trialX(tau), y = trialY(tau);
+            canvas.setDrawWidth(3);
+            if (dropcalc::drawable(x, y))
+                canvas.LineTo(x, y, trace);
+            if (!within(x, x0, e) || !within(y, y0, e))
+                return true;
+            s.hit = true;
+            panel.Text1(1).setText(vbrt::CStr(f_.trialVx));
+            panel.Text1(4).setText(vbrt::CStr(f_.trialVy));
+            panel.Text1(kAngleBox).setText(vbrt::CStr(a));
+            panel.Text1(kTimeBox).setText(vbrt::CStr(tau));
+            f_.Text2.setText(QStringLiteral("θ  = ") + vbrt::CStr(a));
+            return false;
+        });
+        f_.pauseThenClsBusy();
+
+        // The path is wiped in the background colour, letting events run between segments.
+        canvas.PSet(0, 0, pen);
+        bool open = true;
+        forEachTime(t, dt, [&](double tau) {
+            const double x = trialX(tau), y = trialY(tau);
+            canvas.setDrawWidth(3);
+            if (dropcalc::drawable(x, y))
+                canvas.LineTo(x, y, canvas.BackColor());
+            ui::DoEvents();
+            open = opening.alive();
+            return open;
+        });
+        if (s.hit || !open)
+            break;
+    }
+    return s;
+}
+
+void AntiMissile::changeAngle() {
+    interceptionSearch();
+    app::form1().Label1(kDragCaption).setVisible(false);
+    f_.Picture1.setDrawWidth(2);
+    f_.dropPlots.Picture1_Click();
+}
+
+double AntiMissile::bianhuanjiaodu() {
+    app::Module1& m = app::module1();
+    m.antiMissileMode = true;
+    const Search s = interceptionSearch();
+    app::form1().Label1(kDragCaption).setVisible(false);
+    f_.Picture1.setDrawWidth(2);
+    // The plot of the panel's path runs only outside the anti-missile mode.
+    m.antiMissileMode = false;
+    f_.dropPlots.Picture1_Click();
+    m.antiMissileMode = true;
+    if (s.hit)
+        splash(s);
+    f_.Picture1.setDrawWidth(2);
+    return 1;
+}
+
+void AntiMissile::pauseThenCls(float seconds) {
+    ui::busyWait(seconds);
+    f_.Picture1.Cls();
+}
+
+void AntiMissile::splash(const Search& s) {
+    ui::PictureBox& canvas = f_.Picture1;
+    const vbrt::Colour pen = f_.penColor;
+    const double x = s.targetX, y = s.targetY, u = s.unit;
+    canvas.Cls();
+    canvas.setDrawWidth(3);
+    canvas.PSet(x, y, pen);
+    canvas.setFillColor(pen);
+    canvas.setFillStyle(0);
+    canvas.Circle(x, y, 0.6 * u, pen);
+    pauseThenCls(0.01f);
+    canvas.setFillStyle(1);
+    canvas.Circle(x, y, u, pen);
+    pauseThenCls(0.01f);
+    canvas.Circle(x, y, 1.2 * u, pen);
+    pauseThenCls(0.02f);
+    canvas.Circle(x, y, 2.5 * u, pen);
+    canvas.Circle(x, y, 3.7 * u, pen);
+    pauseThenCls(0.03f);
+    canvas.Circle(x, y, 6.2 * u, pen);
+    pauseThenCls(0.05f);
+    canvas.Circle(x, y, 1.2 * u, kSplashRing);
+}
 
 } // namespace trajectories

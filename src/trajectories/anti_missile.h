@@ -6,16 +6,39 @@ class Form2;
 
 namespace trajectories {
 
-// The anti-missile interception simulation of the drawing window.
+// The anti-missile interception of the drawing window: the scene the launcher opens on, the
+// launch-angle search towards a target (变换角度, or a click on the canvas) and the splash of a
+// hit.
 class AntiMissile {
 public:
     explicit AntiMissile(shell::Form2& form) : f_(form) {}
 
-    // Draws the static scene the launcher opens the mode on.
+    // The scene: a square window from the panel's drop path, frame, axes, a circle traced
+    // point by point and a disc at the origin.
     void sales();
+    // 变换角度: the search against the target boxes, then the plot of the panel's path.
+    void changeAngle();
+    // The search against a target clicked on the canvas, the plot, and a splash on a hit.
+    // Always 1.
+    double bianhuanjiaodu();
+
+    // What a search leaves to the splash.
+    struct Search {
+        bool hit = false;
+        double targetX = 0, targetY = 0;
+        double unit = 0; // a hundredth of the last trial's window
+    };
+    // Sweeps the launch angle through the quarter of the plane that holds the target of
+    // Form1.Text1(15)/(16), drawing and erasing each trial path, until a sample falls within
+    // the tolerance box; writes the hitting launch, angle and time into the panels.
+    Search interceptionSearch();
 
 private:
-    [[maybe_unused]] shell::Form2& f_;
+    void splash(const Search& s);
+    // A busy wait of more than `seconds`, then the canvas cleared.
+    void pauseThenCls(float seconds);
+
+    shell::Form2& f_;
 };
 
 } // namespace trajectories

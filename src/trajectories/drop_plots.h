@@ -1,5 +1,8 @@
 #pragma once
 
+#include "dropcalc/motion.h"
+
+#include <QString>
 #include <optional>
 
 namespace shell {
@@ -7,6 +10,16 @@ class Form2;
 }
 
 namespace trajectories {
+
+// What the drawing window's calculator shows beside its special-moments box for a drop at t:
+// the box's text and which of the two captions ("特殊时刻 T =", "阻力为 =") is shown; nothing
+// where it leaves them as they are.
+struct MomentReport {
+    std::optional<QString> text;
+    std::optional<bool> momentCaption, dragCaption;
+};
+MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropState& state,
+                          double t);
 
 // The drawing window's drop simulation: its copies of the drop model, the trajectory plot of
 // a click on the canvas, the falling-drop sweep of "雨" and the rain scene's plotter.
@@ -24,6 +37,14 @@ public:
 
     void Picture1_Click();
     void Command8_Click();
+    // 推导计算: the state at the panel's time into the main window's panel, and the plot.
+    void deriveAndPlot();
+    // The plot options: 单色, 随机彩色, 不画椭圆, 坐标变换, 画弦.
+    void singleColour();
+    void randomColours();
+    void noEllipse();
+    void transformCoordinates();
+    void drawChords();
     // One drop of the rain scene: flight time, radius, launch velocity, vertical wind and
     // starting point, written into the panels first; drawn in the window the scene's first
     // drop set.
@@ -38,6 +59,7 @@ private:
     void plotTrajectory();
     void sweep(bool firstClick);
     void drawRainDrop(double x0, double y0);
+    void plotAtTime();
     double vertical(std::optional<double> trialVy, double t);
 
     shell::Form2& f_;

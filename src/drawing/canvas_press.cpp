@@ -1,0 +1,28 @@
+// A press on the drawing window's canvas.
+#include "app/forms.h"
+#include "app/module1.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "vbrt/convert.h"
+
+namespace shell {
+
+void Form2::Picture1_MouseDown(int button, int, double x, double y) {
+    if (button != ui::LeftButton)
+        return;
+    app::Module1& m = app::module1();
+    // The pen's press comes with the drawing board.
+    if (m.freehandMode)
+        return;
+    // The point as the canvas gives it, in single precision: the target of the interception.
+    const QString px = vbrt::CStr(float(x)), py = vbrt::CStr(float(y));
+    Text1(0).setText(px);
+    Text1(1).setText(py);
+    Form1& panel = app::form1();
+    panel.Text1(15).setText(px);
+    panel.Text1(16).setText(py);
+    if (m.antiMissileMode)
+        antiMissile.bianhuanjiaodu();
+}
+
+} // namespace shell
