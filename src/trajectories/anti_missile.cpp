@@ -9,6 +9,7 @@
 #include "ui/waits.h"
 #include "vbrt/convert.h"
 
+#include <QScopedValueRollback>
 #include <cmath>
 
 namespace trajectories {
@@ -48,6 +49,21 @@ bool within(double v, double target, double e) {
     return target <= 0 && target * (1 + e) <= v && v <= target * (1 - e);
 }
 } // namespace
+
+AngleSweep angleSweep(double x, double y, double tolerance) {
+    AngleSweep s;
+    s.step = tolerance < 0.01 ? -0.1 : tolerance <= 0.02 ? -0.125 : -0.25;
+    // Each test overrides the ones before it: a target on an axis takes the last that holds.
+    if (y <= 0 && x >= 0)
+        s.hi = 360, s.lo = 270;
+    if (y <= 0 && x <= 0)
+        s.hi = 270, s.lo = 180;
+    if (y >= 0 && x <= 0)
+        s.hi = 180, s.lo = 90;
+    if (y >= 0 && x >= 0)
+        s.hi = 90, s.lo = 0;
+    return s;
+}
 
 void AntiMissile::sales() {
     shell::Form1& panel = app::form1();
@@ -90,33 +106,25 @@ AntiMissile::Search AntiMissile::interceptionSearch() {
     f_.coordMode = true;
     Search s;
     shell::Form1& panel = app::form1();
+    panel.runOnDropInput([&] { sweep(s); });
+    return s;
+}
+
+void AntiMissile::sweep(Search& s) {
+    shell::Form1& panel = app::form1();
     // The target and the tolerance must be numbers too.
-    if (!panel.dropInputAccepted())
-        return s;
     for (int i : {kTargetXBox, kTargetYBox, kErrorBox}) {
         if (!vbrt::IsNumeric(panel.Text1(i).Text())) {
             panel.refuseDropInput();
-            return s;
+            return;
         }
     }
     const double t = box(kTimeBox);
     f_.launchSpeed = std::sqrt(std::pow(box(1), 2) + std::pow(box(4), 2));
     const double e = shell::wc(box(kErrorBox) * 0.01);
-    const double step = e < 0.01 ? -0.1 : e <= 0.02 ? -0.125 : -0.25;
     s.targetX = box(kTargetXBox);
     s.targetY = box(kTargetYBox);
     const double x0 = s.targetX, y0 = s.targetY;
-
-    // The quarter of the plane that holds the target; on an axis the last that matches.
-    double hi = 0, lo = 0;
-    if (y0 <= 0 && x0 >= 0)
-        hi = 360, lo = 270;
-    if (y0 <= 0 && x0 <= 0)
-        hi = 270, lo = 180;
-    if (y0 >= 0 && x0 <= 0)
-        hi = 180, lo = 90;
-    if (y0 >= 0 && x0 >= 0)
-        hi = 90, lo = 0;
 
     DropPlots& plots = f_.dropPlots;
     ui::PictureBox& canvas = f_.Picture1;
@@ -125,7 +133,7 @@ AntiMissile::Search AntiMissile::interceptionSearch() {
     const double dt = t / 100;
     const auto trialX = [&](double tau) { return plots.f4(tau); };
     const auto trialY = [&](double tau) { return plots.f3(tau); };
-    for (double a = hi; a >= lo; a += step) {
+    forEachAngle(angleSweep(x0, y0, e), [&](double a) {
         const double theta = a / 360 * turn;
         f_.trialVx = f_.launchSpeed * std::cos(theta);
         f_.trialVy = f_.launchSpeed * std::sin(theta);
@@ -164,13 +172,15 @@ AntiMissile::Search AntiMissile::interceptionSearch() {
             open = opening.alive();
             return open;
         });
-        if (s.hit || !open)
-            break;
-    }
-    return s;
+        return !s.hit && open;
+    });
 }
 
 void AntiMissile::changeAngle() {
+    // A second search would start inside the first one's erase pass: the click is ignored.
+    if (searching_)
+        return;
+    const QScopedValueRollback guard(searching_, true);
     interceptionSearch();
     app::form1().Label1(kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
@@ -178,6 +188,9 @@ void AntiMissile::changeAngle() {
 }
 
 double AntiMissile::bianhuanjiaodu() {
+    if (searching_)
+        return 1;
+    const QScopedValueRollback guard(searching_, true);
     app::Module1& m = app::module1();
     m.antiMissileMode = true;
     const Search s = interceptionSearch();

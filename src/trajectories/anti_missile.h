@@ -6,6 +6,21 @@ class Form2;
 
 namespace trajectories {
 
+// The launch angles an interception tries, in degrees: from hi down to lo in steps of `step`
+// (negative), through the quarter of the plane that holds the target, finer for a smaller
+// tolerance.
+struct AngleSweep {
+    double hi = 0, lo = 0, step = 0;
+};
+AngleSweep angleSweep(double targetX, double targetY, double tolerance);
+// Runs trial(a) for each angle, the step added each time, until it gives false.
+template <typename Trial> void forEachAngle(const AngleSweep& s, Trial trial) {
+    for (double a = s.hi; a >= s.lo; a += s.step) {
+        if (!trial(a))
+            return;
+    }
+}
+
 // The anti-missile interception of the drawing window: the scene the launcher opens on, the
 // launch-angle search towards a target (变换角度, or a click on the canvas) and the splash of a
 // hit.
@@ -32,13 +47,17 @@ public:
     // Form1.Text1(15)/(16), drawing and erasing each trial path, until a sample falls within
     // the tolerance box; writes the hitting launch, angle and time into the panels.
     Search interceptionSearch();
+    // A search is under way (its erase passes let clicks run).
+    bool searching() const { return searching_; }
 
 private:
+    void sweep(Search& s);
     void splash(const Search& s);
     // A busy wait of more than `seconds`, then the canvas cleared.
     void pauseThenCls(float seconds);
 
     shell::Form2& f_;
+    bool searching_ = false;
 };
 
 } // namespace trajectories

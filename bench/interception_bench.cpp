@@ -1,0 +1,68 @@
+// One whole interception sweep of the anti-missile window that finds nothing: every trial of
+// the quarter sampled, drawn, and wiped again segment by segment with the window's events run
+// after each segment (the canvas repaints then), as the program does it. The busy pause after
+// each trial runs on virtual time, so it costs nothing here.
+
+#include "app/forms.h"
+#include "app/module1.h"
+#include "bench_support.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "ui/event_loop.h"
+#include "vbrt/apppath.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Window {
+    QTemporaryDir folder{bench_support::scratchFolderTemplate()};
+
+    Window() {
+        vbrt::setAppPath(folder.path());
+        ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
+        shell::Form1& f1 = app::form1();
+        f1.show();
+        // The launcher's own inputs; a target no trial reaches.
+        f1.Command9_Click();
+        QCoreApplication::processEvents();
+        f1.Text1(15).setText(QStringLiteral("1000000000"));
+        f1.Text1(16).setText(QStringLiteral("1000000000"));
+    }
+};
+
+void sweep(benchmark::State& state, const char* errorPercent, int trials) {
+    Window w;
+    app::form1().Text1(17).setText(QString::fromLatin1(errorPercent));
+    for (auto _ : state) {
+        const auto s = app::form2().antiMissile.interceptionSearch();
+        benchmark::DoNotOptimize(s.hit);
+    }
+    state.counters["trials"] = trials;
+    state.counters["per_trial_us"] = benchmark::Counter(
+        trials, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_WholeSweepFineSteps(benchmark::State& state) {
+    sweep(state, "0.5", 901);
+}
+BENCHMARK(BM_WholeSweepFineSteps)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_WholeSweepCoarseSteps(benchmark::State& state) {
+    sweep(state, "5", 361);
+}
+BENCHMARK(BM_WholeSweepCoarseSteps)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    app::resetAll();
+    return 0;
+}
