@@ -4,7 +4,10 @@
 // waits run no event, so the picture taken while it grows comes from another process.
 //
 //   dropshot main OUT_PREFIX      (writes OUT_PREFIX-plotting.png, -plotted.png, -orbit.png)
-//   dropshot drawing OUT_PREFIX   (writes OUT_PREFIX-drawing-growing.png, -drawing.png)
+//   dropshot drawing OUT_PREFIX   (writes OUT_PREFIX-drawing-growing.png, -drawing.png, and
+//                                  -drawing-calc.png of the window's own calculator)
+//   dropshot anti OUT_PREFIX      (writes OUT_PREFIX-anti-scene.png, -anti-search.png taken
+//                                  during the search, and -anti-hit.png after the splash)
 #include "app/forms.h"
 #include "program_folder.h"
 #include "shell/form1.h"
@@ -19,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -52,6 +56,22 @@ void shoot(const char* name) {
     }
 }
 
+// Saves the screen from another process after `ms`, while this one is held by busy waits.
+std::thread shootLater(const char* name, int ms) {
+    const std::string file = (prefix + "-" + name + ".png").toStdString();
+    return std::thread([file, ms] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        const std::string command = "import -window root " + file;
+        if (std::system(command.c_str()) != 0)
+            std::fprintf(stderr, "dropshot: import failed\n");
+    });
+}
+
+void finish() {
+    std::fflush(nullptr);
+    std::_Exit(failures ? 1 : 0);
+}
+
 // A drop thrown up and forward against the wind; three seconds of flight.
 void typeDrop(shell::Form1& f) {
     const char* values[][2] = {{"0", "1"},   {"1", "8"},  {"2", "-2"}, {"3", "1"},
@@ -65,20 +85,42 @@ void drawingWindow(shell::Form1& f) {
         f.Command8_Click();
         typeDrop(f);
         settle(500);
-        // Taken by another process while the plot's busy waits hold this one.
-        const std::string growing = (prefix + "-drawing-growing.png").toStdString();
-        std::thread shooter([growing] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1800));
-            const std::string command = "import -window root " + growing;
-            if (std::system(command.c_str()) != 0)
-                std::fprintf(stderr, "dropshot: import failed\n");
-        });
+        std::thread shooter = shootLater("drawing-growing", 1800);
         app::form2().dropPlots.Picture1_Click();
         shooter.join();
         settle(300);
         shoot("drawing");
-        std::fflush(nullptr);
-        std::_Exit(failures ? 1 : 0);
+        // The window's own calculator, in single colour, over a cleared canvas.
+        app::form2().Picture1.Cls();
+        app::form2().Command1_Click(4);
+        app::form2().Command1_Click(0);
+        settle(300);
+        shoot("drawing-calc");
+        finish();
+    });
+}
+
+// The anti-missile scene, then a click on the canvas at a point of the trial at 350 degrees
+// (up and to the right), the search's trials, and the splash of the hit.
+void antiMissile(shell::Form1& f) {
+    QTimer::singleShot(300, [&] {
+        f.Command9_Click();
+        settle(500);
+        shoot("anti-scene");
+        shell::Form2& f2 = app::form2();
+        f.Text1(17).setText(QStringLiteral("1"));
+        const double speed = std::hypot(700.0, 700.0), theta = 350.0 / 360 * 8 * std::atan(1.0);
+        f2.trialVx = speed * std::cos(theta);
+        f2.trialVy = speed * std::sin(theta);
+        const double x = f2.dropPlots.f4(1.5), y = f2.dropPlots.f3(1.5);
+        std::thread shooter = shootLater("anti-search", 600);
+        f2.Picture1_MouseDown(ui::LeftButton, 0, x, y);
+        shooter.join();
+        settle(300);
+        shoot("anti-hit");
+        std::fprintf(stderr, "dropshot: angle %s, time %s\n", qPrintable(f.Text1(14).Text()),
+                     qPrintable(f.Text1(10).Text()));
+        finish();
     });
 }
 
@@ -88,8 +130,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ui::useChineseDesktop();
     const QStringList args = QApplication::arguments();
-    if (args.size() < 3 || (args[1] != "main" && args[1] != "drawing")) {
-        std::fprintf(stderr, "usage: dropshot main|drawing OUT_PREFIX\n");
+    if (args.size() < 3 || !QStringList{"main", "drawing", "anti"}.contains(args[1])) {
+        std::fprintf(stderr, "usage: dropshot main|drawing|anti OUT_PREFIX\n");
         return 2;
     }
     prefix = args[2];
@@ -105,6 +147,10 @@ int main(int argc, char** argv) {
         drawingWindow(f);
         return QApplication::exec();
     }
+    if (args[1] == "anti") {
+        antiMissile(f);
+        return QApplication::exec();
+    }
     typeDrop(f);
     f.Command2.setVisible(true);
 
@@ -117,8 +163,7 @@ int main(int argc, char** argv) {
         shoot("plotted");
         QTimer::singleShot(3000, [] {
             shoot("orbit");
-            std::fflush(nullptr);
-            std::_Exit(failures ? 1 : 0);
+            finish();
         });
         f.Command2_Click();
     });

@@ -106,27 +106,43 @@ TEST_F(Interception, AHitWritesTheLaunchAngleAndTimeAndEndsInTheSplash) {
 
     // The canvas click: the same search, the plot, and the splash that ends in a grey ring
     // at the target, every other drawing wiped.
-    target(0, 0, "1");
     app::module1().antiMissileMode = true;
     ui::PictureBox& canvas = f2().Picture1;
-    f1().Text1(1).setText(QStringLiteral("700"));
-    f1().Text1(4).setText(QStringLiteral("-700"));
-    f1().Text1(10).setText(QStringLiteral("10"));
+    const auto launch = [this] {
+        f1().Text1(1).setText(QStringLiteral("700"));
+        f1().Text1(4).setText(QStringLiteral("-700"));
+        f1().Text1(10).setText(QStringLiteral("10"));
+    };
+    launch();
     canvas.Scale(f2().plotWindow[0], f2().plotWindow[2], f2().plotWindow[1], f2().plotWindow[3]);
     const QPointF aim = pointOfTrial(88.5, 2);
+    target(aim.x(), aim.y(), "1");
+    // The hitting trial's unit, as the splash will see it.
+    const double unit = am().interceptionSearch().unit;
+    launch();
     f2().Picture1_MouseDown(ui::LeftButton, 0, aim.x(), aim.y());
     EXPECT_EQ(box(15), vbrt::CStr(float(aim.x())));
     EXPECT_EQ(f2().Text1(0).Text(), box(15));
     const QImage shown = canvas.screen();
+    // A circle's radius is in horizontal units.
+    const double pixelsPerUnit = shown.width() / canvas.ScaleWidth();
+    const QPointF centre((aim.x() - canvas.ScaleLeft()) * pixelsPerUnit,
+                         (aim.y() - canvas.ScaleTop()) * shown.height() / canvas.ScaleHeight());
     int grey = 0, pen = 0;
+    double radii = 0;
     for (int y = 0; y < shown.height(); ++y) {
         for (int x = 0; x < shown.width(); ++x) {
             const vbrt::Colour c = vbrt::fromRgb32(shown.pixel(x, y));
-            grey += c == 0xCCCCCC;
+            if (c == 0xCCCCCC) {
+                ++grey;
+                radii += std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y());
+            }
             pen += c == f2().penColor;
         }
     }
-    EXPECT_GT(grey, 10) << "the grey ring";
+    // The ring of 1.2 units round the target, within a pixel.
+    ASSERT_GT(grey, 10);
+    EXPECT_NEAR(radii / grey, 1.2 * unit * pixelsPerUnit, 1.0);
     EXPECT_EQ(pen, 0) << "the path and the rings wiped";
     EXPECT_EQ(canvas.DrawWidth(), 2);
     EXPECT_TRUE(app::module1().antiMissileMode);
