@@ -107,56 +107,77 @@ double horizontalDisplacement(const Drop& d, double t) {
     return 0;
 }
 
+namespace {
+// The sub-cases the blocks share. Each gives nothing where none holds (inputs that are no
+// numbers), so the block before it stands.
+
+// Down through the air: its speed against the terminal speed decides.
+std::optional<Family> byTerminalSpeed(double u, double vT) {
+    if (u > vT)
+        return Family::Slowing;
+    if (u < vT)
+        return Family::Speeding;
+    if (u == vT)
+        return Family::Uniform;
+    return std::nullopt;
+}
+
+// Down through the air, by the sign of the net force at the launch.
+std::optional<Family> byNetForce(const Drop& d) {
+    const double balance = d.m * kG - d.k * std::pow(d.u0, 2);
+    if (balance > 0)
+        return Family::Speeding;
+    if (balance == 0)
+        return Family::Uniform;
+    if (balance < 0)
+        return Family::Slowing;
+    return std::nullopt;
+}
+
+// Up through the air until the rest, falling through it from then on.
+std::optional<Family> aroundRest(double t, double t1) {
+    if (t >= t1)
+        return Family::AfterRise;
+    if (t < t1)
+        return Family::Rising;
+    return std::nullopt;
+}
+
+void apply(std::optional<Family>& f, std::optional<Family> sub) {
+    if (sub)
+        f = sub;
+}
+} // namespace
+
 ModelChoice modelFamily(const Drop& d, double t) {
     const double vy0 = d.in.vy0, wy = d.in.windY;
     ModelChoice c;
     auto& f = c.family;
     if (vy0 >= 0 && wy >= 0) {
-        if (wy > vy0 && t < d.t1)
-            f = Family::Rising;
-        if (wy > vy0 && t >= d.t1) {
-            f = Family::AfterRise;
-            c.afterRiseFromRest = true;
+        if (wy > vy0) {
+            apply(f, aroundRest(t, d.t1));
+            c.afterRiseFromRest = t >= d.t1;
         }
-        const double balance = d.m * kG - d.k * std::pow(d.u0, 2);
-        if (vy0 >= wy && balance > 0)
-            f = Family::Speeding;
-        if (vy0 >= wy && balance == 0)
-            f = Family::Uniform;
-        if (vy0 >= wy && balance < 0)
-            f = Family::Slowing;
+        if (vy0 >= wy)
+            apply(f, byNetForce(d));
     }
     if (vy0 <= 0 && wy <= 0) {
-        const bool rises = std::abs(vy0) > std::abs(wy);
-        if (rises && t <= d.t1)
-            f = Family::Rising;
-        if (rises && t > d.t1 && std::abs(wy) < d.vT)
-            f = Family::AfterRise;
-        if (rises && t >= d.t1 && std::abs(wy) >= d.vT)
-            f = Family::AfterRise;
-        const bool follows = std::abs(vy0) <= std::abs(wy);
-        if (follows && std::abs(d.u0) < d.vT)
-            f = Family::Speeding;
-        if (follows && std::abs(d.u0) > d.vT)
-            f = Family::Slowing;
-        if (follows && std::abs(d.u0) == d.vT)
-            f = Family::Uniform;
-    }
-    if (vy0 >= 0 && wy <= 0) {
-        if (d.u0 > d.vT)
-            f = Family::Slowing;
-        if (d.u0 < d.vT)
-            f = Family::Speeding;
-        if (d.u0 == d.vT)
-            f = Family::Uniform;
-    }
-    if (vy0 <= 0 && wy >= 0) {
-        if (t <= d.t1)
-            f = Family::Rising;
-        if (t >= d.t1) {
-            f = Family::AfterRise;
-            c.afterUpwardThrow = true;
+        if (std::abs(vy0) > std::abs(wy)) {
+            // At the rest itself the after-rise form stands only for a wind at or above the
+            // terminal speed.
+            if (t <= d.t1)
+                f = Family::Rising;
+            if ((t > d.t1 && std::abs(wy) < d.vT) || (t >= d.t1 && std::abs(wy) >= d.vT))
+                f = Family::AfterRise;
         }
+        if (std::abs(vy0) <= std::abs(wy))
+            apply(f, byTerminalSpeed(std::abs(d.u0), d.vT));
+    }
+    if (vy0 >= 0 && wy <= 0)
+        apply(f, byTerminalSpeed(d.u0, d.vT));
+    if (vy0 <= 0 && wy >= 0) {
+        apply(f, aroundRest(t, d.t1));
+        c.afterUpwardThrow = t >= d.t1;
     }
     return c;
 }
@@ -193,49 +214,29 @@ DropState stateAt(const DropInputs& in, double t) {
 
     // The calculator's own order of the same rules: the last block that applies stands.
     std::optional<Family> f;
-    if (vy0 >= 0 && wy <= 0) {
-        if (d.u0 > d.vT)
-            f = Family::Slowing;
-        if (d.u0 < d.vT)
-            f = Family::Speeding;
-        if (d.u0 == d.vT)
-            f = Family::Uniform;
-    }
+    if (vy0 >= 0 && wy <= 0)
+        apply(f, byTerminalSpeed(d.u0, d.vT));
     if (vy0 <= 0 && wy >= 0) {
-        if (t <= d.t1)
-            f = Family::Rising;
-        if (t >= d.t1)
-            f = Family::AfterRise;
+        apply(f, aroundRest(t, d.t1));
         s.equalisedTime = d.t1;
     }
     if (vy0 >= 0 && wy >= 0) {
-        if (wy > vy0 && t < d.t1)
-            f = Family::Rising;
-        if (wy > vy0 && t >= d.t1)
-            f = Family::AfterRise;
-        const double balance = d.m * kG - d.k * std::pow(d.u0, 2);
-        if (vy0 >= wy && balance > 0)
-            f = Family::Speeding;
-        if (vy0 >= wy && balance == 0)
-            f = Family::Uniform;
-        if (vy0 >= wy && balance < 0)
-            f = Family::Slowing;
+        if (wy > vy0)
+            apply(f, aroundRest(t, d.t1));
+        if (vy0 >= wy)
+            apply(f, byNetForce(d));
     }
     if (vy0 <= 0 && wy <= 0) {
-        const bool rises = std::abs(vy0) > std::abs(wy);
-        if (rises && t <= d.t1)
-            f = Family::Rising;
-        if (rises && t > d.t1)
-            f = Family::AfterRise;
-        if (rises)
+        if (std::abs(vy0) > std::abs(wy)) {
+            // Here the rise stands at the rest itself.
+            if (t <= d.t1)
+                f = Family::Rising;
+            if (t > d.t1)
+                f = Family::AfterRise;
             s.equalisedTime = d.t1;
-        const bool follows = std::abs(vy0) <= std::abs(wy);
-        if (follows && std::abs(d.u0) < d.vT)
-            f = Family::Speeding;
-        if (follows && std::abs(d.u0) > d.vT)
-            f = Family::Slowing;
-        if (follows && std::abs(d.u0) == d.vT)
-            f = Family::Uniform;
+        }
+        if (std::abs(vy0) <= std::abs(wy))
+            apply(f, byTerminalSpeed(std::abs(d.u0), d.vT));
     }
     s.family = f;
     const Motion m = vertical(d, f, t);
