@@ -10,12 +10,6 @@
 
 namespace shell {
 
-namespace {
-constexpr int kTimeBox = 10;
-constexpr int kMomentsBox = 11;
-constexpr int kDragReadout = 14;
-} // namespace
-
 void Form1::Command1_Click() {
     WindowsMediaPlayer1.setVisible(false);
     app::Module1& m = app::module1();
@@ -23,10 +17,10 @@ void Form1::Command1_Click() {
     m.imageSampled = false;
     m.antiMissileMode = false;
     Text1(kMomentsBox).setText(QString());
-    Label1(kDragReadout).setCaption(QStringLiteral("阻力为："));
+    Label1(kDragCaption).setCaption(QStringLiteral("阻力为："));
     Picture1.setBackColor(Command6(0).BackColor());
     runOnDropInput([this] { calculate(); });
-    Label1(kDragReadout).setVisible(false);
+    Label1(kDragCaption).setVisible(false);
 }
 
 void Form1::calculate() {

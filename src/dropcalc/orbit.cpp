@@ -7,10 +7,6 @@
 namespace shell {
 
 namespace {
-constexpr int kTimeBox = 10;
-constexpr int kMomentsBox = 11;
-constexpr int kDragReadout = 14;
-
 constexpr vbrt::Colour kSunCore = vbrt::RGB(250, 180, 90);
 constexpr vbrt::Colour kSunRing = vbrt::RGB(250, 180, 120);
 constexpr vbrt::Colour kSunHalo = vbrt::RGB(250, 180, 220);
@@ -97,7 +93,7 @@ void Form1::orbit() {
             return;
     }
     Text1(kMomentsBox).setText(rangeText(*this, w));
-    Label1(kDragReadout).setVisible(false);
+    Label1(kDragCaption).setVisible(false);
 }
 
 void Form1::Picture1_Click() {
@@ -153,7 +149,7 @@ void Form1::replot() {
 
         Picture1.setFillStyle(1);
         dropcalc::drawFrame(Picture1, w.halfX, w.halfY);
-        Label1(kDragReadout).setCaption(QStringLiteral("坐标："));
+        Label1(kDragCaption).setCaption(QStringLiteral("坐标："));
         Picture1.PSet(0, ry);
         if (!dropcalc::drawPaced(Picture1, {0, 0, rx, ry, dropcalc::fullTurn()}, paced))
             return;
@@ -161,7 +157,7 @@ void Form1::replot() {
         if (!dropcalc::drawPaced(Picture1, {0, 0, rx, 0.3 * ry, dropcalc::fullTurn()}, paced))
             return;
     } else {
-        Label1(kDragReadout).setCaption(QStringLiteral("坐标："));
+        Label1(kDragCaption).setCaption(QStringLiteral("坐标："));
     }
     Text1(kMomentsBox).setText(Text1(kMomentsBox).Text() + rangeText(*this, w));
 }

@@ -8,10 +8,6 @@ namespace shell {
 
 namespace {
 constexpr vbrt::Colour kHighlight = vbrt::RGB(239, 239, 158);
-// Boxes 0 to 13 hold the drop's inputs and results; the interception boxes after them do not
-// react to clicks.
-constexpr int kLastDropBox = 13;
-constexpr int kTimeBox = 10;
 } // namespace
 
 dropcalc::DropInputs Form1::dropInputs(std::optional<dropcalc::Launch> launch) const {
@@ -40,7 +36,7 @@ double Form1::f2(double t) {
 
 bool Form1::dropInputAccepted() const {
     bool numbers = true;
-    for (int i : {0, 1, 2, 3, 4, kTimeBox, 13})
+    for (int i : {0, 1, 2, 3, 4, int(kTimeBox), 13})
         numbers = vbrt::IsNumeric(Text1(i).Text()) && numbers;
     // A radius or density of 0 divides by zero, and a time whose step is 0 never ends the
     // plot: they are refused like texts that are no numbers.

@@ -27,6 +27,19 @@ public:
     // Set by the orbit animation; closing then ends the program without the quit question.
     bool exitWithoutAsking = false;
 
+    // Boxes of the parameter panel Text1 with a role of their own.
+    enum PanelBox {
+        kTimeBox = 10,     // the time t of the drop
+        kMomentsBox = 11,  // its special moments, or the drag
+        kLastDropBox = 13, // the drop's inputs and results end here
+        kAngleBox = 14,    // the interception's launch angle
+        kTargetXBox = 15,  // the interception's target
+        kTargetYBox = 16,
+        kErrorBox = 17, // the interception's tolerance, in per cent
+    };
+    // Captions of Label1 beside the special-moments box.
+    enum PanelCaption { kMomentCaption = 13, kDragCaption = 14 };
+
     ui::CommandButton Command1{this, "Command1"};                   // 推导计算
     ui::CommandButton Command2{this, "Command2"};                   // 日月地球
     ui::ControlArray<ui::CommandButton> Command3{this, "Command3"}; // 清空图像, 图像预存

@@ -14,13 +14,11 @@
 
 namespace trajectories {
 
+using shell::Form1;
+
 using dropcalc::forEachTime;
 
 namespace {
-constexpr int kTimeBox = 10;
-constexpr int kAngleBox = 14;
-constexpr int kTargetXBox = 15, kTargetYBox = 16, kErrorBox = 17;
-constexpr int kDragCaption = 14;
 constexpr vbrt::Colour kSplashRing = 0xCCCCCC;
 
 double box(int i) {
@@ -66,12 +64,12 @@ AngleSweep angleSweep(double x, double y, double tolerance) {
 }
 
 void AntiMissile::sales() {
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     panel.runOnDropInput([this] {
         app::Module1& m = app::module1();
         ui::PictureBox& canvas = f_.Picture1;
         DropPlots& plots = f_.dropPlots;
-        const double t = box(kTimeBox);
+        const double t = box(Form1::kTimeBox);
         const dropcalc::Extents e = dropcalc::scanExtents(
             t, 150, [&](double tau) { return plots.f1(tau); },
             [&](double tau) { return plots.f2(tau); });
@@ -105,25 +103,25 @@ void AntiMissile::sales() {
 AntiMissile::Search AntiMissile::interceptionSearch() {
     f_.coordMode = true;
     Search s;
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     panel.runOnDropInput([&] { sweep(s); });
     return s;
 }
 
 void AntiMissile::sweep(Search& s) {
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     // The target and the tolerance must be numbers too.
-    for (int i : {kTargetXBox, kTargetYBox, kErrorBox}) {
+    for (int i : {Form1::kTargetXBox, Form1::kTargetYBox, Form1::kErrorBox}) {
         if (!vbrt::IsNumeric(panel.Text1(i).Text())) {
             panel.refuseDropInput();
             return;
         }
     }
-    const double t = box(kTimeBox);
+    const double t = box(Form1::kTimeBox);
     f_.launchSpeed = std::sqrt(std::pow(box(1), 2) + std::pow(box(4), 2));
-    const double e = shell::wc(box(kErrorBox) * 0.01);
-    s.targetX = box(kTargetXBox);
-    s.targetY = box(kTargetYBox);
+    const double e = shell::wc(box(Form1::kErrorBox) * 0.01);
+    s.targetX = box(Form1::kTargetXBox);
+    s.targetY = box(Form1::kTargetYBox);
     const double x0 = s.targetX, y0 = s.targetY;
 
     DropPlots& plots = f_.dropPlots;
@@ -153,8 +151,8 @@ void AntiMissile::sweep(Search& s) {
             s.hit = true;
             panel.Text1(1).setText(vbrt::CStr(f_.trialVx));
             panel.Text1(4).setText(vbrt::CStr(f_.trialVy));
-            panel.Text1(kAngleBox).setText(vbrt::CStr(a));
-            panel.Text1(kTimeBox).setText(vbrt::CStr(tau));
+            panel.Text1(Form1::kAngleBox).setText(vbrt::CStr(a));
+            panel.Text1(Form1::kTimeBox).setText(vbrt::CStr(tau));
             f_.Text2.setText(QStringLiteral("θ  = ") + vbrt::CStr(a));
             return false;
         });
@@ -182,7 +180,7 @@ void AntiMissile::changeAngle() {
         return;
     const QScopedValueRollback guard(searching_, true);
     interceptionSearch();
-    app::form1().Label1(kDragCaption).setVisible(false);
+    app::form1().Label1(Form1::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
     f_.dropPlots.Picture1_Click();
 }
@@ -194,7 +192,7 @@ double AntiMissile::bianhuanjiaodu() {
     app::Module1& m = app::module1();
     m.antiMissileMode = true;
     const Search s = interceptionSearch();
-    app::form1().Label1(kDragCaption).setVisible(false);
+    app::form1().Label1(Form1::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
     // The plot of the panel's path runs only outside the anti-missile mode.
     m.antiMissileMode = false;

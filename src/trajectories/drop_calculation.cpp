@@ -14,15 +14,13 @@
 
 namespace trajectories {
 
+using shell::Form1;
+
 using dropcalc::drawable;
 using dropcalc::Family;
 using dropcalc::forEachTime;
 
 namespace {
-constexpr int kTimeBox = 10;
-constexpr int kMomentsBox = 11;
-constexpr int kMomentCaption = 13;
-constexpr int kDragCaption = 14;
 constexpr int kPlotSteps = 150;
 constexpr vbrt::Colour kOriginBoxColour = vbrt::RGB(232, 227, 174);
 
@@ -90,19 +88,19 @@ void DropPlots::deriveAndPlot() {
 }
 
 void DropPlots::plotAtTime() {
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     ui::PictureBox& canvas = f_.Picture1;
-    const double t = vbrt::CDbl(panel.Text1(kTimeBox).Text());
+    const double t = vbrt::CDbl(panel.Text1(Form1::kTimeBox).Text());
     const dropcalc::DropInputs in = panel.dropInputs();
     const dropcalc::DropState state = dropcalc::stateAt(in, t);
 
     const MomentReport report = momentReport(in, state, t);
     if (report.dragCaption)
-        panel.Label1(kDragCaption).setVisible(*report.dragCaption);
+        panel.Label1(Form1::kDragCaption).setVisible(*report.dragCaption);
     if (report.momentCaption)
-        panel.Label1(kMomentCaption).setVisible(*report.momentCaption);
+        panel.Label1(Form1::kMomentCaption).setVisible(*report.momentCaption);
     if (report.text)
-        panel.Text1(kMomentsBox).setText(*report.text);
+        panel.Text1(Form1::kMomentsBox).setText(*report.text);
     panel.Text1(5).setText(dropcalc::wc(state.hx + f_.originX));
     panel.Text1(6).setText(dropcalc::wc(state.hy + f_.originY));
     panel.Text1(7).setText(dropcalc::wc(state.vx));
@@ -167,7 +165,7 @@ void DropPlots::plotAtTime() {
     double speed = std::sqrt(std::pow(state.vx, 2) + std::pow(state.vy, 2));
     panel.Text1(9).setText(dropcalc::wc(speed));
     panel.Text1(12).setText(dropcalc::wc(length));
-    panel.Label1(kDragCaption).setVisible(false);
+    panel.Label1(Form1::kDragCaption).setVisible(false);
 }
 
 void DropPlots::singleColour() {
@@ -191,7 +189,7 @@ void DropPlots::drawChords() {
 }
 
 void DropPlots::transformCoordinates() {
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     // The origin comes from the target boxes (the last point clicked on the canvas); texts
     // that are no numbers are refused before anything changes.
     const QString x = panel.Text1(15).Text(), y = panel.Text1(16).Text();

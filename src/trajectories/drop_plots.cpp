@@ -14,19 +14,18 @@
 
 namespace trajectories {
 
+using shell::Form1;
+
 using dropcalc::drawable;
 using dropcalc::forEachTime;
 
 namespace {
-constexpr int kTimeBox = 10;
-constexpr int kMomentsBox = 11;
-constexpr int kDragReadout = 14;
 // Samples of the canvas plot and the sweep, and of one drop of the rain scene.
 constexpr int kPlotSteps = 150;
 constexpr int kRainSteps = 6000;
 
 double panelTime() {
-    return vbrt::CDbl(app::form1().Text1(kTimeBox).Text());
+    return vbrt::CDbl(app::form1().Text1(Form1::kTimeBox).Text());
 }
 } // namespace
 
@@ -56,7 +55,7 @@ double DropPlots::f3(double t) {
 }
 
 double DropPlots::vertical(std::optional<double> trialVy, double t) {
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     const dropcalc::DropInputs in =
         trialVy ? panel.dropInputs(dropcalc::Launch{f_.trialVx, *trialVy}) : panel.dropInputs();
     const dropcalc::Drop d = dropcalc::Drop::forModel(in);
@@ -73,7 +72,7 @@ double DropPlots::vertical(std::optional<double> trialVy, double t) {
                  QStringLiteral("vy为vfy。");
     }
     if (moment)
-        panel.Text1(kMomentsBox).setText(*moment);
+        panel.Text1(Form1::kMomentsBox).setText(*moment);
     return dropcalc::vertical(d, choice.family, t).displacement;
 }
 
@@ -104,9 +103,9 @@ void DropPlots::Picture1_Click() {
     const app::Module1& m = app::module1();
     if (m.antiMissileMode || !m.simulationMode || m.freehandMode)
         return;
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     panel.runOnDropInput([this] { plotTrajectory(); });
-    panel.Label1(kDragReadout).setVisible(false);
+    panel.Label1(Form1::kDragCaption).setVisible(false);
 }
 
 void DropPlots::plotTrajectory() {
@@ -169,12 +168,12 @@ void DropPlots::plotTrajectory() {
 
 void DropPlots::Command8_Click() {
     app::Module1& m = app::module1();
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     if (m.simulationMode && !m.freehandMode) {
         const bool first = !m.plotToggle;
         m.plotToggle = true;
         panel.runOnDropInput([&] { sweep(first); });
-        panel.Label1(kDragReadout).setVisible(false);
+        panel.Label1(Form1::kDragCaption).setVisible(false);
     }
     panel.show();
 }
@@ -233,13 +232,13 @@ void DropPlots::sweep(bool firstClick) {
 
 void DropPlots::rain(double t, double radius, double vx0, double windY, double vy0, double x0,
                      double y0) {
-    shell::Form1& panel = app::form1();
+    Form1& panel = app::form1();
     const std::pair<int, double> written[] = {
-        {kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
+        {Form1::kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
     for (const auto& [box, value] : written)
         panel.Text1(box).setText(vbrt::CStr(value));
     panel.runOnDropInput([&] { drawRainDrop(x0, y0); });
-    panel.Label1(kDragReadout).setVisible(false);
+    panel.Label1(Form1::kDragCaption).setVisible(false);
     f_.drawEllipse = false;
 }
 
