@@ -2,6 +2,7 @@
 
 #include "vbrt/colour.h"
 
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -84,6 +85,20 @@ inline double horizontalHalf(const Extents& e) {
 inline double verticalHalf(const Extents& e) {
     return e.yMin * e.yMax > 0 ? 3 * (e.yMax + e.yMin) / 2 : 3 * (e.yMax - e.yMin) / 2;
 }
+// The window left, right, top, bottom of the half sizes, made square on the larger one (equal
+// ones keep the vertical).
+inline std::array<double, 4> squareWindow(double halfX, double halfY) {
+    std::array<double, 4> w{-halfX, halfX, -halfY, halfY};
+    if (halfX > halfY) {
+        w[2] = w[0];
+        w[3] = w[1];
+    } else {
+        w[0] = w[2];
+        w[1] = w[3];
+    }
+    return w;
+}
+
 // A window the picture can be scaled to: both half sizes finite and above 0.
 inline bool usableWindow(double halfX, double halfY) {
     return std::isfinite(halfX) && std::isfinite(halfY) && halfX > 0 && halfY > 0;

@@ -25,19 +25,11 @@ double box(int i) {
     return vbrt::CDbl(app::form1().Text1(i).Text());
 }
 
-// The square window of a path's extents, half sizes 1.5 times the spans (or the sum, for a
-// path that stays on one side of the launch height), into `w`.
-void squareWindow(const dropcalc::Extents& e, std::array<double, 4>& w) {
+// The square window of a path's extents: half sizes 1.5 times the spans (or the sum, for a
+// path that stays on one side of the launch height).
+std::array<double, 4> squareWindow(const dropcalc::Extents& e) {
     const double a = e.yMax * e.yMin > 0 ? 1.5 * (e.yMax + e.yMin) : 1.5 * (e.yMax - e.yMin);
-    const double b = 1.5 * (e.xMax - e.xMin);
-    w = {-b, b, -a, a};
-    if (b > a) {
-        w[2] = -b;
-        w[3] = b;
-    } else {
-        w[0] = -a;
-        w[1] = a;
-    }
+    return dropcalc::squareWindow(1.5 * (e.xMax - e.xMin), a);
 }
 
 // Whether v lies in the tolerance interval around the target coordinate.
@@ -73,8 +65,7 @@ void AntiMissile::sales() {
         const dropcalc::Extents e = dropcalc::scanExtents(
             t, 150, [&](double tau) { return plots.f1(tau); },
             [&](double tau) { return plots.f2(tau); });
-        std::array<double, 4>& w = f_.plotWindow;
-        squareWindow(e, w);
+        const std::array<double, 4>& w = f_.plotWindow = squareWindow(e);
         // A window of no size has nothing to draw in.
         if (!dropcalc::usableWindow(w[1], w[3]))
             return;
@@ -135,7 +126,7 @@ void AntiMissile::sweep(Search& s) {
         const double theta = a / 360 * turn;
         f_.trialVx = f_.launchSpeed * std::cos(theta);
         f_.trialVy = f_.launchSpeed * std::sin(theta);
-        squareWindow(dropcalc::scanExtents(t, 100, trialX, trialY), f_.plotWindow);
+        f_.plotWindow = squareWindow(dropcalc::scanExtents(t, 100, trialX, trialY));
         s.unit = f_.plotWindow[1] / 100;
 
         const vbrt::Colour pen = f_.penColor;

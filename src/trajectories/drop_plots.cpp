@@ -79,17 +79,8 @@ double DropPlots::vertical(std::optional<double> trialVy, double t) {
 bool DropPlots::sizeWindow(double t, int steps) {
     const dropcalc::Extents e = dropcalc::scanExtents(
         t, steps, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
-    const double a = dropcalc::verticalHalf(e), b = dropcalc::horizontalHalf(e);
-    std::array<double, 4>& w = f_.plotWindow;
-    w = {-b, b, -a, a};
-    // Square: both ways the larger half size; equal ones keep the vertical.
-    if (b > a) {
-        w[2] = w[0];
-        w[3] = w[1];
-    } else {
-        w[0] = w[2];
-        w[1] = w[3];
-    }
+    const std::array<double, 4>& w = f_.plotWindow =
+        dropcalc::squareWindow(dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e));
     return dropcalc::usableWindow(w[1], w[3]);
 }
 
