@@ -34,13 +34,15 @@ int64_t scaled(double v) {
     return int64_t(v * kKeyScale + 0.5);
 }
 
-// The pixels a shape covers, relative to the whole pixel of its centre.
+// The pixels a shape covers, relative to the whole pixel of its centre, and how far they
+// reach on each side.
 struct Stamp {
     struct Pixel {
         int16_t dx, dy;
         bool outline;
     };
     std::vector<Pixel> pixels;
+    int left = 0, right = -1, top = 0, bottom = -1;
 };
 
 Stamp drawStamp(const QPointF& c, double rx, double ry, int reach, int width, bool filled,
@@ -66,6 +68,12 @@ Stamp drawStamp(const QPointF& c, double rx, double ry, int reach, int width, bo
             if (qAlpha(m[x]) != 0)
                 s.pixels.push_back({int16_t(x - x0), int16_t(y - y0), qRed(m[x]) != 0});
     }
+    for (const Stamp::Pixel& p : s.pixels) {
+        s.left = std::min(s.left, int(p.dx));
+        s.right = std::max(s.right, int(p.dx));
+        s.top = std::min(s.top, int(p.dy));
+        s.bottom = std::max(s.bottom, int(p.dy));
+    }
     return s;
 }
 } // namespace
@@ -84,24 +92,33 @@ EllipseStamper::EllipseStamper(QImage& image, double rx, double ry, int penWidth
     height_ = image.height();
 }
 
-bool EllipseStamper::stamp(const QPointF& c, QRgb outline, QRgb fill) {
-    if (!bits_ || std::abs(c.x()) > 65536 || std::abs(c.y()) > 65536)
-        return false;
-    // The power of two an axis's coordinates lie in. Across a power of two, or cut by an edge
-    // of the image, the shape is one of its own place only.
-    auto placeOf = [this](double centre, int size) {
-        // The exponent of a double of at least 1.
-        auto binade = [](double v) { return int(std::bit_cast<uint64_t>(v) >> 52); };
-        const double low = centre - spread_, high = centre + spread_;
-        if (centre - reach_ >= 1 && centre + reach_ < size && binade(low) == binade(high))
-            return binade(low);
-        return 4096 + int(std::floor(centre));
-    };
+// Centres this far out are left to the painter.
+constexpr double kFar = 65536;
 
-    const double fx = c.x() - std::floor(c.x()), fy = c.y() - std::floor(c.y());
-    const StampKey key{
-        keyRx_,    keyRy_, scaled(fx), scaled(fy), placeOf(c.x(), width_), placeOf(c.y(), height_),
-        penWidth_, filled_};
+EllipseStamper::Place EllipseStamper::place(double centre, int size) const {
+    // std::floor, for the centres within kFar.
+    int whole = int(centre);
+    whole -= centre < whole;
+    // The exponent of a double of at least 1.
+    auto binade = [](double v) { return int(std::bit_cast<uint64_t>(v) >> 52); };
+    const double low = centre - spread_, high = centre + spread_;
+    // Across a power of two, or cut by an edge of the image, the shape is one of its own place
+    // only.
+    const bool inside = centre - reach_ >= 1 && centre + reach_ < size;
+    return {whole, scaled(centre - whole),
+            inside && binade(low) == binade(high) ? binade(low) : 4096 + whole};
+}
+
+bool EllipseStamper::stamp(const QPointF& c, QRgb outline, QRgb fill) {
+    if (!bits_ || std::abs(c.x()) > kFar || std::abs(c.y()) > kFar)
+        return false;
+    if (c.x() != lastX_) {
+        lastX_ = c.x();
+        placeX_ = place(c.x(), width_);
+    }
+    const Place x = placeX_, y = place(c.y(), height_);
+    const StampKey key{keyRx_,   keyRy_,   x.fraction, y.fraction,
+                       x.binade, y.binade, penWidth_,  filled_};
 
     static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
     // A walk draws the same few shapes over and over (a column's dots cycle through a few
@@ -129,12 +146,20 @@ bool EllipseStamper::stamp(const QPointF& c, QRgb outline, QRgb fill) {
         slot = {key, &it->second};
     }
 
-    const int x0 = int(std::floor(c.x())), y0 = int(std::floor(c.y()));
-    for (const Stamp::Pixel& p : slot.stamp->pixels) {
-        const int x = x0 + p.dx, y = y0 + p.dy;
-        if (x < 0 || y < 0 || x >= width_ || y >= height_)
-            continue;
-        reinterpret_cast<QRgb*>(bits_ + y * stride_)[x] = p.outline ? outline : fill;
+    const Stamp& s = *slot.stamp;
+    auto colourOf = [&](const Stamp::Pixel& p) { return p.outline ? outline : fill; };
+    if (x.whole + s.left >= 0 && x.whole + s.right < width_ && y.whole + s.top >= 0 &&
+        y.whole + s.bottom < height_) {
+        uchar* const centre = bits_ + y.whole * stride_ + x.whole * 4;
+        for (const Stamp::Pixel& p : s.pixels)
+            reinterpret_cast<QRgb*>(centre + p.dy * stride_)[p.dx] = colourOf(p);
+        return true;
+    }
+    // Cut by an edge of the image.
+    for (const Stamp::Pixel& p : s.pixels) {
+        const int px = x.whole + p.dx, py = y.whole + p.dy;
+        if (px >= 0 && py >= 0 && px < width_ && py < height_)
+            reinterpret_cast<QRgb*>(bits_ + py * stride_)[px] = colourOf(p);
     }
     return true;
 }

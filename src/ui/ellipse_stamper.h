@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <cmath>
 
 namespace ui {
 
@@ -25,6 +26,15 @@ public:
     bool stamp(const QPointF& centre, QRgb outline, QRgb fill);
 
 private:
+    // Where a centre lies on one axis: its whole pixel, its fraction of a pixel as it goes into
+    // a key, and the power of two the shape's coordinates lie in (or the centre's own place).
+    struct Place {
+        int whole;
+        int64_t fraction;
+        int binade;
+    };
+    Place place(double centre, int size) const;
+
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
     int width_ = 0, height_ = 0;
@@ -36,6 +46,9 @@ private:
     // How far the painter's pixels and coordinates reach from the centre.
     int reach_ = 0;
     double spread_ = 0;
+    // A column of dots shares its abscissa.
+    double lastX_ = NAN;
+    Place placeX_{};
 };
 
 } // namespace ui

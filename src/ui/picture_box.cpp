@@ -13,12 +13,6 @@
 namespace ui {
 
 namespace {
-// Coordinates far outside the image are clipped here, before any integer conversion.
-constexpr double kClip = 1e6;
-double clip(double v) {
-    return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip;
-}
-
 int shiftOf(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? ShiftKey : 0) | (m & Qt::ControlModifier ? CtrlKey : 0) |
            (m & Qt::AltModifier ? AltKey : 0);
@@ -206,14 +200,6 @@ double PictureBox::pixelsPerUnitY() const {
 
 PictureBox::PixelMap PictureBox::pixelMap() const {
     return {scaleMode_ == 1, scaleLeft_, scaleTop_, pixelsPerUnitX(), pixelsPerUnitY()};
-}
-
-// Twips divide exactly by an integer in the common case.
-double PictureBox::PixelMap::x(double v) const {
-    return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - left) * ux);
-}
-double PictureBox::PixelMap::y(double v) const {
-    return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - top) * uy);
 }
 
 QPointF PictureBox::toPixel(double x, double y) const {
@@ -540,12 +526,14 @@ PictureBox::Dots::~Dots() {
 void PictureBox::Dots::draw(double x, double y, vbrt::Colour colour) {
     box_.fillStyle_ = 0;
     box_.fillColor_ = colour;
+    // A walk's dots mostly share their colour.
+    if (!stamper_ || colour != colour_.value)
+        colour_ = {colour, box_.rgbOf(colour), vbrt::toRgb32(colour)};
     if (!stamper_) {
         const double r = box_.radiusPx(radius_);
         stamper_.emplace(box_.target(), r, r, box_.drawWidth_, true);
     }
-    if (!box_.stampablePen() ||
-        !stamper_->stamp(map_(x, y), box_.rgbOf(colour), vbrt::toRgb32(colour))) {
+    if (!box_.stampablePen() || !stamper_->stamp(map_(x, y), colour_.outline, colour_.fill)) {
         box_.Circle(x, y, radius_, colour);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "ui/control.h"
 #include "ui/ellipse_stamper.h"
+#include "ui/twips.h"
 #include "vbrt/file_writer.h"
 
 #include <QImage>
@@ -104,8 +105,13 @@ public:
     struct PixelMap {
         bool twips = true;
         double left = 0, top = 0, ux = 0, uy = 0;
-        double x(double v) const;
-        double y(double v) const;
+        // Twips divide exactly by an integer in the common case.
+        double x(double v) const {
+            return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - left) * ux);
+        }
+        double y(double v) const {
+            return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - top) * uy);
+        }
         QPointF operator()(double x, double y) const { return QPointF(this->x(x), this->y(y)); }
         bool operator==(const PixelMap&) const = default;
     };
@@ -160,6 +166,11 @@ public:
         PixelMap map_;
         // Made at the first dot, when the image is certain to be drawn on.
         std::optional<EllipseStamper> stamper_;
+        // The colour of the last dot, as outline and fill pixels.
+        struct {
+            vbrt::Colour value;
+            QRgb outline, fill;
+        } colour_{};
         bool drawn_ = false;
     };
     double TextWidth(const QString& text) const;
@@ -194,6 +205,9 @@ protected:
 
 private:
     friend class PictureWidget;
+    // Coordinates far outside the image are clipped here, before any integer conversion.
+    static constexpr double kClip = 1e6;
+    static double clip(double v) { return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip; }
     QImage& target();
     // The radius of a circle in pixels.
     double radiusPx(double radius) const;
