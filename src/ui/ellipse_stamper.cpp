@@ -95,7 +95,7 @@ EllipseStamper::EllipseStamper(QImage& image, double rx, double ry, int penWidth
 // Centres this far out are left to the painter.
 constexpr double kFar = 65536;
 
-EllipseStamper::Place EllipseStamper::place(double centre, int size) const {
+inline EllipseStamper::Place EllipseStamper::place(double centre, int size) const {
     // std::floor, for the centres within kFar.
     int whole = int(centre);
     whole -= centre < whole;
