@@ -104,17 +104,6 @@ struct GridReader {
     }
 };
 
-// Walks the grid; after each column the readers keep their cells across the wait, and the
-// pacing waits. False when stopped.
-template <class Sample, class... Readers>
-bool walkCells(const ui::PictureBox& area, const Steps& steps, const Pacing& pacing,
-               Sample&& sample, Readers&... readers) {
-    return walkGrid(area, steps, sample, [&](int) {
-        (readers.keepAcrossWait(), ...);
-        return pacing.pause();
-    });
-}
-
 struct Comparison : WriteOutcome {
     // Samples written as differing.
     double differing = 0;

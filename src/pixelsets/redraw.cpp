@@ -6,6 +6,23 @@ namespace {
 bool isStar(QByteArrayView cell) {
     return cell.size() == 1 && cell[0] == '*';
 }
+
+// Walks the grid; sample(dots, c, r, x, y) draws its dots through `dots`, a column's dots in
+// one batch that asks for one repaint. After each column the readers keep their cells across
+// the wait, and the pacing waits. False when stopped.
+template <class Sample, class... Readers>
+bool walkDots(ui::PictureBox& area, const Steps& steps, const Pacing& pacing, Sample&& sample,
+              Readers&... readers) {
+    std::optional<ui::PictureBox::Dots> dots;
+    return walkGrid(
+        area, steps, [&](int, double) { dots.emplace(area, steps.row); },
+        [&](int c, int r, double x, float y) { sample(*dots, c, r, x, y); },
+        [&](int) {
+            dots.reset();
+            (readers.keepAcrossWait(), ...);
+            return pacing.pause();
+        });
+}
 } // namespace
 
 vbrt::Colour cellColour(QByteArrayView cell, Channels& parts) {
@@ -13,28 +30,22 @@ vbrt::Colour cellColour(QByteArrayView cell, Channels& parts) {
     return vbrt::RGB(parts.r, parts.g, parts.b);
 }
 
-void drawDot(ui::PictureBox& area, double x, double y, int radius, vbrt::Colour colour) {
-    area.setFillStyle(0);
-    area.setFillColor(colour);
-    area.Circle(x, y, radius, colour);
-}
-
 bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps, bool oneColour,
                    const vbrt::Colour& pen, const Pacing& pacing) {
     GridReader cells{a};
-    return walkCells(
+    return walkDots(
         area, steps, pacing,
-        [&](int c, int r, double x, float y) {
+        [&](ui::PictureBox::Dots& dots, int c, int r, double x, float y) {
             const QByteArrayView cell = cells.read(c, r);
             if (isStar(cell))
                 return;
             if (oneColour) {
-                drawDot(area, x, y, steps.row, pen);
+                dots.draw(x, y, pen);
                 return;
             }
             // The parts go back to 0 after every dot, so a part that cannot be read is 0.
             Channels parts;
-            drawDot(area, x, y, steps.row, cellColour(cell, parts));
+            dots.draw(x, y, cellColour(cell, parts));
         },
         cells);
 }
@@ -45,16 +56,16 @@ bool compareRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::Text
     GridReader first{a}, second{b};
     std::optional<int16_t> t;
     int column = -1;
-    return walkCells(
+    return walkDots(
         area, steps, pacing,
-        [&](int c, int r, double x, float y) {
+        [&](ui::PictureBox::Dots& dots, int c, int r, double x, float y) {
             if (c != column) {
                 column = c;
                 t = threshold(thresholdText());
             }
             const vbrt::Colour colourA = cellColour(first.read(c, r), first.ch);
             cellColour(second.read(c, r), second.ch);
-            drawDot(area, x, y, steps.row, test(first.ch, second.ch, t) ? pen : colourA);
+            dots.draw(x, y, test(first.ch, second.ch, t) ? pen : colourA);
         },
         first, second);
 }
@@ -62,12 +73,12 @@ bool compareRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::Text
 bool overlayRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::TextGrid& c,
                    const Steps& steps, const Pacing& pacing) {
     GridReader cells{a}, colours{c};
-    return walkCells(
+    return walkDots(
         area, steps, pacing,
-        [&](int col, int r, double x, float y) {
+        [&](ui::PictureBox::Dots& dots, int col, int r, double x, float y) {
             if (isStar(cells.read(col, r)))
                 return;
-            drawDot(area, x, y, steps.row, cellColour(colours.read(col, r), colours.ch));
+            dots.draw(x, y, cellColour(colours.read(col, r), colours.ch));
         },
         cells, colours);
 }
@@ -75,13 +86,13 @@ bool overlayRedraw(ui::PictureBox& area, const app::TextGrid& a, const app::Text
 bool ownColourRedraw(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps,
                      const Pacing& pacing) {
     GridReader cells{a};
-    return walkCells(
+    return walkDots(
         area, steps, pacing,
-        [&](int c, int r, double x, float y) {
+        [&](ui::PictureBox::Dots& dots, int c, int r, double x, float y) {
             const QByteArrayView cell = cells.read(c, r);
             if (isStar(cell))
                 return;
-            drawDot(area, x, y, steps.row, cellColour(cell, cells.ch));
+            dots.draw(x, y, cellColour(cell, cells.ch));
         },
         cells);
 }
@@ -97,19 +108,21 @@ bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const Steps& 
     auto changed = [](const app::TextGrid::LineCells& line, int r) {
         return r + 1 > app::TextGrid::kUpper || !isStar(line(r + 1));
     };
-    return walkCells(area, steps, pacing, [&](int c, int r, double x, float y) {
-        if (c != column) {
-            column = c;
-            here = c <= app::TextGrid::kUpper ? grid.line(c) : app::TextGrid::LineCells();
-            right = c + 2 <= app::TextGrid::kUpper ? grid.line(c + 2) : app::TextGrid::LineCells();
-        }
-        if (!changed(here, r))
-            return;
-        if (changed(right, r + 2) && changed(here, r + 2) && changed(right, r)) {
-            drawDot(area, x, y, steps.row, pen);
-            level += 1;
-        }
-    });
+    return walkDots(
+        area, steps, pacing, [&](ui::PictureBox::Dots& dots, int c, int r, double x, float y) {
+            if (c != column) {
+                column = c;
+                here = c <= app::TextGrid::kUpper ? grid.line(c) : app::TextGrid::LineCells();
+                right =
+                    c + 2 <= app::TextGrid::kUpper ? grid.line(c + 2) : app::TextGrid::LineCells();
+            }
+            if (!changed(here, r))
+                return;
+            if (changed(right, r + 2) && changed(here, r + 2) && changed(right, r)) {
+                dots.draw(x, y, pen);
+                level += 1;
+            }
+        });
 }
 
 } // namespace pixelsets

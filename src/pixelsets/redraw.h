@@ -12,8 +12,6 @@ namespace pixelsets {
 // in `parts`.
 vbrt::Colour cellColour(QByteArrayView cell, Channels& parts);
 
-void drawDot(ui::PictureBox& area, double x, double y, int radius, vbrt::Colour colour);
-
 // The redraw of a difference set loaded into `a`: every cell that is not "*" gets a dot in
 // the pen colour (oneColour) or in its own colour. False when stopped.
 bool redrawChanged(ui::PictureBox& area, const app::TextGrid& a, const Steps& steps, bool oneColour,

@@ -6,23 +6,13 @@
 
 #include <QFile>
 #include <QFontMetricsF>
-#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
-#include <array>
-#include <bit>
-#include <unordered_map>
 
 namespace ui {
 
 namespace {
-// Coordinates far outside the image are clipped here, before any integer conversion.
-constexpr double kClip = 1e6;
-double clip(double v) {
-    return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip;
-}
-
 int shiftOf(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? ShiftKey : 0) | (m & Qt::ControlModifier ? CtrlKey : 0) |
            (m & Qt::AltModifier ? AltKey : 0);
@@ -215,11 +205,16 @@ double PictureBox::pixelsPerUnitY() const {
     return h == 0 ? 0 : innerHeightPx() / h;
 }
 
+PictureBox::PixelMap PictureBox::pixelMap() const {
+    return {scaleMode_ == 1, scaleLeft_, scaleTop_, pixelsPerUnitX(), pixelsPerUnitY()};
+}
+
 QPointF PictureBox::toPixel(double x, double y) const {
-    if (scaleMode_ == 1) // twips: exact integer arithmetic for the common case
-        return QPointF(clip(x) / kTwipsPerPixel, clip(y) / kTwipsPerPixel);
-    return QPointF(clip((clip(x) - scaleLeft_) * pixelsPerUnitX()),
-                   clip((clip(y) - scaleTop_) * pixelsPerUnitY()));
+    return pixelMap()(x, y);
+}
+
+double PictureBox::radiusPx(double radius) const {
+    return std::abs(clip(radius) * pixelsPerUnitX());
 }
 
 QPointF PictureBox::fromPixel(double px, double py) const {
@@ -361,6 +356,10 @@ QColor PictureBox::colourOf(vbrt::Colour c) const {
     return vbrt::toQColor(c == -1 ? p_.foreColor : c);
 }
 
+QRgb PictureBox::rgbOf(vbrt::Colour c) const {
+    return vbrt::toRgb32(c == -1 ? p_.foreColor : c);
+}
+
 QPen PictureBox::pen(vbrt::Colour c) const {
     QPen pen(colourOf(c), drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     if (drawWidth_ == 1) {
@@ -420,139 +419,10 @@ void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour co
     changed();
 }
 
-namespace {
-// Small ellipses are drawn by the thousand (a dot per changed sample), and a painter per dot
-// costs far more than the dot. Each shape is drawn once by QPainter, then stamped: the result
-// is the painter's own, pixel for pixel. The painter's arithmetic passes through single
-// precision, so moved by whole pixels a shape keeps its pixels only while every coordinate of
-// it stays within one power of two. A shape is therefore its radii, the fraction of a pixel its
-// centre lies off the pixel grid, the power of two of each axis, the pen width and whether it
-// is filled; it is drawn first at the place of its first dot, in an image of the target's
-// size, and the key tells fractions apart to 2^-30 of a pixel.
-struct StampKey {
-    int64_t rx, ry, fx, fy;
-    int ex, ey, width;
-    bool filled;
-    bool operator==(const StampKey&) const = default;
-};
-struct StampKeyHash {
-    size_t operator()(const StampKey& k) const {
-        return qHashMulti(0, k.rx, k.ry, k.fx, k.fy, k.ex, k.ey, k.width, k.filled);
-    }
-};
-constexpr double kKeyScale = double(1 << 30);
-
-// The pixels a shape covers, relative to the whole pixel of its centre.
-struct Stamp {
-    struct Pixel {
-        int16_t dx, dy;
-        bool outline;
-    };
-    std::vector<Pixel> pixels;
-};
-
-Stamp drawStamp(const QPointF& c, double rx, double ry, int reach, int width, bool filled,
-                const QSize& size) {
-    static QImage scratch;
-    if (scratch.size() != size)
-        scratch = QImage(size, QImage::Format_ARGB32);
-    const int x0 = int(std::floor(c.x())), y0 = int(std::floor(c.y()));
-    const QRect around(x0 - reach, y0 - reach, 2 * reach + 1, 2 * reach + 1);
-    QPainter painter(&scratch);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(around, Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.setPen(QPen(QColor(255, 0, 0), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.setBrush(filled ? QBrush(QColor(0, 255, 0)) : Qt::NoBrush);
-    painter.drawEllipse(c, rx, ry);
-    painter.end();
-    Stamp s;
-    const QRect inside = around & scratch.rect();
-    for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        const QRgb* m = reinterpret_cast<const QRgb*>(scratch.constScanLine(y));
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            if (qAlpha(m[x]) != 0)
-                s.pixels.push_back({int16_t(x - x0), int16_t(y - y0), qRed(m[x]) != 0});
-    }
-    return s;
-}
-} // namespace
-
-bool PictureBox::stampEllipse(const QPointF& c, double rx, double ry, vbrt::Colour colour) {
-    QImage& img = target();
-    // The pixels the painter may touch, and how far its coordinates reach from the centre.
-    const int reach = int(std::ceil(std::max(rx, ry))) + drawWidth_ + 2;
-    const double spread = std::max(rx, ry) + drawWidth_ / 2.0 + 1;
-    if (img.depth() != 32 || std::abs(c.x()) > 65536 || std::abs(c.y()) > 65536)
-        return false;
-    // The power of two an axis's coordinates lie in. Across a power of two, or cut by an edge
-    // of the image, the shape is one of its own place only.
-    auto placeOf = [spread, reach](double centre, int size) {
-        // The exponent of a double of at least 1.
-        auto binade = [](double v) { return int(std::bit_cast<uint64_t>(v) >> 52); };
-        const double low = centre - spread, high = centre + spread;
-        if (centre - reach >= 1 && centre + reach < size && binade(low) == binade(high))
-            return binade(low);
-        return 4096 + int(std::floor(centre));
-    };
-
-    const double fx = c.x() - std::floor(c.x()), fy = c.y() - std::floor(c.y());
-    // All four lie between 0 and kStampRadius.
-    auto scaled = [](double v) { return int64_t(v * kKeyScale + 0.5); };
-    const StampKey key{scaled(rx),
-                       scaled(ry),
-                       scaled(fx),
-                       scaled(fy),
-                       placeOf(c.x(), img.width()),
-                       placeOf(c.y(), img.height()),
-                       drawWidth_,
-                       fillStyle_ == 0};
-
-    static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
-    // A walk draws the same few shapes over and over (a column's dots cycle through a few
-    // fractions of a pixel): those are at hand without a lookup.
-    struct Recent {
-        StampKey key;
-        const Stamp* stamp = nullptr;
-    };
-    static std::array<Recent, 256> recent{};
-    const uint64_t mixed =
-        uint64_t(key.fx) * 0x9E3779B97F4A7C15u ^ uint64_t(key.fy + key.ey) * 0xC2B2AE3D27D4EB4Fu;
-    Recent& slot = recent[size_t(mixed >> 56)];
-    if (!slot.stamp || !(slot.key == key)) {
-        auto it = cache.find(key);
-        if (it == cache.end()) {
-            if (cache.size() > 4096) {
-                cache.clear();
-                recent.fill({});
-            }
-            it = cache
-                     .emplace(key,
-                              drawStamp(c, rx, ry, reach, drawWidth_, fillStyle_ == 0, img.size()))
-                     .first;
-        }
-        slot = {key, &it->second};
-    }
-
-    const int width = img.width(), height = img.height();
-    const qsizetype stride = img.bytesPerLine();
-    uchar* bits = img.bits();
-    const QRgb outline = vbrt::toRgb32(colour == -1 ? p_.foreColor : colour);
-    const QRgb fill = vbrt::toRgb32(fillColor_);
-    const int x0 = int(std::floor(c.x())), y0 = int(std::floor(c.y()));
-    for (const Stamp::Pixel& p : slot.stamp->pixels) {
-        const int x = x0 + p.dx, y = y0 + p.dy;
-        if (x < 0 || y < 0 || x >= width || y >= height)
-            continue;
-        reinterpret_cast<QRgb*>(bits + y * stride)[x] = p.outline ? outline : fill;
-    }
-    return true;
-}
-
 void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, double start,
                         double end, double aspect) {
     const QPointF c = toPixel(x, y);
-    double rx = std::abs(clip(radius) * pixelsPerUnitX());
+    double rx = radiusPx(radius);
     double ry = rx;
     if (aspect > 1) {
         ry = rx;
@@ -561,8 +431,9 @@ void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, 
         ry = rx * aspect;
     }
     const bool whole = std::isnan(start) && std::isnan(end);
-    if (whole && rx <= kStampRadius && ry <= kStampRadius && (drawStyle_ == 0 || drawStyle_ == 6) &&
-        stampEllipse(c, rx, ry, colour)) {
+    if (whole && stampablePen() &&
+        EllipseStamper(target(), rx, ry, drawWidth_, fillStyle_ == 0)
+            .stamp(c, rgbOf(colour), vbrt::toRgb32(fillColor_))) {
         currentX_ = x;
         currentY_ = y;
         changed();
@@ -652,9 +523,7 @@ vbrt::Colour PictureBox::Point(double x, double y) const {
     return vbrt::fromRgb32(img.pixel(px, py));
 }
 
-PictureBox::PointReader::PointReader(const PictureBox& box)
-    : twips_(box.scaleMode_ == 1), left_(box.scaleLeft_), top_(box.scaleTop_),
-      ux_(box.pixelsPerUnitX()), uy_(box.pixelsPerUnitY()) {
+PictureBox::PointReader::PointReader(const PictureBox& box) : map_(box.pixelMap()) {
     const QImage& img = box.screen();
     // The images are 32-bit RGB; anything else reads as outside.
     if (img.depth() != 32)
@@ -673,11 +542,38 @@ int floorToInt(double p) {
 } // namespace
 
 int PictureBox::PointReader::pixelX(double x) const {
-    return floorToInt(twips_ ? clip(x) / kTwipsPerPixel : clip((clip(x) - left_) * ux_));
+    return floorToInt(map_.x(x));
 }
 
 int PictureBox::PointReader::pixelY(double y) const {
-    return floorToInt(twips_ ? clip(y) / kTwipsPerPixel : clip((clip(y) - top_) * uy_));
+    return floorToInt(map_.y(y));
+}
+
+PictureBox::Dots::Dots(PictureBox& box, double radius)
+    : box_(box), radius_(radius), map_(box.pixelMap()) {}
+
+PictureBox::Dots::~Dots() {
+    if (drawn_)
+        box_.changed();
+}
+
+void PictureBox::Dots::draw(double x, double y, vbrt::Colour colour) {
+    box_.fillStyle_ = 0;
+    box_.fillColor_ = colour;
+    // A walk's dots mostly share their colour.
+    if (!stamper_ || colour != colour_.value)
+        colour_ = {colour, box_.rgbOf(colour), vbrt::toRgb32(colour)};
+    if (!stamper_) {
+        const double r = box_.radiusPx(radius_);
+        stamper_.emplace(box_.target(), r, r, box_.drawWidth_, true);
+    }
+    if (!box_.stampablePen() || !stamper_->stamp(map_(x, y), colour_.outline, colour_.fill)) {
+        box_.Circle(x, y, radius_, colour);
+        return;
+    }
+    box_.currentX_ = x;
+    box_.currentY_ = y;
+    drawn_ = true;
 }
 
 void PictureBox::Refresh() {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "ui/control.h"
+#include "ui/ellipse_stamper.h"
+#include "ui/twips.h"
 #include "vbrt/file_writer.h"
 
 #include <QImage>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 namespace ui {
 
@@ -102,6 +105,23 @@ public:
     // The &HBBGGRR colour at a point, -1 outside the drawable area.
     vbrt::Colour Point(double x, double y) const;
 
+    // How positions in scale units convert to pixel coordinates of the backing image, taken
+    // once for many conversions.
+    struct PixelMap {
+        bool twips = true;
+        double left = 0, top = 0, ux = 0, uy = 0;
+        // Twips divide exactly by an integer in the common case.
+        double x(double v) const {
+            return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - left) * ux);
+        }
+        double y(double v) const {
+            return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - top) * uy);
+        }
+        QPointF operator()(double x, double y) const { return QPointF(this->x(x), this->y(y)); }
+        bool operator==(const PixelMap&) const = default;
+    };
+    PixelMap pixelMap() const;
+
     // Point() for many reads in a row: the image, its bounds and the scale are taken once.
     // Valid until the box next draws, resizes or changes its scale (take a new one after
     // every wait that lets events run).
@@ -124,17 +144,39 @@ public:
                 __builtin_prefetch(bits_ + py * stride_ + px * 4);
         }
         // Whether positions convert to the same pixels in both.
-        bool sameScale(const PointReader& o) const {
-            return twips_ == o.twips_ && left_ == o.left_ && top_ == o.top_ && ux_ == o.ux_ &&
-                   uy_ == o.uy_;
-        }
+        bool sameScale(const PointReader& o) const { return map_ == o.map_; }
 
     private:
         const uchar* bits_ = nullptr;
         qsizetype stride_ = 0;
         int width_ = 0, height_ = 0;
-        bool twips_ = true;
-        double left_ = 0, top_ = 0, ux_ = 0, uy_ = 0;
+        PixelMap map_;
+    };
+
+    // Many filled dots in a row, each as Circle(x, y, radius, colour) draws it after
+    // setFillStyle(0) and setFillColor(colour): the scale, the radius in pixels and the image
+    // are taken once. Valid while nothing else draws and no event runs (take one per column
+    // of a walk); the widget is asked to repaint when it goes.
+    class Dots {
+    public:
+        Dots(PictureBox& box, double radius);
+        ~Dots();
+        Dots(const Dots&) = delete;
+        Dots& operator=(const Dots&) = delete;
+        void draw(double x, double y, vbrt::Colour colour);
+
+    private:
+        PictureBox& box_;
+        double radius_;
+        PixelMap map_;
+        // Made at the first dot, when the image is certain to be drawn on.
+        std::optional<EllipseStamper> stamper_;
+        // The colour of the last dot, as outline and fill pixels.
+        struct {
+            vbrt::Colour value;
+            QRgb outline, fill;
+        } colour_{};
+        bool drawn_ = false;
     };
     double TextWidth(const QString& text) const;
     double TextHeight(const QString& text) const;
@@ -168,14 +210,18 @@ protected:
 
 private:
     friend class PictureWidget;
+    // Coordinates far outside the image are clipped here, before any integer conversion.
+    static constexpr double kClip = 1e6;
+    static double clip(double v) { return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip; }
     QImage& target();
-    // Ellipses up to this radius in pixels are stamped from a cached shape.
-    static constexpr double kStampRadius = 24;
-    // False (nothing drawn) where the stamp would not be the painter's own.
-    bool stampEllipse(const QPointF& centre, double rx, double ry, vbrt::Colour colour);
+    // The radius of a circle in pixels.
+    double radiusPx(double radius) const;
+    // Whether whole ellipses are drawn with a pen that can be stamped.
+    bool stampablePen() const { return drawStyle_ == 0 || drawStyle_ == 6; }
     QImage base() const;
     void resizeImages();
     QColor colourOf(vbrt::Colour c) const;
+    QRgb rgbOf(vbrt::Colour c) const;
     QPen pen(vbrt::Colour c) const;
     double pixelsPerUnitX() const;
     double pixelsPerUnitY() const;

@@ -202,6 +202,47 @@ TEST_F(PictureBoxTest, DotsOfOneShapeAtManyPlacesMatchThePainter) {
     EXPECT_EQ(p.Image(), expected);
 }
 
+TEST_F(PictureBoxTest, DotsDrawWhatCircleDrawsDotByDot) {
+    // A y-up user scale on a box with a border; dots cross the edges, and pens that cannot be
+    // stamped or radii too large for a stamp go the painter's way.
+    p.setAutoRedraw(true);
+    p.Scale(-3.5, 30, 36.5, -2);
+    struct Case {
+        const char* name;
+        double radius;
+        int width, style;
+    } cases[] = {{"small", 0.3, 1, 0},
+                 {"wide pen", 1.1, 2, 6},
+                 {"dotted pen", 1.1, 1, 2},
+                 {"beyond a stamp", 13, 1, 0}};
+    const vbrt::Colour colours[] = {RGB(255, 128, 0), RGB(0, 90, 200), -1};
+    auto walk = [&](const std::function<void(double, double, vbrt::Colour)>& dot) {
+        for (int c = 0; c < 45; ++c)
+            for (int r = 0; r < 36; ++r)
+                dot(-4 + 0.93 * c, 31 - 0.97 * r, colours[(c + r) % 3]);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        p.setDrawWidth(c.width);
+        p.setDrawStyle(c.style);
+        p.Cls();
+        walk([&](double x, double y, vbrt::Colour colour) {
+            p.setFillStyle(0);
+            p.setFillColor(colour);
+            p.Circle(x, y, c.radius, colour);
+        });
+        const QImage byCircle = p.Image();
+        p.Cls();
+        {
+            PictureBox::Dots dots(p, c.radius);
+            walk([&](double x, double y, vbrt::Colour colour) { dots.draw(x, y, colour); });
+        }
+        EXPECT_EQ(p.Image(), byCircle);
+        EXPECT_EQ(p.CurrentX(), -4 + 0.93 * 44);
+        EXPECT_EQ(p.FillColor(), colours[(44 + 35) % 3]);
+    }
+}
+
 TEST_F(PictureBoxTest, APointReaderReadsWhatPointReads) {
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 100; ++x)
