@@ -76,7 +76,7 @@ bool templateDiffers(const Channels& first, const Channels& second, std::optiona
 namespace {
 // The live side: the colour of the drawing area at a sample, and its channels.
 struct LiveSide {
-    explicit LiveSide(const ui::PictureBox& area) : column(area) {}
+    LiveSide(const ui::PictureBox& area, double step) : column(area, step) {}
     LiveColumn column;
     vbrt::Colour colour = 0;
     Channels ch;
@@ -127,7 +127,7 @@ Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
                                const ThresholdText& thresholdText, const Pacing& pacing,
                                UnreadableCell unreadable) {
     GridReader stored{set1};
-    LiveSide live(area);
+    LiveSide live(area, steps.column);
     return writeDifference(
         path, area, steps, thresholdText, pacing, &live,
         [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {
@@ -172,7 +172,7 @@ Comparison writeTemplateDifference(const QString& path, const ui::PictureBox& ar
                                    const app::TextGrid& templ, const Steps& steps,
                                    const ThresholdText& thresholdText, const Pacing& pacing) {
     GridReader stored{templ};
-    LiveSide live(area);
+    LiveSide live(area, steps.column);
     return writeDifference(
         path, area, steps, thresholdText, pacing, &live,
         [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {

@@ -41,7 +41,7 @@ WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, cons
             appendCell(line, live.at(r, y));
         }
     };
-    return writeColumnLines(path, area, steps, Sampled{LiveColumn(area)}, pacing, how);
+    return writeColumnLines(path, area, steps, Sampled{LiveColumn(area, steps.column)}, pacing, how);
 }
 
 } // namespace pixelsets

@@ -103,21 +103,35 @@ inline void appendCell(Line& line, vbrt::Colour colour) {
     line.append(buf + 8 - shown, shown);
 }
 
-// Reads the drawing area's colours a column at a time, as Point() would.
+// Reads the drawing area's colours a column at a time, as Point() would. Reading a column
+// alone touches one pixel per image row; so once the rows are known, the next columns (at the
+// grid's step) are read together, row by row, and kept while nothing is drawn on the area.
 class LiveColumn {
 public:
-    explicit LiveColumn(const ui::PictureBox& area) : area_(area), reader_(area) {}
+    LiveColumn(const ui::PictureBox& area, double step) : area_(area), reader_(area), step_(step) {}
     // The image may have changed since the last column (events ran in between).
     void begin(double x) {
         const ui::PictureBox::PointReader reader(area_);
         if (!reader.sameScale(reader_))
             rows_.clear();
+        const bool kept = reader.sameImage(reader_) && area_.drawCount() == drawCount_;
         reader_ = reader;
+        drawCount_ = area_.drawCount();
         px_ = reader_.pixelX(x);
+        if (kept && next_ < blockCount_ && blockX_[next_] == x) {
+            inBlock_ = next_++;
+            return;
+        }
+        inBlock_ = -1;
+        // The first column of a scale finds the rows; the others can then be read ahead.
+        if (!rows_.empty())
+            readBlock(x);
     }
     // Sample r of the column lies at y; every column has its rows at the same places, so
     // their pixel rows are worked out once.
     vbrt::Colour at(int r, float y) {
+        if (inBlock_ >= 0 && size_t(r) < blockRows_)
+            return block_[size_t(inBlock_) * blockRows_ + size_t(r)];
         if (size_t(r) >= rows_.size())
             rows_.resize(size_t(r) + 1, kUnknown);
         int& py = rows_[size_t(r)];
@@ -131,10 +145,37 @@ public:
 private:
     static constexpr int kUnknown = INT_MIN;
     static constexpr size_t kAhead = 32;
+    static constexpr int kBlock = 16;
+
+    // This column and the next ones, row by row; abscissas by repeated addition, as the walk
+    // makes them.
+    void readBlock(double x) {
+        const size_t rows = blockRows_ = rows_.size();
+        block_.resize(size_t(kBlock) * rows);
+        int px[kBlock];
+        for (int k = 0; k < kBlock; ++k, x += step_) {
+            blockX_[k] = x;
+            px[k] = reader_.pixelX(x);
+        }
+        for (size_t r = 0; r < rows; ++r) {
+            for (int k = 0; k < kBlock; ++k)
+                block_[size_t(k) * rows + r] = reader_.at(px[k], rows_[r]);
+        }
+        blockCount_ = kBlock;
+        inBlock_ = 0;
+        next_ = 1;
+    }
+
     const ui::PictureBox& area_;
     ui::PictureBox::PointReader reader_;
+    double step_;
+    uint64_t drawCount_ = 0;
     int px_ = 0;
     std::vector<int> rows_;
+    std::vector<vbrt::Colour> block_;
+    size_t blockRows_ = 0;
+    double blockX_[kBlock] = {};
+    int blockCount_ = 0, next_ = 0, inBlock_ = -1;
 };
 
 enum class WriteStatus { Written, Failed, Stopped };

@@ -280,6 +280,7 @@ void PictureBox::paintDrawnPictures() {
 }
 
 void PictureBox::changed() {
+    ++drawCount_;
     if (!w_)
         return;
     if (!drawnSincePaint_) {

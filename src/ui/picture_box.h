@@ -27,6 +27,10 @@ public:
 
     static constexpr double kNoValue = NAN;
 
+    // Grows with every change of the image: a reader that keeps pixels across a wait that lets
+    // events run compares it before using them.
+    uint64_t drawCount() const { return drawCount_; }
+
     // Paints every shown picture drawn on since it was last painted straight to the screen.
     // Busy waits call it: they let no event run, yet a paced drawing must be seen growing.
     static void paintDrawnPictures();
@@ -145,6 +149,11 @@ public:
         }
         // Whether positions convert to the same pixels in both.
         bool sameScale(const PointReader& o) const { return map_ == o.map_; }
+        // Whether both read the same pixels of the same image buffer.
+        bool sameImage(const PointReader& o) const {
+            return bits_ == o.bits_ && stride_ == o.stride_ && width_ == o.width_ &&
+                   height_ == o.height_ && sameScale(o);
+        }
 
     private:
         const uchar* bits_ = nullptr;
@@ -247,6 +256,7 @@ private:
     QImage screen_;
     bool repaintAsked_ = false;
     bool drawnSincePaint_ = false;
+    uint64_t drawCount_ = 0;
 };
 
 } // namespace ui

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 
 using namespace testing_support;
 using pixelsets::Pacing;
@@ -187,3 +188,35 @@ TEST_F(PixelSetTest, TheWriterWaitsAfterEveryColumnAndReplacesOnlyByACompleteFil
 }
 
 } // namespace
+
+TEST_F(PixelSetTest, ColumnsReadAheadGiveWhatPointGivesAndSeeDrawingBetweenColumns) {
+    // A user scale on a box with a border, columns at a step that is no whole pixel, and a
+    // dot drawn between two columns, as an event may draw while a walk waits.
+    area.setBorderStyle(1);
+    area.Move(0, 0, 1500, 1200);
+    area.Scale(-10, 10, 10, -10);
+    QImage img(area.innerWidthPx(), area.innerHeightPx(), QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb(x * 2, y * 3, (x + y) % 256));
+    area.setPicture(img);
+    // The dots below then go into the shown image in place.
+    area.PSet(-9, -9, vbrt::RGB(9, 9, 9));
+
+    struct Case {
+        double step;
+        int drawBefore; // the column before which a dot is drawn; -1 for none
+    };
+    for (const Case c : {Case{0.37, -1}, Case{0.37, 5}, Case{0.37, 17}, Case{2.5, 3}}) {
+        pixelsets::LiveColumn live(area, c.step);
+        int column = 0;
+        for (double x = -10; x <= 10; x += c.step, ++column) {
+            if (column == c.drawBefore)
+                area.PSet(x, 2, vbrt::RGB(1, 2, 3));
+            live.begin(x);
+            int r = 0;
+            for (float y = 10; y >= -10; y -= 0.5f, ++r)
+                ASSERT_EQ(live.at(r, y), area.Point(x, y)) << c.step << " " << x << " " << y;
+        }
+    }
+}
