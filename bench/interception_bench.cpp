@@ -1,6 +1,7 @@
 // One whole interception sweep of the anti-missile window that finds nothing: every trial of
 // the quarter sampled, drawn, and wiped again segment by segment with the window's events run
-// after each segment (the canvas repaints then), as the program does it. The busy pause after
+// after each segment (the canvas repaints then, at most once a frame of the virtual clock), as
+// the program does it. The busy pause after
 // each trial runs on virtual time, so it costs nothing here.
 
 #include "app/forms.h"
@@ -41,7 +42,7 @@ void sweep(benchmark::State& state, const char* errorPercent, int trials) {
         benchmark::DoNotOptimize(s.hit);
     }
     state.counters["trials"] = trials;
-    state.counters["per_trial_us"] = benchmark::Counter(
+    state.counters["per_trial"] = benchmark::Counter(
         trials, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 

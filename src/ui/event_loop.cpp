@@ -1,6 +1,7 @@
 #include "ui/event_loop.h"
 
 #include "ui/clock.h"
+#include "ui/picture_box.h"
 #include "ui/timer.h"
 
 #include <QCoreApplication>
@@ -30,6 +31,8 @@ bool EventLoop::isVirtual() const {
 }
 
 void EventLoop::doEvents() {
+    // What was drawn since the last frame is painted in this turn.
+    PictureBox::showDrawn(false);
     if (QCoreApplication::instance())
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (isVirtual())

@@ -1,5 +1,6 @@
 #include "ui/picture_box.h"
 
+#include "ui/clock.h"
 #include "ui/picture_file.h"
 #include "ui/twips.h"
 #include "vbrt/errors.h"
@@ -8,6 +9,7 @@
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 
 namespace ui {
@@ -23,7 +25,10 @@ int buttonOf(Qt::MouseButton b) {
            : b == Qt::MiddleButton ? MiddleButton
                                    : 0;
 }
-// Boxes drawn on since their widget last painted, for the busy waits to show.
+// The screen shows a new frame about this often (seconds): painting more often is wasted.
+constexpr double kScreenFrame = 0.015;
+
+// Boxes drawn on since their widget last painted, for the waits to show.
 std::vector<PictureBox*>& drawnBoxes() {
     static std::vector<PictureBox*> boxes;
     return boxes;
@@ -259,23 +264,32 @@ QImage& PictureBox::target() {
 }
 
 PictureBox::~PictureBox() {
-    painted();
+    forget();
 }
 
-void PictureBox::painted() {
+void PictureBox::forget() {
     if (!drawnSincePaint_)
         return;
     drawnSincePaint_ = false;
     std::erase(drawnBoxes(), this);
 }
 
-void PictureBox::paintDrawnPictures() {
-    // Painting takes the box off the list; a box without a widget has nothing to show.
+void PictureBox::painted() {
+    shownAt_ = Clock::instance().monotonic();
+    forget();
+}
+
+bool PictureBox::frameDue() const {
+    return Clock::instance().monotonic() - shownAt_ >= kScreenFrame;
+}
+
+void PictureBox::showDrawn(bool now) {
+    // Painting takes a box off the list; a box without a widget has nothing to show.
     for (PictureBox* box : std::vector<PictureBox*>(drawnBoxes())) {
-        if (box->w_)
-            box->w_->repaint();
-        else
-            box->painted();
+        if (!box->w_)
+            box->forget();
+        else if (box->frameDue())
+            now ? box->w_->repaint() : box->w_->update();
     }
 }
 
@@ -293,13 +307,21 @@ void PictureBox::changed() {
         return;
     repaintAsked_ = true;
     QMetaObject::invokeMethod(
-        w_,
-        [this] {
-            repaintAsked_ = false;
-            if (w_)
-                w_->update();
-        },
-        Qt::QueuedConnection);
+        w_, [this] { showWhenDue(); }, Qt::QueuedConnection);
+}
+
+void PictureBox::showWhenDue() {
+    repaintAsked_ = false;
+    if (!w_ || !drawnSincePaint_)
+        return;
+    const double wait = kScreenFrame - (Clock::instance().monotonic() - shownAt_);
+    if (wait <= 0) {
+        w_->update();
+        return;
+    }
+    // Shown a moment ago: again when the frame is over, unless a wait shows it sooner.
+    repaintAsked_ = true;
+    QTimer::singleShot(int(std::ceil(wait * 1000)), w_, [this] { showWhenDue(); });
 }
 
 void PictureBox::setBorderStyle(int style) {

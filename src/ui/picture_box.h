@@ -31,9 +31,12 @@ public:
     // events run compares it before using them.
     uint64_t drawCount() const { return drawCount_; }
 
-    // Paints every shown picture drawn on since it was last painted straight to the screen.
-    // Busy waits call it: they let no event run, yet a paced drawing must be seen growing.
-    static void paintDrawnPictures();
+    // Shows every picture drawn on since it was last shown, once a frame of the screen has
+    // passed since then on the program's clock: `now` paints it at once (busy waits call it so:
+    // they let no event run, yet a paced drawing must be seen growing), else at the event
+    // loop's next turn (the waits that let events run call it so). More often than a frame
+    // only costs: a loop that lets events run after every segment would paint every segment.
+    static void showDrawn(bool now);
 
     // 0 none, 1 fixed single (a sunken edge of 2 pixels on each side).
     int BorderStyle() const { return border_; }
@@ -237,6 +240,11 @@ private:
     void changed();
     // The widget has just shown the picture as it is.
     void painted();
+    // Off the list of pictures to show.
+    void forget();
+    bool frameDue() const;
+    // Asks the widget to repaint once a frame has passed since it last did.
+    void showWhenDue();
 
     void fitPicture();
 
@@ -256,6 +264,7 @@ private:
     QImage screen_;
     bool repaintAsked_ = false;
     bool drawnSincePaint_ = false;
+    double shownAt_ = -1e300; // on the program's monotonic clock
     uint64_t drawCount_ = 0;
 };
 

@@ -4,8 +4,6 @@
 #include "ui/event_loop.h"
 #include "ui/picture_box.h"
 
-#include <chrono>
-
 namespace ui {
 
 void DoEvents() {
@@ -34,16 +32,7 @@ void busyWait(float bound) {
 }
 
 void showDrawingSoFar() {
-    // Measured on the machine's clock even on virtual time: it paces the screen, not the
-    // program.
-    using Steady = std::chrono::steady_clock;
-    static constexpr auto kFrame = std::chrono::milliseconds(15);
-    static Steady::time_point lastShown;
-    const Steady::time_point now = Steady::now();
-    if (now - lastShown < kFrame)
-        return;
-    lastShown = now;
-    PictureBox::paintDrawnPictures();
+    PictureBox::showDrawn(true);
 }
 
 } // namespace ui

@@ -135,7 +135,7 @@ TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoe
     EXPECT_GT(pixelsOf(0xFF0000), 500) << "the frame";
     EXPECT_GT(pixelsOf(vbrt::RGB(128, 64, 128)), 300) << "the ellipse";
     // Every pace lets the picture be painted: the user sees it grow.
-    EXPECT_GT(counter.paints, 300);
+    EXPECT_GT(counter.paints, 100) << counter.paints;
 }
 
 TEST_F(DropCalculator, ADropThatMovesOnlyForwardMeetsNeitherAxisAndLongTimesStayNumbers) {
