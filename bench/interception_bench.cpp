@@ -1,8 +1,8 @@
 // One whole interception sweep of the anti-missile window that finds nothing: every trial of
 // the quarter sampled, drawn, and wiped again segment by segment with the window's events run
 // after each segment (the canvas repaints then, at most once a frame of the virtual clock), as
-// the program does it. The busy pause after
-// each trial runs on virtual time, so it costs nothing here.
+// the program does it. The busy pause after each trial runs on virtual time, so it costs
+// nothing here.
 
 #include "app/forms.h"
 #include "app/module1.h"
