@@ -24,7 +24,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::calculate() {
-    double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    double t = panelNumber(kTimeBox);
     dropcalc::DropState s = dropcalc::stateAt(dropInputs(), t);
     Text1(5).setText(wc(s.hx));
     Text1(6).setText(wc(s.hy));
@@ -44,7 +44,7 @@ void Form1::plotAndMeasure(const dropcalc::DropState& state) {
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
 
-    const double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    const double t = panelNumber(kTimeBox);
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\I1.jpg"))));
     const double step = t / 100;
     const dropcalc::Extents e = dropcalc::scanExtents(t, 100, x, y);

@@ -39,7 +39,7 @@ void Form1::Command2_Click() {
 
 void Form1::orbit() {
     exitWithoutAsking = true;
-    const double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    const double t = panelNumber(kTimeBox);
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
     const dropcalc::Extents e = dropcalc::scanExtents(
         t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
@@ -101,7 +101,7 @@ void Form1::Picture1_Click() {
 }
 
 void Form1::replot() {
-    const double t = vbrt::CDbl(Text1(kTimeBox).Text());
+    const double t = panelNumber(kTimeBox);
     Picture1.setPicture(QImage());
     Picture1.setBackColor(kReplotPaper);
     const auto x = [this](double tau) { return f1(tau); };

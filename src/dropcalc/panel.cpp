@@ -10,8 +10,12 @@ namespace {
 constexpr vbrt::Colour kHighlight = vbrt::RGB(239, 239, 158);
 } // namespace
 
+double Form1::panelNumber(int box) const {
+    return vbrt::CDbl(Text1(box).Text());
+}
+
 dropcalc::DropInputs Form1::dropInputs(std::optional<dropcalc::Launch> launch) const {
-    auto box = [this](int i) { return vbrt::CDbl(Text1(i).Text()); };
+    auto box = [this](int i) { return panelNumber(i); };
     dropcalc::DropInputs in;
     in.radiusMm = box(0);
     in.vx0 = launch ? launch->vx0 : box(1);
@@ -42,8 +46,8 @@ bool Form1::dropInputAccepted() const {
     // plot: they are refused like texts that are no numbers.
     if (numbers) {
         const dropcalc::DropInputs in = dropInputs();
-        numbers = in.radiusMm > 0 && in.density > 0 &&
-                  dropcalc::steppableTime(vbrt::CDbl(Text1(kTimeBox).Text()));
+        numbers =
+            in.radiusMm > 0 && in.density > 0 && dropcalc::steppableTime(panelNumber(kTimeBox));
     }
     if (!numbers)
         refuseDropInput();

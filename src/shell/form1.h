@@ -119,6 +119,8 @@ public:
     // (a box that holds no number raises ErrTypeMismatch).
     double f1(double t);
     double f2(double t);
+    // The number in a box of the panel (ErrTypeMismatch when it holds none).
+    double panelNumber(int box) const;
     // The drop's inputs as the panel holds them now, read in the order the model reads them.
     // With a launch given, its velocity stands for the panel's and boxes 1 and 4 are not read.
     dropcalc::DropInputs dropInputs(std::optional<dropcalc::Launch> launch = {}) const;

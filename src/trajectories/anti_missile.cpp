@@ -22,7 +22,7 @@ namespace {
 constexpr vbrt::Colour kSplashRing = 0xCCCCCC;
 
 double box(int i) {
-    return vbrt::CDbl(app::form1().Text1(i).Text());
+    return app::form1().panelNumber(i);
 }
 
 // The square window of a path's extents: half sizes 1.5 times the spans (or the sum, for a

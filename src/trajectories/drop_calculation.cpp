@@ -90,7 +90,7 @@ void DropPlots::deriveAndPlot() {
 void DropPlots::plotAtTime() {
     Form1& panel = app::form1();
     ui::PictureBox& canvas = f_.Picture1;
-    const double t = vbrt::CDbl(panel.Text1(Form1::kTimeBox).Text());
+    const double t = panel.panelNumber(Form1::kTimeBox);
     const dropcalc::DropInputs in = panel.dropInputs();
     const dropcalc::DropState state = dropcalc::stateAt(in, t);
 

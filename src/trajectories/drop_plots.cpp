@@ -25,7 +25,7 @@ constexpr int kPlotSteps = 150;
 constexpr int kRainSteps = 6000;
 
 double panelTime() {
-    return vbrt::CDbl(app::form1().Text1(Form1::kTimeBox).Text());
+    return app::form1().panelNumber(Form1::kTimeBox);
 }
 } // namespace
 
