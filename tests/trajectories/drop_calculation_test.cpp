@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drop_panel.h"
 #include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
@@ -27,10 +28,7 @@ protected:
     shell::Form1& f1() { return app::form1(); }
     shell::Form2& f2() { return app::form2(); }
     void type(double vx0, double vy0, double windX, double windY, double time) {
-        const std::pair<int, double> boxes[] = {{0, 1},     {13, 1},    {1, vx0},  {4, vy0},
-                                                {2, windX}, {3, windY}, {10, time}};
-        for (const auto& [box, value] : boxes)
-            f1().Text1(box).setText(vbrt::CStr(value));
+        typeDrop(f1(), 1, 1, vx0, vy0, windX, windY, time);
     }
     QString box(int i) { return f1().Text1(i).Text(); }
 };

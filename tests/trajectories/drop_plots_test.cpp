@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
@@ -28,10 +29,7 @@ protected:
     // Radius, density, Vx0, Vy0, VFx, VFy and the time, as typed into the main window's panel.
     void type(double radius, double density, double vx0, double vy0, double windX, double windY,
               double time) {
-        const std::pair<int, double> boxes[] = {{0, radius}, {13, density}, {1, vx0},  {4, vy0},
-                                                {2, windX},  {3, windY},    {10, time}};
-        for (const auto& [box, value] : boxes)
-            f1().Text1(box).setText(vbrt::CStr(value));
+        typeDrop(f1(), radius, density, vx0, vy0, windX, windY, time);
     }
     QString moments() { return f1().Text1(11).Text(); }
     // The canvas's extent in its scale.
