@@ -246,7 +246,7 @@ void Form4::reopenLink() {
 void Form4::Timer1_Timer() {
     const QDateTime now = ui::Clock::instance().now();
     Text1.setText(vbrt::chineseWeekday(now.date().dayOfWeek()) + QStringLiteral(" ") +
-                  vbrt::shortDate(now.date()) + QStringLiteral(" ") + vbrt::shortTime(now.time()));
+                  vbrt::dateTimeText(now));
 }
 
 void Form4::Timer7_Timer() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/line_table.h"
+#include "app/stroke_store.h"
 
 #include <QString>
 #include <QStringList>
@@ -90,11 +91,15 @@ struct Module1 {
     double pictureCount = 0;
     double pictureIndex = 0;
 
-    // Freehand stroke store counters.
+    // Freehand strokes: the store, the stroke being drawn (the number of finished ones), the
+    // last point stored in it, the next entry of the point counts, the page in use (always 0),
+    // and the stroke the replay drew last (-1 before its first tick).
+    StrokeStore strokes;
     double strokeCount = 0;
     double pointCount = 0;
     double strokeLenIndex = 0;
     double pageIndex = 0;
+    double replayCursor = -1;
 
     // Line table and the three grids of the pixel sets.
     LineTable lines;

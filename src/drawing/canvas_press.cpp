@@ -11,10 +11,14 @@ void Form2::Picture1_MouseDown(int button, int, double x, double y) {
     if (button != ui::LeftButton)
         return;
     app::Module1& m = app::module1();
-    // The pen's press comes with the drawing board.
-    if (m.freehandMode)
+    // The point as the canvas gives it, in single precision.
+    x = float(x);
+    y = float(y);
+    if (m.freehandMode) {
+        board.penDown(x, y);
         return;
-    // The point as the canvas gives it, in single precision: the target of the interception.
+    }
+    // The target of the interception.
     const QString px = vbrt::CStr(float(x)), py = vbrt::CStr(float(y));
     Text1(0).setText(px);
     Text1(1).setText(py);

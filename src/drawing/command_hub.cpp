@@ -6,21 +6,46 @@
 namespace shell {
 
 void Form2::Command1_Click(int index) {
-    // Tested in this order, each test for itself; 粗 (21) only while the pen is on. The canvas,
-    // picture, pen, stroke, layout and preview commands (1-3, 6, 7, 9, 13-21) come with the
-    // drawing board.
+    // Tested in this order, each test for itself; 粗 (21) only while the pen is on. The layout
+    // and preview commands (18-20) come with the full-screen layouts.
+    if (index == 21 && app::module1().freehandMode)
+        board.cxqh();
+    if (index == 17)
+        board.inputres();
+    if (index == 16)
+        board.outsave();
+    if (index == 15)
+        board.autop();
+    if (index == 14)
+        board.huahua();
+    if (index == 13)
+        board.writeText();
     if (index == 12)
         dropPlots.drawChords();
     if (index == 11)
         dropPlots.transformCoordinates();
     if (index == 10)
         antiMissile.changeAngle();
+    if (index == 9)
+        board.importPicture();
     if (index == 8)
         dropPlots.noEllipse();
+    if (index == 7)
+        board.penColour();
+    if (index == 6)
+        board.paperColour();
     if (index == 4)
         dropPlots.singleColour();
     if (index == 5)
         dropPlots.randomColours();
+    if (index == 3) {
+        board.savePictureWithRecords();
+        return;
+    }
+    if (index == 1)
+        board.clearPicture();
+    if (index == 2)
+        board.preSavePicture();
     if (index == 0)
         dropPlots.deriveAndPlot();
 }

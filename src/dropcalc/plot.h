@@ -14,12 +14,18 @@ class PictureBox;
 // rule, the frame with its axes and the paced ellipse.
 namespace dropcalc {
 
-// Runs sample(tau) for tau = 0, step, 2 step, ... while tau <= end, the step added each time,
-// so the count depends on the additions being exact. sample returns false to stop early.
+// Runs sample(tau) for tau = 0, step, 2 step, ... up to end (down to it for a negative step),
+// the step added each time, so the count depends on the additions being exact. A step that
+// does not move the counter (a time of 0) samples tau = 0 alone. sample returns false to stop
+// early.
 template <typename Sample> void forEachTime(double end, double step, Sample sample) {
-    for (double tau = 0; tau <= end; tau += step) {
+    for (double tau = 0; step < 0 ? tau >= end : tau <= end;) {
         if (!sample(tau))
             return;
+        const double next = tau + step;
+        if (next == tau)
+            return;
+        tau = next;
     }
 }
 

@@ -87,6 +87,9 @@ public:
     void Command4_Click(int index);
     void Command5_Click();
     void Command6_Click(int index);
+    // The colour dialog for the colour button `index` (0 paper, 1 pen): the chosen colour
+    // becomes the button's; false, and nothing changed, when the dialog was cancelled.
+    bool pickColour(int index);
     void Command7_Click();
     void Label1_Click(int index);
     void VScroll1_Change(int index);

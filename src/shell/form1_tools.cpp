@@ -12,6 +12,7 @@
 #include "vbrt/errors.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 namespace shell {
 
@@ -114,29 +115,27 @@ void Form1::Command4_Click(int index) {
 }
 
 void Form1::Command6_Click(int index) {
+    if (!pickColour(index))
+        return;
+    if (index == 1)
+        app::module1().calcPenColor = Command6(1).BackColor();
+    else
+        Picture1.setBackColor(Command6(0).BackColor());
+}
+
+bool Form1::pickColour(int index) {
     // A cancelled dialog changes nothing, whatever cancel setting the file dialogs left on
     // the shared dialog; that setting is theirs and stays as it was.
-    const bool cancelError = CommonDialog1.CancelError;
-    CommonDialog1.CancelError = true;
-    bool chosen = true;
+    const QScopedValueRollback cancelError(CommonDialog1.CancelError, true);
     try {
         CommonDialog1.ShowColor();
     } catch (const vbrt::RuntimeError& e) {
-        CommonDialog1.CancelError = cancelError;
         if (e.number() != vbrt::ErrDialogCancel)
             throw;
-        chosen = false;
+        return false;
     }
-    CommonDialog1.CancelError = cancelError;
-    if (!chosen)
-        return;
-    if (index == 1) {
-        Command6(1).setBackColor(CommonDialog1.Color);
-        app::module1().calcPenColor = Command6(1).BackColor();
-    } else {
-        Command6(0).setBackColor(CommonDialog1.Color);
-        Picture1.setBackColor(Command6(0).BackColor());
-    }
+    Command6(index == 1 ? 1 : 0).setBackColor(CommonDialog1.Color);
+    return true;
 }
 
 void Form1::Label1_Click(int) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing/coma_state.h"
+#include "drawing/drawing_board.h"
 #include "drawing/overlay_pictures.h"
 #include "monitoring/monitoring.h"
 #include "pixelsets/image_comparison.h"
@@ -73,6 +74,7 @@ public:
 
     // Subsystems of the window.
     drawing::OverlayPictures overlay{*this};
+    drawing::DrawingBoard board{*this};
     trajectories::AntiMissile antiMissile{*this};
     trajectories::DropPlots dropPlots{*this};
     trajectories::CommandWords commandWords{*this};
@@ -110,7 +112,6 @@ private:
     void placeDrawingArea(double heightFactor);
     // The right-hand button column, just right of the drawing area.
     void placeColumn(bool withFullCanvasButton);
-    void askPenWidth();
 };
 
 } // namespace shell

@@ -135,33 +135,7 @@ void Form2::Form_Unload(int&) {
 }
 
 void Form2::Form_Click() {
-    app::Module1& m = app::module1();
-    if (m.simulationMode && !m.freehandMode) {
-        originX = 0;
-        originY = 0;
-        m.replayShiftX = 0;
-        m.replayShiftY = 0;
-        drawChord = false;
-        askPenWidth();
-    } else if (m.freehandMode) {
-        askPenWidth();
-    }
-}
-
-void Form2::askPenWidth() {
-    const uint64_t opening = loadGeneration();
-    const int answer = ui::MsgBox(
-        QStringLiteral(
-            "是否要增加划线的宽度，如果选择“是”，则 线宽加1；如果选择“否”，则 线宽减1。"),
-        ui::vbYesNo, QStringLiteral("Tessal"));
-    // The window may have been closed while the question was open.
-    if (!stillLoaded(opening))
-        return;
-    const int width = Picture1.DrawWidth();
-    if (answer == ui::vbYes && width < 70)
-        Picture1.setDrawWidth(width + 1);
-    else if (answer == ui::vbNo && width > 1)
-        Picture1.setDrawWidth(width - 1);
+    board.jiajian();
 }
 
 void Form2::Form_DblClick() {

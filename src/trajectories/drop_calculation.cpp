@@ -21,7 +21,6 @@ using dropcalc::Family;
 using dropcalc::forEachTime;
 
 namespace {
-constexpr int kPlotSteps = 150;
 constexpr vbrt::Colour kOriginBoxColour = vbrt::RGB(232, 227, 174);
 
 QString restLine(double t1) {

@@ -20,8 +20,7 @@ using dropcalc::drawable;
 using dropcalc::forEachTime;
 
 namespace {
-// Samples of the canvas plot and the sweep, and of one drop of the rain scene.
-constexpr int kPlotSteps = 150;
+// Samples of one drop of the rain scene.
 constexpr int kRainSteps = 6000;
 
 double panelTime() {

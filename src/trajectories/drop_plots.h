@@ -50,10 +50,13 @@ public:
     // drop set.
     void rain(double t, double radius, double vx0, double windY, double vy0, double x0, double y0);
 
-private:
-    // The window of the panel's path over `steps` samples, squared to the larger half size,
-    // into plotWindow; false (and plotWindow still set) when it has no size to draw in.
+    // The samples of a trajectory plot.
+    static constexpr int kPlotSteps = 150;
+    // The window of the panel's path up to t over `steps` samples, squared to the larger half
+    // size, into plotWindow; false (and plotWindow still set) when it has no size to draw in.
     bool sizeWindow(double t, int steps);
+
+private:
     // The canvas scale from plotWindow.
     void applyWindow();
     void plotTrajectory();

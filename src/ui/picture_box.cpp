@@ -127,6 +127,7 @@ void PictureBox::resetToDesign() {
     fillStyle_ = 1;
     fillColor_ = 0;
     fontTransparent_ = true;
+    mousePointer_ = kDefaultPointer;
     picture_ = QImage();
     persistent_ = QImage();
     screen_ = QImage();
@@ -610,7 +611,16 @@ vbrt::WriteResult PictureBox::saveImage(const QString& path) const {
 QWidget* PictureBox::createWidget(QWidget* parent) {
     // A request posted to an earlier widget went with it.
     repaintAsked_ = false;
-    return new PictureWidget(parent, this);
+    auto* w = new PictureWidget(parent, this);
+    if (mousePointer_ == kPenPointer)
+        w->setCursor(Qt::CrossCursor);
+    return w;
+}
+
+void PictureBox::setMousePointer(int pointer) {
+    mousePointer_ = pointer;
+    if (QWidget* w = widget())
+        pointer == kPenPointer ? w->setCursor(Qt::CrossCursor) : w->unsetCursor();
 }
 
 } // namespace ui

@@ -75,6 +75,10 @@ public:
     void setFillStyle(int s) { fillStyle_ = s; }
     vbrt::Colour FillColor() const { return fillColor_; }
     void setFillColor(vbrt::Colour c) { fillColor_ = c; }
+    // The pointer over the box: kDefaultPointer, or kPenPointer while a pen draws on it.
+    static constexpr int kDefaultPointer = 0, kPenPointer = 4;
+    int MousePointer() const { return mousePointer_; }
+    void setMousePointer(int pointer);
     bool FontTransparent() const { return fontTransparent_; }
     void setFontTransparent(bool on) { fontTransparent_ = on; }
 
@@ -259,6 +263,7 @@ private:
     int fillStyle_ = 1;
     vbrt::Colour fillColor_ = 0;
     bool fontTransparent_ = true;
+    int mousePointer_ = kDefaultPointer;
     QImage picture_;
     QImage persistent_;
     QImage screen_;

@@ -24,6 +24,10 @@ QString shortTime(const QTime& t) {
         .arg(t.second(), 2, 10, QLatin1Char('0'));
 }
 
+QString dateTimeText(const QDateTime& dt) {
+    return shortDate(dt.date()) + QLatin1Char(' ') + shortTime(dt.time());
+}
+
 QString dateTimeRunTogether(const QDateTime& dt) {
     return shortDate(dt.date()) + shortTime(dt.time());
 }

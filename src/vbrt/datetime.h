@@ -14,6 +14,8 @@ float secondsSinceMidnight(const QTime& t);
 // date "yyyy-M-d", time "H:mm:ss".
 QString shortDate(const QDate& d);
 QString shortTime(const QTime& t);
+// A date and time as the desktop writes one: the short date, a blank, the time.
+QString dateTimeText(const QDateTime& dt);
 // Date and time run together, as log entries write them: "2026-12-8 9:05:07" has no
 // separator in the program's log ("2026-12-89:05:07").
 QString dateTimeRunTogether(const QDateTime& dt);

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "vbrt/colour.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace shell {
+class Form2;
+}
+
+namespace drawing {
+
+// The picture files the drawing area is saved to and imported from.
+inline const QString kPictureFilter =
+    QStringLiteral("图形文件*.jpg|*.jpg|图形文件*.bmp|*.bmp|图形文件*.gif|*.gif");
+
+// A line of treego.txt: every value followed by ",", then CR LF.
+QString parameterRecord(const QStringList& values);
+// An entry of tree.txt: the time, CR LF, the picture's file name, TAB, the values joined by
+// ",", CR LF.
+QString parameterLogEntry(const QString& when, const QString& picture, const QStringList& values);
+
+// The drawing board of the drawing window: the canvas commands, the picture saves with their
+// parameter records, the freehand pen and its strokes, the stroke replay and pen tools, and the
+// stroke files.
+class DrawingBoard {
+public:
+    explicit DrawingBoard(shell::Form2& form);
+
+    // The canvas commands: 清空图像, 图像预存, 底色, 画色, 导入图像, 写字.
+    void clearPicture();
+    void preSavePicture();
+    void paperColour();
+    void penColour();
+    void importPicture();
+    void writeText();
+
+    // 图像保存: the picture and the panel's values as a parameter record; savephoto: the
+    // picture alone.
+    void savePictureWithRecords();
+    void savephoto();
+
+    // The freehand pen: 画画 switches it, a left press starts a stroke (penDown), Timer13
+    // samples it, the left release ends it.
+    void huahua();
+    void penDown(double x, double y);
+    void Picture1_MouseMove(int button, int shift, double x, double y);
+    void Picture1_MouseUp(int button, int shift, double x, double y);
+    void Timer13_Timer();
+
+    // Pen tools: 粗 / 细, the line-width question, 自动 and its replay tick, the canvas keys.
+    void cxqh();
+    void jiajian();
+    void autop();
+    void Timer14_Timer();
+    void Picture1_KeyDown(int keyCode, int shift);
+    void Picture1_KeyPress(int keyAscii);
+
+    // Stroke files: 导出 and 导入.
+    void outsave();
+    void inputres();
+
+private:
+    // The pen switches' buttons, and their colours on and off.
+    static constexpr int kPenButton = 14, kReplayButton = 15, kThicknessButton = 21;
+    static constexpr vbrt::Colour kSwitchOn = 39168, kSwitchOff = 153;
+
+    // The name to save the picture under, after the save dialog and the replace question
+    // (titled `replaceTitle`); nothing when the user cancelled or declined.
+    std::optional<QString> pictureSaveName(const QString& replaceTitle);
+    bool savePicture(const QString& name);
+    bool appendRecords(const QString& picture);
+    void endStroke(double x, double y);
+    void pickPenColour(double x, double y);
+
+    shell::Form2& f_;
+};
+
+} // namespace drawing

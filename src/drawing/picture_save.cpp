@@ -1,0 +1,99 @@
+// Saving the drawing area's picture, with or without the parameter records of the drop that
+// drew it (treego.txt, which the replay reads, and the log tree.txt).
+#include "app/forms.h"
+#include "drawing/drawing_board.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "ui/clock.h"
+#include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+#include "vbrt/datetime.h"
+#include "vbrt/errors.h"
+#include "vbrt/file_writer.h"
+
+#include <QFileInfo>
+
+namespace drawing {
+
+namespace {
+const QString kReplaceTitle = QStringLiteral("Tessal计算 ");
+const QString kReplaceQuestion = QStringLiteral("已经存在。\r\n要替换她吗？");
+
+// The panel boxes a record holds, as typed: t, r, Vx0, VFy, Vy0, origin X, origin Y, VFx.
+QStringList recordValues(const shell::Form2& form) {
+    const shell::Form1& panel = app::form1();
+    return {panel.Text1(shell::Form1::kTimeBox).Text(),
+            panel.Text1(0).Text(),
+            panel.Text1(1).Text(),
+            panel.Text1(3).Text(),
+            panel.Text1(4).Text(),
+            form.Text1(2).Text(),
+            form.Text1(3).Text(),
+            panel.Text1(2).Text()};
+}
+
+bool appendReported(const QString& file, const QString& text) {
+    const QString path = vbrt::appFile(file);
+    const vbrt::WriteResult written = vbrt::appendToFile(path, text.toUtf8());
+    if (!written)
+        ui::MsgBox(vbrt::writeFailedMessage(path, written), ui::vbOKOnly, kReplaceTitle);
+    return written.ok();
+}
+} // namespace
+
+QString parameterRecord(const QStringList& values) {
+    QString line;
+    for (const QString& v : values)
+        line += v + QLatin1Char(',');
+    return line + vbrt::kCrLf;
+}
+
+QString parameterLogEntry(const QString& when, const QString& picture, const QStringList& values) {
+    return when + vbrt::kCrLf + picture + QLatin1Char('\t') + values.join(QLatin1Char(',')) +
+           vbrt::kCrLf;
+}
+
+std::optional<QString> DrawingBoard::pictureSaveName(const QString& replaceTitle) {
+    ui::CommonDialog& dialog = f_.CommonDialog1;
+    dialog.CancelError = true;
+    dialog.Filter = kPictureFilter;
+    dialog.FileName = QString();
+    if (!vbrt::skipOnError([&] { dialog.ShowSave(); }))
+        return std::nullopt;
+    const QString name = dialog.FileName;
+    if (name.isEmpty())
+        return std::nullopt;
+    if (QFileInfo::exists(name) &&
+        ui::MsgBox(name + kReplaceQuestion, ui::vbYesNo, replaceTitle) != ui::vbYes)
+        return std::nullopt;
+    return name;
+}
+
+bool DrawingBoard::savePicture(const QString& name) {
+    const vbrt::WriteResult saved = f_.Picture1.saveImage(name);
+    if (!saved)
+        ui::MsgBox(vbrt::writeFailedMessage(name, saved), ui::vbOKOnly, kReplaceTitle);
+    return saved.ok();
+}
+
+bool DrawingBoard::appendRecords(const QString& picture) {
+    const QStringList values = recordValues(f_);
+    const QDateTime now = ui::Clock::instance().now();
+    return appendReported(QStringLiteral("\\treego.txt"), parameterRecord(values)) &&
+           appendReported(QStringLiteral("\\tree.txt"),
+                          parameterLogEntry(vbrt::dateTimeText(now), picture, values));
+}
+
+void DrawingBoard::savePictureWithRecords() {
+    // The records describe a saved picture: they follow only a picture that was written.
+    const std::optional<QString> name = pictureSaveName(kReplaceTitle);
+    if (name && savePicture(*name))
+        appendRecords(*name);
+}
+
+void DrawingBoard::savephoto() {
+    if (const std::optional<QString> name = pictureSaveName(kReplaceTitle))
+        savePicture(*name);
+}
+
+} // namespace drawing

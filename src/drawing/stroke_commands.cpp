@@ -1,0 +1,80 @@
+// 导出 and 导入: the stored strokes to a stroke file and back.
+#include "app/module1.h"
+#include "drawing/drawing_board.h"
+#include "drawing/stroke_file.h"
+#include "shell/form2.h"
+#include "vbrt/errors.h"
+#include "vbrt/file_writer.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace drawing {
+
+namespace {
+const QString kPenTitle = QStringLiteral("Tessal Arvendel 之画画");
+const QString kReplaceTitle = QStringLiteral("Tessal Arvendel  之 画画");
+const QString kExportNotice = QStringLiteral("将要保存的是Tessal画画的轨迹结果；\r\n是否继续？");
+const QString kImportNotice = QStringLiteral("将要导入的是Tessal画画的轨迹结果；\r\n是否继续？");
+const QString kReplaceQuestion = QStringLiteral("已经存在。\r\n要替换她吗？");
+const QString kStrokeFilter = QStringLiteral("文本文件*.txt|*.txt");
+const QString kUnreadable = QStringLiteral("无法读取轨迹文件：");
+const QString kNotStrokes = QStringLiteral("不是Tessal画画的轨迹文件，没有导入：");
+
+// The stroke file the user picks; empty when the dialog was cancelled.
+QString askStrokeFile(ui::CommonDialog& dialog, bool save) {
+    dialog.CancelError = true;
+    dialog.Filter = kStrokeFilter;
+    dialog.FileName = QString();
+    if (!vbrt::skipOnError([&] { save ? dialog.ShowSave() : dialog.ShowOpen(); }))
+        return {};
+    return dialog.FileName;
+}
+} // namespace
+
+void DrawingBoard::outsave() {
+    ui::MsgBox(kExportNotice, ui::vbOKOnly, kPenTitle);
+    const QString name = askStrokeFile(f_.CommonDialog1, true);
+    if (name.isEmpty())
+        return;
+    if (QFileInfo::exists(name) &&
+        ui::MsgBox(name + kReplaceQuestion, ui::vbYesNo, kReplaceTitle) != ui::vbYes)
+        return;
+    const app::Module1& m = app::module1();
+    const int strokes = int(m.strokes.strokesPerPage[int(m.pageIndex)]);
+    const vbrt::WriteResult written = vbrt::replaceFile(name, strokeFileText(m.strokes, strokes));
+    if (!written)
+        ui::MsgBox(vbrt::writeFailedMessage(name, written), ui::vbOKOnly, kPenTitle);
+}
+
+void DrawingBoard::inputres() {
+    app::Module1& m = app::module1();
+    m.freehandMode = false;
+    f_.Command1(kPenButton).setBackColor(kSwitchOff);
+    // A stroke being drawn ends with the pen.
+    f_.Timer(13).setEnabled(false);
+    ui::MsgBox(kImportNotice, ui::vbOKOnly, kPenTitle);
+    const QString name = askStrokeFile(f_.CommonDialog1, false);
+    if (name.isEmpty())
+        return;
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ui::MsgBox(kUnreadable + name, ui::vbOKOnly, kPenTitle);
+        return;
+    }
+    const StrokeFileRead read = readStrokeFile(file.readAll(), m.strokes);
+    if (read.badLine) {
+        ui::MsgBox(kNotStrokes + name, ui::vbOKOnly, kPenTitle);
+        return;
+    }
+    // A file without a stroke line changes nothing. New strokes go after the imported ones,
+    // never over them.
+    if (read.lines == 0)
+        return;
+    m.strokes.strokesPerPage[int(m.pageIndex)] = read.strokes;
+    m.strokeCount = read.strokes;
+    m.strokeLenIndex = read.strokes;
+    m.pointCount = 0;
+}
+
+} // namespace drawing

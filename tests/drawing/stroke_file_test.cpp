@@ -1,0 +1,135 @@
+#include "board_fixture.h"
+#include "drawing/stroke_file.h"
+
+using namespace testing_support;
+using app::StrokePoint;
+using app::StrokeStore;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Tessal Arvendel 之画画");
+const QString kExportNotice = QStringLiteral("将要保存的是Tessal画画的轨迹结果；\r\n是否继续？");
+const QString kImportNotice = QStringLiteral("将要导入的是Tessal画画的轨迹结果；\r\n是否继续？");
+
+// Two strokes: (100, 200)-(110, 205) in red, width 2, and (1E-05, 7) alone in blue, width 5.
+StrokeStore twoStrokes() {
+    StrokeStore s;
+    s.at(0, 0) = {100, 200, 0, 0};
+    s.at(0, 1) = {110, 205, 255, 2};
+    s.at(1, 0) = {0.00001, 7, 16711680, 5};
+    s.pointsPerStroke[0] = 1;
+    s.pointsPerStroke[1] = 0;
+    s.strokesPerPage[0] = 2;
+    return s;
+}
+
+TEST(StrokeFile, WritesTwoLinesPerStrokeWithTheirCounters) {
+    EXPECT_EQ(drawing::strokeFileText(twoStrokes(), 2), QByteArray("100\t110\t255\t2\t1\r\n"
+                                                                   "200\t205\t255\t2\t2\r\n"
+                                                                   "1E-05\t16711680\t5\t2\r\n"
+                                                                   "7\t16711680\t5\t3\r\n"));
+    EXPECT_EQ(drawing::strokeFileText(twoStrokes(), 0), QByteArray());
+}
+
+TEST(StrokeFile, ReadsWhatItWrote) {
+    struct Case {
+        const char* what;
+        QByteArray text;
+    };
+    const QByteArray written = drawing::strokeFileText(twoStrokes(), 2);
+    QByteArray bars = written;
+    bars.replace('\t', '|');
+    const Case cases[] = {
+        {"as written", written},
+        {"bars for tabs", bars},
+        {"LF line ends and a short line between",
+         QByteArray(written).replace("\r\n", "\n\n9\t9\n")},
+    };
+    for (const Case& c : cases) {
+        StrokeStore s;
+        const drawing::StrokeFileRead r = drawing::readStrokeFile(c.text, s);
+        EXPECT_EQ(r.strokes, 2) << c.what;
+        EXPECT_FALSE(r.badLine) << c.what;
+        const StrokeStore w = twoStrokes();
+        EXPECT_EQ(s.pointsPerStroke[0], 1) << c.what;
+        EXPECT_EQ(s.pointsPerStroke[1], 0) << c.what;
+        EXPECT_EQ(s.point(0, 1), w.point(0, 1)) << c.what;
+        EXPECT_EQ(s.point(1, 0), w.point(1, 0)) << c.what;
+        EXPECT_EQ(s.point(0, 0), (StrokePoint{100, 200, 255, 2})) << c.what;
+    }
+}
+
+TEST(StrokeFile, ARepeatedLineStillPairsAndABadValueLeavesTheStore) {
+    // The first stroke's Y line equals the second stroke's X line.
+    StrokeStore s;
+    const drawing::StrokeFileRead r = drawing::readStrokeFile("1\t9\t1\t2\t1\r\n"
+                                                              "5\t9\t1\t2\t2\r\n"
+                                                              "5\t9\t1\t2\t2\r\n"
+                                                              "6\t9\t1\t2\t3\r\n",
+                                                              s);
+    EXPECT_EQ(r.strokes, 2);
+    EXPECT_EQ(s.point(1, 0), (StrokePoint{5, 6, 1, 2}));
+
+    StrokeStore kept = twoStrokes();
+    const drawing::StrokeFileRead bad =
+        drawing::readStrokeFile("1\t2\t3\t4\t1\r\n1\tx\t3\t4\t2\r\n", kept);
+    EXPECT_EQ(bad.badLine, 2);
+    EXPECT_EQ(kept.point(0, 0), twoStrokes().point(0, 0));
+}
+
+using StrokeFiles = BoardTest;
+
+TEST_F(StrokeFiles, ExportImportAndReplayDrawTheSameStrokes) {
+    f2().Picture1.Scale(0, 0, 1000, 1000);
+    f2().penColor = vbrt::RGB(255, 0, 0);
+    f2().Command1_Click(14);
+    drawStroke({{100, 100}, {400, 100}});
+    f2().penColor = vbrt::RGB(0, 128, 0);
+    f2().Command1_Click(21);
+    drawStroke({{100, 600}, {400, 900}});
+    const QString name = path(QStringLiteral("strokes.txt"));
+    dialogs.expectMsgBox(kExportNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectSaveFile(name);
+    f2().Command1_Click(16);
+    EXPECT_EQ(read(QStringLiteral("strokes.txt")).count("\r\n"), 4);
+
+    // A fresh window: the store emptied, then the file brought back and replayed.
+    f1().Command12_Click();
+    app::module1().strokes = {};
+    dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectOpenFile(name);
+    f2().Command1_Click(17);
+    EXPECT_EQ(f2().Command1(14).BackColor(), 153);
+    EXPECT_EQ(m().strokeCount, 2);
+    f2().Picture1.Scale(0, 0, 1000, 1000);
+    f2().Command1_Click(15);
+    advance(0.3);
+    EXPECT_EQ(at(250, 100), vbrt::RGB(255, 0, 0));
+    EXPECT_EQ(at(250, 750), vbrt::RGB(0, 128, 0));
+    EXPECT_EQ(f2().Picture1.DrawWidth(), 7);
+
+    // New strokes go after the imported ones.
+    f2().Command1_Click(14);
+    drawStroke({{700, 100}, {800, 100}});
+    EXPECT_EQ(m().strokes.strokesPerPage[0], 3);
+    EXPECT_EQ(m().strokes.point(0, 1).x, 400);
+}
+
+TEST_F(StrokeFiles, AMalformedFileIsReportedAndAnExistingFileAnsweredNoIsKept) {
+    write(QStringLiteral("bad.txt"), "1\t2\t3\t4\t1\r\nx\t2\t3\t4\t2\r\n");
+    dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectOpenFile(path(QStringLiteral("bad.txt")))
+        .expectMsgBox(QStringLiteral("不是Tessal画画的轨迹文件，没有导入：") +
+                          path(QStringLiteral("bad.txt")),
+                      kTitle, ui::vbOK);
+    f2().Command1_Click(17);
+    EXPECT_EQ(m().strokes.strokesPerPage[0], 0);
+
+    dialogs.expectMsgBox(kExportNotice, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectSaveFile(path(QStringLiteral("bad.txt")))
+        .expectMsgBox(path(QStringLiteral("bad.txt")) +
+                          QStringLiteral("已经存在。\r\n要替换她吗？"),
+                      QStringLiteral("Tessal Arvendel  之 画画"), ui::vbNo, ui::vbYesNo);
+    f2().Command1_Click(16);
+    EXPECT_EQ(read(QStringLiteral("bad.txt")), QByteArray("1\t2\t3\t4\t1\r\nx\t2\t3\t4\t2\r\n"));
+}
+
+} // namespace
