@@ -2,6 +2,7 @@
 #include "drop_panel.h"
 #include "ui/picture_file.h"
 #include "vbrt/errors.h"
+#include "vbrt/file_writer.h"
 
 #include <functional>
 
@@ -70,11 +71,18 @@ TEST_F(CanvasCommands, PictureSavesWriteRecordsOnlyWithAWrittenPicture) {
     };
     const auto fresh = [](ScriptedDialogs& d, const QString& name) { d.expectSaveFile(name); };
     const auto cancel = [](ScriptedDialogs& d, const QString&) { d.expectSaveFile(std::nullopt); };
+    const auto unwritable = [](ScriptedDialogs& d, const QString& name) {
+        const QString missing = name + QStringLiteral(".folder/p.jpg");
+        d.expectSaveFile(missing).expectMsgBox(
+            vbrt::writeFailedMessage(missing, vbrt::replaceFile(missing, "x")), kSaveTitle,
+            ui::vbOK);
+    };
     const Case cases[] = {
         {"a new name", false, true, fresh, true},
         {"replacing, answered yes", true, true, yes, true},
         {"replacing, answered no", true, false, no, false},
         {"cancelled", false, false, cancel, false},
+        {"a folder that is not there", false, true, unwritable, false},
         {"savephoto to a new name", false, false, fresh, true},
     };
     int n = 0;
