@@ -6,16 +6,14 @@
 //                           -board-replayed.png)
 #include "app/forms.h"
 #include "program_folder.h"
+#include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QMouseEvent>
-#include <QPixmap>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cmath>
@@ -27,18 +25,9 @@ namespace {
 QString prefix;
 int failures = 0;
 
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 void shoot(const char* name) {
-    const QString file = prefix + "-" + name + ".png";
-    if (!QGuiApplication::primaryScreen()->grabWindow(0).save(file)) {
-        std::fprintf(stderr, "boardshot: could not save %s\n", qPrintable(file));
+    if (!saveScreen(prefix + "-" + name + ".png"))
         ++failures;
-    }
 }
 
 void send(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons held) {

@@ -10,6 +10,7 @@
 //                                  during the search, and -anti-hit.png after the splash)
 #include "app/forms.h"
 #include "program_folder.h"
+#include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "ui/desktop.h"
@@ -40,20 +41,9 @@ public:
 QString prefix;
 int failures = 0;
 
-// Lets the window repaint what the last handler changed.
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// What the display shows now, not a fresh rendering of the window.
 void shoot(const char* name) {
-    const QString file = prefix + "-" + name + ".png";
-    if (!QGuiApplication::primaryScreen()->grabWindow(0).save(file)) {
-        std::fprintf(stderr, "dropshot: could not save %s\n", qPrintable(file));
+    if (!saveScreen(prefix + "-" + name + ".png"))
         ++failures;
-    }
 }
 
 // Saves the screen from another process after `ms`, while this one is held by busy waits.

@@ -8,6 +8,7 @@
 #include "app/module1.h"
 #include "platform/synthetic_capture_driver.h"
 #include "program_folder.h"
+#include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "ui/desktop.h"
@@ -194,13 +195,6 @@ bool runUntil(const std::function<bool()>& done, double seconds) {
         ui::EventLoop::instance().advance(kStep);
     }
     return done();
-}
-
-// Lets the window show and lay itself out in real time.
-void settle(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 int shoot(const QString& out, platform::SyntheticCamera& camera) {
