@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing/coma_state.h"
+#include "drawing/curve_animations.h"
 #include "drawing/overlay_pictures.h"
 #include "monitoring/monitoring.h"
 #include "pixelsets/image_comparison.h"
@@ -73,6 +74,7 @@ public:
 
     // Subsystems of the window.
     drawing::OverlayPictures overlay{*this};
+    drawing::CurveAnimations curves{*this};
     trajectories::AntiMissile antiMissile{*this};
     trajectories::DropPlots dropPlots{*this};
     trajectories::CommandWords commandWords{*this};
