@@ -23,7 +23,7 @@ inline constexpr vbrt::Colour kTowerDrawn = 217;
 
 // Draws a figure on the canvas in one colour, pausing where the figure pauses. Each segment
 // goes to the canvas in single precision and is cut to the visible area first, so radii up to
-// 1e17 draw the part that shows, in its true direction; a segment with an end that is no
+// 1e17 draw what shows of them, in their true direction; a segment with an end that is no
 // finite number is left out.
 void paintFigure(ui::PictureBox& canvas, const Figure& figure, vbrt::Colour colour,
                  const std::function<void()>& pause);

@@ -148,7 +148,7 @@ std::optional<Segment> clipSegment(const Segment& s, const Box& box) {
     if (!std::isfinite(dx) || !std::isfinite(dy))
         return std::nullopt;
 
-    // Liang-Barsky: each edge narrows the part of the segment, t in [start, end], inside it.
+    // Liang-Barsky: each edge narrows the stretch of the segment, t in [start, end], inside it.
     End start{0}, end{1};
     const auto edge = [&](double p, double q, bool vertical, double at) {
         if (p == 0)

@@ -47,7 +47,7 @@ struct Box {
     double left = 0, top = 0, right = 0, bottom = 0;
 };
 
-// The part of a segment inside the box, in its own direction; nothing when no part is inside
+// What of a segment lies inside the box, in its own direction; nothing when none of it does
 // or an end is no finite number. An end moved onto an edge takes that edge's coordinate
 // exactly: the figures' radii reach 1e17, where the parameter along the segment alone would
 // misplace the crossing by whole units.
