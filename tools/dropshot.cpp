@@ -8,7 +8,11 @@
 //                                  -drawing-calc.png of the window's own calculator)
 //   dropshot anti OUT_PREFIX      (writes OUT_PREFIX-anti-scene.png, -anti-search.png taken
 //                                  during the search, and -anti-hit.png after the splash)
+//   dropshot curves OUT_PREFIX    (writes OUT_PREFIX-curve-NAME.png of each curve animation
+//                                  after its timer's first redraw, 塔 after its click, and
+//                                  -curve-light-growing.png while 光 draws at its own pace)
 #include "app/forms.h"
+#include "app/module1.h"
 #include "program_folder.h"
 #include "screen_shot.h"
 #include "shell/form1.h"
@@ -18,6 +22,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QImage>
 #include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -26,6 +31,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 namespace {
@@ -114,14 +120,56 @@ void antiMissile(shell::Form1& f) {
     });
 }
 
+// The math drawing window with the panel its launcher fills in. Each animation is started and
+// stopped at once, then its timer's step runs until the first redraw, on a cleared picture.
+void curves(shell::Form1& f) {
+    QTimer::singleShot(300, [&] {
+        f.Command10_Click();
+        settle(500);
+        shell::Form2& f2 = app::form2();
+
+        // 光 at its own pace, photographed while it grows.
+        std::thread shooter = shootLater("curve-light-growing", 3000);
+        f2.Command7.press();
+        shooter.join();
+        f2.Command7.press();
+
+        app::module1().fastPlot = true;
+        struct Animation {
+            const char* name;
+            ui::CommandButton& button;
+            int timer, ticksToRedraw;
+        };
+        const Animation animations[] = {
+            {"egg", f2.Command2, 5, 4},      {"death", f2.Command3, 6, 7},
+            {"nutshell", f2.Command4, 4, 7}, {"life", f2.Command5, 7, 7},
+            {"light", f2.Command7, 16, 7},
+        };
+        for (const Animation& a : animations) {
+            f2.Picture1.setPicture(QImage());
+            a.button.press();
+            a.button.press();
+            for (int i = 0; i < a.ticksToRedraw; ++i)
+                f2.Timer(a.timer).fire();
+            settle(300);
+            shoot((std::string("curve-") + a.name).c_str());
+        }
+        f2.Picture1.setPicture(QImage());
+        f2.Command6.press();
+        settle(300);
+        shoot("curve-tower");
+        finish();
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ui::useChineseDesktop();
     const QStringList args = QApplication::arguments();
-    if (args.size() < 3 || !QStringList{"main", "drawing", "anti"}.contains(args[1])) {
-        std::fprintf(stderr, "usage: dropshot main|drawing|anti OUT_PREFIX\n");
+    if (args.size() < 3 || !QStringList{"main", "drawing", "anti", "curves"}.contains(args[1])) {
+        std::fprintf(stderr, "usage: dropshot main|drawing|anti|curves OUT_PREFIX\n");
         return 2;
     }
     prefix = args[2];
@@ -139,6 +187,10 @@ int main(int argc, char** argv) {
     }
     if (args[1] == "anti") {
         antiMissile(f);
+        return QApplication::exec();
+    }
+    if (args[1] == "curves") {
+        curves(f);
         return QApplication::exec();
     }
     typeDrop(f);

@@ -38,10 +38,15 @@ double Form1::f2(double t) {
     return dropcalc::vertical(drop, choice.family, t).displacement;
 }
 
-bool Form1::dropInputAccepted() const {
+bool Form1::dropBoxesNumeric() const {
     bool numbers = true;
     for (int i : {0, 1, 2, 3, 4, int(kTimeBox), 13})
         numbers = vbrt::IsNumeric(Text1(i).Text()) && numbers;
+    return numbers;
+}
+
+bool Form1::dropInputAccepted() const {
+    bool numbers = dropBoxesNumeric();
     // A radius or density of 0 divides by zero, and a time whose step is 0 never ends the
     // plot: they are refused like texts that are no numbers.
     if (numbers) {

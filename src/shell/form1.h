@@ -127,6 +127,8 @@ public:
     // The drop's inputs as the panel holds them now, read in the order the model reads them.
     // With a launch given, its velocity stands for the panel's and boxes 1 and 4 are not read.
     dropcalc::DropInputs dropInputs(std::optional<dropcalc::Launch> launch = {}) const;
+    // Whether the drop's input boxes (radius, velocities, wind, time, density) all hold numbers.
+    bool dropBoxesNumeric() const;
     // Before any drop computation: the drop's boxes must hold numbers, the radius, density and
     // time numbers above 0. Otherwise says so and gives false.
     bool dropInputAccepted() const;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "drawing/coma_state.h"
+#include "drawing/curve_animations.h"
 #include "drawing/drawing_board.h"
 #include "drawing/overlay_pictures.h"
 #include "monitoring/monitoring.h"
@@ -75,6 +76,7 @@ public:
     // Subsystems of the window.
     drawing::OverlayPictures overlay{*this};
     drawing::DrawingBoard board{*this};
+    drawing::CurveAnimations curves{*this};
     trajectories::AntiMissile antiMissile{*this};
     trajectories::DropPlots dropPlots{*this};
     trajectories::CommandWords commandWords{*this};
