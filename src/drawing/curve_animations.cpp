@@ -1,7 +1,6 @@
 #include "drawing/curve_animations.h"
 
 #include "app/forms.h"
-#include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "vbrt/errors.h"
@@ -18,8 +17,8 @@ namespace {
 
 // The phases turn by pi / 12 cut to nine decimals, as the animations always have.
 constexpr double kAngleStep = 0.261799387;
-// Samples of the drop's path that size a figure's window.
-constexpr int kExtentSteps = 150;
+// Samples of the drop's path that size a figure's window: those of a trajectory plot.
+constexpr int kExtentSteps = trajectories::DropPlots::kPlotSteps;
 
 // One set of the animation state, as a timer advances it.
 struct StateSet {
@@ -303,21 +302,15 @@ std::optional<double> CurveAnimations::openFrame() {
         refuse();
         return std::nullopt;
     }
-    trajectories::DropPlots& drop = f_.dropPlots;
-    dropcalc::Extents e;
-    try {
-        e = dropcalc::scanExtents(
-            t, kExtentSteps, [&](double tau) { return drop.f1(tau); },
-            [&](double tau) { return drop.f2(tau); });
-    } catch (const vbrt::RuntimeError&) {
+    bool usable = false;
+    if (!vbrt::skipOnError([&] { usable = f_.dropPlots.sizeWindow(t, kExtentSteps); })) {
         refuse();
         return std::nullopt;
     }
-    const std::array<double, 4>& w = f_.plotWindow =
-        dropcalc::squareWindow(dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e));
     // A window of no size can be no scale: the figure is left out.
-    if (!dropcalc::usableWindow(w[1], w[3]))
+    if (!usable)
         return std::nullopt;
+    const std::array<double, 4>& w = f_.plotWindow;
 
     ui::PictureBox& canvas = f_.Picture1;
     if (!f_.coordMode)
