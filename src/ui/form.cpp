@@ -226,17 +226,32 @@ void Form::setWindowState(int state) {
 }
 
 void Form::setBorderStyle(int style) {
+    const bool wasFramed = borderStyle_ != 0;
     borderStyle_ = style;
+    if (window_ && wasFramed != (style != 0)) {
+        // Qt hides a window whose frame it takes away or gives back; the frame it had no
+        // longer counts.
+        window_->setWindowFlag(Qt::FramelessWindowHint, style == 0);
+        frameMargins_ = placedWith_ = restoringFrom_ = QMargins();
+        syncWindowGeometry();
+        if (visible_)
+            setVisible(true);
+        return;
+    }
     syncWindowGeometry();
 }
 
 int Form::frameWidth() const {
+    if (borderStyle_ == 0)
+        return 0;
     if (frameMargins_.isNull())
         return kFrameWidth;
     return pixelsToTwips(frameMargins_.left() + frameMargins_.right());
 }
 
 int Form::frameHeight() const {
+    if (borderStyle_ == 0)
+        return 0;
     if (frameMargins_.isNull())
         return kFrameHeight;
     return pixelsToTwips(frameMargins_.top() + frameMargins_.bottom());
