@@ -41,6 +41,7 @@ DrawingBoard::DrawingBoard(shell::Form2& form) : f_(form) {
     f_.Picture1.onKeyPress = [this](int& keyAscii) { Picture1_KeyPress(keyAscii); };
     f_.Timer(13).onTimer = [this] { Timer13_Timer(); };
     f_.Timer(14).onTimer = [this] { Timer14_Timer(); };
+    f_.Command10.onClick = [this] { Command10_Click(); };
 }
 
 void DrawingBoard::cxqh() {
