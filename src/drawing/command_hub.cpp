@@ -6,10 +6,11 @@
 namespace shell {
 
 void Form2::Command1_Click(int index) {
-    // Tested in this order, each test for itself; 粗 (21) only while the pen is on. The preview
-    // (20) comes with the slideshow's listing.
+    // Tested in this order, each test for itself; 粗 (21) only while the pen is on.
     if (index == 21 && app::module1().freehandMode)
         board.cxqh();
+    if (index == 20)
+        slideshow.togglePreview();
     if (index == 19)
         board.fullCanvas();
     if (index == 18)
