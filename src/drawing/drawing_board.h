@@ -72,6 +72,9 @@ public:
     void fullCanvas();
     void Command10_Click();
 
+    // Enter on the word "se" in the fourth small box saves the plain pixel set.
+    void Text1_KeyPress(int index, int& keyAscii);
+
 private:
     // The pen switches' buttons, and their colours on and off.
     static constexpr int kPenButton = 14, kReplayButton = 15, kThicknessButton = 21;
@@ -90,6 +93,7 @@ private:
     // The whole-screen canvas both 全画屏 and the math drawing's 全屏 make, with their own
     // buttons hidden.
     void wholeScreenCanvas(std::initializer_list<ui::Control*> hidden);
+    void savePlainPixelSet();
     void pickPenColour(double x, double y);
 
     shell::Form2& f_;

@@ -42,6 +42,9 @@ DrawingBoard::DrawingBoard(shell::Form2& form) : f_(form) {
     f_.Timer(13).onTimer = [this] { Timer13_Timer(); };
     f_.Timer(14).onTimer = [this] { Timer14_Timer(); };
     f_.Command10.onClick = [this] { Command10_Click(); };
+    f_.Text1.wire([this](ui::TextBox& box, int i) {
+        box.onKeyPress = [this, i](int& keyAscii) { Text1_KeyPress(i, keyAscii); };
+    });
 }
 
 void DrawingBoard::cxqh() {
