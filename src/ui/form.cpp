@@ -233,11 +233,11 @@ void Form::setBorderStyle(int style) {
         // longer counts.
         window_->setWindowFlag(Qt::FramelessWindowHint, style == 0);
         frameMargins_ = placedWith_ = restoringFrom_ = QMargins();
-        syncWindowGeometry();
         if (visible_)
             setVisible(true);
-        return;
     }
+    // Placed after the window is shown again: its new native window starts wherever the
+    // platform puts new windows.
     syncWindowGeometry();
 }
 
@@ -291,7 +291,8 @@ void Form::syncWindowGeometry() {
     // Once shown, move() would go from frame to inner position through the widget's copy of
     // the frame margins, which lags when the window manager changes the frame (a maximised
     // window coming back gets its borders again) and puts the frame off by the difference.
-    placedWith_ = handle->frameMargins();
+    // A window without a border has none, whatever the platform still reports from before.
+    placedWith_ = borderStyle_ == 0 ? QMargins() : handle->frameMargins();
     handle->setPosition(frame + QPoint(placedWith_.left(), placedWith_.top()));
 }
 
