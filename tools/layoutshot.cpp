@@ -1,8 +1,8 @@
 // Photographs the drawing window's full-screen layouts under a virtual display, each reached
-// with the button a user presses, and the way out of each: 全屏 and 还原 in a window brought
-// back by a click on the main window's picture, the two uses of 全画屏 in the freehand drawing
-// and the math drawing's 全屏 over an imported picture, the whole-screen canvases left with
-// Esc. The open dialog answers with one of the program's generated pictures.
+// with the button a user presses, and the way out of each: 全屏 and 还原 over an imported
+// picture in a window brought back by a click on the main window's picture, the two uses of 全画屏
+// in the freehand drawing and the math drawing's 全屏 over an imported picture, the whole-screen
+// canvases left with Esc. The open dialog answers with one of the program's generated pictures.
 //
 //   layoutshot OUT_PREFIX   (writes OUT_PREFIX-full-screen.png, -restored.png,
 //                            -full-canvas-tools.png, -full-canvas-bare.png, -math-full-screen.png
@@ -104,6 +104,10 @@ int main(int argc, char** argv) {
         f.unload();
         main.Image1_Click();
         settle(300);
+        // The import sizes its plot window from the panel's drop, which needs numbers.
+        for (int box : {0, 1, 2, 3, 4, 10, 13})
+            main.Text1(box).setText(QStringLiteral("1"));
+        f.Command1(9).press();
         f.Command1(18).press();
         shoot("full-screen");
         f.Command1(18).press();
