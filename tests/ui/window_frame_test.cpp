@@ -164,8 +164,7 @@ TEST_F(WindowFrame, AMaximisedOrMinimisedWindowComesBackInItsFrame) {
 TEST_F(WindowFrame, AWindowWithoutABorderIsAllInnerAreaWhereTheProgramPutsIt) {
     w.Move(0, 0, 7500, 6000);
     w.setBorderStyle(0);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !framed(win) && win->isVisible(); },
-                                kFrameWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !framed(win) && win->isVisible(); }, kFrameWaitMs));
     settle(win);
     EXPECT_EQ(win->frameGeometry(), QRect(0, 0, 500, 400));
     EXPECT_EQ(win->geometry(), QRect(0, 0, 500, 400));
