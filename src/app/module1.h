@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/line_table.h"
+#include "app/sample_colours.h"
 #include "app/stroke_store.h"
 
 #include <QString>
@@ -103,6 +104,8 @@ struct Module1 {
 
     // Line table and the three grids of the pixel sets.
     LineTable lines;
+    // The colours the last plain pixel sets read.
+    SampleColours sampleColors;
 };
 
 Module1& module1();

@@ -6,10 +6,15 @@
 namespace shell {
 
 void Form2::Command1_Click(int index) {
-    // Tested in this order, each test for itself; 粗 (21) only while the pen is on. The layout
-    // and preview commands (18-20) come with the full-screen layouts.
+    // Tested in this order, each test for itself; 粗 (21) only while the pen is on.
     if (index == 21 && app::module1().freehandMode)
         board.cxqh();
+    if (index == 20)
+        slideshow.togglePreview();
+    if (index == 19)
+        board.fullCanvas();
+    if (index == 18)
+        board.fullScreen();
     if (index == 17)
         board.inputres();
     if (index == 16)

@@ -4,10 +4,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <optional>
 
 namespace shell {
 class Form2;
+}
+namespace ui {
+class Control;
 }
 
 namespace drawing {
@@ -62,6 +66,15 @@ public:
     void outsave();
     void inputres();
 
+    // The full-screen layouts: 全屏 and 还原 of the command row, the freehand drawing's
+    // whole-screen canvas 全画屏, and the math drawing mode's 全屏.
+    void fullScreen();
+    void fullCanvas();
+    void Command10_Click();
+
+    // Enter on the word "se" in the fourth small box saves the plain pixel set.
+    void Text1_KeyPress(int index, int& keyAscii);
+
 private:
     // The pen switches' buttons, and their colours on and off.
     static constexpr int kPenButton = 14, kReplayButton = 15, kThicknessButton = 21;
@@ -73,6 +86,14 @@ private:
     bool savePicture(const QString& name);
     bool appendRecords(const QString& picture);
     void endStroke(double x, double y);
+    // Window, drawing area and picture holder to the screen's size at (0, 0).
+    void sizeToScreen();
+    void enterFullScreen();
+    void restoreFromFullScreen();
+    // The whole-screen canvas both 全画屏 and the math drawing's 全屏 make, with their own
+    // buttons hidden.
+    void wholeScreenCanvas(std::initializer_list<ui::Control*> hidden);
+    void savePlainPixelSet();
     void pickPenColour(double x, double y);
 
     shell::Form2& f_;

@@ -41,6 +41,10 @@ DrawingBoard::DrawingBoard(shell::Form2& form) : f_(form) {
     f_.Picture1.onKeyPress = [this](int& keyAscii) { Picture1_KeyPress(keyAscii); };
     f_.Timer(13).onTimer = [this] { Timer13_Timer(); };
     f_.Timer(14).onTimer = [this] { Timer14_Timer(); };
+    f_.Command10.onClick = [this] { Command10_Click(); };
+    f_.Text1.wire([this](ui::TextBox& box, int i) {
+        box.onKeyPress = [this, i](int& keyAscii) { Text1_KeyPress(i, keyAscii); };
+    });
 }
 
 void DrawingBoard::cxqh() {

@@ -45,20 +45,26 @@ struct Steps {
 std::optional<Steps> stepsFromBoxes(const QString& columns, const QString& rows, double width,
                                     double height);
 
+// Where the last column and row of a walk may lie: a whole step short of the far edges (the
+// pixel sets), or on them.
+enum class FarEdge { StepShort, Included };
+
 // Walks the grid over the drawing area: abscissas 0, step, ... up to the outer width minus
 // the step (read once), and in each column the ordinates 0, step, ... up to the outer height
 // minus the step (read at the start of the column, single precision, so a resize between two
-// columns changes the rows of the next). beginColumn(c, x) runs before the samples of a
-// column, sample(c, r, x, y) for each of them (columns and rows count from 0), and
-// columnDone(c) after them; it returns false to stop. False when stopped. Events run only in
-// columnDone: whatever a column reads stays valid for its samples.
+// columns changes the rows of the next); with FarEdge::Included up to the width and height
+// themselves. beginColumn(c, x) runs before the samples of a column, sample(c, r, x, y) for
+// each of them (columns and rows count from 0), and columnDone(c) after them; it returns false
+// to stop. False when stopped. Events run only in columnDone: whatever a column reads stays
+// valid for its samples.
 template <class BeginColumn, class Sample, class ColumnDone>
 bool walkGrid(const ui::PictureBox& area, const Steps& steps, BeginColumn&& beginColumn,
-              Sample&& sample, ColumnDone&& columnDone) {
-    const double xLimit = double(float(area.Width())) - steps.column;
+              Sample&& sample, ColumnDone&& columnDone, FarEdge edge = FarEdge::StepShort) {
+    const bool stepShort = edge == FarEdge::StepShort;
+    const double xLimit = double(float(area.Width())) - (stepShort ? steps.column : 0.0);
     int c = 0;
     for (double x = 0; x <= xLimit; x += steps.column, ++c) {
-        const float yLimit = float(area.Height()) - float(steps.row);
+        const float yLimit = float(area.Height()) - float(stepShort ? steps.row : 0);
         beginColumn(c, x);
         int r = 0;
         for (float y = 0; y <= yLimit; y += float(steps.row), ++r)

@@ -91,6 +91,9 @@ public:
     // A press on the canvas.
     void Picture1_MouseDown(int button, int shift, double x, double y);
     void Form_Resize() override;
+    // The mode's background picture in the picture holder, painted again over the whole
+    // drawing area (drawings made since are covered by it).
+    void paintBackground();
     void Form_Click() override;
     void Form_DblClick() override;
 

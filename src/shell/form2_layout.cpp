@@ -34,6 +34,16 @@ void Form2::placeColumn(bool withFullCanvasButton) {
     }
 }
 
+void Form2::paintBackground() {
+    Image1.setStretch(true);
+    // In the area's own scale, whatever it is: a plot or an import leaves a scale of its own,
+    // and the picture is still to fill the whole area.
+    if (!Image1.Picture().isNull())
+        Picture1.PaintPicture(Image1.Picture(), Picture1.ScaleLeft(), Picture1.ScaleTop(),
+                              Picture1.ScaleWidth(), Picture1.ScaleHeight());
+    Picture1.Refresh();
+}
+
 void Form2::loadLayout() {
     placeDrawingArea(0.9);
     placeColumn(false);
@@ -61,12 +71,8 @@ void Form2::Form_Resize() {
         placeDrawingArea(0.85);
         placeColumn(true);
 
-        // The mode's background picture is painted again over the new drawing area.
         Picture1.setAutoRedraw(true);
-        Image1.setStretch(true);
-        if (!Image1.Picture().isNull())
-            Picture1.PaintPicture(Image1.Picture(), 0, 0, Picture1.Width(), Picture1.Height());
-        Picture1.Refresh();
+        paintBackground();
 
         // The math drawing mode's start-up ends with its first layout.
         if (m.mathDrawMode) {

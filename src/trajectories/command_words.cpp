@@ -4,7 +4,10 @@
 #include "shell/form2.h"
 #include "ui/picture_file.h"
 #include "vbrt/convert.h"
+#include "vbrt/errors.h"
 
+#include <QDir>
+#include <algorithm>
 #include <cmath>
 
 namespace trajectories {
@@ -14,6 +17,11 @@ const QString kReplay = QStringLiteral("auto");
 const QString kFastReplay = QStringLiteral("autoplay");
 const QString kSlideshow = QStringLiteral("autolook");
 constexpr int kEnter = 13;
+const QString kPreviewIdle = QStringLiteral("图像预览");
+const QString kPreviewRunning = QStringLiteral("停止预览");
+constexpr int kPreviewButton = 20;
+// The box the slideshow shows its next index in, and a listing takes its start from.
+constexpr int kStartBox = 2;
 
 // Timers of the modes the words start.
 enum ModeTimer {
@@ -25,6 +33,14 @@ enum ModeTimer {
     kFastReplayStep = 11,
     kFolderListing = 12,
 };
+
+// The files of a folder, hidden ones too, without its sub-folders. Name order, since a folder
+// here has no order of its own; none when there is no folder to read.
+QStringList folderFiles(const QString& folder) {
+    if (folder.isEmpty())
+        return {};
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
 } // namespace
 
 CommandWords::CommandWords(shell::Form2& form) : f_(form) {
@@ -68,6 +84,56 @@ void CommandWords::Text2_KeyPress(int& keyAscii) {
 
 Slideshow::Slideshow(shell::Form2& form) : f_(form) {
     f_.Timer(kSlideshowStep).onTimer = [this] { Timer1_Timer(); };
+    f_.Timer(kFolderListing).onTimer = [this] { Timer12_Timer(); };
+}
+
+void Slideshow::togglePreview() {
+    ui::CommandButton& button = f_.Command1(kPreviewButton);
+    if (button.Caption() == kPreviewIdle) {
+        button.setCaption(kPreviewRunning);
+        f_.Timer(kFolderListing).setEnabled(true);
+        return;
+    }
+    button.setCaption(kPreviewIdle);
+    f_.Timer(kFolderListing).setEnabled(false);
+    f_.Timer(kSlideshowStep).setEnabled(false);
+}
+
+void Slideshow::Timer12_Timer() {
+    // A timer's tick never runs inside its own: the ticks that come due while the dialog is
+    // open pass, and no second dialog opens over it.
+    const ui::Opening opening(f_);
+    ui::CommonDialog& dialog = f_.CommonDialog1;
+    dialog.Filter = drawing::kPictureFilter;
+    dialog.CancelError = true;
+    dialog.FileName = QString();
+    vbrt::skipOnError([&] { dialog.ShowOpen(); });
+    if (!opening.alive())
+        return;
+    const QString picked = dialog.FileName;
+    // Cancelled: the dialog comes back at the next tick, until the preview is stopped.
+    if (picked.isEmpty())
+        return;
+
+    const qsizetype cut = std::max(picked.lastIndexOf(u'/'), picked.lastIndexOf(u'\\'));
+    const QString folder = picked.left(cut + 1);
+    app::Module1& m = app::module1();
+    m.pictureCount = 0;
+    for (const QString& name : folderFiles(folder)) {
+        if (m.pictureCount < app::Module1::kPictureListSize)
+            m.pictureList[size_t(m.pictureCount)] = folder + name;
+        m.pictureCount += 1;
+        if (name.contains(u'$'))
+            break;
+    }
+
+    f_.Timer(kFolderListing).setEnabled(false);
+    f_.Timer(kSlideshowStep).setEnabled(true);
+    const QString start = f_.Text1(kStartBox).Text();
+    if (vbrt::IsNumeric(start))
+        m.pictureIndex = vbrt::CDbl(start);
+    if (m.pictureIndex > m.pictureCount)
+        m.pictureIndex = 0;
 }
 
 void Slideshow::Timer1_Timer() {

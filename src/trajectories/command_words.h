@@ -22,12 +22,17 @@ private:
     shell::Form2& f_;
 };
 
-// The slideshow step: the next listed picture every tick, painted over the canvas in its
-// own proportions, its file named in the window's caption.
+// The picture preview: 图像预览 (or the word "autolook") starts the listing, which asks for a
+// picture and lists every file of its folder; the slideshow step then shows the next listed
+// picture every tick, painted over the canvas in its own proportions, its file named in the
+// window's caption. 停止预览 stops both.
 class Slideshow {
 public:
     explicit Slideshow(shell::Form2& form);
 
+    // The preview button 图像预览 / 停止预览.
+    void togglePreview();
+    void Timer12_Timer();
     void Timer1_Timer();
 
 private:

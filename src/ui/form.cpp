@@ -226,17 +226,32 @@ void Form::setWindowState(int state) {
 }
 
 void Form::setBorderStyle(int style) {
+    const bool wasFramed = borderStyle_ != 0;
     borderStyle_ = style;
+    if (window_ && wasFramed != (style != 0)) {
+        // Qt hides a window whose frame it takes away or gives back; the frame it had no
+        // longer counts.
+        window_->setWindowFlag(Qt::FramelessWindowHint, style == 0);
+        frameMargins_ = placedWith_ = restoringFrom_ = QMargins();
+        if (visible_)
+            setVisible(true);
+    }
+    // Placed after the window is shown again: its new native window starts wherever the
+    // platform puts new windows.
     syncWindowGeometry();
 }
 
 int Form::frameWidth() const {
+    if (borderStyle_ == 0)
+        return 0;
     if (frameMargins_.isNull())
         return kFrameWidth;
     return pixelsToTwips(frameMargins_.left() + frameMargins_.right());
 }
 
 int Form::frameHeight() const {
+    if (borderStyle_ == 0)
+        return 0;
     if (frameMargins_.isNull())
         return kFrameHeight;
     return pixelsToTwips(frameMargins_.top() + frameMargins_.bottom());
@@ -276,7 +291,8 @@ void Form::syncWindowGeometry() {
     // Once shown, move() would go from frame to inner position through the widget's copy of
     // the frame margins, which lags when the window manager changes the frame (a maximised
     // window coming back gets its borders again) and puts the frame off by the difference.
-    placedWith_ = handle->frameMargins();
+    // A window without a border has none, whatever the platform still reports from before.
+    placedWith_ = borderStyle_ == 0 ? QMargins() : handle->frameMargins();
     handle->setPosition(frame + QPoint(placedWith_.left(), placedWith_.top()));
 }
 

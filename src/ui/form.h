@@ -80,7 +80,8 @@ public:
     void setWindowState(int state);
 
     // 0 none, 1 fixed single, 2 sizable (the default), 3 fixed dialog, 4 fixed tool window,
-    // 5 sizable tool window. Only the sizable styles let the user change the window's size.
+    // 5 sizable tool window. Only the sizable styles let the user change the window's size; a
+    // window without a border has no frame, its inner area is its whole size.
     int BorderStyle() const { return borderStyle_; }
     void setBorderStyle(int style);
 

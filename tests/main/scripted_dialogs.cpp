@@ -39,8 +39,9 @@ ScriptedDialogs& ScriptedDialogs::expectInputBox(const QString& prompt,
     return *this;
 }
 
-ScriptedDialogs& ScriptedDialogs::expectOpenFile(std::optional<QString> answer) {
-    script_.push_back({Kind::Open, {}, {}, -1, 0, std::move(answer), {}, {}});
+ScriptedDialogs& ScriptedDialogs::expectOpenFile(std::optional<QString> answer,
+                                                 std::function<void()> whileOpen) {
+    script_.push_back({Kind::Open, {}, {}, -1, 0, std::move(answer), {}, {}, std::move(whileOpen)});
     return *this;
 }
 
@@ -99,6 +100,8 @@ std::optional<QString> ScriptedDialogs::inputBox(const QString& prompt, const QS
 std::optional<QString> ScriptedDialogs::openFile(const ui::FileDialogRequest& request) {
     filters << request.filter;
     auto s = next(Kind::Open, QStringLiteral("open ") + request.filter);
+    if (s && s->whileOpen)
+        s->whileOpen();
     return s ? s->textAnswer : std::nullopt;
 }
 

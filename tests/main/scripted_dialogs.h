@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace testing_support {
@@ -22,7 +23,9 @@ public:
                                   int buttons = -1);
     // An input box with this prompt answered with `answer` (nothing = cancelled).
     ScriptedDialogs& expectInputBox(const QString& prompt, std::optional<QString> answer);
-    ScriptedDialogs& expectOpenFile(std::optional<QString> answer);
+    // `whileOpen` runs while the dialog is open, before it answers.
+    ScriptedDialogs& expectOpenFile(std::optional<QString> answer,
+                                    std::function<void()> whileOpen = {});
     ScriptedDialogs& expectSaveFile(std::optional<QString> answer);
     ScriptedDialogs& expectColor(std::optional<vbrt::Colour> answer);
     // A pop-up menu answered with the index of an item (nothing = dismissed).
@@ -55,6 +58,7 @@ private:
         std::optional<QString> textAnswer;
         std::optional<vbrt::Colour> colourAnswer;
         std::optional<int> menuAnswer;
+        std::function<void()> whileOpen = {};
     };
     std::optional<Step> next(Kind kind, const QString& what);
 

@@ -94,3 +94,20 @@ TEST_F(ButtonAndBorder, AFixedBorderKeepsTheWindowAtTheSizeTheProgramGivesIt) {
     EXPECT_EQ(w.BorderStyle(), 2);
     EXPECT_EQ(w.window()->minimumSize(), QSize(0, 0));
 }
+
+TEST_F(ButtonAndBorder, AWindowWithoutABorderHasNoFrameAndStaysShown) {
+    w.show();
+    QWidget* win = w.window();
+    w.Move(0, 0, 9000, 6000);
+    w.setBorderStyle(0);
+    EXPECT_TRUE(win->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(win->isVisible());
+    EXPECT_EQ(QSize(w.ScaleWidth(), w.ScaleHeight()), QSize(9000, 6000));
+    EXPECT_EQ(win->size(), QSize(600, 400));
+
+    // Framed again: the frame is taken from the inner area once more.
+    w.setBorderStyle(1);
+    EXPECT_FALSE(win->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(win->isVisible());
+    EXPECT_EQ(w.ScaleWidth(), 9000 - Form::kFrameWidth);
+}

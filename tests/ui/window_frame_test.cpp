@@ -160,3 +160,17 @@ TEST_F(WindowFrame, AMaximisedOrMinimisedWindowComesBackInItsFrame) {
         EXPECT_EQ(QRect(w.Left(), w.Top(), w.Width(), w.Height()), QRect(1500, 750, 6000, 4500));
     }
 }
+
+TEST_F(WindowFrame, AWindowWithoutABorderIsAllInnerAreaWhereTheProgramPutsIt) {
+    w.Move(0, 0, 7500, 6000);
+    w.setBorderStyle(0);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !framed(win) && win->isVisible(); }, kFrameWaitMs));
+    settle(win);
+    EXPECT_EQ(win->frameGeometry(), QRect(0, 0, 500, 400));
+    EXPECT_EQ(win->geometry(), QRect(0, 0, 500, 400));
+
+    w.setBorderStyle(1);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return framed(win); }, kFrameWaitMs));
+    settle(win);
+    EXPECT_EQ(win->frameGeometry(), QRect(0, 0, 500, 400));
+}
