@@ -76,20 +76,16 @@ QByteArrayView TextGrid::cell(int line, int token) const {
     return QByteArrayView(row.text->bytes.constData() + from, qsizetype(to - from));
 }
 
-TextGrid::LineCells TextGrid::line(int line) const {
-    LineCells cells;
+void TextGrid::line(int line, LineCells& cells) const {
+    cells.bounds_.clear();
     if (size_t(line) >= rows_.size() || !rows_[size_t(line)].text)
-        return cells;
+        return;
     const Row& row = rows_[size_t(line)];
     cells.data_ = row.text->bytes.constData() + row.start;
-    if (row.b32.empty()) {
-        cells.b16_ = row.b16.data();
-        cells.count_ = int(row.b16.size());
-    } else {
-        cells.b32_ = row.b32.data();
-        cells.count_ = int(row.b32.size());
-    }
-    return cells;
+    if (row.b32.empty())
+        cells.bounds_.assign(row.b16.begin(), row.b16.end());
+    else
+        cells.bounds_.assign(row.b32.begin(), row.b32.end());
 }
 
 // ---- LineTable ----

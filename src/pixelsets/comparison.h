@@ -92,7 +92,7 @@ struct GridReader {
             return cell;
         if (c != line) {
             line = c;
-            cells = grid.line(c);
+            grid.line(c, cells);
         }
         cell = cells(r + 1);
         return cell;
