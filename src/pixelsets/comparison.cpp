@@ -33,12 +33,6 @@ bool detail::decodeOddCell(QByteArrayView cell, Channels& ch) {
     return r && g && b;
 }
 
-void appendCompleted(Line& line, QByteArrayView cell) {
-    if (!cell.isEmpty() && cell.size() < 6)
-        line.append(size_t(6 - cell.size()), '0');
-    line.append(cell.data(), size_t(cell.size()));
-}
-
 std::optional<int16_t> threshold(const QString& text) {
     try {
         return vbrt::CInt(text);

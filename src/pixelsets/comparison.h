@@ -52,7 +52,11 @@ inline bool decodeCell(QByteArrayView cell, Channels& ch) {
     return true;
 }
 // The cell completed to six characters, as a differing sample writes it.
-void appendCompleted(Line& line, QByteArrayView cell);
+inline void appendCompleted(Line& line, QByteArrayView cell) {
+    if (!cell.isEmpty() && cell.size() < 6)
+        line.append(size_t(6 - cell.size()), '0');
+    line.append(cell.data(), size_t(cell.size()));
+}
 
 // The threshold of a test: the text as a 16-bit whole number (halves to even); nothing when
 // it is none, and then every sample counts as differing.

@@ -11,8 +11,9 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
 // Sampling the drawing area on a regular grid and the pixel-set file that keeps a sampling:
@@ -75,8 +76,42 @@ bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
         area, steps, [](int, double) {}, sample, columnDone);
 }
 
-// A column's line while it is built.
-using Line = std::string;
+// A column's line while it is built. Unlike a std::string it writes no terminator and keeps
+// no buffer inside itself, so that a walk's loop can keep the line's end in a register.
+class Line {
+public:
+    Line& operator+=(char c) {
+        *room(1) = c;
+        size_ += 1;
+        return *this;
+    }
+    Line& operator+=(std::string_view s) {
+        append(s.data(), s.size());
+        return *this;
+    }
+    void append(const char* bytes, size_t n) {
+        std::memcpy(room(n), bytes, n);
+        size_ += n;
+    }
+    void append(size_t n, char c) {
+        std::memset(room(n), c, n);
+        size_ += n;
+    }
+    const char* data() const { return bytes_.get(); }
+    size_t size() const { return size_; }
+    void clear() { size_ = 0; }
+
+private:
+    char* room(size_t n) {
+        if (capacity_ - size_ < n)
+            grow(n);
+        return bytes_.get() + size_;
+    }
+    void grow(size_t n);
+
+    std::unique_ptr<char[]> bytes_;
+    size_t size_ = 0, capacity_ = 0;
+};
 
 // The cell text of a sampled colour: upper-case hexadecimal, left-padded with zeros to six
 // digits; -1 (outside the drawable area) gives FFFFFFFF.
@@ -221,7 +256,8 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
         },
         [&](int) {
             char digits[24];
-            line.append(digits, std::to_chars(digits, digits + sizeof digits, count).ptr);
+            line.append(digits,
+                        size_t(std::to_chars(digits, digits + sizeof digits, count).ptr - digits));
             line += "\r\n";
             const bool ok = file.write(QByteArrayView(line.data(), qsizetype(line.size())));
             line.clear();
