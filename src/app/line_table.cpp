@@ -2,12 +2,15 @@
 
 #include "vbrt/errors.h"
 
-#include <QtEndian>
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace app {
 
@@ -103,22 +106,6 @@ void lowerLetters(QByteArray& bytes) {
         c = char(uchar(c) + (uchar(c - 'A') < 26 ? 'a' - 'A' : 0));
 }
 
-// A byte repeated through a word.
-constexpr quint64 repeated(uchar byte) {
-    return quint64(byte) * 0x0101010101010101u;
-}
-
-// The high bit of every byte of the word that is TAB or "|". XOR with the separator leaves
-// such a byte zero; any other byte has its high bit set already or gets it from adding 0x7F
-// to its low seven bits, a sum that stays within the byte. Exact, so a byte such as 0x89 or
-// one next to a TAB is no separator.
-constexpr quint64 separatorBits(quint64 word) {
-    constexpr quint64 kLow7 = repeated(0x7F);
-    const auto zeroBytes = [](quint64 x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
-    return zeroBytes(word ^ repeated('\t')) | zeroBytes(word ^ repeated('|'));
-}
-// Bytes 09 7C 89 FC 00 0A 7D 7C, the first in the low byte: separators at 0, 1 and 7.
-static_assert(separatorBits(0x7C7D0A00FC897C09u) == 0x8000000000008080u);
 } // namespace
 
 LineTable::SplitResult LineTable::split(QByteArrayView bytes) {
@@ -195,9 +182,9 @@ void LineTable::fillGrid(TextGrid& grid) {
     grid.rows_.resize(size_t(lineCount) + 1);
     // The bounds of one line's tokens at a time: each is one past a separator, and the wrapping
     // TABs of a line table entry are separators too. kMaxTokens tokens take kKept bounds; the
-    // room past them takes what a word of eight bytes finds beyond the last kept one.
+    // room past them takes what a block of sixteen bytes finds beyond the last kept one.
     constexpr size_t kKept = size_t(TextGrid::kMaxTokens) + 1;
-    std::vector<uint32_t> bounds(kKept + 7);
+    std::vector<uint32_t> bounds(kKept + 15);
     const TextArray::Entry unwritten;
     for (int i = 0; i <= lineCount; ++i) {
         const bool written = size_t(i) < lineArrayA.entries_.size();
@@ -208,12 +195,19 @@ void LineTable::fillGrid(TextGrid& grid) {
         if (e.wrapped)
             bounds[n++] = 0;
         uint32_t p = 0;
-        for (; e.length - p >= 8 && n < kKept; p += 8) {
-            const quint64 word = qFromLittleEndian<quint64>(data + p);
-            for (quint64 at = separatorBits(word); at != 0; at &= at - 1)
-                bounds[n++] = p + uint32_t(std::countr_zero(at)) / 8 + 1;
+#if defined(__SSE2__)
+        // Sixteen bytes at a time, a bit for each that is a separator; without SSE2 the byte
+        // loop below reads the whole line.
+        const __m128i tab = _mm_set1_epi8('\t'), bar = _mm_set1_epi8('|');
+        for (; e.length - p >= 16 && n < kKept; p += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+            const __m128i separators =
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, tab), _mm_cmpeq_epi8(bytes, bar));
+            for (auto at = uint32_t(_mm_movemask_epi8(separators)); at != 0; at &= at - 1)
+                bounds[n++] = p + uint32_t(std::countr_zero(at)) + 1;
         }
         n = std::min(n, kKept);
+#endif
         for (; p < e.length && n < kKept; ++p)
             if (data[p] == '\t' || data[p] == '|')
                 bounds[n++] = p + 1;
