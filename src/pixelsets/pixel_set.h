@@ -192,10 +192,8 @@ private:
             blockX_[k] = x;
             px[k] = reader_.pixelX(x);
         }
-        for (size_t r = 0; r < rows; ++r) {
-            for (int k = 0; k < kBlock; ++k)
-                block_[size_t(k) * rows + r] = reader_.at(px[k], rows_[r]);
-        }
+        for (size_t r = 0; r < rows; ++r)
+            reader_.readRow(rows_[r], px, &block_[r], rows);
         blockCount_ = kBlock;
         inBlock_ = 0;
         next_ = 1;

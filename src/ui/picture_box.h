@@ -6,9 +6,11 @@
 #include "vbrt/file_writer.h"
 
 #include <QImage>
+#include <QtEndian>
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <span>
 
 namespace ui {
 
@@ -142,8 +144,18 @@ public:
         vbrt::Colour at(int px, int py) const {
             if (px < 0 || py < 0 || px >= width_ || py >= height_)
                 return -1;
-            const QRgb argb = reinterpret_cast<const QRgb*>(bits_ + py * stride_)[px];
-            return vbrt::Colour(((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF));
+            return colour(reinterpret_cast<const QRgb*>(bits_ + py * stride_)[px]);
+        }
+        // at(px[k], py) for every k into out[k * step]: the row is looked up once.
+        void readRow(int py, std::span<const int> px, vbrt::Colour* out, size_t step) const {
+            if (py < 0 || py >= height_) {
+                for (size_t k = 0; k < px.size(); ++k)
+                    out[k * step] = -1;
+                return;
+            }
+            const QRgb* row = reinterpret_cast<const QRgb*>(bits_ + py * stride_);
+            for (size_t k = 0; k < px.size(); ++k)
+                out[k * step] = uint(px[k]) < uint(width_) ? colour(row[px[k]]) : -1;
         }
         vbrt::Colour point(double x, double y) const { return at(pixelX(x), pixelY(y)); }
         void prefetch(int px, int py) const {
@@ -159,6 +171,9 @@ public:
         }
 
     private:
+        // AARRGGBB to 00BBGGRR.
+        static vbrt::Colour colour(QRgb argb) { return vbrt::Colour(qbswap(argb) >> 8); }
+
         const uchar* bits_ = nullptr;
         qsizetype stride_ = 0;
         int width_ = 0, height_ = 0;
