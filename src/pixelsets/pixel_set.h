@@ -154,10 +154,10 @@ public:
         drawCount_ = area_.drawCount();
         px_ = reader_.pixelX(x);
         if (kept && next_ < blockCount_ && blockX_[next_] == x) {
-            inBlock_ = next_++;
+            readAhead(next_++);
             return;
         }
-        inBlock_ = -1;
+        aheadRows_ = 0;
         // The first column of a scale finds the rows; the others can then be read ahead.
         if (!rows_.empty())
             readBlock(x);
@@ -165,8 +165,8 @@ public:
     // Sample r of the column lies at y; every column has its rows at the same places, so
     // their pixel rows are worked out once.
     vbrt::Colour at(int r, float y) {
-        if (inBlock_ >= 0 && size_t(r) < blockRows_)
-            return block_[size_t(inBlock_) * blockRows_ + size_t(r)];
+        if (size_t(r) < aheadRows_)
+            return ahead_[r];
         if (size_t(r) >= rows_.size())
             rows_.resize(size_t(r) + 1, kUnknown);
         int& py = rows_[size_t(r)];
@@ -195,8 +195,13 @@ private:
         for (size_t r = 0; r < rows; ++r)
             reader_.readRow(rows_[r], px, &block_[r], rows);
         blockCount_ = kBlock;
-        inBlock_ = 0;
+        readAhead(0);
         next_ = 1;
+    }
+    // The column is column k of the block.
+    void readAhead(int k) {
+        ahead_ = &block_[size_t(k) * blockRows_];
+        aheadRows_ = blockRows_;
     }
 
     const ui::PictureBox& area_;
@@ -208,7 +213,10 @@ private:
     std::vector<vbrt::Colour> block_;
     size_t blockRows_ = 0;
     double blockX_[kBlock] = {};
-    int blockCount_ = 0, next_ = 0, inBlock_ = -1;
+    int blockCount_ = 0, next_ = 0;
+    // The colours of this column's rows, when they were read ahead.
+    const vbrt::Colour* ahead_ = nullptr;
+    size_t aheadRows_ = 0;
 };
 
 enum class WriteStatus { Written, Failed, Stopped };
