@@ -9,6 +9,15 @@
 
 namespace pixelsets {
 
+constinit const std::array<int16_t, 65536> detail::kHexPairValue = [] {
+    std::array<int16_t, 65536> v{};
+    for (size_t i = 0; i < v.size(); ++i) {
+        const int hi = kHexValue[i & 0xFF], lo = kHexValue[i >> 8];
+        v[i] = int16_t(hi < 0 || lo < 0 ? -1 : hi * 16 + lo);
+    }
+    return v;
+}();
+
 namespace {
 // The two digits at `at` of the cell as completed to six characters; false when they are no
 // hexadecimal number.

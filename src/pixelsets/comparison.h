@@ -37,18 +37,22 @@ inline constexpr auto kHexValue = [] {
         v[size_t('a' + d)] = v[size_t('A' + d)] = int8_t(10 + d);
     return v;
 }();
+// The value of every two bytes as a two-digit hexadecimal number, the first byte in the low
+// half of the index; -1 for any pair that is not two digits.
+extern const std::array<int16_t, 65536> kHexPairValue;
 bool decodeOddCell(QByteArrayView cell, Channels& ch);
 } // namespace detail
 inline bool decodeCell(QByteArrayView cell, Channels& ch) {
     if (cell.size() != 6)
         return detail::decodeOddCell(cell, ch);
-    // Six digits, the cell every writer writes.
-    int v[6];
-    for (int i = 0; i < 6; ++i)
-        v[i] = detail::kHexValue[uchar(cell[i])];
-    if ((v[0] | v[1] | v[2] | v[3] | v[4] | v[5]) < 0)
+    // Six digits, the cell every writer writes: a lookup per pair.
+    auto pair = [&cell](int at) {
+        return detail::kHexPairValue[uchar(cell[at]) | uchar(cell[at + 1]) << 8];
+    };
+    const int16_t b = pair(0), g = pair(2), r = pair(4);
+    if ((r | g | b) < 0)
         return detail::decodeOddCell(cell, ch);
-    ch = {int16_t(v[4] * 16 + v[5]), int16_t(v[2] * 16 + v[3]), int16_t(v[0] * 16 + v[1])};
+    ch = {r, g, b};
     return true;
 }
 // The cell completed to six characters, as a differing sample writes it.
