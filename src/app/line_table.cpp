@@ -6,7 +6,6 @@
 #include <bit>
 #include <cstring>
 #include <string_view>
-#include <unordered_set>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -106,6 +105,36 @@ void lowerLetters(QByteArray& bytes) {
         c = char(uchar(c) + (uchar(c - 'A') < 26 ? 'a' - 'A' : 0));
 }
 
+// A line's hash for finding equal lines. Eight bytes at a time in four lanes of their own, so
+// that the lanes' multiplications overlap; the rounds and the final mixing are those of the
+// well-known 64-bit hashes.
+uint64_t lineHash(std::string_view line) {
+    constexpr uint64_t kP1 = 0x9E3779B185EBCA87u, kP2 = 0xC2B2AE3D27D4EB4Fu;
+    auto word = [](const char* at) {
+        uint64_t w;
+        std::memcpy(&w, at, sizeof w);
+        return w;
+    };
+    auto round = [](uint64_t acc, uint64_t w) { return std::rotl(acc + w * kP2, 31) * kP1; };
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    uint64_t lanes[4] = {kP1, kP2, 0, ~kP1};
+    for (; end - p >= 32; p += 32)
+        for (int k = 0; k < 4; ++k)
+            lanes[k] = round(lanes[k], word(p + 8 * k));
+    uint64_t h = line.size();
+    for (uint64_t lane : lanes)
+        h = round(h, lane);
+    for (; end - p >= 8; p += 8)
+        h = round(h, word(p));
+    uint64_t rest = 0;
+    std::memcpy(&rest, p, size_t(end - p));
+    h = round(h, rest);
+    h = (h ^ (h >> 33)) * kP2;
+    h = (h ^ (h >> 29)) * kP1;
+    return h ^ (h >> 32);
+}
+
 } // namespace
 
 LineTable::SplitResult LineTable::split(QByteArrayView bytes) {
@@ -133,18 +162,32 @@ LineTable::SplitResult LineTable::splitOwned(QByteArray&& bytes) {
         from = i + 2; // the character after the CR is skipped, whatever it is
     }
 
-    // Of equal lines only the last one stays, at its own place.
+    // Of equal lines only the last one stays, at its own place. The lines kept so far are
+    // found by hash in an open table with room for more than a line table holds: a text with
+    // more distinct lines is refused before it fills up.
     std::vector<bool> keep(raw.size(), false);
-    std::unordered_set<std::string_view> seen;
+    struct Seen {
+        uint64_t hash = 0;
+        std::string_view line;
+    };
+    constexpr size_t kSlots = 8192;
+    static_assert(kSlots > 2 * (kTableUpper + 1) && std::has_single_bit(kSlots));
+    std::vector<Seen> seen(kSlots);
     size_t kept = 0;
     for (size_t j = raw.size(); j-- > 0;) {
         if (raw[j].length == 0)
             continue;
-        if (seen.insert(std::string_view(data + raw[j].start, raw[j].length)).second) {
-            keep[j] = true;
-            if (++kept > size_t(kTableUpper))
-                return {SplitStatus::TooManyLines, kTableUpper};
-        }
+        const std::string_view line(data + raw[j].start, raw[j].length);
+        const uint64_t hash = lineHash(line);
+        size_t slot = hash & (kSlots - 1);
+        while (!seen[slot].line.empty() && !(seen[slot].hash == hash && seen[slot].line == line))
+            slot = (slot + 1) & (kSlots - 1);
+        if (!seen[slot].line.empty())
+            continue;
+        seen[slot] = {hash, line};
+        keep[j] = true;
+        if (++kept > size_t(kTableUpper))
+            return {SplitStatus::TooManyLines, kTableUpper};
     }
 
     // The new text replaces the tables whole: nothing of an earlier text stays behind.
