@@ -166,9 +166,10 @@ LineTable::SplitResult LineTable::splitOwned(QByteArray&& bytes) {
     // found by hash in an open table with room for more than a line table holds: a text with
     // more distinct lines is refused before it fills up.
     std::vector<bool> keep(raw.size(), false);
+    auto lineAt = [&](size_t j) { return std::string_view(data + raw[j].start, raw[j].length); };
     struct Seen {
-        uint64_t hash = 0;
-        std::string_view line;
+        uint32_t hashHigh = 0;
+        uint32_t line = 0; // 1 + its index in `raw`; 0 for a free slot
     };
     constexpr size_t kSlots = 8192;
     static_assert(kSlots > 2 * (kTableUpper + 1) && std::has_single_bit(kSlots));
@@ -177,14 +178,16 @@ LineTable::SplitResult LineTable::splitOwned(QByteArray&& bytes) {
     for (size_t j = raw.size(); j-- > 0;) {
         if (raw[j].length == 0)
             continue;
-        const std::string_view line(data + raw[j].start, raw[j].length);
+        const std::string_view line = lineAt(j);
         const uint64_t hash = lineHash(line);
+        const auto high = uint32_t(hash >> 32);
         size_t slot = hash & (kSlots - 1);
-        while (!seen[slot].line.empty() && !(seen[slot].hash == hash && seen[slot].line == line))
-            slot = (slot + 1) & (kSlots - 1);
-        if (!seen[slot].line.empty())
+        for (; seen[slot].line != 0; slot = (slot + 1) & (kSlots - 1))
+            if (seen[slot].hashHigh == high && lineAt(seen[slot].line - 1) == line)
+                break;
+        if (seen[slot].line != 0)
             continue;
-        seen[slot] = {hash, line};
+        seen[slot] = {high, uint32_t(j + 1)};
         keep[j] = true;
         if (++kept > size_t(kTableUpper))
             return {SplitStatus::TooManyLines, kTableUpper};
