@@ -82,14 +82,20 @@ struct LiveSide {
     LiveSide(const ui::PictureBox& area, double step) : column(area, step) {}
     LiveColumn column;
     vbrt::Colour colour = 0;
-    Channels ch;
 
-    void read(int r, float y) {
+    // The sample's channels; its colour stays in `colour`.
+    Channels read(int r, float y) {
         colour = column.at(r, y);
         // As the colour's cell text decodes: -1 reads as white.
-        ch = {int16_t(colour & 0xFF), int16_t((colour >> 8) & 0xFF),
-              int16_t((colour >> 16) & 0xFF)};
+        return {int16_t(colour & 0xFF), int16_t((colour >> 8) & 0xFF),
+                int16_t((colour >> 16) & 0xFF)};
     }
+};
+
+// The threshold of a column, as the tests take it.
+struct ColumnThreshold {
+    std::optional<int16_t> t;
+    int distanceLimit = 0;
 };
 
 // Waits, then writes one line per column: what `decide` appends for each sample, then the
@@ -103,11 +109,12 @@ Comparison writeDifference(const QString& path, const ui::PictureBox& area, cons
         const ThresholdText& thresholdText;
         LiveSide* live;
         Decide& decide;
-        std::optional<int16_t> t{};
+        ColumnThreshold t{};
         double differing = 0;
 
         void column(int, double x) {
-            t = threshold(thresholdText());
+            t.t = threshold(thresholdText());
+            t.distanceLimit = distanceLimit(t.t);
             if (live)
                 live->column.begin(x);
         }
@@ -133,11 +140,11 @@ Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
     LiveSide live(area, steps.column);
     return writeDifference(
         path, area, steps, thresholdText, pacing, &live,
-        [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {
-            live.read(r, y);
+        [&](int c, int r, float y, const ColumnThreshold& t, Line& line) {
+            const Channels here = live.read(r, y);
             const bool readable = decodeCell(stored.read(c, r), stored.ch);
             const bool counts = !readable && unreadable == UnreadableCell::Differs;
-            if (!counts && !distanceDiffers(stored.ch, live.ch, t)) {
+            if (!counts && !distanceReaches(stored.ch, here, t.distanceLimit)) {
                 line += '*';
                 return false;
             }
@@ -155,10 +162,10 @@ Comparison writeSetDifference(const QString& path, const ui::PictureBox& area,
     GridReader second{set2};
     return writeDifference(
         path, area, steps, thresholdText, pacing, nullptr,
-        [&](int c, int r, float, std::optional<int16_t> t, Line& line) {
+        [&](int c, int r, float, const ColumnThreshold& t, Line& line) {
             decodeCell(second.read(c, r), second.ch);
             decodeCell(first.read(c, r), first.ch);
-            if (!distanceDiffers(first.ch, second.ch, t)) {
+            if (!distanceReaches(first.ch, second.ch, t.distanceLimit)) {
                 line += '*';
                 return false;
             }
@@ -178,10 +185,10 @@ Comparison writeTemplateDifference(const QString& path, const ui::PictureBox& ar
     LiveSide live(area, steps.column);
     return writeDifference(
         path, area, steps, thresholdText, pacing, &live,
-        [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {
-            live.read(r, y);
+        [&](int c, int r, float y, const ColumnThreshold& t, Line& line) {
+            const Channels here = live.read(r, y);
             decodeCell(stored.read(c, r), stored.ch);
-            if (!templateDiffers(live.ch, stored.ch, t)) {
+            if (!templateDiffers(here, stored.ch, t.t)) {
                 line += '*';
                 return false;
             }

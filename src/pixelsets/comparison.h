@@ -66,15 +66,19 @@ inline void appendCompleted(Line& line, QByteArrayView cell) {
 // it is none, and then every sample counts as differing.
 std::optional<int16_t> threshold(const QString& text);
 
-// The colour-distance test: the rounded-down length of the channel differences above T.
-inline bool distanceDiffers(const Channels& a, const Channels& b, std::optional<int16_t> t) {
-    if (!t)
-        return true;
-    // The rounded-down length is above T exactly when the squared length reaches (T + 1)
-    // squared; every length is above a negative T.
+// The colour-distance test: the rounded-down length of the channel differences above T. The
+// rounded-down length is above T exactly when the squared length reaches (T + 1) squared;
+// every length is above a negative T, and above none.
+inline int distanceLimit(std::optional<int16_t> t) {
+    const int next = t ? *t + 1 : 0;
+    return next <= 0 ? 0 : next * next;
+}
+inline bool distanceReaches(const Channels& a, const Channels& b, int limit) {
     const int dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
-    const int next = *t + 1;
-    return next <= 0 || dr * dr + dg * dg + db * db >= next * next;
+    return dr * dr + dg * dg + db * db >= limit;
+}
+inline bool distanceDiffers(const Channels& a, const Channels& b, std::optional<int16_t> t) {
+    return distanceReaches(a, b, distanceLimit(t));
 }
 // The template button's channel test, first colour and second colour in this order: the
 // brighter colour's two smaller channels below the brightness difference, or two channel
