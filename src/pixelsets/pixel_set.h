@@ -57,12 +57,14 @@ template <class BeginColumn, class Sample, class ColumnDone>
 bool walkGrid(const ui::PictureBox& area, const Steps& steps, BeginColumn&& beginColumn,
               Sample&& sample, ColumnDone&& columnDone) {
     const double xLimit = double(float(area.Width())) - steps.column;
+    const double xStep = steps.column;
+    const float yStep = float(steps.row);
     int c = 0;
-    for (double x = 0; x <= xLimit; x += steps.column, ++c) {
-        const float yLimit = float(area.Height()) - float(steps.row);
+    for (double x = 0; x <= xLimit; x += xStep, ++c) {
+        const float yLimit = float(area.Height()) - yStep;
         beginColumn(c, x);
         int r = 0;
-        for (float y = 0; y <= yLimit; y += float(steps.row), ++r)
+        for (float y = 0; y <= yLimit; y += yStep, ++r)
             sample(c, r, x, y);
         if (!columnDone(c))
             return false;
@@ -90,7 +92,12 @@ public:
         return *this;
     }
     void append(const char* bytes, size_t n) {
-        std::memcpy(room(n), bytes, n);
+        char* to = room(n);
+        // A cell as written, copied inline rather than through a call.
+        if (n == 6)
+            std::memcpy(to, bytes, 6);
+        else
+            std::memcpy(to, bytes, n);
         size_ += n;
     }
     void append(size_t n, char c) {
