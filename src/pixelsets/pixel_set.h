@@ -78,8 +78,8 @@ bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
         area, steps, [](int, double) {}, sample, columnDone);
 }
 
-// A column's line while it is built. Unlike a std::string it writes no terminator and keeps
-// no buffer inside itself, so that a walk's loop can keep the line's end in a register.
+// Column lines while they are built. Unlike a std::string it writes no terminator and keeps no
+// buffer inside itself, so that a walk's loop can keep the line's end in a register.
 class Line {
 public:
     Line& operator+=(char c) {
@@ -240,8 +240,8 @@ struct ColumnLines {
     bool waitFirst = false;
     // Written after the last column's line.
     QByteArrayView tail;
-    // Runs after each column's line is written, before the wait: a cell that views data an
-    // event may change during the wait is copied here.
+    // Runs after each column's line, before the wait: a cell that views data an event may
+    // change during the wait is copied here.
     std::function<void()> beforeWait;
 };
 
@@ -258,27 +258,35 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
         return {WriteStatus::Failed, opened.error};
     if (how.waitFirst && !pacing.pause())
         return {WriteStatus::Stopped, {}};
+    // The lines go to the file in batches: a write per column cost about as much as the
+    // column's samples. Nothing reads the file before the commit, so a batch changes only when
+    // a failed write is noticed.
+    constexpr size_t kBatch = 64 * 1024;
+    Line batch;
+    auto send = [&] {
+        const bool ok = file.write(QByteArrayView(batch.data(), qsizetype(batch.size())));
+        batch.clear();
+        return ok;
+    };
     qint64 count = 0;
-    Line line;
     const bool walked = walkGrid(
         area, steps, [&](int c, double x) { cell.column(c, x); },
         [&](int c, int r, double x, float y) {
-            cell(c, r, x, y, line);
-            line += '\t';
+            cell(c, r, x, y, batch);
+            batch += '\t';
             count += 1;
         },
         [&](int) {
             char digits[24];
-            line.append(digits,
-                        size_t(std::to_chars(digits, digits + sizeof digits, count).ptr - digits));
-            line += "\r\n";
-            const bool ok = file.write(QByteArrayView(line.data(), qsizetype(line.size())));
-            line.clear();
+            batch.append(digits,
+                         size_t(std::to_chars(digits, digits + sizeof digits, count).ptr - digits));
+            batch += "\r\n";
+            const bool ok = batch.size() < kBatch || send();
             if (how.beforeWait)
                 how.beforeWait();
             return ok && pacing.pause();
         });
-    if (walked && !how.tail.isEmpty())
+    if (walked && send() && !how.tail.isEmpty())
         file.write(how.tail);
     if (!file.error().isEmpty())
         return {WriteStatus::Failed, file.error()};
