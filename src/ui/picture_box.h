@@ -198,12 +198,22 @@ public:
         PixelMap map_;
         // Made at the first dot, when the image is certain to be drawn on.
         std::optional<EllipseStamper> stamper_;
+        bool stampable_ = false;
         // The colour of the last dot, as outline and fill pixels.
         struct {
             vbrt::Colour value;
             QRgb outline, fill;
         } colour_{};
-        bool drawn_ = false;
+        // The last abscissa and where it lies in the image.
+        double x_ = NAN, px_ = 0;
+        // The fill and current point of the box are left as the last dot's Circle leaves
+        // them once the dots are done: nothing else draws meanwhile.
+        struct Dot {
+            double x, y;
+            vbrt::Colour colour;
+        };
+        std::optional<Dot> last_;
+        bool stamped_ = false;
     };
     double TextWidth(const QString& text) const;
     double TextHeight(const QString& text) const;
