@@ -80,6 +80,7 @@ QByteArrayView TextGrid::cell(int line, int token) const {
 
 void TextGrid::line(int line, LineCells& cells) const {
     cells.bounds_.clear();
+    cells.count_ = 0;
     if (size_t(line) >= rows_.size() || !rows_[size_t(line)].text)
         return;
     const Row& row = rows_[size_t(line)];
@@ -88,6 +89,7 @@ void TextGrid::line(int line, LineCells& cells) const {
         cells.bounds_.assign(row.b16.begin(), row.b16.end());
     else
         cells.bounds_.assign(row.b32.begin(), row.b32.end());
+    cells.count_ = int(cells.bounds_.size());
 }
 
 // ---- LineTable ----

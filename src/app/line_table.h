@@ -76,7 +76,7 @@ public:
     class LineCells {
     public:
         QByteArrayView operator()(int token) const {
-            if (token < 1 || size_t(token) >= bounds_.size())
+            if (token < 1 || token >= count_)
                 return {};
             const uint32_t from = bounds_[size_t(token) - 1], to = bounds_[size_t(token)] - 1;
             return QByteArrayView(data_ + from, qsizetype(to - from));
@@ -86,6 +86,7 @@ public:
         friend class TextGrid;
         const char* data_ = nullptr;
         std::vector<uint32_t> bounds_;
+        int count_ = 0; // bounds
     };
     // Points `cells` at line `line`; any line past the grid's has no cells.
     void line(int line, LineCells& cells) const;
