@@ -92,7 +92,7 @@ struct LiveSide {
     }
 };
 
-// The threshold of a column, as the tests take it.
+// A column's threshold as read, and as the squared distance the distance test looks for.
 struct ColumnThreshold {
     std::optional<int16_t> t;
     int distanceLimit = 0;

@@ -78,8 +78,8 @@ bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
         area, steps, [](int, double) {}, sample, columnDone);
 }
 
-// Column lines while they are built. Unlike a std::string it writes no terminator and keeps no
-// buffer inside itself, so that a walk's loop can keep the line's end in a register.
+// Column lines while they are built. A walk appends a few bytes per sample: unlike a
+// std::string this writes no terminator after them and has no small-buffer case to tell apart.
 class Line {
 public:
     Line& operator+=(char c) {

@@ -42,7 +42,7 @@ TEST(CellChannels, ReadFromTheRightAfterPaddingToSix) {
 
 TEST(CellChannels, SixCharactersReadAsTheRuleForAnyCellReadsThem) {
     // Every pair of bytes in each place of an otherwise valid cell: the lookup by pairs gives
-    // what the digit-by-digit reading gives, channels kept where a part is no number included.
+    // what the digit-by-digit reading gives, a channel whose digits are no number kept included.
     for (int at = 0; at < 6; at += 2)
         for (int pair = 0; pair < 0x10000; ++pair) {
             char cell[] = "a1B2c3";
