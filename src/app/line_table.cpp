@@ -2,12 +2,14 @@
 
 #include "vbrt/errors.h"
 
-#include <QtEndian>
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string_view>
-#include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace app {
 
@@ -76,20 +78,18 @@ QByteArrayView TextGrid::cell(int line, int token) const {
     return QByteArrayView(row.text->bytes.constData() + from, qsizetype(to - from));
 }
 
-TextGrid::LineCells TextGrid::line(int line) const {
-    LineCells cells;
+void TextGrid::line(int line, LineCells& cells) const {
+    cells.bounds_.clear();
+    cells.count_ = 0;
     if (size_t(line) >= rows_.size() || !rows_[size_t(line)].text)
-        return cells;
+        return;
     const Row& row = rows_[size_t(line)];
     cells.data_ = row.text->bytes.constData() + row.start;
-    if (row.b32.empty()) {
-        cells.b16_ = row.b16.data();
-        cells.count_ = int(row.b16.size());
-    } else {
-        cells.b32_ = row.b32.data();
-        cells.count_ = int(row.b32.size());
-    }
-    return cells;
+    if (row.b32.empty())
+        cells.bounds_.assign(row.b16.begin(), row.b16.end());
+    else
+        cells.bounds_.assign(row.b32.begin(), row.b32.end());
+    cells.count_ = int(cells.bounds_.size());
 }
 
 // ---- LineTable ----
@@ -107,22 +107,36 @@ void lowerLetters(QByteArray& bytes) {
         c = char(uchar(c) + (uchar(c - 'A') < 26 ? 'a' - 'A' : 0));
 }
 
-// A byte repeated through a word.
-constexpr quint64 repeated(uchar byte) {
-    return quint64(byte) * 0x0101010101010101u;
+// A line's hash for finding equal lines. Eight bytes at a time in four lanes of their own, so
+// that the lanes' multiplications overlap; the rounds and the final mixing are those of the
+// well-known 64-bit hashes.
+uint64_t lineHash(std::string_view line) {
+    constexpr uint64_t kP1 = 0x9E3779B185EBCA87u, kP2 = 0xC2B2AE3D27D4EB4Fu;
+    auto word = [](const char* at) {
+        uint64_t w;
+        std::memcpy(&w, at, sizeof w);
+        return w;
+    };
+    auto round = [](uint64_t acc, uint64_t w) { return std::rotl(acc + w * kP2, 31) * kP1; };
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    uint64_t lanes[4] = {kP1, kP2, 0, ~kP1};
+    for (; end - p >= 32; p += 32)
+        for (int k = 0; k < 4; ++k)
+            lanes[k] = round(lanes[k], word(p + 8 * k));
+    uint64_t h = line.size();
+    for (uint64_t lane : lanes)
+        h = round(h, lane);
+    for (; end - p >= 8; p += 8)
+        h = round(h, word(p));
+    uint64_t rest = 0;
+    std::memcpy(&rest, p, size_t(end - p));
+    h = round(h, rest);
+    h = (h ^ (h >> 33)) * kP2;
+    h = (h ^ (h >> 29)) * kP1;
+    return h ^ (h >> 32);
 }
 
-// The high bit of every byte of the word that is TAB or "|". XOR with the separator leaves
-// such a byte zero; any other byte has its high bit set already or gets it from adding 0x7F
-// to its low seven bits, a sum that stays within the byte. Exact, so a byte such as 0x89 or
-// one next to a TAB is no separator.
-constexpr quint64 separatorBits(quint64 word) {
-    constexpr quint64 kLow7 = repeated(0x7F);
-    const auto zeroBytes = [](quint64 x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
-    return zeroBytes(word ^ repeated('\t')) | zeroBytes(word ^ repeated('|'));
-}
-// Bytes 09 7C 89 FC 00 0A 7D 7C, the first in the low byte: separators at 0, 1 and 7.
-static_assert(separatorBits(0x7C7D0A00FC897C09u) == 0x8000000000008080u);
 } // namespace
 
 LineTable::SplitResult LineTable::split(QByteArrayView bytes) {
@@ -150,18 +164,35 @@ LineTable::SplitResult LineTable::splitOwned(QByteArray&& bytes) {
         from = i + 2; // the character after the CR is skipped, whatever it is
     }
 
-    // Of equal lines only the last one stays, at its own place.
+    // Of equal lines only the last one stays, at its own place. The lines kept so far are
+    // found by hash in an open table with room for more than a line table holds: a text with
+    // more distinct lines is refused before it fills up.
     std::vector<bool> keep(raw.size(), false);
-    std::unordered_set<std::string_view> seen;
+    auto lineAt = [&](size_t j) { return std::string_view(data + raw[j].start, raw[j].length); };
+    struct Seen {
+        uint32_t hashHigh = 0;
+        uint32_t line = 0; // 1 + its index in `raw`; 0 for a free slot
+    };
+    constexpr size_t kSlots = 8192;
+    static_assert(kSlots > 2 * (kTableUpper + 1) && std::has_single_bit(kSlots));
+    std::vector<Seen> seen(kSlots);
     size_t kept = 0;
     for (size_t j = raw.size(); j-- > 0;) {
         if (raw[j].length == 0)
             continue;
-        if (seen.insert(std::string_view(data + raw[j].start, raw[j].length)).second) {
-            keep[j] = true;
-            if (++kept > size_t(kTableUpper))
-                return {SplitStatus::TooManyLines, kTableUpper};
-        }
+        const std::string_view line = lineAt(j);
+        const uint64_t hash = lineHash(line);
+        const auto high = uint32_t(hash >> 32);
+        size_t slot = hash & (kSlots - 1);
+        for (; seen[slot].line != 0; slot = (slot + 1) & (kSlots - 1))
+            if (seen[slot].hashHigh == high && lineAt(seen[slot].line - 1) == line)
+                break;
+        if (seen[slot].line != 0)
+            continue;
+        seen[slot] = {high, uint32_t(j + 1)};
+        keep[j] = true;
+        if (++kept > size_t(kTableUpper))
+            return {SplitStatus::TooManyLines, kTableUpper};
     }
 
     // The new text replaces the tables whole: nothing of an earlier text stays behind.
@@ -199,9 +230,9 @@ void LineTable::fillGrid(TextGrid& grid) {
     grid.rows_.resize(size_t(lineCount) + 1);
     // The bounds of one line's tokens at a time: each is one past a separator, and the wrapping
     // TABs of a line table entry are separators too. kMaxTokens tokens take kKept bounds; the
-    // room past them takes what a word of eight bytes finds beyond the last kept one.
+    // room past them takes what a block of sixteen bytes finds beyond the last kept one.
     constexpr size_t kKept = size_t(TextGrid::kMaxTokens) + 1;
-    std::vector<uint32_t> bounds(kKept + 7);
+    std::vector<uint32_t> bounds(kKept + 15);
     const TextArray::Entry unwritten;
     for (int i = 0; i <= lineCount; ++i) {
         const bool written = size_t(i) < lineArrayA.entries_.size();
@@ -212,12 +243,19 @@ void LineTable::fillGrid(TextGrid& grid) {
         if (e.wrapped)
             bounds[n++] = 0;
         uint32_t p = 0;
-        for (; e.length - p >= 8 && n < kKept; p += 8) {
-            const quint64 word = qFromLittleEndian<quint64>(data + p);
-            for (quint64 at = separatorBits(word); at != 0; at &= at - 1)
-                bounds[n++] = p + uint32_t(std::countr_zero(at)) / 8 + 1;
+#if defined(__SSE2__)
+        // Sixteen bytes at a time, a bit for each that is a separator; without SSE2 the byte
+        // loop below reads the whole line.
+        const __m128i tab = _mm_set1_epi8('\t'), bar = _mm_set1_epi8('|');
+        for (; e.length - p >= 16 && n < kKept; p += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+            const __m128i separators =
+                _mm_or_si128(_mm_cmpeq_epi8(bytes, tab), _mm_cmpeq_epi8(bytes, bar));
+            for (auto at = uint32_t(_mm_movemask_epi8(separators)); at != 0; at &= at - 1)
+                bounds[n++] = p + uint32_t(std::countr_zero(at)) + 1;
         }
         n = std::min(n, kKept);
+#endif
         for (; p < e.length && n < kKept; ++p)
             if (data[p] == '\t' || data[p] == '|')
                 bounds[n++] = p + 1;

@@ -70,25 +70,26 @@ public:
     QByteArrayView cell(int line, int token) const;
 
     // The cells of one line, for reading many of them in a row: cells(token) is
-    // cell(line, token). Valid until the next load into this grid.
+    // cell(line, token). The line's bounds are copied once, widened, into a buffer the reader
+    // keeps from line to line, so that reading a cell asks nothing about how they are stored.
+    // Valid until the next load into this grid.
     class LineCells {
     public:
         QByteArrayView operator()(int token) const {
             if (token < 1 || token >= count_)
                 return {};
-            const uint32_t from = bound(token - 1), to = bound(token) - 1;
+            const uint32_t from = bounds_[size_t(token) - 1], to = bounds_[size_t(token)] - 1;
             return QByteArrayView(data_ + from, qsizetype(to - from));
         }
 
     private:
         friend class TextGrid;
-        uint32_t bound(int k) const { return b32_ ? b32_[k] : b16_[k]; }
         const char* data_ = nullptr;
-        const uint16_t* b16_ = nullptr;
-        const uint32_t* b32_ = nullptr;
+        std::vector<uint32_t> bounds_;
         int count_ = 0; // bounds
     };
-    LineCells line(int line) const;
+    // Points `cells` at line `line`; any line past the grid's has no cells.
+    void line(int line, LineCells& cells) const;
 
 private:
     friend class LineTable;

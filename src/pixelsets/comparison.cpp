@@ -9,6 +9,15 @@
 
 namespace pixelsets {
 
+constinit const std::array<int16_t, 65536> detail::kHexPairValue = [] {
+    std::array<int16_t, 65536> v{};
+    for (size_t i = 0; i < v.size(); ++i) {
+        const int hi = kHexValue[i & 0xFF], lo = kHexValue[i >> 8];
+        v[i] = int16_t(hi < 0 || lo < 0 ? -1 : hi * 16 + lo);
+    }
+    return v;
+}();
+
 namespace {
 // The two digits at `at` of the cell as completed to six characters; false when they are no
 // hexadecimal number.
@@ -31,12 +40,6 @@ bool detail::decodeOddCell(QByteArrayView cell, Channels& ch) {
     const bool g = decodePart(cell, n - 4, ch.g);
     const bool b = decodePart(cell, n - 6, ch.b);
     return r && g && b;
-}
-
-void appendCompleted(Line& line, QByteArrayView cell) {
-    if (!cell.isEmpty() && cell.size() < 6)
-        line.append(size_t(6 - cell.size()), '0');
-    line.append(cell.data(), size_t(cell.size()));
 }
 
 std::optional<int16_t> threshold(const QString& text) {
@@ -79,14 +82,20 @@ struct LiveSide {
     LiveSide(const ui::PictureBox& area, double step) : column(area, step) {}
     LiveColumn column;
     vbrt::Colour colour = 0;
-    Channels ch;
 
-    void read(int r, float y) {
+    // The sample's channels; its colour stays in `colour`.
+    Channels read(int r, float y) {
         colour = column.at(r, y);
         // As the colour's cell text decodes: -1 reads as white.
-        ch = {int16_t(colour & 0xFF), int16_t((colour >> 8) & 0xFF),
-              int16_t((colour >> 16) & 0xFF)};
+        return {int16_t(colour & 0xFF), int16_t((colour >> 8) & 0xFF),
+                int16_t((colour >> 16) & 0xFF)};
     }
+};
+
+// A column's threshold as read, and as the squared distance the distance test looks for.
+struct ColumnThreshold {
+    std::optional<int16_t> t;
+    int distanceLimit = 0;
 };
 
 // Waits, then writes one line per column: what `decide` appends for each sample, then the
@@ -100,11 +109,12 @@ Comparison writeDifference(const QString& path, const ui::PictureBox& area, cons
         const ThresholdText& thresholdText;
         LiveSide* live;
         Decide& decide;
-        std::optional<int16_t> t{};
+        ColumnThreshold t{};
         double differing = 0;
 
         void column(int, double x) {
-            t = threshold(thresholdText());
+            t.t = threshold(thresholdText());
+            t.distanceLimit = distanceLimit(t.t);
             if (live)
                 live->column.begin(x);
         }
@@ -130,11 +140,11 @@ Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
     LiveSide live(area, steps.column);
     return writeDifference(
         path, area, steps, thresholdText, pacing, &live,
-        [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {
-            live.read(r, y);
+        [&](int c, int r, float y, const ColumnThreshold& t, Line& line) {
+            const Channels here = live.read(r, y);
             const bool readable = decodeCell(stored.read(c, r), stored.ch);
             const bool counts = !readable && unreadable == UnreadableCell::Differs;
-            if (!counts && !distanceDiffers(stored.ch, live.ch, t)) {
+            if (!counts && !distanceReaches(stored.ch, here, t.distanceLimit)) {
                 line += '*';
                 return false;
             }
@@ -152,10 +162,10 @@ Comparison writeSetDifference(const QString& path, const ui::PictureBox& area,
     GridReader second{set2};
     return writeDifference(
         path, area, steps, thresholdText, pacing, nullptr,
-        [&](int c, int r, float, std::optional<int16_t> t, Line& line) {
+        [&](int c, int r, float, const ColumnThreshold& t, Line& line) {
             decodeCell(second.read(c, r), second.ch);
             decodeCell(first.read(c, r), first.ch);
-            if (!distanceDiffers(first.ch, second.ch, t)) {
+            if (!distanceReaches(first.ch, second.ch, t.distanceLimit)) {
                 line += '*';
                 return false;
             }
@@ -175,10 +185,10 @@ Comparison writeTemplateDifference(const QString& path, const ui::PictureBox& ar
     LiveSide live(area, steps.column);
     return writeDifference(
         path, area, steps, thresholdText, pacing, &live,
-        [&](int c, int r, float y, std::optional<int16_t> t, Line& line) {
-            live.read(r, y);
+        [&](int c, int r, float y, const ColumnThreshold& t, Line& line) {
+            const Channels here = live.read(r, y);
             decodeCell(stored.read(c, r), stored.ch);
-            if (!templateDiffers(live.ch, stored.ch, t)) {
+            if (!templateDiffers(here, stored.ch, t.t)) {
                 line += '*';
                 return false;
             }

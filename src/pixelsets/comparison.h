@@ -37,36 +37,48 @@ inline constexpr auto kHexValue = [] {
         v[size_t('a' + d)] = v[size_t('A' + d)] = int8_t(10 + d);
     return v;
 }();
+// The value of every two bytes as a two-digit hexadecimal number, the first byte in the low
+// half of the index; -1 for any pair that is not two digits.
+extern const std::array<int16_t, 65536> kHexPairValue;
 bool decodeOddCell(QByteArrayView cell, Channels& ch);
 } // namespace detail
 inline bool decodeCell(QByteArrayView cell, Channels& ch) {
     if (cell.size() != 6)
         return detail::decodeOddCell(cell, ch);
-    // Six digits, the cell every writer writes.
-    int v[6];
-    for (int i = 0; i < 6; ++i)
-        v[i] = detail::kHexValue[uchar(cell[i])];
-    if ((v[0] | v[1] | v[2] | v[3] | v[4] | v[5]) < 0)
+    // Six digits, the cell every writer writes: a lookup per pair.
+    auto pair = [&cell](int at) {
+        return detail::kHexPairValue[uchar(cell[at]) | uchar(cell[at + 1]) << 8];
+    };
+    const int16_t b = pair(0), g = pair(2), r = pair(4);
+    if ((r | g | b) < 0)
         return detail::decodeOddCell(cell, ch);
-    ch = {int16_t(v[4] * 16 + v[5]), int16_t(v[2] * 16 + v[3]), int16_t(v[0] * 16 + v[1])};
+    ch = {r, g, b};
     return true;
 }
 // The cell completed to six characters, as a differing sample writes it.
-void appendCompleted(Line& line, QByteArrayView cell);
+inline void appendCompleted(Line& line, QByteArrayView cell) {
+    if (!cell.isEmpty() && cell.size() < 6)
+        line.append(size_t(6 - cell.size()), '0');
+    line.append(cell.data(), size_t(cell.size()));
+}
 
 // The threshold of a test: the text as a 16-bit whole number (halves to even); nothing when
 // it is none, and then every sample counts as differing.
 std::optional<int16_t> threshold(const QString& text);
 
-// The colour-distance test: the rounded-down length of the channel differences above T.
-inline bool distanceDiffers(const Channels& a, const Channels& b, std::optional<int16_t> t) {
-    if (!t)
-        return true;
-    // The rounded-down length is above T exactly when the squared length reaches (T + 1)
-    // squared; every length is above a negative T.
+// The colour-distance test: the rounded-down length of the channel differences above T. The
+// rounded-down length is above T exactly when the squared length reaches (T + 1) squared;
+// every length is above a negative T, and above none.
+inline int distanceLimit(std::optional<int16_t> t) {
+    const int next = t ? *t + 1 : 0;
+    return next <= 0 ? 0 : next * next;
+}
+inline bool distanceReaches(const Channels& a, const Channels& b, int limit) {
     const int dr = a.r - b.r, dg = a.g - b.g, db = a.b - b.b;
-    const int next = *t + 1;
-    return next <= 0 || dr * dr + dg * dg + db * db >= next * next;
+    return dr * dr + dg * dg + db * db >= limit;
+}
+inline bool distanceDiffers(const Channels& a, const Channels& b, std::optional<int16_t> t) {
+    return distanceReaches(a, b, distanceLimit(t));
 }
 // The template button's channel test, first colour and second colour in this order: the
 // brighter colour's two smaller channels below the brightness difference, or two channel
@@ -92,7 +104,7 @@ struct GridReader {
             return cell;
         if (c != line) {
             line = c;
-            cells = grid.line(c);
+            grid.line(c, cells);
         }
         cell = cells(r + 1);
         return cell;

@@ -3,6 +3,7 @@
 #include "vbrt/convert.h"
 #include "vbrt/file_writer.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace pixelsets {
@@ -20,6 +21,15 @@ std::optional<Steps> stepsFromBoxes(const QString& columns, const QString& rows,
     if (!(column >= 1) || !(row >= 1) || row > 1e9)
         return std::nullopt;
     return Steps{column, int(row)};
+}
+
+void Line::grow(size_t n) {
+    const size_t capacity = std::max({2 * capacity_, size_ + n, size_t(256)});
+    auto bytes = std::make_unique_for_overwrite<char[]>(capacity);
+    if (size_ > 0)
+        std::memcpy(bytes.get(), bytes_.get(), size_);
+    bytes_ = std::move(bytes);
+    capacity_ = capacity;
 }
 
 QString cellText(vbrt::Colour colour) {
@@ -41,7 +51,8 @@ WriteOutcome writePixelSet(const QString& path, const ui::PictureBox& area, cons
             appendCell(line, live.at(r, y));
         }
     };
-    return writeColumnLines(path, area, steps, Sampled{LiveColumn(area, steps.column)}, pacing, how);
+    return writeColumnLines(path, area, steps, Sampled{LiveColumn(area, steps.column)}, pacing,
+                            how);
 }
 
 } // namespace pixelsets

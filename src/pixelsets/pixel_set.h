@@ -11,8 +11,9 @@
 #include <climits>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <string>
+#include <string_view>
 #include <vector>
 
 // Sampling the drawing area on a regular grid and the pixel-set file that keeps a sampling:
@@ -61,13 +62,15 @@ template <class BeginColumn, class Sample, class ColumnDone>
 bool walkGrid(const ui::PictureBox& area, const Steps& steps, BeginColumn&& beginColumn,
               Sample&& sample, ColumnDone&& columnDone, FarEdge edge = FarEdge::StepShort) {
     const bool stepShort = edge == FarEdge::StepShort;
-    const double xLimit = double(float(area.Width())) - (stepShort ? steps.column : 0.0);
+    const double xStep = steps.column;
+    const float yStep = float(steps.row);
+    const double xLimit = double(float(area.Width())) - (stepShort ? xStep : 0.0);
     int c = 0;
-    for (double x = 0; x <= xLimit; x += steps.column, ++c) {
-        const float yLimit = float(area.Height()) - float(stepShort ? steps.row : 0);
+    for (double x = 0; x <= xLimit; x += xStep, ++c) {
+        const float yLimit = float(area.Height()) - (stepShort ? yStep : 0.0f);
         beginColumn(c, x);
         int r = 0;
-        for (float y = 0; y <= yLimit; y += float(steps.row), ++r)
+        for (float y = 0; y <= yLimit; y += yStep, ++r)
             sample(c, r, x, y);
         if (!columnDone(c))
             return false;
@@ -81,8 +84,47 @@ bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
         area, steps, [](int, double) {}, sample, columnDone);
 }
 
-// A column's line while it is built.
-using Line = std::string;
+// Column lines while they are built. A walk appends a few bytes per sample: unlike a
+// std::string this writes no terminator after them and has no small-buffer case to tell apart.
+class Line {
+public:
+    Line& operator+=(char c) {
+        *room(1) = c;
+        size_ += 1;
+        return *this;
+    }
+    Line& operator+=(std::string_view s) {
+        append(s.data(), s.size());
+        return *this;
+    }
+    void append(const char* bytes, size_t n) {
+        char* to = room(n);
+        // A cell as written, copied inline rather than through a call.
+        if (n == 6)
+            std::memcpy(to, bytes, 6);
+        else
+            std::memcpy(to, bytes, n);
+        size_ += n;
+    }
+    void append(size_t n, char c) {
+        std::memset(room(n), c, n);
+        size_ += n;
+    }
+    const char* data() const { return bytes_.get(); }
+    size_t size() const { return size_; }
+    void clear() { size_ = 0; }
+
+private:
+    char* room(size_t n) {
+        if (capacity_ - size_ < n)
+            grow(n);
+        return bytes_.get() + size_;
+    }
+    void grow(size_t n);
+
+    std::unique_ptr<char[]> bytes_;
+    size_t size_ = 0, capacity_ = 0;
+};
 
 // The cell text of a sampled colour: upper-case hexadecimal, left-padded with zeros to six
 // digits; -1 (outside the drawable area) gives FFFFFFFF.
@@ -125,10 +167,10 @@ public:
         drawCount_ = area_.drawCount();
         px_ = reader_.pixelX(x);
         if (kept && next_ < blockCount_ && blockX_[next_] == x) {
-            inBlock_ = next_++;
+            readAhead(next_++);
             return;
         }
-        inBlock_ = -1;
+        aheadRows_ = 0;
         // The first column of a scale finds the rows; the others can then be read ahead.
         if (!rows_.empty())
             readBlock(x);
@@ -136,8 +178,8 @@ public:
     // Sample r of the column lies at y; every column has its rows at the same places, so
     // their pixel rows are worked out once.
     vbrt::Colour at(int r, float y) {
-        if (inBlock_ >= 0 && size_t(r) < blockRows_)
-            return block_[size_t(inBlock_) * blockRows_ + size_t(r)];
+        if (size_t(r) < aheadRows_)
+            return ahead_[r];
         if (size_t(r) >= rows_.size())
             rows_.resize(size_t(r) + 1, kUnknown);
         int& py = rows_[size_t(r)];
@@ -163,13 +205,16 @@ private:
             blockX_[k] = x;
             px[k] = reader_.pixelX(x);
         }
-        for (size_t r = 0; r < rows; ++r) {
-            for (int k = 0; k < kBlock; ++k)
-                block_[size_t(k) * rows + r] = reader_.at(px[k], rows_[r]);
-        }
+        for (size_t r = 0; r < rows; ++r)
+            reader_.readRow(rows_[r], px, &block_[r], rows);
         blockCount_ = kBlock;
-        inBlock_ = 0;
+        readAhead(0);
         next_ = 1;
+    }
+    // The column is column k of the block.
+    void readAhead(int k) {
+        ahead_ = &block_[size_t(k) * blockRows_];
+        aheadRows_ = blockRows_;
     }
 
     const ui::PictureBox& area_;
@@ -181,7 +226,10 @@ private:
     std::vector<vbrt::Colour> block_;
     size_t blockRows_ = 0;
     double blockX_[kBlock] = {};
-    int blockCount_ = 0, next_ = 0, inBlock_ = -1;
+    int blockCount_ = 0, next_ = 0;
+    // The colours of this column's rows, when they were read ahead.
+    const vbrt::Colour* ahead_ = nullptr;
+    size_t aheadRows_ = 0;
 };
 
 enum class WriteStatus { Written, Failed, Stopped };
@@ -198,8 +246,8 @@ struct ColumnLines {
     bool waitFirst = false;
     // Written after the last column's line.
     QByteArrayView tail;
-    // Runs after each column's line is written, before the wait: a cell that views data an
-    // event may change during the wait is copied here.
+    // Runs after each column's line, before the wait: a cell that views data an event may
+    // change during the wait is copied here.
     std::function<void()> beforeWait;
 };
 
@@ -216,26 +264,35 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
         return {WriteStatus::Failed, opened.error};
     if (how.waitFirst && !pacing.pause())
         return {WriteStatus::Stopped, {}};
+    // The lines go to the file in batches: a write per column cost about as much as the
+    // column's samples. Nothing reads the file before the commit, so a batch changes only when
+    // a failed write is noticed.
+    constexpr size_t kBatch = 64 * 1024;
+    Line batch;
+    auto send = [&] {
+        const bool ok = file.write(QByteArrayView(batch.data(), qsizetype(batch.size())));
+        batch.clear();
+        return ok;
+    };
     qint64 count = 0;
-    Line line;
     const bool walked = walkGrid(
         area, steps, [&](int c, double x) { cell.column(c, x); },
         [&](int c, int r, double x, float y) {
-            cell(c, r, x, y, line);
-            line += '\t';
+            cell(c, r, x, y, batch);
+            batch += '\t';
             count += 1;
         },
         [&](int) {
             char digits[24];
-            line.append(digits, std::to_chars(digits, digits + sizeof digits, count).ptr);
-            line += "\r\n";
-            const bool ok = file.write(QByteArrayView(line.data(), qsizetype(line.size())));
-            line.clear();
+            batch.append(digits,
+                         size_t(std::to_chars(digits, digits + sizeof digits, count).ptr - digits));
+            batch += "\r\n";
+            const bool ok = batch.size() < kBatch || send();
             if (how.beforeWait)
                 how.beforeWait();
             return ok && pacing.pause();
         });
-    if (walked && !how.tail.isEmpty())
+    if (walked && send() && !how.tail.isEmpty())
         file.write(how.tail);
     if (!file.error().isEmpty())
         return {WriteStatus::Failed, file.error()};

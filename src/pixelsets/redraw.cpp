@@ -108,21 +108,20 @@ bool scoreChanged(ui::PictureBox& area, const app::TextGrid& grid, const Steps& 
     auto changed = [](const app::TextGrid::LineCells& line, int r) {
         return r + 1 > app::TextGrid::kUpper || !isStar(line(r + 1));
     };
-    return walkDots(
-        area, steps, pacing, [&](ui::PictureBox::Dots& dots, int c, int r, double x, float y) {
-            if (c != column) {
-                column = c;
-                here = c <= app::TextGrid::kUpper ? grid.line(c) : app::TextGrid::LineCells();
-                right =
-                    c + 2 <= app::TextGrid::kUpper ? grid.line(c + 2) : app::TextGrid::LineCells();
-            }
-            if (!changed(here, r))
-                return;
-            if (changed(right, r + 2) && changed(here, r + 2) && changed(right, r)) {
-                dots.draw(x, y, pen);
-                level += 1;
-            }
-        });
+    return walkDots(area, steps, pacing,
+                    [&](ui::PictureBox::Dots& dots, int c, int r, double x, float y) {
+                        if (c != column) {
+                            column = c;
+                            grid.line(c, here);
+                            grid.line(c + 2, right);
+                        }
+                        if (!changed(here, r))
+                            return;
+                        if (changed(right, r + 2) && changed(here, r + 2) && changed(right, r)) {
+                            dots.draw(x, y, pen);
+                            level += 1;
+                        }
+                    });
 }
 
 } // namespace pixelsets

@@ -34,9 +34,11 @@ int64_t scaled(double v) {
     return int64_t(v * kKeyScale + 0.5);
 }
 
+} // namespace
+
 // The pixels a shape covers, relative to the whole pixel of its centre, and how far they
 // reach on each side.
-struct Stamp {
+struct EllipseStamper::Stamp {
     struct Pixel {
         int16_t dx, dy;
         bool outline;
@@ -44,6 +46,12 @@ struct Stamp {
     std::vector<Pixel> pixels;
     int left = 0, right = -1, top = 0, bottom = -1;
 };
+
+namespace {
+using Stamp = EllipseStamper::Stamp;
+
+// Grows each time the shared shapes are thrown away.
+uint64_t shapesGeneration = 0;
 
 Stamp drawStamp(const QPointF& c, double rx, double ry, int reach, int width, bool filled,
                 const QSize& size) {
@@ -109,44 +117,38 @@ inline EllipseStamper::Place EllipseStamper::place(double centre, int size) cons
             inside && binade(low) == binade(high) ? binade(low) : 4096 + whole};
 }
 
+const Stamp& EllipseStamper::sharedShape(const QPointF& c, const Place& x, const Place& y) {
+    static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
+    const StampKey key{keyRx_,   keyRy_,   x.fraction, y.fraction,
+                       x.binade, y.binade, penWidth_,  filled_};
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    if (cache.size() > 4096) {
+        cache.clear();
+        ++shapesGeneration;
+    }
+    const QSize size(width_, height_);
+    return cache.emplace(key, drawStamp(c, rx_, ry_, reach_, penWidth_, filled_, size))
+        .first->second;
+}
+
 bool EllipseStamper::stamp(const QPointF& c, QRgb outline, QRgb fill) {
     if (!bits_ || std::abs(c.x()) > kFar || std::abs(c.y()) > kFar)
         return false;
-    if (c.x() != lastX_) {
+    if (c.x() != lastX_ || shapesGeneration_ != shapesGeneration) {
         lastX_ = c.x();
         placeX_ = place(c.x(), width_);
+        shapesGeneration_ = shapesGeneration;
+        columnShapes_.fill({});
     }
     const Place x = placeX_, y = place(c.y(), height_);
-    const StampKey key{keyRx_,   keyRy_,   x.fraction, y.fraction,
-                       x.binade, y.binade, penWidth_,  filled_};
+    ColumnShape& known =
+        columnShapes_[size_t(uint64_t(y.fraction + y.binade) * 0x9E3779B97F4A7C15u >> 58)];
+    if (!known.stamp || known.fraction != y.fraction || known.binade != y.binade)
+        known = {y.fraction, y.binade, &sharedShape(c, x, y)};
+    const Stamp& s = *known.stamp;
 
-    static std::unordered_map<StampKey, Stamp, StampKeyHash> cache;
-    // A walk draws the same few shapes over and over (a column's dots cycle through a few
-    // fractions of a pixel): those are at hand without a lookup.
-    struct Recent {
-        StampKey key;
-        const Stamp* stamp = nullptr;
-    };
-    static std::array<Recent, 256> recent{};
-    const uint64_t mixed =
-        uint64_t(key.fx) * 0x9E3779B97F4A7C15u ^ uint64_t(key.fy + key.ey) * 0xC2B2AE3D27D4EB4Fu;
-    Recent& slot = recent[size_t(mixed >> 56)];
-    if (!slot.stamp || !(slot.key == key)) {
-        auto it = cache.find(key);
-        if (it == cache.end()) {
-            if (cache.size() > 4096) {
-                cache.clear();
-                recent.fill({});
-            }
-            it = cache
-                     .emplace(key, drawStamp(c, rx_, ry_, reach_, penWidth_, filled_,
-                                             QSize(width_, height_)))
-                     .first;
-        }
-        slot = {key, &it->second};
-    }
-
-    const Stamp& s = *slot.stamp;
     auto colourOf = [&](const Stamp::Pixel& p) { return p.outline ? outline : fill; };
     if (x.whole + s.left >= 0 && x.whole + s.right < width_ && y.whole + s.top >= 0 &&
         y.whole + s.bottom < height_) {

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <array>
 #include <cmath>
 
 namespace ui {
@@ -25,6 +26,9 @@ public:
     // where the stamp would not be the painter's own.
     bool stamp(const QPointF& centre, QRgb outline, QRgb fill);
 
+    // The pixels of one shape as the painter drew them.
+    struct Stamp;
+
 private:
     // Where a centre lies on one axis: its whole pixel, its fraction of a pixel as it goes into
     // a key, and the power of two the shape's coordinates lie in (or the centre's own place).
@@ -34,6 +38,9 @@ private:
         int binade;
     };
     Place place(double centre, int size) const;
+    // The shape of the ellipse centred at `centre`, placed at x and y, among those of every
+    // stamper.
+    const Stamp& sharedShape(const QPointF& centre, const Place& x, const Place& y);
 
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
@@ -46,9 +53,18 @@ private:
     // How far the painter's pixels and coordinates reach from the centre.
     int reach_ = 0;
     double spread_ = 0;
-    // A column of dots shares its abscissa.
+    // A column of dots shares its abscissa, so its shapes differ only in where their centres
+    // lie on the vertical axis: those met in the column are found by that alone, as long as
+    // the shared ones they point to are not thrown away (shapesGeneration_ tells).
     double lastX_ = NAN;
     Place placeX_{};
+    struct ColumnShape {
+        int64_t fraction = -1;
+        int binade = 0;
+        const Stamp* stamp = nullptr;
+    };
+    std::array<ColumnShape, 64> columnShapes_{};
+    uint64_t shapesGeneration_ = 0;
 };
 
 } // namespace ui

@@ -577,27 +577,39 @@ PictureBox::Dots::Dots(PictureBox& box, double radius)
     : box_(box), radius_(radius), map_(box.pixelMap()) {}
 
 PictureBox::Dots::~Dots() {
-    if (drawn_)
+    if (!last_)
+        return;
+    // As the last dot's Circle leaves them.
+    box_.fillStyle_ = 0;
+    box_.fillColor_ = last_->colour;
+    box_.currentX_ = last_->x;
+    box_.currentY_ = last_->y;
+    if (stamped_)
         box_.changed();
 }
 
 void PictureBox::Dots::draw(double x, double y, vbrt::Colour colour) {
-    box_.fillStyle_ = 0;
-    box_.fillColor_ = colour;
-    // A walk's dots mostly share their colour.
-    if (!stamper_ || colour != colour_.value)
-        colour_ = {colour, box_.rgbOf(colour), vbrt::toRgb32(colour)};
+    last_ = {x, y, colour};
     if (!stamper_) {
         const double r = box_.radiusPx(radius_);
         stamper_.emplace(box_.target(), r, r, box_.drawWidth_, true);
+        stampable_ = box_.stampablePen();
+        colour_ = {colour, box_.rgbOf(colour), vbrt::toRgb32(colour)};
     }
-    if (!box_.stampablePen() || !stamper_->stamp(map_(x, y), colour_.outline, colour_.fill)) {
-        box_.Circle(x, y, radius_, colour);
+    // A walk's dots mostly share their colour, a column's its abscissa.
+    if (colour != colour_.value)
+        colour_ = {colour, box_.rgbOf(colour), vbrt::toRgb32(colour)};
+    if (x != x_) {
+        x_ = x;
+        px_ = map_.x(x);
+    }
+    if (stampable_ && stamper_->stamp(QPointF(px_, map_.y(y)), colour_.outline, colour_.fill)) {
+        stamped_ = true;
         return;
     }
-    box_.currentX_ = x;
-    box_.currentY_ = y;
-    drawn_ = true;
+    box_.fillStyle_ = 0;
+    box_.fillColor_ = colour;
+    box_.Circle(x, y, radius_, colour);
 }
 
 void PictureBox::Refresh() {

@@ -6,9 +6,11 @@
 #include "vbrt/file_writer.h"
 
 #include <QImage>
+#include <QtEndian>
 #include <cmath>
 #include <functional>
 #include <optional>
+#include <span>
 
 namespace ui {
 
@@ -146,8 +148,18 @@ public:
         vbrt::Colour at(int px, int py) const {
             if (px < 0 || py < 0 || px >= width_ || py >= height_)
                 return -1;
-            const QRgb argb = reinterpret_cast<const QRgb*>(bits_ + py * stride_)[px];
-            return vbrt::Colour(((argb & 0xFF) << 16) | (argb & 0xFF00) | ((argb >> 16) & 0xFF));
+            return colour(reinterpret_cast<const QRgb*>(bits_ + py * stride_)[px]);
+        }
+        // at(px[k], py) for every k into out[k * step]: the row is looked up once.
+        void readRow(int py, std::span<const int> px, vbrt::Colour* out, size_t step) const {
+            if (py < 0 || py >= height_) {
+                for (size_t k = 0; k < px.size(); ++k)
+                    out[k * step] = -1;
+                return;
+            }
+            const QRgb* row = reinterpret_cast<const QRgb*>(bits_ + py * stride_);
+            for (size_t k = 0; k < px.size(); ++k)
+                out[k * step] = uint(px[k]) < uint(width_) ? colour(row[px[k]]) : -1;
         }
         vbrt::Colour point(double x, double y) const { return at(pixelX(x), pixelY(y)); }
         void prefetch(int px, int py) const {
@@ -163,6 +175,9 @@ public:
         }
 
     private:
+        // AARRGGBB to 00BBGGRR.
+        static vbrt::Colour colour(QRgb argb) { return vbrt::Colour(qbswap(argb) >> 8); }
+
         const uchar* bits_ = nullptr;
         qsizetype stride_ = 0;
         int width_ = 0, height_ = 0;
@@ -187,12 +202,22 @@ public:
         PixelMap map_;
         // Made at the first dot, when the image is certain to be drawn on.
         std::optional<EllipseStamper> stamper_;
+        bool stampable_ = false;
         // The colour of the last dot, as outline and fill pixels.
         struct {
             vbrt::Colour value;
             QRgb outline, fill;
         } colour_{};
-        bool drawn_ = false;
+        // The last abscissa and where it lies in the image.
+        double x_ = NAN, px_ = 0;
+        // The fill and current point of the box are left as the last dot's Circle leaves
+        // them once the dots are done: nothing else draws meanwhile.
+        struct Dot {
+            double x, y;
+            vbrt::Colour colour;
+        };
+        std::optional<Dot> last_;
+        bool stamped_ = false;
     };
     double TextWidth(const QString& text) const;
     double TextHeight(const QString& text) const;

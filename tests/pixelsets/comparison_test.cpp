@@ -40,6 +40,21 @@ TEST(CellChannels, ReadFromTheRightAfterPaddingToSix) {
     }
 }
 
+TEST(CellChannels, SixCharactersReadAsTheRuleForAnyCellReadsThem) {
+    // Every pair of bytes in each place of an otherwise valid cell: the lookup by pairs gives
+    // what the digit-by-digit reading gives, a channel whose digits are no number kept included.
+    for (int at = 0; at < 6; at += 2)
+        for (int pair = 0; pair < 0x10000; ++pair) {
+            char cell[] = "a1B2c3";
+            cell[at] = char(pair & 0xFF);
+            cell[at + 1] = char(pair >> 8);
+            Channels fast = rgb(1, 2, 3), general = rgb(1, 2, 3);
+            const bool read = decodeCell(QByteArrayView(cell, 6), fast);
+            ASSERT_EQ(read, detail::decodeOddCell(QByteArrayView(cell, 6), general)) << pair;
+            ASSERT_TRUE(same(fast, general)) << "pair " << pair << " at " << at;
+        }
+}
+
 TEST(Threshold, AWholeNumberHalvesToEvenOrNone) {
     const std::pair<const char*, std::optional<int16_t>> cases[] = {
         {"100", 100},       {"100.5", 100},        {"101.5", 102},

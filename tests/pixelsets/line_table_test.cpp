@@ -4,7 +4,10 @@
 #include "shell/form2.h"
 #include "vbrt/errors.h"
 
+#include <QByteArrayList>
+#include <QSet>
 #include <malloc.h>
+#include <random>
 
 using namespace testing_support;
 
@@ -67,6 +70,32 @@ TEST_F(LineTableTest, SplitsIntoDistinctLowerCaseLinesKeepingTheLastOfEqualOnes)
         EXPECT_EQ(lines().lineCount, c.table.size() - 1) << c.name;
         EXPECT_EQ(lines().lineArrayB(0), c.table.front()) << c.name;
     }
+}
+
+TEST_F(LineTableTest, RepeatsOfAnyLengthGoAsAPlainSetFindsThem) {
+    // Many repeated lines of every length up to 80 bytes, many of them one byte apart: what is
+    // kept is what a set of the lines seen, read from the back, keeps.
+    std::mt19937 random(7);
+    QByteArray text;
+    QByteArrayList cut;
+    for (int i = 0; i < 2500; ++i) {
+        QByteArray line(qsizetype(random() % 81), 'a');
+        for (int k = 0; k < 3; ++k)
+            if (!line.isEmpty())
+                line[qsizetype(random() % line.size())] = "bc|\t"[random() % 4];
+        text += line + "\r\n";
+        cut.append(line);
+    }
+    QStringList expected{"\t\t"};
+    QSet<QByteArray> seen;
+    for (auto line = cut.crbegin(); line != cut.crend(); ++line) {
+        if (line->isEmpty() || seen.contains(*line))
+            continue;
+        seen.insert(*line);
+        expected.prepend(QLatin1Char('\t') + QString::fromLatin1(*line) + QLatin1Char('\t'));
+    }
+    ASSERT_EQ(lines().split(std::move(text)).status, app::LineTable::SplitStatus::Done);
+    EXPECT_EQ(table(), expected);
 }
 
 TEST_F(LineTableTest, TheWorkingTableHoldsEveryLineWithRepeatsEmptied) {

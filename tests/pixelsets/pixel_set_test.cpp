@@ -187,6 +187,35 @@ TEST_F(PixelSetTest, TheWriterWaitsAfterEveryColumnAndReplacesOnlyByACompleteFil
     EXPECT_TRUE(QDir(path("folder")).isEmpty());
 }
 
+TEST_F(PixelSetTest, AFileOfManyBatchesHoldsEveryColumnInOrderThenItsTail) {
+    // 40,000 samples, several batches of lines: the file is what Point gives, sample by sample.
+    area.Move(0, 0, 3000, 3000);
+    QImage img(area.innerWidthPx(), area.innerHeightPx(), QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb(x, y, (x * y) % 256));
+    area.setPicture(img);
+    const Steps steps{15, 15};
+    QByteArray expected;
+    int count = 0;
+    pixelsets::walkGrid(
+        area, steps,
+        [&](int, int, double x, float y) {
+            expected += pixelsets::cellText(area.Point(x, y)).toLatin1() + '\t';
+            ++count;
+        },
+        [&](int) {
+            expected += QByteArray::number(count) + "\r\n";
+            return true;
+        });
+    ASSERT_GT(expected.size(), 200000);
+    EXPECT_EQ(pixelsets::writePixelSet(path("set.txt"), area, steps, pixelsets::SetTail::CrLfLine,
+                                       Pacing::none())
+                  .status,
+              WriteStatus::Written);
+    EXPECT_EQ(read("set.txt"), expected + "\r\n\r\n");
+}
+
 } // namespace
 
 TEST_F(PixelSetTest, ColumnsReadAheadGiveWhatPointGivesAndSeeDrawingBetweenColumns) {
