@@ -52,6 +52,19 @@ void turn(Variant& phase) {
     phase = phase + Variant(kAngleStep);
 }
 
+// A tick of an animation with a figure of its own: the set advances, and once its tick count
+// passes `limit` the figure is drawn anew (its phase turned once more first where
+// `turnOnRedraw`) and the count starts again from what the figure returns.
+void tick(StateSet s, double freqStep, int limit, bool turnOnRedraw,
+          const std::function<double()>& redraw) {
+    advance(s, freqStep);
+    if (s.tick.toDouble() <= limit)
+        return;
+    if (turnOnRedraw)
+        turn(s.phase);
+    s.tick = redraw();
+}
+
 void showValues(ui::TextBox& box, const Variant& freq, const Variant& phase) {
     box.setText(freq.toString() + QLatin1Char('@') + phase.toString());
 }
@@ -181,62 +194,38 @@ void CurveAnimations::Timer4_Timer() {
     s.shellTick = s.shellTick + Variant(int16_t(1));
     s.shellPhase = s.shellPhase + Variant(0.05);
     s.shellFreq += 0.5;
-    if (s.shellTick.toDouble() > 6) {
-        clearPicture();
-        s.shellTick = coma4();
-    }
+    if (s.shellTick.toDouble() > 6)
+        s.shellTick = redraw(&CurveAnimations::coma4);
 }
 
 void CurveAnimations::Timer5_Timer() {
-    if (messageOpen_)
-        return;
-    ComaState& s = f_.comaState;
-    advance(eggSet(s), 0.5);
-    if (s.eggTick.toDouble() > 3) {
-        clearPicture();
-        s.eggTick = coma2();
-    }
+    if (!messageOpen_)
+        tick(eggSet(f_.comaState), 0.5, 3, false,
+             [this] { return redraw(&CurveAnimations::coma2); });
 }
 
 void CurveAnimations::Timer6_Timer() {
-    if (messageOpen_)
-        return;
-    ComaState& s = f_.comaState;
-    advance(deathSet(s), 0.1);
-    if (s.deathTick.toDouble() > 6) {
-        clearPicture();
-        turn(s.deathPhase);
-        s.deathTick = coma3();
-    }
+    if (!messageOpen_)
+        tick(deathSet(f_.comaState), 0.1, 6, true,
+             [this] { return redraw(&CurveAnimations::coma3); });
 }
 
 // 光 turns the death set, which its own figure never reads.
 void CurveAnimations::Timer16_Timer() {
-    if (messageOpen_)
-        return;
-    ComaState& s = f_.comaState;
-    advance(deathSet(s), 0.1);
-    if (s.deathTick.toDouble() > 6) {
-        turn(s.deathPhase);
-        clearPicture();
-        s.deathTick = coma7();
-    }
+    if (!messageOpen_)
+        tick(deathSet(f_.comaState), 0.1, 6, true,
+             [this] { return redraw(&CurveAnimations::coma7); });
 }
 
 void CurveAnimations::Timer7_Timer() {
-    if (messageOpen_)
-        return;
-    ComaState& s = f_.comaState;
-    advance(lifeSet(s), 0.1);
-    if (s.lifeTick.toDouble() > 6) {
-        turn(s.lifePhase);
-        clearPicture();
-        s.lifeTick = coma5();
-    }
+    if (!messageOpen_)
+        tick(lifeSet(f_.comaState), 0.1, 6, true,
+             [this] { return redraw(&CurveAnimations::coma5); });
 }
 
-void CurveAnimations::clearPicture() {
+double CurveAnimations::redraw(double (CurveAnimations::*figure)()) {
     f_.Picture1.setPicture(QImage());
+    return (this->*figure)();
 }
 
 double CurveAnimations::coma2() {

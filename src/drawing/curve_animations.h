@@ -73,8 +73,8 @@ private:
     std::optional<double> openFrame();
     void refuse();
     void toggle(ui::CommandButton& button, int timer, const std::function<void()>& starting);
-    // A redraw on a cleared picture.
-    void clearPicture();
+    // The figure drawn anew on a cleared picture; what it returns.
+    double redraw(double (CurveAnimations::*figure)());
 
     shell::Form2& f_;
     // While a figure's message is open the animation timers wait, so one message is not
