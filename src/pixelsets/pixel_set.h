@@ -98,6 +98,9 @@ public:
         return *this;
     }
     void append(const char* bytes, size_t n) {
+        // An empty cell may come without any bytes at all.
+        if (n == 0)
+            return;
         char* to = room(n);
         // A cell as written, copied inline rather than through a call.
         if (n == 6)
@@ -107,6 +110,8 @@ public:
         size_ += n;
     }
     void append(size_t n, char c) {
+        if (n == 0)
+            return;
         std::memset(room(n), c, n);
         size_ += n;
     }

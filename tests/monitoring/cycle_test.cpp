@@ -246,7 +246,7 @@ TEST_F(Cycle, AnHourOfMonitoring) {
     f2().Text1(3).setText(QStringLiteral("600"));
     f2().Command13.press();
     run(1800);
-    const qint64 halfway = residentBytes();
+    [[maybe_unused]] const qint64 halfway = residentBytes();
     run(1800);
 #ifndef __SANITIZE_ADDRESS__
     // (The address sanitizer keeps freed memory in quarantine; its leak check stands in.)
