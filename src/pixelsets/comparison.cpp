@@ -9,7 +9,9 @@
 
 namespace pixelsets {
 
-constinit const std::array<int16_t, 65536> detail::kHexPairValue = [] {
+// Filled when the program starts: as a constant expression the 65,536 entries pass some
+// compilers' evaluation limits. Nothing reads it before main().
+const std::array<int16_t, 65536> detail::kHexPairValue = [] {
     std::array<int16_t, 65536> v{};
     for (size_t i = 0; i < v.size(); ++i) {
         const int hi = kHexValue[i & 0xFF], lo = kHexValue[i >> 8];
