@@ -11,13 +11,10 @@
 #include "vbrt/errors.h"
 #include "vbrt/file_writer.h"
 
-#include <QFileInfo>
-
 namespace drawing {
 
 namespace {
 const QString kReplaceTitle = QStringLiteral("Tessal计算 ");
-const QString kReplaceQuestion = QStringLiteral("已经存在。\r\n要替换她吗？");
 
 // The panel boxes a record holds, as typed: t, r, Vx0, VFy, Vy0, origin X, origin Y, VFx.
 QStringList recordValues(const shell::Form2& form) {
@@ -54,19 +51,8 @@ QString parameterLogEntry(const QString& when, const QString& picture, const QSt
 }
 
 std::optional<QString> DrawingBoard::pictureSaveName(const QString& replaceTitle) {
-    ui::CommonDialog& dialog = f_.CommonDialog1;
-    dialog.CancelError = true;
-    dialog.Filter = kPictureFilter;
-    dialog.FileName = QString();
-    if (!vbrt::skipOnError([&] { dialog.ShowSave(); }))
-        return std::nullopt;
-    const QString name = dialog.FileName;
-    if (name.isEmpty())
-        return std::nullopt;
-    if (QFileInfo::exists(name) &&
-        ui::MsgBox(name + kReplaceQuestion, ui::vbYesNo, replaceTitle) != ui::vbYes)
-        return std::nullopt;
-    return name;
+    f_.CommonDialog1.FileName = QString();
+    return ui::askSaveName(f_.CommonDialog1, kPictureFilter, replaceTitle);
 }
 
 bool DrawingBoard::savePicture(const QString& name) {

@@ -7,8 +7,6 @@
 #include "vbrt/errors.h"
 #include "vbrt/file_writer.h"
 
-#include <QFileInfo>
-
 namespace drawing {
 
 namespace {
@@ -17,7 +15,6 @@ constexpr int kEnter = 13;
 constexpr int kWordBox = 3;
 const QString kNotice = QStringLiteral("将要保存的是Tessal画画的像素集合；\r\n是否继续？");
 const QString kNoticeTitle = QStringLiteral("Tessal Arvendel 之画画");
-const QString kReplaceQuestion = QStringLiteral("已经存在。\r\n要替换她吗？");
 const QString kReplaceTitle = QStringLiteral("Tessal Arvendel  之 画画");
 const QString kSetFilter = QStringLiteral("文本文件*.txt|*.txt");
 constexpr vbrt::Colour kMarkerColour = 255;
@@ -35,19 +32,12 @@ void DrawingBoard::savePlainPixelSet() {
     // It asks, yet offers only OK: the save dialog always follows.
     ui::MsgBox(kNotice, ui::vbOKOnly, kNoticeTitle);
     const ui::Opening opening(f_);
-    ui::CommonDialog& dialog = f_.CommonDialog1;
-    dialog.CancelError = true;
-    dialog.Filter = kSetFilter;
-    dialog.FileName = QString();
-    vbrt::skipOnError([&] { dialog.ShowSave(); });
-    const QString name = dialog.FileName;
-    if (name.isEmpty())
+    f_.CommonDialog1.FileName = QString();
+    const std::optional<QString> chosen =
+        ui::askSaveName(f_.CommonDialog1, kSetFilter, kReplaceTitle);
+    if (!chosen || !opening.alive())
         return;
-    if (QFileInfo::exists(name) &&
-        ui::MsgBox(name + kReplaceQuestion, ui::vbYesNo, kReplaceTitle) != ui::vbYes)
-        return;
-    if (!opening.alive())
-        return;
+    const QString& name = *chosen;
 
     // Every sample is read before the first marker is drawn: the file holds the picture's
     // colours, not the markers'.

@@ -7,7 +7,6 @@
 #include "vbrt/file_writer.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 namespace drawing {
 
@@ -16,35 +15,24 @@ const QString kPenTitle = QStringLiteral("Tessal Arvendel 之画画");
 const QString kReplaceTitle = QStringLiteral("Tessal Arvendel  之 画画");
 const QString kExportNotice = QStringLiteral("将要保存的是Tessal画画的轨迹结果；\r\n是否继续？");
 const QString kImportNotice = QStringLiteral("将要导入的是Tessal画画的轨迹结果；\r\n是否继续？");
-const QString kReplaceQuestion = QStringLiteral("已经存在。\r\n要替换她吗？");
 const QString kStrokeFilter = QStringLiteral("文本文件*.txt|*.txt");
 const QString kUnreadable = QStringLiteral("无法读取轨迹文件：");
 const QString kNotStrokes = QStringLiteral("不是Tessal画画的轨迹文件，没有导入：");
 
-// The stroke file the user picks; empty when the dialog was cancelled.
-QString askStrokeFile(ui::CommonDialog& dialog, bool save) {
-    dialog.CancelError = true;
-    dialog.Filter = kStrokeFilter;
-    dialog.FileName = QString();
-    if (!vbrt::skipOnError([&] { save ? dialog.ShowSave() : dialog.ShowOpen(); }))
-        return {};
-    return dialog.FileName;
-}
 } // namespace
 
 void DrawingBoard::outsave() {
     ui::MsgBox(kExportNotice, ui::vbOKOnly, kPenTitle);
-    const QString name = askStrokeFile(f_.CommonDialog1, true);
-    if (name.isEmpty())
-        return;
-    if (QFileInfo::exists(name) &&
-        ui::MsgBox(name + kReplaceQuestion, ui::vbYesNo, kReplaceTitle) != ui::vbYes)
+    ui::CommonDialog& dialog = f_.CommonDialog1;
+    dialog.FileName = QString();
+    const std::optional<QString> name = ui::askSaveName(dialog, kStrokeFilter, kReplaceTitle);
+    if (!name)
         return;
     const app::Module1& m = app::module1();
     const int strokes = int(m.strokes.strokesPerPage[int(m.pageIndex)]);
-    const vbrt::WriteResult written = vbrt::replaceFile(name, strokeFileText(m.strokes, strokes));
+    const vbrt::WriteResult written = vbrt::replaceFile(*name, strokeFileText(m.strokes, strokes));
     if (!written)
-        ui::MsgBox(vbrt::writeFailedMessage(name, written), ui::vbOKOnly, kPenTitle);
+        ui::MsgBox(vbrt::writeFailedMessage(*name, written), ui::vbOKOnly, kPenTitle);
 }
 
 void DrawingBoard::inputres() {
@@ -54,9 +42,13 @@ void DrawingBoard::inputres() {
     // A stroke being drawn ends with the pen.
     f_.Timer(13).setEnabled(false);
     ui::MsgBox(kImportNotice, ui::vbOKOnly, kPenTitle);
-    const QString name = askStrokeFile(f_.CommonDialog1, false);
-    if (name.isEmpty())
+    ui::CommonDialog& dialog = f_.CommonDialog1;
+    dialog.CancelError = true;
+    dialog.Filter = kStrokeFilter;
+    dialog.FileName = QString();
+    if (!vbrt::skipOnError([&] { dialog.ShowOpen(); }) || dialog.FileName.isEmpty())
         return;
+    const QString name = dialog.FileName;
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly)) {
         ui::MsgBox(kUnreadable + name, ui::vbOKOnly, kPenTitle);

@@ -11,7 +11,6 @@
 #include "vbrt/datetime.h"
 #include "vbrt/errors.h"
 
-#include <QFileInfo>
 #include <QScopedValueRollback>
 
 namespace shell {
@@ -59,24 +58,11 @@ void Form1::Command5_Click() {
 }
 
 void Form1::savePicture() {
-    // A cancelled dialog ends the save without a word; a failed write says why.
-    CommonDialog1.CancelError = true;
-    CommonDialog1.Filter = kPictureFilter;
-    // The file name is kept: the dialog proposes the name it returned last.
-    try {
-        CommonDialog1.ShowSave();
-    } catch (const vbrt::RuntimeError&) {
-        return;
-    }
-    const QString name = CommonDialog1.FileName;
-    if (name.isEmpty())
-        return;
-    if (QFileInfo(name).isFile()) {
-        if (ui::MsgBox(name + QStringLiteral("已经存在。\r\n要替换她吗？"), ui::vbYesNo,
-                       kSaveTitle) != ui::vbYes)
-            return;
-    }
-    savePictureTo(name);
+    // A cancelled dialog ends the save without a word; a failed write says why. The file
+    // name is kept: the dialog proposes the name it returned last.
+    if (const std::optional<QString> name =
+            ui::askSaveName(CommonDialog1, kPictureFilter, kSaveTitle))
+        savePictureTo(*name);
 }
 
 void Form1::Command7_Click() {

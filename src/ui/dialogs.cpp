@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QCursor>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
@@ -84,6 +85,21 @@ void CommonDialog::ShowSave() {
         FileName = *name;
     else
         cancelled();
+}
+
+std::optional<QString> askSaveName(CommonDialog& dialog, const QString& filter,
+                                   const QString& replaceTitle) {
+    dialog.CancelError = true;
+    dialog.Filter = filter;
+    if (!vbrt::skipOnError([&] { dialog.ShowSave(); }))
+        return std::nullopt;
+    const QString name = dialog.FileName;
+    if (name.isEmpty())
+        return std::nullopt;
+    if (QFileInfo(name).isFile() &&
+        MsgBox(name + QStringLiteral("已经存在。\r\n要替换她吗？"), vbYesNo, replaceTitle) != vbYes)
+        return std::nullopt;
+    return name;
 }
 
 void CommonDialog::ShowColor() {

@@ -85,6 +85,13 @@ private:
     void cancelled() const;
 };
 
+// The save dialog with cancel-as-error on (and left on, as the program's file dialogs leave
+// it), then, for a file that exists, whether to replace it: "<name>已经存在。" CR LF
+// "要替换她吗？", Yes / No, under `replaceTitle`. The name to write; nothing when the dialog was
+// cancelled or gave no name, or the answer was not Yes.
+std::optional<QString> askSaveName(CommonDialog& dialog, const QString& filter,
+                                   const QString& replaceTitle);
+
 // "Name|pattern|Name|pattern" as Qt's ";;"-separated name filters.
 QString qtFilter(const QString& filter);
 
