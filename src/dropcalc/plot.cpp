@@ -38,7 +38,7 @@ double turnAndStep() {
 
 bool drawPaced(ui::PictureBox& picture, const PacedEllipse& e, const std::function<bool()>& pause) {
     bool going = true;
-    forEachTime(e.end, turnStep(), [&](double theta) {
+    forEachTime(e.end, fullTurn() / e.stepsPerTurn, [&](double theta) {
         going = pause();
         if (going)
             picture.LineTo(e.cx + e.rx * std::sin(theta), e.cy + e.ry * std::cos(theta), e.colour);

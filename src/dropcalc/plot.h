@@ -121,13 +121,14 @@ void drawFrame(ui::PictureBox& picture, double halfX, double halfY);
 
 inline constexpr vbrt::Colour kEllipseColour = vbrt::RGB(128, 64, 128);
 
-// An ellipse round (cx, cy) in steps of 1/150 of a turn from the current point, up to the
-// angle `end`, each step after a pause; the pause gives false when the drawing must stop.
+// An ellipse round (cx, cy) in steps of a turn / stepsPerTurn from the current point, up to
+// the angle `end`, each step after a pause; the pause gives false when the drawing must stop.
 // False when it stopped.
 struct PacedEllipse {
     double cx = 0, cy = 0, rx = 0, ry = 0;
     double end = 0;
     vbrt::Colour colour = kEllipseColour;
+    int stepsPerTurn = 150;
 };
 bool drawPaced(ui::PictureBox& picture, const PacedEllipse& e, const std::function<bool()>& pause);
 // One turn, and one turn and a step (the closing segment drawn twice).

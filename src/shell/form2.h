@@ -10,6 +10,7 @@
 #include "trajectories/anti_missile.h"
 #include "trajectories/command_words.h"
 #include "trajectories/drop_plots.h"
+#include "trajectories/record_replay.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -81,6 +82,7 @@ public:
     trajectories::DropPlots dropPlots{*this};
     trajectories::CommandWords commandWords{*this};
     trajectories::Slideshow slideshow{*this};
+    trajectories::RecordReplay replay{*this};
     pixelsets::ImageComparison imaging{*this};
     monitoring::Monitoring monitoring{*this};
 

@@ -32,6 +32,8 @@ DropPlots::DropPlots(shell::Form2& form) : f_(form) {
     f_.Picture1.onClick = [this] { Picture1_Click(); };
     f_.Command8.onClick = [this] { Command8_Click(); };
     f_.Timer(15).onTimer = [this] { Command8_Click(); };
+    f_.Timer(2).onTimer = [this] { Timer2_Timer(); };
+    f_.Timer(3).onTimer = [this] { Timer3_Timer(); };
 }
 
 double DropPlots::f1(double t) {
@@ -227,37 +229,46 @@ void DropPlots::rain(double t, double radius, double vx0, double windY, double v
         {Form1::kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
     for (const auto& [box, value] : written)
         panel.Text1(box).setText(vbrt::CStr(value));
-    panel.runOnDropInput([&] { drawRainDrop(x0, y0); });
+    panel.runOnDropInput([&] {
+        f_.drawChord = true;
+        drawStartedDrop({t, x0, y0, kRainSteps, 150, [this] { f_.countTo50(); }});
+    });
     panel.Label1(Form1::kDragCaption).setVisible(false);
     f_.drawEllipse = false;
 }
 
-void DropPlots::drawRainDrop(double x0, double y0) {
+void DropPlots::drawStartedDrop(const StartedDrop& d) {
     ui::PictureBox& canvas = f_.Picture1;
-    const double t = panelTime();
-    const double h = t / kRainSteps;
-    const bool usable = sizeWindow(t, kRainSteps);
-    // Only the scene's first drop sets the window; the others are drawn in it.
+    const bool usable = sizeWindow(d.t, d.steps);
     if (!f_.coordMode && usable) {
         applyWindow();
         f_.coordMode = true;
     }
-    f_.Text1(2).setText(vbrt::CStr(x0));
-    f_.Text1(3).setText(vbrt::CStr(y0));
+    f_.Text1(2).setText(vbrt::CStr(d.x0));
+    f_.Text1(3).setText(vbrt::CStr(d.y0));
     if (!f_.coordMode)
         return;
 
     // The canvas takes single-precision coordinates here.
     const auto single = [](double v) { return double(float(v)); };
+    const double h = d.t / d.steps;
+    const auto sampled = [&](const std::function<void(double x, double y)>& step) {
+        forEachTime(d.t, h, [&](double tau) {
+            const double x = d.x0 + f1(tau), y = d.y0 + f2(tau);
+            if (drawable(x, y))
+                step(single(x), single(y));
+            return true;
+        });
+    };
     const vbrt::Colour pen = f_.penColor;
-    canvas.PSet(single(x0), single(y0), pen);
-    f_.drawChord = true;
-    forEachTime(t, h, [&](double tau) {
-        const double x = x0 + f1(tau), y = y0 + f2(tau);
-        f_.countTo50();
-        if (drawable(x, y))
-            canvas.LineTo(single(x), single(y), pen);
-        return true;
+    if (d.markStep) {
+        canvas.PSet(single(d.x0), single(d.y0), pen);
+        sampled(d.markStep);
+    }
+    canvas.PSet(single(d.x0), single(d.y0), pen);
+    sampled([&](double x, double y) {
+        d.pause();
+        canvas.LineTo(x, y, pen);
     });
     canvas.PSet(0, 0, pen);
     canvas.setFillStyle(1);
@@ -265,11 +276,14 @@ void DropPlots::drawRainDrop(double x0, double y0) {
     if (!f_.drawEllipse || !usable)
         return;
     const double rx = 0.9 * f_.plotWindow[1], ry = 0.9 * f_.plotWindow[3];
-    canvas.PSet(single(x0), single(y0 + ry), pen);
-    dropcalc::drawPaced(canvas, {x0, y0, rx, ry, dropcalc::turnAndStep(), pen}, [this] {
-        f_.countTo50();
-        return true;
-    });
+    const double turn = dropcalc::fullTurn();
+    canvas.PSet(single(d.x0), single(d.y0 + ry), pen);
+    dropcalc::drawPaced(
+        canvas, {d.x0, d.y0, rx, ry, turn + turn / d.ringStepsPerTurn, pen, d.ringStepsPerTurn},
+        [&] {
+            d.pause();
+            return true;
+        });
     f_.drawEllipse = false;
 }
 

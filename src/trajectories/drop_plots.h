@@ -3,6 +3,7 @@
 #include "dropcalc/motion.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace shell {
@@ -49,19 +50,44 @@ public:
     // starting point, written into the panels first; drawn in the window the scene's first
     // drop set.
     void rain(double t, double radius, double vx0, double windY, double vy0, double x0, double y0);
+    // The rain scene: one tick of Timer2 draws its 21 drops and ends the scene; Timer3 switches
+    // Timer2 on and off in turn. Nothing in the program starts either.
+    void Timer2_Timer();
+    void Timer3_Timer();
+
+    // A snapshot of the canvas in drawimage.jpg in the program's folder, and the canvas
+    // painted over with it again, stretched to the canvas, after the panel's drop window has
+    // been worked out afresh into plotWindow. False when the picture could not be written or
+    // read, or (with the panel's message) when the panel's drop is refused.
+    bool drawrainready();
+    bool drawoutput();
+
+    // A drop drawn from a starting point of its own, as the rain scene and the record replay
+    // draw theirs: the window of its flight over `steps` samples (only the first drop after
+    // the coordinates were released scales the canvas; the others are drawn in that scale),
+    // the start shown in the origin boxes, the path from it with `pause` before each segment,
+    // a dot at the canvas origin, and the ring round the start while drawEllipse is set. When
+    // markStep is given, a first pass over the samples calls it with each point.
+    struct StartedDrop {
+        double t = 0, x0 = 0, y0 = 0;
+        int steps = 0;
+        int ringStepsPerTurn = 150;
+        std::function<void()> pause;
+        std::function<void(double x, double y)> markStep = {};
+    };
+    void drawStartedDrop(const StartedDrop& d);
 
     // The samples of a trajectory plot.
     static constexpr int kPlotSteps = 150;
     // The window of the panel's path up to t over `steps` samples, squared to the larger half
     // size, into plotWindow; false (and plotWindow still set) when it has no size to draw in.
     bool sizeWindow(double t, int steps);
-
-private:
     // The canvas scale from plotWindow.
     void applyWindow();
+
+private:
     void plotTrajectory();
     void sweep(bool firstClick);
-    void drawRainDrop(double x0, double y0);
     void plotAtTime();
     double vertical(std::optional<double> trialVy, double t);
 

@@ -1,0 +1,66 @@
+// The plotters of the parameter-record replay: one record's trajectory from its own origin,
+// in the scale the replay's first record set.
+#include "app/forms.h"
+#include "app/module1.h"
+#include "shell/form1.h"
+#include "shell/form2.h"
+#include "trajectories/record_replay.h"
+#include "vbrt/convert.h"
+#include "vbrt/errors.h"
+
+namespace trajectories {
+
+using shell::Form1;
+
+namespace {
+// Samples of one record's trajectory.
+constexpr int kRecordSteps = 200;
+// The ring round the first record's origin: half as coarse as the plots' ellipses.
+constexpr int kRingStepsPerTurn = 300;
+} // namespace
+
+double RecordReplay::rains(double t, double radius, double vx0, double windY, double vy0, double x,
+                           double y, double windX) {
+    return plotRecord({t, radius, vx0, windY, vy0, x, y, windX}, false);
+}
+
+double RecordReplay::rainst(double t, double radius, double vx0, double windY, double vy0, double x,
+                            double y, double windX) {
+    return plotRecord({t, radius, vx0, windY, vy0, x, y, windX}, true);
+}
+
+double RecordReplay::plotRecord(const Record& r, bool markSteps) {
+    Form1& panel = app::form1();
+    const std::pair<int, double> written[] = {{Form1::kTimeBox, r.t}, {0, r.radius}, {1, r.vx0},
+                                              {3, r.windY},           {4, r.vy0},    {2, r.windX}};
+    for (const auto& [box, value] : written)
+        panel.Text1(box).setText(vbrt::CStr(value));
+    panel.runOnDropInput([&] { drawRecord(r, markSteps); });
+    panel.Label1(Form1::kDragCaption).setVisible(false);
+    f_.drawEllipse = false;
+    return 0;
+}
+
+void RecordReplay::drawRecord(const Record& r, bool markSteps) {
+    f_.drawChord = !markSteps;
+    const auto paced = [this] { f_.plotStepDelay(); };
+    DropPlots::StartedDrop drop{r.t, r.x, r.y, kRecordSteps, kRingStepsPerTurn, paced};
+    if (markSteps) {
+        // A filled circle at each step, its radius a 150th of the canvas in the drop's scale.
+        drop.markStep = [this](double x, double y) {
+            if (app::module1().fastPlot)
+                f_.pauseTickBusy();
+            else
+                f_.plotStepDelay();
+            ui::PictureBox& canvas = f_.Picture1;
+            const double radius = float(canvas.ScaleWidth()) / 150;
+            const vbrt::Colour pen = f_.penColor;
+            canvas.setFillColor(pen);
+            canvas.setFillStyle(0);
+            vbrt::skipOnError([&] { canvas.Circle(x, y, radius, pen); });
+        };
+    }
+    f_.dropPlots.drawStartedDrop(drop);
+}
+
+} // namespace trajectories

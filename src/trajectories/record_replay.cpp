@@ -1,0 +1,172 @@
+#include "trajectories/record_replay.h"
+
+#include "app/module1.h"
+#include "shell/form2.h"
+#include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+
+#include <QFile>
+#include <QHash>
+#include <algorithm>
+#include <vector>
+
+namespace trajectories {
+
+namespace {
+const QString kSeparator = QStringLiteral(",");
+const QString kParsed = QStringLiteral("OK");
+
+enum ReplayTimer {
+    kReplayStart = 8,
+    kReplayStep = 9,
+    kFastReplayStart = 10,
+    kFastReplayStep = 11,
+};
+
+// The lines of a text between its line breaks (CR LF, CR or LF), in order.
+template <typename Visit> void forEachLine(QStringView text, Visit visit) {
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        visit(text.sliced(start, end - start));
+        if (end + 1 < n && text[end] == u'\r' && text[end + 1] == u'\n')
+            ++end;
+        start = end + 1;
+    }
+}
+} // namespace
+
+QStringList replayRecordLines(QStringView text, QStringView separator) {
+    while (!separator.isEmpty() && separator.front() == u' ')
+        separator = separator.sliced(1);
+    const QString sep = separator.toString().toLower();
+    if (sep.isEmpty())
+        return {};
+    const QString lower = text.toString().toLower();
+    std::vector<QStringView> lines;
+    forEachLine(lower, [&](QStringView line) {
+        if (line.contains(sep))
+            lines.push_back(line);
+    });
+
+    // Of equal lines the last one stands: walking back, a line is kept the first time it is
+    // met.
+    QHash<QStringView, bool> seen;
+    seen.reserve(qsizetype(lines.size()));
+    std::vector<QStringView> kept;
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        if (!seen.contains(*it)) {
+            seen.insert(*it, true);
+            kept.push_back(*it);
+        }
+    }
+    std::reverse(kept.begin(), kept.end());
+    if (kept.size() > size_t(kMaxReplayRecords))
+        kept.resize(kMaxReplayRecords);
+
+    QStringList records;
+    records.reserve(qsizetype(kept.size()));
+    for (QStringView line : kept)
+        records.push_back(line.toString());
+    return records;
+}
+
+bool parseRecord(QStringView line, RecordFields& fields) {
+    RecordFields read = fields;
+    size_t k = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size() && k < read.size(); ++i) {
+        if (line[i] != u',')
+            continue;
+        const QString value = line.sliced(start, i - start).toString();
+        if (!vbrt::IsNumeric(value))
+            return false;
+        read[k++] = vbrt::CDbl(value);
+        start = i + 1;
+        // The character right after a comma is never taken as one.
+        ++i;
+    }
+    fields = read;
+    return true;
+}
+
+RecordReplay::RecordReplay(shell::Form2& form) : f_(form) {
+    f_.Timer(kReplayStart).onTimer = [this] { Timer8_Timer(); };
+    f_.Timer(kReplayStep).onTimer = [this] { Timer9_Timer(); };
+    f_.Timer(kFastReplayStart).onTimer = [this] { Timer10_Timer(); };
+    f_.Timer(kFastReplayStep).onTimer = [this] { Timer11_Timer(); };
+}
+
+double RecordReplay::query1(const QString& separator) {
+    app::Module1& m = app::module1();
+    QString text;
+    QFile file(vbrt::appFile(QStringLiteral("\\treego.txt")));
+    if (file.open(QIODevice::ReadOnly))
+        text = QString::fromUtf8(file.readAll());
+    m.replayRecords = replayRecordLines(text, separator);
+    m.replayCount = double(m.replayRecords.size());
+    return m.replayCount;
+}
+
+QString RecordReplay::Opensesame(const QString& line) {
+    return parseRecord(line, app::module1().recordFields) ? kParsed : QString();
+}
+
+void RecordReplay::startPass(int startTimer, int stepTimer) {
+    app::Module1& m = app::module1();
+    m.replayIndex = 0;
+    f_.Picture1.Cls();
+    if (startTimer == kFastReplayStart)
+        m.fastPlot = true;
+    m.replayCount = query1(kSeparator);
+    f_.Timer(startTimer).setEnabled(false);
+    if (m.replayCount > 0)
+        f_.Timer(stepTimer).setEnabled(true);
+}
+
+bool RecordReplay::nextRecord(int startTimer, int stepTimer) {
+    app::Module1& m = app::module1();
+    if (m.replayIndex >= m.replayCount) {
+        f_.Timer(stepTimer).setEnabled(false);
+        f_.Timer(startTimer).setEnabled(true);
+        return false;
+    }
+    const qsizetype i = qsizetype(m.replayIndex);
+    m.currentRecord = i < m.replayRecords.size() ? Opensesame(m.replayRecords[i]) : QString();
+    m.replayIndex += 1;
+    // A record with a value that is no number is passed over.
+    return m.currentRecord == kParsed;
+}
+
+void RecordReplay::Timer8_Timer() {
+    startPass(kReplayStart, kReplayStep);
+}
+
+void RecordReplay::Timer10_Timer() {
+    startPass(kFastReplayStart, kFastReplayStep);
+}
+
+void RecordReplay::Timer9_Timer() {
+    if (!nextRecord(kReplayStart, kReplayStep))
+        return;
+    app::Module1& m = app::module1();
+    const RecordFields& v = m.recordFields;
+    const Record r{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
+    // The last record of a pass is drawn with its time steps marked.
+    m.plotResult = plotRecord(r, m.replayIndex == m.replayCount);
+}
+
+void RecordReplay::Timer11_Timer() {
+    if (!nextRecord(kFastReplayStart, kFastReplayStep))
+        return;
+    app::Module1& m = app::module1();
+    const RecordFields& v = m.recordFields;
+    const Record r{v[0], v[1], v[2], v[3], v[4], v[5] + m.replayShiftX, v[6] + m.replayShiftY,
+                   v[7]};
+    m.plotResult = plotRecord(r, true);
+}
+
+} // namespace trajectories

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <array>
+
+namespace shell {
+class Form2;
+}
+
+namespace trajectories {
+
+// The fields of a parameter record, in file order: t, r, Vx0, VFy, Vy0, origin X, origin Y, VFx.
+using RecordFields = std::array<double, 8>;
+
+// At most this many records are replayed from one read.
+constexpr int kMaxReplayRecords = 100001;
+
+// The records of a text: every line (between line breaks; CR LF, CR or LF) that holds the
+// separator, lower-cased, each distinct line once, in the order of its last occurrence, at
+// most kMaxReplayRecords of them. The separator is taken without its leading blanks and
+// lower-cased; an empty one finds nothing.
+QStringList replayRecordLines(QStringView text, QStringView separator);
+
+// Reads a record into `fields`: each value up to a comma goes into the next field, up to eight;
+// the character right after a comma is never taken as one (so ",," leaves a value that starts
+// with a comma); what follows the eighth comma, and a last value without its comma, are left
+// out; fields the record does not reach keep what they held. False, with `fields` unchanged,
+// when a value it reaches is no number.
+bool parseRecord(QStringView line, RecordFields& fields);
+
+// The replay of the parameter records the drawing window's picture save keeps in treego.txt:
+// "auto" draws one record every tick of Timer9 (the last of a pass with its time steps marked),
+// a new pass starting a second after the last one; "autoplay" draws every record with its
+// steps marked, the plots' pauses short, pass after pass. Each pass reads the file again and
+// starts on a cleared canvas.
+class RecordReplay {
+public:
+    explicit RecordReplay(shell::Form2& form);
+
+    // Reads treego.txt into the replay's records; the number of records.
+    double query1(const QString& separator);
+    // Parses a record into the replay's fields: "OK", or an empty text (the fields unchanged)
+    // when a value is no number.
+    QString Opensesame(const QString& line);
+
+    // Start and step of "auto", then of "autoplay".
+    void Timer8_Timer();
+    void Timer9_Timer();
+    void Timer10_Timer();
+    void Timer11_Timer();
+
+    // The trajectory of one record on the canvas, drawn in the scale the first plot after
+    // coordMode was cleared set: rains the line alone, rainst with a filled circle at every
+    // time step. The values go into the panels first. The result is always 0.
+    double rains(double t, double radius, double vx0, double windY, double vy0, double x, double y,
+                 double windX);
+    double rainst(double t, double radius, double vx0, double windY, double vy0, double x, double y,
+                  double windX);
+
+private:
+    struct Record {
+        double t, radius, vx0, windY, vy0, x, y, windX;
+    };
+    void startPass(int startTimer, int stepTimer);
+    // The next record of the pass, parsed; false when the pass is over (its step timer then
+    // hands back to the start timer).
+    bool nextRecord(int startTimer, int stepTimer);
+    double plotRecord(const Record& r, bool markSteps);
+    void drawRecord(const Record& r, bool markSteps);
+
+    shell::Form2& f_;
+};
+
+} // namespace trajectories
