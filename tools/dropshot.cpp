@@ -11,6 +11,10 @@
 //   dropshot curves OUT_PREFIX    (writes OUT_PREFIX-curve-NAME.png of each curve animation
 //                                  after its timer's first redraw, 塔 after its click, and
 //                                  -curve-light-growing.png while 光 draws at its own pace)
+//   dropshot replay OUT_PREFIX    (writes OUT_PREFIX-replay-auto-growing.png while "auto" draws
+//                                  three saved records, -replay-auto.png after its pass,
+//                                  -replay-autoplay.png after a pass of "autoplay", and
+//                                  -rain-scene.png after one tick of the rain scene)
 #include "app/forms.h"
 #include "app/module1.h"
 #include "program_folder.h"
@@ -19,9 +23,11 @@
 #include "shell/form2.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
+#include "vbrt/apppath.h"
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
@@ -31,6 +37,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -162,14 +169,75 @@ void curves(shell::Form1& f) {
     });
 }
 
+// Three throws from their own origins, as the picture save records them.
+const char kRecords[] = "1,1,6,0,-3,-2,-1,0,\r\n1.5,1,-4,0,-6,2,-1,0,\r\n0.8,1,3,0,2,0,-2,0,\r\n";
+
+// Types a command word into the drawing window's box and clicks it.
+void word(const char* text) {
+    app::form2().Text2.setText(QString::fromLatin1(text));
+    app::form2().commandWords.Text2_Click();
+}
+
+// Once a replay pass has drawn its last record: stops the replay (a click on the emptied box,
+// between two of its ticks) and runs `then`.
+void afterPass(std::function<void()> then) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, then] {
+        const app::Module1& m = app::module1();
+        if (m.replayCount == 0 || m.replayIndex < m.replayCount)
+            return;
+        poll->deleteLater();
+        word("");
+        settle(300);
+        then();
+    });
+    poll->start(20);
+}
+
+void replay(shell::Form1& f) {
+    QTimer::singleShot(300, [&] {
+        f.Command12_Click();
+        f.Text1(2).setText(QStringLiteral("0"));
+        f.Text1(13).setText(QStringLiteral("1"));
+        QFile records(vbrt::appFile(QStringLiteral("\\treego.txt")));
+        if (!records.open(QIODevice::WriteOnly) || records.write(kRecords) < 0) {
+            std::fprintf(stderr, "dropshot: cannot write the records\n");
+            std::_Exit(1);
+        }
+        records.close();
+        settle(500);
+        // The first pass takes about 11 s: the ring, then 2 s a record and 4 s the last one.
+        static std::thread shooter = shootLater("replay-auto-growing", 6000);
+        word("auto");
+        afterPass([] {
+            shooter.join();
+            shoot("replay-auto");
+            app::module1().replayShiftX = 1;
+            word("autoplay");
+            afterPass([] {
+                shoot("replay-autoplay");
+                shell::Form2& f2 = app::form2();
+                f2.Picture1.Cls();
+                f2.coordMode = false;
+                f2.drawEllipse = true;
+                f2.dropPlots.Timer2_Timer();
+                settle(300);
+                shoot("rain-scene");
+                finish();
+            });
+        });
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ui::useChineseDesktop();
     const QStringList args = QApplication::arguments();
-    if (args.size() < 3 || !QStringList{"main", "drawing", "anti", "curves"}.contains(args[1])) {
-        std::fprintf(stderr, "usage: dropshot main|drawing|anti|curves OUT_PREFIX\n");
+    if (args.size() < 3 ||
+        !QStringList{"main", "drawing", "anti", "curves", "replay"}.contains(args[1])) {
+        std::fprintf(stderr, "usage: dropshot main|drawing|anti|curves|replay OUT_PREFIX\n");
         return 2;
     }
     prefix = args[2];
@@ -191,6 +259,10 @@ int main(int argc, char** argv) {
     }
     if (args[1] == "curves") {
         curves(f);
+        return QApplication::exec();
+    }
+    if (args[1] == "replay") {
+        replay(f);
         return QApplication::exec();
     }
     typeDrop(f);
