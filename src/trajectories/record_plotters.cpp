@@ -15,7 +15,7 @@ using shell::Form1;
 namespace {
 // Samples of one record's trajectory.
 constexpr int kRecordSteps = 200;
-// The ring round the first record's origin: half as coarse as the plots' ellipses.
+// The ring round the first record's origin: twice as fine as the plots' ellipses.
 constexpr int kRingStepsPerTurn = 300;
 } // namespace
 
