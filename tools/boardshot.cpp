@@ -22,31 +22,20 @@
 
 namespace {
 
-QString prefix;
-int failures = 0;
-
-void shoot(const char* name) {
-    if (!saveScreen(prefix + "-" + name + ".png"))
-        ++failures;
-}
-
-void send(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons held) {
-    QMouseEvent e(type, at, w->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
-}
+using shots::shoot;
 
 // A left-button stroke through the points (fractions of the canvas), a move every 15 ms.
 void stroke(QWidget* canvas, const std::vector<QPointF>& points) {
     const auto px = [canvas](QPointF p) {
         return QPointF(p.x() * canvas->width(), p.y() * canvas->height());
     };
-    send(canvas, QEvent::MouseMove, px(points.front()), Qt::NoButton);
-    send(canvas, QEvent::MouseButtonPress, px(points.front()), Qt::LeftButton);
+    sendMouse(canvas, QEvent::MouseMove, px(points.front()), Qt::NoButton);
+    sendMouse(canvas, QEvent::MouseButtonPress, px(points.front()), Qt::LeftButton);
     for (const QPointF& p : points) {
-        send(canvas, QEvent::MouseMove, px(p), Qt::LeftButton);
+        sendMouse(canvas, QEvent::MouseMove, px(p), Qt::LeftButton);
         settle(15);
     }
-    send(canvas, QEvent::MouseButtonRelease, px(points.back()), Qt::NoButton);
+    sendMouse(canvas, QEvent::MouseButtonRelease, px(points.back()), Qt::NoButton);
 }
 
 std::vector<QPointF> wave() {
@@ -75,7 +64,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: boardshot OUT_PREFIX\n");
         return 2;
     }
-    prefix = args[1];
+    shots::prefix = args[1];
     const QTemporaryDir folder;
     if (!useFreshProgramFolder(folder))
         return 1;
@@ -101,8 +90,7 @@ int main(int argc, char** argv) {
         f.Command1_Click(15);
         settle(600);
         shoot("board-replayed");
-        std::fflush(nullptr);
-        std::_Exit(failures ? 1 : 0);
+        shots::finish();
     });
     return QApplication::exec();
 }

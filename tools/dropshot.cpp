@@ -51,28 +51,18 @@ public:
     }
 };
 
-QString prefix;
-int failures = 0;
-
-void shoot(const char* name) {
-    if (!saveScreen(prefix + "-" + name + ".png"))
-        ++failures;
-}
+using shots::finish;
+using shots::shoot;
 
 // Saves the screen from another process after `ms`, while this one is held by busy waits.
 std::thread shootLater(const char* name, int ms) {
-    const std::string file = (prefix + "-" + name + ".png").toStdString();
+    const std::string file = (shots::prefix + "-" + name + ".png").toStdString();
     return std::thread([file, ms] {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         const std::string command = "import -window root " + file;
         if (std::system(command.c_str()) != 0)
             std::fprintf(stderr, "dropshot: import failed\n");
     });
-}
-
-void finish() {
-    std::fflush(nullptr);
-    std::_Exit(failures ? 1 : 0);
 }
 
 // A drop thrown up and forward against the wind; three seconds of flight.
@@ -240,7 +230,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: dropshot main|drawing|anti|curves|replay OUT_PREFIX\n");
         return 2;
     }
-    prefix = args[2];
+    shots::prefix = args[2];
     const QTemporaryDir folder;
     if (!useFreshProgramFolder(folder))
         return 1;

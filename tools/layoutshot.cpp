@@ -27,18 +27,9 @@
 
 namespace {
 
-QString prefix;
-int failures = 0;
-
 void shoot(const char* name) {
     settle(400);
-    if (!saveScreen(prefix + "-" + name + ".png"))
-        ++failures;
-}
-
-void send(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButtons held) {
-    QMouseEvent e(type, at, w->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
-    QApplication::sendEvent(w, &e);
+    shots::shoot(name);
 }
 
 // A left-button spiral over the middle of the canvas, a move every 15 ms.
@@ -48,13 +39,13 @@ void spiral(QWidget* canvas) {
         return QPointF((0.5 + r * std::cos(a) * 0.6) * canvas->width(),
                        (0.5 + r * std::sin(a)) * canvas->height());
     };
-    send(canvas, QEvent::MouseMove, at(0), Qt::NoButton);
-    send(canvas, QEvent::MouseButtonPress, at(0), Qt::LeftButton);
+    sendMouse(canvas, QEvent::MouseMove, at(0), Qt::NoButton);
+    sendMouse(canvas, QEvent::MouseButtonPress, at(0), Qt::LeftButton);
     for (int i = 0; i <= 90; ++i) {
-        send(canvas, QEvent::MouseMove, at(i), Qt::LeftButton);
+        sendMouse(canvas, QEvent::MouseMove, at(i), Qt::LeftButton);
         settle(15);
     }
-    send(canvas, QEvent::MouseButtonRelease, at(90), Qt::NoButton);
+    sendMouse(canvas, QEvent::MouseButtonRelease, at(90), Qt::NoButton);
 }
 
 void pressEscape(shell::Form2& f) {
@@ -67,7 +58,7 @@ void expectClosed(const shell::Form2& f, const char* layout) {
     if (!f.isLoaded())
         return;
     std::fprintf(stderr, "Esc did not leave %s\n", layout);
-    ++failures;
+    ++shots::failures;
 }
 
 // Qt's dialogs, but the open dialog picks the program's own landscape at once.
@@ -88,7 +79,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: layoutshot OUT_PREFIX\n");
         return 2;
     }
-    prefix = args[1];
+    shots::prefix = args[1];
     const QTemporaryDir folder;
     if (!useFreshProgramFolder(folder))
         return 1;
@@ -137,8 +128,7 @@ int main(int argc, char** argv) {
         expectClosed(f, "数学画画 全屏");
         shoot("after-esc");
 
-        std::fflush(nullptr);
-        std::_Exit(failures ? 1 : 0);
+        shots::finish();
     });
     return QApplication::exec();
 }
