@@ -1,13 +1,17 @@
 #pragma once
 
+#include "app/forms.h"
 #include "app/line_table.h"
 
+#include <QApplication>
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <benchmark/benchmark.h>
 #include <cstdio>
+#include <functional>
 
 namespace bench_support {
 
@@ -55,6 +59,26 @@ inline bool same(const char* stage, Digest& d, const char* expected) {
         return true;
     std::fprintf(stderr, "OUTPUT CHANGED: %s is %s, was %s\n", stage, got.constData(), expected);
     return false;
+}
+
+// main() of the benchmarks of the program's windows: Qt on its offscreen platform, then
+// `checkFirst` (when given), which must pass before anything is timed, then the benchmarks;
+// the windows, and then whatever `afterwards` takes down, go while the application still
+// exists.
+inline int runWindowBenchmarks(int argc, char** argv, const std::function<bool()>& checkFirst = {},
+                               const std::function<void()>& afterwards = {}) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const bool checked = !checkFirst || checkFirst();
+    if (checked) {
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+    }
+    app::resetAll();
+    if (afterwards)
+        afterwards();
+    return checked ? 0 : 1;
 }
 
 } // namespace bench_support

@@ -12,7 +12,6 @@
 #include "ui/event_loop.h"
 #include "vbrt/apppath.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -59,11 +58,5 @@ BENCHMARK(BM_WholeSweepCoarseSteps)->Unit(benchmark::kMillisecond)->Iterations(3
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    app::resetAll();
-    return 0;
+    return bench_support::runWindowBenchmarks(argc, argv);
 }

@@ -16,7 +16,6 @@
 #include "shell/form2.h"
 #include "vbrt/apppath.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -194,16 +193,5 @@ bool outputsUnchanged() {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    if (!outputsUnchanged()) {
-        app::resetAll();
-        return 1;
-    }
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // The windows go while the application still exists.
-    app::resetAll();
-    return 0;
+    return bench_support::runWindowBenchmarks(argc, argv, outputsUnchanged);
 }

@@ -9,7 +9,6 @@
 #include "shell/form2.h"
 #include "vbrt/apppath.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -63,11 +62,5 @@ BENCHMARK(BM_ReadRecords)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    app::resetAll();
-    return 0;
+    return bench_support::runWindowBenchmarks(argc, argv);
 }

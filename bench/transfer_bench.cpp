@@ -7,11 +7,11 @@
 #include "alarm_server.h"
 #include "alarmpoint/form4.h"
 #include "app/forms.h"
+#include "bench_support.h"
 #include "ui/dialogs.h"
 #include "ui/event_loop.h"
 #include "vbrt/apppath.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -188,13 +188,8 @@ BENCHMARK(BM_Download)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillise
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    app::resetAll();
-    current.reset();
-    ui::setDialogs(nullptr);
-    return 0;
+    return bench_support::runWindowBenchmarks(argc, argv, {}, [] {
+        current.reset();
+        ui::setDialogs(nullptr);
+    });
 }
