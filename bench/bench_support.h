@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "app/line_table.h"
+#include "ui/dialogs.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -61,13 +62,32 @@ inline bool same(const char* stage, Digest& d, const char* expected) {
     return false;
 }
 
-// main() of the benchmarks of the program's windows: Qt on its offscreen platform, then
+// The dialogs of a benchmark of the alarm point: the address box answers with the alarm
+// server double's address; nothing else may ask.
+class LoopbackAnswers : public ui::Dialogs {
+public:
+    int msgBox(const QString& prompt, int, const QString&) override {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(prompt));
+        return ui::vbOK;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
+        return QStringLiteral("127.0.0.1");
+    }
+    std::optional<QString> openFile(const ui::FileDialogRequest&) override { return {}; }
+    std::optional<QString> saveFile(const ui::FileDialogRequest&) override { return {}; }
+    std::optional<vbrt::Colour> chooseColor(vbrt::Colour) override { return {}; }
+    std::optional<int> popupMenu(const std::vector<ui::MenuItem>&) override { return {}; }
+};
+
+// main() of the benchmarks of the program's windows: Qt on its offscreen platform (or the one
+// QT_QPA_PLATFORM names, to time a real window on a display), then
 // `checkFirst` (when given), which must pass before anything is timed, then the benchmarks;
 // the windows, and then whatever `afterwards` takes down, go while the application still
 // exists.
 inline int runWindowBenchmarks(int argc, char** argv, const std::function<bool()>& checkFirst = {},
                                const std::function<void()>& afterwards = {}) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const bool checked = !checkFirst || checkFirst();
     if (checked) {

@@ -50,8 +50,7 @@ AlarmServer::AlarmServer() : server_(new QTcpServer(this)), uploadServer_(new QT
         }
     });
     const int messagePort = port();
-    const int uploadPort = uploadServer_->serverPort();
-    platform::TcpSocket::setPortMap([messagePort, uploadPort](int p) {
+    platform::TcpSocket::setPortMap([messagePort, uploadPort = uploadPort()](int p) {
         switch (p) {
         case kMessagePort:
             return messagePort;
@@ -75,6 +74,10 @@ AlarmServer::~AlarmServer() {
 
 int AlarmServer::port() const {
     return server_->serverPort();
+}
+
+int AlarmServer::uploadPort() const {
+    return uploadServer_->serverPort();
 }
 
 int AlarmServer::clientCount() const {

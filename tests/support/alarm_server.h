@@ -42,6 +42,8 @@ public:
     ~AlarmServer() override;
 
     int port() const;
+    // Where the program's upload channels really connect.
+    int uploadPort() const;
     int clientCount() const;
     bool waitForClients(int n);
     // Every arrival at the server, in order; one arrival is one message.
