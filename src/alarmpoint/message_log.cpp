@@ -21,9 +21,7 @@ int twips(double x) {
 } // namespace
 
 void Form4::appendToLog(const QString& text) {
-    RichTextBox3.setSelStart(vbrt::Len(RichTextBox3.Text()));
-    RichTextBox3.setSelText(text);
-    RichTextBox3.setSelStart(vbrt::Len(RichTextBox3.Text()));
+    RichTextBox3.appendText(text);
 }
 
 void Form4::Timer3_Timer() {
@@ -51,7 +49,7 @@ void Form4::Form_Resize() {
 
 void Form4::formatWholeLog() {
     RichTextBox3.setSelStart(0);
-    RichTextBox3.setSelLength(vbrt::Len(RichTextBox3.Text()));
+    RichTextBox3.setSelLength(RichTextBox3.TextLength());
     RichTextBox3.setSelFontSize(kLayoutFontSize);
 }
 

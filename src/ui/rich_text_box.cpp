@@ -5,34 +5,68 @@
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
-#include <QTextDocumentFragment>
+#include <QTextBlock>
 #include <QTextEdit>
 
 namespace ui {
 
 namespace {
-// Text() shows each paragraph break of the document (one position) as CR LF (two characters).
-int toTextPos(const QString& plain, int docPos) {
-    return docPos + int(plain.left(docPos).count(QLatin1Char('\n')));
+// Marks a block that continues the paragraph of the block before it: between the two the
+// paragraph was cut, not broken.
+constexpr int kContinues = QTextFormat::UserProperty + 1;
+
+bool continues(const QTextBlock& b) {
+    return b.isValid() && b.blockFormat().boolProperty(kContinues);
 }
 
-// A place between the CR and the LF of a break falls before the break.
-int toDocPos(const QString& plain, int textPos) {
-    int text = 0;
-    for (int doc = 0; doc < plain.size(); ++doc) {
-        text += plain[doc] == QLatin1Char('\n') ? 2 : 1;
-        if (text > textPos)
-            return doc;
-    }
-    return int(plain.size());
+QTextBlockFormat blockAfter(QTextBlockFormat f, bool cut) {
+    if (cut)
+        f.setProperty(kContinues, true);
+    else
+        f.clearProperty(kContinues);
+    return f;
 }
 
-// CR LF, a lone LF and a lone CR all break a paragraph; the document takes LF for that.
-QString withDocumentBreaks(QString text) {
+// CR LF, a lone LF and a lone CR all break a paragraph, and so do the line and paragraph
+// separators, which Text() has always shown as a break.
+QStringList paragraphsOf(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
+    for (QChar c : {QChar(u'\r'), QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)})
+        text.replace(c, QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'));
+}
+
+// New text takes the format found at the caret, as typed text does.
+QTextCharFormat formatAtCaret(const QTextCursor& c) {
+    QTextCharFormat f = c.charFormat();
+    f.clearProperty(QTextFormat::ObjectType);
+    return f;
+}
+
+// Text that extends a block at its end goes in kBlockChars at a time, a cut before each
+// further block; anywhere else it goes in whole.
+void insertCut(QTextCursor& c, QStringView text, const QTextCharFormat& format) {
+    while (!text.isEmpty()) {
+        const QTextBlock b = c.block();
+        const int used = b.length() - 1;
+        if (c.position() != b.position() + used) {
+            c.insertText(text.toString(), format);
+            return;
+        }
+        if (used >= RichTextBox::kBlockChars) {
+            c.insertBlock(blockAfter(c.blockFormat(), true), format);
+            continue;
+        }
+        qsizetype take = std::min<qsizetype>(RichTextBox::kBlockChars - used, text.size());
+        // A character of two UTF-16 units stays whole.
+        if (take < text.size() && text[take - 1].isHighSurrogate())
+            take = take > 1 ? take - 1 : take + 1;
+        c.insertText(text.first(take).toString(), format);
+        text = text.sliced(take);
+    }
 }
 
 // Mouse presses and double clicks on the text area (the viewport, not the frame or scroll
@@ -61,6 +95,45 @@ private:
 };
 } // namespace
 
+// The box's view. What it copies and drags, and what is pasted, dropped or typed as a break
+// into it, goes through the box, which alone knows where a paragraph was cut.
+class RichTextEdit : public QTextEdit {
+public:
+    RichTextEdit(QWidget* parent, RichTextBox* box) : QTextEdit(parent), box_(box) {}
+
+protected:
+    QMimeData* createMimeDataFromSelection() const override {
+        const QTextCursor c = textCursor();
+        auto* data = new QMimeData;
+        data->setText(box_->plainBetween(c.selectionStart(), c.selectionEnd()));
+        return data;
+    }
+    void insertFromMimeData(const QMimeData* source) override {
+        if (isReadOnly() || !source->hasText())
+            return;
+        insert(source->text());
+    }
+    void keyPressEvent(QKeyEvent* e) override {
+        const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+        const Qt::KeyboardModifiers others =
+            e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        if (!enter || others != Qt::NoModifier || isReadOnly())
+            return QTextEdit::keyPressEvent(e);
+        // Shift+Enter too: a break within a paragraph would read as one all the same.
+        insert(QStringLiteral("\n"));
+        e->accept();
+    }
+
+private:
+    void insert(const QString& text) {
+        QTextCursor c = textCursor();
+        box_->insertPlain(c, text, formatAtCaret(c));
+        setTextCursor(c);
+        ensureCursorVisible();
+    }
+    RichTextBox* box_;
+};
+
 RichTextBox::RichTextBox(Form* owner, const QString& name, int index)
     : Control(owner, name, index) {}
 
@@ -85,51 +158,126 @@ void RichTextBox::setCursor(const QTextCursor& c) {
         e->setTextCursor(c);
 }
 
+void RichTextBox::insertPlain(QTextCursor& c, const QString& text,
+                              const QTextCharFormat& format) {
+    const QStringList paragraphs = paragraphsOf(text);
+    c.beginEditBlock();
+    c.removeSelectedText();
+    for (qsizetype i = 0; i < paragraphs.size(); ++i) {
+        if (i > 0)
+            c.insertBlock(blockAfter(c.blockFormat(), false), format);
+        insertCut(c, paragraphs[i], format);
+    }
+    c.endEditBlock();
+}
+
+QString RichTextBox::plainBetween(int from, int to) const {
+    QString out;
+    for (QTextBlock b = document_.findBlock(from); b.isValid(); b = b.next()) {
+        const int start = b.position(), end = start + b.length() - 1;
+        const int s = std::max(from, start), e = std::min(to, end);
+        if (e > s)
+            out += QStringView(b.text()).mid(s - start, e - s);
+        if (end >= to)
+            break;
+        if (!continues(b.next()))
+            out += QLatin1Char('\n');
+    }
+    // As QTextDocument::toPlainText gives it.
+    out.replace(QChar::Nbsp, QLatin1Char(' '));
+    return out;
+}
+
+int RichTextBox::toTextPos(int docPos) const {
+    const QTextBlock target = document_.findBlock(std::clamp(docPos, 0, endPos()));
+    int text = 0;
+    for (QTextBlock b = document_.begin(); b.isValid() && b != target; b = b.next())
+        text += b.length() - 1 + (continues(b.next()) ? 0 : 2);
+    return text + std::clamp(docPos, 0, endPos()) - target.position();
+}
+
+// A place between the CR and the LF of a break falls before the break.
+int RichTextBox::toDocPos(int textPos) const {
+    int text = 0;
+    for (QTextBlock b = document_.begin(); b.isValid(); b = b.next()) {
+        const int used = b.length() - 1;
+        if (textPos <= text + used)
+            return b.position() + std::max(0, textPos - text);
+        const QTextBlock next = b.next();
+        if (!next.isValid())
+            break;
+        const int gap = continues(next) ? 0 : 2;
+        if (textPos < text + used + gap)
+            return b.position() + used;
+        text += used + gap;
+    }
+    return endPos();
+}
+
+int RichTextBox::endPos() const {
+    return document_.characterCount() - 1;
+}
+
 QString RichTextBox::Text() const {
-    return document_.toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return plainBetween(0, endPos()).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+int RichTextBox::TextLength() const {
+    int breaks = 0;
+    for (QTextBlock b = document_.begin().next(); b.isValid(); b = b.next())
+        if (!continues(b))
+            ++breaks;
+    // Each block's separator is one place of the document; a break is CR LF, a cut nothing.
+    return endPos() - (document_.blockCount() - 1) + 2 * breaks;
 }
 
 void RichTextBox::setText(const QString& text) {
     QTextCursor c(&document_);
-    const QTextCharFormat format = c.charFormat();
+    const QTextCharFormat format = formatAtCaret(c);
     c.select(QTextCursor::Document);
-    c.insertText(withDocumentBreaks(text), format);
+    insertPlain(c, text, format);
     setCursor(QTextCursor(&document_));
 }
 
+void RichTextBox::appendText(const QString& text) {
+    QTextCursor c = cursor();
+    c.movePosition(QTextCursor::End);
+    insertPlain(c, text, formatAtCaret(c));
+    setCursor(c);
+}
+
 int RichTextBox::SelStart() const {
-    return toTextPos(document_.toPlainText(), cursor().selectionStart());
+    return toTextPos(cursor().selectionStart());
 }
 
 void RichTextBox::setSelStart(int pos) {
     QTextCursor c = cursor();
-    c.setPosition(toDocPos(document_.toPlainText(), pos));
+    c.setPosition(toDocPos(pos));
     setCursor(c);
 }
 
 int RichTextBox::SelLength() const {
-    const QString plain = document_.toPlainText();
     const QTextCursor c = cursor();
-    return toTextPos(plain, c.selectionEnd()) - toTextPos(plain, c.selectionStart());
+    return toTextPos(c.selectionEnd()) - toTextPos(c.selectionStart());
 }
 
 void RichTextBox::setSelLength(int length) {
-    const QString plain = document_.toPlainText();
     QTextCursor c = cursor();
     const int start = c.selectionStart();
     c.setPosition(start);
-    c.setPosition(toDocPos(plain, toTextPos(plain, start) + std::max(0, length)),
-                  QTextCursor::KeepAnchor);
+    c.setPosition(toDocPos(toTextPos(start) + std::max(0, length)), QTextCursor::KeepAnchor);
     setCursor(c);
 }
 
 QString RichTextBox::SelText() const {
-    return Text().mid(SelStart(), SelLength());
+    const QTextCursor c = cursor();
+    return plainBetween(c.selectionStart(), c.selectionEnd())
+        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 void RichTextBox::setSelText(const QString& text) {
     QTextCursor c = cursor();
-    c.insertText(withDocumentBreaks(text)); // in the cursor's format, the one at the caret
+    insertPlain(c, text, formatAtCaret(c));
     setCursor(c);
 }
 
@@ -206,7 +354,7 @@ void RichTextBox::Copy() {
     const QTextCursor c = cursor();
     if (!c.hasSelection())
         return;
-    QGuiApplication::clipboard()->setText(c.selection().toPlainText());
+    QGuiApplication::clipboard()->setText(plainBetween(c.selectionStart(), c.selectionEnd()));
 }
 
 void RichTextBox::Paste() {
@@ -241,7 +389,7 @@ void RichTextBox::resetToDesign() {
 }
 
 QWidget* RichTextBox::createWidget(QWidget* parent) {
-    auto* e = new QTextEdit(parent);
+    auto* e = new RichTextEdit(parent, this);
     // Whatever the user pastes or drops arrives as plain text.
     e->setAcceptRichText(false);
     e->setDocument(&document_);

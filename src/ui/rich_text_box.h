@@ -15,14 +15,27 @@ namespace ui {
 // The document belongs to the control, not to the widget, so the text, the selection and
 // the undo history are there while the window is hidden or unloaded too; a new load puts the
 // design back. Paragraphs are given and taken with CR LF between them.
+//
+// Qt lays a paragraph out whole whenever it changes, so text that goes in at the end of a
+// paragraph is cut into blocks of at most kBlockChars characters; the blocks after such a cut
+// continue the paragraph: nothing shows of the cut in Text(), in the selection's positions or
+// in what is copied, and the box shows the paragraph as lines of that many characters.
 class RichTextBox : public Control {
 public:
     RichTextBox(Form* owner, const QString& name, int index = -1);
     ~RichTextBox() override;
 
+    static constexpr int kBlockChars = 128;
+
     QString Text() const;
+    // Len(Text()), without making the text.
+    int TextLength() const;
     // Replaces the whole text (formatting of the start of the document).
     void setText(const QString& text);
+    // Puts the caret at the end of the text, inserts `text` there in the format found at the
+    // caret and leaves the caret after it: the append of a log, at the cost of the new text
+    // whatever the length of the old.
+    void appendText(const QString& text);
 
     // The selection, in characters of Text() (a paragraph break counts as CR LF, two).
     int SelStart() const;
@@ -74,8 +87,17 @@ protected:
     Common defaults() const override;
 
 private:
+    friend class RichTextEdit;
     QTextCursor cursor() const;
     void setCursor(const QTextCursor& c);
+    // Inserts plain text at the cursor (replacing its selection), CR LF, LF and CR breaking
+    // paragraphs, and cuts the paragraph it extends at its end into blocks.
+    void insertPlain(QTextCursor& c, const QString& text, const QTextCharFormat& format);
+    // The text between two places of the document, paragraphs broken by LF.
+    QString plainBetween(int from, int to) const;
+    int endPos() const;
+    int toTextPos(int docPos) const;
+    int toDocPos(int textPos) const;
 
     QTextDocument document_;
     QTextCursor cursor_{&document_};

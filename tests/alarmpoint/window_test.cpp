@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QTextBlock>
 #include <QTextEdit>
 
 using namespace testing_support;
@@ -134,6 +135,30 @@ TEST_F(AlarmWindowTest, SnapshotsAlternateAndFollowTheLog) {
     f.RichTextBox3.setText(QString());
     advance(1);
     EXPECT_EQ(read(rec2), "\r\n");
+}
+
+// Chat lines carry no line break, so they all grow one paragraph of the log: it is kept in
+// blocks short enough to lay out at once, and the user sees and copies the lines as sent.
+TEST_F(AlarmWindowTest, ChatLinesGrowOneParagraphInShortBlocks) {
+    open();
+    Form4& f = f4();
+    QString chat;
+    for (int i = 0; i < 30; ++i) {
+        const QString line = QStringLiteral("第%1条：客厅摄像头红色告警，告警值 312，请查看。").arg(i);
+        receive(QStringLiteral("A2zen-tur:~") + line + QStringLiteral("{}OK"));
+        chat += line;
+    }
+    EXPECT_EQ(log(), kHeading + chat);
+    const QTextDocument* doc = f.RichTextBox3.edit()->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        EXPECT_LE(b.length() - 1, ui::RichTextBox::kBlockChars) << b.blockNumber();
+
+    f.RichTextBox3.SetFocus();
+    f.RichTextBox3.setSelStart(int(kHeading.size()) + 50);
+    f.RichTextBox3.setSelLength(600);
+    dialogs.expectPopupMenu(3);
+    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), chat.mid(50, 600));
 }
 
 TEST_F(AlarmWindowTest, LogLayouts) {

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QKeyEvent>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <functional>
@@ -66,6 +68,70 @@ TEST_F(RichTextBoxTest, SelectionCountsParagraphBreaksAsCrLfWithAndWithoutItsWid
             EXPECT_EQ(box.SelLength(), 0);
         }
     }
+}
+
+int longestBlock(const QTextDocument* d) {
+    int longest = 0;
+    for (QTextBlock b = d->begin(); b.isValid(); b = b.next())
+        longest = std::max(longest, b.length() - 1);
+    return longest;
+}
+
+void press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QKeyEvent e(QEvent::KeyPress, key, m, QStringLiteral("\r"));
+    QCoreApplication::sendEvent(w, &e);
+}
+
+// Qt lays a paragraph out whole on every change: a paragraph that grows at its end is kept in
+// short blocks, and the cuts between them show nowhere, not in the text, its places, what is
+// copied, what Enter and a paste put in, or what an undo takes back.
+TEST_F(RichTextBoxTest, AParagraphGrowsInShortBlocksThatShowNowhere) {
+    n.show();
+    QString expected = QStringLiteral("开头\r\n");
+    box.setText(expected);
+    box.setSelStart(box.TextLength());
+    const QString piece = QStringLiteral("告警点A2：红色告警 312。");
+    for (int i = 0; i < 40; ++i) {
+        if (i % 2)
+            box.appendText(piece);
+        else
+            box.setSelText(piece);
+        expected += piece;
+    }
+    const QTextDocument* doc = box.edit()->document();
+    EXPECT_LE(longestBlock(doc), RichTextBox::kBlockChars);
+    EXPECT_GT(doc->blockCount(), 4);
+    EXPECT_EQ(box.Text(), expected);
+    EXPECT_EQ(box.TextLength(), expected.size());
+    EXPECT_EQ(box.SelStart(), expected.size());
+
+    box.setSelStart(100);
+    box.setSelLength(400);
+    EXPECT_EQ(box.SelStart(), 100);
+    EXPECT_EQ(box.SelLength(), 400);
+    EXPECT_EQ(box.SelText(), expected.mid(100, 400));
+    QGuiApplication::clipboard()->clear();
+    box.edit()->copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.mid(100, 400)) << "as the user copies";
+    QGuiApplication::clipboard()->clear();
+    box.Copy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected.mid(100, 400));
+
+    box.setSelStart(300);
+    press(box.edit(), Qt::Key_Return);
+    box.setSelStart(502);
+    press(box.edit(), Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    expected.insert(300, QStringLiteral("\r\n")).insert(502, QStringLiteral("\r\n"));
+    EXPECT_EQ(box.Text(), expected);
+
+    const QString beforePaste = expected;
+    QGuiApplication::clipboard()->setText(QStringLiteral("甲\n乙"));
+    box.setSelStart(box.TextLength());
+    box.edit()->paste();
+    EXPECT_EQ(box.Text(), expected + QStringLiteral("甲\r\n乙"));
+    box.Undo();
+    EXPECT_EQ(box.Text(), beforePaste);
+    EXPECT_LE(longestBlock(doc), RichTextBox::kBlockChars);
 }
 
 TEST_F(RichTextBoxTest, TextStaysWhileHiddenAndUnloadedAndANewLoadEmptiesTheBox) {
