@@ -230,6 +230,9 @@ private:
     void checkModified();
     QWidget* activeTextWidget() const;
 
+    // A "server full" box is waiting to be shown or is open.
+    bool serverFullAsked_ = false;
+
     // The log text last written to a snapshot file: an unchanged log is not written again.
     std::optional<QString> lastSnapshot_;
 

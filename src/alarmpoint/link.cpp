@@ -117,9 +117,19 @@ void Form4::resetDownloadSide() {
     unloadDownloadChannels();
 }
 
+// The box waits for the arrival handler to return. One box however often the server says it
+// before the link is closed.
 void Form4::serverFull() {
-    ui::MsgBox(kServerFull, ui::vbOKOnly);
-    Winsock1.Close();
+    if (serverFullAsked_)
+        return;
+    serverFullAsked_ = true;
+    Winsock1.afterEvent([this, generation = loadGeneration()] {
+        if (stillLoaded(generation)) {
+            ui::MsgBox(kServerFull, ui::vbOKOnly);
+            Winsock1.Close();
+        }
+        serverFullAsked_ = false;
+    });
 }
 
 void Form4::chatLine(const ServerMessage& m) {

@@ -37,6 +37,10 @@ int nextRequestID() {
     return ++last;
 }
 
+void boundReading(QTcpSocket* s) {
+    s->setReadBufferSize(TcpSocket::kReadBound);
+}
+
 void closePending(QTcpSocket* s) {
     if (!s)
         return;
@@ -156,6 +160,7 @@ void TcpSocket::newConnections() {
     QPointer<TcpSocket> self(this);
     while (self && server_ && server_->hasPendingConnections()) {
         QTcpSocket* s = server_->nextPendingConnection();
+        boundReading(s);
         const int id = nextRequestID();
         pendingConnections()[id] = {s, this};
         state_ = ConnectionPending;
@@ -190,7 +195,7 @@ void TcpSocket::adopt(QTcpSocket* s) {
     hook(s);
     decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
     state_ = Connected;
-    received_ += s->readAll();
+    received_ += s->read(kReadBound - received_.size());
     // Announced from the event loop, not from inside Accept (which usually runs in the
     // listener's connection request).
     QMetaObject::invokeMethod(
@@ -210,6 +215,7 @@ void TcpSocket::adopt(QTcpSocket* s) {
 
 void TcpSocket::hook(QTcpSocket* s) {
     socket_ = s;
+    boundReading(s);
     connect(s, &QAbstractSocket::stateChanged, this, &TcpSocket::socketStateChanged);
     connect(s, &QAbstractSocket::errorOccurred, this, &TcpSocket::socketError);
     connect(s, &QIODevice::readyRead, this, &TcpSocket::readArrived);
@@ -273,10 +279,27 @@ void TcpSocket::readArrived() {
     QPointer<TcpSocket> self(this);
     // Bytes that come while the handler waits raise no new readyRead: they are announced as
     // soon as it returns.
-    while (self && socket_ && socket_->bytesAvailable() > 0) {
-        received_ += socket_->readAll();
+    while (self && socket_ && socket_->bytesAvailable() > 0 && received_.size() < kReadBound) {
+        received_ += socket_->read(kReadBound - received_.size());
         emitEvent(onDataArrival, qint64(received_.size()));
     }
+}
+
+void TcpSocket::readHeldBack() {
+    if (readQueued_ || !socket_ || socket_->bytesAvailable() == 0)
+        return;
+    readQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            readQueued_ = false;
+            readArrived();
+        },
+        Qt::QueuedConnection);
+}
+
+void TcpSocket::afterEvent(std::function<void()> fn) {
+    QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
 }
 
 void TcpSocket::bytesWritten(qint64 bytes) {
@@ -298,12 +321,14 @@ QString TcpSocket::GetData() {
         decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
     const QString text = decoder_->decode(received_);
     received_.clear();
+    readHeldBack();
     return text;
 }
 
 QByteArray TcpSocket::GetBytes() {
     QByteArray bytes;
     bytes.swap(received_);
+    readHeldBack();
     return bytes;
 }
 

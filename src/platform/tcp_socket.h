@@ -22,6 +22,11 @@ namespace platform {
 //
 // Texts go over the wire in a multi-byte code page (GBK by default); a character split
 // between two arrivals is kept back and given with the next one.
+//
+// A socket keeps at most kReadBound bytes that the program has not taken, in Qt's buffer and
+// in its own each: past that TCP holds the peer back, so a handler that does not read (or a
+// dialog that keeps it from returning) costs no more memory whatever the peer sends. What was
+// held back is announced once the program takes what it was given.
 class TcpSocket : public QObject {
     Q_OBJECT
 public:
@@ -49,6 +54,8 @@ public:
         ErrHostNotFound = 11001,
         ErrOther = 40006,
     };
+
+    static constexpr qint64 kReadBound = 1024 * 1024;
 
     explicit TcpSocket(QObject* parent = nullptr);
     ~TcpSocket() override;
@@ -94,6 +101,11 @@ public:
     // The code page of texts; GBK unless set.
     void setCodePage(const char* name);
 
+    // Runs `fn` after the event handler now running has returned, while the socket exists.
+    // A handler opens its dialogs through this: a dialog open inside a handler would stop
+    // every later event of the socket until it is closed.
+    void afterEvent(std::function<void()> fn);
+
     // Events.
     std::function<void()> onConnect;
     std::function<void(qint64 bytesTotal)> onDataArrival;
@@ -116,6 +128,8 @@ private:
     void socketError(int error);
     void peerClosed();
     void readArrived();
+    // Announces, once the event loop is back, what was held back at the bound.
+    void readHeldBack();
     void bytesWritten(qint64 bytes);
     void newConnections();
     static int mapPort(int port);
@@ -127,6 +141,7 @@ private:
     QPointer<QTcpSocket> socket_;
     QPointer<QTcpServer> server_;
     QByteArray received_;
+    bool readQueued_ = false;
     QByteArray codePage_ = "GBK";
     std::unique_ptr<QStringDecoder> decoder_;
 };

@@ -201,10 +201,18 @@ TEST_F(AlarmLinkTest, ServerCloseAndServerFullEndTheLink) {
     EXPECT_FALSE(f4().Timer(7).Enabled());
     ASSERT_TRUE(pumpUntil([&] { return connected(); }));
 
+    // The box is opened once the arrival has been handled: while it is open, what the server
+    // sends is still taken in, and a second "full" opens no second box.
     dialogs.expectMsgBox(QStringLiteral("服务器链接数目超出程序设定的阀值，请排队等候。"),
-                         ui::defaultTitle(), ui::vbOK, ui::vbOKOnly);
+                         ui::defaultTitle(), ui::vbOK, ui::vbOKOnly, [&] {
+                             EXPECT_TRUE(connected());
+                             receive(QStringLiteral("|||"), 1);
+                             receive(QStringLiteral("￥&$排队中"), 1);
+                             EXPECT_TRUE(log().endsWith(QStringLiteral("排队中")));
+                         });
     receive(QStringLiteral("|||"), 1);
-    EXPECT_EQ(f4().Winsock1.State(), platform::TcpSocket::Closed);
+    ASSERT_TRUE(pumpUntil([&] { return f4().Winsock1.State() == platform::TcpSocket::Closed; }));
+    EXPECT_TRUE(dialogs.allShown());
     advance(10);
     EXPECT_EQ(server.clientCount(), 2) << "no reconnection after a full server";
 }

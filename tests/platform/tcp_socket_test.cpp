@@ -146,6 +146,30 @@ TEST_F(TcpSocketTest, UntakenBytesAreAnnouncedAgainAndOutliveThePeer) {
     EXPECT_EQ(s.GetBytes(), "fg");
 }
 
+// A handler that leaves what came unread holds at most the bound (a dialog open inside it
+// would do the same); the peer is held back meanwhile, and once the program takes what it was
+// given the rest comes, in order.
+TEST_F(TcpSocketTest, WhatIsNotTakenIsBoundedAndTheRestWaitsWithThePeer) {
+    TcpSocket s;
+    int arrivals = 0;
+    s.onDataArrival = [&](qint64) { ++arrivals; };
+    connectToPeer(s);
+    QByteArray sent(32 * 1024 * 1024, Qt::Uninitialized);
+    for (qsizetype i = 0; i < sent.size(); ++i)
+        sent[i] = char(i * 7 / 5);
+    peer->write(sent);
+    pumpUntil([] { return false; }, 500);
+    EXPECT_GT(arrivals, 0);
+    EXPECT_LE(s.BytesReceived(), TcpSocket::kReadBound);
+    // The system's own buffers take a few megabytes; the rest stays with the peer.
+    EXPECT_GT(peer->bytesToWrite(), 16 * 1024 * 1024);
+
+    QByteArray got = s.GetBytes();
+    s.onDataArrival = [&](qint64) { got += s.GetBytes(); };
+    ASSERT_TRUE(pumpUntil([&] { return got.size() >= sent.size(); }, 20000));
+    EXPECT_TRUE(got == sent);
+}
+
 TEST_F(TcpSocketTest, SentBytesAreReportedAndStillArriveAfterAClose) {
     TcpSocket s;
     qint64 sent = 0;
