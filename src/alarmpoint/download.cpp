@@ -38,6 +38,10 @@ void Form4::downloadOffer(const ServerMessage& m) {
         recvPos[size_t(n)] = recvStart[size_t(n)] + 1;
     }
     recvExcess = 0;
+    // Each download counts its own channels, from the server that announced it: a connection
+    // that came before, or late for an earlier download, does not shift them.
+    winsi = 0;
+    downloadServerIP = Winsock1.RemoteHostIP();
     if (bok)
         return;
     if (m.hasFileName)
@@ -61,17 +65,26 @@ void Form4::openReceiveFile() {
 
     RichTextBox3.setVisible(true);
     closeReceiveFile();
-    if (const vbrt::WriteResult r = receiveFile_.create(recvDir + receivedName); !r)
+    // A file that cannot be made cannot be received, empty or not.
+    if (const vbrt::WriteResult r = receiveFile_.create(recvDir + receivedName); !r) {
         appendToLog(vbrt::writeFailedMessage(recvDir + receivedName, r) + kCrLf);
+        return receiveLoss();
+    }
     recvPos[1] = 1;
     downloadStartTime = now();
     Timer(5).setEnabled(true);
     if (!existed)
         Timer(2).setEnabled(false);
+    // Watched from the offer on: a download whose channels never come is given up as one that
+    // stops.
+    gang = true;
+    recng = 1;
+    Timer(9).setEnabled(true);
 }
 
+// Connections that are no channel of the announced download are turned away at once.
 void Form4::Winsock3_ConnectionRequest(int n, int requestID) {
-    if (n != 0)
+    if (n != 0 || !pang.toBool() || Winsock3(0).RemoteHostIP() != downloadServerIP)
         return;
     if (winsi < INT16_MAX)
         ++winsi;

@@ -105,9 +105,10 @@ int TcpSocket::boundPort() const {
 }
 
 QString TcpSocket::RemoteHostIP() const {
-    if (!socket_ || (state_ != Connected && state_ != Closing))
+    const QTcpSocket* s = state_ == ConnectionPending ? requesting_.data() : socket_.data();
+    if (!s || (state_ != Connected && state_ != Closing && state_ != ConnectionPending))
         return {};
-    const QHostAddress peer = socket_->peerAddress();
+    const QHostAddress peer = s->peerAddress();
     // A listener on every address sees IPv4 peers as IPv6-mapped; the program expects dotted
     // IPv4 texts.
     bool isIPv4 = false;
@@ -164,7 +165,10 @@ void TcpSocket::newConnections() {
         const int id = nextRequestID();
         pendingConnections()[id] = {s, this};
         state_ = ConnectionPending;
+        requesting_ = s;
         emitEvent(onConnectionRequest, id);
+        if (self)
+            requesting_ = nullptr;
         // Nobody took the connection: the peer is turned away.
         auto& pending = pendingConnections();
         if (auto it = pending.find(id); it != pending.end()) {

@@ -69,7 +69,8 @@ public:
     void setLocalPort(int port) { localPort_ = port; }
     // The port really bound while listening (the one a peer dials), else 0.
     int boundPort() const;
-    // The address of the peer while connected.
+    // The address of the peer while connected, and on a listener, while it announces a
+    // connection request, the address of the peer asking.
     QString RemoteHostIP() const;
 
     int State() const { return state_; }
@@ -140,6 +141,7 @@ private:
     int state_ = Closed;
     QPointer<QTcpSocket> socket_;
     QPointer<QTcpServer> server_;
+    QPointer<QTcpSocket> requesting_;
     QByteArray received_;
     bool readQueued_ = false;
     QByteArray codePage_ = "GBK";

@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QRandomGenerator>
+#include <QTcpSocket>
 
 using namespace testing_support;
 using alarmpoint::FileSplit;
@@ -87,6 +88,21 @@ protected:
     }
     int pointPort() { return f4().Winsock3(0).boundPort(); }
     QStringList offersAndNotices() { return server.from(0); }
+    int lastClient() { return server.clientCount() - 1; }
+    // A connection to the download listener from `from` is closed at once.
+    bool turnedAway(const QHostAddress& from) {
+        QTcpSocket stray;
+        if (from != QHostAddress(QHostAddress::LocalHost))
+            stray.bind(from);
+        stray.connectToHost(QHostAddress::LocalHost, quint16(pointPort()));
+        return pumpUntil([&] { return stray.state() == QAbstractSocket::UnconnectedState; }, 2);
+    }
+    void reconnect() {
+        const int clients = server.clientCount();
+        f4().Form_DblClick();
+        ASSERT_TRUE(server.waitForClients(clients + 1));
+        ASSERT_TRUE(pumpUntil([&] { return connected(); }));
+    }
 };
 
 TEST_F(TransferTest, UploadsArriveWholeOverThreeConnections) {
@@ -176,6 +192,82 @@ TEST_F(TransferTest, DownloadsLandWholeInTheReceiveFolder) {
             log().contains(name + QStringLiteral("      receive complete:  校验重收0个包。")));
         EXPECT_FALSE(f4().Timer(9).Enabled() || f4().Timer(5).Enabled());
         ASSERT_TRUE(runUntil([&] { return server.clientCount() == client + 2 && connected(); }));
+    }
+}
+
+// The n-th channel of a download is the n-th connection since its offer, from its server:
+// a stray connection, or the late channels of an empty file already complete, shift nothing.
+TEST_F(TransferTest, StrayConnectionsAndAnEmptyDownloadLeaveTheNextDownloadWhole) {
+    open();
+    EXPECT_TRUE(turnedAway(QHostAddress(QHostAddress::LocalHost))) << "no download announced";
+    EXPECT_EQ(f4().winsi, 0);
+
+    receive(QStringLiteral("empty.bin\r\n*&*0@"));
+    ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
+    EXPECT_TRUE(exists(QStringLiteral("zenturmail5/empty.bin")));
+    EXPECT_TRUE(log().contains(QStringLiteral("empty.bin      receive complete:  校验重收0个包。")));
+    server.sendDownload(pointPort(), QByteArray());
+    ASSERT_TRUE(runUntil([&] { return server.clientCount() == 2 && connected(); }));
+    EXPECT_EQ(f4().winsi, 0);
+
+    const QByteArray file = bytesOf(10000);
+    receive(QStringLiteral("next.bin\r\n*&*10000@"), lastClient());
+    EXPECT_TRUE(turnedAway(QHostAddress(QStringLiteral("127.0.0.2")))) << "not the server";
+    EXPECT_EQ(f4().winsi, 0);
+    ASSERT_TRUE(server.sendDownload(pointPort(), file));
+    EXPECT_TRUE(turnedAway(QHostAddress(QHostAddress::LocalHost))) << "all three have come";
+    ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
+    EXPECT_EQ(read(QStringLiteral("zenturmail5/next.bin")), file);
+    EXPECT_TRUE(log().contains(QStringLiteral("next.bin      receive complete:  校验重收0个包。")));
+}
+
+// A download that cannot go on is given up with one report: a file that cannot be made at the
+// offer (empty or not), channels that never come once the stall time is over.
+TEST_F(TransferTest, ADownloadThatCannotGoOnIsGivenUpWithOneReport) {
+    const QString loss =
+        kPrefix + QStringLiteral("/&@/客户端接收文件存在丢包现象，中断链接停止接收！");
+    const QString cannotMake = QStringLiteral("无法写入文件：") + path(QStringLiteral("zenturmail5/x.bin")) +
+                               QStringLiteral("（文件夹不存在）\r\n");
+    const QString stalled = kPrefix + QStringLiteral("文件传送暂停时间过长，取消接收文件！\r\n"
+                                                     "this is client timer2-7.colse!\r\n");
+    struct Row {
+        const char* what;
+        qint64 length;
+        bool folderIsAFile, channelsCome;
+        double quiet, wait; // seconds still announced, then until given up
+        QString report, toServer;
+    };
+    const Row rows[] = {
+        {"an empty file that cannot be made", 0, true, false, 0, 2, cannotMake + loss, loss},
+        {"a file that cannot be made", 10000, true, true, 0, 2, cannotMake + loss, loss},
+        {"channels that never come", 5000, false, false, 100, 11, stalled, stalled},
+    };
+    open();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.folderIsAFile) {
+            QDir(path(QStringLiteral("zenturmail5"))).removeRecursively();
+            write(QStringLiteral("zenturmail5"), "a file where the folder was");
+        }
+        const QString before = log();
+        const QString sent = sentBy([&] {
+            receive(QStringLiteral("x.bin\r\n*&*%1@").arg(row.length), lastClient());
+            if (row.channelsCome)
+                server.sendDownload(pointPort(), bytesOf(row.length));
+            advance(row.quiet);
+            EXPECT_EQ(f4().pang.toBool(), row.quiet > 0);
+            advance(row.wait);
+        });
+        EXPECT_TRUE(sent.startsWith(row.toServer)) << sent.toStdString();
+        EXPECT_FALSE(f4().pang.toBool());
+        const QString added = log().mid(before.size());
+        EXPECT_TRUE(added.startsWith(row.report)) << added.toStdString();
+        EXPECT_EQ(added.count(QStringLiteral("无法写入")), row.folderIsAFile ? 1 : 0);
+        EXPECT_FALSE(added.contains(QStringLiteral("receive complete")));
+        QFile::remove(path(QStringLiteral("zenturmail5")));
+        QDir().mkpath(path(QStringLiteral("zenturmail5")));
+        server.closeDownloads();
+        reconnect();
     }
 }
 
