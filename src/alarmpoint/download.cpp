@@ -57,7 +57,8 @@ void Form4::openReceiveFile() {
         const QString base = receivedName;
         do {
             countUp(sameNameCount);
-            receivedName = vbrt::CStr(int(sameNameCount)) + QStringLiteral("又一个") + base;
+            receivedName =
+                fittedFileName(vbrt::CStr(int(sameNameCount)) + QStringLiteral("又一个") + base);
         } while (QFileInfo::exists(recvDir + receivedName) && sameNameCount < INT16_MAX);
         if (Winsock1.State() == TcpSocket::Connected)
             Winsock1.SendData(kChatPrefix + kSameName + receivedName);

@@ -258,6 +258,46 @@ TEST_F(AlarmLinkTest, DownloadOffersKeepEveryFileInsideTheReceiveFolder) {
     EXPECT_FALSE(QFile::exists(QStringLiteral("/etc/y")));
 }
 
+// Names past the 255 bytes a file name may take are cut at the end of the name, keeping the
+// extension, before the same-name prefixes, which are cut to fit as well.
+TEST_F(AlarmLinkTest, LongNamesAreCutToWhatTheFileSystemTakes) {
+    const QString latin(300, QLatin1Char('n'));
+    const QString chinese = QString(100, QChar(u'图'));
+    struct Row {
+        const char* what;
+        QString offered, stored;
+        QString notice = {}; // the same-name notice, when one is sent
+    };
+    const Row rows[] = {
+        {"latin letters", latin + QStringLiteral(".jpg"), latin.left(251) + QStringLiteral(".jpg")},
+        {"Chinese, three bytes each", chinese + QStringLiteral(".txt"),
+         chinese.left(83) + QStringLiteral(".txt")},
+        {"the same long name again", chinese + QStringLiteral(".txt"),
+         QStringLiteral("2又一个") + chinese.left(80) + QStringLiteral(".txt"),
+         kPrefix + QStringLiteral("客户端文件已经存在，所以在文件名称前加上2又一个") +
+             chinese.left(80) + QStringLiteral(".txt")},
+        {"an extension too long to be one", QStringLiteral("x.") + latin,
+         QStringLiteral("x.") + latin.left(253)},
+        {"a name that fits", chinese.left(83) + QStringLiteral(".bmp"),
+         chinese.left(83) + QStringLiteral(".bmp")},
+    };
+    open();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        f4().pang = false;
+        const qsizetype sent = server.received.size();
+        receive(row.offered + QStringLiteral("\r\n*&*5@"));
+        EXPECT_EQ(f4().receivedName, row.stored);
+        EXPECT_TRUE(exists(QStringLiteral("zenturmail5/") + row.stored));
+        EXPECT_TRUE(f4().Timer(5).Enabled());
+        if (!row.notice.isEmpty())
+            ASSERT_TRUE(server.waitForMessages(int(sent) + 1));
+        EXPECT_EQ(server.received.mid(sent).size(), row.notice.isEmpty() ? 0 : 1);
+        if (!row.notice.isEmpty())
+            EXPECT_EQ(server.received.at(sent).text, row.notice);
+    }
+}
+
 TEST_F(AlarmLinkTest, DataIsTakenWholeAndOnlyWhenTheLinkMayRead) {
     open();
     // A character split between two arrivals comes out whole.
