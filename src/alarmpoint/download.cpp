@@ -24,6 +24,12 @@ constexpr double kStallStep = 1e8;
 QString now() {
     return vbrt::shortTime(ui::Clock::instance().time());
 }
+
+// A link whose target is gone holds its name as much as a file does.
+bool nameTaken(const QString& path) {
+    const QFileInfo file(path);
+    return file.exists() || file.isSymLink();
+}
 } // namespace
 
 void Form4::downloadOffer(const ServerMessage& m) {
@@ -52,14 +58,14 @@ void Form4::downloadOffer(const ServerMessage& m) {
 void Form4::openReceiveFile() {
     // An older file of the same name is kept; the new one gets a number in front until the
     // name is free.
-    const bool existed = QFileInfo::exists(recvDir + receivedName);
+    const bool existed = nameTaken(recvDir + receivedName);
     if (existed) {
         const QString base = receivedName;
         do {
             countUp(sameNameCount);
             receivedName =
                 fittedFileName(vbrt::CStr(int(sameNameCount)) + QStringLiteral("又一个") + base);
-        } while (QFileInfo::exists(recvDir + receivedName) && sameNameCount < INT16_MAX);
+        } while (nameTaken(recvDir + receivedName) && sameNameCount < INT16_MAX);
         if (Winsock1.State() == TcpSocket::Connected)
             Winsock1.SendData(kChatPrefix + kSameName + receivedName);
     }

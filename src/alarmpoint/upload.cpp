@@ -40,6 +40,28 @@ QString now() {
     return vbrt::shortTime(ui::Clock::instance().time());
 }
 
+// What the user is told of a data channel that failed.
+QString channelFailure(int number) {
+    switch (number) {
+    case TcpSocket::ErrConnectionRefused:
+        return QStringLiteral("服务端拒绝了连接");
+    case TcpSocket::ErrTimedOut:
+        return QStringLiteral("连接超时");
+    case TcpSocket::ErrHostNotFound:
+        return QStringLiteral("找不到服务端");
+    case TcpSocket::ErrNetworkUnreachable:
+        return QStringLiteral("网络不通");
+    case TcpSocket::ErrConnectionReset:
+        return QStringLiteral("服务端断开了连接");
+    case TcpSocket::ErrConnectionAborted:
+        return QStringLiteral("连接中断");
+    case TcpSocket::ErrAddressInUse:
+        return QStringLiteral("端口已被占用");
+    default:
+        return QStringLiteral("网络出错");
+    }
+}
+
 // The length of a file that can be read, or -1.
 qint64 readableLength(const QString& path) {
     QFile file(path);
@@ -148,8 +170,9 @@ void Form4::startUpload(const ServerMessage& m) {
     if (!uploadStarted) {
         uploadStarted = true;
         Winsock2.load(1);
-        connectUploadChannel(1);
+        // Said before the attempt, so that a failure during it follows in the log.
         insertAtCaret(kConnecting);
+        connectUploadChannel(1);
         return;
     }
     for (int k = 1; k <= 3; ++k) {
@@ -298,8 +321,8 @@ void Form4::Winsock2_Close(int n) {
     uploadStarted = false;
 }
 
-void Form4::Winsock2_Error(int, int, const QString& description) {
-    uploadFailed(kChannelFailed + description);
+void Form4::Winsock2_Error(int, int number, const QString&) {
+    uploadFailed(kChannelFailed + channelFailure(number));
 }
 
 } // namespace alarmpoint

@@ -30,6 +30,8 @@ QString describe(int err) {
         return QStringLiteral("文件夹不存在");
     case ENAMETOOLONG:
         return QStringLiteral("文件名太长");
+    case EEXIST:
+        return QStringLiteral("同名的文件已经存在");
     default:
         return QStringLiteral("写入出错：") + QString::fromLocal8Bit(strerror(err));
     }

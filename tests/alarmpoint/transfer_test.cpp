@@ -7,6 +7,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QRandomGenerator>
+#include <QFileInfo>
+#include <QTcpServer>
 #include <QTcpSocket>
 
 using namespace testing_support;
@@ -269,6 +271,61 @@ TEST_F(TransferTest, ADownloadThatCannotGoOnIsGivenUpWithOneReport) {
         server.closeDownloads();
         reconnect();
     }
+}
+
+// An upload that fails is told once, in Chinese, after the attempt it ended.
+TEST_F(TransferTest, AFailedUploadIsToldOnceAfterItsAttempt) {
+    const QString file = path(QStringLiteral("up.bin"));
+    const auto uploadsTo = [this](int port) {
+        platform::TcpSocket::setPortMap([message = server.port(), port](int p) {
+            return p == AlarmServer::kMessagePort  ? message
+                   : p == AlarmServer::kUploadPort ? port
+                   : p == AlarmServer::kDownloadPort ? 0
+                                                     : p;
+        });
+    };
+    QTcpServer gone;
+    gone.listen(QHostAddress::LocalHost);
+    const int closedPort = gone.serverPort();
+    gone.close();
+    struct Row {
+        const char* what;
+        std::function<void()> meanwhile;
+        QString tail;
+    };
+    const Row rows[] = {
+        {"the server refuses the channel", [&] { uploadsTo(closedPort); },
+         QStringLiteral("\r\nConnecting...\r\n上传通道出错，上传已停止：服务端拒绝了连接\r\n")},
+        {"the file is gone when the channel opens", [&] { QFile::remove(file); },
+         QStringLiteral("\r\nConnecting...\r\n无法读取要上传的文件：") + file + QStringLiteral("\r\n")},
+    };
+    open();
+    app::module1().snapshotName = QStringLiteral("snap.bmp");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        write(QStringLiteral("up.bin"), bytesOf(5000));
+        EXPECT_EQ(sentBy([&] { EXPECT_EQ(f4().tuxiangsc(file), "0k"); }),
+                  QStringLiteral("snap.bmp\r\n&*%^5000"));
+        row.meanwhile();
+        receive(QStringLiteral("OK*&^"));
+        ASSERT_TRUE(runUntil([&] { return !f4().mang; }, 10));
+        EXPECT_TRUE(log().endsWith(row.tail)) << log().right(80).toStdString();
+        uploadsTo(server.uploadPort());
+    }
+}
+
+// A link whose target is gone holds its name: the download takes the next free one.
+TEST_F(TransferTest, ADanglingLinkWithTheOfferedNameIsLeftAlone) {
+    open();
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("gone")), path(QStringLiteral("zenturmail5/x.bin"))));
+    const QByteArray file = bytesOf(3000);
+    EXPECT_EQ(sentBy([&] { receive(QStringLiteral("x.bin\r\n*&*3000@")); }),
+              kPrefix + QStringLiteral("客户端文件已经存在，所以在文件名称前加上2又一个x.bin"));
+    ASSERT_TRUE(server.sendDownload(pointPort(), file));
+    ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
+    EXPECT_EQ(read(QStringLiteral("zenturmail5/2又一个x.bin")), file);
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("zenturmail5/x.bin"))).isSymLink());
+    EXPECT_TRUE(log().contains(QStringLiteral("2又一个x.bin      receive complete:  校验重收0个包。")));
 }
 
 TEST_F(TransferTest, AShortChannelAbandonsTheDownloadAndTellsTheServer) {
