@@ -55,10 +55,11 @@ Qt::Alignment horizontal(int a) {
 
 MouseDown mouseDown(const QMouseEvent& e) {
     MouseDown d;
-    d.button = e.button() == Qt::LeftButton     ? 1
-               : e.button() == Qt::RightButton  ? 2
-               : e.button() == Qt::MiddleButton ? 4
-                                                : 0;
+    // Every button held, the one just pressed among them: a right click with the left button
+    // held is 3, no right click.
+    const Qt::MouseButtons held = e.buttons() | e.button();
+    d.button = (held & Qt::LeftButton ? 1 : 0) | (held & Qt::RightButton ? 2 : 0) |
+               (held & Qt::MiddleButton ? 4 : 0);
     const Qt::KeyboardModifiers m = e.modifiers();
     d.shift = (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
               (m & Qt::AltModifier ? 4 : 0);

@@ -14,8 +14,8 @@ class QScrollBar;
 
 namespace ui {
 
-// A mouse press as the program's handlers take it: button 1 left, 2 right, 4 middle; shift
-// state 1 Shift, 2 Ctrl, 4 Alt; the position in twips.
+// A mouse press as the program's handlers take it: the buttons held (1 left, 2 right, 4
+// middle, added up); shift state 1 Shift, 2 Ctrl, 4 Alt; the position in twips.
 struct MouseDown {
     int button = 0, shift = 0, x = 0, y = 0;
 };

@@ -73,7 +73,8 @@ public:
     void Clear();
 
     std::function<void()> onDblClick;
-    // Button 1 left, 2 right, 4 middle; Shift state 1 Shift, 2 Ctrl, 4 Alt; x and y in twips.
+    // The buttons held, 1 left, 2 right, 4 middle added up; Shift state 1 Shift, 2 Ctrl, 4 Alt;
+    // x and y in twips.
     std::function<void(int button, int shift, int x, int y)> onMouseDown;
 
     QTextEdit* edit() const;

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QMouseEvent>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -187,6 +188,56 @@ TEST_F(AlarmWindowTest, LogLayouts) {
         f.Label2_MouseDown(n.button, 0, 0, 0);
         EXPECT_EQ(f.Label2.Top(), n.top) << n.button;
         EXPECT_EQ(f.Label2.Left(), 0);
+    }
+}
+
+// A press reads every button held: the Edit menu wants the right button alone, Label2's nudges
+// and the re-arming gesture one button each.
+TEST_F(AlarmWindowTest, MouseDownsReadEveryButtonHeld) {
+    open();
+    Form4& f = f4();
+    enum class Target { Log, Label2, Window };
+    struct Row {
+        const char* what;
+        Target target;
+        Qt::MouseButton pressed;
+        Qt::MouseButtons held;
+        Qt::KeyboardModifiers modifiers;
+        bool acts;
+    };
+    const Row rows[] = {
+        {"log, right alone", Target::Log, Qt::RightButton, Qt::RightButton, Qt::NoModifier, true},
+        {"log, right with left held", Target::Log, Qt::RightButton,
+         Qt::LeftButton | Qt::RightButton, Qt::NoModifier, false},
+        {"Label2, right alone", Target::Label2, Qt::RightButton, Qt::RightButton, Qt::NoModifier,
+         true},
+        {"Label2, left with right held", Target::Label2, Qt::LeftButton,
+         Qt::LeftButton | Qt::RightButton, Qt::NoModifier, false},
+        {"window, Shift and right alone", Target::Window, Qt::RightButton, Qt::RightButton,
+         Qt::ShiftModifier, true},
+        {"window, Shift and right with middle held", Target::Window, Qt::RightButton,
+         Qt::RightButton | Qt::MiddleButton, Qt::ShiftModifier, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        f.Timer(2).setEnabled(false);
+        const int top = f.Label2.Top();
+        const qsizetype menus = dialogs.shown.size();
+        if (row.target == Target::Log && row.acts)
+            dialogs.expectPopupMenu(std::nullopt);
+        QWidget* w = row.target == Target::Log      ? f.RichTextBox3.edit()->viewport()
+                     : row.target == Target::Label2 ? f.Label2.widget()
+                                                    : f.window();
+        const QPointF at(4, 4);
+        QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), row.pressed, row.held,
+                          row.modifiers);
+        QCoreApplication::sendEvent(w, &press);
+        const bool acted = row.target == Target::Log      ? dialogs.shown.size() > menus
+                           : row.target == Target::Label2 ? f.Label2.Top() == top + 2400
+                                                          : f.Timer(2).Enabled();
+        EXPECT_EQ(acted, row.acts);
+        if (row.target == Target::Label2 && !row.acts)
+            EXPECT_EQ(f.Label2.Top(), top);
     }
 }
 
