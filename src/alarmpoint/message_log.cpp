@@ -31,8 +31,9 @@ void Form4::Timer3_Timer() {
     app::Module1& m = app::module1();
     const QString name =
         m.recordToggle ? QStringLiteral("\\record2.txt") : QStringLiteral("\\record1.txt");
-    // A snapshot that cannot be written is tried again at the next tick.
-    if (!vbrt::replaceFile(vbrt::appFile(name), (text + QStringLiteral("\r\n")).toUtf8()))
+    // In the code page the user's other tools read. A snapshot that cannot be written is tried
+    // again at the next tick.
+    if (!vbrt::replaceFile(vbrt::appFile(name), vbrt::toAnsi(text + vbrt::kCrLf)))
         return;
     lastSnapshot_ = text;
     m.recordToggle = !m.recordToggle;

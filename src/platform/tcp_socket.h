@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vbrt/convert.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
@@ -144,7 +146,7 @@ private:
     QPointer<QTcpSocket> requesting_;
     QByteArray received_;
     bool readQueued_ = false;
-    QByteArray codePage_ = "GBK";
+    QByteArray codePage_ = vbrt::kAnsiCodePage;
     std::unique_ptr<QStringDecoder> decoder_;
 };
 

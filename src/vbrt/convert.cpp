@@ -2,6 +2,7 @@
 
 #include "vbrt/errors.h"
 
+#include <QStringEncoder>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -353,6 +354,11 @@ int InStr(int start, const QString& s, const QString& find) {
 
 int Len(const QString& s) {
     return int(s.size());
+}
+
+QByteArray toAnsi(const QString& text) {
+    QStringEncoder encoder(kAnsiCodePage);
+    return encoder.encode(text);
 }
 
 } // namespace vbrt

@@ -8,6 +8,10 @@ namespace vbrt {
 // The line break of every text the program writes and sends.
 inline const QString kCrLf = QStringLiteral("\r\n");
 
+// The system's ANSI code page, in which the program's Chinese desktop stores and sends text.
+inline constexpr const char* kAnsiCodePage = "GBK";
+QByteArray toAnsi(const QString& text);
+
 // Numbers as text, the way the program has always shown and read them.
 
 // Shortest decimal text of up to 15 significant digits, no trailing zeros, "." as the
