@@ -48,10 +48,15 @@ void Form4::Form_Resize() {
     Label3.setTop(twips(h - h * 1.4 / 8));
 }
 
+// The user's selection is put back afterwards: a right click must not offer to cut the whole
+// log because its layout changed.
 void Form4::formatWholeLog() {
+    const int start = RichTextBox3.SelStart(), length = RichTextBox3.SelLength();
     RichTextBox3.setSelStart(0);
     RichTextBox3.setSelLength(RichTextBox3.TextLength());
     RichTextBox3.setSelFontSize(kLayoutFontSize);
+    RichTextBox3.setSelStart(start);
+    RichTextBox3.setSelLength(length);
 }
 
 void Form4::normalLogLayout(double factor) {

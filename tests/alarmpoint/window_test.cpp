@@ -194,6 +194,38 @@ TEST_F(AlarmWindowTest, LogLayouts) {
     }
 }
 
+// The layouts set the whole log in 15 points and leave the user's selection as it was.
+TEST_F(AlarmWindowTest, ReformattingTheLogKeepsTheSelection) {
+    open();
+    Form4& f = f4();
+    f.appendToLog(QStringLiteral("甲乙丙丁\r\n戊己"));
+    struct Row {
+        const char* what;
+        std::function<void()> layout;
+        int start, length;
+    };
+    const Row rows[] = {
+        {"zooming in, a caret only", [&] { f.RichTextBox3_DblClick(); }, 5, 0},
+        {"zooming out, two characters", [&] { f.RichTextBox3_DblClick(); }, 2, 2},
+        {"the input box's double click, across a break", [&] { f.Text1_DblClick(); }, 27, 6},
+    };
+    f.RichTextBox3.SetFocus();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        f.RichTextBox3.setSelStart(row.start);
+        f.RichTextBox3.setSelLength(row.length);
+        row.layout();
+        EXPECT_EQ(f.RichTextBox3.SelStart(), row.start);
+        EXPECT_EQ(f.RichTextBox3.SelLength(), row.length);
+        for (QTextBlock b = f.RichTextBox3.edit()->document()->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                EXPECT_EQ(it.fragment().charFormat().fontPointSize(), 15) << b.blockNumber();
+        dialogs.expectPopupMenu(std::nullopt);
+        f.RichTextBox3_MouseDown(2, 0, 0, 0);
+        EXPECT_EQ(dialogs.lastMenu.at(2).enabled, row.length > 0) << "Cut";
+    }
+}
+
 // A press reads every button held: the Edit menu wants the right button alone, Label2's nudges
 // and the re-arming gesture one button each.
 TEST_F(AlarmWindowTest, MouseDownsReadEveryButtonHeld) {
