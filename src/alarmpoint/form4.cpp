@@ -253,10 +253,12 @@ void Form4::Timer7_Timer() {
     ++reconnectTicks;
     if (reconnectTicks <= 5 || Winsock1.State() == platform::TcpSocket::Connected)
         return;
-    reopenLink();
+    // Done before the wait: a close that comes during it asks for the next reconnect, and
+    // that request must stand.
     reconnectTicks = 1;
     uploadBytesSent = 0;
     Timer(7).setEnabled(false);
+    reopenLink();
 }
 
 void Form4::Timer8_Timer() {

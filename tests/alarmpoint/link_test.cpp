@@ -217,6 +217,22 @@ TEST_F(AlarmLinkTest, ServerCloseAndServerFullEndTheLink) {
     EXPECT_EQ(server.clientCount(), 2) << "no reconnection after a full server";
 }
 
+// A server that answers every new link with its closing message: the close that comes while
+// the reconnect timer waits for its new link asks for the next reconnect, which comes.
+TEST_F(AlarmLinkTest, ACloseDuringAReconnectAsksForTheNextOne) {
+    open();
+    server.greeting = QStringLiteral("￥&@再见");
+    receive(QStringLiteral("￥&@再见"));
+    advance(6.5);
+    ASSERT_TRUE(server.waitForClients(2));
+    ASSERT_TRUE(pumpUntil([&] { return log().count(QStringLiteral("再见")) == 2; }));
+    EXPECT_TRUE(f4().Timer(7).Enabled());
+    advance(5);
+    ASSERT_TRUE(server.waitForClients(3));
+    advance(5);
+    EXPECT_TRUE(server.waitForClients(4));
+}
+
 TEST_F(AlarmLinkTest, AnAcceptanceWhileAnUploadRunsIsAReply) {
     open();
     f4().mang = true;

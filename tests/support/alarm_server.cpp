@@ -129,6 +129,8 @@ void AlarmServer::accept() {
         const int index = int(clients_.size());
         clients_.push_back({s, std::make_unique<QStringDecoder>("GBK")});
         connect(s, &QTcpSocket::readyRead, this, [this, index] { arrived(index); });
+        if (!greeting.isEmpty())
+            send(index, greeting);
     }
 }
 

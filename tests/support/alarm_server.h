@@ -57,6 +57,8 @@ public:
     bool relay = false;
     // Answers every upload offer with an acceptance at once.
     bool acceptOffers = false;
+    // Sent to every point as soon as it connects, when set.
+    QString greeting;
 
     void send(int client, const QString& text);
     void sendBytes(int client, const QByteArray& bytes);
