@@ -1,6 +1,8 @@
 #include "ui/controls.h"
 
+#include "ui/clock.h"
 #include "ui/form.h"
+#include "ui/screen.h"
 #include "ui/twips.h"
 #include "vbrt/errors.h"
 
@@ -16,6 +18,8 @@
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
+#include <cmath>
 
 namespace ui {
 
@@ -156,14 +160,33 @@ Control::Common Label::defaults() const {
 void Label::resetToDesign() {
     Control::resetToDesign();
     caption_.clear();
+    captionShownAt_ = -1;
+    captionDue_ = false;
     alignment_ = 0;
     wordWrap_ = false;
     backStyle_ = 1;
 }
 
+// A caption that changes faster than the screen shows frames (a transfer's byte count) is
+// shown once a frame, the last one always: setting a label's text costs its layout and paint.
 void Label::setCaption(const QString& text) {
     caption_ = text;
-    syncText();
+    auto* l = qobject_cast<QLabel*>(w_);
+    if (!l || captionDue_)
+        return;
+    const double wait = kScreenFrame - (Clock::instance().monotonic() - captionShownAt_);
+    // Beyond a frame the clock has been set back (a test's fresh clock): shown at once.
+    if (wait <= 0 || wait > kScreenFrame)
+        return showCaption();
+    captionDue_ = true;
+    QTimer::singleShot(int(std::ceil(wait * 1000)), l, [this] { showCaption(); });
+}
+
+void Label::showCaption() {
+    captionDue_ = false;
+    captionShownAt_ = Clock::instance().monotonic();
+    if (auto* l = qobject_cast<QLabel*>(w_))
+        l->setText(caption_);
 }
 
 void Label::setAlignment(int a) {
@@ -183,9 +206,11 @@ void Label::setBackStyle(int style) {
 
 void Label::syncText() {
     if (auto* l = qobject_cast<QLabel*>(w_)) {
-        l->setText(caption_);
         l->setAlignment(horizontal(alignment_) | Qt::AlignTop);
         l->setWordWrap(wordWrap_);
+        // The whole caption as it stands; a new widget has no frame waiting.
+        l->setText(caption_);
+        captionDue_ = false;
     }
 }
 

@@ -74,10 +74,15 @@ protected:
 
 private:
     void syncText();
+    void showCaption();
     QString caption_;
     int alignment_ = 0;
     bool wordWrap_ = false;
     int backStyle_ = 1;
+    // When the widget last showed a caption, on the program's monotonic clock, and whether a
+    // newer one waits for the next frame.
+    double captionShownAt_ = -1;
+    bool captionDue_ = false;
 };
 
 class TextBox : public Control {

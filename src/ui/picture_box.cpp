@@ -2,6 +2,7 @@
 
 #include "ui/clock.h"
 #include "ui/picture_file.h"
+#include "ui/screen.h"
 #include "ui/twips.h"
 #include "vbrt/errors.h"
 
@@ -25,8 +26,6 @@ int buttonOf(Qt::MouseButton b) {
            : b == Qt::MiddleButton ? MiddleButton
                                    : 0;
 }
-// The screen shows a new frame about this often (seconds): painting more often is wasted.
-constexpr double kScreenFrame = 0.015;
 
 // Boxes drawn on since their widget last painted, for the waits to show.
 std::vector<PictureBox*>& drawnBoxes() {

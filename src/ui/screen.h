@@ -4,6 +4,10 @@
 
 namespace ui {
 
+// The screen shows a new frame about this often (seconds): showing a change more often is
+// wasted.
+inline constexpr double kScreenFrame = 0.015;
+
 // The screen the windows are on, in twips. Tests fix its size.
 class Screen {
 public:

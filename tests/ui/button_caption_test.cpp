@@ -3,7 +3,10 @@
 #include "ui/form.h"
 #include "ui/twips.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -14,6 +17,7 @@ class Window : public Form {
 public:
     Window() : Form(QStringLiteral("Window")) {}
     CommandButton Tall{this, "Tall"};
+    Label Count{this, "Count"};
 
 protected:
     void design() override {
@@ -36,6 +40,23 @@ protected:
     Window w;
 };
 } // namespace
+
+// A byte count set thousands of times a second is shown once a frame: the first at once, the
+// last one a frame later, while Caption() always holds the last.
+TEST_F(ButtonAndBorder, ALabelShowsACaptionThatRacesOnceAFrameAndTheLastOneAlways) {
+    w.show();
+    auto* label = qobject_cast<QLabel*>(w.Count.widget());
+    ASSERT_NE(label, nullptr);
+    for (int bytes = 1; bytes <= 1000; ++bytes)
+        w.Count.setCaption(QString::number(bytes));
+    EXPECT_EQ(w.Count.Caption(), QStringLiteral("1000"));
+    EXPECT_EQ(label->text(), QStringLiteral("1"));
+    QElapsedTimer real;
+    real.start();
+    while (label->text() != QStringLiteral("1000") && real.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(label->text(), QStringLiteral("1000"));
+}
 
 TEST_F(ButtonAndBorder, ANarrowButtonShowsItsCaptionOverSeveralLinesThatFit) {
     w.load();
