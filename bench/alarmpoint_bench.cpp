@@ -6,19 +6,14 @@
 // window's thread, reporting how long the clicks waited. Under a display
 // (QT_QPA_PLATFORM=xcb) the window is a real one.
 
-#include "alarm_server.h"
-#include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "bench_support.h"
-#include "ui/event_loop.h"
-#include "vbrt/apppath.h"
+#include "linked_alarm_point.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPointingDevice>
 #include <QStringEncoder>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <algorithm>
 #include <atomic>
@@ -31,7 +26,6 @@
 
 namespace {
 
-using testing_support::AlarmServer;
 using testing_support::pumpUntil;
 using Clock = std::chrono::steady_clock;
 
@@ -40,21 +34,9 @@ const QString kLine = QStringLiteral(
     "A2 客厅摄像头：红色告警，告警值 312，已上传实时图像 3又一个hai1.jpg，请查看。Alarm at 9:05:07 ");
 const QString kMessage = QStringLiteral("收到，正在查看客厅的实时图像，请稍候。OK 9:05:09");
 
-struct Window {
-    QTemporaryDir folder{bench_support::scratchFolderTemplate()};
-    bench_support::LoopbackAnswers answers;
-    AlarmServer server;
-
-    Window() {
-        vbrt::setAppPath(folder.path());
-        ui::setDialogs(&answers);
-        // The window's own timers (snapshots, the link display) stay still while appends are
-        // timed; the flood runs on the real clock.
-        ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
-        form().show();
-        pumpUntil([this] { return form().Winsock1.State() == platform::TcpSocket::Connected; });
-    }
-    alarmpoint::Form4& form() { return app::form4(); }
+struct Window : bench_support::LinkedAlarmPoint {
+    Window() : LinkedAlarmPoint(bench_support::scratchFolderTemplate()) {}
+    alarmpoint::Form4& form() { return point(); }
 
     // Fills the log and lets it finish its layout, so that only the append is timed.
     void fill(qsizetype chars, bool lineBreaks) {
@@ -161,7 +143,7 @@ void BM_FloodOfChatLines(benchmark::State& state) {
         pacer.join();
         QCoreApplication::processEvents();
         label->removeEventFilter(&waits);
-        ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
+        bench_support::useBenchClock();
 
         std::sort(waits.waitsMs.begin(), waits.waitsMs.end());
         const auto& v = waits.waitsMs;
@@ -188,8 +170,5 @@ BENCHMARK(BM_FloodOfChatLines)
 } // namespace
 
 int main(int argc, char** argv) {
-    return bench_support::runWindowBenchmarks(argc, argv, {}, [] {
-        current.reset();
-        ui::setDialogs(nullptr);
-    });
+    return bench_support::runWindowBenchmarks(argc, argv, {}, [] { current.reset(); });
 }

@@ -2,7 +2,6 @@
 
 #include "app/forms.h"
 #include "app/line_table.h"
-#include "ui/dialogs.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -61,23 +60,6 @@ inline bool same(const char* stage, Digest& d, const char* expected) {
     std::fprintf(stderr, "OUTPUT CHANGED: %s is %s, was %s\n", stage, got.constData(), expected);
     return false;
 }
-
-// The dialogs of a benchmark of the alarm point: the address box answers with the alarm
-// server double's address; nothing else may ask.
-class LoopbackAnswers : public ui::Dialogs {
-public:
-    int msgBox(const QString& prompt, int, const QString&) override {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(prompt));
-        return ui::vbOK;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return QStringLiteral("127.0.0.1");
-    }
-    std::optional<QString> openFile(const ui::FileDialogRequest&) override { return {}; }
-    std::optional<QString> saveFile(const ui::FileDialogRequest&) override { return {}; }
-    std::optional<vbrt::Colour> chooseColor(vbrt::Colour) override { return {}; }
-    std::optional<int> popupMenu(const std::vector<ui::MenuItem>&) override { return {}; }
-};
 
 // main() of the benchmarks of the program's windows: Qt on its offscreen platform (or the one
 // QT_QPA_PLATFORM names, to time a real window on a display), then

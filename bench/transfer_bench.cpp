@@ -6,20 +6,16 @@
 // path; "of_raw" is the transfer's speed as a share of the raw copy's. Under a display
 // (QT_QPA_PLATFORM=xcb) the window is a real one.
 
-#include "alarm_server.h"
-#include "alarmpoint/form4.h"
 #include "alarmpoint/transfer_math.h"
-#include "app/forms.h"
 #include "bench_support.h"
-#include "ui/event_loop.h"
-#include "vbrt/apppath.h"
+#include "linked_alarm_point.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTcpSocket>
-#include <QTemporaryDir>
 #include <array>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -27,7 +23,6 @@
 
 namespace {
 
-using testing_support::AlarmServer;
 using testing_support::pumpUntil;
 
 constexpr qint64 kSize = 200LL * 1024 * 1024;
@@ -54,17 +49,11 @@ double runUntil(const std::function<bool()>& done, double& peakMB) {
     return double(wall.nsecsElapsed()) / 1e9;
 }
 
-struct Setup {
-    QTemporaryDir dir;
-    QString file;
-    bench_support::LoopbackAnswers answers;
-    AlarmServer server;
+// The 200 MB file beside the program's folder of a linked alarm point.
+struct Setup : bench_support::LinkedAlarmPoint {
+    QString file = folder.filePath(QStringLiteral("big.bin"));
 
-    Setup() {
-        vbrt::setAppPath(dir.path());
-        ui::setDialogs(&answers);
-        ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 8), QTime(9, 0)));
-        file = dir.filePath(QStringLiteral("big.bin"));
+    Setup() : LinkedAlarmPoint(QDir::tempPath() + QStringLiteral("/bench-XXXXXX")) {
         QFile out(file);
         out.open(QIODevice::WriteOnly);
         QByteArray block(1024 * 1024, Qt::Uninitialized);
@@ -73,12 +62,7 @@ struct Setup {
         for (qint64 written = 0; written < kSize; written += block.size())
             out.write(block);
         server.keepUploads = false;
-        app::form4().show();
-        pumpUntil([] { return app::form4().Winsock1.State() == platform::TcpSocket::Connected; });
     }
-    alarmpoint::Form4& point() { return app::form4(); }
-    bool linkUp() { return point().Winsock1.State() == platform::TcpSocket::Connected; }
-    int client() { return server.clientCount() - 1; }
 };
 
 std::unique_ptr<Setup> current;
@@ -199,8 +183,5 @@ BENCHMARK(BM_Download)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillise
 } // namespace
 
 int main(int argc, char** argv) {
-    return bench_support::runWindowBenchmarks(argc, argv, {}, [] {
-        current.reset();
-        ui::setDialogs(nullptr);
-    });
+    return bench_support::runWindowBenchmarks(argc, argv, {}, [] { current.reset(); });
 }
