@@ -30,8 +30,8 @@ using testing_support::pumpUntil;
 using Clock = std::chrono::steady_clock;
 
 // A line as the log gets them: a sender, Chinese text, figures and a time.
-const QString kLine = QStringLiteral(
-    "A2 客厅摄像头：红色告警，告警值 312，已上传实时图像 3又一个hai1.jpg，请查看。Alarm at 9:05:07 ");
+const QString kLine = QStringLiteral("A2 客厅摄像头：红色告警，告警值 312，已上传实时图像 "
+                                     "3又一个hai1.jpg，请查看。Alarm at 9:05:07 ");
 const QString kMessage = QStringLiteral("收到，正在查看客厅的实时图像，请稍候。OK 9:05:09");
 
 struct Window : bench_support::LinkedAlarmPoint {
@@ -40,8 +40,8 @@ struct Window : bench_support::LinkedAlarmPoint {
 
     // Fills the log and lets it finish its layout, so that only the append is timed.
     void fill(qsizetype chars, bool lineBreaks) {
-        const QString line = lineBreaks ? kLine.left(kLine.size() - 2) + QStringLiteral("\r\n")
-                                        : kLine;
+        const QString line =
+            lineBreaks ? kLine.left(kLine.size() - 2) + QStringLiteral("\r\n") : kLine;
         QString text;
         text.reserve(chars + line.size());
         while (text.size() < chars)
@@ -132,7 +132,8 @@ void BM_FloodOfChatLines(benchmark::State& state) {
                 if (i % 2 == 0)
                     // Left and right in turn: the label goes up and comes back down.
                     QCoreApplication::postEvent(
-                        label, new ProbeClick(i % 4 == 0 ? Qt::LeftButton : Qt::RightButton, mouse));
+                        label,
+                        new ProbeClick(i % 4 == 0 ? Qt::LeftButton : Qt::RightButton, mouse));
             }
         });
         const Clock::time_point start = Clock::now();

@@ -121,8 +121,7 @@ void BM_RawCopy(benchmark::State& state) {
         }
         const double seconds = runUntil(
             [&] {
-                return s.server.uploadsEnded == ended + 3 &&
-                       s.server.uploadBytes - before == kSize;
+                return s.server.uploadsEnded == ended + 3 && s.server.uploadBytes - before == kSize;
             },
             peak);
         if (s.server.uploadBytes - before != kSize)

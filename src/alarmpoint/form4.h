@@ -88,7 +88,7 @@ public:
     QString receivedName;
     QString downloadStartTime, downloadEndTime;
     int winsi = 0;                         // data connections accepted for this download
-    QString downloadServerIP;                 // the address of the server that announced it
+    QString downloadServerIP;              // the address of the server that announced it
     std::array<vbrt::Variant, 4> kongjian; // Winsock3(1..3) loaded
     std::array<vbrt::Variant, 4> clm;      // the channel has finished
     std::array<double, 4> recvPos{};       // 1-based place of each channel's next byte

@@ -158,8 +158,7 @@ void RichTextBox::setCursor(const QTextCursor& c) {
         e->setTextCursor(c);
 }
 
-void RichTextBox::insertPlain(QTextCursor& c, const QString& text,
-                              const QTextCharFormat& format) {
+void RichTextBox::insertPlain(QTextCursor& c, const QString& text, const QTextCharFormat& format) {
     const QStringList paragraphs = paragraphsOf(text);
     c.beginEditBlock();
     c.removeSelectedText();

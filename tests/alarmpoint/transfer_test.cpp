@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QRandomGenerator>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -207,7 +207,8 @@ TEST_F(TransferTest, StrayConnectionsAndAnEmptyDownloadLeaveTheNextDownloadWhole
     receive(QStringLiteral("empty.bin\r\n*&*0@"));
     ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
     EXPECT_TRUE(exists(QStringLiteral("zenturmail5/empty.bin")));
-    EXPECT_TRUE(log().contains(QStringLiteral("empty.bin      receive complete:  校验重收0个包。")));
+    EXPECT_TRUE(
+        log().contains(QStringLiteral("empty.bin      receive complete:  校验重收0个包。")));
     server.sendDownload(pointPort(), QByteArray());
     ASSERT_TRUE(runUntil([&] { return server.clientCount() == 2 && connected(); }));
     EXPECT_EQ(f4().winsi, 0);
@@ -228,7 +229,8 @@ TEST_F(TransferTest, StrayConnectionsAndAnEmptyDownloadLeaveTheNextDownloadWhole
 TEST_F(TransferTest, ADownloadThatCannotGoOnIsGivenUpWithOneReport) {
     const QString loss =
         kPrefix + QStringLiteral("/&@/客户端接收文件存在丢包现象，中断链接停止接收！");
-    const QString cannotMake = QStringLiteral("无法写入文件：") + path(QStringLiteral("zenturmail5/x.bin")) +
+    const QString cannotMake = QStringLiteral("无法写入文件：") +
+                               path(QStringLiteral("zenturmail5/x.bin")) +
                                QStringLiteral("（文件夹不存在）\r\n");
     const QString stalled = kPrefix + QStringLiteral("文件传送暂停时间过长，取消接收文件！\r\n"
                                                      "this is client timer2-7.colse!\r\n");
@@ -278,8 +280,8 @@ TEST_F(TransferTest, AFailedUploadIsToldOnceAfterItsAttempt) {
     const QString file = path(QStringLiteral("up.bin"));
     const auto uploadsTo = [this](int port) {
         platform::TcpSocket::setPortMap([message = server.port(), port](int p) {
-            return p == AlarmServer::kMessagePort  ? message
-                   : p == AlarmServer::kUploadPort ? port
+            return p == AlarmServer::kMessagePort    ? message
+                   : p == AlarmServer::kUploadPort   ? port
                    : p == AlarmServer::kDownloadPort ? 0
                                                      : p;
         });
@@ -297,7 +299,8 @@ TEST_F(TransferTest, AFailedUploadIsToldOnceAfterItsAttempt) {
         {"the server refuses the channel", [&] { uploadsTo(closedPort); },
          QStringLiteral("\r\nConnecting...\r\n上传通道出错，上传已停止：服务端拒绝了连接\r\n")},
         {"the file is gone when the channel opens", [&] { QFile::remove(file); },
-         QStringLiteral("\r\nConnecting...\r\n无法读取要上传的文件：") + file + QStringLiteral("\r\n")},
+         QStringLiteral("\r\nConnecting...\r\n无法读取要上传的文件：") + file +
+             QStringLiteral("\r\n")},
     };
     open();
     app::module1().snapshotName = QStringLiteral("snap.bmp");
@@ -317,7 +320,8 @@ TEST_F(TransferTest, AFailedUploadIsToldOnceAfterItsAttempt) {
 // A link whose target is gone holds its name: the download takes the next free one.
 TEST_F(TransferTest, ADanglingLinkWithTheOfferedNameIsLeftAlone) {
     open();
-    ASSERT_TRUE(QFile::link(path(QStringLiteral("gone")), path(QStringLiteral("zenturmail5/x.bin"))));
+    ASSERT_TRUE(
+        QFile::link(path(QStringLiteral("gone")), path(QStringLiteral("zenturmail5/x.bin"))));
     const QByteArray file = bytesOf(3000);
     EXPECT_EQ(sentBy([&] { receive(QStringLiteral("x.bin\r\n*&*3000@")); }),
               kPrefix + QStringLiteral("客户端文件已经存在，所以在文件名称前加上2又一个x.bin"));
@@ -325,7 +329,8 @@ TEST_F(TransferTest, ADanglingLinkWithTheOfferedNameIsLeftAlone) {
     ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
     EXPECT_EQ(read(QStringLiteral("zenturmail5/2又一个x.bin")), file);
     EXPECT_TRUE(QFileInfo(path(QStringLiteral("zenturmail5/x.bin"))).isSymLink());
-    EXPECT_TRUE(log().contains(QStringLiteral("2又一个x.bin      receive complete:  校验重收0个包。")));
+    EXPECT_TRUE(
+        log().contains(QStringLiteral("2又一个x.bin      receive complete:  校验重收0个包。")));
 }
 
 TEST_F(TransferTest, AShortChannelAbandonsTheDownloadAndTellsTheServer) {

@@ -124,8 +124,9 @@ TEST_F(AlarmWindowTest, SnapshotsAlternateAndFollowTheLog) {
     Form4& f = f4();
     const QString rec1 = QStringLiteral("record1.txt"), rec2 = QStringLiteral("record2.txt");
     // In GBK, as the other tools on the user's desktop read them.
-    const QByteArray heading = "Tessal\xC8\xCB\xB9\xA4\xD6\xC7\xC4\xDC\xBC\xE0\xBF\xD8\xCF\xB5\xCD\xB3 "
-                               "\xB8\xE6\xBE\xAF\xBC\xAF\xC8\xBA\xBD\xD3\xCA\xD5\xB5\xE3\xA3\xBA\r\n";
+    const QByteArray heading =
+        "Tessal\xC8\xCB\xB9\xA4\xD6\xC7\xC4\xDC\xBC\xE0\xBF\xD8\xCF\xB5\xCD\xB3 "
+        "\xB8\xE6\xBE\xAF\xBC\xAF\xC8\xBA\xBD\xD3\xCA\xD5\xB5\xE3\xA3\xBA\r\n";
     EXPECT_EQ(read(rec2), heading + "\r\n") << "the first second after the load";
     EXPECT_FALSE(exists(rec1));
 
@@ -148,7 +149,8 @@ TEST_F(AlarmWindowTest, ChatLinesGrowOneParagraphInShortBlocks) {
     Form4& f = f4();
     QString chat;
     for (int i = 0; i < 30; ++i) {
-        const QString line = QStringLiteral("第%1条：客厅摄像头红色告警，告警值 312，请查看。").arg(i);
+        const QString line =
+            QStringLiteral("第%1条：客厅摄像头红色告警，告警值 312，请查看。").arg(i);
         receive(QStringLiteral("A2zen-tur:~") + line + QStringLiteral("{}OK"));
         chat += line;
     }

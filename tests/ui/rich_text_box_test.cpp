@@ -6,10 +6,10 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextEdit>
