@@ -306,11 +306,12 @@ TEST_F(AlarmLinkTest, LongNamesAreCutToWhatTheFileSystemTakes) {
         EXPECT_EQ(f4().receivedName, row.stored);
         EXPECT_TRUE(exists(QStringLiteral("zenturmail5/") + row.stored));
         EXPECT_TRUE(f4().Timer(5).Enabled());
-        if (!row.notice.isEmpty())
-            ASSERT_TRUE(server.waitForMessages(int(sent) + 1));
-        EXPECT_EQ(server.received.mid(sent).size(), row.notice.isEmpty() ? 0 : 1);
-        if (!row.notice.isEmpty())
-            EXPECT_EQ(server.received.at(sent).text, row.notice);
+        if (row.notice.isEmpty()) {
+            EXPECT_EQ(server.received.size(), sent);
+            continue;
+        }
+        ASSERT_TRUE(server.waitForMessages(int(sent) + 1));
+        EXPECT_EQ(server.received.at(sent).text, row.notice);
     }
 }
 

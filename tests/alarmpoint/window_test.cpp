@@ -273,8 +273,9 @@ TEST_F(AlarmWindowTest, MouseDownsReadEveryButtonHeld) {
                            : row.target == Target::Label2 ? f.Label2.Top() == top + 2400
                                                           : f.Timer(2).Enabled();
         EXPECT_EQ(acted, row.acts);
-        if (row.target == Target::Label2 && !row.acts)
+        if (row.target == Target::Label2 && !row.acts) {
             EXPECT_EQ(f.Label2.Top(), top);
+        }
     }
 }
 
