@@ -20,7 +20,6 @@ const QString kNoReference =
     QStringLiteral("    model.txt cannot be read; this comparison is skipped .");
 const QString kReferenceTooLong = QStringLiteral(
     "    model.txt has more columns than can be compared; this comparison is skipped .");
-const QString kNotWritten = QStringLiteral("    %1 could not be written: %2 .");
 
 QString referencePath() {
     return vbrt::appFile(QStringLiteral("\\model.txt"));
@@ -46,7 +45,7 @@ QString Monitoring::tuxiangcaiji() {
         steps = stepsNow();
     }
 
-    const Round round(f_);
+    const Round round(*this, Round::Until::WatchChanges);
     QString result;
     if (!steps) {
         writeLogEntry(kNoGrid);
@@ -59,14 +58,13 @@ QString Monitoring::tuxiangcaiji() {
         if (written.status == pixelsets::WriteStatus::Stopped)
             return {};
         if (written.status == pixelsets::WriteStatus::Failed)
-            writeLogEntry(kNotWritten.arg(QStringLiteral("model.txt"), written.error));
-        else
+            writeFailed(referencePath(), written.error);
+        else {
+            writeSucceeded();
             result = QStringLiteral("ok");
+        }
     }
-    if (!m.monitorStopped) {
-        f_.Timer(18).setEnabled(true);
-        f_.Timer(19).setEnabled(true);
-    }
+    resume({18, 19});
     return result;
 }
 
@@ -74,12 +72,11 @@ QString Monitoring::tuxiangbijiao() {
     app::Module1& m = app::module1();
     app::LineTable& lines = m.lines;
     m.diffCount = 0;
-    const Round round(f_);
+    const Round round(*this);
     // A comparison that cannot run lets the alarm step go on as a finished one would.
     auto skip = [&](const QString& entry) {
         writeLogEntry(entry);
-        if (!m.monitorStopped)
-            f_.Timer(18).setEnabled(true);
+        resume({18});
         return QString();
     };
 
@@ -99,22 +96,26 @@ QString Monitoring::tuxiangbijiao() {
                                                  f_.Picture1.Width(), f_.Picture1.Height());
     if (!steps)
         return skip(kNoGrid);
+    const auto thresholdText = [this] { return f_.Text2.Text(); };
+    // The set is kept in memory too: what the comparison found does not depend on whether
+    // the disk took its file.
+    QByteArray difference;
     const pixelsets::Comparison compared = pixelsets::writeLiveDifference(
-        differencePath(), f_.Picture1, lines.pixelSetA, *steps, [this] { return f_.Text2.Text(); },
-        round.pacing(), pixelsets::UnreadableCell::Differs);
+        differencePath(), f_.Picture1, lines.pixelSetA, *steps, thresholdText, round.pacing(),
+        pixelsets::UnreadableCell::Differs, &difference);
     if (compared.status == pixelsets::WriteStatus::Stopped)
         return {};
     if (compared.status == pixelsets::WriteStatus::Failed)
-        return skip(kNotWritten.arg(QStringLiteral("caculator.txt"), compared.error));
+        writeFailed(differencePath(), compared.error);
+    else
+        writeSucceeded();
     m.diffCount = compared.differing;
     f_.Picture1.setAutoRedraw(true);
 
-    chonghua2(differencePath(), true);
+    markChanges(pixelsets::loadSetText(std::move(difference), lines, lines.pixelSetA), true);
     if (!round.alive())
         return {};
-    QString result;
-    levelDecision(result);
-    return result;
+    return levelDecision(round);
 }
 
 } // namespace monitoring

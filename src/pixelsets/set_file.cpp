@@ -11,6 +11,10 @@ SetLoadResult loadSetFile(const QString& path, app::LineTable& lines, app::TextG
     QByteArray text = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return {SetLoad::Unreadable};
+    return loadSetText(std::move(text), lines, grid);
+}
+
+SetLoadResult loadSetText(QByteArray text, app::LineTable& lines, app::TextGrid& grid) {
     text.append("\r\n");
     const auto split = lines.split(std::move(text));
     if (split.status != app::LineTable::SplitStatus::Done)

@@ -25,5 +25,7 @@ struct SetLoadResult {
 // does) and from there into `grid`. A file that is refused leaves table and grid as they were;
 // an empty one leaves the grid as it was.
 SetLoadResult loadSetFile(const QString& path, app::LineTable& lines, app::TextGrid& grid);
+// The same for a set's text as the file would hold it.
+SetLoadResult loadSetText(QByteArray text, app::LineTable& lines, app::TextGrid& grid);
 
 } // namespace pixelsets

@@ -28,8 +28,10 @@ void ScriptedDialogs::verifyAllShown() {
 }
 
 ScriptedDialogs& ScriptedDialogs::expectMsgBox(const QString& text, const QString& title,
-                                               int answer, int buttons) {
-    script_.push_back({Kind::MsgBox, text, title, buttons, answer, {}, {}, {}});
+                                               int answer, int buttons,
+                                               std::function<void()> whileOpen) {
+    script_.push_back(
+        {Kind::MsgBox, text, title, buttons, answer, {}, {}, {}, std::move(whileOpen)});
     return *this;
 }
 
@@ -85,6 +87,8 @@ int ScriptedDialogs::msgBox(const QString& prompt, int style, const QString& tit
     if (s->buttons >= 0) {
         EXPECT_EQ(s->buttons, style & 0x0F) << "buttons of " << prompt.toStdString();
     }
+    if (s->whileOpen)
+        s->whileOpen();
     return s->answer;
 }
 

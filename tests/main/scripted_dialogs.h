@@ -19,8 +19,9 @@ public:
 
     // A message box with exactly this text and title, answered with `answer` (vbYes, ...).
     // `buttons` is the style's button part (vbOKOnly, vbYesNo, ...); -1 accepts any.
+    // `whileOpen` runs while the box is open, before it answers.
     ScriptedDialogs& expectMsgBox(const QString& text, const QString& title, int answer,
-                                  int buttons = -1);
+                                  int buttons = -1, std::function<void()> whileOpen = {});
     // An input box with this prompt answered with `answer` (nothing = cancelled).
     ScriptedDialogs& expectInputBox(const QString& prompt, std::optional<QString> answer);
     // `whileOpen` runs while the dialog is open, before it answers.
