@@ -20,6 +20,9 @@ const QString kNoReference =
     QStringLiteral("    model.txt cannot be read; this comparison is skipped .");
 const QString kReferenceTooLong = QStringLiteral(
     "    model.txt has more columns than can be compared; this comparison is skipped .");
+const QString kDamagedReference = QStringLiteral(
+    "    model.txt is no whole sampling of this grid; this comparison is skipped .");
+const QString kDefaultThreshold = QStringLiteral("100");
 
 QString referencePath() {
     return vbrt::appFile(QStringLiteral("\\model.txt"));
@@ -79,6 +82,12 @@ QString Monitoring::tuxiangbijiao() {
         resume({18});
         return QString();
     };
+    // Without a usable reference a new one is taken once the clock has passed 6 again, as
+    // after a yellow alarm: a damaged file is no picture of an intruder.
+    auto newReference = [&](const QString& entry) {
+        resume({21});
+        return skip(entry);
+    };
 
     const app::LineTable::WriterHold hold(lines);
     if (!hold)
@@ -86,9 +95,9 @@ QString Monitoring::tuxiangbijiao() {
     const pixelsets::SetLoadResult loaded =
         pixelsets::loadSetFile(referencePath(), lines, lines.pixelSetA);
     if (loaded.status == pixelsets::SetLoad::TooManyLines)
-        return skip(kReferenceTooLong);
+        return newReference(kReferenceTooLong);
     if (loaded.status != pixelsets::SetLoad::Loaded)
-        return skip(kNoReference);
+        return newReference(kNoReference);
     if (!round.pauseSecond())
         return {};
 
@@ -96,7 +105,15 @@ QString Monitoring::tuxiangbijiao() {
                                                  f_.Picture1.Width(), f_.Picture1.Height());
     if (!steps)
         return skip(kNoGrid);
-    const auto thresholdText = [this] { return f_.Text2.Text(); };
+    if (!pixelsets::isWholePixelSet(lines, lines.pixelSetA,
+                                    pixelsets::gridSize(f_.Picture1, *steps)))
+        return newReference(kDamagedReference);
+    // A threshold box that holds no number compares at the default, rather than finding
+    // every sample changed.
+    const auto thresholdText = [this] {
+        const QString text = f_.Text2.Text();
+        return pixelsets::threshold(text) ? text : kDefaultThreshold;
+    };
     // The set is kept in memory too: what the comparison found does not depend on whether
     // the disk took its file.
     QByteArray difference;

@@ -84,6 +84,13 @@ bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
         area, steps, [](int, double) {}, sample, columnDone);
 }
 
+// How many columns, and rows in each, a walk of the drawing area takes at its present size.
+struct GridSize {
+    int columns = 0;
+    int rows = 0;
+};
+GridSize gridSize(const ui::PictureBox& area, const Steps& steps);
+
 // Column lines while they are built. A walk appends a few bytes per sample: unlike a
 // std::string this writes no terminator after them and has no small-buffer case to tell apart.
 class Line {

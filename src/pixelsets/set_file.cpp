@@ -1,6 +1,7 @@
 #include "pixelsets/set_file.h"
 
 #include <QFile>
+#include <charconv>
 
 namespace pixelsets {
 
@@ -23,6 +24,23 @@ SetLoadResult loadSetText(QByteArray text, app::LineTable& lines, app::TextGrid&
         return {SetLoad::Empty};
     lines.fillGrid(grid);
     return {SetLoad::Loaded};
+}
+
+bool isWholePixelSet(const app::LineTable& lines, const app::TextGrid& grid, GridSize size) {
+    if (size.columns < 1 || size.rows < 1 || size.rows + 2 > app::TextGrid::kUpper ||
+        lines.lineCount != size.columns)
+        return false;
+    app::TextGrid::LineCells cells;
+    for (int c = 0; c < size.columns; ++c) {
+        grid.line(c, cells);
+        char digits[24];
+        const qint64 count = qint64(c + 1) * size.rows;
+        const auto end = std::to_chars(digits, digits + sizeof digits, count).ptr;
+        if (cells(size.rows + 1) != QByteArrayView(digits, end - digits) ||
+            !cells(size.rows + 2).isEmpty())
+            return false;
+    }
+    return true;
 }
 
 } // namespace pixelsets
