@@ -73,11 +73,15 @@ bool keepInHistory(app::Module1& m, double value) {
 } // namespace
 
 double Monitoring::chonghua2(const QString& path, bool countMode) {
+    app::LineTable& lines = app::module1().lines;
+    return markChanges(pixelsets::loadSetFile(path, lines, lines.pixelSetA), countMode);
+}
+
+double Monitoring::markChanges(const pixelsets::SetLoadResult& loaded, bool countMode) {
     app::Module1& m = app::module1();
     app::LineTable& lines = m.lines;
     m.alarmLevel = 0;
-    const Round round(f_);
-    const pixelsets::SetLoadResult loaded = pixelsets::loadSetFile(path, lines, lines.pixelSetA);
+    const Round round(*this);
     const auto steps = pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
                                                  f_.Picture1.Width(), f_.Picture1.Height());
     if (loaded.status == pixelsets::SetLoad::Loaded && steps) {
@@ -95,15 +99,20 @@ double Monitoring::chonghua2(const QString& path, bool countMode) {
     if (!m.monitorStopped) {
         writeLogEntry(scoreEntry(m.alarmSeq, m.alarmLevel));
         notify(scoreNotice(m.alarmSeq, m.alarmLevel));
-        f_.Timer(18).setEnabled(true);
+        resume({18});
     }
     return m.alarmLevel;
 }
 
-void Monitoring::levelDecision(QString& result) {
+QString Monitoring::levelDecision(const Round& round) {
     app::Module1& m = app::module1();
     const double v = m.alarmLevel;
-    if (m.cameraStuck) {
+    QString result;
+    if (!round.sameWatch()) {
+        // Stopped (or started anew) while comparing: the count is logged, but the level of a
+        // watch that ended is neither shown nor reported, and no snapshot is taken for it.
+        m.cameraStuck = false;
+    } else if (m.cameraStuck) {
         stuckCamera();
     } else if (v > kYellowAbove) {
         if (v > kRedAbove) {
@@ -118,11 +127,10 @@ void Monitoring::levelDecision(QString& result) {
             m.cameraStartTries = 0;
             m.restartCountdown = 0;
             // A new reference once the clock has passed 6 again.
-            for (int t : {19, 18, 21})
-                f_.Timer(t).setEnabled(true);
+            resume({19, 18, 21});
         }
         result = QStringLiteral("error");
-        f_.Timer(23).setEnabled(true);
+        resume({23});
         m.alarmSeq += 1;
         saveSnapshot(alarmSnapshotName(ui::Clock::instance().now(), m.alarmSeq));
     } else {
@@ -137,6 +145,7 @@ void Monitoring::levelDecision(QString& result) {
     }
     writeLogEntry(countEntry(m.alarmSeq, m.diffCount));
     m.alarmStepCount = 0;
+    return result;
 }
 
 // The camera delivered the same picture six times: the comparisons pause and the camera is
@@ -148,7 +157,7 @@ void Monitoring::stuckCamera() {
     notify(stuckNotice(m.alarmSeq, m.alarmHistory[5]));
     m.monitorTick = 1;
     m.alarmStepCount = 0;
-    f_.Timer(20).setEnabled(true);
+    resume({20});
     f_.Command13.setCaption(QStringLiteral("监控暂停"));
     f_.Command13.setBackColor(kYellow);
     f_.Text3.setBackColor(kRed);
@@ -157,11 +166,14 @@ void Monitoring::stuckCamera() {
     m.restartCountdown = 291;
 }
 
-void Monitoring::saveSnapshot(const QString& path) {
+bool Monitoring::saveSnapshot(const QString& path) {
     const vbrt::WriteResult saved = f_.Picture1.saveImage(path);
-    if (!saved)
-        writeLogEntry(QStringLiteral("    ") + vbrt::writeFailedMessage(path, saved) +
-                      QStringLiteral(" ."));
+    if (!saved) {
+        writeFailed(path, saved.error);
+        return false;
+    }
+    writeSucceeded();
+    return true;
 }
 
 } // namespace monitoring

@@ -34,7 +34,7 @@ void Monitoring::Timer18_Timer() {
         return;
     m.alarmStepCount = 0;
 
-    const Round round(f_);
+    const Round round(*this, Round::Until::WatchChanges);
     if (!grabFrame()) {
         cameraMissing(18);
         return;
@@ -46,33 +46,38 @@ void Monitoring::Timer18_Timer() {
             if (m.alarmPointOn)
                 app::form4().yuancx();
             const QString p = uploadSnapshotName(now(), m.alarmSeq);
-            saveSnapshot(p);
-            if (!offerOnce(m.alarmUploadArmed, p, round))
+            // A snapshot that could not be saved is not offered; the upload stays armed.
+            if (saveSnapshot(p) && !offerOnce(m.alarmUploadArmed, p, round))
                 return;
             if (m.alarmSoundArmed) {
                 m.alarmSoundArmed = false;
                 playAlarmSounds(round);
-                if (!round.alive())
+                if (!round.goesOn())
                     return;
             }
-            if (m.remoteRestartRequest) {
-                Command13_Click();
-                if (!round.pauseSeconds(3))
-                    return;
-                Command13_Click();
-                m.remoteRestartRequest = false;
-            }
+            if (m.remoteRestartRequest)
+                restartWatch();
         }
     } else if (m.monitorTick == kRoutineTick) {
         const QString p = uploadSnapshotName(now(), m.alarmSeq);
-        saveSnapshot(p);
+        const bool saved = saveSnapshot(p);
         if (!round.pauseSecond())
             return;
         // One routine snapshot per opening of the window goes to the alarm point.
-        if (!offerOnce(m.loadUploadArmed, p, round))
+        if (saved && !offerOnce(m.loadUploadArmed, p, round))
             return;
     }
     platform::pictureClipboard().clear();
+}
+
+void Monitoring::restartWatch() {
+    Command13_Click();
+    // A user who starts or stops monitoring meanwhile has the last word.
+    const Round stopped(*this, Round::Until::WatchChanges);
+    if (!stopped.pauseSeconds(3))
+        return;
+    Command13_Click();
+    app::module1().remoteRestartRequest = false;
 }
 
 bool Monitoring::offerOnce(bool& armed, const QString& path, const Round& round) {
@@ -95,8 +100,11 @@ void Monitoring::playAlarmSounds(const Round& round) {
         p.setUiMode(QStringLiteral("none"));
         p.settings().setVolume(100);
         p.setURL(vbrt::appFile(QString::fromUtf16(sound.file)));
-        if (!round.pauseSeconds(sound.seconds))
+        if (!round.pauseSeconds(sound.seconds)) {
+            // Stopped meanwhile: the alarm falls silent at once.
+            p.controls().stop();
             return;
+        }
     }
 }
 

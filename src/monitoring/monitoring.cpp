@@ -11,6 +11,8 @@
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
+#include <QFileInfo>
+
 namespace monitoring {
 
 namespace {
@@ -29,6 +31,16 @@ const QString kStopNotice = QStringLiteral("\r\n    有人停止了正在运行�
 const QString kReconnectFailedNotice =
     QStringLiteral("\r\n    红色警报 ！！！：摄像头损坏或 中断，无法获取监控图像！.\r\n");
 const QString kNoCamera = QStringLiteral("请检查摄像头的驱动程序是否安装完好？");
+const QString kCameraLostEntry =
+    QStringLiteral("    The camera gives no picture; the watch system has stopped .");
+const QString kNotWrittenEntry = QStringLiteral("    %1 could not be written: %2 .");
+// What the status box shows in place of the clock while the watch's files cannot be written
+// (three characters fit it); its tool tip says which file and why.
+const QString kNotWrittenStatus = QStringLiteral("写失败");
+QString notWrittenNotice(const QString& file, const QString& why) {
+    return QStringLiteral("\r\n    警告：无法写入%1（%2），监控图像和记录可能无法保存！\r\n")
+        .arg(file, why);
+}
 
 // The countdown restarts the camera past this many seconds.
 constexpr double kRestartLimit = 300;
@@ -71,14 +83,13 @@ void Monitoring::Command13_Click() {
         f_.Text2.setEnabled(false);
         m.monitorTick = 1;
         m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
-        f_.Timer(19).setEnabled(true);
-        f_.Timer(18).setEnabled(true);
+        m.monitorStopped = false;
+        starts_ += 1;
+        ran_ = true;
         f_.Timer(17).setEnabled(false);
-        f_.Timer(21).setEnabled(true);
+        resume({19, 18, 21});
         f_.Command14.setEnabled(false);
         f_.Command14.setBackColor(kYellow);
-        m.monitorStopped = false;
-        ran_ = true;
     } else if (state == kRunning) {
         f_.Command13.setBackColor(kYellow);
         f_.Command13.setCaption(kStopped);
@@ -86,16 +97,45 @@ void Monitoring::Command13_Click() {
         f_.Text3.setEnabled(true);
         f_.Text2.setEnabled(true);
         f_.Command14.setEnabled(true);
-        f_.Timer(17).setEnabled(false);
         m.monitorTick = 1;
         m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
         m.monitorStopped = true;
         ran_ = false;
-        for (int t : {19, 21, 20, 18, 22, 23})
-            f_.Timer(t).setEnabled(false);
+        switchOff();
         writeLogEntry(kStopEntry);
         notify(kStopNotice);
     }
+}
+
+void Monitoring::resume(std::initializer_list<int> timers) {
+    if (app::module1().monitorStopped)
+        return;
+    for (int t : timers)
+        f_.Timer(t).setEnabled(true);
+}
+
+void Monitoring::switchOff() {
+    for (int t = 17; t <= 23; ++t)
+        f_.Timer(t).setEnabled(false);
+}
+
+void Monitoring::writeFailed(const QString& path, const QString& why) {
+    const QString file = QFileInfo(path).fileName();
+    writeLogEntry(kNotWrittenEntry.arg(file, why));
+    // Every snapshot has a name of its own: the alarm point hears a reason once, not a file.
+    if (why == writeFailure_)
+        return;
+    writeFailure_ = why;
+    f_.Text3.setText(kNotWrittenStatus);
+    f_.Text3.setToolTipText(QStringLiteral("无法写入%1（%2）").arg(file, why));
+    notify(notWrittenNotice(file, why));
+}
+
+void Monitoring::writeSucceeded() {
+    if (writeFailure_.isEmpty())
+        return;
+    writeFailure_.clear();
+    f_.Text3.setToolTipText({});
 }
 
 void Monitoring::Command14_Click() {
@@ -128,6 +168,15 @@ bool Monitoring::grabFrame(bool clearPictureFirst) {
 }
 
 void Monitoring::cameraMissing(int timer) {
+    app::Module1& m = app::module1();
+    // Nobody need be at the screen to answer the box: before it waits, nothing of the watch
+    // runs any more, and the alarm point and the log hear why.
+    switchOff();
+    if (!m.monitorStopped) {
+        m.monitorStopped = true;
+        writeLogEntry(kCameraLostEntry);
+        notify(kReconnectFailedNotice);
+    }
     ui::MsgBox(kNoCamera, ui::vbOKOnly);
     f_.Timer(timer).setEnabled(false);
     f_.unload();
@@ -143,13 +192,14 @@ void Monitoring::Timer17_Timer() {
 void Monitoring::Timer19_Timer() {
     app::Module1& m = app::module1();
     m.monitorTick += 1;
-    f_.Text3.setText(vbrt::CStr(m.monitorTick));
+    // A write that failed is not forgotten by the next tick: the box keeps saying so.
+    f_.Text3.setText(writeFailure_.isEmpty() ? vbrt::CStr(m.monitorTick) : kNotWrittenStatus);
     if (m.monitorTick <= 32)
         return;
     f_.Text3.setText(QStringLiteral("比较中"));
     m.monitorTick = 1;
     f_.Timer(18).setEnabled(false);
-    const Round round(f_);
+    const Round round(*this);
     const QString result = tuxiangbijiao();
     if (!round.alive())
         return;
@@ -164,9 +214,10 @@ void Monitoring::Timer21_Timer() {
     f_.Timer(18).setEnabled(false);
     f_.Timer(19).setEnabled(false);
     f_.Text3.setText(QStringLiteral("采集中"));
-    const Round round(f_);
+    const Round round(*this);
     tuxiangcaiji();
-    if (round.alive())
+    // After a stop it is off already; after a new start it is the new watch's.
+    if (round.sameWatch())
         f_.Timer(21).setEnabled(false);
 }
 
@@ -200,7 +251,7 @@ void Monitoring::Timer20_Timer() {
     f_.Command13.setBackColor(kYellow);
     f_.Text3.setText(QStringLiteral("重启"));
     f_.Timer(20).setEnabled(false);
-    f_.Timer(22).setEnabled(true);
+    resume({22});
 }
 
 // Reconnects the camera through a new capture window. Monitoring runs again only once a
@@ -232,7 +283,7 @@ void Monitoring::Timer22_Timer() {
     f_.Command13.setBackColor(kGreen);
     f_.Text3.setBackColor(f_.Text2.BackColor());
     f_.Text3.setText(QStringLiteral("Run"));
-    f_.Timer(19).setEnabled(true);
+    resume({19});
     f_.Timer(20).setEnabled(false);
     f_.Timer(22).setEnabled(false);
 }

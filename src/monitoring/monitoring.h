@@ -1,10 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
+#include <initializer_list>
 #include <memory>
 
 namespace platform {
 class MediaPlayer;
+}
+namespace pixelsets {
+struct SetLoadResult;
 }
 namespace shell {
 class Form2;
@@ -69,20 +74,43 @@ public:
 
 private:
     class Round;
-    // No picture from the camera: the window closes after saying so.
+    // No picture from the camera: the watch stops and says so, then the window closes once
+    // the user has read why.
     void cameraMissing(int timer);
     void notify(const QString& text);
-    void levelDecision(QString& result);
+    // The one place where the watch's timers are switched on: nothing that goes on inside a
+    // wait after a stop (a comparison finishing, a capture) starts the watch again.
+    void resume(std::initializer_list<int> timers);
+    // Every camera and monitoring timer off.
+    void switchOff();
+    // The scoring of a difference set just loaded into the grid; the alarm value.
+    double markChanges(const pixelsets::SetLoadResult& loaded, bool countMode);
+    // The result of the comparison whose alarm value was just scored, and the actions of its
+    // level; none when the watch was stopped or started again meanwhile.
+    QString levelDecision(const Round& round);
     void stuckCamera();
-    void saveSnapshot(const QString& path);
+    // False when the picture could not be written.
+    bool saveSnapshot(const QString& path);
+    // A file of the watch that could not be written: the log says so while it can be
+    // written, the status box while the failure lasts, and the alarm point hears it once.
+    void writeFailed(const QString& path, const QString& why);
+    // A file of the watch was written: a failure before it is over.
+    void writeSucceeded();
     // Offers the snapshot to the alarm point when `armed`, which it uses up. False when the
-    // window closed during the wait before.
+    // round ended during the wait before.
     bool offerOnce(bool& armed, const QString& path, const Round& round);
     void playAlarmSounds(const Round& round);
+    // The alarm step's remote restart: a stop, three seconds, a start.
+    void restartWatch();
     platform::MediaPlayer& player();
 
     shell::Form2& f_;
     bool ran_ = false;
+    // Starts of the watch since the program began: a round knows whether it is still in its
+    // own.
+    uint64_t starts_ = 0;
+    // Why the last write of the watch failed, while none succeeded since.
+    QString writeFailure_;
     std::unique_ptr<platform::MediaPlayer> player_;
 };
 

@@ -20,7 +20,9 @@ const QString kNoReference =
     QStringLiteral("    model.txt cannot be read; this comparison is skipped .");
 const QString kReferenceTooLong = QStringLiteral(
     "    model.txt has more columns than can be compared; this comparison is skipped .");
-const QString kNotWritten = QStringLiteral("    %1 could not be written: %2 .");
+const QString kDamagedReference = QStringLiteral(
+    "    model.txt is no whole sampling of this grid; this comparison is skipped .");
+const QString kDefaultThreshold = QStringLiteral("100");
 
 QString referencePath() {
     return vbrt::appFile(QStringLiteral("\\model.txt"));
@@ -46,7 +48,7 @@ QString Monitoring::tuxiangcaiji() {
         steps = stepsNow();
     }
 
-    const Round round(f_);
+    const Round round(*this, Round::Until::WatchChanges);
     QString result;
     if (!steps) {
         writeLogEntry(kNoGrid);
@@ -59,14 +61,13 @@ QString Monitoring::tuxiangcaiji() {
         if (written.status == pixelsets::WriteStatus::Stopped)
             return {};
         if (written.status == pixelsets::WriteStatus::Failed)
-            writeLogEntry(kNotWritten.arg(QStringLiteral("model.txt"), written.error));
-        else
+            writeFailed(referencePath(), written.error);
+        else {
+            writeSucceeded();
             result = QStringLiteral("ok");
+        }
     }
-    if (!m.monitorStopped) {
-        f_.Timer(18).setEnabled(true);
-        f_.Timer(19).setEnabled(true);
-    }
+    resume({18, 19});
     return result;
 }
 
@@ -74,13 +75,18 @@ QString Monitoring::tuxiangbijiao() {
     app::Module1& m = app::module1();
     app::LineTable& lines = m.lines;
     m.diffCount = 0;
-    const Round round(f_);
+    const Round round(*this);
     // A comparison that cannot run lets the alarm step go on as a finished one would.
     auto skip = [&](const QString& entry) {
         writeLogEntry(entry);
-        if (!m.monitorStopped)
-            f_.Timer(18).setEnabled(true);
+        resume({18});
         return QString();
+    };
+    // Without a usable reference a new one is taken once the clock has passed 6 again, as
+    // after a yellow alarm: a damaged file is no picture of an intruder.
+    auto newReference = [&](const QString& entry) {
+        resume({21});
+        return skip(entry);
     };
 
     const app::LineTable::WriterHold hold(lines);
@@ -89,9 +95,9 @@ QString Monitoring::tuxiangbijiao() {
     const pixelsets::SetLoadResult loaded =
         pixelsets::loadSetFile(referencePath(), lines, lines.pixelSetA);
     if (loaded.status == pixelsets::SetLoad::TooManyLines)
-        return skip(kReferenceTooLong);
+        return newReference(kReferenceTooLong);
     if (loaded.status != pixelsets::SetLoad::Loaded)
-        return skip(kNoReference);
+        return newReference(kNoReference);
     if (!round.pauseSecond())
         return {};
 
@@ -99,22 +105,34 @@ QString Monitoring::tuxiangbijiao() {
                                                  f_.Picture1.Width(), f_.Picture1.Height());
     if (!steps)
         return skip(kNoGrid);
+    if (!pixelsets::isWholePixelSet(lines, lines.pixelSetA,
+                                    pixelsets::gridSize(f_.Picture1, *steps)))
+        return newReference(kDamagedReference);
+    // A threshold box that holds no number compares at the default, rather than finding
+    // every sample changed.
+    const auto thresholdText = [this] {
+        const QString text = f_.Text2.Text();
+        return pixelsets::threshold(text) ? text : kDefaultThreshold;
+    };
+    // The set is kept in memory too: what the comparison found does not depend on whether
+    // the disk took its file.
+    QByteArray difference;
     const pixelsets::Comparison compared = pixelsets::writeLiveDifference(
-        differencePath(), f_.Picture1, lines.pixelSetA, *steps, [this] { return f_.Text2.Text(); },
-        round.pacing(), pixelsets::UnreadableCell::Differs);
+        differencePath(), f_.Picture1, lines.pixelSetA, *steps, thresholdText, round.pacing(),
+        pixelsets::UnreadableCell::Differs, &difference);
     if (compared.status == pixelsets::WriteStatus::Stopped)
         return {};
     if (compared.status == pixelsets::WriteStatus::Failed)
-        return skip(kNotWritten.arg(QStringLiteral("caculator.txt"), compared.error));
+        writeFailed(differencePath(), compared.error);
+    else
+        writeSucceeded();
     m.diffCount = compared.differing;
     f_.Picture1.setAutoRedraw(true);
 
-    chonghua2(differencePath(), true);
+    markChanges(pixelsets::loadSetText(std::move(difference), lines, lines.pixelSetA), true);
     if (!round.alive())
         return {};
-    QString result;
-    levelDecision(result);
-    return result;
+    return levelDecision(round);
 }
 
 } // namespace monitoring

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/module1.h"
 #include "monitoring/monitoring.h"
 #include "pixelsets/pixel_set.h"
 #include "shell/form2.h"
@@ -7,34 +8,55 @@
 
 namespace monitoring {
 
-// One run of a monitoring handler. Its waits let every event run, a close of the window
-// among them; after each wait the handler goes on only while the window it started in is
-// still open.
+// One run of a monitoring handler. Its waits let every event run, a close of the window or a
+// click on the start button among them; after each wait the handler goes on only while the
+// window it started in is still open and, for a round that lasts until the watch changes,
+// while nobody started or stopped monitoring since the round began.
 class Monitoring::Round {
 public:
-    explicit Round(shell::Form2& form) : form_(form), opening_(form) {}
+    enum class Until {
+        // A capture or comparison that was started finishes, stopped or not.
+        WindowCloses,
+        // The alarm step's actions belong to the watch they were taken for.
+        WatchChanges,
+    };
+
+    explicit Round(Monitoring& monitoring, Until until = Until::WindowCloses)
+        : monitoring_(monitoring), opening_(monitoring.f_), until_(until),
+          starts_(monitoring.starts_), stopped_(app::module1().monitorStopped) {}
 
     bool alive() const { return opening_.alive(); }
+    // The watch is as it was when the round began: not started or stopped since.
+    bool sameWatch() const {
+        return alive() && monitoring_.starts_ == starts_ &&
+               app::module1().monitorStopped == stopped_;
+    }
+    // Whether the round goes on after a wait.
+    bool goesOn() const { return until_ == Until::WindowCloses ? alive() : sameWatch(); }
+
     bool pauseSeconds(int seconds) const {
         for (int i = 0; i < seconds; ++i) {
-            form_.pauseSecond();
-            if (!alive())
+            monitoring_.f_.pauseSecond();
+            if (!goesOn())
                 return false;
         }
         return true;
     }
     bool pauseSecond() const { return pauseSeconds(1); }
     bool pauseShort() const {
-        form_.pauseShort();
-        return alive();
+        monitoring_.f_.pauseShort();
+        return goesOn();
     }
     pixelsets::Pacing pacing() const {
         return pixelsets::Pacing{[this] { return pauseShort(); }};
     }
 
 private:
-    shell::Form2& form_;
+    Monitoring& monitoring_;
     ui::Opening opening_;
+    Until until_;
+    uint64_t starts_;
+    bool stopped_;
 };
 
 // Colours of the start button and the status box (&HBBGGRR).

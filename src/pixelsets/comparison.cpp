@@ -106,7 +106,7 @@ struct ColumnThreshold {
 template <class Decide, class BeforeWait>
 Comparison writeDifference(const QString& path, const ui::PictureBox& area, const Steps& steps,
                            const ThresholdText& thresholdText, const Pacing& pacing, LiveSide* live,
-                           Decide&& decide, BeforeWait&& beforeWait) {
+                           Decide&& decide, BeforeWait&& beforeWait, QByteArray* keep = nullptr) {
     struct Cells {
         const ThresholdText& thresholdText;
         LiveSide* live;
@@ -129,6 +129,7 @@ Comparison writeDifference(const QString& path, const ui::PictureBox& area, cons
     ColumnLines how;
     how.waitFirst = true;
     how.beforeWait = beforeWait;
+    how.keep = keep;
     const WriteOutcome written = writeColumnLines(path, area, steps, cells, pacing, how);
     return {written, cells.differing};
 }
@@ -137,7 +138,7 @@ Comparison writeDifference(const QString& path, const ui::PictureBox& area, cons
 Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
                                const app::TextGrid& set1, const Steps& steps,
                                const ThresholdText& thresholdText, const Pacing& pacing,
-                               UnreadableCell unreadable) {
+                               UnreadableCell unreadable, QByteArray* keep) {
     GridReader stored{set1};
     LiveSide live(area, steps.column);
     return writeDifference(
@@ -153,7 +154,7 @@ Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
             appendCompleted(line, stored.cell);
             return true;
         },
-        [&] { stored.keepAcrossWait(); });
+        [&] { stored.keepAcrossWait(); }, keep);
 }
 
 Comparison writeSetDifference(const QString& path, const ui::PictureBox& area,

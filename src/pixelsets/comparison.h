@@ -130,11 +130,14 @@ using ThresholdText = std::function<QString()>;
 enum class UnreadableCell { KeepsLastChannels, Differs };
 
 // Live drawing area against set 1: a differing sample gets set 1's cell (lower case, as the
-// grid holds it), completed to six characters. The monitoring's comparison is this one.
+// grid holds it), completed to six characters. The monitoring's comparison is this one; it
+// keeps the set in `keep` too, so that a file that cannot be written does not decide what the
+// comparison found.
 Comparison writeLiveDifference(const QString& path, const ui::PictureBox& area,
                                const app::TextGrid& set1, const Steps& steps,
                                const ThresholdText& thresholdText, const Pacing& pacing,
-                               UnreadableCell unreadable = UnreadableCell::KeepsLastChannels);
+                               UnreadableCell unreadable = UnreadableCell::KeepsLastChannels,
+                               QByteArray* keep = nullptr);
 // Set 1 against set 2 on the grid of the drawing area: a differing sample gets set 2's cell.
 Comparison writeSetDifference(const QString& path, const ui::PictureBox& area,
                               const app::TextGrid& set1, const app::TextGrid& set2,

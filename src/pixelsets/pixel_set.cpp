@@ -23,6 +23,20 @@ std::optional<Steps> stepsFromBoxes(const QString& columns, const QString& rows,
     return Steps{column, int(row)};
 }
 
+GridSize gridSize(const ui::PictureBox& area, const Steps& steps) {
+    // walkGrid's own loops (far edges a step short), without the samples, so that the counts
+    // come out exactly as a walk makes them.
+    GridSize size;
+    const double xLimit = double(float(area.Width())) - steps.column;
+    for (double x = 0; x <= xLimit; x += steps.column)
+        size.columns += 1;
+    const float yStep = float(steps.row);
+    const float yLimit = float(area.Height()) - yStep;
+    for (float y = 0; y <= yLimit; y += yStep)
+        size.rows += 1;
+    return size;
+}
+
 void Line::grow(size_t n) {
     const size_t capacity = std::max({2 * capacity_, size_ + n, size_t(256)});
     auto bytes = std::make_unique_for_overwrite<char[]>(capacity);

@@ -84,6 +84,13 @@ bool walkGrid(const ui::PictureBox& area, const Steps& steps, Sample&& sample,
         area, steps, [](int, double) {}, sample, columnDone);
 }
 
+// How many columns, and rows in each, a walk of the drawing area takes at its present size.
+struct GridSize {
+    int columns = 0;
+    int rows = 0;
+};
+GridSize gridSize(const ui::PictureBox& area, const Steps& steps);
+
 // Column lines while they are built. A walk appends a few bytes per sample: unlike a
 // std::string this writes no terminator after them and has no small-buffer case to tell apart.
 class Line {
@@ -254,6 +261,9 @@ struct ColumnLines {
     // Runs after each column's line, before the wait: a cell that views data an event may
     // change during the wait is copied here.
     std::function<void()> beforeWait;
+    // When given, every byte is also kept here, and a file that cannot be written does not
+    // stop the walk: the caller has the whole set either way.
+    QByteArray* keep = nullptr;
 };
 
 // Writes one line per grid column: for each sample its cell and a TAB, then the running count
@@ -265,7 +275,7 @@ template <class Cell>
 WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, const Steps& steps,
                               Cell&& cell, const Pacing& pacing, const ColumnLines& how = {}) {
     vbrt::ReplaceFile file(path);
-    if (const vbrt::WriteResult opened = file.open(); !opened)
+    if (const vbrt::WriteResult opened = file.open(); !opened && !how.keep)
         return {WriteStatus::Failed, opened.error};
     if (how.waitFirst && !pacing.pause())
         return {WriteStatus::Stopped, {}};
@@ -275,7 +285,10 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
     constexpr size_t kBatch = 64 * 1024;
     Line batch;
     auto send = [&] {
-        const bool ok = file.write(QByteArrayView(batch.data(), qsizetype(batch.size())));
+        const QByteArrayView bytes(batch.data(), qsizetype(batch.size()));
+        if (how.keep)
+            how.keep->append(bytes);
+        const bool ok = file.write(bytes) || how.keep;
         batch.clear();
         return ok;
     };
@@ -297,8 +310,14 @@ WriteOutcome writeColumnLines(const QString& path, const ui::PictureBox& area, c
                 how.beforeWait();
             return ok && pacing.pause();
         });
-    if (walked && send() && !how.tail.isEmpty())
+    if (walked && send() && !how.tail.isEmpty()) {
         file.write(how.tail);
+        if (how.keep)
+            how.keep->append(how.tail);
+    }
+    // A kept set is only whole when the walk was.
+    if (!walked && how.keep)
+        return {WriteStatus::Stopped, {}};
     if (!file.error().isEmpty())
         return {WriteStatus::Failed, file.error()};
     if (!walked)

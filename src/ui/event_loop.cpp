@@ -5,7 +5,10 @@
 #include "ui/timer.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
+#include <cmath>
+#include <thread>
 
 namespace ui {
 
@@ -39,9 +42,31 @@ void EventLoop::doEvents() {
         advanceTo(Clock::instance().virtualNanos() + kQuantumNs);
 }
 
-void EventLoop::spin() {
-    if (isVirtual())
+void EventLoop::waitForEvents(double left) {
+    if (isVirtual() || !QCoreApplication::instance() || left <= 0) {
+        doEvents();
+        return;
+    }
+    PictureBox::showDrawn(false);
+    // The deadline is one more event to wake for; it needs no handler. Nested waits each have
+    // their own, and an outer one that falls due inside an inner wait only wakes that one.
+    QTimer deadline;
+    deadline.setTimerType(Qt::PreciseTimer);
+    deadline.setSingleShot(true);
+    deadline.start(std::max(1, int(std::ceil(left * 1000))));
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void EventLoop::spin(double left) {
+    if (isVirtual()) {
         Clock::instance().moveVirtual(kQuantumNs);
+        return;
+    }
+    // Short enough that a paced drawing still shows every frame and a wait of 0.01 s ends on
+    // time; long enough that the thread leaves the processor to others meanwhile.
+    constexpr double kSlice = 0.001;
+    if (left > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(std::min(left, kSlice)));
 }
 
 void EventLoop::advance(double seconds) {

@@ -25,9 +25,13 @@ public:
     // Lets pending events run once. On virtual time it also moves the clock one quantum
     // and fires the timers that came due, so a wait that pumps events sees time pass.
     void doEvents();
-    // One turn of a busy wait: on virtual time the clock moves one quantum and nothing
-    // fires; on real time it does nothing (the caller spins).
-    void spin();
+    // One turn of a wait that lets events run: as doEvents(), but on the machine's clock it
+    // sleeps until the next event arrives or `left` seconds have passed, whichever is first,
+    // so that a wait costs nothing while nothing happens.
+    void waitForEvents(double left);
+    // One turn of a busy wait: nothing runs. On virtual time the clock moves one quantum; on
+    // the machine's clock the thread sleeps a short slice, at most `left` seconds.
+    void spin(double left);
     // Virtual time only: moves the clock `seconds` forward, firing due timers in order.
     void advance(double seconds);
 

@@ -4,6 +4,8 @@
 #include "ui/event_loop.h"
 #include "ui/picture_box.h"
 
+#include <algorithm>
+
 namespace ui {
 
 void DoEvents() {
@@ -11,23 +13,25 @@ void DoEvents() {
 }
 
 namespace {
-bool over(double start, float bound) {
+// Seconds left of a wait of `bound` from `start`; none once the elapsed time, as a 32-bit
+// float, is strictly above the bound.
+double left(double start, float bound) {
     const float elapsed = float(Clock::instance().monotonic() - start);
-    return elapsed > bound;
+    return elapsed > bound ? 0 : std::max(double(bound) - double(elapsed), 1e-6);
 }
 } // namespace
 
 void pumpedWait(float bound) {
     const double start = Clock::instance().monotonic();
-    while (!over(start, bound))
-        EventLoop::instance().doEvents();
+    while (const double rest = left(start, bound))
+        EventLoop::instance().waitForEvents(rest);
 }
 
 void busyWait(float bound) {
     const double start = Clock::instance().monotonic();
-    while (!over(start, bound)) {
+    while (const double rest = left(start, bound)) {
         showDrawingSoFar();
-        EventLoop::instance().spin();
+        EventLoop::instance().spin(rest);
     }
 }
 

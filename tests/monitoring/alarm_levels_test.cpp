@@ -179,17 +179,39 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
         const char* why;
         std::function<void()> prepare;
         QString entry;
+        bool newReference;
     };
+    const QString damaged = QStringLiteral(
+        "    model.txt is no whole sampling of this grid; this comparison is skipped .");
+    auto model = [&] { return read(QStringLiteral("model.txt")); };
+    auto replaceModel = [&](const QByteArray& bytes) { write(QStringLiteral("model.txt"), bytes); };
     const Row rows[] = {
         {"no reference", [&] { QFile::remove(path(QStringLiteral("model.txt"))); },
-         QStringLiteral("    model.txt cannot be read; this comparison is skipped .")},
+         QStringLiteral("    model.txt cannot be read; this comparison is skipped ."), true},
         {"a grid box that is no number", [&] { f2().Text1(2).setText(QStringLiteral("x")); },
          QStringLiteral("    The grid boxes hold no usable sampling grid; this picture is not "
-                        "sampled .")},
+                        "sampled ."),
+         false},
         {"a grid finer than the picture", [&] { f2().Text1(3).setText(QStringLiteral("9000")); },
          QStringLiteral("    The grid boxes hold no usable sampling grid; this picture is not "
-                        "sampled .")},
+                        "sampled ."),
+         false},
+        // A damaged reference is no intruder: it is taken anew.
+        {"a reference cut off in a line", [&] { replaceModel(model().left(model().size() / 2)); },
+         damaged, true},
+        {"random bytes",
+         [&] {
+             QByteArray noise(9000, 0);
+             quint32 x = 12345;
+             for (char& c : noise)
+                 c = char((x = x * 1103515245u + 12345u) >> 24);
+             replaceModel(noise);
+         },
+         damaged, true},
+        {"one huge line", [&] { replaceModel(model().replace("\r\n", "\t")); }, damaged, true},
+        {"zero bytes", [&] { replaceModel(QByteArray(model().size(), '\0')); }, damaged, true},
     };
+    m().monitorStopped = false;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.why);
         f2().Text1(2).setText(QString::number(kColumns));
@@ -197,10 +219,12 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
         captureReference(scene());
         write(QStringLiteral("CAMaRA/0.txt"), {});
         f2().Timer(18).setEnabled(false);
+        f2().Timer(21).setEnabled(false);
         row.prepare();
-        EXPECT_EQ(mon().tuxiangbijiao(), QString());
+        EXPECT_EQ(compare(scored(324)), QString());
         EXPECT_EQ(entries(), QStringList{row.entry});
         EXPECT_TRUE(f2().Timer(18).Enabled()) << "the alarm step goes on";
+        EXPECT_EQ(f2().Timer(21).Enabled(), row.newReference);
     }
 
     // The reference capture puts the defaults back instead.
@@ -211,6 +235,14 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
     const double width = f2().Picture1.Width();
     const int columns = int(width / std::floor(width / 800));
     EXPECT_EQ(read(QStringLiteral("model.txt")).count("\r\n"), columns + 1) << "and the tail";
+}
+
+TEST_F(AlarmLevels, AThresholdBoxThatHoldsNoNumberComparesAtTheDefault) {
+    captureReference(scene());
+    f2().Text2.setText(QStringLiteral("高"));
+    EXPECT_EQ(compare(scene()), QStringLiteral("ok"));
+    EXPECT_EQ(m().diffCount, 0);
+    EXPECT_EQ(compare(scored(324)), QStringLiteral("error"));
 }
 
 TEST_F(AlarmLevels, AReferenceCellThatIsNoColourCountsAsChanged) {

@@ -239,6 +239,102 @@ TEST_F(Cycle, ACameraThatVanishesClosesTheWindowAfterSayingSo) {
     EXPECT_FALSE(f2().isLoaded());
 }
 
+// A stop while a comparison or the alarm step is under way: whatever they find, the watch stays
+// stopped and silent until it is started again. The comparison may log its count.
+TEST_F(Cycle, AStopInTheMiddleOfARoundStopsTheWholeWatch) {
+    struct Row {
+        const char* why;
+        std::function<void()> beforeComparison;
+        std::function<bool()> stopWhen;
+        int sounds; // played before the stop
+    };
+    const auto comparing = [&] { return f2().Text3.Text() == QStringLiteral("比较中"); };
+    const auto played = [&] { return sounds->calls().filter(QStringLiteral("setSource:")).size(); };
+    const Row rows[] = {
+        {"a red alarm", [&] { camera->setFrame(scored(324)); }, comparing, 0},
+        {"a yellow alarm", [&] { camera->setFrame(scored(196)); }, comparing, 0},
+        {"a stuck camera",
+         [&] {
+             m().historyCount = 6;
+             m().alarmHistory = {};
+         },
+         comparing, 0},
+        {"the alarm sounds",
+         [&] {
+             m().alarmUploadArmed = false;
+             camera->setFrame(scored(324));
+         },
+         [&] { return played() == 1; }, 1},
+    };
+    openAlarmPoint();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        camera->setFrame(scene());
+        sounds->clear();
+        f2().Command13.press();
+        ASSERT_TRUE(runUntil([&] { return !f2().Timer(21).Enabled(); }, 30)) << "the reference";
+        row.beforeComparison();
+        QByteArray reference;
+        qsizetype pictures = -1;
+        ui::Timer stopper;
+        stopper.setInterval(50);
+        stopper.onTimer = [&] {
+            if (f2().Command13.Caption() != kRunning || !row.stopWhen())
+                return;
+            reference = read(QStringLiteral("model.txt"));
+            pictures = snapshots(QStringLiteral(".BMP")).size();
+            f2().Command13.press();
+        };
+        ASSERT_TRUE(runUntil([&] { return pictures >= 0; }, 150));
+        run(400);
+
+        EXPECT_EQ(f2().Command13.Caption(), kStopped);
+        EXPECT_EQ(f2().Text3.BackColor(), kYellow);
+        for (int t = 17; t <= 23; ++t)
+            EXPECT_FALSE(f2().Timer(t).Enabled()) << t;
+        const QStringList heard = notices();
+        EXPECT_EQ(heard.last(), QStringLiteral("\r\n    有人停止了正在运行的报警系统.\r\n"));
+        const QStringList log = entries();
+        const QStringList afterStop = log.mid(log.lastIndexOf(kStopEntry) + 1);
+        EXPECT_LE(afterStop.size(), 1) << afterStop.join(u'|').toStdString();
+        for (const QString& entry : afterStop)
+            EXPECT_TRUE(entry.endsWith(QStringLiteral("  。"))) << "only the count";
+        EXPECT_EQ(snapshots(QStringLiteral(".BMP")).size(), pictures);
+        EXPECT_EQ(read(QStringLiteral("model.txt")), reference);
+        EXPECT_EQ(played(), row.sounds);
+        if (row.sounds > 0) {
+            EXPECT_EQ(sounds->calls().last(), QStringLiteral("stop")) << "silent at once";
+        }
+    }
+}
+
+// The camera goes while nobody is at the screen: the watch stops before the box waits, and the
+// alarm point hears that the camera is lost, never that all is quiet.
+TEST_F(Cycle, ALostCameraIsReportedWhileItsBoxWaitsForAnAnswer) {
+    openAlarmPoint();
+    f2().Command13.press();
+    ASSERT_TRUE(runUntil([&] { return exists(QStringLiteral("model.txt")); }, 30));
+    camera->setFrame(QImage());
+    QStringList heard, logged;
+    bool anyTimer = false;
+    dialogs.expectMsgBox(kNoCamera, kTitle, ui::vbOK, ui::vbOKOnly, [&] {
+        run(600);
+        heard = notices();
+        logged = entries();
+        for (int t = 17; t <= 23; ++t)
+            anyTimer |= f2().Timer(t).Enabled();
+    });
+    run(12);
+    EXPECT_FALSE(f2().isLoaded());
+    EXPECT_FALSE(anyTimer);
+    EXPECT_EQ(heard.mid(heard.indexOf(QStringLiteral("\r\n    有人开始启动报警系统.\r\n")) + 1),
+              QStringList{
+                  QStringLiteral("\r\n    红色警报 ！！！：摄像头损坏或 中断，无法获取监控图像！.\r\n")});
+    EXPECT_EQ(logged.last(),
+              QStringLiteral("    The camera gives no picture; the watch system has stopped ."));
+    EXPECT_EQ(entries().last(), QStringLiteral("    Somebody closed the  watch system ."));
+}
+
 // An hour of a quiet room on the default grid: comparisons every minute or so, a camera
 // restart after every seventh (six equal values), and nothing that grows without bound.
 TEST_F(Cycle, AnHourOfMonitoring) {

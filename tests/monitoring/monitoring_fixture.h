@@ -28,6 +28,7 @@ constexpr vbrt::Colour kGreen = 65280, kYellow = 65535, kRed = 255;
 
 class MonitoringTest : public testing_support::AlarmPointTest {
 protected:
+    using AlarmPointTest::AlarmPointTest;
     void SetUp() override {
         AlarmPointTest::SetUp();
         camera = platform::installSyntheticCaptureDriver();

@@ -17,6 +17,7 @@ inline const QString kServerPrompt =
 // The alarm point connected to an alarm server double.
 class AlarmPointTest : public AppTest {
 protected:
+    using AppTest::AppTest;
     alarmpoint::Form4& f4() { return app::form4(); }
 
     // Opens the window as the monitoring's button does and waits for the link.

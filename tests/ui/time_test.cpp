@@ -3,6 +3,7 @@
 #include "ui/timer.h"
 #include "ui/waits.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ui;
@@ -119,4 +120,31 @@ TEST_F(VirtualTime, WaitAcrossMidnightEndsAboutItsBound) {
     pumpedWait(1.0f);
     EXPECT_LT(now() - start, 1.01);
     EXPECT_EQ(Clock::instance().date(), QDate(2026, 12, 9));
+}
+
+// On the machine's clock a pumped wait sleeps between events, yet runs each as it comes and
+// ends just past its bound; nested waits end in order.
+TEST(RealTime, APumpedWaitRunsEventsAsTheyComeAndEndsPastItsBound) {
+    int ticks = 0;
+    double nestedEnded = 0, outerEnded = 0;
+    Timer t;
+    t.setInterval(20);
+    t.onTimer = [&] {
+        if (++ticks == 3) {
+            pumpedWait(0.05f);
+            nestedEnded = Clock::instance().monotonic();
+        }
+    };
+    bool posted = false;
+    QTimer::singleShot(30, [&] { posted = true; });
+    const double start = Clock::instance().monotonic();
+    pumpedWait(0.2f);
+    outerEnded = Clock::instance().monotonic();
+    t.setEnabled(false);
+    EXPECT_TRUE(posted);
+    EXPECT_GE(ticks, 5);
+    EXPECT_GT(outerEnded - start, 0.2);
+    EXPECT_LT(outerEnded - start, 1.0) << "it ends";
+    EXPECT_GT(nestedEnded, start);
+    EXPECT_LE(nestedEnded, outerEnded);
 }
