@@ -69,17 +69,6 @@ void showValues(ui::TextBox& box, const Variant& freq, const Variant& phase) {
     box.setText(freq.toString() + QLatin1Char('@') + phase.toString());
 }
 
-// The canvas's area in its scale, a few pixels wider on each side, so a thick pen's ends at
-// the border are never seen cut off.
-Box visibleBox(const ui::PictureBox& canvas) {
-    const double margin = canvas.DrawWidth() + 2;
-    const QPointF a = canvas.fromPixel(-margin, -margin);
-    const QPointF b =
-        canvas.fromPixel(canvas.innerWidthPx() + margin, canvas.innerHeightPx() + margin);
-    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
-            std::max(a.y(), b.y())};
-}
-
 Segment single(const Segment& s) {
     return {float(s.x1), float(s.y1), float(s.x2), float(s.y2)};
 }
@@ -88,7 +77,7 @@ Segment single(const Segment& s) {
 
 void paintFigure(ui::PictureBox& canvas, const Figure& figure, vbrt::Colour colour,
                  const std::function<void()>& pause) {
-    const Box box = visibleBox(canvas);
+    const ui::Area visible = canvas.visibleArea();
     std::size_t nextPause = 0;
     const auto pausesBefore = [&](std::size_t segment) {
         for (; nextPause < figure.pauses.size() && figure.pauses[nextPause] == segment; ++nextPause)
@@ -97,7 +86,7 @@ void paintFigure(ui::PictureBox& canvas, const Figure& figure, vbrt::Colour colo
     for (std::size_t i = 0; i < figure.segments.size(); ++i) {
         pausesBefore(i);
         const Segment s = single(figure.segments[i]);
-        const std::optional<Segment> shown = clipSegment(s, box);
+        const std::optional<Segment> shown = ui::clipSegment(s, visible);
         if (!shown)
             continue;
         canvas.Line(shown->x1, shown->y1, shown->x2, shown->y2, colour);

@@ -22,9 +22,10 @@ inline constexpr vbrt::Colour kCurveOff = vbrt::RGB(232, 227, 174);
 inline constexpr vbrt::Colour kTowerDrawn = 217;
 
 // Draws a figure on the canvas in one colour, pausing where the figure pauses. Each segment
-// goes to the canvas in single precision and is cut to the visible area first, so radii up to
-// 1e17 draw what shows of them, in their true direction; a segment with an end that is no
-// finite number is left out.
+// goes to the canvas in single precision and is cut to the visible area first, every one
+// alike: the canvas itself would cut only those that reach far out (the radii reach 1e17),
+// and the segments of one fan are drawn one way. A segment with an end that is no finite
+// number is left out.
 void paintFigure(ui::PictureBox& canvas, const Figure& figure, vbrt::Colour colour,
                  const std::function<void()>& pause);
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "drawing/coma_state.h"
+#include "ui/clipping.h"
 
 #include <cstddef>
-#include <optional>
 #include <vector>
 
 // The curve animations' figures as plain geometry: fans of straight segments whose inner ends
@@ -11,10 +11,7 @@
 // figure's centre. Nothing here draws; the painter takes a figure to the canvas.
 namespace drawing {
 
-struct Segment {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    bool operator==(const Segment&) const = default;
-};
+using ui::Segment;
 
 // What a figure draws, in order, with the places its drawing pauses: a paced figure grows on
 // screen one pass of its angle at a time.
@@ -41,16 +38,5 @@ Figure nutshellFigure(const ComaState& state, Centre centre, double r0);
 Figure lifeFigure(const ComaState& state, Centre centre);
 // 光: one line at distance 8 whose end points run round seven times; it reads no state.
 Figure lightFigure(Centre centre);
-
-// Left < right and top < bottom.
-struct Box {
-    double left = 0, top = 0, right = 0, bottom = 0;
-};
-
-// What of a segment lies inside the box, in its own direction; nothing when none of it does
-// or an end is no finite number. An end moved onto an edge takes that edge's coordinate
-// exactly: the figures' radii reach 1e17, where the parameter along the segment alone would
-// misplace the crossing by whole units.
-std::optional<Segment> clipSegment(const Segment& s, const Box& box);
 
 } // namespace drawing

@@ -33,6 +33,12 @@ std::vector<PictureBox*>& drawnBoxes() {
     return boxes;
 }
 
+// Whether the rectangle between the corners meets the area; not when a corner is no number.
+bool meets(QPointF topLeft, QPointF bottomRight, const Area& a) {
+    return topLeft.x() <= a.right && bottomRight.x() >= a.left && topLeft.y() <= a.bottom &&
+           bottomRight.y() >= a.top;
+}
+
 int buttonsOf(Qt::MouseButtons b) {
     return (b & Qt::LeftButton ? LeftButton : 0) | (b & Qt::RightButton ? RightButton : 0) |
            (b & Qt::MiddleButton ? MiddleButton : 0);
@@ -218,8 +224,20 @@ QPointF PictureBox::toPixel(double x, double y) const {
     return pixelMap()(x, y);
 }
 
+Area PictureBox::visiblePixels() const {
+    const double margin = drawWidth_ + 2;
+    return {-margin, -margin, innerWidthPx() + margin, innerHeightPx() + margin};
+}
+
+Area PictureBox::visibleArea() const {
+    const Area px = visiblePixels();
+    const QPointF a = fromPixel(px.left, px.top), b = fromPixel(px.right, px.bottom);
+    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+            std::max(a.y(), b.y())};
+}
+
 double PictureBox::radiusPx(double radius) const {
-    return std::abs(clip(radius) * pixelsPerUnitX());
+    return std::abs(radius * pixelsPerUnitX());
 }
 
 QPointF PictureBox::fromPixel(double px, double py) const {
@@ -401,7 +419,7 @@ void PictureBox::PSet(double x, double y, vbrt::Colour colour) {
         const int px = int(std::floor(p.x())), py = int(std::floor(p.y()));
         if (img.valid(px, py))
             img.setPixel(px, py, colourOf(colour).rgb());
-    } else {
+    } else if (withinReach(p)) {
         QPainter painter(&img);
         painter.setPen(Qt::NoPen);
         painter.setBrush(colourOf(colour));
@@ -414,9 +432,23 @@ void PictureBox::PSet(double x, double y, vbrt::Colour colour) {
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, vbrt::Colour colour) {
-    QPainter painter(&target());
-    painter.setPen(pen(colour));
-    painter.drawLine(toPixel(x1, y1), toPixel(x2, y2));
+    const PixelMap map = pixelMap();
+    QPointF a = map.exact(x1, y1), b = map.exact(x2, y2);
+    bool shows = true;
+    if (!withinReach(a) || !withinReach(b)) {
+        // Cut in the scale's units, where no conversion can overflow.
+        const std::optional<Segment> shown = clipSegment({x1, y1, x2, y2}, visibleArea());
+        shows = shown.has_value();
+        if (shown) {
+            a = map(shown->x1, shown->y1);
+            b = map(shown->x2, shown->y2);
+        }
+    }
+    if (shows) {
+        QPainter painter(&target());
+        painter.setPen(pen(colour));
+        painter.drawLine(a, b);
+    }
     currentX_ = x2;
     currentY_ = y2;
     changed();
@@ -427,8 +459,23 @@ void PictureBox::LineTo(double x2, double y2, vbrt::Colour colour) {
 }
 
 void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour colour, bool filled) {
+    const PixelMap map = pixelMap();
+    QPointF a = map.exact(x1, y1), b = map.exact(x2, y2);
+    if (std::isnan(a.x()) || std::isnan(a.y()) || std::isnan(b.x()) || std::isnan(b.y())) {
+        currentX_ = x2;
+        currentY_ = y2;
+        changed();
+        return;
+    }
+    if (!withinReach(a) || !withinReach(b)) {
+        // The sides of a box lie along the axes: those beyond the visible area can be moved
+        // to its edge without changing what shows.
+        const Area v = visiblePixels();
+        for (QPointF* p : {&a, &b})
+            *p = QPointF(std::clamp(p->x(), v.left, v.right), std::clamp(p->y(), v.top, v.bottom));
+    }
     QPainter painter(&target());
-    const QRectF r = QRectF(toPixel(x1, y1), toPixel(x2, y2)).normalized();
+    const QRectF r = QRectF(a, b).normalized();
     if (filled)
         painter.fillRect(r.adjusted(0, 0, 1, 1), colourOf(colour));
     else {
@@ -444,7 +491,7 @@ void PictureBox::Box(double x1, double y1, double x2, double y2, vbrt::Colour co
 
 void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, double start,
                         double end, double aspect) {
-    const QPointF c = toPixel(x, y);
+    const QPointF c = pixelMap().exact(x, y);
     double rx = radiusPx(radius);
     double ry = rx;
     if (aspect > 1) {
@@ -454,45 +501,71 @@ void PictureBox::Circle(double x, double y, double radius, vbrt::Colour colour, 
         ry = rx * aspect;
     }
     const bool whole = std::isnan(start) && std::isnan(end);
-    if (whole && stampablePen() &&
-        EllipseStamper(target(), rx, ry, drawWidth_, fillStyle_ == 0)
-            .stamp(c, rgbOf(colour), vbrt::toRgb32(fillColor_))) {
-        currentX_ = x;
-        currentY_ = y;
-        changed();
-        return;
-    }
-    QPainter painter(&target());
-    painter.setPen(pen(colour));
-    painter.setBrush(fillStyle_ == 0 ? QBrush(vbrt::toQColor(fillColor_)) : Qt::NoBrush);
-    const QRectF rect(c.x() - rx, c.y() - ry, 2 * rx, 2 * ry);
-    if (whole) {
-        painter.drawEllipse(rect);
-    } else {
-        // Angles count anticlockwise from three o'clock, in radians; Qt wants 1/16 degree.
-        const double a0 = std::isnan(start) ? 0 : std::abs(start);
-        double a1 = std::isnan(end) ? 2 * M_PI : std::abs(end);
-        double span = a1 - a0;
-        if (span <= 0)
-            span += 2 * M_PI;
-        painter.drawArc(rect, int(a0 * 180 / M_PI * 16), int(span * 180 / M_PI * 16));
+    // Angles count anticlockwise from three o'clock, in radians.
+    const double a0 = std::isnan(start) ? 0 : std::abs(start);
+    double a1 = std::isnan(end) ? 2 * M_PI : std::abs(end);
+    double span = a1 - a0;
+    if (span <= 0)
+        span += 2 * M_PI;
+    const QPointF topLeft(c.x() - rx, c.y() - ry), bottomRight(c.x() + rx, c.y() + ry);
+    if (!meets(topLeft, bottomRight, visiblePixels())) {
+        // Nothing of it can show.
+    } else if (!withinReach(topLeft) || !withinReach(bottomRight)) {
+        drawFarEllipse(c, rx, ry, colour, whole ? 0 : a0, whole ? 2 * M_PI : span);
+    } else if (!whole || !stampablePen() ||
+               !EllipseStamper(target(), rx, ry, drawWidth_, fillStyle_ == 0)
+                    .stamp(c, rgbOf(colour), vbrt::toRgb32(fillColor_))) {
+        QPainter painter(&target());
+        painter.setPen(pen(colour));
+        painter.setBrush(fillStyle_ == 0 ? QBrush(vbrt::toQColor(fillColor_)) : Qt::NoBrush);
+        const QRectF rect(topLeft, bottomRight);
+        if (whole) {
+            painter.drawEllipse(rect);
+        } else {
+            // Qt wants 1/16 degree.
+            painter.drawArc(rect, int(a0 * 180 / M_PI * 16), int(span * 180 / M_PI * 16));
+        }
     }
     currentX_ = x;
     currentY_ = y;
     changed();
 }
 
+void PictureBox::drawFarEllipse(QPointF c, double rx, double ry, vbrt::Colour colour, double start,
+                                double span) {
+    QImage& img = target();
+    QPainter painter(&img);
+    if (span >= 2 * M_PI && fillStyle_ == 0) {
+        const QColor fill = vbrt::toQColor(fillColor_);
+        for (int row = 0; row < img.height(); ++row) {
+            const std::optional<Span> s = ellipseRow(c, rx, ry, row);
+            if (!s)
+                continue;
+            const double first = std::max(s->first, 0.0);
+            const double last = std::min(s->last, double(img.width() - 1));
+            if (first <= last)
+                painter.fillRect(QRect(int(first), row, int(last - first) + 1, 1), fill);
+        }
+    }
+    painter.setPen(pen(colour));
+    const double a0 = std::fmod(start, 2 * M_PI);
+    for (const std::vector<QPointF>& line : ellipseRim(c, rx, ry, visiblePixels(), a0, span))
+        painter.drawPolyline(line.data(), int(line.size()));
+}
+
 void PictureBox::Print(const QString& text, bool newline) {
-    QPainter painter(&target());
     const QFont f = font();
-    painter.setFont(f);
     const QFontMetricsF fm(f);
-    const QPointF at = toPixel(currentX_, currentY_);
-    if (!fontTransparent_)
-        painter.fillRect(QRectF(at, QSizeF(fm.horizontalAdvance(text), fm.height())),
-                         vbrt::toQColor(p_.backColor));
-    painter.setPen(vbrt::toQColor(p_.foreColor));
-    painter.drawText(QPointF(at.x(), at.y() + fm.ascent()), text);
+    const QPointF at = pixelMap().exact(currentX_, currentY_);
+    const QSizeF size(fm.horizontalAdvance(text), fm.height());
+    if (withinReach(at) && meets(at, at + QPointF(size.width(), size.height()), visiblePixels())) {
+        QPainter painter(&target());
+        painter.setFont(f);
+        if (!fontTransparent_)
+            painter.fillRect(QRectF(at, size), vbrt::toQColor(p_.backColor));
+        painter.setPen(vbrt::toQColor(p_.foreColor));
+        painter.drawText(QPointF(at.x(), at.y() + fm.ascent()), text);
+    }
     if (newline) {
         currentX_ = scaleLeft_;
         currentY_ += TextHeight(text);
@@ -525,15 +598,30 @@ void PictureBox::PaintPicture(const QImage& picture, double x, double y, double 
                               double height) {
     if (picture.isNull())
         vbrt::raise(vbrt::ErrInvalidPicture);
-    const QPointF p0 = toPixel(x, y);
+    const PixelMap map = pixelMap();
+    const QPointF p0 = map.exact(x, y);
     QSizeF size(picture.width(), picture.height());
     if (!std::isnan(width) && !std::isnan(height)) {
-        const QPointF p1 = toPixel(x + width, y + height);
+        const QPointF p1 = map.exact(x + width, y + height);
         size = QSizeF(p1.x() - p0.x(), p1.y() - p0.y());
     }
+    const QRectF onImage = QRectF(p0, size).normalized();
     QPainter painter(&target());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(p0, size).normalized(), picture);
+    if (withinReach(onImage.topLeft()) && withinReach(onImage.bottomRight())) {
+        painter.drawImage(onImage, picture);
+    } else if (const Area v = visiblePixels(); meets(onImage.topLeft(), onImage.bottomRight(), v)) {
+        // Only the part of the picture that lands on the visible area is scaled there.
+        const QRectF shown =
+            onImage.intersected(QRectF(v.left, v.top, v.right - v.left, v.bottom - v.top));
+        const double sx = picture.width() / onImage.width();
+        const double sy = picture.height() / onImage.height();
+        if (!shown.isEmpty())
+            painter.drawImage(shown, picture,
+                              QRectF((shown.left() - onImage.left()) * sx,
+                                     (shown.top() - onImage.top()) * sy, shown.width() * sx,
+                                     shown.height() * sy));
+    }
     changed();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/clipping.h"
 #include "ui/control.h"
 #include "ui/ellipse_stamper.h"
 #include "ui/twips.h"
@@ -123,17 +124,21 @@ public:
     struct PixelMap {
         bool twips = true;
         double left = 0, top = 0, ux = 0, uy = 0;
+        // The pixel coordinate itself, which far out may be huge, infinite or no number.
         // Twips divide exactly by an integer in the common case.
-        double x(double v) const {
-            return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - left) * ux);
-        }
-        double y(double v) const {
-            return twips ? clip(v) / kTwipsPerPixel : clip((clip(v) - top) * uy);
-        }
+        double exactX(double v) const { return twips ? v / kTwipsPerPixel : (v - left) * ux; }
+        double exactY(double v) const { return twips ? v / kTwipsPerPixel : (v - top) * uy; }
+        // Clipped far outside the image, safe to turn into an integer.
+        double x(double v) const { return clip(exactX(v)); }
+        double y(double v) const { return clip(exactY(v)); }
         QPointF operator()(double x, double y) const { return QPointF(this->x(x), this->y(y)); }
+        QPointF exact(double x, double y) const { return QPointF(exactX(x), exactY(y)); }
         bool operator==(const PixelMap&) const = default;
     };
     PixelMap pixelMap() const;
+    // The drawable area in scale units, a pen's width and two pixels wider on each side: what
+    // lies beyond it can not show.
+    Area visibleArea() const;
 
     // Point() for many reads in a row: the image, its bounds and the scale are taken once.
     // Valid until the box next draws, resizes or changes its scale (take a new one after
@@ -251,12 +256,25 @@ protected:
 
 private:
     friend class PictureWidget;
-    // Coordinates far outside the image are clipped here, before any integer conversion.
+    // Pixel coordinates far outside the image are clipped here, before any integer conversion.
     static constexpr double kClip = 1e6;
-    static double clip(double v) { return std::isfinite(v) ? std::clamp(v, -kClip, kClip) : kClip; }
+    static double clip(double v) { return std::isnan(v) ? kClip : std::clamp(v, -kClip, kClip); }
+    // How far out of the image the painter is given pixel coordinates: it strokes wide pens
+    // and ellipses wrongly some 50000 pixels out. Shapes that reach farther are cut to the
+    // visible area first (see clipping.h).
+    static constexpr double kPainterReach = 32768;
+    static bool withinReach(QPointF p) {
+        return std::abs(p.x()) <= kPainterReach && std::abs(p.y()) <= kPainterReach;
+    }
+    // visibleArea() in pixels.
+    Area visiblePixels() const;
     QImage& target();
     // The radius of a circle in pixels.
     double radiusPx(double radius) const;
+    // Circle for an ellipse that reaches farther than the painter: its fill row by row and
+    // its rim cut to the visible area.
+    void drawFarEllipse(QPointF centre, double rx, double ry, vbrt::Colour colour, double start,
+                        double span);
     // Whether whole ellipses are drawn with a pen that can be stamped.
     bool stampablePen() const { return drawStyle_ == 0 || drawStyle_ == 6; }
     QImage base() const;

@@ -162,6 +162,33 @@ TEST_F(CurveAnimations, TheEggsFirstStartIsAVInASquareWindowAndKeptCoordinatesSt
     EXPECT_EQ(canvas().ScaleWidth(), 10);
 }
 
+TEST_F(CurveAnimations, TheEggInAWindowOfMillionsIsTheEggOfASmallWindowScaled) {
+    // The egg's fans scale with the window: drawn for a drop of 1 mm over 1 s and for one of
+    // 1000 mm over 1000 s (a window of millions of units), the pictures are the same.
+    state().eggFreq = 1.0;
+    const auto egg = [&](const char* radius, const char* time) {
+        app::form1().Text1(0).setText(QString::fromUtf8(radius));
+        app::form1().Text1(10).setText(QString::fromUtf8(time));
+        canvas().setPicture(QImage());
+        f().curves.coma2();
+        return std::pair{f().plotWindow[3], canvas().screen().copy()};
+    };
+    const auto [small, near] = egg("1", "1");
+    const auto [large, far] = egg("1000", "1000");
+    ASSERT_LT(small, 20);
+    ASSERT_GT(large, 1e6);
+    int drawn = 0, different = 0;
+    for (int y = 0; y < near.height(); ++y) {
+        for (int x = 0; x < near.width(); ++x) {
+            drawn += (near.pixel(x, y) & 0xFFFFFF) != 0;
+            different += near.pixel(x, y) != far.pixel(x, y);
+        }
+    }
+    EXPECT_GT(drawn, 20000);
+    // Single precision may round the two a little differently.
+    EXPECT_LT(different, drawn / 1000) << different << " of " << drawn;
+}
+
 TEST_F(CurveAnimations, LightDrawsTheSamePictureWhateverTheState) {
     f().curves.coma7();
     const QImage first = canvas().screen().copy();

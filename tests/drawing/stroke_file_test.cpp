@@ -113,6 +113,39 @@ TEST_F(StrokeFiles, ExportImportAndReplayDrawTheSameStrokes) {
     EXPECT_EQ(m().strokes.point(0, 1).x, 400);
 }
 
+TEST_F(StrokeFiles, StrokesToFarPointsShowWhatLiesOnTheCanvasInTheirOwnDirection) {
+    // Red, 3 pixels: from (1E+308, 1E+308) to (-1E+308, 1E+308), far below the canvas.
+    // Green, 3 pixels: from the middle of the canvas towards (1E+17, 5E+16), half as steep as
+    // the diagonal.
+    write(QStringLiteral("far.txt"), "1E+308\t-1E+308\t255\t3\t1\r\n"
+                                     "1E+308\t1E+308\t255\t3\t2\r\n"
+                                     "500\t1E+17\t65280\t3\t3\r\n"
+                                     "500\t5E+16\t65280\t3\t4\r\n");
+    dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly)
+        .expectOpenFile(path(QStringLiteral("far.txt")));
+    f2().Command1_Click(17);
+    ASSERT_EQ(m().strokeCount, 2);
+    f2().Picture1.Scale(0, 0, 1000, 1000);
+    const QImage before = f2().Picture1.screen().copy();
+    f2().Command1_Click(15);
+    advance(0.3);
+
+    const QImage after = f2().Picture1.screen();
+    int red = 0, changed = 0;
+    for (int y = 0; y < after.height(); ++y) {
+        for (int x = 0; x < after.width(); ++x) {
+            red += vbrt::fromRgb32(after.pixel(x, y)) == 255;
+            changed += after.pixel(x, y) != before.pixel(x, y);
+        }
+    }
+    EXPECT_EQ(red, 0);
+    for (const double x : {600, 800, 990})
+        EXPECT_EQ(at(x, 500 + (x - 500) / 2), 65280) << x;
+    EXPECT_NE(at(800, 800), 65280) << "no stroke along the diagonal";
+    // Nothing but the green line from the middle to the right edge.
+    EXPECT_LT(changed, 4 * after.width());
+}
+
 TEST_F(StrokeFiles, AMalformedFileIsReportedAndAnExistingFileAnsweredNoIsKept) {
     write(QStringLiteral("bad.txt"), "1\t2\t3\t4\t1\r\nx\t2\t3\t4\t2\r\n");
     dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly)

@@ -7,9 +7,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QTemporaryDir>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -85,6 +85,106 @@ TEST_F(PictureBoxTest, HugeCoordinatesAreClippedNotUndefined) {
     EXPECT_EQ(p.Point(0, 600), RGB(255, 255, 255));
     EXPECT_EQ(p.Point(99 * 15, 600), RGB(255, 255, 255));
     EXPECT_EQ(p.Point(0, 300), 0);
+}
+
+TEST_F(PictureBoxTest, ShapesReachingFarOutShowWhatOfThemLiesOnThePicture) {
+    // One unit a pixel; probes are pixels, each with the colour it shows.
+    p.setAutoRedraw(true);
+    p.Scale(0, 0, 100, 80);
+    const vbrt::Colour white = RGB(255, 255, 255), green = RGB(0, 200, 0), black = 0;
+    // Two red columns, then two blue ones.
+    QImage stripes(4, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 4; ++x)
+        stripes.setPixel(x, 0, x < 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    struct Probe {
+        int x, y;
+        vbrt::Colour colour;
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> draw;
+        // None: the picture stays as it was.
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {"a wide line to a point 1e12 away, half as steep as the diagonal",
+         [&] {
+             p.setDrawWidth(3);
+             p.Line(10, 10, 10 + 1e12, 10 + 5e11, white);
+         },
+         {{50, 30, white}, {90, 50, white}, {50, 50, black}, {30, 60, black}}},
+        {"a thick stroke far below, between ends whose difference overflows",
+         [&] {
+             p.setDrawWidth(3);
+             p.Line(1e308, 1e308, -1e308, 1e308, white);
+         },
+         {}},
+        {"a filled box to a corner 1e12 away",
+         [&] { p.Box(20, 20, 1e12, 1e12, white, true); },
+         {{25, 25, white}, {99, 79, white}, {15, 30, black}}},
+        {"a wide box outline 1e12 round the picture",
+         [&] {
+             p.setDrawWidth(5);
+             p.Box(-1e12, -1e12, 1e12, 1e12, white);
+         },
+         {}},
+        {"a filled circle of radius 1e7 whose left side is at x = 50",
+         [&] {
+             p.setFillStyle(0);
+             p.setFillColor(green);
+             p.Circle(50.5 + 1e7, 40, 1e7, white);
+         },
+         {{50, 40, white}, {50, 2, white}, {40, 40, black}, {60, 40, green}, {99, 79, green}}},
+        {"a filled circle of radius 1e9 round the picture",
+         [&] {
+             p.setFillStyle(0);
+             p.setFillColor(green);
+             p.Circle(50, 40, 1e9, white);
+         },
+         {{0, 0, green}, {99, 79, green}}},
+        {"an empty circle of radius 1e9 round the picture",
+         [&] { p.Circle(50, 40, 1e9, white); },
+         {}},
+        {"a tall ellipse whose top is at (50, 40): a narrow arch",
+         [&] { p.Circle(50, 40 + 1e9, 1e9, white, NAN, NAN, 1e5); },
+         {{50, 40, white}, {50, 60, black}, {30, 41, black}}},
+        {"an arc of a circle of radius 1e7 from its top anticlockwise",
+         [&] { p.Circle(50, 40.5 + 1e7, 1e7, white, M_PI / 2, M_PI); },
+         {{20, 40, white}, {49, 40, white}, {80, 40, black}}},
+        {"the second column of a picture 4e8 wide over the whole picture",
+         [&] { p.PaintPicture(stripes, -1e8, 0, 4e8, 80); },
+         {{0, 40, RGB(255, 0, 0)}, {99, 40, RGB(255, 0, 0)}}},
+        {"the third column of a picture 4e8 wide over the whole picture",
+         [&] { p.PaintPicture(stripes, -2.5e8, 0, 4e8, 80); },
+         {{0, 40, RGB(0, 0, 255)}, {99, 40, RGB(0, 0, 255)}}},
+        {"text 1e12 to the right",
+         [&] {
+             p.setForeColor(white);
+             p.setCurrentX(1e12);
+             p.setCurrentY(10);
+             p.Print(QStringLiteral("测试"));
+         },
+         {}},
+        {"a thick dot 1e12 to the right",
+         [&] {
+             p.setDrawWidth(5);
+             p.PSet(1e12, 40, white);
+         },
+         {}},
+    };
+    for (const Case& c : cases) {
+        p.Cls();
+        p.setDrawWidth(1);
+        p.setFillStyle(1);
+        const QImage blank = p.Image();
+        c.draw();
+        if (c.probes.empty()) {
+            EXPECT_EQ(p.Image(), blank) << c.what;
+        }
+        for (const Probe& probe : c.probes)
+            EXPECT_EQ(p.Point(probe.x + 0.5, probe.y + 0.5), probe.colour)
+                << c.what << " at " << probe.x << ", " << probe.y;
+    }
 }
 
 TEST_F(PictureBoxTest, ClsGoesBackToThePersistentImage) {
