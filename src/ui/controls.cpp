@@ -302,7 +302,7 @@ void TextBox::pushText() {
     pushing_ = false;
 }
 
-void TextBox::textEdited(const QString& widgetText) {
+void TextBox::widgetTextChanged(const QString& widgetText) {
     if (pushing_)
         return;
     QString t = widgetText;
@@ -372,12 +372,15 @@ QWidget* TextBox::createWidget(QWidget* parent) {
     if (multiLine_) {
         auto* p = new QPlainTextEdit(parent);
         QObject::connect(p, &QPlainTextEdit::textChanged, p,
-                         [this, p] { textEdited(p->toPlainText()); });
+                         [this, p] { widgetTextChanged(p->toPlainText()); });
         p->installEventFilter(new TextBoxFilter(p, this));
         w = p;
     } else {
         auto* e = new QLineEdit(parent);
-        QObject::connect(e, &QLineEdit::textEdited, e, [this](const QString& t) { textEdited(t); });
+        // Every change of the widget's text, the user's and any other (an accessibility tool
+        // sets it too); the program's own come back while pushing and are passed over.
+        QObject::connect(e, &QLineEdit::textChanged, e,
+                         [this](const QString& t) { widgetTextChanged(t); });
         e->installEventFilter(new TextBoxFilter(e, this));
         w = e;
     }

@@ -119,7 +119,8 @@ protected:
 private:
     friend class TextBoxFilter;
     void pushText();
-    void textEdited(const QString& widgetText);
+    // The text the widget shows is the text the program reads.
+    void widgetTextChanged(const QString& widgetText);
 
     QString text_;
     bool multiLine_ = false;

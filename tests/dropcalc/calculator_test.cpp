@@ -8,6 +8,7 @@
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
 
+#include <QAccessible>
 #include <QEvent>
 #include <QImage>
 #include <QTimer>
@@ -97,6 +98,25 @@ TEST_F(DropCalculator, RefusesTextsThatAreNoNumbersAndSizesOrTimesOfNothing) {
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
     f().Picture1_Click();
     EXPECT_EQ(box(11), QString());
+}
+
+TEST_F(DropCalculator, ComputesWithTheNumbersTheBoxesShowWhoeverPutThemThere) {
+    // The program empties the time; a screen reader then fills it and changes the radius, as
+    // it would in the boxes' widgets.
+    type("1", "1", "8", "-12", "-2", "1", "");
+    const auto fillIn = [&](int box, const char* text) {
+        QAccessibleInterface* access =
+            QAccessible::queryAccessibleInterface(f().Text1(box).widget());
+        ASSERT_NE(access, nullptr);
+        access->setText(QAccessible::Value, QString::fromUtf8(text));
+    };
+    fillIn(10, "20");
+    fillIn(0, "2");
+    f().Command1_Click();
+
+    const dropcalc::DropState s = dropcalc::stateAt({2, 8, -2, 1, -12, 1}, 20);
+    EXPECT_EQ(box(5), dropcalc::wc(s.hx));
+    EXPECT_EQ(box(6), dropcalc::wc(s.hy));
 }
 
 TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoes) {

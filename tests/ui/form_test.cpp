@@ -6,9 +6,13 @@
 #include "ui/waits.h"
 
 #include "geometry_printers.h"
+#include "text_printers.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -202,6 +206,38 @@ TEST_F(FormTest, TextBoxesKeepCrLfLinesAndKeyPressCanSwallowOrChangeKeys) {
     EXPECT_EQ(changes, 2);
     w.Box.setText(QStringLiteral("AB"));
     EXPECT_EQ(changes, 2); // the same text is no change
+}
+
+TEST_F(FormTest, TheTextABoxShowsIsTheTextTheProgramReadsAndEachChangeFiresOnce) {
+    w.show();
+    int changes = 0;
+    w.Box.onChange = [&] { ++changes; };
+    auto* edit = qobject_cast<QLineEdit*>(w.Box.widget());
+    ASSERT_NE(edit, nullptr);
+
+    // A screen reader or an on-screen keyboard sets the text through the widget.
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(edit);
+    ASSERT_NE(access, nullptr);
+    access->setText(QAccessible::Value, QStringLiteral("42"));
+    EXPECT_EQ(w.Box.Text(), QStringLiteral("42"));
+    EXPECT_EQ(changes, 1);
+    edit->setText(QStringLiteral("43"));
+    EXPECT_EQ(w.Box.Text(), QStringLiteral("43"));
+    EXPECT_EQ(changes, 2);
+
+    // A key typed, a paste: one change each.
+    QTest::keyClick(edit, Qt::Key_5);
+    EXPECT_EQ(w.Box.Text(), QStringLiteral("435"));
+    EXPECT_EQ(changes, 3);
+    edit->selectAll();
+    edit->insert(QStringLiteral("7"));
+    EXPECT_EQ(w.Box.Text(), QStringLiteral("7"));
+    EXPECT_EQ(changes, 4);
+
+    // The program's own text shows and fires once.
+    w.Box.setText(QStringLiteral("8"));
+    EXPECT_EQ(edit->text(), QStringLiteral("8"));
+    EXPECT_EQ(changes, 5);
 }
 
 TEST_F(FormTest, ACloseHandlerThatFailsLeavesTheWindowOpenAndClosableLater) {
