@@ -35,6 +35,10 @@ const Place kCommand1[22] = {
     {"图像预览", 360, 120, 975, 732},   {"粗", 14880, 1680, 372, 492},
 };
 
+// The command row's font, as the window's design names it: SimSun (GB2312), bold, 14.4 points.
+const QString kCommand1Font = QStringLiteral("SimSun");
+constexpr double kCommand1FontSize = 14.4;
+
 const Place kCommand12[3] = {
     {"图像采集", 14880, 1680, 372, 1212},
     {"图像比较", 14880, 3480, 372, 1212},
@@ -62,8 +66,12 @@ void Form2::design() {
     Image1.Move(720, 1080, 13092, 7332);
     Image1.setVisible(false);
 
-    for (int i = 0; i <= 21; ++i)
+    for (int i = 0; i <= 21; ++i) {
         place(Command1(i), kCommand1[i]);
+        Command1(i).setFontName(kCommand1Font);
+        Command1(i).setFontSize(kCommand1FontSize);
+        Command1(i).setFontBold(true);
+    }
     for (int i = 0; i <= 2; ++i)
         place(Command12(i), kCommand12[i]);
     place(Command2, {"蛋", 240, 3720, 372, 372});

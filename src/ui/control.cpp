@@ -1,5 +1,6 @@
 #include "ui/control.h"
 
+#include "ui/desktop.h"
 #include "ui/form.h"
 #include "ui/twips.h"
 
@@ -72,7 +73,9 @@ void Control::syncFont() {
 }
 
 QFont Control::font() const {
-    QFont f = p_.fontName.isEmpty() ? QFont() : QFont(p_.fontName);
+    QFont f;
+    if (!p_.fontName.isEmpty())
+        f.setFamilies(fontFamilies(p_.fontName));
     f.setPointSizeF(p_.fontSize > 0 ? p_.fontSize : 9);
     f.setBold(p_.fontBold);
     return f;

@@ -1,6 +1,7 @@
 #include "ui/rich_text_box.h"
 
 #include "ui/controls.h"
+#include "ui/desktop.h"
 
 #include <QClipboard>
 #include <QEvent>
@@ -290,7 +291,7 @@ void RichTextBox::setSelBold(bool on) {
 
 void RichTextBox::setSelFontName(const QString& name) {
     QTextCharFormat f;
-    f.setFontFamilies(QStringList{name});
+    f.setFontFamilies(fontFamilies(name));
     QTextCursor c = cursor();
     c.mergeCharFormat(f);
     setCursor(c);

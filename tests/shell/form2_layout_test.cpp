@@ -5,6 +5,11 @@
 #include "shell/form2.h"
 #include "ui/screen.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPushButton>
+
 using namespace testing_support;
 using shell::Form2;
 
@@ -101,6 +106,34 @@ TEST_F(Form2Layout, CompactAndWideButtonRowsSwitchAt8000Twips) {
         for (ui::CommandButton* b : column())
             EXPECT_EQ(b->Left(), c.picture.left + c.picture.width + 100)
                 << b->name().toStdString() << b->Index();
+    }
+}
+
+TEST_F(Form2Layout, TheCommandRowSpeaksInABoldChineseFaceOf14Point4ThatFitsItsButtons) {
+    f2().show();
+    for (int i = 0; i <= 21; ++i) {
+        ui::CommandButton& b = f2().Command1(i);
+        EXPECT_EQ(b.FontName(), QStringLiteral("SimSun")) << i;
+        EXPECT_EQ(b.FontSize(), 14.4) << i;
+        EXPECT_TRUE(b.FontBold()) << i;
+
+        auto* button = qobject_cast<QPushButton*>(b.widget());
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->font().pointSizeF(), 14.4) << i;
+        // Where SimSun is not installed, the nearest face with Chinese glyphs stands in for
+        // the whole caption.
+        const QFontInfo shown(button->font());
+        EXPECT_TRUE(shown.bold()) << i;
+        EXPECT_TRUE(QFontDatabase::writingSystems(shown.family())
+                        .contains(QFontDatabase::SimplifiedChinese))
+            << i << " " << shown.family().toStdString();
+
+        // Every line of the caption, as the button breaks it, fits inside the button.
+        const QFontMetrics metrics(button->font());
+        const QStringList lines = button->text().split(QLatin1Char('\n'));
+        EXPECT_LE(int(lines.size()) * metrics.height(), button->height()) << i;
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), button->width()) << i;
     }
 }
 
