@@ -5,9 +5,9 @@
 #include <vector>
 
 // Shapes far outside a picture cut down to the part that can show. The painter's arithmetic
-// goes wrong some way out (wide pens past some 50000 pixels, ellipses sooner), and a
-// coordinate clamped on its own turns a line: what reaches the painter from far out has been
-// cut to the visible area first, in its true direction.
+// goes wrong some way out (wide pens and ellipses past some 32000 pixels), and a coordinate
+// clamped on its own turns a line: what reaches the painter from far out has been cut to the
+// visible area first, in its true direction.
 namespace ui {
 
 struct Segment {

@@ -259,10 +259,10 @@ private:
     // Pixel coordinates far outside the image are clipped here, before any integer conversion.
     static constexpr double kClip = 1e6;
     static double clip(double v) { return std::isnan(v) ? kClip : std::clamp(v, -kClip, kClip); }
-    // How far out of the image the painter is given pixel coordinates: it strokes wide pens
-    // and ellipses wrongly some 50000 pixels out. Shapes that reach farther are cut to the
-    // visible area first (see clipping.h).
-    static constexpr double kPainterReach = 32768;
+    // How far out of the image the painter is given pixel coordinates: its fixed-point
+    // arithmetic strokes wide pens wrongly past 32767 pixels, and ellipses soon after. Shapes
+    // that reach farther are cut to the visible area first (see clipping.h).
+    static constexpr double kPainterReach = 16384;
     static bool withinReach(QPointF p) {
         return std::abs(p.x()) <= kPainterReach && std::abs(p.y()) <= kPainterReach;
     }
