@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
@@ -35,14 +36,8 @@ protected:
         f1().Text1(16).setText(vbrt::CStr(y));
         f1().Text1(17).setText(QString::fromLatin1(errorPercent));
     }
-    // Where the trial at `degrees` is at time tau, with the panel's launch speed.
     QPointF pointOfTrial(double degrees, double tau) {
-        const double speed =
-            std::hypot(vbrt::CDbl(f1().Text1(1).Text()), vbrt::CDbl(f1().Text1(4).Text()));
-        const double theta = degrees / 360 * 8 * std::atan(1.0);
-        f2().trialVx = speed * std::cos(theta);
-        f2().trialVy = speed * std::sin(theta);
-        return {f2().dropPlots.f4(tau), f2().dropPlots.f3(tau)};
+        return testing_support::pointOfTrial(f1(), f2(), degrees, tau);
     }
     QString box(int i) { return f1().Text1(i).Text(); }
 };
