@@ -130,12 +130,14 @@ public:
     // Whether the drop's input boxes (radius, velocities, wind, time, density) all hold numbers.
     bool dropBoxesNumeric() const;
     // Before any drop computation: the drop's boxes must hold numbers, the radius, density and
-    // time numbers above 0. Otherwise says so and gives false.
-    bool dropInputAccepted() const;
+    // time numbers above 0.
+    bool dropInputFits() const;
     // Checks the drop's input, then runs the step. A box emptied or made no number while the
     // step lets events run (or a value no number can hold) ends it with the same message as
     // the check.
     void runOnDropInput(const std::function<void()>& step);
+    // The same, leaving the message to the caller: false where runOnDropInput would refuse.
+    bool tryOnDropInput(const std::function<void()>& step);
     // "请输入数值！": the message that refuses a drop's input.
     void refuseDropInput() const;
     // 0.01 s waits that let events run and pace the drop's animations.
