@@ -40,7 +40,7 @@ struct Trigger {
     const char* name;
     void (shell::Form1::*launcher)();
     // The inputs of a run and the dialogs one run shows.
-    std::function<void(SecondClick&, ScriptedDialogs&)> prepare;
+    std::function<void(ScriptedDialogs&)> prepare;
     std::function<void(shell::Form2&)> press;
     // Whether its waits let a press through while it runs: then the second press must do
     // nothing; otherwise it waits for the end and runs once after.
@@ -60,13 +60,11 @@ void aimAtTheSeventhTrial(shell::Form1& panel, shell::Form2& f) {
 TEST_F(SecondClick, ASecondPressWhileARunWaitsNeverNestsIt) {
     using shell::Form1;
     using shell::Form2;
-    const auto none = [](SecondClick&, ScriptedDialogs&) {};
-    const auto target = [](SecondClick&, ScriptedDialogs&) {
-        aimAtTheSeventhTrial(app::form1(), app::form2());
-    };
+    const auto none = [](ScriptedDialogs&) {};
+    const auto target = [](ScriptedDialogs&) { aimAtTheSeventhTrial(app::form1(), app::form2()); };
     const Trigger triggers[] = {
         {"导入图像, its second's wait lets events run", &Form1::Command12_Click,
-         [](SecondClick&, ScriptedDialogs& d) { d.expectOpenFile(std::nullopt); },
+         [](ScriptedDialogs& d) { d.expectOpenFile(std::nullopt); },
          [](Form2& f) { f.Command1_Click(9); }, true},
         {"变换角度, its erase passes let events run", &Form1::Command9_Click, target,
          [](Form2& f) { f.Command1_Click(10); }, true},
@@ -77,9 +75,7 @@ TEST_F(SecondClick, ASecondPressWhileARunWaitsNeverNestsIt) {
          },
          true},
         {"推导计算, paced without events", &Form1::Command8_Click,
-         [](SecondClick&, ScriptedDialogs&) {
-             typeDrop(app::form1(), 0.5, 1, 700, -700, 1, 1, 10);
-         },
+         [](ScriptedDialogs&) { typeDrop(app::form1(), 0.5, 1, 700, -700, 1, 1, 10); },
          [](Form2& f) { f.Command1_Click(0); }, false},
         {"塔, paced without events", &Form1::Command10_Click, none,
          [](Form2& f) { f.curves.Command6_Click(); }, false},
@@ -93,7 +89,7 @@ TEST_F(SecondClick, ASecondPressWhileARunWaitsNeverNestsIt) {
             (f1().*t.launcher)();
             const int runs = t.letsEventsIn ? 1 : presses;
             for (int i = 0; i < runs; ++i)
-                t.prepare(*this, dialogs);
+                t.prepare(dialogs);
             bool running = true, secondInside = false;
             if (presses == 2) {
                 QTimer::singleShot(0, [&] {
