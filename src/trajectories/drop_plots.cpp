@@ -77,9 +77,10 @@ double DropPlots::vertical(std::optional<double> trialVy, double t) {
     return dropcalc::vertical(d, choice.family, t).displacement;
 }
 
-bool DropPlots::sizeWindow(double t, int steps) {
+bool DropPlots::sizeWindow(double t, int steps, dropcalc::TimeLoop loop) {
     const dropcalc::Extents e = dropcalc::scanExtents(
-        t, steps, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
+        t, steps, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); },
+        loop);
     const std::array<double, 4>& w = f_.plotWindow =
         dropcalc::squareWindow(dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e));
     return dropcalc::usableWindow(w[1], w[3]);

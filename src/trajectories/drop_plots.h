@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dropcalc/motion.h"
+#include "dropcalc/plot.h"
 
 #include <QString>
 #include <functional>
@@ -81,7 +82,7 @@ public:
     static constexpr int kPlotSteps = 150;
     // The window of the panel's path up to t over `steps` samples, squared to the larger half
     // size, into plotWindow; false (and plotWindow still set) when it has no size to draw in.
-    bool sizeWindow(double t, int steps);
+    bool sizeWindow(double t, int steps, dropcalc::TimeLoop loop = dropcalc::TimeLoop::ForTo);
     // The canvas scale from plotWindow.
     void applyWindow();
 
