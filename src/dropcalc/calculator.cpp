@@ -6,11 +6,16 @@
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
 
+#include <QScopedValueRollback>
 #include <QStringList>
 
 namespace shell {
 
 void Form1::Command1_Click() {
+    // A click inside the plot's waits would start a second run drawing over the first.
+    if (calculating)
+        return;
+    const QScopedValueRollback running(calculating, true);
     WindowsMediaPlayer1.setVisible(false);
     app::Module1& m = app::module1();
     m.simulationMode = true;

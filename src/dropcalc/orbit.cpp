@@ -4,6 +4,8 @@
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 
+#include <QScopedValueRollback>
+
 namespace shell {
 
 namespace {
@@ -33,6 +35,10 @@ QString rangeText(const Form1& form, Window w) {
 } // namespace
 
 void Form1::Command2_Click() {
+    // A click inside the animation's waits would play a second one inside the first.
+    if (orbiting)
+        return;
+    const QScopedValueRollback running(orbiting, true);
     returnToPictureView();
     runOnDropInput([this] { orbit(); });
 }
@@ -97,6 +103,10 @@ void Form1::orbit() {
 }
 
 void Form1::Picture1_Click() {
+    // A click inside the plot's waits would append a second plot and range to the first.
+    if (replotting)
+        return;
+    const QScopedValueRollback running(replotting, true);
     runOnDropInput([this] { replot(); });
 }
 

@@ -176,6 +176,9 @@ private:
     std::unique_ptr<platform::MediaPlayer> player_;
     bool playerPaused = false; // flipped by each left click on the player
     bool uiModeToggle = false; // flipped by each left double click on the player
+    // Set while the calculator, the orbit or the re-plot runs: their waits let a second click
+    // through, which must not start a second run inside the first.
+    bool calculating = false, orbiting = false, replotting = false;
 };
 
 } // namespace shell
