@@ -26,6 +26,17 @@ struct Window {
     bool usable() const { return dropcalc::usableWindow(halfX, halfY); }
 };
 
+// A path along one axis only (a straight fall) has no extent across it: that side takes the
+// other's half size, so the path is drawn along the axis.
+Window pathWindow(const dropcalc::Extents& e) {
+    Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    if (w.halfX == 0)
+        w.halfX = w.halfY;
+    if (w.halfY == 0)
+        w.halfY = w.halfX;
+    return w;
+}
+
 // "坐标范围：(-b,b)--(-a,a)", the horizontal range first.
 QString rangeText(const Form1& form, Window w) {
     double left = -w.halfX, top = -w.halfY;
@@ -49,7 +60,7 @@ void Form1::orbit() {
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
     const dropcalc::Extents e = dropcalc::scanExtents(
         t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
-    const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    const Window w = pathWindow(e);
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
@@ -116,8 +127,7 @@ void Form1::replot() {
     Picture1.setBackColor(kReplotPaper);
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
-    const dropcalc::Extents e = dropcalc::scanExtents(t, 100, x, y);
-    const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    const Window w = pathWindow(dropcalc::scanExtents(t, 100, x, y));
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         const double step = t / 100;

@@ -252,3 +252,27 @@ TEST_F(DropCalculator, ASecondClickWhileItsRunIsInProgressStartsNoSecondRunInsid
         EXPECT_TRUE(clickedTwice.picture == alone.picture) << c.what << ": no stray segments";
     }
 }
+
+TEST_F(DropCalculator, AStraightFallIsReplottedAlongTheAxisInAWindowOfItsHeight) {
+    // No horizontal motion: the window takes the fall's half height both ways.
+    type("1", "1", "0", "0", "0", "0", "2");
+    const double fall = f().f2(2), a = 1.5 * fall, u = a / 50;
+    const QString half = dropcalc::wc(a);
+    const QString range =
+        QStringLiteral("坐标范围：(-") + half + "," + half + ")--(-" + half + "," + half + ")";
+    f().Text1(11).setText(QString());
+    f().Picture1_Click();
+    EXPECT_EQ(box(11), range);
+    const ui::PictureBox& p = f().Picture1;
+    EXPECT_EQ(p.Point(u / 4, fall - u / 4), 0) << "the last ball, at the foot of the fall";
+    EXPECT_EQ(p.Point(0.9 * a, 0.5 * a), 0xFF0000) << "the frame's right side";
+    EXPECT_EQ(p.Point(-0.9 * a, 0.5 * a), 0xFF0000) << "its left side";
+    EXPECT_EQ(p.Point(0.5 * a, -0.9 * a), 0xFF0000) << "its top";
+    EXPECT_EQ(p.Point(0.5 * a, 0.5 * a), vbrt::RGB(192, 208, 192)) << "paper inside";
+
+    // The orbit plays in the same window, its discs sized from it: after two and a half turns
+    // the moon stands below the earth, which has passed the top of the picture.
+    f().Command2_Click();
+    EXPECT_EQ(box(11), range);
+    EXPECT_EQ(p.Point(0, -0.675 * a - 10 * u), 0xFFFF) << "the moon";
+}
