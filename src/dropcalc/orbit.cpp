@@ -27,9 +27,11 @@ struct Window {
 };
 
 // A path along one axis only (a straight fall) has no extent across it: that side takes the
-// other's half size, so the path is drawn along the axis.
+// other's half size, so the path is drawn along the axis. Half sizes no number can hold refuse
+// the drop before anything is drawn.
 Window pathWindow(const dropcalc::Extents& e) {
     Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    dropcalc::requireFinite({w.halfX, w.halfY});
     if (w.halfX == 0)
         w.halfX = w.halfY;
     if (w.halfY == 0)
@@ -55,12 +57,12 @@ void Form1::Command2_Click() {
 }
 
 void Form1::orbit() {
-    exitWithoutAsking = true;
     const double t = panelNumber(kTimeBox);
+    const Window w = pathWindow(dropcalc::scanExtents(
+        t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
+    const QString range = rangeText(*this, w);
+    exitWithoutAsking = true;
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
-    const dropcalc::Extents e = dropcalc::scanExtents(
-        t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
-    const Window w = pathWindow(e);
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
@@ -109,7 +111,7 @@ void Form1::orbit() {
         if (!opening.alive())
             return;
     }
-    Text1(kMomentsBox).setText(rangeText(*this, w));
+    Text1(kMomentsBox).setText(range);
     Label1(kDragCaption).setVisible(false);
 }
 
@@ -123,11 +125,12 @@ void Form1::Picture1_Click() {
 
 void Form1::replot() {
     const double t = panelNumber(kTimeBox);
-    Picture1.setPicture(QImage());
-    Picture1.setBackColor(kReplotPaper);
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
     const Window w = pathWindow(dropcalc::scanExtents(t, 100, x, y));
+    const QString range = rangeText(*this, w);
+    Picture1.setPicture(QImage());
+    Picture1.setBackColor(kReplotPaper);
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         const double step = t / 100;
@@ -179,7 +182,7 @@ void Form1::replot() {
     } else {
         Label1(kDragCaption).setCaption(QStringLiteral("坐标："));
     }
-    Text1(kMomentsBox).setText(Text1(kMomentsBox).Text() + rangeText(*this, w));
+    Text1(kMomentsBox).setText(Text1(kMomentsBox).Text() + range);
 }
 
 } // namespace shell

@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 
 namespace ui {
 class PictureBox;
@@ -111,6 +112,10 @@ inline std::array<double, 4> squareWindow(double halfX, double halfY) {
     }
     return w;
 }
+
+// Raises ErrOverflow unless every value is a finite number. A drop whose path or readouts
+// overflow is refused as one whose boxes hold no numbers, before anything of it is shown.
+void requireFinite(std::initializer_list<double> values);
 
 // A window the picture can be scaled to: both half sizes finite and above 0.
 inline bool usableWindow(double halfX, double halfY) {

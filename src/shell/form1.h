@@ -167,9 +167,11 @@ private:
     void openVideo();
     void mixerRefresh();
 
-    // The drop calculator's steps after its input check.
+    // The drop calculator's steps after its input check: the path in a square window of half
+    // size h (false when the window went away meanwhile) and the special moments' text.
     void calculate();
-    void plotAndMeasure(const dropcalc::DropState& state);
+    bool plotPath(double t, double h);
+    QString momentLines(const dropcalc::DropState& state, double t, double h);
     void orbit();
     void replot();
 
