@@ -169,15 +169,20 @@ private:
     void openVideo();
     void mixerRefresh();
 
-    // The drop calculator's steps after its input check.
+    // The drop calculator's steps after its input check: the path in a square window of half
+    // size h (false when the window went away meanwhile) and the special moments' text.
     void calculate();
-    void plotAndMeasure(const dropcalc::DropState& state);
+    bool plotPath(double t, double h);
+    QString momentLines(const dropcalc::DropState& state, double t, double h);
     void orbit();
     void replot();
 
     std::unique_ptr<platform::MediaPlayer> player_;
     bool playerPaused = false; // flipped by each left click on the player
     bool uiModeToggle = false; // flipped by each left double click on the player
+    // Set while the calculator, the orbit or the re-plot runs: their waits let a second click
+    // through, which must not start a second run inside the first.
+    bool calculating = false, orbiting = false, replotting = false;
 };
 
 } // namespace shell
