@@ -4,6 +4,8 @@
 // waits run no event, so the picture taken while it grows comes from another process.
 //
 //   dropshot main OUT_PREFIX      (writes OUT_PREFIX-plotting.png, -plotted.png, -orbit.png)
+//   dropshot fall OUT_PREFIX      (writes OUT_PREFIX-fall-replot.png: a straight fall re-plotted
+//                                  by a click on the main window's picture)
 //   dropshot drawing OUT_PREFIX   (writes OUT_PREFIX-drawing-growing.png, -drawing.png, and
 //                                  -drawing-calc.png of the window's own calculator)
 //   dropshot anti OUT_PREFIX      (writes OUT_PREFIX-anti-scene.png, -anti-search.png taken
@@ -71,6 +73,21 @@ void typeDrop(shell::Form1& f) {
                                {"4", "-12"}, {"10", "3"}, {"13", "1"}};
     for (const auto& v : values)
         f.Text1(QString::fromLatin1(v[0]).toInt()).setText(QString::fromLatin1(v[1]));
+}
+
+// A drop let fall from rest in calm air, re-plotted by a click on the picture: with no
+// horizontal motion its path lies along the vertical axis.
+void straightFall(shell::Form1& f) {
+    const char* values[][2] = {{"0", "1"}, {"1", "0"},  {"2", "0"}, {"3", "0"},
+                               {"4", "0"}, {"10", "2"}, {"13", "1"}};
+    for (const auto& v : values)
+        f.Text1(QString::fromLatin1(v[0]).toInt()).setText(QString::fromLatin1(v[1]));
+    QTimer::singleShot(300, [&] {
+        f.Picture1_Click();
+        settle(300);
+        shoot("fall-replot");
+        finish();
+    });
 }
 
 void drawingWindow(shell::Form1& f) {
@@ -226,8 +243,8 @@ int main(int argc, char** argv) {
     ui::useChineseDesktop();
     const QStringList args = QApplication::arguments();
     if (args.size() < 3 ||
-        !QStringList{"main", "drawing", "anti", "curves", "replay"}.contains(args[1])) {
-        std::fprintf(stderr, "usage: dropshot main|drawing|anti|curves|replay OUT_PREFIX\n");
+        !QStringList{"main", "fall", "drawing", "anti", "curves", "replay"}.contains(args[1])) {
+        std::fprintf(stderr, "usage: dropshot main|fall|drawing|anti|curves|replay OUT_PREFIX\n");
         return 2;
     }
     shots::prefix = args[2];
@@ -239,6 +256,10 @@ int main(int argc, char** argv) {
 
     shell::Form1& f = app::form1();
     f.show();
+    if (args[1] == "fall") {
+        straightFall(f);
+        return QApplication::exec();
+    }
     if (args[1] == "drawing") {
         drawingWindow(f);
         return QApplication::exec();

@@ -9,6 +9,8 @@
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
+#include <QScopedValueRollback>
+
 namespace drawing {
 
 namespace {
@@ -61,6 +63,9 @@ void DrawingBoard::penColour() {
 }
 
 void DrawingBoard::importPicture() {
+    if (importing_)
+        return;
+    const QScopedValueRollback running(importing_, true);
     ui::PictureBox& canvas = f_.Picture1;
     canvas.setPicture(QImage());
     f_.Image1.setPicture(QImage());

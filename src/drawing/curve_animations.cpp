@@ -1,6 +1,7 @@
 #include "drawing/curve_animations.h"
 
 #include "app/forms.h"
+#include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "vbrt/errors.h"
@@ -280,8 +281,13 @@ std::optional<double> CurveAnimations::openFrame() {
         refuse();
         return std::nullopt;
     }
+    // The figures sample the path only as long as the time is not past the panel's: a
+    // negative time sizes the window from the launch and that time alone.
     bool usable = false;
-    if (!vbrt::skipOnError([&] { usable = f_.dropPlots.sizeWindow(t, kExtentSteps); })) {
+    const auto sized = [&] {
+        usable = f_.dropPlots.sizeWindow(t, kExtentSteps, dropcalc::TimeLoop::WhileAtMost);
+    };
+    if (!vbrt::skipOnError(sized)) {
         refuse();
         return std::nullopt;
     }

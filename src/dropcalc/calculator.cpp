@@ -6,11 +6,16 @@
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
 
+#include <QScopedValueRollback>
 #include <QStringList>
 
 namespace shell {
 
 void Form1::Command1_Click() {
+    // A click inside the plot's waits would start a second run drawing over the first.
+    if (calculating)
+        return;
+    const QScopedValueRollback running(calculating, true);
     WindowsMediaPlayer1.setVisible(false);
     app::Module1& m = app::module1();
     m.simulationMode = true;
@@ -24,16 +29,35 @@ void Form1::Command1_Click() {
 }
 
 void Form1::calculate() {
-    double t = panelNumber(kTimeBox);
+    const auto x = [this](double tau) { return f1(tau); };
+    const auto y = [this](double tau) { return f2(tau); };
+    const double t = panelNumber(kTimeBox);
     dropcalc::DropState s = dropcalc::stateAt(dropInputs(), t);
-    Text1(5).setText(wc(s.hx));
-    Text1(6).setText(wc(s.hy));
-    Text1(7).setText(wc(s.vx));
-    Text1(8).setText(wc(s.vy));
-    plotAndMeasure(s);
+
+    // Every readout is worked out before the first is shown (wc raises for a number too large
+    // to show): a drop whose numbers overflow is refused whole, the panel keeping the last
+    // run's values.
+    const dropcalc::Extents e = dropcalc::scanExtents(t, 100, x, y);
+    const double halfY = dropcalc::verticalHalf(e), halfX = dropcalc::horizontalHalf(e);
+    const double h = halfX > halfY ? halfX : halfY;
+    dropcalc::requireFinite({halfX, halfY});
+    double length = dropcalc::pathLength(t, x, y);
+    double speed = std::sqrt(std::pow(s.vx, 2) + std::pow(s.vy, 2));
+    const QStringList shown = {wc(s.hx), wc(s.hy), wc(s.vx), wc(s.vy), wc(speed), wc(length)};
+    const QString moments = momentLines(s, t, h);
+
+    Text1(5).setText(shown[0]);
+    Text1(6).setText(shown[1]);
+    Text1(7).setText(shown[2]);
+    Text1(8).setText(shown[3]);
+    if (!plotPath(t, h))
+        return;
+    Text1(9).setText(shown[4]);
+    Text1(12).setText(shown[5]);
+    Text1(kMomentsBox).setText(moments);
 }
 
-void Form1::plotAndMeasure(const dropcalc::DropState& state) {
+bool Form1::plotPath(double t, double h) {
     using dropcalc::drawable;
     using dropcalc::forEachTime;
     const ui::Opening opening(*this);
@@ -44,71 +68,61 @@ void Form1::plotAndMeasure(const dropcalc::DropState& state) {
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
 
-    const double t = panelNumber(kTimeBox);
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\I1.jpg"))));
+    // A window of no size has nothing to draw into; the readouts are still shown.
+    if (!dropcalc::usableWindow(h, h))
+        return true;
     const double step = t / 100;
-    const dropcalc::Extents e = dropcalc::scanExtents(t, 100, x, y);
-    const double halfY = dropcalc::verticalHalf(e), halfX = dropcalc::horizontalHalf(e);
-    const double h = halfX > halfY ? halfX : halfY;
-    // A window of no size (or of no number) has nothing to draw into; the readouts and the
-    // special moments are still worked out.
-    const bool drawing = dropcalc::usableWindow(h, h);
     const auto segmentColour = [] {
         return vbrt::Colour(vbrt::CLng(vbrt::Rnd() * app::module1().calcPenColor));
     };
 
-    if (drawing) {
-        Picture1.Scale(-h, -h, h, h);
-        Picture1.PSet(0, 0);
-        // A fan of rays from the launch point to the samples, one shade each.
-        bool going = true;
-        forEachTime(t, step, [&](double tau) {
-            const double px = x(tau), py = y(tau);
-            if (!(going = paced()))
-                return false;
-            Picture1.setFillColor(vbrt::RGB(0, 0, 0));
-            Picture1.setFillStyle(0);
-            const vbrt::Colour c = segmentColour();
-            Picture1.Circle(0, 0, 0, c);
-            if (drawable(px, py))
-                Picture1.Line(0, 0, px, py, c);
-            return true;
-        });
-        if (!going)
-            return;
-        // The path over the fan.
-        Picture1.PSet(0, 0);
-        double lastX = 0, lastY = 0;
-        forEachTime(t, step, [&](double tau) {
-            const double px = x(tau), py = y(tau);
-            if (!(going = paced()))
-                return false;
-            const vbrt::Colour c = segmentColour();
-            if (drawable(lastX, lastY) && drawable(px, py))
-                Picture1.Line(lastX, lastY, px, py, c);
-            lastX = px;
-            lastY = py;
-            return true;
-        });
-        if (!going)
-            return;
-    }
+    Picture1.Scale(-h, -h, h, h);
+    Picture1.PSet(0, 0);
+    // A fan of rays from the launch point to the samples, one shade each.
+    bool going = true;
+    forEachTime(t, step, [&](double tau) {
+        const double px = x(tau), py = y(tau);
+        if (!(going = paced()))
+            return false;
+        Picture1.setFillColor(vbrt::RGB(0, 0, 0));
+        Picture1.setFillStyle(0);
+        const vbrt::Colour c = segmentColour();
+        Picture1.Circle(0, 0, 0, c);
+        if (drawable(px, py))
+            Picture1.Line(0, 0, px, py, c);
+        return true;
+    });
+    if (!going)
+        return false;
+    // The path over the fan.
+    Picture1.PSet(0, 0);
+    double lastX = 0, lastY = 0;
+    forEachTime(t, step, [&](double tau) {
+        const double px = x(tau), py = y(tau);
+        if (!(going = paced()))
+            return false;
+        const vbrt::Colour c = segmentColour();
+        if (drawable(lastX, lastY) && drawable(px, py))
+            Picture1.Line(lastX, lastY, px, py, c);
+        lastX = px;
+        lastY = py;
+        return true;
+    });
+    if (!going)
+        return false;
 
-    double length = dropcalc::pathLength(t, x, y);
+    Picture1.PSet(0, 0);
+    Picture1.setFillStyle(1);
+    dropcalc::drawFrame(Picture1, h, h);
+    Picture1.PSet(0, 0.9 * h);
+    return dropcalc::drawPaced(Picture1, {0, 0, 0.9 * h, 0.9 * h, dropcalc::fullTurn()}, paced);
+}
 
-    if (drawing) {
-        Picture1.PSet(0, 0);
-        Picture1.setFillStyle(1);
-        dropcalc::drawFrame(Picture1, h, h);
-        Picture1.PSet(0, 0.9 * h);
-        if (!dropcalc::drawPaced(Picture1, {0, 0, 0.9 * h, 0.9 * h, dropcalc::fullTurn()}, paced))
-            return;
-    }
-
-    double speed = std::sqrt(std::pow(state.vx, 2) + std::pow(state.vy, 2));
-    Text1(9).setText(wc(speed));
-    Text1(12).setText(wc(length));
-
+QString Form1::momentLines(const dropcalc::DropState& state, double t, double h) {
+    using dropcalc::forEachTime;
+    const auto x = [this](double tau) { return f1(tau); };
+    const auto y = [this](double tau) { return f2(tau); };
     // The special moments, found on the same 10,000 steps: the second sample close to the
     // launch height (ahead of the launch point, after t1) and the second close to the launch
     // vertical (behind it, after vx passed 0).
@@ -142,7 +156,7 @@ void Form1::plotAndMeasure(const dropcalc::DropState& state) {
     lines << QStringLiteral("t=") + wc(equalised) + QStringLiteral("时，") +
                  QStringLiteral("vy为vfy。");
     // One moment per row, in the order they were looked for.
-    Text1(kMomentsBox).setText(lines.join(vbrt::kCrLf));
+    return lines.join(vbrt::kCrLf);
 }
 
 } // namespace shell

@@ -4,6 +4,8 @@
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 
+#include <QScopedValueRollback>
+
 namespace shell {
 
 namespace {
@@ -24,6 +26,19 @@ struct Window {
     bool usable() const { return dropcalc::usableWindow(halfX, halfY); }
 };
 
+// A path along one axis only (a straight fall) has no extent across it: that side takes the
+// other's half size, so the path is drawn along the axis. Half sizes no number can hold refuse
+// the drop before anything is drawn.
+Window pathWindow(const dropcalc::Extents& e) {
+    Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    dropcalc::requireFinite({w.halfX, w.halfY});
+    if (w.halfX == 0)
+        w.halfX = w.halfY;
+    if (w.halfY == 0)
+        w.halfY = w.halfX;
+    return w;
+}
+
 // "坐标范围：(-b,b)--(-a,a)", the horizontal range first.
 QString rangeText(const Form1& form, Window w) {
     double left = -w.halfX, top = -w.halfY;
@@ -33,17 +48,21 @@ QString rangeText(const Form1& form, Window w) {
 } // namespace
 
 void Form1::Command2_Click() {
+    // A click inside the animation's waits would play a second one inside the first.
+    if (orbiting)
+        return;
+    const QScopedValueRollback running(orbiting, true);
     returnToPictureView();
     runOnDropInput([this] { orbit(); });
 }
 
 void Form1::orbit() {
-    exitWithoutAsking = true;
     const double t = panelNumber(kTimeBox);
+    const Window w = pathWindow(dropcalc::scanExtents(
+        t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
+    const QString range = rangeText(*this, w);
+    exitWithoutAsking = true;
     Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
-    const dropcalc::Extents e = dropcalc::scanExtents(
-        t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
-    const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
@@ -92,22 +111,26 @@ void Form1::orbit() {
         if (!opening.alive())
             return;
     }
-    Text1(kMomentsBox).setText(rangeText(*this, w));
+    Text1(kMomentsBox).setText(range);
     Label1(kDragCaption).setVisible(false);
 }
 
 void Form1::Picture1_Click() {
+    // A click inside the plot's waits would append a second plot and range to the first.
+    if (replotting)
+        return;
+    const QScopedValueRollback running(replotting, true);
     runOnDropInput([this] { replot(); });
 }
 
 void Form1::replot() {
     const double t = panelNumber(kTimeBox);
-    Picture1.setPicture(QImage());
-    Picture1.setBackColor(kReplotPaper);
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
-    const dropcalc::Extents e = dropcalc::scanExtents(t, 100, x, y);
-    const Window w{dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e)};
+    const Window w = pathWindow(dropcalc::scanExtents(t, 100, x, y));
+    const QString range = rangeText(*this, w);
+    Picture1.setPicture(QImage());
+    Picture1.setBackColor(kReplotPaper);
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         const double step = t / 100;
@@ -159,7 +182,7 @@ void Form1::replot() {
     } else {
         Label1(kDragCaption).setCaption(QStringLiteral("坐标："));
     }
-    Text1(kMomentsBox).setText(Text1(kMomentsBox).Text() + rangeText(*this, w));
+    Text1(kMomentsBox).setText(Text1(kMomentsBox).Text() + range);
 }
 
 } // namespace shell

@@ -45,18 +45,13 @@ bool Form1::dropBoxesNumeric() const {
     return numbers;
 }
 
-bool Form1::dropInputAccepted() const {
-    bool numbers = dropBoxesNumeric();
+bool Form1::dropInputFits() const {
+    if (!dropBoxesNumeric())
+        return false;
     // A radius or density of 0 divides by zero, and a time whose step is 0 never ends the
     // plot: they are refused like texts that are no numbers.
-    if (numbers) {
-        const dropcalc::DropInputs in = dropInputs();
-        numbers =
-            in.radiusMm > 0 && in.density > 0 && dropcalc::steppableTime(panelNumber(kTimeBox));
-    }
-    if (!numbers)
-        refuseDropInput();
-    return numbers;
+    const dropcalc::DropInputs in = dropInputs();
+    return in.radiusMm > 0 && in.density > 0 && dropcalc::steppableTime(panelNumber(kTimeBox));
 }
 
 void Form1::refuseDropInput() const {
@@ -64,13 +59,19 @@ void Form1::refuseDropInput() const {
 }
 
 void Form1::runOnDropInput(const std::function<void()>& step) {
-    if (!dropInputAccepted())
-        return;
+    if (!tryOnDropInput(step))
+        refuseDropInput();
+}
+
+bool Form1::tryOnDropInput(const std::function<void()>& step) {
+    if (!dropInputFits())
+        return false;
     try {
         step();
     } catch (const vbrt::RuntimeError&) {
-        refuseDropInput();
+        return false;
     }
+    return true;
 }
 
 void Form1::pauseShort() {

@@ -1,11 +1,18 @@
 #include "dropcalc/plot.h"
 
 #include "ui/picture_box.h"
+#include "vbrt/errors.h"
 
 namespace dropcalc {
 
 bool steppableTime(double t) {
     return std::isfinite(t) && t / 10000 > 0;
+}
+
+void requireFinite(std::initializer_list<double> values) {
+    for (double v : values)
+        if (!std::isfinite(v))
+            vbrt::raise(vbrt::ErrOverflow);
 }
 
 void drawFrame(ui::PictureBox& picture, double halfX, double halfY) {

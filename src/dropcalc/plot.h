@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 
 namespace ui {
 class PictureBox;
@@ -14,12 +15,17 @@ class PictureBox;
 // rule, the frame with its axes and the paced ellipse.
 namespace dropcalc {
 
-// Runs sample(tau) for tau = 0, step, 2 step, ... up to end (down to it for a negative step),
-// the step added each time, so the count depends on the additions being exact. A step that
-// does not move the counter (a time of 0) samples tau = 0 alone. sample returns false to stop
-// early.
-template <typename Sample> void forEachTime(double end, double step, Sample sample) {
-    for (double tau = 0; step < 0 ? tau >= end : tau <= end;) {
+// How a loop over times ends. ForTo counts as a For loop: up to the end, or down to it for a
+// negative step. WhileAtMost runs as long as tau <= end, so a negative end samples nothing.
+enum class TimeLoop { ForTo, WhileAtMost };
+
+// Runs sample(tau) for tau = 0, step, 2 step, ... until the loop ends, the step added each
+// time, so the count depends on the additions being exact. A step that does not move the
+// counter (a time of 0) samples tau = 0 alone. sample returns false to stop early.
+template <typename Sample>
+void forEachTime(double end, double step, Sample sample, TimeLoop loop = TimeLoop::ForTo) {
+    const bool down = loop == TimeLoop::ForTo && step < 0;
+    for (double tau = 0; down ? tau >= end : tau <= end;) {
         if (!sample(tau))
             return;
         const double next = tau + step;
@@ -39,18 +45,20 @@ struct Extents {
 
 // The path's extents over the steps end / steps, in the program's order: the least y from
 // y(0), the greatest from y(end), then the same for x.
-template <typename X, typename Y> Extents scanExtents(double end, int steps, X x, Y y) {
+template <typename X, typename Y>
+Extents scanExtents(double end, int steps, X x, Y y, TimeLoop loop = TimeLoop::ForTo) {
     const double step = end / steps;
     Extents e;
+    auto each = [&](auto sample) { forEachTime(end, step, sample, loop); };
     auto lower = [&](auto f, double& least) {
-        forEachTime(end, step, [&](double tau) {
+        each([&](double tau) {
             if (const double v = f(tau); v < least)
                 least = v;
             return true;
         });
     };
     auto higher = [&](auto f, double& most) {
-        forEachTime(end, step, [&](double tau) {
+        each([&](double tau) {
             if (const double v = f(tau); v > most)
                 most = v;
             return true;
@@ -104,6 +112,10 @@ inline std::array<double, 4> squareWindow(double halfX, double halfY) {
     }
     return w;
 }
+
+// Raises ErrOverflow unless every value is a finite number. A drop whose path or readouts
+// overflow is refused as one whose boxes hold no numbers, before anything of it is shown.
+void requireFinite(std::initializer_list<double> values);
 
 // A window the picture can be scaled to: both half sizes finite and above 0.
 inline bool usableWindow(double halfX, double halfY) {

@@ -2,6 +2,9 @@
 
 #include "shell/routines.h"
 #include "vbrt/convert.h"
+#include "vbrt/errors.h"
+
+#include <cmath>
 
 namespace dropcalc {
 
@@ -9,6 +12,12 @@ namespace dropcalc {
 // patching before it is shown or read back.
 QString wc(double x) {
     return vbrt::CStr(shell::wc(x));
+}
+
+QString numberText(double x) {
+    if (!std::isfinite(x))
+        vbrt::raise(vbrt::ErrOverflow);
+    return vbrt::CStr(x);
 }
 
 } // namespace dropcalc

@@ -11,6 +11,7 @@
 #include "vbrt/file_writer.h"
 
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 namespace pixelsets {
 
@@ -88,18 +89,6 @@ void setVisible(const std::vector<ui::Control*>& controls, bool on) {
     for (ui::Control* c : controls)
         c->setVisible(on);
 }
-
-// Marks a flow as running for as long as it lives.
-class Running {
-public:
-    explicit Running(bool& flag) : flag_(flag) { flag_ = true; }
-    ~Running() { flag_ = false; }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-private:
-    bool& flag_;
-};
 
 app::LineTable& lines() {
     return app::module1().lines;
@@ -299,7 +288,7 @@ void ImageComparison::closingDialogue(Click& click) {
 void ImageComparison::Command11_Click() {
     if (running11_)
         return;
-    Running running(running11_);
+    const QScopedValueRollback running(running11_, true);
     Click click(f_);
     app::module1().imageSampled = true;
     const auto steps = checkGrid(QStringLiteral("100"), kHelp, false);
@@ -382,7 +371,7 @@ void ImageComparison::compareLive(const Steps& steps, Click& click) {
 void ImageComparison::Command12_Click(int Index) {
     if (Index < 0 || Index > 2 || running12_[size_t(Index)])
         return;
-    Running running(running12_[size_t(Index)]);
+    const QScopedValueRollback running(running12_[size_t(Index)], true);
     Click click(f_);
     app::module1().imageSampled = true;
     const auto steps = checkGrid(QStringLiteral("100"), kHelp, false);
@@ -475,7 +464,7 @@ void ImageComparison::overlay(const Steps& steps, Click& click) {
 void ImageComparison::Command9_Click() {
     if (running9_)
         return;
-    Running running(running9_);
+    const QScopedValueRollback running(running9_, true);
     Click click(f_);
     app::module1().imageSampled = true;
     const auto steps = checkGrid(QStringLiteral("30"), kTemplateHelp, true);

@@ -130,12 +130,14 @@ public:
     // Whether the drop's input boxes (radius, velocities, wind, time, density) all hold numbers.
     bool dropBoxesNumeric() const;
     // Before any drop computation: the drop's boxes must hold numbers, the radius, density and
-    // time numbers above 0. Otherwise says so and gives false.
-    bool dropInputAccepted() const;
+    // time numbers above 0.
+    bool dropInputFits() const;
     // Checks the drop's input, then runs the step. A box emptied or made no number while the
     // step lets events run (or a value no number can hold) ends it with the same message as
     // the check.
     void runOnDropInput(const std::function<void()>& step);
+    // The same, leaving the message to the caller: false where runOnDropInput would refuse.
+    bool tryOnDropInput(const std::function<void()>& step);
     // "请输入数值！": the message that refuses a drop's input.
     void refuseDropInput() const;
     // 0.01 s waits that let events run and pace the drop's animations.
@@ -167,15 +169,20 @@ private:
     void openVideo();
     void mixerRefresh();
 
-    // The drop calculator's steps after its input check.
+    // The drop calculator's steps after its input check: the path in a square window of half
+    // size h (false when the window went away meanwhile) and the special moments' text.
     void calculate();
-    void plotAndMeasure(const dropcalc::DropState& state);
+    bool plotPath(double t, double h);
+    QString momentLines(const dropcalc::DropState& state, double t, double h);
     void orbit();
     void replot();
 
     std::unique_ptr<platform::MediaPlayer> player_;
     bool playerPaused = false; // flipped by each left click on the player
     bool uiModeToggle = false; // flipped by each left double click on the player
+    // Set while the calculator, the orbit or the re-plot runs: their waits let a second click
+    // through, which must not start a second run inside the first.
+    bool calculating = false, orbiting = false, replotting = false;
 };
 
 } // namespace shell

@@ -9,14 +9,13 @@ namespace shell {
 
 namespace {
 
-// Other launchers close a running anti-missile window without its own closing path.
+// Every mode but the anti-missile one starts outside it, whatever the window it replaces left
+// behind, so that a canvas click does what the new mode does and never starts an interception.
+// A running anti-missile window is thus closed without its own closing path.
 void closeDrawingWindow() {
     app::Module1& m = app::module1();
-    if (m.antiMissileRunning) {
-        m.antiMissileRunning = false;
-        m.antiMissileMode = false;
-        app::form2().unload();
-    }
+    m.antiMissileRunning = false;
+    m.antiMissileMode = false;
     app::form2().unload();
 }
 

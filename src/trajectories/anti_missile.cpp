@@ -170,7 +170,11 @@ void AntiMissile::changeAngle() {
     if (searching_)
         return;
     const QScopedValueRollback guard(searching_, true);
+    const ui::Opening opening(f_);
     interceptionSearch();
+    // A window closed during the erase passes has nothing left to plot on.
+    if (!opening.alive())
+        return;
     app::form1().Label1(Form1::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
     f_.dropPlots.Picture1_Click();
@@ -180,9 +184,15 @@ double AntiMissile::bianhuanjiaodu() {
     if (searching_)
         return 1;
     const QScopedValueRollback guard(searching_, true);
+    const ui::Opening opening(f_);
     app::Module1& m = app::module1();
     m.antiMissileMode = true;
     const Search s = interceptionSearch();
+    // Closed during the erase passes (Esc, a launcher): whatever closed it set the mode flags
+    // for what comes next, and a search that set them again would turn every later canvas
+    // click, in any mode, into an interception.
+    if (!opening.alive())
+        return 1;
     app::form1().Label1(Form1::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
     // The plot of the panel's path runs only outside the anti-missile mode.

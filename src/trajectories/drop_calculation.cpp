@@ -43,16 +43,16 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
         r.dragCaption = false;
         r.momentCaption = true;
         if (t < d.t1)
-            r.text = vbrt::CStr(d.t1);
+            r.text = dropcalc::numberText(d.t1);
     }
     if (vy0 >= 0 && wy >= 0) {
         if (vy0 >= wy) {
             const double speed = std::sqrt(std::pow(state.vx, 2) + std::pow(state.vy, 2));
             r.dragCaption = true;
             r.momentCaption = false;
-            r.text = vbrt::CStr(d.k * std::pow(speed, 2));
+            r.text = dropcalc::numberText(d.k * std::pow(speed, 2));
         } else {
-            r.text = vbrt::CStr(d.t1);
+            r.text = dropcalc::numberText(d.t1);
         }
     }
     if (vy0 <= 0 && wy <= 0) {
@@ -63,7 +63,8 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
             // time past the rest and a wind below the terminal speed.
             QString stop;
             if (t > d.t1 && std::abs(wy) < d.vT) {
-                stop = vbrt::CStr(d.t1 + 1 / (2 * d.p) * std::log((1 - d.q * wy) / (1 + d.q * wy)));
+                const double untilStop = 1 / (2 * d.p) * std::log((1 - d.q * wy) / (1 + d.q * wy));
+                stop = dropcalc::numberText(d.t1 + untilStop);
             }
             r.text = QStringLiteral("t=") + vbrt::CStr(shell::wc(d.t1)) + QStringLiteral("时，") +
                      QStringLiteral("\n\r") + QStringLiteral("vy达到vfy.") + vbrt::kCrLf +
@@ -93,20 +94,35 @@ void DropPlots::plotAtTime() {
     const dropcalc::DropInputs in = panel.dropInputs();
     const dropcalc::DropState state = dropcalc::stateAt(in, t);
 
+    // Every readout and the window are worked out before the panel shows any of them (a
+    // number too large to show raises): a drop whose numbers overflow is refused whole, as
+    // the main window's calculator refuses it.
     const MomentReport report = momentReport(in, state, t);
+    const double speed = std::sqrt(std::pow(state.vx, 2) + std::pow(state.vy, 2));
+    const QStringList shown = {dropcalc::wc(state.hx + f_.originX),
+                               dropcalc::wc(state.hy + f_.originY), dropcalc::wc(state.vx),
+                               dropcalc::wc(state.vy), dropcalc::wc(speed)};
+    // The report's moment comes first; f2 writes its own over it as it samples the path.
+    QString lengthText;
+    bool usable = false;
+    keepMomentOnError([&] {
+        if (report.text)
+            panel.Text1(Form1::kMomentsBox).setText(*report.text);
+        lengthText = dropcalc::wc(dropcalc::pathLength(
+            t, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
+        usable = sizeWindow(t, kPlotSteps);
+    });
+
     if (report.dragCaption)
         panel.Label1(Form1::kDragCaption).setVisible(*report.dragCaption);
     if (report.momentCaption)
         panel.Label1(Form1::kMomentCaption).setVisible(*report.momentCaption);
-    if (report.text)
-        panel.Text1(Form1::kMomentsBox).setText(*report.text);
-    panel.Text1(5).setText(dropcalc::wc(state.hx + f_.originX));
-    panel.Text1(6).setText(dropcalc::wc(state.hy + f_.originY));
-    panel.Text1(7).setText(dropcalc::wc(state.vx));
-    panel.Text1(8).setText(dropcalc::wc(state.vy));
+    panel.Text1(5).setText(shown[0]);
+    panel.Text1(6).setText(shown[1]);
+    panel.Text1(7).setText(shown[2]);
+    panel.Text1(8).setText(shown[3]);
 
     const double h = t / kPlotSteps;
-    const bool usable = sizeWindow(t, kPlotSteps);
     if (usable && !f_.coordMode)
         applyWindow();
     const vbrt::Colour pen = f_.penColor;
@@ -147,9 +163,6 @@ void DropPlots::plotAtTime() {
         }
     }
 
-    double length = dropcalc::pathLength(
-        t, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
-
     if (usable && f_.drawEllipse) {
         canvas.PSet(0, 0, pen);
         canvas.setFillStyle(1);
@@ -161,9 +174,8 @@ void DropPlots::plotAtTime() {
         });
     }
 
-    double speed = std::sqrt(std::pow(state.vx, 2) + std::pow(state.vy, 2));
-    panel.Text1(9).setText(dropcalc::wc(speed));
-    panel.Text1(12).setText(dropcalc::wc(length));
+    panel.Text1(9).setText(shown[4]);
+    panel.Text1(12).setText(lengthText);
     panel.Label1(Form1::kDragCaption).setVisible(false);
 }
 

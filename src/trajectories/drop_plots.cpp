@@ -4,6 +4,7 @@
 #include "app/module1.h"
 #include "dropcalc/motion.h"
 #include "dropcalc/plot.h"
+#include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/routines.h"
@@ -67,7 +68,7 @@ double DropPlots::vertical(std::optional<double> trialVy, double t) {
     // last text is written: nothing can see the box between two writes of one call.
     std::optional<QString> moment;
     if (in.vy0 >= 0 && in.windY >= 0)
-        moment = vbrt::CStr(in.vy0 < in.windY ? d.t1 : d.k * std::pow(d.u0, 2));
+        moment = dropcalc::numberText(in.vy0 < in.windY ? d.t1 : d.k * std::pow(d.u0, 2));
     if (choice.afterUpwardThrow) {
         moment = QStringLiteral("t=") + vbrt::CStr(shell::wc(d.t1)) + QStringLiteral("时，") +
                  QStringLiteral("vy为vfy。");
@@ -77,11 +78,28 @@ double DropPlots::vertical(std::optional<double> trialVy, double t) {
     return dropcalc::vertical(d, choice.family, t).displacement;
 }
 
-bool DropPlots::sizeWindow(double t, int steps) {
-    const dropcalc::Extents e = dropcalc::scanExtents(
-        t, steps, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); });
-    const std::array<double, 4>& w = f_.plotWindow =
-        dropcalc::squareWindow(dropcalc::horizontalHalf(e), dropcalc::verticalHalf(e));
+void DropPlots::keepMomentOnError(const std::function<void()>& compute) {
+    ui::TextBox& box = app::form1().Text1(Form1::kMomentsBox);
+    const QString held = box.Text();
+    try {
+        compute();
+    } catch (const vbrt::RuntimeError&) {
+        box.setText(held);
+        throw;
+    }
+}
+
+bool DropPlots::sizeWindow(double t, int steps, dropcalc::TimeLoop loop) {
+    double halfX = 0, halfY = 0;
+    keepMomentOnError([&] {
+        const dropcalc::Extents e = dropcalc::scanExtents(
+            t, steps, [this](double tau) { return f1(tau); },
+            [this](double tau) { return f2(tau); }, loop);
+        halfX = dropcalc::horizontalHalf(e);
+        halfY = dropcalc::verticalHalf(e);
+        dropcalc::requireFinite({halfX, halfY});
+    });
+    const std::array<double, 4>& w = f_.plotWindow = dropcalc::squareWindow(halfX, halfY);
     return dropcalc::usableWindow(w[1], w[3]);
 }
 

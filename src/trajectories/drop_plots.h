@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dropcalc/motion.h"
+#include "dropcalc/plot.h"
 
 #include <QString>
 #include <functional>
@@ -81,11 +82,16 @@ public:
     static constexpr int kPlotSteps = 150;
     // The window of the panel's path up to t over `steps` samples, squared to the larger half
     // size, into plotWindow; false (and plotWindow still set) when it has no size to draw in.
-    bool sizeWindow(double t, int steps);
+    // A path that overflowed raises ErrOverflow and leaves plotWindow as it was.
+    bool sizeWindow(double t, int steps, dropcalc::TimeLoop loop = dropcalc::TimeLoop::ForTo);
     // The canvas scale from plotWindow.
     void applyWindow();
 
 private:
+    // Runs a computation that samples f2, which writes its moment into the main window's
+    // special-moments box as it goes: when the computation raises, the box gets back what it
+    // held, so that a refused drop leaves the panel as it was.
+    void keepMomentOnError(const std::function<void()>& compute);
     void plotTrajectory();
     void sweep(bool firstClick);
     void plotAtTime();

@@ -8,6 +8,8 @@
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
+#include <QScopedValueRollback>
+
 namespace trajectories {
 
 using shell::Form1;
@@ -35,10 +37,21 @@ double RecordReplay::plotRecord(const Record& r, bool markSteps) {
                                               {3, r.windY},           {4, r.vy0},    {2, r.windX}};
     for (const auto& [box, value] : written)
         panel.Text1(box).setText(vbrt::CStr(value));
-    panel.runOnDropInput([&] { drawRecord(r, markSteps); });
+    if (panel.tryOnDropInput([&] { drawRecord(r, markSteps); }))
+        quietUntilDrawn_ = false;
+    else
+        refuse();
     panel.Label1(Form1::kDragCaption).setVisible(false);
     f_.drawEllipse = false;
     return 0;
+}
+
+void RecordReplay::refuse() {
+    if (saidThisPass_ || quietUntilDrawn_)
+        return;
+    saidThisPass_ = quietUntilDrawn_ = true;
+    const QScopedValueRollback open(messageOpen_, true);
+    app::form1().refuseDropInput();
 }
 
 void RecordReplay::drawRecord(const Record& r, bool markSteps) {

@@ -116,7 +116,10 @@ QString RecordReplay::Opensesame(const QString& line) {
 }
 
 void RecordReplay::startPass(int startTimer, int stepTimer) {
+    if (messageOpen_)
+        return;
     app::Module1& m = app::module1();
+    saidThisPass_ = false;
     m.replayIndex = 0;
     f_.Picture1.Cls();
     if (startTimer == kFastReplayStart)
@@ -128,6 +131,8 @@ void RecordReplay::startPass(int startTimer, int stepTimer) {
 }
 
 bool RecordReplay::nextRecord(int startTimer, int stepTimer) {
+    if (messageOpen_)
+        return false;
     app::Module1& m = app::module1();
     if (m.replayIndex >= m.replayCount) {
         f_.Timer(stepTimer).setEnabled(false);

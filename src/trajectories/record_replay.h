@@ -64,13 +64,25 @@ private:
         double t, radius, vx0, windY, vy0, x, y, windX;
     };
     void startPass(int startTimer, int stepTimer);
-    // The next record of the pass, parsed; false when the pass is over (its step timer then
-    // hands back to the start timer).
+    // The next record of the pass, parsed; false when there is none to draw on this tick: the
+    // pass is over (its step timer then hands back to the start timer), or the replay's message
+    // is open.
     bool nextRecord(int startTimer, int stepTimer);
     double plotRecord(const Record& r, bool markSteps);
     void drawRecord(const Record& r, bool markSteps);
+    // The panel's message for a record it refuses, unless this pass said it already or nothing
+    // was drawn since it was last said.
+    void refuse();
 
     shell::Form2& f_;
+    // "autoplay" starts its next pass at once: a message for every pass would leave no moment
+    // to reach Text2 and stop it. So between two messages a record is always drawn (a click
+    // made meanwhile is taken between two ticks), and a pass says it once.
+    bool saidThisPass_ = false;
+    bool quietUntilDrawn_ = false;
+    // No tick of either replay runs while the message is open: no pass starts or goes on under
+    // it, and a stop asked for meanwhile holds when it is dismissed.
+    bool messageOpen_ = false;
 };
 
 } // namespace trajectories

@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
@@ -187,6 +188,18 @@ TEST_F(CurveAnimations, TheEggInAWindowOfMillionsIsTheEggOfASmallWindowScaled) {
     EXPECT_GT(drawn, 20000);
     // Single precision may round the two a little differently.
     EXPECT_LT(different, drawn / 1000) << different << " of " << drawn;
+}
+
+TEST_F(CurveAnimations, ANegativeTimeSizesTheWindowFromTheLaunchAndThatTimeAlone) {
+    // Thrown down: back in time the drop rises above the launch point and comes down below it
+    // at t = -1. The frame samples only while the time is not past -1, that is not at all, so
+    // the window comes from the launch (the least height) and t = -1 (the greatest).
+    typeDrop(app::form1(), 1, 1, 0, 3, 0, 0, -1);
+    const double below = app::form1().f2(-1);
+    ASSERT_GT(below, 0);
+    f().Command6.press();
+    EXPECT_EQ(f().plotWindow[3], 3 * below / 2);
+    EXPECT_EQ(canvas().ScaleHeight(), 3 * below);
 }
 
 TEST_F(CurveAnimations, LightDrawsTheSamePictureWhateverTheState) {

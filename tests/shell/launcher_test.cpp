@@ -105,7 +105,8 @@ const std::vector<Shown>& visibilityTable() {
 
 // Flags after each launcher, from two starting points: every flag True, and every flag False
 // (the anti-missile simulation not running in either). T / F; the first layout ends the math
-// drawing start-up, so mathDrawMode is False once the window is shown in any image mode.
+// drawing start-up, so mathDrawMode is False once the window is shown in any image mode. Every
+// mode but 反导模拟 starts outside the anti-missile mode, whatever the last window left.
 struct Flag {
     const char* name;
     bool app::Module1::*flag;
@@ -119,7 +120,7 @@ const Flag kFlags[] = {
     {"imageWorkMode", &app::Module1::imageWorkMode, "TTTTTT", "FTTTFF"},
     {"imageSampled", &app::Module1::imageSampled, "TFTFFT", "FFFFFF"},
     {"freehandMode", &app::Module1::freehandMode, "FFFFFF", "FFFFFF"},
-    {"antiMissileMode", &app::Module1::antiMissileMode, "TTTTFT", "FFFFFT"},
+    {"antiMissileMode", &app::Module1::antiMissileMode, "FFFFFT", "FFFFFT"},
     {"antiMissileRunning", &app::Module1::antiMissileRunning, "FFFFFT", "FFFFFT"},
 };
 

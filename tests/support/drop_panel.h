@@ -1,8 +1,11 @@
 #pragma once
 
 #include "shell/form1.h"
+#include "shell/form2.h"
 #include "vbrt/convert.h"
 
+#include <QPointF>
+#include <cmath>
 #include <utility>
 
 namespace testing_support {
@@ -15,6 +18,17 @@ inline void typeDrop(shell::Form1& f, double radius, double density, double vx0,
                                             {2, windX},  {3, windY},    {10, time}};
     for (const auto& [box, value] : boxes)
         f.Text1(box).setText(vbrt::CStr(value));
+}
+
+// Where the interception's trial at `degrees` is at time tau, with the panel's launch speed
+// (the trial's launch is left in the drawing window).
+inline QPointF pointOfTrial(shell::Form1& panel, shell::Form2& f, double degrees, double tau) {
+    const double speed =
+        std::hypot(vbrt::CDbl(panel.Text1(1).Text()), vbrt::CDbl(panel.Text1(4).Text()));
+    const double theta = degrees / 360 * 8 * std::atan(1.0);
+    f.trialVx = speed * std::cos(theta);
+    f.trialVy = speed * std::sin(theta);
+    return {f.dropPlots.f4(tau), f.dropPlots.f3(tau)};
 }
 
 } // namespace testing_support

@@ -9,6 +9,9 @@
 #include "text_printers.h"
 #include "vbrt/convert.h"
 
+#include <cmath>
+#include <functional>
+
 using namespace testing_support;
 
 namespace {
@@ -159,4 +162,66 @@ TEST_F(DrawingWindowCalculator, PlotOptionsSetTheirMembersAndSwapTheColourButton
 
     // 粗 does nothing while the pen is off.
     f.Command1_Click(21);
+}
+
+TEST_F(DrawingWindowCalculator, NumbersThatOverflowAreRefusedWholeInBothWindows) {
+    struct Case {
+        const char* what;
+        double radius, density, vy0, windX, windY, time;
+        bool plotted; // only a readout overflows: the plots, which show none, still draw
+    };
+    const Case cases[] = {
+        {"thrown down at 1e155 m/s: the drag at the launch", 1, 1, 1e155, 0, 0, 3, false},
+        {"a radius of 1e300 mm", 1e300, 1, 1, 0, 0, 3, false},
+        {"a density of 1e-300", 1, 1e-300, 1, 0, 0, 3, false},
+        {"an upward wind of 1e300 m/s", 1, 1, 0, 0, -1e300, 3, false},
+        {"a time of 1e300 s: the path's length", 1, 1, 0, 0, 0, 1e300, true},
+        {"a side wind of 1e300 m/s: the speed", 1, 1, 0, 1e300, 0, 3, true},
+    };
+    const int readouts[] = {5, 6, 7, 8, 9, 11, 12};
+    const QString old = QStringLiteral("old");
+    const QStringList untouched(std::size(readouts), old);
+    const auto fill = [&] {
+        for (int i : readouts)
+            f1().Text1(i).setText(old);
+    };
+    const auto panel = [&] {
+        QStringList texts;
+        for (int i : readouts)
+            texts << box(i);
+        return texts;
+    };
+    const auto refused = [&](const std::function<void()>& click) {
+        fill();
+        dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
+        click();
+    };
+    const std::array<double, 4> kept{-1, 1, -1, 1};
+    for (const Case& c : cases) {
+        typeDrop(f1(), c.radius, c.density, 1, c.vy0, c.windX, c.windY, c.time);
+        f2().plotWindow = kept;
+        // The main window's calculator empties the moments box before its check, as always.
+        refused([&] { f1().Command1_Click(); });
+        QStringList emptied = untouched;
+        emptied[5] = QString();
+        EXPECT_EQ(panel(), emptied) << c.what;
+        refused([&] { f2().Command1_Click(0); });
+        EXPECT_EQ(panel(), untouched) << c.what;
+        EXPECT_EQ(f2().plotWindow, kept) << c.what;
+
+        if (c.plotted) {
+            f2().dropPlots.Picture1_Click();
+            EXPECT_TRUE(std::isfinite(f2().plotWindow[1])) << c.what;
+            EXPECT_NE(f2().plotWindow, kept) << c.what;
+            continue;
+        }
+        refused([&] { f2().dropPlots.Picture1_Click(); });
+        EXPECT_EQ(panel(), untouched) << c.what;
+        EXPECT_EQ(f2().plotWindow, kept) << c.what;
+        refused([&] { f1().Picture1_Click(); });
+        EXPECT_EQ(panel(), untouched) << c.what;
+        refused([&] { f1().Command2_Click(); });
+        EXPECT_EQ(panel(), untouched) << c.what;
+        EXPECT_FALSE(f1().exitWithoutAsking) << c.what;
+    }
 }

@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
@@ -35,14 +36,8 @@ protected:
         f1().Text1(16).setText(vbrt::CStr(y));
         f1().Text1(17).setText(QString::fromLatin1(errorPercent));
     }
-    // Where the trial at `degrees` is at time tau, with the panel's launch speed.
     QPointF pointOfTrial(double degrees, double tau) {
-        const double speed =
-            std::hypot(vbrt::CDbl(f1().Text1(1).Text()), vbrt::CDbl(f1().Text1(4).Text()));
-        const double theta = degrees / 360 * 8 * std::atan(1.0);
-        f2().trialVx = speed * std::cos(theta);
-        f2().trialVy = speed * std::sin(theta);
-        return {f2().dropPlots.f4(tau), f2().dropPlots.f3(tau)};
+        return testing_support::pointOfTrial(f1(), f2(), degrees, tau);
     }
     QString box(int i) { return f1().Text1(i).Text(); }
 };
@@ -183,4 +178,62 @@ TEST_F(Interception, ASearchStartedWhileOneRunsIsIgnoredButTheClickedTargetIsKep
     EXPECT_EQ(nestedTook, 0);
     EXPECT_EQ(box(15), QStringLiteral("5"));
     EXPECT_EQ(box(16), QStringLiteral("6"));
+}
+
+TEST_F(Interception, AfterEscDuringASweepACanvasClickDoesWhatEachLaunchersModeDoes) {
+    for (const char* name : {"hai1.jpg", "hai2.jpg", "hai11.jpg", "hai03.jpg"})
+        installAsset(QString::fromLatin1(name));
+    // Esc while the first trial's path is wiped: the window goes, and the search ends there,
+    // leaving the mode flags and the main window as the closing left them.
+    const QPointF aim = pointOfTrial(88.5, 2);
+    target(aim.x(), aim.y(), "1");
+    f1().Label1(14).setVisible(true);
+    bool escapedMidSweep = false;
+    QTimer::singleShot(0, [&] {
+        escapedMidSweep = am().searching();
+        f2().board.Picture1_KeyPress(27);
+    });
+    f2().Picture1_MouseDown(ui::LeftButton, 0, aim.x(), aim.y());
+    ASSERT_TRUE(escapedMidSweep);
+    EXPECT_FALSE(f2().isLoaded());
+    EXPECT_FALSE(app::module1().antiMissileMode);
+    EXPECT_FALSE(app::module1().antiMissileRunning);
+    EXPECT_TRUE(f1().Label1(14).Visible()) << "no closing step of the search ran";
+
+    enum Does { ShowsThePoint, Plots, Intercepts };
+    struct Case {
+        const char* mode;
+        void (shell::Form1::*launcher)();
+        Does does;
+    };
+    const Case cases[] = {
+        {"数学画画", &shell::Form1::Command10_Click, ShowsThePoint},
+        {"智能监控", &shell::Form1::Command11_Click, ShowsThePoint},
+        {"Dorvel画画", &shell::Form1::Command12_Click, ShowsThePoint},
+        {"图像叠加", &shell::Form1::Command13_Click, ShowsThePoint},
+        {"Tessal模拟", &shell::Form1::Command8_Click, Plots},
+        {"反导模拟", &shell::Form1::Command9_Click, Intercepts},
+    };
+    constexpr double kNoTrial = -12345;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        (f1().*c.launcher)();
+        ASSERT_TRUE(f2().isLoaded());
+        ui::PictureBox& canvas = f2().Picture1;
+        const QPointF p = c.does == Intercepts
+                              ? pointOfTrial(88.5, 2)
+                              : QPointF(canvas.ScaleLeft() + canvas.ScaleWidth() / 2,
+                                        canvas.ScaleTop() + canvas.ScaleHeight() / 2);
+        f2().trialVx = kNoTrial;
+        f2().Text2.setText(QStringLiteral("before"));
+        const uint64_t drawn = canvas.drawCount();
+        // A click: the press, then the click itself.
+        f2().Picture1_MouseDown(ui::LeftButton, 0, p.x(), p.y());
+        f2().dropPlots.Picture1_Click();
+        EXPECT_EQ(box(15), vbrt::CStr(float(p.x())));
+        EXPECT_EQ(box(16), vbrt::CStr(float(p.y())));
+        EXPECT_EQ(f2().trialVx != kNoTrial, c.does == Intercepts) << "an interception's trials";
+        EXPECT_EQ(f2().Text2.Text().startsWith(QStringLiteral("θ  = ")), c.does == Intercepts);
+        EXPECT_EQ(canvas.drawCount() != drawn, c.does != ShowsThePoint);
+    }
 }

@@ -1,4 +1,5 @@
 #include "drawing/board_fixture.h"
+#include "drop_panel.h"
 #include "text_printers.h"
 #include "trajectories/record_replay.h"
 #include "vbrt/colour.h"
@@ -331,4 +332,62 @@ TEST_F(Replay, TheSnapshotPairRestoresTheDrawingOverTheWholeArea) {
     f1().Text1(10).setText(QStringLiteral("0"));
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
     EXPECT_FALSE(f2().dropPlots.drawoutput());
+}
+
+TEST_F(Replay, AutoplayOfARefusedRecordSaysSoOnceAndAClickOnTheBoxStillStopsIt) {
+    // A picture saved with the time 0: its record is one the panel refuses.
+    typeDrop(f1(), 1, 1, 2, 0, 0, 0, 0);
+    dialogs.expectSaveFile(path(QStringLiteral("p.jpg")));
+    f2().Command1_Click(3);
+    ASSERT_TRUE(read(QStringLiteral("treego.txt")).startsWith("0,"));
+
+    // "autoplay", and "auto" with Enter beside it, which leaves autoplay running.
+    word("autoplay");
+    f2().Text2.setText(QStringLiteral("auto"));
+    int enter = 13;
+    f2().commandWords.Text2_KeyPress(enter);
+    ASSERT_TRUE(on(8) && on(10));
+
+    // While the message is open no pass of either word starts or goes on; once dismissed, the
+    // passes go on without a word, leaving the box within reach.
+    dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly, [&] {
+        const uint64_t drawn = f2().Picture1.drawCount();
+        const double index = m().replayIndex;
+        advance(2.0);
+        EXPECT_EQ(f2().Picture1.drawCount(), drawn);
+        EXPECT_EQ(m().replayIndex, index);
+    });
+    advance(5.0);
+    dialogs.verifyAllShown();
+    EXPECT_TRUE(on(8) || on(9));
+    EXPECT_TRUE(on(10) || on(11));
+
+    word("");
+    for (int timer : {8, 9, 10, 11})
+        EXPECT_FALSE(on(timer)) << timer;
+    EXPECT_FALSE(m().fastPlot);
+}
+
+TEST_F(Replay, APassSaysItsRefusalOnceWithADrawingBetweenTwoAndAStopMeanwhileHolds) {
+    // Refused (time 0), drawn, refused (radius 0): a pass says it once, the next pass again
+    // after its drawing, and a click on the box while the message is open ends the replay.
+    write(QStringLiteral("treego.txt"), "0,1,2,0,0,0,0,0,\r\n"
+                                        "1,1,2,0,0,0,0,0,\r\n"
+                                        "1,0,2,0,0,0,0,0,\r\n");
+    word("autoplay");
+    uint64_t drawnAtFirst = 0, drawnAtStop = 0;
+    dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly,
+                         [&] { drawnAtFirst = f2().Picture1.drawCount(); });
+    dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly, [&] {
+        EXPECT_EQ(drawnTime(), QStringLiteral("0")) << "the next pass's first record";
+        EXPECT_EQ(f1().Text1(0).Text(), QStringLiteral("1"));
+        EXPECT_GT(f2().Picture1.drawCount(), drawnAtFirst) << "a record drawn in between";
+        word("");
+        drawnAtStop = f2().Picture1.drawCount();
+    });
+    advance(10.0);
+    dialogs.verifyAllShown();
+    EXPECT_FALSE(on(10));
+    EXPECT_FALSE(on(11));
+    EXPECT_EQ(f2().Picture1.drawCount(), drawnAtStop) << "nothing drawn after the stop";
 }
