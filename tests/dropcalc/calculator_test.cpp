@@ -5,7 +5,6 @@
 #include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "text_printers.h"
-#include "ui/clock.h"
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
 
@@ -225,51 +224,6 @@ TEST_F(DropCalculator, PanelBoxesOfTheDropHighlightOnClickAndEmptyOnDoubleClick)
         const bool highlighted = i == 3 || i == 5;
         EXPECT_EQ(f().Text1(i).BackColor(), highlighted ? vbrt::RGB(239, 239, 158) : panel) << i;
         EXPECT_EQ(box(i), i == 0 || i == 13 ? QString() : QStringLiteral("7")) << i;
-    }
-}
-
-TEST_F(DropCalculator, ASecondClickWhileItsRunIsInProgressStartsNoSecondRunInsideIt) {
-    struct Case {
-        const char* what;
-        void (shell::Form1::*click)();
-    };
-    const Case cases[] = {{"推导计算", &shell::Form1::Command1_Click},
-                          {"re-plot", &shell::Form1::Picture1_Click},
-                          {"orbit", &shell::Form1::Command2_Click}};
-    struct Run {
-        double took = 0, nestedTook = -1;
-        QString moments;
-        QImage picture;
-    };
-    const auto now = [] { return ui::Clock::instance().monotonic(); };
-    for (const Case& c : cases) {
-        // The run alone, then again with a second click in its first wait.
-        const auto run = [&](bool clickAgain) {
-            type("1", "1", "8", "-12", "-2", "1", "3");
-            f().Text1(11).setText(QStringLiteral("before"));
-            f().Picture1.setPicture(QImage());
-            f().Picture1.Cls();
-            vbrt::seedRnd(7);
-            Run r;
-            if (clickAgain) {
-                QTimer::singleShot(0, [&] {
-                    const double start = now();
-                    (f().*c.click)();
-                    r.nestedTook = now() - start;
-                });
-            }
-            const double start = now();
-            (f().*c.click)();
-            r.took = now() - start;
-            r.moments = box(11);
-            r.picture = f().Picture1.Image();
-            return r;
-        };
-        const Run alone = run(false), clickedTwice = run(true);
-        EXPECT_EQ(clickedTwice.nestedTook, 0) << c.what << ": the second click does nothing";
-        EXPECT_NEAR(clickedTwice.took, alone.took, 0.01) << c.what;
-        EXPECT_EQ(clickedTwice.moments, alone.moments) << c.what;
-        EXPECT_TRUE(clickedTwice.picture == alone.picture) << c.what << ": no stray segments";
     }
 }
 
