@@ -259,18 +259,21 @@ TEST_F(AlarmLinkTest, DownloadOffersKeepEveryFileInsideTheReceiveFolder) {
               kPrefix + QStringLiteral("客户端文件已经存在，所以在文件名称前加上3又一个x.jpg"));
     EXPECT_EQ(read(QStringLiteral("zenturmail5/x.jpg")), "older and longer");
 
-    for (const char* hostile : {"../../x", "/etc/y", "a\\b", "", "..", "c\x01\x02"}) {
+    for (const char* hostile :
+         {"../../escaped-download", "/etc/y", "a\\b", "", "..", "c\x01\x02"}) {
         f4().pang = false;
         receive(QString::fromUtf8(hostile) + QStringLiteral("\r\n*&*300000000@"));
         EXPECT_EQ(f4().stallLimit, 13);
     }
     QStringList stored = QDir(folder).entryList(QDir::Files);
     stored.sort();
-    QStringList expected{"2又一个x.jpg", "3又一个x.jpg",     "b", "c", "x", "x.jpg", "y",
-                         "未命名文件",   "4又一个未命名文件"};
+    QStringList expected{"2又一个x.jpg",     "3又一个x.jpg", "b", "c",
+                         "escaped-download", "x.jpg",        "y", "未命名文件",
+                         "4又一个未命名文件"};
     expected.sort();
     EXPECT_EQ(stored, expected);
-    EXPECT_FALSE(QFile::exists(QDir(dir.path()).absoluteFilePath(QStringLiteral("../x"))));
+    EXPECT_FALSE(
+        QFile::exists(QDir(dir.path()).absoluteFilePath(QStringLiteral("../escaped-download"))));
     EXPECT_FALSE(QFile::exists(QStringLiteral("/etc/y")));
 }
 
