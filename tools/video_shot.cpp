@@ -32,6 +32,7 @@ public:
     std::optional<QString> openFile(const ui::FileDialogRequest&) override { return video_; }
     std::optional<QString> saveFile(const ui::FileDialogRequest&) override { return std::nullopt; }
     std::optional<vbrt::Colour> chooseColor(vbrt::Colour) override { return std::nullopt; }
+    std::optional<int> popupMenu(const std::vector<ui::MenuItem>&) override { return std::nullopt; }
 
 private:
     QString video_;

@@ -203,7 +203,6 @@ private:
     void insertAtCaret(const QString& text);
 
     // Download.
-    void setUpDownload(const ServerMessage& m);
     void openReceiveFile();
     void closeReceiveFile() { receiveFile_.close(); }
     bool downloadComplete() const;

@@ -65,7 +65,6 @@ struct Module1 {
     double monitorTick = 1;
     double alarmStepCount = 0;
     double cameraStartTries = 0;
-    double comparePauseCount = 0;
     double alarmBlinkTick = 0;
     double restartCountdown = 0;
     double historyCount = 0;

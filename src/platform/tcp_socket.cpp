@@ -440,11 +440,6 @@ bool TcpSocketArray::unload(int index) {
     return true;
 }
 
-void TcpSocketArray::unloadAllButFirst() {
-    while (elements_.size() > 1)
-        unload(std::next(elements_.begin())->first);
-}
-
 void TcpSocketArray::wire(std::function<void(TcpSocket&, int)> fn) {
     wire_ = std::move(fn);
     if (!wire_)

@@ -167,8 +167,6 @@ public:
     bool load(int index);
     // Closes and removes an element. False when it does not exist.
     bool unload(int index);
-    // Closes and removes every element but the first.
-    void unloadAllButFirst();
 
     // Connects every element, present and future, to the window's handlers.
     void wire(std::function<void(TcpSocket&, int)> fn);

@@ -29,7 +29,6 @@ void Form2::Form_Load() {
     m.monitorTick = 1;
     m.alarmStepCount = 0;
     m.cameraStartTries = 0;
-    m.comparePauseCount = 0;
     m.redAlarmLatched = false;
     m.monitorStopped = false;
 

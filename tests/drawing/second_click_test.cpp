@@ -95,7 +95,8 @@ TEST_F(SecondClick, ASecondPressWhileARunWaitsNeverNestsIt) {
                     t.press();
                 });
             }
-            const Footprint before{t.canvas().drawCount(), dialogs.shown.size(), clock.monotonic()};
+            const Footprint before{
+                t.canvas().drawCount(), dialogs.shown.size(), clock.monotonic(), {}};
             t.press();
             running = false;
             QCoreApplication::processEvents();

@@ -3,13 +3,13 @@
 #include "app_fixture.h"
 #include "dropcalc/motion.h"
 #include "dropcalc/rounding.h"
+#include "paint_counter.h"
 #include "shell/form1.h"
 #include "text_printers.h"
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
 
 #include <QAccessible>
-#include <QEvent>
 #include <QImage>
 #include <QTimer>
 
@@ -19,17 +19,6 @@ namespace {
 
 const QString kNotNumbers = QStringLiteral("请输入数值！");
 const QString kTitle = QStringLiteral("Tessal");
-
-// Counts the times a widget is painted.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 class DropCalculator : public AppTest {
 protected:

@@ -1,6 +1,7 @@
 // Number texts through the conversions, each text read as Latin-1 and as UTF-8.
 
 #include "fuzz.h"
+#include "support/error_of.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
@@ -10,15 +11,7 @@
 
 namespace {
 
-// The run-time error a conversion raised, 0 when none.
-template <class F> int errorOf(F&& conversion) {
-    try {
-        conversion();
-    } catch (const vbrt::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing_support::errorOf;
 
 // A number as the program shows it reads back as the same number to the 15 digits shown.
 // Far from the ends of the range, so that the rounding to 15 digits cannot leave it.

@@ -1,6 +1,8 @@
 #include "flow_fixture.h"
+#include "forwarding_dialogs.h"
 
 using namespace flows;
+using testing_support::ForwardingDialogs;
 
 namespace {
 
@@ -16,37 +18,18 @@ const QString kAsk2 =
 const QString kAsk3 =
     QStringLiteral("重画图片,是：将采用与另一幅图画的相同位置像素重画，否：继续？");
 
-// Passes every dialog on to the script and notes what the grid box held when a message box
-// came up.
-class BoxAtMessage : public ui::Dialogs {
+// Notes what the grid box held when a message box came up.
+class BoxAtMessage : public ForwardingDialogs {
 public:
-    BoxAtMessage(ui::Dialogs& script, const ui::TextBox& box) : script_(script), box_(box) {
-        ui::setDialogs(this);
-    }
-    ~BoxAtMessage() override { ui::setDialogs(&script_); }
+    BoxAtMessage(ui::Dialogs& script, const ui::TextBox& box)
+        : ForwardingDialogs(script), box_(box) {}
     int msgBox(const QString& prompt, int style, const QString& title) override {
         seen = box_.Text();
-        return script_.msgBox(prompt, style, title);
-    }
-    std::optional<QString> inputBox(const QString& p, const QString& t, const QString& d) override {
-        return script_.inputBox(p, t, d);
-    }
-    std::optional<QString> openFile(const ui::FileDialogRequest& r) override {
-        return script_.openFile(r);
-    }
-    std::optional<QString> saveFile(const ui::FileDialogRequest& r) override {
-        return script_.saveFile(r);
-    }
-    std::optional<vbrt::Colour> chooseColor(vbrt::Colour c) override {
-        return script_.chooseColor(c);
-    }
-    std::optional<int> popupMenu(const std::vector<ui::MenuItem>& items) override {
-        return script_.popupMenu(items);
+        return ForwardingDialogs::msgBox(prompt, style, title);
     }
     QString seen;
 
 private:
-    ui::Dialogs& script_;
     const ui::TextBox& box_;
 };
 

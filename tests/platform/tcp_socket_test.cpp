@@ -1,27 +1,20 @@
 #include "platform/tcp_socket.h"
 
+#include "support/pump_until.h"
 #include "vbrt/errors.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
 
 using namespace platform;
+using testing_support::pumpUntil;
 
 namespace {
 
 constexpr int kServerPort = 8192; // the alarm server's port as the program names it
 constexpr int kListenPort = 4096;
-
-bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
 
 // Records the events of a socket as short texts.
 void record(TcpSocket& s, QStringList& log) {
@@ -45,7 +38,7 @@ protected:
     }
     void TearDown() override {
         TcpSocket::setPortMap(nullptr);
-        pumpUntil([] { return false; }, 20);
+        pumpUntil([] { return false; }, 0.02);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
@@ -93,7 +86,7 @@ TEST_F(TcpSocketTest, StatesFollowTheConnectionUntilClosed) {
         states << s.State();
         if (peer)
             peer->disconnectFromHost();
-        pumpUntil([&] { return log.size() == 2; }, 50);
+        pumpUntil([&] { return log.size() == 2; }, 0.05);
         states << s.State();
         s.Close();
         states << s.State();
@@ -130,7 +123,7 @@ TEST_F(TcpSocketTest, UntakenBytesAreAnnouncedAgainAndOutliveThePeer) {
             return;
         // More comes while the handler waits, as the program's handlers do.
         send("de");
-        pumpUntil([] { return false; }, 100);
+        pumpUntil([] { return false; }, 0.1);
     };
     connectToPeer(s);
 
@@ -158,7 +151,7 @@ TEST_F(TcpSocketTest, WhatIsNotTakenIsBoundedAndTheRestWaitsWithThePeer) {
     for (qsizetype i = 0; i < sent.size(); ++i)
         sent[i] = char(i * 7 / 5);
     peer->write(sent);
-    pumpUntil([] { return false; }, 500);
+    pumpUntil([] { return false; }, 0.5);
     EXPECT_GT(arrivals, 0);
     EXPECT_LE(s.BytesReceived(), TcpSocket::kReadBound);
     // The system's own buffers take a few megabytes; the rest stays with the peer.
@@ -166,7 +159,7 @@ TEST_F(TcpSocketTest, WhatIsNotTakenIsBoundedAndTheRestWaitsWithThePeer) {
 
     QByteArray got = s.GetBytes();
     s.onDataArrival = [&](qint64) { got += s.GetBytes(); };
-    ASSERT_TRUE(pumpUntil([&] { return got.size() >= sent.size(); }, 20000));
+    ASSERT_TRUE(pumpUntil([&] { return got.size() >= sent.size(); }, 20));
     EXPECT_TRUE(got == sent);
 }
 
@@ -201,7 +194,7 @@ TEST_F(TcpSocketTest, AnotherElementAcceptsAndGetsTheEarlyBytes) {
             if (sockets.exists(1))
                 return; // only the first caller is taken
             // The program waits a little, so the caller's first bytes are in before the accept.
-            pumpUntil([] { return false; }, 100);
+            pumpUntil([] { return false; }, 0.1);
             sockets.load(1);
             sockets(1).Accept(requestID);
             log << QString("accepted state %1").arg(sockets(1).State());

@@ -80,7 +80,7 @@ TEST_F(Form2Life, LoadCreatesTheLogFolderAndEmptiesTheLog) {
 TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     app::Module1& s = m();
     s.alarmUploadArmed = s.loadUploadArmed = s.alarmSoundArmed = false;
-    s.historyCount = s.alarmBlinkTick = s.cameraStartTries = s.comparePauseCount = 7;
+    s.historyCount = s.alarmBlinkTick = s.cameraStartTries = 7;
     s.monitorTick = 9;
     s.alarmStepCount = 5;
     s.cameraStuck = s.redAlarmLatched = s.monitorStopped = true;
@@ -103,7 +103,6 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     EXPECT_EQ(s.historyCount, 0);
     EXPECT_EQ(s.alarmBlinkTick, 0);
     EXPECT_EQ(s.cameraStartTries, 0);
-    EXPECT_EQ(s.comparePauseCount, 0);
     EXPECT_EQ(s.monitorTick, 1);
     EXPECT_EQ(s.alarmStepCount, 0);
     EXPECT_FALSE(s.cameraStuck || s.redAlarmLatched || s.monitorStopped);

@@ -3,6 +3,7 @@
 #include "app/module1.h"
 #include "app/program.h"
 #include "alarm_point_fixture.h"
+#include "forwarding_dialogs.h"
 #include "platform/web_browser.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
@@ -19,37 +20,18 @@ const QString kQuit = QStringLiteral("是否退出Tessal Arvendel？");
 const QString kTitle = QStringLiteral("Tessal Arvendel");
 const QString kPrompt = QStringLiteral("请输入网址：");
 
-// Passes every dialog to the scripted ones and notes what the input boxes proposed.
-class InputBoxWitness : public ui::Dialogs {
+// Notes what the input boxes proposed.
+class InputBoxWitness : public ForwardingDialogs {
 public:
-    explicit InputBoxWitness(ScriptedDialogs& inner) : inner_(inner) { ui::setDialogs(this); }
-    ~InputBoxWitness() override { ui::setDialogs(&inner_); }
+    using ForwardingDialogs::ForwardingDialogs;
 
     QStringList titles, proposals;
 
-    int msgBox(const QString& p, int s, const QString& t) override {
-        return inner_.msgBox(p, s, t);
-    }
     std::optional<QString> inputBox(const QString& p, const QString& t, const QString& d) override {
         titles << t;
         proposals << d;
-        return inner_.inputBox(p, t, d);
+        return ForwardingDialogs::inputBox(p, t, d);
     }
-    std::optional<QString> openFile(const ui::FileDialogRequest& r) override {
-        return inner_.openFile(r);
-    }
-    std::optional<QString> saveFile(const ui::FileDialogRequest& r) override {
-        return inner_.saveFile(r);
-    }
-    std::optional<vbrt::Colour> chooseColor(vbrt::Colour c) override {
-        return inner_.chooseColor(c);
-    }
-    std::optional<int> popupMenu(const std::vector<ui::MenuItem>& items) override {
-        return inner_.popupMenu(items);
-    }
-
-private:
-    ScriptedDialogs& inner_;
 };
 
 class Form3Test : public AppTest {

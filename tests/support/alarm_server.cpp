@@ -4,8 +4,6 @@
 #include "platform/tcp_socket.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -16,16 +14,6 @@ namespace {
 const QString kChatPrefix = QStringLiteral("zen-tur:~");
 const QString kNoticeMarker = QStringLiteral("￥&#");
 } // namespace
-
-bool pumpUntil(const std::function<bool()>& done, double seconds) {
-    QDeadlineTimer deadline(qint64(seconds * 1000));
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 AlarmServer::AlarmServer() : server_(new QTcpServer(this)), uploadServer_(new QTcpServer(this)) {
     server_->listen(QHostAddress::LocalHost, 0);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pump_until.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -16,10 +18,6 @@ class QTcpServer;
 class QTcpSocket;
 
 namespace testing_support {
-
-// Lets Qt's events run, without moving the program's virtual time, until `done` holds or
-// `seconds` of real time have passed. True when it holds.
-bool pumpUntil(const std::function<bool()>& done, double seconds = 5);
 
 // An alarm server on 127.0.0.1 for the alarm point to talk to. It records every message it
 // receives as text (GBK on the wire), sends the messages a test scripts, and relays what a

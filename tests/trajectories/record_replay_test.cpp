@@ -254,8 +254,9 @@ TEST_F(Replay, TheMarkedPlotterAddsCirclesToTheSameLine) {
         for (int x = 0; x < line.width(); ++x) {
             linePixels += line.pixel(x, y) == pen;
             markedPixels += marked.pixel(x, y) == pen;
-            if (line.pixel(x, y) == pen)
+            if (line.pixel(x, y) == pen) {
                 ASSERT_EQ(marked.pixel(x, y), pen) << x << " " << y;
+            }
         }
     EXPECT_GT(linePixels, 100);
     EXPECT_GT(markedPixels, 2 * linePixels);

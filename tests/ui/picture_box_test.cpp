@@ -3,9 +3,9 @@
 #include "ui/picture_file.h"
 #include "ui/waits.h"
 
+#include "support/paint_counter.h"
 #include "vbrt/errors.h"
 #include <QCoreApplication>
-#include <QEvent>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QThread>
@@ -368,13 +368,7 @@ TEST_F(PictureBoxTest, APointReaderReadsWhatPointReads) {
 }
 
 TEST_F(PictureBoxTest, ABusyWaitShowsWhatWasDrawnThoughItRunsNoEvent) {
-    struct PaintCounter : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            paints += e->type() == QEvent::Paint;
-            return false;
-        }
-    } counter;
+    testing_support::PaintCounter counter;
     QCoreApplication::processEvents();
     p.widget()->installEventFilter(&counter);
     bool eventRan = false;

@@ -1,3 +1,4 @@
+#include "support/error_of.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
@@ -7,20 +8,7 @@
 #include <cmath>
 
 using namespace vbrt;
-
-namespace {
-
-// Runs f and gives the run-time error number it raised, 0 when it raised none.
-template <typename F> int errorOf(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
+using testing_support::errorOf;
 
 TEST(CStrTest, NumbersReadAsTheProgramShowsThem) {
     const struct {

@@ -1,20 +1,11 @@
+#include "support/error_of.h"
 #include "vbrt/errors.h"
 #include "vbrt/variant.h"
 
 #include <gtest/gtest.h>
 
 using namespace vbrt;
-
-namespace {
-template <typename F> int errorOf(F&& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-} // namespace
+using testing_support::errorOf;
 
 TEST(VariantTest, ArithmeticResultTypes) {
     const Variant empty;
