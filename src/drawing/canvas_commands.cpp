@@ -70,9 +70,7 @@ void DrawingBoard::importPicture() {
     canvas.setPicture(QImage());
     f_.Image1.setPicture(QImage());
     canvas.Scale(0, 0, canvas.Width(), canvas.Height());
-    const ui::Opening opening(f_);
-    f_.pauseSecond();
-    if (!opening.alive())
+    if (!ui::Opening(f_).pauseSecond())
         return;
 
     // From here every failure ends the command where it stands.

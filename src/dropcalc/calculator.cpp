@@ -57,14 +57,67 @@ void Form1::calculate() {
     Text1(kMomentsBox).setText(moments);
 }
 
-bool Form1::plotPath(double t, double h) {
+namespace {
+// A shade of the calculator's pen colour for each segment.
+vbrt::Colour segmentColour() {
+    return vbrt::Colour(vbrt::CLng(vbrt::Rnd() * app::module1().calcPenColor));
+}
+
+// A fan of rays from the launch point to the samples, one shade each. False when it stopped.
+bool drawFan(ui::PictureBox& picture, double t, double step, auto x, auto y,
+             const ui::Opening& opening) {
+    picture.PSet(0, 0);
+    bool going = true;
+    dropcalc::forEachTime(t, step, [&](double tau) {
+        const double px = x(tau), py = y(tau);
+        if (!(going = opening.pauseShort()))
+            return false;
+        picture.setFillColor(vbrt::RGB(0, 0, 0));
+        picture.setFillStyle(0);
+        const vbrt::Colour c = segmentColour();
+        picture.Circle(0, 0, 0, c);
+        if (dropcalc::drawable(px, py))
+            picture.Line(0, 0, px, py, c);
+        return true;
+    });
+    return going;
+}
+
+// The path over the fan, from the launch point. False when it stopped.
+bool drawPath(ui::PictureBox& picture, double t, double step, auto x, auto y,
+              const ui::Opening& opening) {
     using dropcalc::drawable;
-    using dropcalc::forEachTime;
+    picture.PSet(0, 0);
+    double lastX = 0, lastY = 0;
+    bool going = true;
+    dropcalc::forEachTime(t, step, [&](double tau) {
+        const double px = x(tau), py = y(tau);
+        if (!(going = opening.pauseShort()))
+            return false;
+        const vbrt::Colour c = segmentColour();
+        if (drawable(lastX, lastY) && drawable(px, py))
+            picture.Line(lastX, lastY, px, py, c);
+        lastX = px;
+        lastY = py;
+        return true;
+    });
+    return going;
+}
+
+// The frame with its axes, and the ellipse at nine tenths drawn step by step. False when it
+// stopped.
+bool drawFrameAndEllipse(ui::PictureBox& picture, double h, const ui::Opening& opening) {
+    picture.PSet(0, 0);
+    picture.setFillStyle(1);
+    dropcalc::drawFrame(picture, h, h);
+    picture.PSet(0, 0.9 * h);
+    return dropcalc::drawPaced(picture, {0, 0, 0.9 * h, 0.9 * h, dropcalc::fullTurn()},
+                               opening.shortPauses());
+}
+} // namespace
+
+bool Form1::plotPath(double t, double h) {
     const ui::Opening opening(*this);
-    const auto paced = [&] {
-        pauseShort();
-        return opening.alive();
-    };
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
 
@@ -73,50 +126,9 @@ bool Form1::plotPath(double t, double h) {
     if (!dropcalc::usableWindow(h, h))
         return true;
     const double step = t / 100;
-    const auto segmentColour = [] {
-        return vbrt::Colour(vbrt::CLng(vbrt::Rnd() * app::module1().calcPenColor));
-    };
-
     Picture1.Scale(-h, -h, h, h);
-    Picture1.PSet(0, 0);
-    // A fan of rays from the launch point to the samples, one shade each.
-    bool going = true;
-    forEachTime(t, step, [&](double tau) {
-        const double px = x(tau), py = y(tau);
-        if (!(going = paced()))
-            return false;
-        Picture1.setFillColor(vbrt::RGB(0, 0, 0));
-        Picture1.setFillStyle(0);
-        const vbrt::Colour c = segmentColour();
-        Picture1.Circle(0, 0, 0, c);
-        if (drawable(px, py))
-            Picture1.Line(0, 0, px, py, c);
-        return true;
-    });
-    if (!going)
-        return false;
-    // The path over the fan.
-    Picture1.PSet(0, 0);
-    double lastX = 0, lastY = 0;
-    forEachTime(t, step, [&](double tau) {
-        const double px = x(tau), py = y(tau);
-        if (!(going = paced()))
-            return false;
-        const vbrt::Colour c = segmentColour();
-        if (drawable(lastX, lastY) && drawable(px, py))
-            Picture1.Line(lastX, lastY, px, py, c);
-        lastX = px;
-        lastY = py;
-        return true;
-    });
-    if (!going)
-        return false;
-
-    Picture1.PSet(0, 0);
-    Picture1.setFillStyle(1);
-    dropcalc::drawFrame(Picture1, h, h);
-    Picture1.PSet(0, 0.9 * h);
-    return dropcalc::drawPaced(Picture1, {0, 0, 0.9 * h, 0.9 * h, dropcalc::fullTurn()}, paced);
+    return drawFan(Picture1, t, step, x, y, opening) &&
+           drawPath(Picture1, t, step, x, y, opening) && drawFrameAndEllipse(Picture1, h, opening);
 }
 
 QString Form1::momentLines(const dropcalc::DropState& state, double t, double h) {

@@ -97,8 +97,7 @@ void Form1::orbit() {
             Picture1.setFillStyle(1);
             Picture1.setFillColor(kEarthRing);
             Picture1.Circle(ex, ey, 2 * u, kEarthRing);
-            pauseShort();
-            if (!opening.alive())
+            if (!opening.pauseShort())
                 return false;
 
             Picture1.setFillStyle(0);
@@ -135,10 +134,7 @@ void Form1::replot() {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         const double step = t / 100;
         const ui::Opening opening(*this);
-        const auto paced = [&] {
-            pauseShort();
-            return opening.alive();
-        };
+        const auto paced = opening.shortPauses();
         Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
         Picture1.PSet(0, 0);
 
@@ -161,7 +157,7 @@ void Form1::replot() {
         Picture1.PSet(0, 0);
         dropcalc::forEachTime(t, step, [&](double tau) {
             const double px = x(tau), py = y(tau);
-            if (!(going = paced()))
+            if (!(going = opening.pauseShort()))
                 return false;
             if (dropcalc::drawable(px, py))
                 Picture1.LineTo(px, py, kPath);

@@ -74,10 +74,6 @@ bool Form1::tryOnDropInput(const std::function<void()>& step) {
     return true;
 }
 
-void Form1::pauseShort() {
-    shell::pauseShort();
-}
-
 void Form1::pauseThenCls() {
     shell::pauseShort();
     Picture1.Cls();

@@ -8,10 +8,11 @@
 
 namespace monitoring {
 
-// One run of a monitoring handler. Its waits let every event run, a close of the window or a
-// click on the start button among them; after each wait the handler goes on only while the
-// window it started in is still open and, for a round that lasts until the watch changes,
-// while nobody started or stopped monitoring since the round began.
+// One run of a monitoring handler, on the waits of its window's opening (ui::Opening). They let
+// every event run, a close of the window or a click on the start button among them; after each
+// wait the handler goes on only while the window it started in is still open and, for a round
+// that lasts until the watch changes, while nobody started or stopped monitoring since the
+// round began.
 class Monitoring::Round {
 public:
     enum class Until {
@@ -35,18 +36,14 @@ public:
     bool goesOn() const { return until_ == Until::WindowCloses ? alive() : sameWatch(); }
 
     bool pauseSeconds(int seconds) const {
-        for (int i = 0; i < seconds; ++i) {
-            monitoring_.f_.pauseSecond();
-            if (!goesOn())
+        for (int i = 0; i < seconds; ++i)
+            if (!pauseSecond())
                 return false;
-        }
         return true;
     }
-    bool pauseSecond() const { return pauseSeconds(1); }
-    bool pauseShort() const {
-        monitoring_.f_.pauseShort();
-        return goesOn();
-    }
+    // The opening's waits, after which goesOn() decides (it holds only while the opening does).
+    bool pauseSecond() const { return opening_.pauseSecond() && goesOn(); }
+    bool pauseShort() const { return opening_.pauseShort() && goesOn(); }
     pixelsets::Pacing pacing() const {
         return pixelsets::Pacing{[this] { return pauseShort(); }};
     }

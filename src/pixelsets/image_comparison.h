@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/line_table.h"
 #include "pixelsets/pixel_set.h"
 
 #include <QByteArray>
@@ -10,9 +11,6 @@
 #include <optional>
 #include <vector>
 
-namespace app {
-class TextGrid;
-}
 namespace shell {
 class Form2;
 }
@@ -20,6 +18,7 @@ namespace ui {
 class CommandButton;
 class CommonDialog;
 class Control;
+class Opening;
 } // namespace ui
 
 namespace pixelsets {
@@ -52,7 +51,10 @@ public:
     void Command9_Click();
 
 private:
-    class Click;
+    // The line table's split of a text, with the message when the table refuses it.
+    bool splitText(QByteArray bytes);
+
+    // The steps every flow shares (comparison_dialogues.cpp).
     struct Capture {
         std::vector<ui::Control*> hidden;
         std::vector<ui::Control*> shownAfter;
@@ -64,30 +66,38 @@ private:
 
     std::optional<Steps> checkGrid(const QString& defaultThreshold, const QString& help,
                                    bool helpFirst);
-    CaptureEnd capture(const Steps& steps, const Capture& how, Click& click);
+    CaptureEnd capture(const Steps& steps, const Capture& how, const ui::Opening& click);
     // The open or save dialog as every flow prepares it; the chosen name, empty when
     // cancelled.
     QString askFile(ui::CommonDialog& dialog, bool save);
     // Reads a set file into a grid; false (after a message) when it cannot be read or the
     // line table refuses it.
     bool loadSet(const QString& path, app::TextGrid& grid, const QString& title);
-    bool splitText(QByteArray bytes);
     // The message and question after a comparison, and the marking of the changes.
-    void closingDialogue(Click& click);
+    void closingDialogue(const ui::Opening& click);
     void busyMessage(const QString& title);
     void writeFailed(const QString& path, const QString& error);
     void flip(ui::CommandButton& button, const QString& caption, int colour);
-    // A switch button's compare state up to the first set: flips back to "capture" (for good,
-    // whatever the dialogs give), shows the notice, asks for the set and loads it into
-    // pixelSetA. False when the click ends there.
-    bool openComparison(ui::CommandButton& self, const QString& notice);
+    // A switch button's compare state up to the first set: refused with a message while
+    // another flow holds the line table; else flips back to "capture" (for good, whatever the
+    // dialogs give), shows the notice, asks for the set and loads it into pixelSetA. False when
+    // the click ends there.
+    bool openComparison(const app::LineTable::WriterHold& hold, ui::CommandButton& self,
+                        const QString& notice);
 
-    void captureAndCompare(const Steps& steps, Click& click);
-    void compareLive(const Steps& steps, Click& click);
-    void compareSets(const Steps& steps, Click& click);
-    void overlay(const Steps& steps, Click& click);
-    void templateCapture(const Steps& steps, Click& click);
-    void templateCompare(const Steps& steps, Click& click);
+    // Capture, then compare live or two sets (capture_and_compare.cpp).
+    void captureAndCompare(const Steps& steps, const ui::Opening& click);
+    void compareLive(const Steps& steps, const ui::Opening& click);
+    void compareSets(const Steps& steps, const ui::Opening& click);
+    // A set drawn over the picture (set_overlay.cpp).
+    void overlay(const Steps& steps, const ui::Opening& click);
+    // Capture a template, then compare with it (template_comparison.cpp).
+    void templateCapture(const Steps& steps, const ui::Opening& click);
+    void templateCompare(const Steps& steps, const ui::Opening& click);
+    // The questions after the template is loaded, each No leading to the next, and what the
+    // answer draws or writes. False when the flow stopped (its window went away, a pass was
+    // stopped); a cancelled dialog or an unreadable set ends it as done.
+    bool templateChoice(const Steps& steps, const ui::Opening& click);
 
     shell::Form2& f_;
     // A click whose flow is still running (inside its waits) is not run again.

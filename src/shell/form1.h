@@ -140,8 +140,7 @@ public:
     bool tryOnDropInput(const std::function<void()>& step);
     // "请输入数值！": the message that refuses a drop's input.
     void refuseDropInput() const;
-    // 0.01 s waits that let events run and pace the drop's animations.
-    void pauseShort();
+    // A 0.01 s wait that lets events run, then a clear: the frames of the drop's animations.
     void pauseThenCls();
 
     // Launchers.

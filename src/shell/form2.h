@@ -101,7 +101,6 @@ public:
 
     // Small shared routines.
     void pauseSecond() { shell::pauseSecond(); }
-    void pauseShort() { shell::pauseShort(); }
     double yanchi() { return shell::yanchi(); }
     void pauseTickBusy() { shell::pauseTickBusy(); }
     void pauseThenClsBusy();

@@ -8,13 +8,6 @@
 
 namespace shell {
 
-void pauseSecond() {
-    ui::pumpedWait(1.0f);
-}
-void pauseShort() {
-    ui::pumpedWait(0.01f);
-}
-
 double yanchi() {
     ui::busyWait(1.0f);
     return 0;

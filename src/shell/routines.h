@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/waits.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -7,9 +9,10 @@
 // waits, counted delays, decimal rounding, three-way picks and colour-text parts.
 namespace shell {
 
-// Waits just over one second / 0.01 s, letting pending events of every window run.
-void pauseSecond();
-void pauseShort();
+// Waits just over one second / 0.01 s, letting pending events of every window run (kept in ui,
+// beside the window openings whose routines wait with them).
+using ui::pauseSecond;
+using ui::pauseShort;
 // Waits just over one second without letting any event run; always 0.
 double yanchi();
 // Waits just over 0.01 s without letting any event run.

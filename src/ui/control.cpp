@@ -11,9 +11,13 @@ QString colourStyle(const char* widgetClass, vbrt::Colour back, vbrt::Colour for
         .arg(QLatin1String(widgetClass), vbrt::toQColor(back).name(), vbrt::toQColor(fore).name());
 }
 
-void showControls(std::initializer_list<Control*> controls, bool on) {
+void showControls(std::span<Control* const> controls, bool on) {
     for (Control* c : controls)
         c->setVisible(on);
+}
+
+void showControls(std::initializer_list<Control*> controls, bool on) {
+    showControls(std::span(controls.begin(), controls.size()), on);
 }
 
 Control::Control(Form* owner, const QString& name, int index)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 #include <initializer_list>
+#include <span>
 
 namespace ui {
 
@@ -113,6 +114,7 @@ private:
 };
 
 // Shows or hides each of the controls.
+void showControls(std::span<Control* const> controls, bool on);
 void showControls(std::initializer_list<Control*> controls, bool on);
 
 // Style sheet text of a background and text colour.

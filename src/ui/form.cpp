@@ -5,6 +5,7 @@
 #include "ui/controls.h"
 #include "ui/screen.h"
 #include "ui/twips.h"
+#include "ui/waits.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -428,6 +429,16 @@ void FormWindow::keyPressEvent(QKeyEvent* e) {
     }
     int key = text.at(0).unicode();
     form_->Form_KeyPress(key);
+}
+
+bool Opening::pauseSecond() const {
+    ui::pauseSecond();
+    return alive();
+}
+
+bool Opening::pauseShort() const {
+    ui::pauseShort();
+    return alive();
 }
 
 } // namespace ui

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace ui {
@@ -181,14 +182,24 @@ private:
     bool pressed_ = false;
 };
 
-// Which opening of a window a routine started in: after a wait that let events run, the
-// routine goes on only while that same opening lasts (a routine started while the window was
-// not loaded is never stopped by it).
+// Which opening of a window a routine started in, and the routine's waits. Each wait lets every
+// event run, a close of the window among them; after it the routine goes on only while that
+// same opening lasts (a routine started while the window was not loaded is never stopped by
+// it).
 class Opening {
 public:
     explicit Opening(const Form& form)
         : form_(form), loaded_(form.isLoaded()), generation_(form.loadGeneration()) {}
     bool alive() const { return !loaded_ || form_.stillLoaded(generation_); }
+
+    // ui::pauseSecond and ui::pauseShort; whether the routine goes on.
+    bool pauseSecond() const;
+    bool pauseShort() const;
+    // The short wait as the step of a paced pass, which stops at the first false. The pass
+    // must end before the opening does.
+    std::function<bool()> shortPauses() const {
+        return [this] { return pauseShort(); };
+    }
 
 private:
     const Form& form_;

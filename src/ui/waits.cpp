@@ -35,6 +35,14 @@ void busyWait(float bound) {
     }
 }
 
+void pauseSecond() {
+    pumpedWait(1.0f);
+}
+
+void pauseShort() {
+    pumpedWait(0.01f);
+}
+
 void showDrawingSoFar() {
     PictureBox::showDrawn(true);
 }

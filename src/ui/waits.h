@@ -14,6 +14,10 @@ void pumpedWait(float bound);
 // short slices rather than spinning.
 void busyWait(float bound);
 
+// The program's two waits with events running: just over one second, just over 0.01 s.
+void pauseSecond();
+void pauseShort();
+
 // For waits that spin on their own (counted loops): shows what was drawn on pictures since
 // they were last painted, at most once per frame of the screen.
 void showDrawingSoFar();
