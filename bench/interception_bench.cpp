@@ -9,6 +9,7 @@
 #include "bench_support.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/anti_missile.h"
 #include "ui/event_loop.h"
 #include "vbrt/apppath.h"
 

@@ -7,6 +7,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "bench_support.h"
+#include "monitoring/monitoring.h"
 #include "pixelsets/comparison.h"
 #include "pixelsets/pixel_set.h"
 #include "pixelsets/redraw.h"

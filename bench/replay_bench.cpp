@@ -7,6 +7,7 @@
 #include "app/module1.h"
 #include "bench_support.h"
 #include "shell/form2.h"
+#include "trajectories/record_replay.h"
 #include "vbrt/apppath.h"
 
 #include <QFile>

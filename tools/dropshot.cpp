@@ -23,6 +23,8 @@
 #include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/command_words.h"
+#include "trajectories/drop_plots.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"

@@ -5,6 +5,7 @@
 #include "drawing/drawing_board.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/drop_plots.h"
 #include "ui/picture_file.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
@@ -75,7 +76,7 @@ void DrawingBoard::importPicture() {
 
     // From here every failure ends the command where it stands.
     ui::CommonDialog& dialog = f_.CommonDialog1;
-    dialog.Filter = kPictureFilter;
+    dialog.Filter = shell::Form2::kPictureFilter;
     dialog.FileName = QString();
     // Without cancel-as-error a cancelled dialog leaves the name empty and the command goes
     // on without a picture.

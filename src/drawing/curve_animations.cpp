@@ -4,6 +4,7 @@
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/drop_plots.h"
 #include "vbrt/errors.h"
 
 #include <QImage>
@@ -128,14 +129,14 @@ void CurveAnimations::toggle(ui::CommandButton& button, int timer,
 
 void CurveAnimations::Command2_Click() {
     toggle(f_.Command2, 5, [this] {
-        showValues(f_.Text2, f_.comaState.eggFreq, f_.comaState.eggPhase);
+        showValues(f_.Text2, state.eggFreq, state.eggPhase);
         coma2();
     });
 }
 
 void CurveAnimations::Command3_Click() {
     toggle(f_.Command3, 6, [this] {
-        showValues(f_.Text2, f_.comaState.deathFreq, f_.comaState.deathPhase);
+        showValues(f_.Text2, state.deathFreq, state.deathPhase);
         coma3();
     });
 }
@@ -146,14 +147,14 @@ void CurveAnimations::Command4_Click() {
 
 void CurveAnimations::Command5_Click() {
     toggle(f_.Command5, 7, [this] {
-        showValues(f_.Text2, f_.comaState.lifeFreq, f_.comaState.lifePhase);
+        showValues(f_.Text2, state.lifeFreq, state.lifePhase);
         coma5();
     });
 }
 
 void CurveAnimations::Command7_Click() {
     toggle(f_.Command7, 16, [this] {
-        ComaState& s = f_.comaState;
+        ComaState& s = state;
         s.shellPhase = int16_t(0);
         s.shellFreq = 0;
         // 光 shows the life set's values, though its figure reads none of them.
@@ -171,7 +172,7 @@ void CurveAnimations::Command6_Click() {
 void CurveAnimations::Timer4_Timer() {
     if (messageOpen_)
         return;
-    ComaState& s = f_.comaState;
+    ComaState& s = state;
     advance(deathSet(s), 0.1);
     if (s.deathTick.toDouble() > 6) {
         turn(s.deathPhase);
@@ -190,26 +191,26 @@ void CurveAnimations::Timer4_Timer() {
 
 void CurveAnimations::Timer5_Timer() {
     if (!messageOpen_)
-        tick(eggSet(f_.comaState), 0.5, 3, false,
+        tick(eggSet(state), 0.5, 3, false,
              [this] { return redraw(&CurveAnimations::coma2); });
 }
 
 void CurveAnimations::Timer6_Timer() {
     if (!messageOpen_)
-        tick(deathSet(f_.comaState), 0.1, 6, true,
+        tick(deathSet(state), 0.1, 6, true,
              [this] { return redraw(&CurveAnimations::coma3); });
 }
 
 // 光 turns the death set, which its own figure never reads.
 void CurveAnimations::Timer16_Timer() {
     if (!messageOpen_)
-        tick(deathSet(f_.comaState), 0.1, 6, true,
+        tick(deathSet(state), 0.1, 6, true,
              [this] { return redraw(&CurveAnimations::coma7); });
 }
 
 void CurveAnimations::Timer7_Timer() {
     if (!messageOpen_)
-        tick(lifeSet(f_.comaState), 0.1, 6, true,
+        tick(lifeSet(state), 0.1, 6, true,
              [this] { return redraw(&CurveAnimations::coma5); });
 }
 
@@ -220,22 +221,22 @@ double CurveAnimations::redraw(double (CurveAnimations::*figure)()) {
 
 double CurveAnimations::coma2() {
     return drawFigure({f_.Command2},
-                      [this](Centre c, double r0) { return eggFigure(f_.comaState, c, r0); });
+                      [this](Centre c, double r0) { return eggFigure(state, c, r0); });
 }
 
 double CurveAnimations::coma3() {
     return drawFigure({f_.Command3},
-                      [this](Centre c, double) { return deathFigure(f_.comaState, c); });
+                      [this](Centre c, double) { return deathFigure(state, c); });
 }
 
 double CurveAnimations::coma4() {
     return drawFigure({f_.Command4, kCurveOn, true, true},
-                      [this](Centre c, double r0) { return nutshellFigure(f_.comaState, c, r0); });
+                      [this](Centre c, double r0) { return nutshellFigure(state, c, r0); });
 }
 
 double CurveAnimations::coma5() {
     return drawFigure({f_.Command5, kCurveOn, true, true},
-                      [this](Centre c, double) { return lifeFigure(f_.comaState, c); });
+                      [this](Centre c, double) { return lifeFigure(state, c); });
 }
 
 // 塔 has no timer: it ends without the wait and leaves the fill style solid.

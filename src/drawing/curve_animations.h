@@ -1,5 +1,6 @@
 #pragma once
 
+#include "drawing/coma_state.h"
 #include "drawing/figures.h"
 #include "vbrt/colour.h"
 
@@ -36,6 +37,9 @@ void paintFigure(ui::PictureBox& canvas, const Figure& figure, vbrt::Colour colo
 class CurveAnimations {
 public:
     explicit CurveAnimations(shell::Form2& form);
+
+    // The animations' counters, phases and frequencies; they outlive an unload of the window.
+    ComaState state;
 
     // Start or stop an animation: a start shows its values in Text2 and draws at once.
     void Command2_Click();

@@ -16,10 +16,6 @@ class Control;
 
 namespace drawing {
 
-// The picture files the drawing area is saved to and imported from.
-inline const QString kPictureFilter =
-    QStringLiteral("图形文件*.jpg|*.jpg|图形文件*.bmp|*.bmp|图形文件*.gif|*.gif");
-
 // A line of treego.txt: every value followed by ",", then CR LF.
 QString parameterRecord(const QStringList& values);
 // An entry of tree.txt: the time, CR LF, the picture's file name, TAB, the values joined by

@@ -52,7 +52,7 @@ QString parameterLogEntry(const QString& when, const QString& picture, const QSt
 
 std::optional<QString> DrawingBoard::pictureSaveName(const QString& replaceTitle) {
     f_.CommonDialog1.FileName = QString();
-    return ui::askSaveName(f_.CommonDialog1, kPictureFilter, replaceTitle);
+    return ui::askSaveName(f_.CommonDialog1, shell::Form2::kPictureFilter, replaceTitle);
 }
 
 bool DrawingBoard::savePicture(const QString& name) {

@@ -1,10 +1,42 @@
 #include "shell/form2.h"
 
 #include "app/module1.h"
+#include "drawing/curve_animations.h"
+#include "drawing/drawing_board.h"
+#include "drawing/overlay_pictures.h"
+#include "monitoring/monitoring.h"
+#include "pixelsets/image_comparison.h"
+#include "trajectories/anti_missile.h"
+#include "trajectories/command_words.h"
+#include "trajectories/drop_plots.h"
+#include "trajectories/record_replay.h"
 
 namespace shell {
 
-Form2::Form2() : ui::Form(QStringLiteral("Form2")) {
+struct Form2::Subsystems {
+    explicit Subsystems(Form2& f)
+        : overlay(f), board(f), curves(f), antiMissile(f), dropPlots(f), commandWords(f),
+          slideshow(f), replay(f), imaging(f), monitoring(f) {}
+
+    drawing::OverlayPictures overlay;
+    drawing::DrawingBoard board;
+    drawing::CurveAnimations curves;
+    trajectories::AntiMissile antiMissile;
+    trajectories::DropPlots dropPlots;
+    trajectories::CommandWords commandWords;
+    trajectories::Slideshow slideshow;
+    trajectories::RecordReplay replay;
+    pixelsets::ImageComparison imaging;
+    monitoring::Monitoring monitoring;
+};
+
+Form2::Form2()
+    : ui::Form(QStringLiteral("Form2")), subsystems_(std::make_unique<Subsystems>(*this)),
+      overlay(subsystems_->overlay), board(subsystems_->board), curves(subsystems_->curves),
+      antiMissile(subsystems_->antiMissile), dropPlots(subsystems_->dropPlots),
+      commandWords(subsystems_->commandWords), slideshow(subsystems_->slideshow),
+      replay(subsystems_->replay), imaging(subsystems_->imaging),
+      monitoring(subsystems_->monitoring) {
     Command1.wire(
         [this](ui::CommandButton& b, int i) { b.onClick = [this, i] { Command1_Click(i); }; });
     Picture1.onMouseDown = [this](int button, int shift, double x, double y) {

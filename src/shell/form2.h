@@ -1,27 +1,37 @@
 #pragma once
 
-#include "drawing/coma_state.h"
-#include "drawing/curve_animations.h"
-#include "drawing/drawing_board.h"
-#include "drawing/overlay_pictures.h"
-#include "monitoring/monitoring.h"
-#include "pixelsets/image_comparison.h"
 #include "shell/routines.h"
-#include "trajectories/anti_missile.h"
-#include "trajectories/command_words.h"
-#include "trajectories/drop_plots.h"
-#include "trajectories/record_replay.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/form.h"
 #include "ui/picture_box.h"
 #include "ui/timer.h"
+#include "vbrt/colour.h"
 
 #include <QString>
 #include <QtGlobal>
 #include <array>
 #include <memory>
+
+namespace drawing {
+class CurveAnimations;
+class DrawingBoard;
+class OverlayPictures;
+} // namespace drawing
+namespace monitoring {
+class Monitoring;
+}
+namespace pixelsets {
+class ImageComparison;
+}
+namespace trajectories {
+class AntiMissile;
+class CommandWords;
+class DropPlots;
+class RecordReplay;
+class Slideshow;
+} // namespace trajectories
 
 namespace shell {
 
@@ -32,6 +42,10 @@ class Form2 : public ui::Form {
 public:
     Form2();
     ~Form2() override;
+
+    // The picture files the drawing area is saved to and imported from.
+    static inline const QString kPictureFilter =
+        QStringLiteral("图形文件*.jpg|*.jpg|图形文件*.bmp|*.bmp|图形文件*.gif|*.gif");
 
     ui::PictureBox Picture1{this, "Picture1"};
     ui::ImageBox Image1{this, "Image1"};
@@ -67,24 +81,29 @@ public:
     bool coordMode = false;
     bool drawChord = false;
     bool readoutFrozen = false;
-    drawing::ComaState comaState;
     // The canvas window of the last drop plot: left, right, top, bottom.
     std::array<double, 4> plotWindow{};
     // The interception's launch speed and its trial launch velocity.
     double launchSpeed = 0;
     double trialVx = 0, trialVy = 0;
 
-    // Subsystems of the window.
-    drawing::OverlayPictures overlay{*this};
-    drawing::DrawingBoard board{*this};
-    drawing::CurveAnimations curves{*this};
-    trajectories::AntiMissile antiMissile{*this};
-    trajectories::DropPlots dropPlots{*this};
-    trajectories::CommandWords commandWords{*this};
-    trajectories::Slideshow slideshow{*this};
-    trajectories::RecordReplay replay{*this};
-    pixelsets::ImageComparison imaging{*this};
-    monitoring::Monitoring monitoring{*this};
+private:
+    // The subsystems of the window, made after every control in the order below and gone
+    // before the controls; the references name them.
+    struct Subsystems;
+    std::unique_ptr<Subsystems> subsystems_;
+
+public:
+    drawing::OverlayPictures& overlay;
+    drawing::DrawingBoard& board;
+    drawing::CurveAnimations& curves;
+    trajectories::AntiMissile& antiMissile;
+    trajectories::DropPlots& dropPlots;
+    trajectories::CommandWords& commandWords;
+    trajectories::Slideshow& slideshow;
+    trajectories::RecordReplay& replay;
+    pixelsets::ImageComparison& imaging;
+    monitoring::Monitoring& monitoring;
 
     void Form_Load() override;
     void Form_Unload(int& cancel) override;

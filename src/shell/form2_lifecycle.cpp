@@ -2,7 +2,10 @@
 #include "alarmpoint/form4.h"
 #include "app/forms.h"
 #include "app/module1.h"
+#include "drawing/curve_animations.h"
+#include "drawing/drawing_board.h"
 #include "monitoring/monitor_log.h"
+#include "monitoring/monitoring.h"
 #include "platform/capture_window.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
@@ -62,7 +65,7 @@ void Form2::Form_Load() {
     m.freehandMode = false;
     Image1.setVisible(false);
 
-    comaState.startOfOpening();
+    curves.state.startOfOpening();
     m.strokeCount = 0;
     m.pointCount = 0;
     m.strokeLenIndex = 0;

@@ -1,7 +1,9 @@
 #include "app/forms.h"
 #include "app/module1.h"
+#include "drawing/overlay_pictures.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/anti_missile.h"
 
 // The launchers open the drawing window in each mode: closed first so that it starts from its
 // load, then the mode flags, the controls the mode uses, the caption and the mode's picture.

@@ -6,6 +6,7 @@
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/routines.h"
+#include "trajectories/drop_plots.h"
 #include "ui/waits.h"
 #include "vbrt/convert.h"
 

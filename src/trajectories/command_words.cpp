@@ -104,7 +104,7 @@ void Slideshow::Timer12_Timer() {
     // open pass, and no second dialog opens over it.
     const ui::Opening opening(f_);
     ui::CommonDialog& dialog = f_.CommonDialog1;
-    dialog.Filter = drawing::kPictureFilter;
+    dialog.Filter = shell::Form2::kPictureFilter;
     dialog.CancelError = true;
     dialog.FileName = QString();
     vbrt::skipOnError([&] { dialog.ShowOpen(); });

@@ -4,6 +4,7 @@
 #include "app/module1.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/drop_plots.h"
 #include "trajectories/record_replay.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"

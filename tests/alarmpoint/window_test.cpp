@@ -1,5 +1,6 @@
 #include "alarm_point_fixture.h"
 #include "app/module1.h"
+#include "monitoring/monitoring.h"
 #include "shell/form2.h"
 #include "vbrt/convert.h"
 

@@ -3,6 +3,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drawing/drawing_board.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 

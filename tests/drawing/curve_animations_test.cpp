@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drawing/curve_animations.h"
 #include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
@@ -30,7 +31,7 @@ protected:
         app::module1().fastPlot = true;
     }
     shell::Form2& f() { return app::form2(); }
-    ComaState& state() { return f().comaState; }
+    ComaState& state() { return f().curves.state; }
     ui::PictureBox& canvas() { return f().Picture1; }
     void ticks(int timer, int count) {
         for (int i = 0; i < count; ++i)

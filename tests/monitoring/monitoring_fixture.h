@@ -3,6 +3,7 @@
 #include "alarm_point_fixture.h"
 #include "app/module1.h"
 #include "monitoring/monitor_log.h"
+#include "monitoring/monitoring.h"
 #include "platform/media_backend.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"

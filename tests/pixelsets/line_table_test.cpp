@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "pixelsets/image_comparison.h"
 #include "shell/form2.h"
 #include "vbrt/errors.h"
 

@@ -2,6 +2,7 @@
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "canvas.h"
+#include "pixelsets/image_comparison.h"
 #include "pixelsets/redraw.h"
 #include "shell/form2.h"
 

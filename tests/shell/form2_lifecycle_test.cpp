@@ -1,7 +1,9 @@
+#include "alarm_point_fixture.h"
 #include "alarmpoint/form4.h"
 #include "app/forms.h"
 #include "app/module1.h"
-#include "alarm_point_fixture.h"
+#include "drawing/curve_animations.h"
+#include "monitoring/monitoring.h"
 #include "platform/capture_window.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
@@ -91,11 +93,11 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     f2().drawEllipse = false;
     f2().originX = f2().originY = 30;
     f2().coordMode = f2().drawChord = f2().readoutFrozen = true;
-    f2().comaState.eggFreq = 2.5;
-    f2().comaState.deathPhase = 3.0;
-    f2().comaState.lifeTick = int16_t(2);
-    f2().comaState.lifeFreq = 6.5;
-    f2().comaState.lifePhase = 1.0;
+    f2().curves.state.eggFreq = 2.5;
+    f2().curves.state.deathPhase = 3.0;
+    f2().curves.state.lifeTick = int16_t(2);
+    f2().curves.state.lifeFreq = 6.5;
+    f2().curves.state.lifePhase = 1.0;
 
     f2().load();
 
@@ -115,7 +117,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     EXPECT_EQ(f2().originY, 0);
     EXPECT_FALSE(f2().coordMode || f2().drawChord || f2().readoutFrozen);
 
-    const drawing::ComaState& c = f2().comaState;
+    const drawing::ComaState& c = f2().curves.state;
     EXPECT_TRUE(c.eggFreq.isInteger());
     EXPECT_EQ(c.eggFreq.toDouble(), 0);
     EXPECT_TRUE(c.deathPhase.isDouble());

@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drawing/overlay_pictures.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form2.h"
 #include "ui/screen.h"

@@ -2,6 +2,7 @@
 
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
 
 #include <QPointF>

@@ -4,6 +4,7 @@
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "canvas.h"
+#include "pixelsets/image_comparison.h"
 #include "shell/form2.h"
 #include "ui/timer.h"
 

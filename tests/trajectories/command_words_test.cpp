@@ -4,6 +4,7 @@
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
+#include "trajectories/command_words.h"
 
 #include <QImage>
 

@@ -7,6 +7,7 @@
 #include "shell/form2.h"
 #include "shell/routines.h"
 #include "text_printers.h"
+#include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
 
 #include <cmath>

@@ -5,6 +5,7 @@
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
+#include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
 
 using namespace testing_support;

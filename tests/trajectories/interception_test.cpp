@@ -1,10 +1,13 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "drawing/drawing_board.h"
 #include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
+#include "trajectories/anti_missile.h"
+#include "trajectories/drop_plots.h"
 #include "ui/clock.h"
 #include "vbrt/convert.h"
 

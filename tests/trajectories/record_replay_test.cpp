@@ -1,6 +1,7 @@
 #include "drawing/board_fixture.h"
 #include "drop_panel.h"
 #include "text_printers.h"
+#include "trajectories/command_words.h"
 #include "trajectories/record_replay.h"
 #include "vbrt/colour.h"
 #include "vbrt/convert.h"

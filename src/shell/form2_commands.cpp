@@ -1,7 +1,12 @@
 // The drawing window's command row Command1(0..21): one handler that runs the block of the
 // pressed index.
 #include "app/module1.h"
+#include "drawing/drawing_board.h"
 #include "shell/form2.h"
+#include "trajectories/anti_missile.h"
+#include "trajectories/command_words.h"
+#include "trajectories/drop_plots.h"
+#include "trajectories/record_replay.h"
 
 namespace shell {
 

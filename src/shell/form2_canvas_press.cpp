@@ -1,8 +1,10 @@
 // A press on the drawing window's canvas.
 #include "app/forms.h"
 #include "app/module1.h"
+#include "drawing/drawing_board.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/anti_missile.h"
 #include "vbrt/convert.h"
 
 namespace shell {
