@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"
+#include "shell/video_player.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
 
@@ -73,12 +74,12 @@ int main(int argc, char** argv) {
         f1.Command14.press();
         QTimer::singleShot(toFirst, [&] {
             std::fprintf(stderr, "bar %d, state %d %s\n", f1.HScroll1.Value(),
-                         f1.player().playState(), qPrintable(f1.player().lastError()));
+                         f1.video.player().playState(), qPrintable(f1.video.player().lastError()));
             if (!shoot(first))
                 status = 1;
             QTimer::singleShot(between, [&] {
                 std::fprintf(stderr, "bar %d, state %d\n", f1.HScroll1.Value(),
-                             f1.player().playState());
+                             f1.video.player().playState());
                 if (!shoot(second))
                     status = 1;
                 // Leave without the quit question.

@@ -3,6 +3,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
+#include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "trajectories/drop_plots.h"
@@ -86,8 +87,8 @@ void DrawingBoard::importPicture() {
     const bool sized = vbrt::skipOnError([&] {
         shell::Form1& panel = app::form1();
         for (const int box : {int(shell::Form1::kTimeBox), 0, 1, 3, 4})
-            panel.panelNumber(box);
-        f_.dropPlots.sizeWindow(panel.panelNumber(shell::Form1::kTimeBox),
+            panel.calculator.panelNumber(box);
+        f_.dropPlots.sizeWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox),
                                 trajectories::DropPlots::kPlotSteps);
     });
     if (!sized)

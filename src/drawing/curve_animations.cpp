@@ -1,6 +1,7 @@
 #include "drawing/curve_animations.h"
 
 #include "app/forms.h"
+#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
@@ -271,12 +272,12 @@ double CurveAnimations::drawFigure(const Closing& closing,
 
 std::optional<double> CurveAnimations::openFrame() {
     shell::Form1& panel = app::form1();
-    if (!panel.dropBoxesNumeric()) {
+    if (!panel.calculator.dropBoxesNumeric()) {
         refuse();
         return std::nullopt;
     }
     // A step of 0 (or none at all) would sample the drop's extents without end.
-    const double t = panel.panelNumber(shell::Form1::kTimeBox);
+    const double t = panel.calculator.panelNumber(shell::Form1::kTimeBox);
     const double step = t / kExtentSteps;
     if (step == 0 || !std::isfinite(step)) {
         refuse();
@@ -308,7 +309,7 @@ std::optional<double> CurveAnimations::openFrame() {
 
 void CurveAnimations::refuse() {
     const QScopedValueRollback open(messageOpen_, true);
-    app::form1().refuseDropInput();
+    app::form1().calculator.refuseDropInput();
 }
 
 } // namespace drawing

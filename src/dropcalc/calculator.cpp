@@ -1,5 +1,8 @@
+#include "dropcalc/calculator.h"
+
 #include "app/module1.h"
 #include "dropcalc/plot.h"
+#include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
@@ -9,29 +12,37 @@
 #include <QScopedValueRollback>
 #include <QStringList>
 
-namespace shell {
+namespace dropcalc {
 
-void Form1::Command1_Click() {
+using shell::Form1;
+
+Calculator::Calculator(Form1& form) : f_(form) {}
+
+QString Calculator::wc(double& x) const {
+    return dropcalc::wc(x);
+}
+
+void Calculator::Command1_Click() {
     // A click inside the plot's waits would start a second run drawing over the first.
     if (calculating)
         return;
     const QScopedValueRollback running(calculating, true);
-    WindowsMediaPlayer1.setVisible(false);
+    f_.WindowsMediaPlayer1.setVisible(false);
     app::Module1& m = app::module1();
     m.simulationMode = true;
     m.imageSampled = false;
     m.antiMissileMode = false;
-    Text1(kMomentsBox).setText(QString());
-    Label1(kDragCaption).setCaption(QStringLiteral("阻力为："));
-    Picture1.setBackColor(Command6(0).BackColor());
+    f_.Text1(Form1::kMomentsBox).setText(QString());
+    f_.Label1(Form1::kDragCaption).setCaption(QStringLiteral("阻力为："));
+    f_.Picture1.setBackColor(f_.Command6(0).BackColor());
     runOnDropInput([this] { calculate(); });
-    Label1(kDragCaption).setVisible(false);
+    f_.Label1(Form1::kDragCaption).setVisible(false);
 }
 
-void Form1::calculate() {
+void Calculator::calculate() {
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
-    const double t = panelNumber(kTimeBox);
+    const double t = panelNumber(Form1::kTimeBox);
     dropcalc::DropState s = dropcalc::stateAt(dropInputs(), t);
 
     // Every readout is worked out before the first is shown (wc raises for a number too large
@@ -46,15 +57,15 @@ void Form1::calculate() {
     const QStringList shown = {wc(s.hx), wc(s.hy), wc(s.vx), wc(s.vy), wc(speed), wc(length)};
     const QString moments = momentLines(s, t, h);
 
-    Text1(5).setText(shown[0]);
-    Text1(6).setText(shown[1]);
-    Text1(7).setText(shown[2]);
-    Text1(8).setText(shown[3]);
+    f_.Text1(5).setText(shown[0]);
+    f_.Text1(6).setText(shown[1]);
+    f_.Text1(7).setText(shown[2]);
+    f_.Text1(8).setText(shown[3]);
     if (!plotPath(t, h))
         return;
-    Text1(9).setText(shown[4]);
-    Text1(12).setText(shown[5]);
-    Text1(kMomentsBox).setText(moments);
+    f_.Text1(9).setText(shown[4]);
+    f_.Text1(12).setText(shown[5]);
+    f_.Text1(Form1::kMomentsBox).setText(moments);
 }
 
 namespace {
@@ -116,22 +127,23 @@ bool drawFrameAndEllipse(ui::PictureBox& picture, double h, const ui::Opening& o
 }
 } // namespace
 
-bool Form1::plotPath(double t, double h) {
-    const ui::Opening opening(*this);
+bool Calculator::plotPath(double t, double h) {
+    const ui::Opening opening(f_);
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
 
-    Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\I1.jpg"))));
+    f_.Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\I1.jpg"))));
     // A window of no size has nothing to draw into; the readouts are still shown.
     if (!dropcalc::usableWindow(h, h))
         return true;
     const double step = t / 100;
-    Picture1.Scale(-h, -h, h, h);
-    return drawFan(Picture1, t, step, x, y, opening) &&
-           drawPath(Picture1, t, step, x, y, opening) && drawFrameAndEllipse(Picture1, h, opening);
+    f_.Picture1.Scale(-h, -h, h, h);
+    return drawFan(f_.Picture1, t, step, x, y, opening) &&
+           drawPath(f_.Picture1, t, step, x, y, opening) &&
+           drawFrameAndEllipse(f_.Picture1, h, opening);
 }
 
-QString Form1::momentLines(const dropcalc::DropState& state, double t, double h) {
+QString Calculator::momentLines(const dropcalc::DropState& state, double t, double h) {
     using dropcalc::forEachTime;
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
@@ -171,4 +183,4 @@ QString Form1::momentLines(const dropcalc::DropState& state, double t, double h)
     return lines.join(vbrt::kCrLf);
 }
 
-} // namespace shell
+} // namespace dropcalc

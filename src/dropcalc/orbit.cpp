@@ -1,12 +1,16 @@
+#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
+#include "shell/video_player.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 
 #include <QScopedValueRollback>
 
-namespace shell {
+namespace dropcalc {
+
+using shell::Form1;
 
 namespace {
 constexpr vbrt::Colour kSunCore = vbrt::RGB(250, 180, 90);
@@ -40,81 +44,81 @@ Window pathWindow(const dropcalc::Extents& e) {
 }
 
 // "坐标范围：(-b,b)--(-a,a)", the horizontal range first.
-QString rangeText(const Form1& form, Window w) {
+QString rangeText(const Calculator& calculator, Window w) {
     double left = -w.halfX, top = -w.halfY;
-    return QStringLiteral("坐标范围：") + "(" + form.wc(left) + "," + form.wc(w.halfX) + ")" +
-           "--" + "(" + form.wc(top) + "," + form.wc(w.halfY) + ")";
+    return QStringLiteral("坐标范围：") + "(" + calculator.wc(left) + "," + calculator.wc(w.halfX) +
+           ")" + "--" + "(" + calculator.wc(top) + "," + calculator.wc(w.halfY) + ")";
 }
 } // namespace
 
-void Form1::Command2_Click() {
+void Calculator::Command2_Click() {
     // A click inside the animation's waits would play a second one inside the first.
     if (orbiting)
         return;
     const QScopedValueRollback running(orbiting, true);
-    returnToPictureView();
+    f_.video.returnToPictureView();
     runOnDropInput([this] { orbit(); });
 }
 
-void Form1::orbit() {
-    const double t = panelNumber(kTimeBox);
+void Calculator::orbit() {
+    const double t = panelNumber(Form1::kTimeBox);
     const Window w = pathWindow(dropcalc::scanExtents(
         t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
     const QString range = rangeText(*this, w);
-    exitWithoutAsking = true;
-    Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
+    f_.exitWithoutAsking = true;
+    f_.Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
-        Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
-        Picture1.PSet(0, 0);
-        Picture1.PSet(0, 0);
-        Picture1.PSet(0, ry);
+        f_.Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
+        f_.Picture1.PSet(0, 0);
+        f_.Picture1.PSet(0, 0);
+        f_.Picture1.PSet(0, ry);
 
         // Two and a half turns of the earth round the sun, twelve of the moon per turn. Each
         // frame draws the sun over the last frame's earth and moon, shows it, clears, and
         // draws the new earth and moon.
-        const ui::Opening opening(*this);
+        const ui::Opening opening(f_);
         const double pi = 4 * std::atan(1.0);
         dropcalc::forEachTime(5 * pi, 2 * pi / 1500, [&](double theta) {
             const double sx = 0.25 * rx * std::sin(theta), sy = 0.25 * ry * std::cos(theta);
-            Picture1.setFillColor(kSunCore);
-            Picture1.setFillStyle(0);
-            Picture1.Circle(sx, sy, 1.8 * u, kSunCore);
-            Picture1.setFillColor(kSunRing);
-            Picture1.setFillStyle(1);
-            Picture1.Circle(sx, sy, 2.2 * u, kSunRing);
-            Picture1.setFillColor(kSunHalo);
-            Picture1.Circle(sx, sy, 2.7 * u, kSunHalo);
+            f_.Picture1.setFillColor(kSunCore);
+            f_.Picture1.setFillStyle(0);
+            f_.Picture1.Circle(sx, sy, 1.8 * u, kSunCore);
+            f_.Picture1.setFillColor(kSunRing);
+            f_.Picture1.setFillStyle(1);
+            f_.Picture1.Circle(sx, sy, 2.2 * u, kSunRing);
+            f_.Picture1.setFillColor(kSunHalo);
+            f_.Picture1.Circle(sx, sy, 2.7 * u, kSunHalo);
             pauseThenCls();
             if (!opening.alive())
                 return false;
 
-            Picture1.setFillStyle(0);
+            f_.Picture1.setFillStyle(0);
             const double ex = 3 * sx + 20 * u * std::sin(theta);
             const double ey = 3 * sy + 20 * u * std::cos(theta);
-            Picture1.setFillColor(kEarth);
-            Picture1.Circle(ex, ey, 1.2 * u, kEarth);
-            Picture1.setFillStyle(1);
-            Picture1.setFillColor(kEarthRing);
-            Picture1.Circle(ex, ey, 2 * u, kEarthRing);
+            f_.Picture1.setFillColor(kEarth);
+            f_.Picture1.Circle(ex, ey, 1.2 * u, kEarth);
+            f_.Picture1.setFillStyle(1);
+            f_.Picture1.setFillColor(kEarthRing);
+            f_.Picture1.Circle(ex, ey, 2 * u, kEarthRing);
             if (!opening.pauseShort())
                 return false;
 
-            Picture1.setFillStyle(0);
+            f_.Picture1.setFillStyle(0);
             const double mx = ex + 10 * u * std::sin(12 * theta);
             const double my = ey + 10 * u * std::cos(12 * theta);
-            Picture1.setFillColor(kMoon);
-            Picture1.Circle(mx, my, 1.2 * u, kMoon);
+            f_.Picture1.setFillColor(kMoon);
+            f_.Picture1.Circle(mx, my, 1.2 * u, kMoon);
             return true;
         });
         if (!opening.alive())
             return;
     }
-    Text1(kMomentsBox).setText(range);
-    Label1(kDragCaption).setVisible(false);
+    f_.Text1(Form1::kMomentsBox).setText(range);
+    f_.Label1(Form1::kDragCaption).setVisible(false);
 }
 
-void Form1::Picture1_Click() {
+void Calculator::Picture1_Click() {
     // A click inside the plot's waits would append a second plot and range to the first.
     if (replotting)
         return;
@@ -122,21 +126,21 @@ void Form1::Picture1_Click() {
     runOnDropInput([this] { replot(); });
 }
 
-void Form1::replot() {
-    const double t = panelNumber(kTimeBox);
+void Calculator::replot() {
+    const double t = panelNumber(Form1::kTimeBox);
     const auto x = [this](double tau) { return f1(tau); };
     const auto y = [this](double tau) { return f2(tau); };
     const Window w = pathWindow(dropcalc::scanExtents(t, 100, x, y));
     const QString range = rangeText(*this, w);
-    Picture1.setPicture(QImage());
-    Picture1.setBackColor(kReplotPaper);
+    f_.Picture1.setPicture(QImage());
+    f_.Picture1.setBackColor(kReplotPaper);
     if (w.usable()) {
         const double u = w.halfX / 50, rx = 0.9 * w.halfX, ry = 0.9 * w.halfY;
         const double step = t / 100;
-        const ui::Opening opening(*this);
+        const ui::Opening opening(f_);
         const auto paced = opening.shortPauses();
-        Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
-        Picture1.PSet(0, 0);
+        f_.Picture1.Scale(-w.halfX, -w.halfY, w.halfX, w.halfY);
+        f_.Picture1.PSet(0, 0);
 
         // A ball along the path; the last one stays.
         bool going = true;
@@ -145,40 +149,40 @@ void Form1::replot() {
             pauseThenCls();
             if (!(going = opening.alive()))
                 return false;
-            Picture1.setFillColor(kBall);
-            Picture1.setFillStyle(0);
+            f_.Picture1.setFillColor(kBall);
+            f_.Picture1.setFillStyle(0);
             if (dropcalc::drawable(px, py))
-                Picture1.Circle(px, py, u, kBall);
+                f_.Picture1.Circle(px, py, u, kBall);
             return true;
         });
         if (!going)
             return;
 
-        Picture1.PSet(0, 0);
+        f_.Picture1.PSet(0, 0);
         dropcalc::forEachTime(t, step, [&](double tau) {
             const double px = x(tau), py = y(tau);
             if (!(going = opening.pauseShort()))
                 return false;
             if (dropcalc::drawable(px, py))
-                Picture1.LineTo(px, py, kPath);
+                f_.Picture1.LineTo(px, py, kPath);
             return true;
         });
         if (!going)
             return;
 
-        Picture1.setFillStyle(1);
-        dropcalc::drawFrame(Picture1, w.halfX, w.halfY);
-        Label1(kDragCaption).setCaption(QStringLiteral("坐标："));
-        Picture1.PSet(0, ry);
-        if (!dropcalc::drawPaced(Picture1, {0, 0, rx, ry, dropcalc::fullTurn()}, paced))
+        f_.Picture1.setFillStyle(1);
+        dropcalc::drawFrame(f_.Picture1, w.halfX, w.halfY);
+        f_.Label1(Form1::kDragCaption).setCaption(QStringLiteral("坐标："));
+        f_.Picture1.PSet(0, ry);
+        if (!dropcalc::drawPaced(f_.Picture1, {0, 0, rx, ry, dropcalc::fullTurn()}, paced))
             return;
-        Picture1.PSet(0, ry);
-        if (!dropcalc::drawPaced(Picture1, {0, 0, rx, 0.3 * ry, dropcalc::fullTurn()}, paced))
+        f_.Picture1.PSet(0, ry);
+        if (!dropcalc::drawPaced(f_.Picture1, {0, 0, rx, 0.3 * ry, dropcalc::fullTurn()}, paced))
             return;
     } else {
-        Label1(kDragCaption).setCaption(QStringLiteral("坐标："));
+        f_.Label1(Form1::kDragCaption).setCaption(QStringLiteral("坐标："));
     }
-    Text1(kMomentsBox).setText(Text1(kMomentsBox).Text() + range);
+    f_.Text1(Form1::kMomentsBox).setText(f_.Text1(Form1::kMomentsBox).Text() + range);
 }
 
-} // namespace shell
+} // namespace dropcalc

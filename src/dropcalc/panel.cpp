@@ -1,20 +1,23 @@
+#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/routines.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
-namespace shell {
+namespace dropcalc {
+
+using shell::Form1;
 
 namespace {
 constexpr vbrt::Colour kHighlight = vbrt::RGB(239, 239, 158);
 } // namespace
 
-double Form1::panelNumber(int box) const {
-    return vbrt::CDbl(Text1(box).Text());
+double Calculator::panelNumber(int box) const {
+    return vbrt::CDbl(f_.Text1(box).Text());
 }
 
-dropcalc::DropInputs Form1::dropInputs(std::optional<dropcalc::Launch> launch) const {
+dropcalc::DropInputs Calculator::dropInputs(std::optional<dropcalc::Launch> launch) const {
     auto box = [this](int i) { return panelNumber(i); };
     dropcalc::DropInputs in;
     in.radiusMm = box(0);
@@ -26,44 +29,45 @@ dropcalc::DropInputs Form1::dropInputs(std::optional<dropcalc::Launch> launch) c
     return in;
 }
 
-double Form1::f1(double t) {
+double Calculator::f1(double t) {
     return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(dropInputs()), t);
 }
 
-double Form1::f2(double t) {
+double Calculator::f2(double t) {
     const dropcalc::Drop drop = dropcalc::Drop::forModel(dropInputs());
     const dropcalc::ModelChoice choice = dropcalc::modelFamily(drop, t);
     if (choice.afterRiseFromRest)
-        Label1(14).setVisible(false);
+        f_.Label1(14).setVisible(false);
     return dropcalc::vertical(drop, choice.family, t).displacement;
 }
 
-bool Form1::dropBoxesNumeric() const {
+bool Calculator::dropBoxesNumeric() const {
     bool numbers = true;
-    for (int i : {0, 1, 2, 3, 4, int(kTimeBox), 13})
-        numbers = vbrt::IsNumeric(Text1(i).Text()) && numbers;
+    for (int i : {0, 1, 2, 3, 4, int(Form1::kTimeBox), 13})
+        numbers = vbrt::IsNumeric(f_.Text1(i).Text()) && numbers;
     return numbers;
 }
 
-bool Form1::dropInputFits() const {
+bool Calculator::dropInputFits() const {
     if (!dropBoxesNumeric())
         return false;
     // A radius or density of 0 divides by zero, and a time whose step is 0 never ends the
     // plot: they are refused like texts that are no numbers.
     const dropcalc::DropInputs in = dropInputs();
-    return in.radiusMm > 0 && in.density > 0 && dropcalc::steppableTime(panelNumber(kTimeBox));
+    return in.radiusMm > 0 && in.density > 0 &&
+           dropcalc::steppableTime(panelNumber(Form1::kTimeBox));
 }
 
-void Form1::refuseDropInput() const {
+void Calculator::refuseDropInput() const {
     ui::MsgBox(QStringLiteral("请输入数值！"), ui::vbOKOnly, QStringLiteral("Tessal"));
 }
 
-void Form1::runOnDropInput(const std::function<void()>& step) {
+void Calculator::runOnDropInput(const std::function<void()>& step) {
     if (!tryOnDropInput(step))
         refuseDropInput();
 }
 
-bool Form1::tryOnDropInput(const std::function<void()>& step) {
+bool Calculator::tryOnDropInput(const std::function<void()>& step) {
     if (!dropInputFits())
         return false;
     try {
@@ -74,23 +78,23 @@ bool Form1::tryOnDropInput(const std::function<void()>& step) {
     return true;
 }
 
-void Form1::pauseThenCls() {
+void Calculator::pauseThenCls() {
     shell::pauseShort();
-    Picture1.Cls();
+    f_.Picture1.Cls();
 }
 
-void Form1::Text1_Click(int index) {
-    if (index >= 0 && index <= kLastDropBox)
-        Text1(index).setBackColor(kHighlight);
+void Calculator::Text1_Click(int index) {
+    if (index >= 0 && index <= Form1::kLastDropBox)
+        f_.Text1(index).setBackColor(kHighlight);
 }
 
-void Form1::Text1_DblClick(int index) {
-    if (index >= 0 && index <= kLastDropBox)
-        Text1(index).setText(QString());
+void Calculator::Text1_DblClick(int index) {
+    if (index >= 0 && index <= Form1::kLastDropBox)
+        f_.Text1(index).setText(QString());
 }
 
-void Form1::Picture1_DblClick() {
-    Picture1.Cls();
+void Calculator::Picture1_DblClick() {
+    f_.Picture1.Cls();
 }
 
-} // namespace shell
+} // namespace dropcalc

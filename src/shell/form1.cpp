@@ -4,9 +4,10 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app/program.h"
-#include "platform/media_player.h"
+#include "dropcalc/calculator.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
+#include "shell/video_player.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
 #include "vbrt/file_writer.h"
@@ -65,7 +66,9 @@ const PanelPlace kPanel[] = {
 };
 } // namespace
 
-Form1::Form1() : ui::Form(QStringLiteral("Form1")) {
+Form1::Form1()
+    : ui::Form(QStringLiteral("Form1")), calculator_(std::make_unique<dropcalc::Calculator>(*this)),
+      video_(std::make_unique<VideoPlayer>(*this)), calculator(*calculator_), video(*video_) {
     Command3.add(0, 1);
     Command4.add(0, 2);
     Command6.add(0, 1);
@@ -108,15 +111,47 @@ Form1::Form1() : ui::Form(QStringLiteral("Form1")) {
     Command15.onClick = [this] { Command15_Click(); };
     HScroll1.onChange = [this] { HScroll1_Change(); };
     Timer3.onTimer = [this] { Timer3_Timer(); };
-    // The player outlives the window's widgets; each load gives it a new surface to show on.
-    // Until a video is first wanted there is no player, and no surface: starting the media
-    // engine would keep the window from showing for longer than the rest of the start-up.
-    WindowsMediaPlayer1.factory = [this](QWidget* parent) -> QWidget* {
-        return player_ ? player_->createVideoWidget(parent) : nullptr;
-    };
 }
 
 Form1::~Form1() = default;
+
+void Form1::Command1_Click() {
+    calculator.Command1_Click();
+}
+void Form1::Command2_Click() {
+    calculator.Command2_Click();
+}
+void Form1::Picture1_Click() {
+    calculator.Picture1_Click();
+}
+void Form1::Picture1_DblClick() {
+    calculator.Picture1_DblClick();
+}
+void Form1::Text1_Click(int index) {
+    calculator.Text1_Click(index);
+}
+void Form1::Text1_DblClick(int index) {
+    calculator.Text1_DblClick(index);
+}
+
+void Form1::Command14_Click() {
+    video.Command14_Click();
+}
+void Form1::Command15_Click() {
+    video.Command15_Click();
+}
+void Form1::HScroll1_Change() {
+    video.HScroll1_Change();
+}
+void Form1::Timer3_Timer() {
+    video.Timer3_Timer();
+}
+void Form1::WindowsMediaPlayer1_Click(int button, int shift, int x, int y) {
+    video.WindowsMediaPlayer1_Click(button, shift, x, y);
+}
+void Form1::WindowsMediaPlayer1_DoubleClick(int button, int shift, int x, int y) {
+    video.WindowsMediaPlayer1_DoubleClick(button, shift, x, y);
+}
 
 void Form1::design() {
     designWindow(QStringLiteral("风雨同路，一往无前"), 600, 300, 15480, 11520, kToolColour);

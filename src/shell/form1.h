@@ -1,6 +1,5 @@
 #pragma once
 
-#include "dropcalc/motion.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -9,14 +8,15 @@
 #include "ui/timer.h"
 
 #include <QDate>
-#include <functional>
 #include <memory>
 
-namespace platform {
-class MediaPlayer;
+namespace dropcalc {
+class Calculator;
 }
 
 namespace shell {
+
+class VideoPlayer;
 
 // The main window: launcher, parameter panel, drop calculator, picture, colour and video tools.
 class Form1 : public ui::Form {
@@ -68,6 +68,17 @@ public:
     ui::Timer Timer3{this, "Timer3"};
     ui::CommonDialog CommonDialog1;
 
+private:
+    // Held here so this header needs only the subsystems' names: made after the controls they
+    // use and gone before them.
+    std::unique_ptr<dropcalc::Calculator> calculator_;
+    std::unique_ptr<VideoPlayer> video_;
+
+public:
+    // Subsystems of the window.
+    dropcalc::Calculator& calculator;
+    VideoPlayer& video;
+
     void Form_Load() override;
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Unload(int& cancel) override;
@@ -97,51 +108,21 @@ public:
     // The caption the clock shows on `date`.
     static QString clockCaption(const QDate& date);
 
-    // Video player.
+    // Video player, its work done by `video`.
     void Command14_Click();
     void Command15_Click();
     void HScroll1_Change();
     void Timer3_Timer();
     void WindowsMediaPlayer1_Click(int button, int shift, int x, int y);
     void WindowsMediaPlayer1_DoubleClick(int button, int shift, int x, int y);
-    // The player shown by WindowsMediaPlayer1, made on first use. It lives as long as the
-    // window object, so a handler still running after an unload finds it.
-    platform::MediaPlayer& player();
 
-    // The calculator's rounding: x to six decimals, as text; x is left unchanged.
-    QString wc(double& x) const;
-
-    // Drop calculator: the state at t and its plot, the orbit animation, the re-plot.
+    // Drop calculator, its work done by `calculator`.
     void Command1_Click();
     void Command2_Click();
     void Picture1_Click();
     void Picture1_DblClick();
     void Text1_Click(int index);
     void Text1_DblClick(int index);
-    // The drop's horizontal and vertical displacement at t, from the panel as it reads now
-    // (a box that holds no number raises ErrTypeMismatch).
-    double f1(double t);
-    double f2(double t);
-    // The number in a box of the panel (ErrTypeMismatch when it holds none).
-    double panelNumber(int box) const;
-    // The drop's inputs as the panel holds them now, read in the order the model reads them.
-    // With a launch given, its velocity stands for the panel's and boxes 1 and 4 are not read.
-    dropcalc::DropInputs dropInputs(std::optional<dropcalc::Launch> launch = {}) const;
-    // Whether the drop's input boxes (radius, velocities, wind, time, density) all hold numbers.
-    bool dropBoxesNumeric() const;
-    // Before any drop computation: the drop's boxes must hold numbers, the radius, density and
-    // time numbers above 0.
-    bool dropInputFits() const;
-    // Checks the drop's input, then runs the step. A box emptied or made no number while the
-    // step lets events run (or a value no number can hold) ends it with the same message as
-    // the check.
-    void runOnDropInput(const std::function<void()>& step);
-    // The same, leaving the message to the caller: false where runOnDropInput would refuse.
-    bool tryOnDropInput(const std::function<void()>& step);
-    // "请输入数值！": the message that refuses a drop's input.
-    void refuseDropInput() const;
-    // A 0.01 s wait that lets events run, then a clear: the frames of the drop's animations.
-    void pauseThenCls();
 
     // Launchers.
     void Command8_Click();
@@ -159,29 +140,10 @@ private:
     // Moves the whole text of `source` to the end of `backup` and leaves `source` empty.
     static void rotate(const QString& source, const QString& backup);
 
-    // Ends any video shown and brings the picture area back.
-    void returnToPictureView();
     // Saves the picture under a name chosen in the save dialog.
     void savePicture();
     // Saves the picture under this name; a failed write says why.
     void savePictureTo(const QString& name);
-    void openVideo();
-    void mixerRefresh();
-
-    // The drop calculator's steps after its input check: the path in a square window of half
-    // size h (false when the window went away meanwhile) and the special moments' text.
-    void calculate();
-    bool plotPath(double t, double h);
-    QString momentLines(const dropcalc::DropState& state, double t, double h);
-    void orbit();
-    void replot();
-
-    std::unique_ptr<platform::MediaPlayer> player_;
-    bool playerPaused = false; // flipped by each left click on the player
-    bool uiModeToggle = false; // flipped by each left double click on the player
-    // Set while the calculator, the orbit or the re-plot runs: their waits let a second click
-    // through, which must not start a second run inside the first.
-    bool calculating = false, orbiting = false, replotting = false;
 };
 
 } // namespace shell

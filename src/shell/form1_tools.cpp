@@ -2,8 +2,8 @@
 // and paper colours, the quick save, the colour mixer and the caption clock.
 
 #include "app/module1.h"
-#include "platform/media_player.h"
 #include "shell/form1.h"
+#include "shell/video_player.h"
 #include "ui/clock.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
@@ -27,18 +27,8 @@ void Form1::savePictureTo(const QString& name) {
         ui::MsgBox(vbrt::writeFailedMessage(name, saved), ui::vbOKOnly, kSaveTitle);
 }
 
-void Form1::returnToPictureView() {
-    WindowsMediaPlayer1.setVisible(false);
-    // A player never made has nothing to close.
-    if (player_)
-        player_->close();
-    HScroll1.setVisible(false);
-    Picture1.setVisible(true);
-    Timer3.setEnabled(false);
-}
-
 void Form1::Command3_Click(int index) {
-    returnToPictureView();
+    video.returnToPictureView();
     if (index == 0) {
         if (ui::MsgBox(QStringLiteral("确定要清空保存的图像，重新开始画图吗？"), ui::vbYesNo,
                        kDrawTitle) == ui::vbYes)
@@ -53,7 +43,7 @@ void Form1::Command3_Click(int index) {
 }
 
 void Form1::Command5_Click() {
-    returnToPictureView();
+    video.returnToPictureView();
     savePicture();
 }
 
@@ -66,7 +56,7 @@ void Form1::savePicture() {
 }
 
 void Form1::Command7_Click() {
-    returnToPictureView();
+    video.returnToPictureView();
     CommonDialog1.FileName = QString();
     // From here on a failing step is skipped, a cancelled dialog included: the area is
     // cleared, rescaled and repainted whatever the dialog gave.
@@ -132,14 +122,6 @@ void Form1::Label1_Click(int) {
 
 void Form1::VScroll1_Change(int) {
     Timer3.setEnabled(true);
-}
-
-void Form1::mixerRefresh() {
-    const int r = VScroll1(0).Value(), g = VScroll1(1).Value(), b = VScroll1(2).Value();
-    Picture3.setBackColor(vbrt::RGB(r, g, b));
-    Text2(0).setText(vbrt::CStr(r));
-    Text2(1).setText(vbrt::CStr(g));
-    Text2(2).setText(vbrt::CStr(b));
 }
 
 QString Form1::clockCaption(const QDate& date) {

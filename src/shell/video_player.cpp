@@ -1,5 +1,4 @@
-// The main window's video player: a file shown in place of the picture area, the seek bar
-// kept in step with the playing position, click to pause and resume.
+#include "shell/video_player.h"
 
 #include "app/module1.h"
 #include "dropcalc/rounding.h"
@@ -18,7 +17,18 @@ constexpr double kSeekRange = 32767;
 constexpr double kDeadBand = 200;
 } // namespace
 
-platform::MediaPlayer& Form1::player() {
+VideoPlayer::VideoPlayer(Form1& form) : f_(form) {
+    // The player outlives the window's widgets; each load gives it a new surface to show on.
+    // Until a video is first wanted there is no player, and no surface: starting the media
+    // engine would keep the window from showing for longer than the rest of the start-up.
+    f_.WindowsMediaPlayer1.factory = [this](QWidget* parent) -> QWidget* {
+        return player_ ? player_->createVideoWidget(parent) : nullptr;
+    };
+}
+
+VideoPlayer::~VideoPlayer() = default;
+
+platform::MediaPlayer& VideoPlayer::player() {
     if (!player_) {
         player_ = std::make_unique<platform::MediaPlayer>();
         platform::MediaPlayer* p = player_.get();
@@ -26,43 +36,57 @@ platform::MediaPlayer& Form1::player() {
                          [this](int button) { WindowsMediaPlayer1_Click(button, 0, 0, 0); });
         QObject::connect(p, &platform::MediaPlayer::doubleClicked, p,
                          [this](int button) { WindowsMediaPlayer1_DoubleClick(button, 0, 0, 0); });
-        WindowsMediaPlayer1.makeWidget();
+        f_.WindowsMediaPlayer1.makeWidget();
     }
     return *player_;
 }
 
-QString Form1::wc(double& x) const {
-    return dropcalc::wc(x);
+void VideoPlayer::returnToPictureView() {
+    f_.WindowsMediaPlayer1.setVisible(false);
+    // A player never made has nothing to close.
+    if (player_)
+        player_->close();
+    f_.HScroll1.setVisible(false);
+    f_.Picture1.setVisible(true);
+    f_.Timer3.setEnabled(false);
 }
 
-void Form1::Command14_Click() {
+void VideoPlayer::Command14_Click() {
     openVideo();
 }
-void Form1::Command15_Click() {
+void VideoPlayer::Command15_Click() {
     openVideo();
 }
 
-void Form1::openVideo() {
-    CommonDialog1.Filter = QStringLiteral("所有文件|*.*");
-    CommonDialog1.CancelError = true;
-    CommonDialog1.FileName = QString();
+void VideoPlayer::openVideo() {
+    f_.CommonDialog1.Filter = QStringLiteral("所有文件|*.*");
+    f_.CommonDialog1.CancelError = true;
+    f_.CommonDialog1.FileName = QString();
     // A cancelled dialog leaves the name empty and the view as it was.
-    vbrt::skipOnError([&] { CommonDialog1.ShowOpen(); });
-    const QString name = CommonDialog1.FileName;
+    vbrt::skipOnError([&] { f_.CommonDialog1.ShowOpen(); });
+    const QString name = f_.CommonDialog1.FileName;
     if (name.isEmpty())
         return;
     // Any file may be chosen; what the player cannot play it reports as its state.
     platform::MediaPlayer& p = player();
     p.setURL(name);
     p.setUiMode(QStringLiteral("none"));
-    WindowsMediaPlayer1.setVisible(true);
+    f_.WindowsMediaPlayer1.setVisible(true);
     p.settings().setVolume(62);
-    HScroll1.setVisible(true);
-    Timer3.setEnabled(true);
-    Picture1.setVisible(false);
+    f_.HScroll1.setVisible(true);
+    f_.Timer3.setEnabled(true);
+    f_.Picture1.setVisible(false);
 }
 
-void Form1::Timer3_Timer() {
+void VideoPlayer::mixerRefresh() {
+    const int r = f_.VScroll1(0).Value(), g = f_.VScroll1(1).Value(), b = f_.VScroll1(2).Value();
+    f_.Picture3.setBackColor(vbrt::RGB(r, g, b));
+    f_.Text2(0).setText(vbrt::CStr(r));
+    f_.Text2(1).setText(vbrt::CStr(g));
+    f_.Text2(2).setText(vbrt::CStr(b));
+}
+
+void VideoPlayer::Timer3_Timer() {
     app::Module1& m = app::module1();
     mixerRefresh();
     platform::MediaPlayer& p = player();
@@ -72,16 +96,16 @@ void Form1::Timer3_Timer() {
         // Without media (or before its length is known) the bar stays where it is.
         if (duration > 0) {
             m.seekBarValue = std::min(position / duration * kSeekRange, kSeekRange);
-            HScroll1.setValue(int(std::floor(std::max(m.seekBarValue, 0.0))));
+            f_.HScroll1.setValue(int(std::floor(std::max(m.seekBarValue, 0.0))));
         }
     }
     if (p.playState() == platform::MediaPlayer::PlayStateStopped)
-        Timer3.setEnabled(false);
+        f_.Timer3.setEnabled(false);
 }
 
-void Form1::HScroll1_Change() {
+void VideoPlayer::HScroll1_Change() {
     app::Module1& m = app::module1();
-    const double v = HScroll1.Value();
+    const double v = f_.HScroll1.Value();
     if (std::abs(v - m.seekBarValue) <= kDeadBand)
         return;
     platform::MediaPlayer& p = player();
@@ -89,32 +113,32 @@ void Form1::HScroll1_Change() {
     // goes back to its start.
     if (p.URL().isEmpty())
         return;
-    Timer3.setEnabled(false);
+    f_.Timer3.setEnabled(false);
     m.seekFraction = v / kSeekRange;
     if (p.playState() > platform::MediaPlayer::PlayStatePlaying)
         return;
     p.controls().pause();
     double target = m.seekFraction * p.currentMedia().duration();
-    p.controls().setCurrentPosition(vbrt::CDbl(wc(target)));
+    p.controls().setCurrentPosition(vbrt::CDbl(dropcalc::wc(target)));
     p.controls().play();
-    WindowsMediaPlayer1.setToolTipText(QString());
-    Timer3.setEnabled(true);
+    f_.WindowsMediaPlayer1.setToolTipText(QString());
+    f_.Timer3.setEnabled(true);
 }
 
-void Form1::WindowsMediaPlayer1_Click(int button, int, int, int) {
+void VideoPlayer::WindowsMediaPlayer1_Click(int button, int, int, int) {
     if (button != 1)
         return;
     playerPaused = !playerPaused;
     if (playerPaused) {
         player().controls().pause();
-        WindowsMediaPlayer1.setToolTipText(QStringLiteral("pause"));
+        f_.WindowsMediaPlayer1.setToolTipText(QStringLiteral("pause"));
     } else {
         player().controls().play();
-        WindowsMediaPlayer1.setToolTipText(QString());
+        f_.WindowsMediaPlayer1.setToolTipText(QString());
     }
 }
 
-void Form1::WindowsMediaPlayer1_DoubleClick(int button, int, int, int) {
+void VideoPlayer::WindowsMediaPlayer1_DoubleClick(int button, int, int, int) {
     if (button != 1)
         return;
     uiModeToggle = !uiModeToggle;

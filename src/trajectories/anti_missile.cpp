@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "app/module1.h"
+#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
@@ -23,7 +24,7 @@ namespace {
 constexpr vbrt::Colour kSplashRing = 0xCCCCCC;
 
 double box(int i) {
-    return app::form1().panelNumber(i);
+    return app::form1().calculator.panelNumber(i);
 }
 
 // The square window of a path's extents: half sizes 1.5 times the spans (or the sum, for a
@@ -58,7 +59,7 @@ AngleSweep angleSweep(double x, double y, double tolerance) {
 
 void AntiMissile::sales() {
     Form1& panel = app::form1();
-    panel.runOnDropInput([this] {
+    panel.calculator.runOnDropInput([this] {
         app::Module1& m = app::module1();
         ui::PictureBox& canvas = f_.Picture1;
         DropPlots& plots = f_.dropPlots;
@@ -96,7 +97,7 @@ AntiMissile::Search AntiMissile::interceptionSearch() {
     f_.coordMode = true;
     Search s;
     Form1& panel = app::form1();
-    panel.runOnDropInput([&] { sweep(s); });
+    panel.calculator.runOnDropInput([&] { sweep(s); });
     return s;
 }
 
@@ -105,7 +106,7 @@ void AntiMissile::sweep(Search& s) {
     // The target and the tolerance must be numbers too.
     for (int i : {Form1::kTargetXBox, Form1::kTargetYBox, Form1::kErrorBox}) {
         if (!vbrt::IsNumeric(panel.Text1(i).Text())) {
-            panel.refuseDropInput();
+            panel.calculator.refuseDropInput();
             return;
         }
     }

@@ -1,6 +1,7 @@
 // The drawing window's own calculator (推导计算) and its plot options.
 #include "app/forms.h"
 #include "app/module1.h"
+#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "dropcalc/rounding.h"
 #include "shell/form1.h"
@@ -84,14 +85,14 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
 }
 
 void DropPlots::deriveAndPlot() {
-    app::form1().runOnDropInput([this] { plotAtTime(); });
+    app::form1().calculator.runOnDropInput([this] { plotAtTime(); });
 }
 
 void DropPlots::plotAtTime() {
     Form1& panel = app::form1();
     ui::PictureBox& canvas = f_.Picture1;
-    const double t = panel.panelNumber(Form1::kTimeBox);
-    const dropcalc::DropInputs in = panel.dropInputs();
+    const double t = panel.calculator.panelNumber(Form1::kTimeBox);
+    const dropcalc::DropInputs in = panel.calculator.dropInputs();
     const dropcalc::DropState state = dropcalc::stateAt(in, t);
 
     // Every readout and the window are worked out before the panel shows any of them (a
@@ -205,7 +206,7 @@ void DropPlots::transformCoordinates() {
     // that are no numbers are refused before anything changes.
     const QString x = panel.Text1(15).Text(), y = panel.Text1(16).Text();
     if (!vbrt::IsNumeric(x) || !vbrt::IsNumeric(y)) {
-        panel.refuseDropInput();
+        panel.calculator.refuseDropInput();
         return;
     }
     f_.Picture1.setAutoRedraw(false);

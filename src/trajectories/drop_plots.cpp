@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "app/module1.h"
+#include "dropcalc/calculator.h"
 #include "dropcalc/motion.h"
 #include "dropcalc/plot.h"
 #include "dropcalc/rounding.h"
@@ -25,7 +26,7 @@ namespace {
 constexpr int kRainSteps = 6000;
 
 double panelTime() {
-    return app::form1().panelNumber(Form1::kTimeBox);
+    return app::form1().calculator.panelNumber(Form1::kTimeBox);
 }
 } // namespace
 
@@ -38,13 +39,13 @@ DropPlots::DropPlots(shell::Form2& form) : f_(form) {
 }
 
 double DropPlots::f1(double t) {
-    const dropcalc::DropInputs in = app::form1().dropInputs();
+    const dropcalc::DropInputs in = app::form1().calculator.dropInputs();
     return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
 }
 
 double DropPlots::f4(double t) {
     const dropcalc::DropInputs in =
-        app::form1().dropInputs(dropcalc::Launch{f_.trialVx, f_.trialVy});
+        app::form1().calculator.dropInputs(dropcalc::Launch{f_.trialVx, f_.trialVy});
     return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
 }
 
@@ -59,7 +60,8 @@ double DropPlots::f3(double t) {
 double DropPlots::vertical(std::optional<double> trialVy, double t) {
     Form1& panel = app::form1();
     const dropcalc::DropInputs in =
-        trialVy ? panel.dropInputs(dropcalc::Launch{f_.trialVx, *trialVy}) : panel.dropInputs();
+        trialVy ? panel.calculator.dropInputs(dropcalc::Launch{f_.trialVx, *trialVy})
+                : panel.calculator.dropInputs();
     const dropcalc::Drop d = dropcalc::Drop::forModel(in);
     const dropcalc::ModelChoice choice = dropcalc::modelFamily(d, t);
     // Thrown down slower than the wind, the drop comes to rest in the air at t1; thrown down
@@ -114,7 +116,7 @@ void DropPlots::Picture1_Click() {
     if (m.antiMissileMode || !m.simulationMode || m.freehandMode)
         return;
     Form1& panel = app::form1();
-    panel.runOnDropInput([this] { plotTrajectory(); });
+    panel.calculator.runOnDropInput([this] { plotTrajectory(); });
     panel.Label1(Form1::kDragCaption).setVisible(false);
 }
 
@@ -182,7 +184,7 @@ void DropPlots::Command8_Click() {
     if (m.simulationMode && !m.freehandMode) {
         const bool first = !m.plotToggle;
         m.plotToggle = true;
-        panel.runOnDropInput([&] { sweep(first); });
+        panel.calculator.runOnDropInput([&] { sweep(first); });
         panel.Label1(Form1::kDragCaption).setVisible(false);
     }
     panel.show();
@@ -247,7 +249,7 @@ void DropPlots::rain(double t, double radius, double vx0, double windY, double v
         {Form1::kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
     for (const auto& [box, value] : written)
         panel.Text1(box).setText(vbrt::CStr(value));
-    panel.runOnDropInput([&] {
+    panel.calculator.runOnDropInput([&] {
         f_.drawChord = true;
         drawStartedDrop({t, x0, y0, kRainSteps, 150, [this] { f_.countTo50(); }});
     });

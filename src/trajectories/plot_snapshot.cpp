@@ -1,5 +1,6 @@
 // A snapshot of the drawing area kept in drawimage.jpg, and the drawing area restored from it.
 #include "app/forms.h"
+#include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "trajectories/drop_plots.h"
@@ -22,8 +23,8 @@ bool DropPlots::drawrainready() {
 bool DropPlots::drawoutput() {
     bool painted = false;
     shell::Form1& panel = app::form1();
-    panel.runOnDropInput([&] {
-        sizeWindow(panel.panelNumber(shell::Form1::kTimeBox), kPlotSteps);
+    panel.calculator.runOnDropInput([&] {
+        sizeWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox), kPlotSteps);
         // The window is kept for the plots that follow; the picture goes over the whole area.
         ui::PictureBox& canvas = f_.Picture1;
         canvas.Scale(0, 0, canvas.Width(), canvas.Height());

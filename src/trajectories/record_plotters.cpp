@@ -2,6 +2,7 @@
 // in the scale the replay's first record set.
 #include "app/forms.h"
 #include "app/module1.h"
+#include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "trajectories/drop_plots.h"
@@ -38,7 +39,7 @@ double RecordReplay::plotRecord(const Record& r, bool markSteps) {
                                               {3, r.windY},           {4, r.vy0},    {2, r.windX}};
     for (const auto& [box, value] : written)
         panel.Text1(box).setText(vbrt::CStr(value));
-    if (panel.tryOnDropInput([&] { drawRecord(r, markSteps); }))
+    if (panel.calculator.tryOnDropInput([&] { drawRecord(r, markSteps); }))
         quietUntilDrawn_ = false;
     else
         refuse();
@@ -52,7 +53,7 @@ void RecordReplay::refuse() {
         return;
     saidThisPass_ = quietUntilDrawn_ = true;
     const QScopedValueRollback open(messageOpen_, true);
-    app::form1().refuseDropInput();
+    app::form1().calculator.refuseDropInput();
 }
 
 void RecordReplay::drawRecord(const Record& r, bool markSteps) {

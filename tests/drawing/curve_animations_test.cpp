@@ -3,6 +3,7 @@
 #include "app_fixture.h"
 #include "drawing/curve_animations.h"
 #include "drop_panel.h"
+#include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
@@ -196,7 +197,7 @@ TEST_F(CurveAnimations, ANegativeTimeSizesTheWindowFromTheLaunchAndThatTimeAlone
     // at t = -1. The frame samples only while the time is not past -1, that is not at all, so
     // the window comes from the launch (the least height) and t = -1 (the greatest).
     typeDrop(app::form1(), 1, 1, 0, 3, 0, 0, -1);
-    const double below = app::form1().f2(-1);
+    const double below = app::form1().calculator.f2(-1);
     ASSERT_GT(below, 0);
     f().Command6.press();
     EXPECT_EQ(f().plotWindow[3], 3 * below / 2);

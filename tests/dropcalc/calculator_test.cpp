@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
+#include "dropcalc/calculator.h"
 #include "dropcalc/motion.h"
 #include "dropcalc/rounding.h"
 #include "paint_counter.h"
@@ -219,7 +220,7 @@ TEST_F(DropCalculator, PanelBoxesOfTheDropHighlightOnClickAndEmptyOnDoubleClick)
 TEST_F(DropCalculator, AStraightFallIsReplottedAlongTheAxisInAWindowOfItsHeight) {
     // No horizontal motion: the window takes the fall's half height both ways.
     type("1", "1", "0", "0", "0", "0", "2");
-    const double fall = f().f2(2), a = 1.5 * fall, u = a / 50;
+    const double fall = f().calculator.f2(2), a = 1.5 * fall, u = a / 50;
     const QString half = dropcalc::wc(a);
     const QString range =
         QStringLiteral("坐标范围：(-") + half + "," + half + ")--(-" + half + "," + half + ")";

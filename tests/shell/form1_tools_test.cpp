@@ -4,6 +4,7 @@
 #include "platform/media_backend.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"
+#include "shell/video_player.h"
 #include "ui/picture_file.h"
 
 #include <QDir>
@@ -112,7 +113,8 @@ TEST_F(Form1Tools, EveryPictureToolFirstEndsTheVideo) {
         t.script(dialogs);
         t.click(f1());
         EXPECT_FALSE(f1().WindowsMediaPlayer1.Visible()) << t.name;
-        EXPECT_EQ(f1().player().playState(), platform::MediaPlayer::PlayStateUndefined) << t.name;
+        EXPECT_EQ(f1().video.player().playState(), platform::MediaPlayer::PlayStateUndefined)
+            << t.name;
         EXPECT_EQ(media->calls().mid(0, 2), QStringList({"stop", "setSource:"})) << t.name;
         EXPECT_FALSE(f1().HScroll1.Visible()) << t.name;
         EXPECT_TRUE(pic().Visible()) << t.name;

@@ -4,6 +4,7 @@
 #include "platform/media_backend.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"
+#include "shell/video_player.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -28,7 +29,7 @@ protected:
         platform::resetMediaBackendFactory();
     }
     shell::Form1& f1() { return app::form1(); }
-    platform::MediaPlayer& player() { return f1().player(); }
+    platform::MediaPlayer& player() { return f1().video.player(); }
     platform::RecordingMediaBackend& backend() {
         return dynamic_cast<platform::RecordingMediaBackend&>(player().backend());
     }

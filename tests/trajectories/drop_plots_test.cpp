@@ -2,6 +2,7 @@
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drop_panel.h"
+#include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "text_printers.h"
@@ -48,8 +49,8 @@ TEST_F(DrawingWindowDrop, ItsModelIsTheMainWindowsAndTheTrialLaunchReplacesThePa
     for (const Case& c : cases) {
         type(1, 1, c.vx0, c.vy0, c.windX, c.windY, 1);
         for (double t : {0.0, 0.3, 2.0, 50.0}) {
-            EXPECT_EQ(plots().f1(t), f1().f1(t)) << c.vy0 << " " << t;
-            EXPECT_EQ(plots().f2(t), f1().f2(t)) << c.vy0 << " " << t;
+            EXPECT_EQ(plots().f1(t), f1().calculator.f1(t)) << c.vy0 << " " << t;
+            EXPECT_EQ(plots().f2(t), f1().calculator.f2(t)) << c.vy0 << " " << t;
             f2().trialVx = c.vx0;
             f2().trialVy = c.vy0;
             EXPECT_EQ(plots().f3(t), plots().f2(t)) << c.vy0 << " " << t;
@@ -64,8 +65,8 @@ TEST_F(DrawingWindowDrop, ItsModelIsTheMainWindowsAndTheTrialLaunchReplacesThePa
     f2().trialVy = -3;
     type(1, 1, 2, -3, 0, 0, 1);
     const double x = plots().f4(1), y = plots().f3(1);
-    EXPECT_EQ(x, f1().f1(1));
-    EXPECT_EQ(y, f1().f2(1));
+    EXPECT_EQ(x, f1().calculator.f1(1));
+    EXPECT_EQ(y, f1().calculator.f2(1));
 }
 
 TEST_F(DrawingWindowDrop, TheVerticalModelReportsItsSpecialMomentInTheMainPanel) {
@@ -106,7 +107,8 @@ TEST_F(DrawingWindowDrop, ACanvasClickSizesASquareWindowAndKeepsItsHalfSize) {
         f2().coordMode = false;
         plots().Picture1_Click();
         const std::array<double, 4>& w = f2().plotWindow;
-        const double half = c.vx0 == 300 ? 1.5 * f1().f1(c.time) : 1.5 * f1().f2(c.time);
+        const double half =
+            c.vx0 == 300 ? 1.5 * f1().calculator.f1(c.time) : 1.5 * f1().calculator.f2(c.time);
         EXPECT_NEAR(w[1], half, 1e-9 * half) << c.what;
         EXPECT_EQ(w[0], -w[1]);
         EXPECT_EQ(w[2], -w[1]);
