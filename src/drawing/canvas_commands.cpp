@@ -4,9 +4,9 @@
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
 #include "dropcalc/calculator.h"
+#include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
-#include "trajectories/drop_plots.h"
 #include "ui/picture_file.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
@@ -88,8 +88,8 @@ void DrawingBoard::importPicture() {
         shell::Form1& panel = app::form1();
         for (const int box : {int(shell::Form1::kTimeBox), 0, 1, 3, 4})
             panel.calculator.panelNumber(box);
-        f_.dropPlots.sizeWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox),
-                                trajectories::DropPlots::kPlotSteps);
+        f_.sizePlotWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox),
+                          dropcalc::kPlotSteps, dropcalc::TimeLoop::ForTo);
     });
     if (!sized)
         return;

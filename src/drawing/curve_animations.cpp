@@ -5,7 +5,6 @@
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
-#include "trajectories/drop_plots.h"
 #include "vbrt/errors.h"
 
 #include <QImage>
@@ -21,7 +20,7 @@ namespace {
 // The phases turn by pi / 12 cut to nine decimals, as the animations always have.
 constexpr double kAngleStep = 0.261799387;
 // Samples of the drop's path that size a figure's window: those of a trajectory plot.
-constexpr int kExtentSteps = trajectories::DropPlots::kPlotSteps;
+constexpr int kExtentSteps = dropcalc::kPlotSteps;
 
 // One set of the animation state, as a timer advances it.
 struct StateSet {
@@ -287,7 +286,7 @@ std::optional<double> CurveAnimations::openFrame() {
     // negative time sizes the window from the launch and that time alone.
     bool usable = false;
     const auto sized = [&] {
-        usable = f_.dropPlots.sizeWindow(t, kExtentSteps, dropcalc::TimeLoop::WhileAtMost);
+        usable = f_.sizePlotWindow(t, kExtentSteps, dropcalc::TimeLoop::WhileAtMost);
     };
     if (!vbrt::skipOnError(sized)) {
         refuse();

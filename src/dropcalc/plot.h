@@ -19,6 +19,9 @@ namespace dropcalc {
 // negative step. WhileAtMost runs as long as tau <= end, so a negative end samples nothing.
 enum class TimeLoop { ForTo, WhileAtMost };
 
+// The samples of a trajectory plot.
+constexpr int kPlotSteps = 150;
+
 // Runs sample(tau) for tau = 0, step, 2 step, ... until the loop ends, the step added each
 // time, so the count depends on the additions being exact. A step that does not move the
 // counter (a time of 0) samples tau = 0 alone. sample returns false to stop early.

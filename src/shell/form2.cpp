@@ -159,4 +159,8 @@ void Form2::countThenCls() {
     Picture1.Cls();
 }
 
+bool Form2::sizePlotWindow(double t, int steps, dropcalc::TimeLoop loop) {
+    return dropPlots.sizeWindow(t, steps, loop);
+}
+
 } // namespace shell

@@ -14,6 +14,9 @@
 #include <array>
 #include <memory>
 
+namespace dropcalc {
+enum class TimeLoop;
+}
 namespace drawing {
 class CurveAnimations;
 class DrawingBoard;
@@ -126,6 +129,9 @@ public:
     void plotStepDelay();
     void countThenCls();
     void countTo50() { countLoop(0, 50); }
+    // The window of the panel's drop up to t over `steps` samples, into plotWindow, as the
+    // trajectory plots size theirs: for the figures of the other subsystems.
+    bool sizePlotWindow(double t, int steps, dropcalc::TimeLoop loop);
 
 protected:
     void design() override;

@@ -111,7 +111,7 @@ void DropPlots::plotAtTime() {
             panel.Text1(Form1::kMomentsBox).setText(*report.text);
         lengthText = dropcalc::wc(dropcalc::pathLength(
             t, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
-        usable = sizeWindow(t, kPlotSteps);
+        usable = sizeWindow(t, dropcalc::kPlotSteps);
     });
 
     if (report.dragCaption)
@@ -123,7 +123,7 @@ void DropPlots::plotAtTime() {
     panel.Text1(7).setText(shown[2]);
     panel.Text1(8).setText(shown[3]);
 
-    const double h = t / kPlotSteps;
+    const double h = t / dropcalc::kPlotSteps;
     if (usable && !f_.coordMode)
         applyWindow();
     const vbrt::Colour pen = f_.penColor;

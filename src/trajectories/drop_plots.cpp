@@ -124,8 +124,8 @@ void DropPlots::plotTrajectory() {
     app::Module1& m = app::module1();
     ui::PictureBox& canvas = f_.Picture1;
     const double t = panelTime();
-    const double h = t / kPlotSteps;
-    const bool usable = sizeWindow(t, kPlotSteps);
+    const double h = t / dropcalc::kPlotSteps;
+    const bool usable = sizeWindow(t, dropcalc::kPlotSteps);
     if (!f_.coordMode && usable)
         applyWindow();
     m.plotHalfWidth = f_.plotWindow[1];
@@ -135,7 +135,7 @@ void DropPlots::plotTrajectory() {
         return;
     const vbrt::Colour pen = f_.penColor;
     canvas.PSet(f_.originX, f_.originY, pen);
-    const double unit = float(float(canvas.ScaleWidth()) / kPlotSteps);
+    const double unit = float(float(canvas.ScaleWidth()) / dropcalc::kPlotSteps);
 
     // A ball along the path, each frame on a cleared canvas.
     if (!f_.drawChord) {
@@ -200,7 +200,7 @@ void DropPlots::sweep(bool firstClick) {
     // The first click after the window opened sizes the window; so does a click that finds
     // none kept (an earlier first click was refused), where the sweep would not move.
     if (firstClick || !windowKept()) {
-        if (sizeWindow(t, kPlotSteps) && !f_.coordMode)
+        if (sizeWindow(t, dropcalc::kPlotSteps) && !f_.coordMode)
             applyWindow();
         m.plotHalfHeight = f_.plotWindow[3];
         m.plotHalfWidth = f_.plotWindow[2];
@@ -208,7 +208,7 @@ void DropPlots::sweep(bool firstClick) {
     if (!windowKept())
         return;
 
-    const double h = t / kPlotSteps;
+    const double h = t / dropcalc::kPlotSteps;
     const vbrt::Colour pen = f_.penColor;
     const double half = m.plotHalfWidth, bottom = m.plotHalfHeight;
     canvas.PSet(-half, -f_.originY, pen);

@@ -78,8 +78,6 @@ public:
     };
     void drawStartedDrop(const StartedDrop& d);
 
-    // The samples of a trajectory plot.
-    static constexpr int kPlotSteps = 150;
     // The window of the panel's path up to t over `steps` samples, squared to the larger half
     // size, into plotWindow; false (and plotWindow still set) when it has no size to draw in.
     // A path that overflowed raises ErrOverflow and leaves plotWindow as it was.

@@ -24,7 +24,7 @@ bool DropPlots::drawoutput() {
     bool painted = false;
     shell::Form1& panel = app::form1();
     panel.calculator.runOnDropInput([&] {
-        sizeWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox), kPlotSteps);
+        sizeWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox), dropcalc::kPlotSteps);
         // The window is kept for the plots that follow; the picture goes over the whole area.
         ui::PictureBox& canvas = f_.Picture1;
         canvas.Scale(0, 0, canvas.Width(), canvas.Height());
