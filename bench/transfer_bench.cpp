@@ -142,8 +142,8 @@ void BM_Upload(benchmark::State& state) {
         const double idle = residentMB();
         double peak = idle;
         s.server.send(s.client(), QStringLiteral("OK*&^"));
-        const double seconds =
-            runUntil([&] { return s.server.uploadsEnded == ended + 3 && !s.point().mang; }, peak);
+        const double seconds = runUntil(
+            [&] { return s.server.uploadsEnded == ended + 3 && !s.point().upload.mang; }, peak);
         if (s.server.uploadBytes - before != kSize)
             state.SkipWithError("the upload did not arrive whole");
         report(state, seconds, idle, peak);
@@ -158,7 +158,7 @@ void BM_Download(benchmark::State& state) {
         const QString name = QStringLiteral("down%1.bin").arg(s.server.clientCount());
         s.server.send(s.client(), name + QStringLiteral("\r\n*&*") + QString::number(kSize) +
                                       QStringLiteral("@"));
-        pumpUntil([&] { return s.point().pang.toBool(); });
+        pumpUntil([&] { return s.point().download.pang.toBool(); });
         QFile source(s.file);
         source.open(QIODevice::ReadOnly);
         const double idle = residentMB();
@@ -166,9 +166,9 @@ void BM_Download(benchmark::State& state) {
         QElapsedTimer wall;
         wall.start();
         s.server.sendDownload(s.point().Winsock3(0).boundPort(), &source, kSize, {});
-        runUntil([&] { return !s.point().pang.toBool(); }, peak);
+        runUntil([&] { return !s.point().download.pang.toBool(); }, peak);
         const double seconds = double(wall.nsecsElapsed()) / 1e9;
-        if (QFileInfo(s.point().recvDir + name).size() != kSize)
+        if (QFileInfo(s.point().download.recvDir + name).size() != kSize)
             state.SkipWithError("the download did not land whole");
         report(state, seconds, idle, peak);
         s.server.closeDownloads();

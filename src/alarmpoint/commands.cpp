@@ -1,5 +1,7 @@
-// What the alarm point sends: the monitoring's reports, the remote requests to other points,
-// chat lines and queries.
+// What the alarm point sends on its link: the monitoring's reports, the remote requests to
+// other points, chat lines and queries.
+
+#include "alarmpoint/link.h"
 
 #include "alarmpoint/form4.h"
 #include "vbrt/convert.h"
@@ -24,85 +26,86 @@ const QString kChatWord = QStringLiteral("Zentur");
 constexpr int kEnter = 13;
 } // namespace
 
-void Form4::enterCommandMode() {
+void Link::enterCommandMode() {
     commandMode = true;
-    Label3.setVisible(false);
+    f_.Label3.setVisible(false);
 }
 
-QString Form4::gaojingsc(const QString& text) {
+QString Link::gaojingsc(const QString& text) {
     enterCommandMode();
     return sendOnLink(kChatPrefix + text) ? kOk : QString();
 }
 
-QString Form4::yuancx() {
+QString Link::yuancx() {
     enterCommandMode();
     return sendOnLink(kChatPrefix + kNotice + kCollabNotice) ? kOk : QString();
 }
 
-void Form4::Command1_Click() {
+void Link::Command1_Click() {
     enterCommandMode();
     sendOnLink(kChatPrefix + kNotice + kLiveImageNotice);
 }
 
-void Form4::Command4_Click() {
+void Link::Command4_Click() {
     enterCommandMode();
     sendOnLink(kChatPrefix + kNotice + kAlarmSoundNotice);
 }
 
-void Form4::Command5_Click() {
+void Link::Command5_Click() {
     enterCommandMode();
     sendOnLink(kChatPrefix + kNotice + kRestartNotice);
 }
 
-void Form4::Command2_Click() {
+void Link::Command2_Click() {
     enterCommandMode();
-    sendOnLink(kChatPrefix + Text1.Text());
+    sendOnLink(kChatPrefix + f_.Text1.Text());
 }
 
-void Form4::Text1_KeyPress(int keyAscii) {
+void Link::Text1_KeyPress(int keyAscii) {
     if (commandMode) {
-        const QString line = kChatPrefix + Text1.Text();
+        const QString line = kChatPrefix + f_.Text1.Text();
         if (keyAscii == kEnter)
             sendOnLink(line);
         return;
     }
     if (keyAscii != kEnter)
         return;
-    if (Text1.Text() == kChatWord)
+    if (f_.Text1.Text() == kChatWord)
         showChatLayout();
     else
         sendQuery();
 }
 
-void Form4::showChatLayout() {
-    ui::showControls({&Command3, &Command2}, true);
-    Command1.setVisible(false);
-    RichTextBox3.setVisible(true);
-    RichTextBox3.setLeft(Command2.Left());
-    RichTextBox3.setWidth(vbrt::CLng(1.6 * Text1.Width()));
-    RichTextBox3.setTop(Text1.Top() + 2 * Text1.Height());
-    RichTextBox3.setHeight(std::max(0, Height() - RichTextBox3.Top() - Text1.Height()));
-    Timer(2).setEnabled(false);
+void Link::showChatLayout() {
+    ui::showControls({&f_.Command3, &f_.Command2}, true);
+    f_.Command1.setVisible(false);
+    ui::RichTextBox& box = f_.RichTextBox3;
+    box.setVisible(true);
+    box.setLeft(f_.Command2.Left());
+    box.setWidth(vbrt::CLng(1.6 * f_.Text1.Width()));
+    box.setTop(f_.Text1.Top() + 2 * f_.Text1.Height());
+    box.setHeight(std::max(0, f_.Height() - box.Top() - f_.Text1.Height()));
+    f_.Timer(2).setEnabled(false);
 }
 
-void Form4::sendQuery() {
-    Label2.setCaption(QString());
-    Timer(2).setEnabled(false);
+void Link::sendQuery() {
+    f_.Label2.setCaption(QString());
+    f_.Timer(2).setEnabled(false);
     // On a link that is down the send rule reopens it; the query is lost.
-    if (Winsock1.State() != platform::TcpSocket::Connected) {
+    if (f_.Winsock1.State() != platform::TcpSocket::Connected) {
         sendOnLink(QString());
         return;
     }
-    const QString query = Text1.Text();
+    const QString query = f_.Text1.Text();
     if (query.isEmpty()) {
         ui::MsgBox(kEmptyQuery, ui::vbOKOnly, kEmptyQueryTitle);
         return;
     }
-    RichTextBox3.setText(QString());
+    f_.RichTextBox3.setText(QString());
     lastQuery = query;
     sendOnLink(query);
-    Text1.setText(kWaitingForReply);
-    Text1.setLocked(true);
+    f_.Text1.setText(kWaitingForReply);
+    f_.Text1.setLocked(true);
 }
 
 } // namespace alarmpoint

@@ -1,6 +1,5 @@
 #include "alarmpoint/form4.h"
 
-#include "alarmpoint/counters.h"
 #include "app/module1.h"
 #include "ui/clock.h"
 #include "ui/waits.h"
@@ -83,8 +82,6 @@ Form4::Form4() : ui::Form(QStringLiteral("Form4")) {
         s.onClose = [this, n] { Winsock3_Close(n); };
         s.onError = [this, n](int e, const QString& d) { Winsock3_Error(n, e, d); };
     });
-    kongjian[3] = false;
-
     mEdit = {{{QStringLiteral("&撤销"), QStringLiteral("Ctrl+Z")},
               {QStringLiteral("-")},
               {QStringLiteral("&剪切"), QStringLiteral("Ctrl+X")},
@@ -140,46 +137,46 @@ void Form4::design() {
 
 void Form4::Form_Load() {
     app::Module1& m = app::module1();
-    uploadBytesSent = 0;
+    upload.uploadBytesSent = 0;
     m.recordToggle = true;
     m.alarmSoundArmed = true;
     m.remoteRestartRequest = false;
     m.remoteCollabOn = false;
 
-    checkModified();
+    log.checkModified();
     RichTextBox3.setVisible(true);
 
-    sameNameCount = 1;
-    timeSynced = false;
-    logZoomed = false;
+    download.sameNameCount = 1;
+    link.timeSynced = false;
+    log.logZoomed = false;
     Timer(10).setEnabled(false);
     Timer(11).setEnabled(false);
-    closedTicks = 1;
-    recng = 1;
-    closeTicks = 0;
+    watchdog.closedTicks = 1;
+    watchdog.recng = 1;
+    link.closeTicks = 0;
 
     const QString answer =
         ui::InputBox(QStringLiteral("请输入告警服务端 所在的IP 地址(测试用公网服务器地址为：") +
                          kDefaultServer + QStringLiteral(" ，确定 即可连接)："),
                      QStringLiteral("Zentur of the ombrix"), kDefaultServer);
-    serverAddress = answer.isEmpty() ? kDefaultServer : answer;
+    link.serverAddress = answer.isEmpty() ? kDefaultServer : answer;
 
-    recvDir = vbrt::appPath() + QStringLiteral("/zenturmail5/");
+    download.recvDir = vbrt::appPath() + QStringLiteral("/zenturmail5/");
     Timer(5).setEnabled(false);
-    winsi = 0;
-    bok = false;
+    download.winsi = 0;
+    link.bok = false;
 
     Winsock3(0).setLocalPort(kDownloadPort);
     Winsock3(0).Listen();
     // Without the folder downloads cannot be stored; everything else still works.
-    QDir().mkpath(recvDir);
-    commandMode = false;
+    QDir().mkpath(download.recvDir);
+    link.commandMode = false;
 
     setHeight(8280);
     setWidth(vbrt::CLng(double(float(Height()) / 0.618f)));
     RichTextBox3.setWidth(vbrt::CLng(0.7 * Width()));
 
-    connectToServer();
+    link.connectToServer();
     if (!isLoaded())
         return;
     Timer(1).setEnabled(true);
@@ -202,72 +199,25 @@ void Form4::Form_Unload(int&) {
     m.alarmPointOn = false;
     if (Winsock1.State() != platform::TcpSocket::Closed)
         Winsock1.Close();
-    for (int k = 1; k <= 3; ++k) {
-        if (upLoaded[size_t(k)] && Winsock2.exists(k))
-            Winsock2.unload(k);
-        upLoaded[size_t(k)] = false;
-        uploadStreams_[size_t(k)] = {};
-    }
-    unloadDownloadChannels();
-    closeReceiveFile();
+    upload.unloadChannels();
+    download.unloadDownloadChannels();
+    download.closeReceiveFile();
     // The listener goes with the window.
     Winsock3(0).Close();
 }
 
-void Form4::Form_DblClick() {
-    reopenLink();
-    bok = false;
-    commandMode = false;
-    Text1.setLocked(false);
-}
-
 void Form4::reconnectServer() {
-    reopenLink();
+    link.reopenLink();
 }
 
 void Form4::delay(double sec) {
     ui::pumpedWait(float(sec));
 }
 
-void Form4::connectToServer() {
-    Winsock1.setRemoteHost(serverAddress);
-    Winsock1.setRemotePort(kMessagePort);
-    Winsock1.Connect();
-    delay(1);
-}
-
-void Form4::reopenLink() {
-    if (Winsock1.State() != platform::TcpSocket::Closed)
-        Winsock1.Close();
-    Winsock1.Connect();
-    delay(1);
-}
-
 void Form4::Timer1_Timer() {
     const QDateTime now = ui::Clock::instance().now();
     Text1.setText(vbrt::chineseWeekday(now.date().dayOfWeek()) + QStringLiteral(" ") +
                   vbrt::dateTimeText(now));
-}
-
-void Form4::Timer7_Timer() {
-    ++reconnectTicks;
-    if (reconnectTicks <= 5 || Winsock1.State() == platform::TcpSocket::Connected)
-        return;
-    // Done before the wait: a close that comes during it asks for the next reconnect, and
-    // that request must stand.
-    reconnectTicks = 1;
-    uploadBytesSent = 0;
-    Timer(7).setEnabled(false);
-    reopenLink();
-}
-
-void Form4::Timer8_Timer() {
-    countUp(closeTicks);
-    if (closeTicks <= 3 || Winsock1.State() == platform::TcpSocket::Closed)
-        return;
-    Winsock1.Close();
-    closeTicks = 1;
-    Timer(8).setEnabled(false);
 }
 
 } // namespace alarmpoint

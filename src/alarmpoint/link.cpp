@@ -1,6 +1,9 @@
-// The message link to the alarm server: the send rule every sender follows, and what each
-// arriving message does.
+// The message link to the alarm server: the send rule every sender follows, the link's opening
+// and its timed reopening and close, and what each arriving message does.
 
+#include "alarmpoint/link.h"
+
+#include "alarmpoint/counters.h"
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
 #include "ui/clock.h"
@@ -23,8 +26,52 @@ bool connecting(int state) {
 }
 } // namespace
 
-bool Form4::linkReady() {
-    const int state = Winsock1.State();
+Link::Link(Form4& form) : f_(form) {}
+
+void Link::connectToServer() {
+    f_.Winsock1.setRemoteHost(serverAddress);
+    f_.Winsock1.setRemotePort(Form4::kMessagePort);
+    f_.Winsock1.Connect();
+    f_.delay(1);
+}
+
+void Link::reopenLink() {
+    if (f_.Winsock1.State() != TcpSocket::Closed)
+        f_.Winsock1.Close();
+    f_.Winsock1.Connect();
+    f_.delay(1);
+}
+
+void Link::Form_DblClick() {
+    reopenLink();
+    bok = false;
+    commandMode = false;
+    f_.Text1.setLocked(false);
+}
+
+void Link::Timer7_Timer() {
+    ++reconnectTicks;
+    if (reconnectTicks <= 5 || f_.Winsock1.State() == TcpSocket::Connected)
+        return;
+    // Done before the wait: a close that comes during it asks for the next reconnect, and
+    // that request must stand.
+    reconnectTicks = 1;
+    f_.upload.uploadBytesSent = 0;
+    f_.Timer(7).setEnabled(false);
+    reopenLink();
+}
+
+void Link::Timer8_Timer() {
+    countUp(closeTicks);
+    if (closeTicks <= 3 || f_.Winsock1.State() == TcpSocket::Closed)
+        return;
+    f_.Winsock1.Close();
+    closeTicks = 1;
+    f_.Timer(8).setEnabled(false);
+}
+
+bool Link::linkReady() {
+    const int state = f_.Winsock1.State();
     if (state == TcpSocket::Connected)
         return true;
     // An attempt under way is left to finish; starting it again would only delay it.
@@ -33,25 +80,25 @@ bool Form4::linkReady() {
     return false;
 }
 
-bool Form4::sendOnLink(const QString& text) {
+bool Link::sendOnLink(const QString& text) {
     // Closed, the alarm point has no link to report on.
-    if (!isLoaded() || !linkReady())
+    if (!f_.isLoaded() || !linkReady())
         return false;
-    Winsock1.SendData(text);
+    f_.Winsock1.SendData(text);
     return true;
 }
 
-void Form4::Winsock1_DataArrival(qint64) {
+void Link::Winsock1_DataArrival(qint64) {
     // Left unread, the data comes again with whatever arrives next.
-    if (Winsock1.State() != TcpSocket::Connected || bok)
+    if (f_.Winsock1.State() != TcpSocket::Connected || bok)
         return;
-    const QString text = Winsock1.GetData();
-    const ServerMessage m = parseServerMessage(text, mang, pang.toBool());
+    const QString text = f_.Winsock1.GetData();
+    const ServerMessage m = parseServerMessage(text, f_.upload.mang, f_.download.pang.toBool());
     switch (m.kind) {
     case Kind::TimeSync:
         return timeSync(m);
     case Kind::ServerNotice:
-        return appendToLog(m.text);
+        return f_.log.appendToLog(m.text);
     case Kind::RemoteNotice:
         return remoteNotice(m);
     case Kind::ServerClose:
@@ -59,96 +106,91 @@ void Form4::Winsock1_DataArrival(qint64) {
     case Kind::ServerFull:
         return serverFull();
     case Kind::UploadAccept:
-        return startUpload(m);
+        return f_.upload.startUpload(m);
     case Kind::DownloadOffer:
-        return downloadOffer(m);
+        return f_.download.downloadOffer(m);
     case Kind::ChatLine:
         return chatLine(m);
     case Kind::QueryReply:
         return queryReply(m);
     case Kind::Malformed:
-        return appendToLog(text);
+        return f_.log.appendToLog(text);
     }
 }
 
-void Form4::timeSync(const ServerMessage& m) {
+void Link::timeSync(const ServerMessage& m) {
     // The program's own clock follows the server; the machine's clock is not ours to set.
     ui::Clock::instance().setProgramTime(m.time);
-    Label1.setCaption(timeSynced ? QStringLiteral("OK") : QStringLiteral("时间同步OK！"));
+    f_.Label1.setCaption(timeSynced ? QStringLiteral("OK") : QStringLiteral("时间同步OK！"));
     timeSynced = true;
 }
 
-void Form4::remoteNotice(const ServerMessage& m) {
+void Link::remoteNotice(const ServerMessage& m) {
     app::Module1& shared = app::module1();
     if (m.liveImage) {
-        appendToLog(m.sender + kCrLf + kLiveImageLog + kCrLf);
+        f_.log.appendToLog(m.sender + kCrLf + kLiveImageLog + kCrLf);
         shared.alarmUploadArmed = true;
     }
     if (m.alarmSound) {
-        appendToLog(m.sender + kCrLf + kAlarmSoundLog + kCrLf);
+        f_.log.appendToLog(m.sender + kCrLf + kAlarmSoundLog + kCrLf);
         shared.alarmSoundArmed = true;
     }
     if (m.remoteRestart) {
-        appendToLog(m.sender + kCrLf + kRestartLog + kCrLf);
+        f_.log.appendToLog(m.sender + kCrLf + kRestartLog + kCrLf);
         shared.remoteRestartRequest = true;
     }
     if (m.collaboration) {
-        ui::showControls({&Command1, &Command4, &Command5}, true);
+        ui::showControls({&f_.Command1, &f_.Command4, &f_.Command5}, true);
         shared.remoteCollabOn = true;
     }
-    Text1.setLocked(false);
+    f_.Text1.setLocked(false);
 }
 
-void Form4::serverClose(const ServerMessage& m) {
+void Link::serverClose(const ServerMessage& m) {
     if (!commandMode)
-        Text1.setVisible(true);
+        f_.Text1.setVisible(true);
     else
-        ui::showControls({&Command2, &Command3}, true);
-    appendToLog(m.text);
-    resetDownloadSide();
-    Winsock1.Close();
-    Timer(7).setEnabled(true);
-    Timer(9).setEnabled(false);
-    Timer(5).setEnabled(false);
-}
-
-void Form4::resetDownloadSide() {
-    dropDownload();
-    unloadDownloadChannels();
+        ui::showControls({&f_.Command2, &f_.Command3}, true);
+    f_.log.appendToLog(m.text);
+    f_.download.resetDownloadSide();
+    f_.Winsock1.Close();
+    f_.Timer(7).setEnabled(true);
+    f_.Timer(9).setEnabled(false);
+    f_.Timer(5).setEnabled(false);
 }
 
 // The box waits for the arrival handler to return. One box however often the server says it
 // before the link is closed.
-void Form4::serverFull() {
+void Link::serverFull() {
     if (serverFullAsked_)
         return;
     serverFullAsked_ = true;
-    Winsock1.afterEvent([this, generation = loadGeneration()] {
-        if (stillLoaded(generation)) {
+    f_.Winsock1.afterEvent([this, generation = f_.loadGeneration()] {
+        if (f_.stillLoaded(generation)) {
             ui::MsgBox(kServerFull, ui::vbOKOnly);
-            Winsock1.Close();
+            f_.Winsock1.Close();
         }
         serverFullAsked_ = false;
     });
 }
 
-void Form4::chatLine(const ServerMessage& m) {
-    Timer(2).setEnabled(false);
-    Label2.setCaption(m.sender);
-    Label1.setCaption(m.status);
-    appendToLog(m.text);
+void Link::chatLine(const ServerMessage& m) {
+    f_.Timer(2).setEnabled(false);
+    f_.Label2.setCaption(m.sender);
+    f_.Label1.setCaption(m.status);
+    f_.log.appendToLog(m.text);
 }
 
-void Form4::queryReply(const ServerMessage& m) {
-    RichTextBox3.setVisible(true);
+void Link::queryReply(const ServerMessage& m) {
+    f_.RichTextBox3.setVisible(true);
     if (!m.hasStatus) {
-        appendToLog(m.text);
+        f_.log.appendToLog(m.text);
         return;
     }
-    Label1.setCaption(m.status);
-    appendToLog(m.text);
-    Text1.setText(lastQuery);
-    Text1.setLocked(false);
+    f_.Label1.setCaption(m.status);
+    f_.log.appendToLog(m.text);
+    f_.Text1.setText(lastQuery);
+    f_.Text1.setLocked(false);
 }
 
 } // namespace alarmpoint

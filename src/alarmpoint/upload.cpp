@@ -1,6 +1,8 @@
 // File transfer, the upload side: the offer, the three data channels to the server one after
 // another, each streaming its stretch of the file as its connection drains, and the report.
 
+#include "alarmpoint/upload.h"
+
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
 #include "ui/clock.h"
@@ -71,87 +73,98 @@ qint64 readableLength(const QString& path) {
 }
 } // namespace
 
-QString Form4::uploadSource() const {
+Upload::Upload(Form4& form) : f_(form) {}
+
+QString Upload::uploadSource() const {
     const app::Module1& m = app::module1();
-    return m.uploadFromCapture ? m.uploadPath : dlg.FileName;
+    return m.uploadFromCapture ? m.uploadPath : f_.dlg.FileName;
 }
 
-void Form4::insertAtCaret(const QString& text) {
-    RichTextBox3.setSelText(text);
+void Upload::insertAtCaret(const QString& text) {
+    f_.RichTextBox3.setSelText(text);
 }
 
-void Form4::Command3_Click() {
-    enterCommandMode();
+void Upload::Command3_Click() {
+    f_.link.enterCommandMode();
     app::module1().uploadFromCapture = false;
-    if (!linkReady())
+    if (!f_.link.linkReady())
         return;
-    closedTicks = 1;
+    f_.watchdog.closedTicks = 1;
     if (mang) {
         cancelUpload();
         return;
     }
 
-    const uint64_t generation = loadGeneration();
-    ui::showControls({&Command2, &Command3, &Text1}, false);
-    dlg.CancelError = true;
-    dlg.Filter = kAllFiles;
-    dlg.FileName.clear();
-    vbrt::skipOnError([&] { dlg.ShowOpen(); });
-    if (!stillLoaded(generation))
+    const uint64_t generation = f_.loadGeneration();
+    ui::showControls({&f_.Command2, &f_.Command3, &f_.Text1}, false);
+    f_.dlg.CancelError = true;
+    f_.dlg.Filter = kAllFiles;
+    f_.dlg.FileName.clear();
+    vbrt::skipOnError([&] { f_.dlg.ShowOpen(); });
+    if (!f_.stillLoaded(generation))
         return;
-    if (!dlg.FileName.isEmpty()) {
-        const qint64 length = readableLength(dlg.FileName);
+    if (!f_.dlg.FileName.isEmpty()) {
+        const qint64 length = readableLength(f_.dlg.FileName);
         if (length < 0) {
-            appendToLog(kCannotRead + dlg.FileName + kCrLf);
+            f_.log.appendToLog(kCannotRead + f_.dlg.FileName + kCrLf);
         } else if (length < kShortest) {
             ui::MsgBox(kTooShort, ui::vbOKOnly);
         } else {
             uploadLength = double(length);
-            offerUpload(QFileInfo(dlg.FileName).fileName());
+            offerUpload(QFileInfo(f_.dlg.FileName).fileName());
         }
     }
-    ui::showControls({&Command2, &Command3, &Text1}, true);
+    ui::showControls({&f_.Command2, &f_.Command3, &f_.Text1}, true);
 }
 
-QString Form4::tuxiangsc(const QString& path) {
+QString Upload::tuxiangsc(const QString& path) {
     app::Module1& m = app::module1();
     m.uploadFromCapture = true;
     m.uploadPath = path;
-    enterCommandMode();
-    if (!isLoaded() || !linkReady())
+    f_.link.enterCommandMode();
+    if (!f_.isLoaded() || !f_.link.linkReady())
         return QString();
-    closedTicks = 1;
+    f_.watchdog.closedTicks = 1;
     if (mang) {
         cancelUpload();
         return QString();
     }
     const qint64 length = readableLength(path);
     if (length < kShortest) {
-        appendToLog((length < 0 ? kCannotRead : kTooShortToSend) + path + kCrLf);
+        f_.log.appendToLog((length < 0 ? kCannotRead : kTooShortToSend) + path + kCrLf);
         return QString();
     }
     uploadLength = double(length);
     return offerUpload(m.snapshotName);
 }
 
-QString Form4::offerUpload(const QString& title) {
-    if (!sendOnLink(title + kCrLf + kOfferMarker + vbrt::CStr(uploadLength)))
+QString Upload::offerUpload(const QString& title) {
+    if (!f_.link.sendOnLink(title + kCrLf + kOfferMarker + vbrt::CStr(uploadLength)))
         return QString();
     return QStringLiteral("0k");
 }
 
-void Form4::dropUploadChannel(int k) {
+void Upload::dropUploadChannel(int k) {
     sendDone[size_t(k)] = upLoaded[size_t(k)] = closeSeen[size_t(k)] = false;
     uploadStarted = false;
     mang = false;
-    if (Winsock2.exists(k))
-        Winsock2.unload(k);
+    if (f_.Winsock2.exists(k))
+        f_.Winsock2.unload(k);
     uploadStreams_[size_t(k)] = {};
 }
 
-void Form4::cancelUpload() {
-    Timer(10).setEnabled(false);
-    Timer(11).setEnabled(false);
+void Upload::unloadChannels() {
+    for (int k = 1; k <= 3; ++k) {
+        if (upLoaded[size_t(k)] && f_.Winsock2.exists(k))
+            f_.Winsock2.unload(k);
+        upLoaded[size_t(k)] = false;
+        uploadStreams_[size_t(k)] = {};
+    }
+}
+
+void Upload::cancelUpload() {
+    f_.Timer(10).setEnabled(false);
+    f_.Timer(11).setEnabled(false);
     for (int k = 1; k <= 3; ++k)
         dropUploadChannel(k);
     uploadStarted = false;
@@ -159,7 +172,7 @@ void Form4::cancelUpload() {
     uploadBytesSent = 0;
 }
 
-void Form4::startUpload(const ServerMessage& m) {
+void Upload::startUpload(const ServerMessage& m) {
     if (!m.accepted)
         return;
     uploadReply = QStringLiteral("OK");
@@ -169,31 +182,31 @@ void Form4::startUpload(const ServerMessage& m) {
     uploadSplit = splitFile(qint64(uploadLength));
     if (!uploadStarted) {
         uploadStarted = true;
-        Winsock2.load(1);
+        f_.Winsock2.load(1);
         // Said before the attempt, so that a failure during it follows in the log.
         insertAtCaret(kConnecting);
         connectUploadChannel(1);
         return;
     }
     for (int k = 1; k <= 3; ++k) {
-        if (Winsock2.exists(k) && Winsock2(k).State() != TcpSocket::Closed) {
-            Winsock2.unload(k);
+        if (f_.Winsock2.exists(k) && f_.Winsock2(k).State() != TcpSocket::Closed) {
+            f_.Winsock2.unload(k);
             uploadStarted = false;
             insertAtCaret(kRetryLater);
         }
     }
 }
 
-void Form4::connectUploadChannel(int n) {
+void Upload::connectUploadChannel(int n) {
     upLoaded[size_t(n)] = true;
-    TcpSocket& channel = Winsock2(n);
-    channel.setRemoteHost(serverAddress);
+    TcpSocket& channel = f_.Winsock2(n);
+    channel.setRemoteHost(f_.link.serverAddress);
     channel.setRemotePort(kUploadPort);
     channel.Connect();
-    delay(2);
+    f_.delay(2);
 }
 
-void Form4::Winsock2_Connect(int n) {
+void Upload::Winsock2_Connect(int n) {
     UploadStream& stream = uploadStreams_[size_t(n)];
     stream.file = std::make_unique<QFile>(uploadSource());
     stream.next = uploadSplit.start[size_t(n - 1)];
@@ -203,11 +216,11 @@ void Form4::Winsock2_Connect(int n) {
     pumpUpload(n);
 }
 
-void Form4::pumpUpload(int n) {
+void Upload::pumpUpload(int n) {
     UploadStream& stream = uploadStreams_[size_t(n)];
-    if (!stream.file || !Winsock2.exists(n))
+    if (!stream.file || !f_.Winsock2.exists(n))
         return;
-    TcpSocket& channel = Winsock2(n);
+    TcpSocket& channel = f_.Winsock2(n);
     while (stream.next < stream.end && channel.BytesToWrite() < kQueued) {
         const qint64 want = std::min(kChunk, stream.end - stream.next);
         QByteArray bytes;
@@ -222,16 +235,16 @@ void Form4::pumpUpload(int n) {
         stream.file.reset();
 }
 
-void Form4::Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining) {
+void Upload::Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining) {
     if (uploadReply == QStringLiteral("OK")) {
         uploadBytesSent += double(bytesSent);
-        Label1.setCaption(vbrt::CStr(uploadBytesSent));
+        f_.Label1.setCaption(vbrt::CStr(uploadBytesSent));
     }
     if (bytesRemaining < kQueued / 2)
         pumpUpload(n);
 }
 
-void Form4::Winsock2_SendComplete(int n) {
+void Upload::Winsock2_SendComplete(int n) {
     const UploadStream& stream = uploadStreams_[size_t(n)];
     if (stream.file || stream.next < stream.end)
         return pumpUpload(n);
@@ -239,14 +252,14 @@ void Form4::Winsock2_SendComplete(int n) {
 }
 
 // A channel that sent its whole stretch closes, and the next one follows two seconds later.
-void Form4::endUploadChannel(int n) {
+void Upload::endUploadChannel(int n) {
     sendDone[size_t(n)] = true;
-    Winsock2.unload(n);
+    f_.Winsock2.unload(n);
     upLoaded[size_t(n)] = false;
     if (n < 3) {
-        Winsock2.load(n + 1);
+        f_.Winsock2.load(n + 1);
         (n == 1 ? connectTicks2 : connectTicks3) = 0;
-        Timer(kChannelTimer[n + 1]).setEnabled(true);
+        f_.Timer(kChannelTimer[n + 1]).setEnabled(true);
     }
     if (!sendDone[1] || !sendDone[2] || !sendDone[3])
         return;
@@ -255,51 +268,51 @@ void Form4::endUploadChannel(int n) {
         uploadComplete();
 }
 
-void Form4::Timer10_Timer() {
+void Upload::Timer10_Timer() {
     channelTimerTick(2, connectTicks2);
 }
 
-void Form4::Timer11_Timer() {
+void Upload::Timer11_Timer() {
     channelTimerTick(3, connectTicks3);
 }
 
 // The timer of channel 2 or 3 connects it on its second tick and stops.
-void Form4::channelTimerTick(int n, int& ticks) {
+void Upload::channelTimerTick(int n, int& ticks) {
     if (++ticks <= 1)
         return;
-    Timer(kChannelTimer[n]).setEnabled(false);
+    f_.Timer(kChannelTimer[n]).setEnabled(false);
     ticks = 0;
-    if (Winsock2.exists(n))
+    if (f_.Winsock2.exists(n))
         connectUploadChannel(n);
 }
 
-void Form4::uploadComplete() {
+void Upload::uploadComplete() {
     uploadEndTime = now();
     uploadReply.clear();
     insertAtCaret(kSendComplete);
     mang = false;
-    closedTicks = 1;
-    Command3.setEnabled(true);
-    ui::showControls({&Command2, &Command3, &Text1}, true);
+    f_.watchdog.closedTicks = 1;
+    f_.Command3.setEnabled(true);
+    ui::showControls({&f_.Command2, &f_.Command3, &f_.Text1}, true);
     const TransferFigures figures = uploadFigures(uploadBytesSent, uploadLength,
                                                   elapsedSeconds(uploadStartTime, uploadEndTime));
-    appendToLog(uploadReport(now(), uploadSource(), figures));
+    f_.log.appendToLog(uploadReport(now(), uploadSource(), figures));
     uploadStarted = false;
     uploadBytesSent = 0;
 }
 
-void Form4::uploadFailed(const QString& why) {
-    appendToLog(why + kCrLf);
+void Upload::uploadFailed(const QString& why) {
+    f_.log.appendToLog(why + kCrLf);
     cancelUpload();
 }
 
 // The server closed a channel before it had sent its stretch.
-void Form4::Winsock2_Close(int n) {
+void Upload::Winsock2_Close(int n) {
     const auto tearDown = [this](int k) {
         dropUploadChannel(k);
-        Timer(8).setEnabled(true);
-        reconnectTicks = -3;
-        Timer(7).setEnabled(true);
+        f_.Timer(8).setEnabled(true);
+        f_.link.reconnectTicks = -3;
+        f_.Timer(7).setEnabled(true);
     };
     if (n == 3) {
         for (int k = 1; k <= 2; ++k)
@@ -308,7 +321,7 @@ void Form4::Winsock2_Close(int n) {
     }
     closeSeen[size_t(n)] = true;
     upLoaded[size_t(n)] = false;
-    Winsock2.unload(n);
+    f_.Winsock2.unload(n);
     uploadStreams_[size_t(n)] = {};
     if (n == 2 && upLoaded[1])
         tearDown(1);
@@ -321,7 +334,7 @@ void Form4::Winsock2_Close(int n) {
     uploadStarted = false;
 }
 
-void Form4::Winsock2_Error(int, int number, const QString&) {
+void Upload::Winsock2_Error(int, int number, const QString&) {
     uploadFailed(kChannelFailed + channelFailure(number));
 }
 

@@ -1,6 +1,8 @@
 // The watch on the message link: its state in Label2, and the three resets (a link closed for
 // long, a download that stalls, a link in error).
 
+#include "alarmpoint/watchdog.h"
+
 #include "alarmpoint/counters.h"
 #include "alarmpoint/form4.h"
 #include "vbrt/convert.h"
@@ -27,18 +29,20 @@ const char16_t* const kStateCaptions[] = {
 };
 } // namespace
 
-void Form4::Timer2_Timer() {
+Watchdog::Watchdog(Form4& form) : f_(form) {}
+
+void Watchdog::Timer2_Timer() {
     watchTick(Watch::Display);
 }
 
-void Form4::Timer9_Timer() {
+void Watchdog::Timer9_Timer() {
     watchTick(Watch::Download);
 }
 
-void Form4::watchTick(Watch watch) {
-    const int state = Winsock1.State();
+void Watchdog::watchTick(Watch watch) {
+    const int state = f_.Winsock1.State();
     if (watch == Watch::Display && state >= 0 && state <= 9)
-        Label2.setCaption(QString::fromUtf16(kStateCaptions[state]));
+        f_.Label2.setCaption(QString::fromUtf16(kStateCaptions[state]));
     switch (state) {
     case TcpSocket::Closed:
         countUp(closedTicks);
@@ -47,7 +51,7 @@ void Form4::watchTick(Watch watch) {
         break;
     case TcpSocket::Connected: {
         // Any channel bringing bytes counts as progress and starts the count again.
-        if (!gang || !pang.toBool())
+        if (!gang || !f_.download.pang.toBool())
             break;
         if (gangam.toDouble() != gangbm) {
             recng = 1;
@@ -61,7 +65,7 @@ void Form4::watchTick(Watch watch) {
     }
     case TcpSocket::Error:
         if (watch == Watch::Download)
-            Label2.setCaption(QString::fromUtf16(kStateCaptions[TcpSocket::Error]));
+            f_.Label2.setCaption(QString::fromUtf16(kStateCaptions[TcpSocket::Error]));
         errorReset(watch);
         break;
     default:
@@ -71,87 +75,88 @@ void Form4::watchTick(Watch watch) {
         gangbm = gangam.toDouble();
 }
 
-QString Form4::stateDump(const QString& firstLine) const {
+QString Watchdog::stateDump(const QString& firstLine) const {
     const auto line = [](const char* label, const QString& value) {
         return QString::fromLatin1(label) + value + kCrLf;
     };
-    return firstLine + kCrLf + line("mang is", vbrt::CStr(mang)) + line("bok is", vbrt::CStr(bok)) +
-           line("pang  is", pang.toString()) + line("gang  is", vbrt::CStr(gang)) +
-           line("winsi is", vbrt::CStr(winsi)) + line("clm1 is", clm[1].toString()) +
-           line("clm2 is", clm[2].toString()) + line("clm3 is", clm[3].toString()) +
-           line("kongjian1 is", kongjian[1].toString()) +
-           line("kongjian2 is", kongjian[2].toString()) +
-           line("kongjian3 is", kongjian[3].toString()) + line("recng is", vbrt::CStr(int(recng))) +
-           line("gangam is", gangam.toString()) + line("gangbm is", vbrt::CStr(gangbm));
+    const Download& d = f_.download;
+    return firstLine + kCrLf + line("mang is", vbrt::CStr(f_.upload.mang)) +
+           line("bok is", vbrt::CStr(f_.link.bok)) + line("pang  is", d.pang.toString()) +
+           line("gang  is", vbrt::CStr(gang)) + line("winsi is", vbrt::CStr(d.winsi)) +
+           line("clm1 is", d.clm[1].toString()) + line("clm2 is", d.clm[2].toString()) +
+           line("clm3 is", d.clm[3].toString()) + line("kongjian1 is", d.kongjian[1].toString()) +
+           line("kongjian2 is", d.kongjian[2].toString()) +
+           line("kongjian3 is", d.kongjian[3].toString()) +
+           line("recng is", vbrt::CStr(int(recng))) + line("gangam is", gangam.toString()) +
+           line("gangbm is", vbrt::CStr(gangbm));
 }
 
 // The download stopped moving: the server is told, and the link is closed and opened again.
-void Form4::stallAction(Watch watch) {
+void Watchdog::stallAction(Watch watch) {
     const QString text = kChatPrefix + kStalled + kCrLf + stateDump(kStallDump);
-    appendToLog(text);
-    if (Winsock1.State() == TcpSocket::Connected)
-        Winsock1.SendData(text);
+    f_.log.appendToLog(text);
+    if (f_.Winsock1.State() == TcpSocket::Connected)
+        f_.Winsock1.SendData(text);
     recng = 1;
-    dropDownload();
+    f_.download.dropDownload();
     if (watch == Watch::Display)
         resetUploadChannels(watch);
-    unloadDownloadChannels();
-    Timer(8).setEnabled(true);
+    f_.download.unloadDownloadChannels();
+    f_.Timer(8).setEnabled(true);
     // Three more ticks than usual before the reconnection: the close comes first.
-    reconnectTicks = -3;
-    Timer(7).setEnabled(true);
-    Timer(5).setEnabled(false);
+    f_.link.reconnectTicks = -3;
+    f_.Timer(7).setEnabled(true);
+    f_.Timer(5).setEnabled(false);
     if (watch == Watch::Download)
-        Timer(9).setEnabled(false);
+        f_.Timer(9).setEnabled(false);
 }
 
-void Form4::errorReset(Watch watch) {
-    appendToLog(stateDump(kErrorDump));
+void Watchdog::errorReset(Watch watch) {
+    f_.log.appendToLog(stateDump(kErrorDump));
     recng = 1;
-    dropDownload();
-    unloadDownloadChannels();
-    Winsock1.Close();
-    Timer(5).setEnabled(false);
+    f_.download.dropDownload();
+    f_.download.unloadDownloadChannels();
+    f_.Winsock1.Close();
+    f_.Timer(5).setEnabled(false);
     resetUploadChannels(watch);
 }
 
-void Form4::longClosedReset(Watch watch) {
+void Watchdog::longClosedReset(Watch watch) {
     closedTicks = 1;
     gang = false;
-    unloadDownloadChannels();
+    f_.download.unloadDownloadChannels();
+    std::array<vbrt::Variant, 4>& clm = f_.download.clm;
     clm[1] = clm[2] = clm[3] = false;
     // A download given up on is no longer announced, so the next offer counts as one.
-    if (pang.toBool())
-        pang = false;
-    closeReceiveFile();
-    winsi = 0;
-    Timer(5).setEnabled(false);
+    if (f_.download.pang.toBool())
+        f_.download.pang = false;
+    f_.download.closeReceiveFile();
+    f_.download.winsi = 0;
+    f_.Timer(5).setEnabled(false);
     resetUploadChannels(watch);
     if (watch == Watch::Download) {
-        Timer(7).setEnabled(true);
-        Timer(9).setEnabled(false);
+        f_.Timer(7).setEnabled(true);
+        f_.Timer(9).setEnabled(false);
     }
 }
 
-void Form4::resetUploadChannels(Watch watch) {
+void Watchdog::resetUploadChannels(Watch watch) {
     for (int k = 1; k <= 3; ++k) {
-        if (!upLoaded[size_t(k)])
+        if (!f_.upload.upLoaded[size_t(k)])
             continue;
-        dropUploadChannel(k);
+        f_.upload.dropUploadChannel(k);
         if (k == 3 && watch == Watch::Download)
-            Timer(9).setEnabled(false);
+            f_.Timer(9).setEnabled(false);
     }
 }
 
-// Shift and the right button on the window's background bring the clock and the link display
-// back and return to query mode.
-void Form4::Form_MouseDown(int button, int shift, int, int) {
+void Watchdog::Form_MouseDown(int button, int shift, int, int) {
     if (button != 2 || shift != 1)
         return;
-    Timer(1).setEnabled(true);
-    Timer(2).setEnabled(true);
-    commandMode = false;
-    ui::showControls({&Command2, &Command3, &RichTextBox3}, false);
+    f_.Timer(1).setEnabled(true);
+    f_.Timer(2).setEnabled(true);
+    f_.link.commandMode = false;
+    ui::showControls({&f_.Command2, &f_.Command3, &f_.RichTextBox3}, false);
 }
 
 } // namespace alarmpoint

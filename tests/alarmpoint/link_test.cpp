@@ -77,7 +77,7 @@ TEST_F(AlarmLinkTest, QueryModeAsksTheServerAndWaitsForItsReply) {
     f4().Text1.setText(QStringLiteral("Zentur"));
     f4().Text1.type(QStringLiteral("\r"));
     EXPECT_TRUE(f4().Command2.Visible() && f4().Command3.Visible());
-    EXPECT_FALSE(f4().commandMode);
+    EXPECT_FALSE(f4().link.commandMode);
     EXPECT_EQ(f4().RichTextBox3.Left(), f4().Command2.Left());
 
     dialogs.expectMsgBox(QStringLiteral("查寻条件为空"), QStringLiteral("zentuur"), ui::vbOK,
@@ -186,7 +186,7 @@ TEST_F(AlarmLinkTest, TimeSyncSetsTheProgramsClockOnly) {
 
 TEST_F(AlarmLinkTest, ServerCloseAndServerFullEndTheLink) {
     open();
-    f4().commandMode = true;
+    f4().link.commandMode = true;
     receive(QStringLiteral("￥&@服务端关闭"));
     EXPECT_TRUE(log().endsWith(QStringLiteral("服务端关闭")));
     EXPECT_EQ(f4().Winsock1.State(), platform::TcpSocket::Closed);
@@ -235,10 +235,10 @@ TEST_F(AlarmLinkTest, ACloseDuringAReconnectAsksForTheNextOne) {
 
 TEST_F(AlarmLinkTest, AnAcceptanceWhileAnUploadRunsIsAReply) {
     open();
-    f4().mang = true;
+    f4().upload.mang = true;
     receive(QStringLiteral("OK*&^"));
     EXPECT_TRUE(log().endsWith(QStringLiteral("OK*&^")));
-    EXPECT_EQ(f4().uploadReply, QString());
+    EXPECT_EQ(f4().upload.uploadReply, QString());
 }
 
 TEST_F(AlarmLinkTest, DownloadOffersKeepEveryFileInsideTheReceiveFolder) {
@@ -250,20 +250,20 @@ TEST_F(AlarmLinkTest, DownloadOffersKeepEveryFileInsideTheReceiveFolder) {
     const QString offer = QStringLiteral("x.jpg\r\n*&*5000@");
     EXPECT_EQ(sentBy([&] { receive(offer); }),
               kPrefix + QStringLiteral("客户端文件已经存在，所以在文件名称前加上2又一个x.jpg"));
-    EXPECT_TRUE(f4().pang.toBool());
-    EXPECT_EQ(f4().downloadLength, 5000);
-    EXPECT_EQ(f4().stallLimit, 10);
+    EXPECT_TRUE(f4().download.pang.toBool());
+    EXPECT_EQ(f4().download.downloadLength, 5000);
+    EXPECT_EQ(f4().watchdog.stallLimit, 10);
     EXPECT_TRUE(f4().Timer(5).Enabled());
-    f4().pang = false;
+    f4().download.pang = false;
     EXPECT_EQ(sentBy([&] { receive(offer); }),
               kPrefix + QStringLiteral("客户端文件已经存在，所以在文件名称前加上3又一个x.jpg"));
     EXPECT_EQ(read(QStringLiteral("zenturmail5/x.jpg")), "older and longer");
 
     for (const char* hostile :
          {"../../escaped-download", "/etc/y", "a\\b", "", "..", "c\x01\x02"}) {
-        f4().pang = false;
+        f4().download.pang = false;
         receive(QString::fromUtf8(hostile) + QStringLiteral("\r\n*&*300000000@"));
-        EXPECT_EQ(f4().stallLimit, 13);
+        EXPECT_EQ(f4().watchdog.stallLimit, 13);
     }
     QStringList stored = QDir(folder).entryList(QDir::Files);
     stored.sort();
@@ -303,10 +303,10 @@ TEST_F(AlarmLinkTest, LongNamesAreCutToWhatTheFileSystemTakes) {
     open();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        f4().pang = false;
+        f4().download.pang = false;
         const qsizetype sent = server.received.size();
         receive(row.offered + QStringLiteral("\r\n*&*5@"));
-        EXPECT_EQ(f4().receivedName, row.stored);
+        EXPECT_EQ(f4().download.receivedName, row.stored);
         EXPECT_TRUE(exists(QStringLiteral("zenturmail5/") + row.stored));
         EXPECT_TRUE(f4().Timer(5).Enabled());
         if (row.notice.isEmpty()) {
@@ -327,9 +327,9 @@ TEST_F(AlarmLinkTest, DataIsTakenWholeAndOnlyWhenTheLinkMayRead) {
     EXPECT_TRUE(log().endsWith(QStringLiteral("结果")));
 
     // While arrivals are held back they wait in the socket and come with the next one.
-    f4().bok = true;
+    f4().link.bok = true;
     receive(QStringLiteral("甲~"));
-    f4().bok = false;
+    f4().link.bok = false;
     receive(QStringLiteral("乙"));
     EXPECT_EQ(f4().Label1.Caption(), QStringLiteral("甲"));
     EXPECT_TRUE(log().endsWith(QStringLiteral("乙")));

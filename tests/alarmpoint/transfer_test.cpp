@@ -121,7 +121,7 @@ TEST_F(TransferTest, UploadsArriveWholeOverThreeConnections) {
         ASSERT_TRUE(runUntil([&] { return server.uploadsEnded == ended + 3; }));
         EXPECT_EQ(server.uploads.mid(ended).join(), file);
         ended += 3;
-        ASSERT_TRUE(runUntil([&] { return !f4().mang; }));
+        ASSERT_TRUE(runUntil([&] { return !f4().upload.mang; }));
         EXPECT_TRUE(log().contains(QStringLiteral("\r\nSend complete.\r\n")));
         EXPECT_TRUE(
             log().contains(QStringLiteral("校验重发0个包。应发包数为: %1，丢包率为：  0%   。")
@@ -156,7 +156,7 @@ TEST_F(TransferTest, TheUploadButtonOffersTheChosenFile) {
     EXPECT_EQ(sentBy([&] { f4().Command3.press(); }), QStringLiteral("photo.jpg\r\n&*%^3"));
     EXPECT_EQ(dialogs.filters.constLast(), QStringLiteral("所有文件*.*|*.*"));
     EXPECT_TRUE(f4().Command2.Visible() && f4().Command3.Visible() && f4().Text1.Visible());
-    EXPECT_TRUE(f4().commandMode);
+    EXPECT_TRUE(f4().link.commandMode);
 }
 
 TEST_F(TransferTest, ACancelLeavesNoChannelOrTimerRunning) {
@@ -169,7 +169,7 @@ TEST_F(TransferTest, ACancelLeavesNoChannelOrTimerRunning) {
     receive(QStringLiteral("OK*&^"));
     ASSERT_TRUE(runUntil([&] { return offered.has_value(); }));
     EXPECT_EQ(*offered, QString()) << "cancels instead of offering";
-    EXPECT_FALSE(f4().mang);
+    EXPECT_FALSE(f4().upload.mang);
     EXPECT_FALSE(f4().Timer(10).Enabled() || f4().Timer(11).Enabled());
     for (int k = 1; k <= 3; ++k)
         EXPECT_FALSE(f4().Winsock2.exists(k)) << k;
@@ -188,7 +188,7 @@ TEST_F(TransferTest, DownloadsLandWholeInTheReceiveFolder) {
         receive(name + QStringLiteral("\r\n*&*") + QString::number(size) + QStringLiteral("@"),
                 client);
         ASSERT_TRUE(server.sendDownload(pointPort(), file));
-        ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
+        ASSERT_TRUE(runUntil([&] { return !f4().download.pang.toBool(); }));
         EXPECT_EQ(read(QStringLiteral("zenturmail5/") + name), file);
         EXPECT_TRUE(
             log().contains(name + QStringLiteral("      receive complete:  校验重收0个包。")));
@@ -202,24 +202,24 @@ TEST_F(TransferTest, DownloadsLandWholeInTheReceiveFolder) {
 TEST_F(TransferTest, StrayConnectionsAndAnEmptyDownloadLeaveTheNextDownloadWhole) {
     open();
     EXPECT_TRUE(turnedAway(QHostAddress(QHostAddress::LocalHost))) << "no download announced";
-    EXPECT_EQ(f4().winsi, 0);
+    EXPECT_EQ(f4().download.winsi, 0);
 
     receive(QStringLiteral("empty.bin\r\n*&*0@"));
-    ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
+    ASSERT_TRUE(runUntil([&] { return !f4().download.pang.toBool(); }));
     EXPECT_TRUE(exists(QStringLiteral("zenturmail5/empty.bin")));
     EXPECT_TRUE(
         log().contains(QStringLiteral("empty.bin      receive complete:  校验重收0个包。")));
     server.sendDownload(pointPort(), QByteArray());
     ASSERT_TRUE(runUntil([&] { return server.clientCount() == 2 && connected(); }));
-    EXPECT_EQ(f4().winsi, 0);
+    EXPECT_EQ(f4().download.winsi, 0);
 
     const QByteArray file = bytesOf(10000);
     receive(QStringLiteral("next.bin\r\n*&*10000@"), lastClient());
     EXPECT_TRUE(turnedAway(QHostAddress(QStringLiteral("127.0.0.2")))) << "not the server";
-    EXPECT_EQ(f4().winsi, 0);
+    EXPECT_EQ(f4().download.winsi, 0);
     ASSERT_TRUE(server.sendDownload(pointPort(), file));
     EXPECT_TRUE(turnedAway(QHostAddress(QHostAddress::LocalHost))) << "all three have come";
-    ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
+    ASSERT_TRUE(runUntil([&] { return !f4().download.pang.toBool(); }));
     EXPECT_EQ(read(QStringLiteral("zenturmail5/next.bin")), file);
     EXPECT_TRUE(log().contains(QStringLiteral("next.bin      receive complete:  校验重收0个包。")));
 }
@@ -259,11 +259,11 @@ TEST_F(TransferTest, ADownloadThatCannotGoOnIsGivenUpWithOneReport) {
             if (row.channelsCome)
                 server.sendDownload(pointPort(), bytesOf(row.length));
             advance(row.quiet);
-            EXPECT_EQ(f4().pang.toBool(), row.quiet > 0);
+            EXPECT_EQ(f4().download.pang.toBool(), row.quiet > 0);
             advance(row.wait);
         });
         EXPECT_TRUE(sent.startsWith(row.toServer)) << sent.toStdString();
-        EXPECT_FALSE(f4().pang.toBool());
+        EXPECT_FALSE(f4().download.pang.toBool());
         const QString added = log().mid(before.size());
         EXPECT_TRUE(added.startsWith(row.report)) << added.toStdString();
         EXPECT_EQ(added.count(QStringLiteral("无法写入")), row.folderIsAFile ? 1 : 0);
@@ -311,7 +311,7 @@ TEST_F(TransferTest, AFailedUploadIsToldOnceAfterItsAttempt) {
                   QStringLiteral("snap.bmp\r\n&*%^5000"));
         row.meanwhile();
         receive(QStringLiteral("OK*&^"));
-        ASSERT_TRUE(runUntil([&] { return !f4().mang; }, 10));
+        ASSERT_TRUE(runUntil([&] { return !f4().upload.mang; }, 10));
         EXPECT_TRUE(log().endsWith(row.tail)) << log().right(80).toStdString();
         uploadsTo(server.uploadPort());
     }
@@ -326,7 +326,7 @@ TEST_F(TransferTest, ADanglingLinkWithTheOfferedNameIsLeftAlone) {
     EXPECT_EQ(sentBy([&] { receive(QStringLiteral("x.bin\r\n*&*3000@")); }),
               kPrefix + QStringLiteral("客户端文件已经存在，所以在文件名称前加上2又一个x.bin"));
     ASSERT_TRUE(server.sendDownload(pointPort(), file));
-    ASSERT_TRUE(runUntil([&] { return !f4().pang.toBool(); }));
+    ASSERT_TRUE(runUntil([&] { return !f4().download.pang.toBool(); }));
     EXPECT_EQ(read(QStringLiteral("zenturmail5/2又一个x.bin")), file);
     EXPECT_TRUE(QFileInfo(path(QStringLiteral("zenturmail5/x.bin"))).isSymLink());
     EXPECT_TRUE(
@@ -343,7 +343,7 @@ TEST_F(TransferTest, AShortChannelAbandonsTheDownloadAndTellsTheServer) {
                   ASSERT_TRUE(server.sendDownload(pointPort(), file, {.withhold = {0, 5, 0}}));
               }),
               loss);
-    EXPECT_FALSE(f4().pang.toBool());
+    EXPECT_FALSE(f4().download.pang.toBool());
     EXPECT_TRUE(log().endsWith(loss));
     EXPECT_EQ(read(QStringLiteral("zenturmail5/short.bin")).size(), 3072 + 3067)
         << "the partial file stays";
@@ -358,7 +358,7 @@ TEST_F(TransferTest, AStalledDownloadIsCancelledWithTheStateOfTheTransfer) {
     f4().Form_MouseDown(2, 1, 0, 0); // Shift and the right button: the link display is back
     ASSERT_TRUE(f4().Timer(2).Enabled());
     ASSERT_TRUE(server.sendDownload(pointPort(), bytesOf(50000), {.close = false}));
-    ASSERT_TRUE(pumpUntil([&] { return f4().gangam.toDouble() == 50000; }));
+    ASSERT_TRUE(pumpUntil([&] { return f4().watchdog.gangam.toDouble() == 50000; }));
     // The display counts ten idle ticks a second, the download watch (on since the first
     // channel came) one more at each second: the count stands at 12 when the display acts.
 
@@ -369,7 +369,7 @@ TEST_F(TransferTest, AStalledDownloadIsCancelledWithTheStateOfTheTransfer) {
                                  "winsi is3\r\nclm1 is\r\nclm2 is\r\nclm3 is\r\n"
                                  "kongjian1 isTrue\r\nkongjian2 isTrue\r\nkongjian3 isTrue\r\n"
                                  "recng is12\r\ngangam is50000\r\ngangbm is50000\r\n");
-    EXPECT_EQ(sentBy([&] { runUntil([&] { return !f4().pang.toBool(); }, 3); }), expected);
+    EXPECT_EQ(sentBy([&] { runUntil([&] { return !f4().download.pang.toBool(); }, 3); }), expected);
     EXPECT_TRUE(log().endsWith(expected));
     EXPECT_TRUE(f4().Timer(8).Enabled() && f4().Timer(7).Enabled());
     EXPECT_EQ(f4().Label2.Caption(), QStringLiteral("已经建立链接，可以通信了。“"));
@@ -377,7 +377,7 @@ TEST_F(TransferTest, AStalledDownloadIsCancelledWithTheStateOfTheTransfer) {
 
     // The next offer is an offer again.
     receive(QStringLiteral("next.bin\r\n*&*3@"));
-    EXPECT_TRUE(f4().pang.toBool());
+    EXPECT_TRUE(f4().download.pang.toBool());
     EXPECT_TRUE(exists(QStringLiteral("zenturmail5/next.bin")));
 }
 

@@ -29,7 +29,7 @@ TEST_F(AlarmWindowTest, OpensFromTheMonitoringWindowReadyToReport) {
     EXPECT_TRUE(app::module1().alarmPointOn);
     EXPECT_TRUE(f.Visible());
     EXPECT_EQ(f.BackColor(), vbrt::RGB(192, 208, 192));
-    EXPECT_EQ(f.serverAddress, Form4::kDefaultServer) << "an empty answer";
+    EXPECT_EQ(f.link.serverAddress, Form4::kDefaultServer) << "an empty answer";
     EXPECT_EQ(f.Winsock1.RemoteHost(), Form4::kDefaultServer);
     EXPECT_EQ(f.Winsock1.RemotePort(), 8192);
     EXPECT_EQ(f.Winsock3(0).State(), TcpSocket::Listening);
@@ -92,10 +92,10 @@ TEST_F(AlarmWindowTest, TimersReopenAndCloseTheLinkAfterTheirPause) {
     EXPECT_FALSE(f.Timer(8).Enabled());
 
     // A long wait with the close timer on and the link closed keeps counting, at most to the top.
-    f.closeTicks = 32766;
+    f.link.closeTicks = 32766;
     f.Timer(8).setEnabled(true);
     advance(3);
-    EXPECT_EQ(f.closeTicks, 32767);
+    EXPECT_EQ(f.link.closeTicks, 32767);
 }
 
 TEST_F(AlarmWindowTest, ClockAndDoubleClicks) {
@@ -113,10 +113,10 @@ TEST_F(AlarmWindowTest, ClockAndDoubleClicks) {
     ASSERT_TRUE(f.Text1.Locked());
 
     // A double click on the window abandons the query and reconnects.
-    f.commandMode = true;
+    f.link.commandMode = true;
     f.Form_DblClick();
     EXPECT_FALSE(f.Text1.Locked());
-    EXPECT_FALSE(f.commandMode);
+    EXPECT_FALSE(f.link.commandMode);
     EXPECT_TRUE(server.waitForClients(2));
 }
 
@@ -177,7 +177,7 @@ TEST_F(AlarmWindowTest, LogLayouts) {
     EXPECT_EQ(f.Label3.Top(), 6600);
 
     f.RichTextBox3_DblClick();
-    EXPECT_TRUE(f.logZoomed);
+    EXPECT_TRUE(f.log.logZoomed);
     EXPECT_FALSE(f.Text1.Visible() || f.Command2.Visible());
     EXPECT_EQ(f.RichTextBox3.Width(), vbrt::CLng(f.Width() * 0.98));
     app::module1().remoteCollabOn = true;
