@@ -11,6 +11,10 @@
 
 namespace app {
 
+// What the monitoring's last comparison found: nothing yet (or a comparison that could not
+// run, or a stuck camera), a quiet picture, or an alarm.
+enum class CompareResult { None, Ok, Error };
+
 // The state the windows share. Every window reads and writes it; none owns it.
 struct Module1 {
     // Shut-down.
@@ -75,8 +79,8 @@ struct Module1 {
     double alarmLevel = 0;
     double alarmSeq = 0;
     double diffCount = 0;
-    // "ok", "error" or empty: the last comparison's result, for the alarm step.
-    QString compareResult;
+    // The last comparison's result, for the alarm step.
+    CompareResult compareResult = CompareResult::None;
 
     // Requests between the monitoring and the remote alarm point.
     bool alarmPointOn = false;
