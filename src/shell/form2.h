@@ -61,7 +61,7 @@ public:
     // Shared members of the window (they outlive an unload).
     qintptr hCapWnd = 0;
     vbrt::Colour penColor = 33000;
-    QString colorMode = QStringLiteral("caise");
+    trajectories::ColourMode colorMode = trajectories::ColourMode::RandomShares;
     bool drawEllipse = true;
     double originX = 0, originY = 0;
     bool coordMode = false;

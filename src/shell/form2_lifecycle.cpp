@@ -76,7 +76,7 @@ void Form2::Form_Load() {
         loadLayout();
 
     drawEllipse = true;
-    colorMode = QStringLiteral("caise");
+    colorMode = trajectories::ColourMode::RandomShares;
     Command1(4).setVisible(true);
     Command1(5).setVisible(false);
 

@@ -87,7 +87,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     s.plotToggle = s.fullScreenOn = s.freehandMode = true;
     s.strokeCount = s.pointCount = s.strokeLenIndex = s.pageIndex = 4;
     f2().penColor = 255;
-    f2().colorMode = QStringLiteral("danse");
+    f2().colorMode = trajectories::ColourMode::SingleColour;
     f2().drawEllipse = false;
     f2().originX = f2().originY = 30;
     f2().coordMode = f2().drawChord = f2().readoutFrozen = true;
@@ -109,7 +109,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     EXPECT_FALSE(s.plotToggle || s.fullScreenOn || s.freehandMode);
     EXPECT_EQ(s.strokeCount + s.pointCount + s.strokeLenIndex + s.pageIndex, 0);
     EXPECT_EQ(f2().penColor, 33000);
-    EXPECT_EQ(f2().colorMode, QStringLiteral("caise"));
+    EXPECT_EQ(f2().colorMode, trajectories::ColourMode::RandomShares);
     EXPECT_TRUE(f2().drawEllipse);
     EXPECT_EQ(f2().originX, 0);
     EXPECT_EQ(f2().originY, 0);
