@@ -18,9 +18,8 @@ void Form1::Command1_Click() {
     const QScopedValueRollback running(calculating, true);
     WindowsMediaPlayer1.setVisible(false);
     app::Module1& m = app::module1();
-    m.simulationMode = true;
+    m.drawingMode = app::DrawingMode::DropSimulation;
     m.imageSampled = false;
-    m.antiMissileMode = false;
     Text1(kMomentsBox).setText(QString());
     Label1(kDragCaption).setCaption(QStringLiteral("阻力为："));
     Picture1.setBackColor(Command6(0).BackColor());

@@ -104,7 +104,7 @@ void Form2::Form_Unload(int&) {
     app::Module1& m = app::module1();
     if (m.antiMissileRunning) {
         m.antiMissileRunning = false;
-        m.antiMissileMode = false;
+        app::leaveAntiMissile(m.drawingMode);
         m.imageWorkMode = false;
     }
 

@@ -243,15 +243,18 @@ TEST_F(Form2Life, ASecondCloseDuringTheClosingWaitIsIgnored) {
 
 TEST_F(Form2Life, UnloadOfARunningAntiMissileWindowClearsItsFlags) {
     f2().load();
-    m().antiMissileRunning = m().antiMissileMode = m().imageWorkMode = true;
+    m().antiMissileRunning = m().imageWorkMode = true;
+    m().drawingMode = app::DrawingMode::AntiMissile;
     f2().unload();
-    EXPECT_FALSE(m().antiMissileRunning || m().antiMissileMode || m().imageWorkMode);
+    EXPECT_FALSE(m().antiMissileRunning || m().drawingMode == app::DrawingMode::AntiMissile ||
+                 m().imageWorkMode);
 
     // Not running: the modes are left as they are.
     f2().load();
-    m().antiMissileMode = m().imageWorkMode = true;
+    m().imageWorkMode = true;
+    m().drawingMode = app::DrawingMode::AntiMissile;
     f2().unload();
-    EXPECT_TRUE(m().antiMissileMode && m().imageWorkMode);
+    EXPECT_TRUE(m().drawingMode == app::DrawingMode::AntiMissile && m().imageWorkMode);
 }
 
 TEST_F(Form2Life, TheWidthQuestionKeepsThePenBetween1And70) {
@@ -271,7 +274,7 @@ TEST_F(Form2Life, TheWidthQuestionKeepsThePenBetween1And70) {
     f2().load();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.simulation << c.freehand << " " << c.width);
-        m().simulationMode = c.simulation;
+        m().drawingMode = c.simulation ? app::DrawingMode::DropSimulation : app::DrawingMode::Plain;
         m().freehandMode = c.freehand;
         f2().Picture1.setDrawWidth(c.width);
         if (c.answer)
@@ -285,7 +288,7 @@ TEST_F(Form2Life, TheWidthQuestionKeepsThePenBetween1And70) {
 TEST_F(Form2Life, AClickInTheSimulationResetsTheOriginWhateverTheAnswer) {
     f2().load();
     for (bool freehand : {false, true}) {
-        m().simulationMode = true;
+        m().drawingMode = app::DrawingMode::DropSimulation;
         m().freehandMode = freehand;
         f2().originX = f2().originY = 40;
         m().replayShiftX = m().replayShiftY = 5;
@@ -303,7 +306,7 @@ TEST_F(Form2Life, AClickInTheSimulationResetsTheOriginWhateverTheAnswer) {
 
 TEST_F(Form2Life, AnAnswerGivenAfterTheWindowClosedChangesNothing) {
     f2().load();
-    m().simulationMode = true;
+    m().drawingMode = app::DrawingMode::DropSimulation;
     f2().Picture1.setDrawWidth(4);
     {
         // The question is open while the window is closed and opened again (a launcher).
