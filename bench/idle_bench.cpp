@@ -80,7 +80,7 @@ void BM_UnattendedSession(benchmark::State& state) {
         const Meter session;
         f.Command13.press();
         // The first comparison of a quiet room.
-        runUntil([&] { return m.compareResult == QStringLiteral("ok"); });
+        runUntil([&] { return m.compareResult == app::CompareResult::Ok; });
         runUntil([&] { return f.Text3.Text() == QStringLiteral("3"); });
         const Meter waiting;
         runUntil([&] { return f.Text3.Text() == QStringLiteral("20"); });
@@ -88,7 +88,7 @@ void BM_UnattendedSession(benchmark::State& state) {
         // Somebody walks in before the frames of clock 25 and 30 that the second comparison
         // looks at; the alarm step after it.
         camera->setFrame(room(true));
-        runUntil([&] { return m.compareResult == QStringLiteral("error"); });
+        runUntil([&] { return m.compareResult == app::CompareResult::Error; });
         runUntil([&] { return m.monitorTick >= 12; });
         whole = session.share();
         wallSeconds = session.wallSeconds();

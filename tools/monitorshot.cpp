@@ -210,7 +210,7 @@ int shoot(const QString& out, platform::SyntheticCamera& camera) {
     }
     camera.setFrame(cameraFrame(true));
     app::Module1& m = app::module1();
-    if (!runUntil([&] { return m.compareResult == QStringLiteral("error"); }, kAlarmWithin)) {
+    if (!runUntil([&] { return m.compareResult == app::CompareResult::Error; }, kAlarmWithin)) {
         std::fprintf(stderr, "monitorshot: the comparison gave no alarm (value %g)\n",
                      m.alarmLevel);
         return 1;

@@ -78,7 +78,7 @@ void DrawingBoard::enterFullScreen() {
 
     sizeToScreen();
     f_.paintBackground();
-    if (!m.simulationMode)
+    if (!app::isSimulation(m.drawingMode))
         return;
     // The simulations keep no button and no frame: the layout lasts until the window goes.
     f_.Picture1.setAutoRedraw(false);
@@ -90,7 +90,7 @@ void DrawingBoard::enterFullScreen() {
 void DrawingBoard::restoreFromFullScreen() {
     app::Module1& m = app::module1();
     f_.Command1(kFullScreenButton).setCaption(kFullScreen);
-    m.simulationMode = false;
+    app::leaveSimulation(m.drawingMode);
     m.fullCanvasOn = false;
     f_.setWindowState(ui::Normal);
 
@@ -117,7 +117,10 @@ void DrawingBoard::restoreFromFullScreen() {
 void DrawingBoard::wholeScreenCanvas(std::initializer_list<ui::Control*> hidden) {
     app::Module1& m = app::module1();
     m.canvasKeysOn = true;
-    m.simulationMode = true;
+    // Sized as a simulation's window is: the resize handler gives it the screen's size.
+    const app::DrawingMode mode = m.drawingMode;
+    if (!app::isSimulation(mode))
+        m.drawingMode = app::DrawingMode::DropSimulation;
     m.fullCanvasOn = true;
     sizeToScreen();
     f_.paintBackground();
@@ -126,8 +129,9 @@ void DrawingBoard::wholeScreenCanvas(std::initializer_list<ui::Control*> hidden)
     f_.setCaption(QString());
     for (ui::Control* c : hidden)
         c->setVisible(false);
-    // A later resize of the window lays it out in proportion again.
-    m.simulationMode = false;
+    // A later resize of the window lays it out in proportion again, a simulation's too.
+    m.drawingMode = mode;
+    app::leaveSimulation(m.drawingMode);
     m.fullCanvasOn = false;
 }
 

@@ -58,7 +58,7 @@ void DrawingBoard::cxqh() {
 
 void DrawingBoard::jiajian() {
     app::Module1& m = app::module1();
-    if (m.simulationMode && !m.freehandMode) {
+    if (app::isSimulation(m.drawingMode) && !m.freehandMode) {
         f_.originX = 0;
         f_.originY = 0;
         m.replayShiftX = 0;
@@ -159,7 +159,7 @@ void DrawingBoard::Picture1_KeyPress(int keyAscii) {
         f_.unload();
     } else if (m.antiMissileRunning) {
         m.antiMissileRunning = false;
-        m.antiMissileMode = false;
+        app::leaveAntiMissile(m.drawingMode);
         f_.unload();
     }
 }

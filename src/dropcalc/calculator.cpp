@@ -29,9 +29,8 @@ void Calculator::Command1_Click() {
     const QScopedValueRollback running(calculating, true);
     f_.WindowsMediaPlayer1.setVisible(false);
     app::Module1& m = app::module1();
-    m.simulationMode = true;
+    m.drawingMode = app::DrawingMode::DropSimulation;
     m.imageSampled = false;
-    m.antiMissileMode = false;
     f_.Text1(Form1::kMomentsBox).setText(QString());
     f_.Label1(Form1::kDragCaption).setCaption(QStringLiteral("阻力为："));
     f_.Picture1.setBackColor(f_.Command6(0).BackColor());

@@ -104,10 +104,10 @@ double Monitoring::markChanges(const pixelsets::SetLoadResult& loaded, bool coun
     return m.alarmLevel;
 }
 
-QString Monitoring::levelDecision(const Round& round) {
+app::CompareResult Monitoring::levelDecision(const Round& round) {
     app::Module1& m = app::module1();
     const double v = m.alarmLevel;
-    QString result;
+    app::CompareResult result = app::CompareResult::None;
     if (!round.sameWatch()) {
         // Stopped (or started anew) while comparing: the count is logged, but the level of a
         // watch that ended is neither shown nor reported, and no snapshot is taken for it.
@@ -129,12 +129,12 @@ QString Monitoring::levelDecision(const Round& round) {
             // A new reference once the clock has passed 6 again.
             resume({19, 18, 21});
         }
-        result = QStringLiteral("error");
+        result = app::CompareResult::Error;
         resume({23});
         m.alarmSeq += 1;
         saveSnapshot(alarmSnapshotName(ui::Clock::instance().now(), m.alarmSeq));
     } else {
-        result = QStringLiteral("ok");
+        result = app::CompareResult::Ok;
         f_.Timer(23).setEnabled(false);
         f_.Text3.setBackColor(f_.Text2.BackColor());
         notify(greenNotice(m.alarmSeq, v));

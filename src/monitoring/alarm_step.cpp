@@ -40,7 +40,7 @@ void Monitoring::Timer18_Timer() {
         return;
     }
     const auto now = [] { return ui::Clock::instance().now(); };
-    if (m.compareResult == QStringLiteral("error")) {
+    if (m.compareResult == app::CompareResult::Error) {
         // The first step after an alarming comparison (clock 5).
         if (m.monitorTick < 7) {
             if (m.alarmPointOn)

@@ -200,7 +200,7 @@ void Monitoring::Timer19_Timer() {
     m.monitorTick = 1;
     f_.Timer(18).setEnabled(false);
     const Round round(*this);
-    const QString result = tuxiangbijiao();
+    const app::CompareResult result = tuxiangbijiao();
     if (!round.alive())
         return;
     m.compareResult = result;

@@ -5,6 +5,9 @@
 #include <initializer_list>
 #include <memory>
 
+namespace app {
+enum class CompareResult;
+}
 namespace platform {
 class MediaPlayer;
 }
@@ -51,12 +54,12 @@ public:
     void Timer22_Timer();
     void Timer23_Timer();
 
-    // Samples the watched picture into the reference model.txt. "ok" once it is written.
-    QString tuxiangcaiji();
+    // Samples the watched picture into the reference model.txt. True once it is written.
+    bool tuxiangcaiji();
     // Compares the watched picture with the reference into caculator.txt, scores it and
-    // decides the alarm level: "error" for an alarm, "ok" for a quiet picture, empty for a
-    // stuck camera or a comparison that could not run.
-    QString tuxiangbijiao();
+    // decides the alarm level: an alarm, a quiet picture, or none for a stuck camera or a
+    // comparison that could not run.
+    app::CompareResult tuxiangbijiao();
     // Reads a difference set and marks its changes on the picture. Counting, it marks only a
     // changed sample whose neighbours two columns right, two rows down and diagonally changed
     // too, and counts those into the alarm value; otherwise it marks every change in its own
@@ -87,7 +90,7 @@ private:
     double markChanges(const pixelsets::SetLoadResult& loaded, bool countMode);
     // The result of the comparison whose alarm value was just scored, and the actions of its
     // level; none when the watch was stopped or started again meanwhile.
-    QString levelDecision(const Round& round);
+    app::CompareResult levelDecision(const Round& round);
     void stuckCamera();
     // False when the picture could not be written.
     bool saveSnapshot(const QString& path);

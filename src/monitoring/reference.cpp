@@ -32,7 +32,7 @@ QString differencePath() {
 }
 } // namespace
 
-QString Monitoring::tuxiangcaiji() {
+bool Monitoring::tuxiangcaiji() {
     app::Module1& m = app::module1();
     m.imageSampled = true;
     auto stepsNow = [this] {
@@ -49,29 +49,29 @@ QString Monitoring::tuxiangcaiji() {
     }
 
     const Round round(*this, Round::Until::WatchChanges);
-    QString result;
+    bool stored = false;
     if (!steps) {
         writeLogEntry(kNoGrid);
     } else {
         // The old reference stays in place until the new one is complete.
         if (!round.pauseSecond())
-            return {};
+            return false;
         const pixelsets::WriteOutcome written = pixelsets::writePixelSet(
             referencePath(), f_.Picture1, *steps, pixelsets::SetTail::EmptyLine, round.pacing());
         if (written.status == pixelsets::WriteStatus::Stopped)
-            return {};
+            return false;
         if (written.status == pixelsets::WriteStatus::Failed)
             writeFailed(referencePath(), written.error);
         else {
             writeSucceeded();
-            result = QStringLiteral("ok");
+            stored = true;
         }
     }
     resume({18, 19});
-    return result;
+    return stored;
 }
 
-QString Monitoring::tuxiangbijiao() {
+app::CompareResult Monitoring::tuxiangbijiao() {
     app::Module1& m = app::module1();
     app::LineTable& lines = m.lines;
     m.diffCount = 0;
@@ -80,7 +80,7 @@ QString Monitoring::tuxiangbijiao() {
     auto skip = [&](const QString& entry) {
         writeLogEntry(entry);
         resume({18});
-        return QString();
+        return app::CompareResult::None;
     };
     // Without a usable reference a new one is taken once the clock has passed 6 again, as
     // after a yellow alarm: a damaged file is no picture of an intruder.
@@ -99,7 +99,7 @@ QString Monitoring::tuxiangbijiao() {
     if (loaded.status != pixelsets::SetLoad::Loaded)
         return newReference(kNoReference);
     if (!round.pauseSecond())
-        return {};
+        return app::CompareResult::None;
 
     const auto steps = pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
                                                  f_.Picture1.Width(), f_.Picture1.Height());
@@ -121,7 +121,7 @@ QString Monitoring::tuxiangbijiao() {
         differencePath(), f_.Picture1, lines.pixelSetA, *steps, thresholdText, round.pacing(),
         pixelsets::UnreadableCell::Differs, &difference);
     if (compared.status == pixelsets::WriteStatus::Stopped)
-        return {};
+        return app::CompareResult::None;
     if (compared.status == pixelsets::WriteStatus::Failed)
         writeFailed(differencePath(), compared.error);
     else
@@ -131,7 +131,7 @@ QString Monitoring::tuxiangbijiao() {
 
     markChanges(pixelsets::loadSetText(std::move(difference), lines, lines.pixelSetA), true);
     if (!round.alive())
-        return {};
+        return app::CompareResult::None;
     return levelDecision(round);
 }
 

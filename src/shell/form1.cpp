@@ -264,7 +264,7 @@ void Form1::Form_Load() {
     Timer3.setEnabled(false);
 
     m.quitConfirmed = false;
-    m.simulationMode = false;
+    app::leaveSimulation(m.drawingMode);
 
     rotate(vbrt::appFile(QStringLiteral("\\tree.txt")),
            vbrt::appFile(QStringLiteral("\\treebackup.txt")));

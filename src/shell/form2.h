@@ -78,7 +78,6 @@ public:
     // Shared members of the window (they outlive an unload).
     qintptr hCapWnd = 0;
     vbrt::Colour penColor = 33000;
-    QString colorMode = QStringLiteral("caise");
     bool drawEllipse = true;
     double originX = 0, originY = 0;
     bool coordMode = false;

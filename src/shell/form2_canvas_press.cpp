@@ -27,7 +27,7 @@ void Form2::Picture1_MouseDown(int button, int, double x, double y) {
     Form1& panel = app::form1();
     panel.Text1(15).setText(px);
     panel.Text1(16).setText(py);
-    if (m.antiMissileMode)
+    if (m.drawingMode == app::DrawingMode::AntiMissile)
         antiMissile.bianhuanjiaodu();
 }
 

@@ -51,7 +51,7 @@ void Form2::loadLayout() {
 
 void Form2::Form_Resize() {
     app::Module1& m = app::module1();
-    if (!m.simulationMode) {
+    if (!app::isSimulation(m.drawingMode)) {
         if (Height() <= 1000)
             return;
         if (Width() < 8000) {
@@ -75,8 +75,8 @@ void Form2::Form_Resize() {
         paintBackground();
 
         // The math drawing mode's start-up ends with its first layout.
-        if (m.mathDrawMode) {
-            m.mathDrawMode = false;
+        if (m.mathDrawLayoutPending) {
+            m.mathDrawLayoutPending = false;
             Picture1.setAutoRedraw(m.imagePresaved);
             Command8.setVisible(false);
             Command1(9).setVisible(true);

@@ -9,6 +9,7 @@
 #include "platform/capture_window.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/drop_plots.h"
 
 namespace shell {
 
@@ -79,7 +80,7 @@ void Form2::Form_Load() {
         loadLayout();
 
     drawEllipse = true;
-    colorMode = QStringLiteral("caise");
+    dropPlots.colorMode = trajectories::ColourMode::RandomShares;
     Command1(4).setVisible(true);
     Command1(5).setVisible(false);
 
@@ -107,7 +108,7 @@ void Form2::Form_Unload(int&) {
     app::Module1& m = app::module1();
     if (m.antiMissileRunning) {
         m.antiMissileRunning = false;
-        m.antiMissileMode = false;
+        app::leaveAntiMissile(m.drawingMode);
         m.imageWorkMode = false;
     }
 

@@ -188,7 +188,7 @@ double AntiMissile::bianhuanjiaodu() {
     const QScopedValueRollback guard(searching_, true);
     const ui::Opening opening(f_);
     app::Module1& m = app::module1();
-    m.antiMissileMode = true;
+    m.drawingMode = app::DrawingMode::AntiMissile;
     const Search s = interceptionSearch();
     // Closed during the erase passes (Esc, a launcher): whatever closed it set the mode flags
     // for what comes next, and a search that set them again would turn every later canvas
@@ -197,10 +197,10 @@ double AntiMissile::bianhuanjiaodu() {
         return 1;
     app::form1().Label1(Form1::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
-    // The plot of the panel's path runs only outside the anti-missile mode.
-    m.antiMissileMode = false;
+    // The plot of the panel's path runs only in the drop simulation.
+    m.drawingMode = app::DrawingMode::DropSimulation;
     f_.dropPlots.Picture1_Click();
-    m.antiMissileMode = true;
+    m.drawingMode = app::DrawingMode::AntiMissile;
     if (s.hit)
         splash(s);
     f_.Picture1.setDrawWidth(2);

@@ -135,33 +135,30 @@ void DropPlots::plotAtTime() {
         canvas.PSet(f_.originX, f_.originY, pen);
         // The fan of chords from the origin, then the path over it: one colour, or each
         // stroke its own random share of the pen colour.
-        const bool single = f_.colorMode == QStringLiteral("danse");
-        const bool shaded = f_.colorMode == QStringLiteral("caise");
+        const bool shaded = colorMode == ColourMode::RandomShares;
         const auto colour = [&] {
             return shaded ? vbrt::Colour(vbrt::CLng(vbrt::Rnd() * double(pen))) : pen;
         };
-        if (single || shaded) {
-            forEachTime(t, h, [&](double tau) {
-                const double px = x(tau), py = y(tau);
-                f_.plotStepDelay();
-                canvas.setFillColor(pen);
-                canvas.setFillStyle(0);
-                const vbrt::Colour c = colour();
-                canvas.Circle(0, 0, 0, c);
-                if (drawable(px, py))
-                    canvas.Line(f_.originX, f_.originY, px, py, c);
-                return true;
-            });
-            canvas.PSet(f_.originX, f_.originY, pen);
-            forEachTime(t, h, [&](double tau) {
-                const double px = x(tau), py = y(tau);
-                f_.plotStepDelay();
-                const vbrt::Colour c = colour();
-                if (drawable(px, py))
-                    canvas.LineTo(px, py, c);
-                return true;
-            });
-        }
+        forEachTime(t, h, [&](double tau) {
+            const double px = x(tau), py = y(tau);
+            f_.plotStepDelay();
+            canvas.setFillColor(pen);
+            canvas.setFillStyle(0);
+            const vbrt::Colour c = colour();
+            canvas.Circle(0, 0, 0, c);
+            if (drawable(px, py))
+                canvas.Line(f_.originX, f_.originY, px, py, c);
+            return true;
+        });
+        canvas.PSet(f_.originX, f_.originY, pen);
+        forEachTime(t, h, [&](double tau) {
+            const double px = x(tau), py = y(tau);
+            f_.plotStepDelay();
+            const vbrt::Colour c = colour();
+            if (drawable(px, py))
+                canvas.LineTo(px, py, c);
+            return true;
+        });
     }
 
     if (usable && f_.drawEllipse) {
@@ -181,13 +178,13 @@ void DropPlots::plotAtTime() {
 }
 
 void DropPlots::singleColour() {
-    f_.colorMode = QStringLiteral("danse");
+    colorMode = ColourMode::SingleColour;
     f_.Command1(5).setVisible(true);
     f_.Command1(4).setVisible(false);
 }
 
 void DropPlots::randomColours() {
-    f_.colorMode = QStringLiteral("caise");
+    colorMode = ColourMode::RandomShares;
     f_.Command1(4).setVisible(true);
     f_.Command1(5).setVisible(false);
 }

@@ -113,7 +113,7 @@ void DropPlots::applyWindow() {
 void DropPlots::Picture1_Click() {
     f_.Timer(15).setEnabled(false);
     const app::Module1& m = app::module1();
-    if (m.antiMissileMode || !m.simulationMode || m.freehandMode)
+    if (m.drawingMode != app::DrawingMode::DropSimulation || m.freehandMode)
         return;
     Form1& panel = app::form1();
     panel.calculator.runOnDropInput([this] { plotTrajectory(); });
@@ -181,7 +181,7 @@ void DropPlots::plotTrajectory() {
 void DropPlots::Command8_Click() {
     app::Module1& m = app::module1();
     Form1& panel = app::form1();
-    if (m.simulationMode && !m.freehandMode) {
+    if (app::isSimulation(m.drawingMode) && !m.freehandMode) {
         const bool first = !m.plotToggle;
         m.plotToggle = true;
         panel.calculator.runOnDropInput([&] { sweep(first); });

@@ -23,11 +23,18 @@ struct MomentReport {
 MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropState& state,
                           double t);
 
+// How the drop plot colours its chords and path: each stroke its own random share of the pen
+// colour (随机彩色, the start of every opening), or the pen colour alone (单色).
+enum class ColourMode { RandomShares, SingleColour };
+
 // The drawing window's drop simulation: its copies of the drop model, the trajectory plot of
 // a click on the canvas, the falling-drop sweep of "雨" and the rain scene's plotter.
 class DropPlots {
 public:
     explicit DropPlots(shell::Form2& form);
+
+    // 单色 / 随机彩色; it outlives an unload, and each opening starts with random shares.
+    ColourMode colorMode = ColourMode::RandomShares;
 
     // The drop's displacement at t from the main window's panel: f1 and f2 for the panel's
     // launch, f3 and f4 for the interception's trial launch (trialVx, trialVy). f2 and f3 also

@@ -18,7 +18,7 @@ TEST_F(MonitoringOnAFullDisk, AnIntruderIsStillAlarmedAndTheFailedWritesAreRepor
     disk::fillLeaving(0);
 
     camera->setFrame(scored(324));
-    ASSERT_TRUE(runUntil([&] { return m().compareResult == QStringLiteral("error"); }, 80));
+    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Error; }, 80));
     EXPECT_EQ(m().alarmLevel, 324);
     EXPECT_EQ(f2().Text3.BackColor(), kRed);
     const QStringList heard = notices();
@@ -37,7 +37,7 @@ TEST_F(MonitoringOnAFullDisk, AnIntruderIsStillAlarmedAndTheFailedWritesAreRepor
     // With room again, the next comparison's file is written and the box says no more.
     disk::unfill();
     camera->setFrame(scene());
-    ASSERT_TRUE(runUntil([&] { return m().compareResult == QStringLiteral("ok"); }, 120));
+    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Ok; }, 120));
     run(2.5);
     bool justTheClock = false;
     f2().Text3.Text().toInt(&justTheClock);

@@ -158,7 +158,8 @@ TEST_F(FullScreen, TheWholeScreenCanvasesHideTheirButtonsUntilEsc) {
         SCOPED_TRACE(c.what);
         c.launcher();
         m().canvasToolsAtEdge = false;
-        m().simulationMode = true; // whatever the mode held, a canvas ends with it off
+        // Whatever the mode held, a canvas ends outside the simulations.
+        m().drawingMode = app::DrawingMode::DropSimulation;
         background();
         f2().Picture1.setDrawWidth(5);
         const int left = f2().Command1(19).Left();
@@ -170,7 +171,7 @@ TEST_F(FullScreen, TheWholeScreenCanvasesHideTheirButtonsUntilEsc) {
         EXPECT_EQ(f2().Picture1.DrawWidth(), c.pen ? 2 : 5);
         EXPECT_EQ(f2().Command1(19).Left(), c.moved ? kScreen.width() - 446 : left);
         EXPECT_TRUE(m().canvasKeysOn);
-        EXPECT_FALSE(m().simulationMode || m().fullCanvasOn);
+        EXPECT_FALSE(app::isSimulation(m().drawingMode) || m().fullCanvasOn);
         EXPECT_EQ(f2().BorderStyle(), 0);
         EXPECT_EQ(f2().Caption(), QString());
         expectOnTheScreen();

@@ -79,7 +79,7 @@ TEST_F(DropCalculator, RefusesTextsThatAreNoNumbersAndSizesOrTimesOfNothing) {
         EXPECT_FALSE(f().Label1(14).Visible());
         EXPECT_EQ(f().Label1(14).Caption(), QStringLiteral("阻力为："));
     }
-    EXPECT_TRUE(app::module1().simulationMode);
+    EXPECT_TRUE(app::isSimulation(app::module1().drawingMode));
 
     // The orbit and the re-plot refuse the same way and draw nothing.
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);

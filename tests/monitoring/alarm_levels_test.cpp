@@ -87,7 +87,7 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
     struct Row {
         int value;
         bool latched;
-        QString result;
+        app::CompareResult result;
         vbrt::Colour status;
         QStringList entries;
         QStringList notices;
@@ -105,28 +105,28 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
     const Row rows[] = {
         {100,
          false,
-         "ok",
+         app::CompareResult::Ok,
          kNormal,
          {"0" + counted + "100" + correct, "0" + counted + "144  。"},
          {"0   告警值为   = 100。\r\n", "\r\n0 监控正常：绿色  告警值为   = 100  。\r\n"},
          false},
         {196,
          false,
-         "error",
+         app::CompareResult::Error,
          kAsItWas,
          {"0" + counted + "196" + correct, yellowEntry, "1" + counted + "256  。"},
          {"0   告警值为   = 196。\r\n", yellowNotice(196)},
          true},
         {300,
          false,
-         "error",
+         app::CompareResult::Error,
          kAsItWas,
          {"0" + counted + "300" + correct, yellowEntry, "1" + counted + "374  。"},
          {"0   告警值为   = 300。\r\n", yellowNotice(300)},
          true},
         {324,
          false,
-         "error",
+         app::CompareResult::Error,
          kRed,
          {"0" + counted + "324" + correct, "1" + counted + "400  。"},
          {"0   告警值为   = 324。\r\n",
@@ -135,7 +135,7 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
          false},
         {196,
          true,
-         "error",
+         app::CompareResult::Error,
          kAsItWas,
          {"0" + counted + "196" + correct, "1" + counted + "256  。"},
          {"0   告警值为   = 196。\r\n"},
@@ -160,11 +160,11 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
         EXPECT_EQ(entries(), row.entries);
         EXPECT_EQ(notices(), row.notices);
         EXPECT_EQ(f2().Timer(21).Enabled(), row.newReference);
-        EXPECT_EQ(f2().Timer(23).Enabled(), row.result == "error");
+        EXPECT_EQ(f2().Timer(23).Enabled(), row.result == app::CompareResult::Error);
         EXPECT_TRUE(f2().Timer(18).Enabled()) << "the scoring lets the alarm step go on";
         EXPECT_EQ(m().redAlarmLatched, row.value > 300 || (row.latched && row.value > 100));
         const bool snapshot = exists("CAMaRA/" + stamp() + "AMAZING  1.BMP");
-        EXPECT_EQ(snapshot, row.result == "error");
+        EXPECT_EQ(snapshot, row.result == app::CompareResult::Error);
         if (snapshot)
             QFile::remove(path("CAMaRA/" + stamp() + "AMAZING  1.BMP"));
     }
@@ -221,7 +221,7 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
         f2().Timer(18).setEnabled(false);
         f2().Timer(21).setEnabled(false);
         row.prepare();
-        EXPECT_EQ(compare(scored(324)), QString());
+        EXPECT_EQ(compare(scored(324)), app::CompareResult::None);
         EXPECT_EQ(entries(), QStringList{row.entry});
         EXPECT_TRUE(f2().Timer(18).Enabled()) << "the alarm step goes on";
         EXPECT_EQ(f2().Timer(21).Enabled(), row.newReference);
@@ -240,9 +240,9 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
 TEST_F(AlarmLevels, AThresholdBoxThatHoldsNoNumberComparesAtTheDefault) {
     captureReference(scene());
     f2().Text2.setText(QStringLiteral("高"));
-    EXPECT_EQ(compare(scene()), QStringLiteral("ok"));
+    EXPECT_EQ(compare(scene()), app::CompareResult::Ok);
     EXPECT_EQ(m().diffCount, 0);
-    EXPECT_EQ(compare(scored(324)), QStringLiteral("error"));
+    EXPECT_EQ(compare(scored(324)), app::CompareResult::Error);
 }
 
 TEST_F(AlarmLevels, AReferenceCellThatIsNoColourCountsAsChanged) {

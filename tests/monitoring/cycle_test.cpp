@@ -106,7 +106,7 @@ TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
     // Somebody walks in; the comparison past clock 32 finds it. Before it, at clock 30, the
     // one routine snapshot of this opening went to the server.
     camera->setFrame(scored(324));
-    ASSERT_TRUE(runUntil([&] { return m().compareResult == QStringLiteral("error"); }, 80));
+    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Error; }, 80));
     EXPECT_EQ(f2().Text3.BackColor(), kRed);
     EXPECT_EQ(snapshots(QStringLiteral("AMAZING  1.BMP")).size(), 1);
     const QString counted = QStringLiteral("   The number of the differnent is  = ");

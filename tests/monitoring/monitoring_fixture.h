@@ -106,7 +106,7 @@ protected:
         mon().tuxiangcaiji();
     }
     // The camera's frame compared with the reference; the result.
-    QString compare(const QImage& frame) {
+    app::CompareResult compare(const QImage& frame) {
         camera->setFrame(frame);
         mon().Timer17_Timer();
         return mon().tuxiangbijiao();

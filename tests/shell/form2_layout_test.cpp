@@ -164,13 +164,13 @@ TEST_F(Form2Layout, TheFirstLayoutEndsTheMathDrawingStartUp) {
     for (bool presaved : {false, true}) {
         SCOPED_TRACE(presaved);
         f2().unload();
-        m().mathDrawMode = true;
+        m().mathDrawLayoutPending = true;
         m().imagePresaved = presaved;
         f2().load();
         f2().Command8.setVisible(true);
         f2().Command1(9).setVisible(false);
         f2().show();
-        EXPECT_FALSE(m().mathDrawMode);
+        EXPECT_FALSE(m().mathDrawLayoutPending);
         EXPECT_FALSE(f2().Command8.Visible());
         EXPECT_TRUE(f2().Command1(9).Visible());
         EXPECT_EQ(f2().Picture1.AutoRedraw(), presaved);
@@ -184,7 +184,7 @@ TEST_F(Form2Layout, TheFirstLayoutEndsTheMathDrawingStartUp) {
 }
 
 TEST_F(Form2Layout, TheSimulationModesMoveNothingWithoutTheWholeScreenCanvas) {
-    m().simulationMode = true;
+    m().drawingMode = app::DrawingMode::DropSimulation;
     f2().load();
     const Rect picture = rectOf(f2().Picture1);
     f2().show();
@@ -195,7 +195,7 @@ TEST_F(Form2Layout, TheSimulationModesMoveNothingWithoutTheWholeScreenCanvas) {
 }
 
 TEST_F(Form2Layout, TheWholeScreenCanvasTakesTheScreensSize) {
-    m().simulationMode = true;
+    m().drawingMode = app::DrawingMode::DropSimulation;
     m().fullCanvasOn = true;
     f2().load();
     const Rect picture = rectOf(f2().Picture1);

@@ -8,6 +8,7 @@
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "trajectories/drop_plots.h"
 #include "ui/clock.h"
 #include "vbrt/datetime.h"
 
@@ -89,7 +90,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     s.plotToggle = s.fullScreenOn = s.freehandMode = true;
     s.strokeCount = s.pointCount = s.strokeLenIndex = s.pageIndex = 4;
     f2().penColor = 255;
-    f2().colorMode = QStringLiteral("danse");
+    f2().dropPlots.colorMode = trajectories::ColourMode::SingleColour;
     f2().drawEllipse = false;
     f2().originX = f2().originY = 30;
     f2().coordMode = f2().drawChord = f2().readoutFrozen = true;
@@ -111,7 +112,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     EXPECT_FALSE(s.plotToggle || s.fullScreenOn || s.freehandMode);
     EXPECT_EQ(s.strokeCount + s.pointCount + s.strokeLenIndex + s.pageIndex, 0);
     EXPECT_EQ(f2().penColor, 33000);
-    EXPECT_EQ(f2().colorMode, QStringLiteral("caise"));
+    EXPECT_EQ(f2().dropPlots.colorMode, trajectories::ColourMode::RandomShares);
     EXPECT_TRUE(f2().drawEllipse);
     EXPECT_EQ(f2().originX, 0);
     EXPECT_EQ(f2().originY, 0);
@@ -245,15 +246,18 @@ TEST_F(Form2Life, ASecondCloseDuringTheClosingWaitIsIgnored) {
 
 TEST_F(Form2Life, UnloadOfARunningAntiMissileWindowClearsItsFlags) {
     f2().load();
-    m().antiMissileRunning = m().antiMissileMode = m().imageWorkMode = true;
+    m().antiMissileRunning = m().imageWorkMode = true;
+    m().drawingMode = app::DrawingMode::AntiMissile;
     f2().unload();
-    EXPECT_FALSE(m().antiMissileRunning || m().antiMissileMode || m().imageWorkMode);
+    EXPECT_FALSE(m().antiMissileRunning || m().drawingMode == app::DrawingMode::AntiMissile ||
+                 m().imageWorkMode);
 
     // Not running: the modes are left as they are.
     f2().load();
-    m().antiMissileMode = m().imageWorkMode = true;
+    m().imageWorkMode = true;
+    m().drawingMode = app::DrawingMode::AntiMissile;
     f2().unload();
-    EXPECT_TRUE(m().antiMissileMode && m().imageWorkMode);
+    EXPECT_TRUE(m().drawingMode == app::DrawingMode::AntiMissile && m().imageWorkMode);
 }
 
 TEST_F(Form2Life, TheWidthQuestionKeepsThePenBetween1And70) {
@@ -273,7 +277,7 @@ TEST_F(Form2Life, TheWidthQuestionKeepsThePenBetween1And70) {
     f2().load();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.simulation << c.freehand << " " << c.width);
-        m().simulationMode = c.simulation;
+        m().drawingMode = c.simulation ? app::DrawingMode::DropSimulation : app::DrawingMode::Plain;
         m().freehandMode = c.freehand;
         f2().Picture1.setDrawWidth(c.width);
         if (c.answer)
@@ -287,7 +291,7 @@ TEST_F(Form2Life, TheWidthQuestionKeepsThePenBetween1And70) {
 TEST_F(Form2Life, AClickInTheSimulationResetsTheOriginWhateverTheAnswer) {
     f2().load();
     for (bool freehand : {false, true}) {
-        m().simulationMode = true;
+        m().drawingMode = app::DrawingMode::DropSimulation;
         m().freehandMode = freehand;
         f2().originX = f2().originY = 40;
         m().replayShiftX = m().replayShiftY = 5;
@@ -305,7 +309,7 @@ TEST_F(Form2Life, AClickInTheSimulationResetsTheOriginWhateverTheAnswer) {
 
 TEST_F(Form2Life, AnAnswerGivenAfterTheWindowClosedChangesNothing) {
     f2().load();
-    m().simulationMode = true;
+    m().drawingMode = app::DrawingMode::DropSimulation;
     f2().Picture1.setDrawWidth(4);
     {
         // The question is open while the window is closed and opened again (a launcher).

@@ -104,25 +104,33 @@ const std::vector<Shown>& visibilityTable() {
     return table;
 }
 
-// Flags after each launcher, from two starting points: every flag True, and every flag False
-// (the anti-missile simulation not running in either). T / F; the first layout ends the math
-// drawing start-up, so mathDrawMode is False once the window is shown in any image mode. Every
-// mode but 反导模拟 starts outside the anti-missile mode, whatever the last window left.
+// The mode and the flags after each launcher, from two starting points: the anti-missile mode
+// (a simulation) with every flag True, and no mode with every flag False (the anti-missile
+// simulation not running in either). T / F; the first layout ends the math drawing start-up,
+// so its flag is False once the window is shown in any image mode. Every mode but 反导模拟
+// starts outside the anti-missile mode, whatever the last window left.
 struct Flag {
     const char* name;
-    bool app::Module1::*flag;
+    std::function<bool(const app::Module1&)> get;
     const char* fromTrue;
     const char* fromFalse;
 };
 
+std::function<bool(const app::Module1&)> flag(bool app::Module1::*member) {
+    return [member](const app::Module1& m) { return m.*member; };
+}
+
 const Flag kFlags[] = {
-    {"simulationMode", &app::Module1::simulationMode, "FFFFTT", "FFFFTT"},
-    {"mathDrawMode", &app::Module1::mathDrawMode, "FFFFFF", "FFFFFF"},
-    {"imageWorkMode", &app::Module1::imageWorkMode, "TTTTTT", "FTTTFF"},
-    {"imageSampled", &app::Module1::imageSampled, "TFTFFT", "FFFFFF"},
-    {"freehandMode", &app::Module1::freehandMode, "FFFFFF", "FFFFFF"},
-    {"antiMissileMode", &app::Module1::antiMissileMode, "FFFFFT", "FFFFFT"},
-    {"antiMissileRunning", &app::Module1::antiMissileRunning, "FFFFFT", "FFFFFT"},
+    {"simulation", [](const app::Module1& m) { return app::isSimulation(m.drawingMode); }, "FFFFTT",
+     "FFFFTT"},
+    {"mathDrawLayoutPending", flag(&app::Module1::mathDrawLayoutPending), "FFFFFF", "FFFFFF"},
+    {"imageWorkMode", flag(&app::Module1::imageWorkMode), "TTTTTT", "FTTTFF"},
+    {"imageSampled", flag(&app::Module1::imageSampled), "TFTFFT", "FFFFFF"},
+    {"freehandMode", flag(&app::Module1::freehandMode), "FFFFFF", "FFFFFF"},
+    {"anti-missile",
+     [](const app::Module1& m) { return m.drawingMode == app::DrawingMode::AntiMissile; }, "FFFFFT",
+     "FFFFFT"},
+    {"antiMissileRunning", flag(&app::Module1::antiMissileRunning), "FFFFFT", "FFFFFT"},
 };
 
 class Launchers : public AppTest {
@@ -146,8 +154,8 @@ protected:
             f1().Text1(i).setText(QStringLiteral("p%1").arg(i));
     }
     void setAllFlags(bool on) {
-        for (const Flag& fl : kFlags)
-            m().*fl.flag = on;
+        m().drawingMode = on ? app::DrawingMode::AntiMissile : app::DrawingMode::Plain;
+        m().mathDrawLayoutPending = m().imageWorkMode = m().imageSampled = m().freehandMode = on;
         m().antiMissileRunning = false;
     }
 
@@ -172,7 +180,7 @@ TEST_F(Launchers, EachModeShowsItsControlsFlagsCaptionAndPicture) {
                 EXPECT_EQ(row.get(f2()).Visible(), row.modes[mode] == 'S') << row.control;
             for (const Flag& fl : kFlags) {
                 const char* expected = start == 0 ? fl.fromTrue : fl.fromFalse;
-                EXPECT_EQ(m().*fl.flag, expected[mode] == 'T') << fl.name;
+                EXPECT_EQ(fl.get(m()), expected[mode] == 'T') << fl.name;
             }
             EXPECT_EQ(f2().Caption(), kLaunchers[mode].caption);
             EXPECT_EQ(f2().WindowState(), ui::Normal);
@@ -266,7 +274,7 @@ TEST_F(Launchers, AntiMissilePressedTwiceKeepsTheWindowAndTheTypedInputs) {
     EXPECT_EQ(read(QStringLiteral("CAMaRA/0.txt")), QByteArray("kept\r\n"));
     EXPECT_EQ(f2().Caption(), QStringLiteral("反导模拟"));
     EXPECT_FALSE(f2().Command1(3).Visible());
-    EXPECT_TRUE(m().antiMissileMode);
+    EXPECT_EQ(m().drawingMode, app::DrawingMode::AntiMissile);
     EXPECT_TRUE(m().antiMissileRunning);
     EXPECT_EQ(camera->opens(), 1);
 }
@@ -283,7 +291,7 @@ TEST_F(Launchers, AnyOtherLauncherClearsTheAntiMissileFlagsBeforeClosingTheWindo
         launch(next);
         EXPECT_NE(f2().loadGeneration(), opening);
         EXPECT_FALSE(m().antiMissileRunning);
-        EXPECT_FALSE(m().antiMissileMode);
+        EXPECT_NE(m().drawingMode, app::DrawingMode::AntiMissile);
         EXPECT_TRUE(m().imageWorkMode);
     }
 }
@@ -302,11 +310,11 @@ TEST_F(Launchers, TheAntiMissileWindowFillsTheScreen) {
 }
 
 TEST_F(Launchers, PictureClickShowsTheWindowInTheModeTheFlagsHold) {
-    m().simulationMode = true;
+    m().drawingMode = app::DrawingMode::DropSimulation;
     m().imageWorkMode = true;
     f1().Image1_Click();
     ASSERT_TRUE(f2().Visible());
-    EXPECT_TRUE(m().simulationMode);
+    EXPECT_EQ(m().drawingMode, app::DrawingMode::DropSimulation);
     EXPECT_TRUE(m().imageWorkMode);
     // Design and load only: the template button is reachable this way.
     EXPECT_TRUE(f2().Command9.Visible());
@@ -338,7 +346,7 @@ TEST_F(Launchers, ALauncherPressedWhileTheWindowIsClosedByItsCloseBoxLeavesNoTra
     EXPECT_FALSE(f2().isLoaded());
     // Neither the math drawing flag (which would turn the next opening into the end of a
     // math drawing start-up) nor the panel defaults.
-    EXPECT_FALSE(m().mathDrawMode);
+    EXPECT_FALSE(m().mathDrawLayoutPending);
     EXPECT_EQ(f1().Text1(0).Text(), QStringLiteral("p0"));
     EXPECT_EQ(camera->closes(), 1);
 }

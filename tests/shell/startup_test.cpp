@@ -73,7 +73,7 @@ TEST_F(StartUp, AMissingPictureOrAnUnwritableBackupNeverStopsTheStartUp) {
 
 TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
     app::module1().quitConfirmed = true;
-    app::module1().simulationMode = true;
+    app::module1().drawingMode = app::DrawingMode::DropSimulation;
     app::module1().calcPenColor = 1;
     start();
     for (ui::Control* c : std::initializer_list<ui::Control*>{
@@ -86,7 +86,7 @@ TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
         EXPECT_TRUE(c->Visible()) << c->name().toStdString();
     EXPECT_FALSE(f1().Timer3.Enabled());
     EXPECT_FALSE(app::module1().quitConfirmed);
-    EXPECT_FALSE(app::module1().simulationMode);
+    EXPECT_FALSE(app::isSimulation(app::module1().drawingMode));
     EXPECT_EQ(app::module1().calcPenColor, 16711680);
     EXPECT_EQ(f1().Caption(), QStringLiteral("风雨同路，一往无前"));
     EXPECT_EQ(f1().Command11.BackColor(), vbrt::RGB(232, 227, 174));

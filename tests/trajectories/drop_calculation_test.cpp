@@ -130,11 +130,11 @@ TEST_F(DrawingWindowCalculator, WritesTheStateAtTheTimeAndPlotsInTheChosenColour
 TEST_F(DrawingWindowCalculator, PlotOptionsSetTheirMembersAndSwapTheColourButtons) {
     shell::Form2& f = f2();
     f.Command1_Click(4);
-    EXPECT_EQ(f.colorMode, QStringLiteral("danse"));
+    EXPECT_EQ(f.dropPlots.colorMode, trajectories::ColourMode::SingleColour);
     EXPECT_FALSE(f.Command1(4).Visible());
     EXPECT_TRUE(f.Command1(5).Visible());
     f.Command1_Click(5);
-    EXPECT_EQ(f.colorMode, QStringLiteral("caise"));
+    EXPECT_EQ(f.dropPlots.colorMode, trajectories::ColourMode::RandomShares);
     EXPECT_TRUE(f.Command1(4).Visible());
     EXPECT_FALSE(f.Command1(5).Visible());
     f.Command1_Click(8);

@@ -129,11 +129,11 @@ TEST_F(DrawingWindowDrop, ACanvasClickSizesASquareWindowAndKeepsItsHalfSize) {
 
     // Outside the drop simulation the click only stops the sweep's timer.
     f2().Timer(15).setEnabled(true);
-    m.simulationMode = false;
+    m.drawingMode = app::DrawingMode::Plain;
     plots().Picture1_Click();
     EXPECT_FALSE(f2().Timer(15).Enabled());
 
-    m.simulationMode = true;
+    m.drawingMode = app::DrawingMode::DropSimulation;
     f1().Text1(13).setText(QStringLiteral("0"));
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
     plots().Picture1_Click();

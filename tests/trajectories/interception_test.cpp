@@ -104,7 +104,7 @@ TEST_F(Interception, AHitWritesTheLaunchAngleAndTimeAndEndsInTheSplash) {
 
     // The canvas click: the same search, the plot, and the splash that ends in a grey ring
     // at the target, every other drawing wiped.
-    app::module1().antiMissileMode = true;
+    app::module1().drawingMode = app::DrawingMode::AntiMissile;
     ui::PictureBox& canvas = f2().Picture1;
     const auto launch = [this] {
         f1().Text1(1).setText(QStringLiteral("700"));
@@ -143,7 +143,7 @@ TEST_F(Interception, AHitWritesTheLaunchAngleAndTimeAndEndsInTheSplash) {
     EXPECT_NEAR(radii / grey, 1.2 * unit * pixelsPerUnit, 1.0);
     EXPECT_EQ(pen, 0) << "the path and the rings wiped";
     EXPECT_EQ(canvas.DrawWidth(), 2);
-    EXPECT_TRUE(app::module1().antiMissileMode);
+    EXPECT_EQ(app::module1().drawingMode, app::DrawingMode::AntiMissile);
 }
 
 TEST_F(Interception, AMissWritesNothingAndBadTargetsAreRefused) {
@@ -172,7 +172,7 @@ TEST_F(Interception, ASearchStartedWhileOneRunsIsIgnoredButTheClickedTargetIsKep
         nestedWhileSearching = am().searching();
         const double start = ui::Clock::instance().monotonic();
         f2().Command1_Click(10);
-        app::module1().antiMissileMode = true;
+        app::module1().drawingMode = app::DrawingMode::AntiMissile;
         f2().Picture1_MouseDown(ui::LeftButton, 0, 5, 6);
         nestedTook = ui::Clock::instance().monotonic() - start;
     });
@@ -199,7 +199,7 @@ TEST_F(Interception, AfterEscDuringASweepACanvasClickDoesWhatEachLaunchersModeDo
     f2().Picture1_MouseDown(ui::LeftButton, 0, aim.x(), aim.y());
     ASSERT_TRUE(escapedMidSweep);
     EXPECT_FALSE(f2().isLoaded());
-    EXPECT_FALSE(app::module1().antiMissileMode);
+    EXPECT_NE(app::module1().drawingMode, app::DrawingMode::AntiMissile);
     EXPECT_FALSE(app::module1().antiMissileRunning);
     EXPECT_TRUE(f1().Label1(14).Visible()) << "no closing step of the search ran";
 
