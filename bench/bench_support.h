@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/forms.h"
 #include "app/line_table.h"
+#include "shell/forms.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -77,7 +77,7 @@ inline int runWindowBenchmarks(int argc, char** argv, const std::function<bool()
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
     }
-    app::resetAll();
+    shell::resetAll();
     if (afterwards)
         afterwards();
     return checked ? 0 : 1;

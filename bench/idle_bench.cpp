@@ -5,13 +5,13 @@
 // wall second over that time, and the same for the stretch between the two comparisons, when
 // the window only waits for its clock.
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "bench_support.h"
 #include "platform/media_backend.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "vbrt/apppath.h"
 
 #include <QCoreApplication>
@@ -70,8 +70,8 @@ void BM_UnattendedSession(benchmark::State& state) {
     auto camera = platform::installSyntheticCaptureDriver();
     auto sounds = platform::installRecordingMediaBackend();
     camera->setFrame(room(false));
-    app::form1().Command11_Click();
-    shell::Form2& f = app::form2();
+    shell::form1().Command11_Click();
+    shell::Form2& f = shell::form2();
     app::Module1& m = app::module1();
     QCoreApplication::processEvents();
 
@@ -98,7 +98,7 @@ void BM_UnattendedSession(benchmark::State& state) {
     state.counters["cpu_per_wall_waiting"] = between;
     state.counters["wall_seconds"] = wallSeconds;
     state.counters["sounds"] = double(sounds->calls().filter(QStringLiteral("setSource:")).size());
-    app::resetAll();
+    shell::resetAll();
     platform::resetCaptureDriverFactory();
     platform::resetMediaBackendFactory();
 }

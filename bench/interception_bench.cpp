@@ -4,11 +4,11 @@
 // the program does it. The busy pause after each trial runs on virtual time, so it costs
 // nothing here.
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "bench_support.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/anti_missile.h"
 #include "ui/event_loop.h"
 #include "vbrt/apppath.h"
@@ -24,7 +24,7 @@ struct Window {
     Window() {
         vbrt::setAppPath(folder.path());
         ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 9), QTime(10, 0)));
-        shell::Form1& f1 = app::form1();
+        shell::Form1& f1 = shell::form1();
         f1.show();
         // The launcher's own inputs; a target no trial reaches.
         f1.Command9_Click();
@@ -36,9 +36,9 @@ struct Window {
 
 void sweep(benchmark::State& state, const char* errorPercent, int trials) {
     Window w;
-    app::form1().Text1(17).setText(QString::fromLatin1(errorPercent));
+    shell::form1().Text1(17).setText(QString::fromLatin1(errorPercent));
     for (auto _ : state) {
-        const auto s = app::form2().antiMissile.interceptionSearch();
+        const auto s = shell::form2().antiMissile.interceptionSearch();
         benchmark::DoNotOptimize(s.hit);
     }
     state.counters["trials"] = trials;

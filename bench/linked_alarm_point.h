@@ -6,7 +6,7 @@
 
 #include "alarm_server.h"
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
+#include "shell/forms.h"
 #include "ui/dialogs.h"
 #include "ui/event_loop.h"
 #include "vbrt/apppath.h"
@@ -49,7 +49,7 @@ struct LinkedAlarmPoint {
         testing_support::pumpUntil([this] { return linkUp(); });
     }
     ~LinkedAlarmPoint() { ui::setDialogs(nullptr); }
-    alarmpoint::Form4& point() { return app::form4(); }
+    alarmpoint::Form4& point() { return shell::form4(); }
     bool linkUp() { return point().Winsock1.State() == platform::TcpSocket::Connected; }
     // The server's end of the point's link as it stands (a new one after each reconnect).
     int client() { return server.clientCount() - 1; }

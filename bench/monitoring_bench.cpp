@@ -4,7 +4,6 @@
 // the comparison into caculator.txt, the scoring of the changes, and a whole round (frame,
 // comparison, scoring) as Timer19 runs it once the reference is taken.
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "bench_support.h"
 #include "monitoring/monitoring.h"
@@ -15,6 +14,7 @@
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "vbrt/apppath.h"
 
 #include <QFile>
@@ -53,7 +53,7 @@ struct Window {
         vbrt::setAppPath(folder.path());
         camera = platform::installSyntheticCaptureDriver();
         camera->setFrame(reference);
-        app::form1().Command11_Click();
+        shell::form1().Command11_Click();
         QCoreApplication::processEvents();
         shell::Form2& f = form();
         steps = *stepsFromBoxes(f.Text1(2).Text(), f.Text1(3).Text(), f.Picture1.Width(),
@@ -66,7 +66,7 @@ struct Window {
         writePixelSet(modelPath(), f.Picture1, steps, SetTail::EmptyLine, Pacing::none());
     }
 
-    shell::Form2& form() { return app::form2(); }
+    shell::Form2& form() { return shell::form2(); }
     app::LineTable& lines() { return app::module1().lines; }
     QString modelPath() const { return vbrt::appFile(QStringLiteral("\\model.txt")); }
     QString differencePath() const { return vbrt::appFile(QStringLiteral("\\caculator.txt")); }

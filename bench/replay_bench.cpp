@@ -3,10 +3,10 @@
 // saved the same drop twice leaves it), read, split, folded to lower case and stripped of its
 // repeated lines.
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "bench_support.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/record_replay.h"
 #include "vbrt/apppath.h"
 
@@ -43,7 +43,7 @@ void BM_ReadRecords(benchmark::State& state) {
     file.write(recordFile());
     file.close();
 
-    trajectories::RecordReplay& replay = app::form2().replay;
+    trajectories::RecordReplay& replay = shell::form2().replay;
     const app::Module1& m = app::module1();
     // Record 0 was saved again at the end: the records read begin with record 1 and end
     // with it.

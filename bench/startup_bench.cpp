@@ -4,8 +4,8 @@
 // pointed at a copy of the pictures the main window loads, and says so on stdout once the
 // window has painted.
 
-#include "app/forms.h"
 #include "shell/form1.h"
+#include "shell/forms.h"
 #include "ui/desktop.h"
 #include "vbrt/apppath.h"
 
@@ -58,9 +58,9 @@ int runChild(int argc, char** argv, const QString& folder) {
 
     ui::useChineseDesktop();
 
-    app::form1().show();
+    shell::form1().show();
     PaintWatch watch;
-    app::form1().window()->installEventFilter(&watch);
+    shell::form1().window()->installEventFilter(&watch);
     return QApplication::exec();
 }
 

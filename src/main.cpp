@@ -1,6 +1,6 @@
-#include "app/forms.h"
 #include "app/program.h"
 #include "shell/form1.h"
+#include "shell/forms.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 
@@ -20,6 +20,6 @@ int main(int argc, char** argv) {
         std::_Exit(0);
     });
 
-    app::form1().show();
+    shell::form1().show();
     return QApplication::exec();
 }

@@ -5,8 +5,8 @@
 //   alarmshot OUT.png
 #include "alarm_server.h"
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
     int status = 1;
     {
         testing_support::AlarmServer server;
-        app::form2().Command15.press();
-        alarmpoint::Form4& point = app::form4();
+        shell::form2().Command15.press();
+        alarmpoint::Form4& point = shell::form4();
         if (server.waitForClients(1)) {
             settle(0.5);
             server.send(0, QStringLiteral("SYN$datetime$SYN2026-12-8 21:30:00"));
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
         }
         if (status)
             std::fprintf(stderr, "alarmshot: could not save %s\n", qPrintable(out));
-        app::resetAll();
+        shell::resetAll();
     }
     ui::setDialogs(nullptr);
     return status;

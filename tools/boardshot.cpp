@@ -4,11 +4,11 @@
 //
 //   boardshot OUT_PREFIX   (writes OUT_PREFIX-board-drawn.png, -board-cleared.png and
 //                           -board-replayed.png)
-#include "app/forms.h"
 #include "program_folder.h"
 #include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 
@@ -69,10 +69,10 @@ int main(int argc, char** argv) {
     if (!useFreshProgramFolder(folder))
         return 1;
 
-    shell::Form1& main = app::form1();
+    shell::Form1& main = shell::form1();
     main.show();
     main.Command12_Click();
-    shell::Form2& f = app::form2();
+    shell::Form2& f = shell::form2();
     QTimer::singleShot(500, [&f] {
         QWidget* canvas = f.Picture1.widget();
         f.Command1_Click(14);

@@ -17,12 +17,12 @@
 //                                  three saved records, -replay-auto.png after its pass,
 //                                  -replay-autoplay.png after a pass of "autoplay", and
 //                                  -rain-scene.png after one tick of the rain scene)
-#include "app/forms.h"
 #include "app/module1.h"
 #include "program_folder.h"
 #include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/command_words.h"
 #include "trajectories/drop_plots.h"
 #include "ui/desktop.h"
@@ -98,14 +98,14 @@ void drawingWindow(shell::Form1& f) {
         typeDrop(f);
         settle(500);
         std::thread shooter = shootLater("drawing-growing", 1800);
-        app::form2().dropPlots.Picture1_Click();
+        shell::form2().dropPlots.Picture1_Click();
         shooter.join();
         settle(300);
         shoot("drawing");
         // The window's own calculator, in single colour, over a cleared canvas.
-        app::form2().Picture1.Cls();
-        app::form2().Command1_Click(4);
-        app::form2().Command1_Click(0);
+        shell::form2().Picture1.Cls();
+        shell::form2().Command1_Click(4);
+        shell::form2().Command1_Click(0);
         settle(300);
         shoot("drawing-calc");
         finish();
@@ -119,7 +119,7 @@ void antiMissile(shell::Form1& f) {
         f.Command9_Click();
         settle(500);
         shoot("anti-scene");
-        shell::Form2& f2 = app::form2();
+        shell::Form2& f2 = shell::form2();
         f.Text1(17).setText(QStringLiteral("1"));
         const double speed = std::hypot(700.0, 700.0), theta = 350.0 / 360 * 8 * std::atan(1.0);
         f2.trialVx = speed * std::cos(theta);
@@ -142,7 +142,7 @@ void curves(shell::Form1& f) {
     QTimer::singleShot(300, [&] {
         f.Command10_Click();
         settle(500);
-        shell::Form2& f2 = app::form2();
+        shell::Form2& f2 = shell::form2();
 
         // 光 at its own pace, photographed while it grows.
         std::thread shooter = shootLater("curve-light-growing", 3000);
@@ -183,8 +183,8 @@ const char kRecords[] = "1,1,6,0,-3,-2,-1,0,\r\n1.5,1,-4,0,-6,2,-1,0,\r\n0.8,1,3
 
 // Types a command word into the drawing window's box and clicks it.
 void word(const char* text) {
-    app::form2().Text2.setText(QString::fromLatin1(text));
-    app::form2().commandWords.Text2_Click();
+    shell::form2().Text2.setText(QString::fromLatin1(text));
+    shell::form2().commandWords.Text2_Click();
 }
 
 // Once a replay pass has drawn its last record: stops the replay (a click on the emptied box,
@@ -225,7 +225,7 @@ void replay(shell::Form1& f) {
             word("autoplay");
             afterPass([] {
                 shoot("replay-autoplay");
-                shell::Form2& f2 = app::form2();
+                shell::Form2& f2 = shell::form2();
                 f2.Picture1.Cls();
                 f2.coordMode = false;
                 f2.drawEllipse = true;
@@ -256,7 +256,7 @@ int main(int argc, char** argv) {
     AnswerOk dialogs;
     ui::setDialogs(&dialogs);
 
-    shell::Form1& f = app::form1();
+    shell::Form1& f = shell::form1();
     f.show();
     if (args[1] == "fall") {
         straightFall(f);

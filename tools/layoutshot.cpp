@@ -7,11 +7,11 @@
 //   layoutshot OUT_PREFIX   (writes OUT_PREFIX-full-screen.png, -restored.png,
 //                            -full-canvas-tools.png, -full-canvas-bare.png, -math-full-screen.png
 //                            and -after-esc.png)
-#include "app/forms.h"
 #include "program_folder.h"
 #include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
@@ -86,10 +86,10 @@ int main(int argc, char** argv) {
 
     PicksLandscape dialogs;
     ui::setDialogs(&dialogs);
-    shell::Form1& main = app::form1();
+    shell::Form1& main = shell::form1();
     main.show();
     main.Command12_Click();
-    shell::Form2& f = app::form2();
+    shell::Form2& f = shell::form2();
     QTimer::singleShot(500, [&] {
         // 全屏 and 还原: the window as a click on the main window's picture brings it back.
         f.unload();

@@ -4,10 +4,10 @@
 //
 //   modeshots MODE OUT.png [seconds]
 //   MODE: math | monitoring | freehand | overlay | dropsim | antimissile
-#include "app/forms.h"
 #include "program_folder.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/desktop.h"
 #include "vbrt/apppath.h"
 
@@ -61,12 +61,12 @@ int main(int argc, char** argv) {
     if (!useFreshProgramFolder(folder))
         return 1;
 
-    app::form1().show();
-    (app::form1().*launcher)();
+    shell::form1().show();
+    (shell::form1().*launcher)();
 
     int status = 0;
     QTimer::singleShot(int(seconds * 1000), [&] {
-        QWidget* window = app::form2().window();
+        QWidget* window = shell::form2().window();
         if (!window || !window->grab().save(out)) {
             std::fprintf(stderr, "modeshots: could not save %s\n", qPrintable(out));
             status = 1;
@@ -76,6 +76,6 @@ int main(int argc, char** argv) {
     });
     QApplication::exec();
     // The windows go while the application still exists.
-    app::resetAll();
+    shell::resetAll();
     return status;
 }

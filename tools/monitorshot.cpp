@@ -4,13 +4,13 @@
 // time, so the minute of monitoring before the comparison takes a few seconds.
 //
 //   monitorshot OUT.png
-#include "app/forms.h"
 #include "app/module1.h"
 #include "platform/synthetic_capture_driver.h"
 #include "program_folder.h"
 #include "screen_shot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 #include "ui/event_loop.h"
@@ -198,9 +198,9 @@ bool runUntil(const std::function<bool()>& done, double seconds) {
 }
 
 int shoot(const QString& out, platform::SyntheticCamera& camera) {
-    app::form1().Command11_Click();
+    shell::form1().Command11_Click();
     settle(500);
-    shell::Form2& f = app::form2();
+    shell::Form2& f = shell::form2();
     f.Command13.press();
 
     const QString reference = vbrt::appFile(QStringLiteral("\\model.txt"));
@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
     ui::EventLoop::instance().useVirtualTime(QDateTime(QDate(2026, 12, 8), QTime(21, 30, 0)));
 
     const int status = shoot(out, *camera);
-    app::resetAll();
+    shell::resetAll();
     ui::setDialogs(nullptr);
     return status;
 }

@@ -5,10 +5,10 @@
 //
 // usage: video_shot <program folder> <first.png> <second.png> [ms to first] [ms between]
 
-#include "app/forms.h"
 #include "app/program.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"
+#include "shell/forms.h"
 #include "shell/video_player.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     // exit(), not quit(): quit() asks the windows to close, and they answer with the quit question.
     app::setEndAction([] { QCoreApplication::exit(0); });
 
-    shell::Form1& f1 = app::form1();
+    shell::Form1& f1 = shell::form1();
     f1.show();
     int status = 0;
     QTimer::singleShot(500, [&] {
@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     });
     app.exec();
     // The windows and the player go while the application still exists.
-    app::resetAll();
+    shell::resetAll();
     ui::setDialogs(nullptr);
     return status;
 }

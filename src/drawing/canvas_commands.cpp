@@ -1,12 +1,12 @@
 // The drawing area's own commands: clear, pre-save, paper and pen colour, picture import and
 // text.
-#include "app/forms.h"
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
 #include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/picture_file.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
@@ -27,7 +27,7 @@ void DrawingBoard::clearPicture() {
     if (ui::MsgBox(kClearQuestion, ui::vbYesNo, kDrawTitle) != ui::vbYes)
         return;
     app::Module1& m = app::module1();
-    shell::Form1& panel = app::form1();
+    shell::Form1& panel = shell::form1();
     f_.Picture1.setPicture(QImage());
     f_.Image1.setPicture(QImage());
     f_.Text1(2).setText(QStringLiteral("0"));
@@ -53,13 +53,13 @@ void DrawingBoard::preSavePicture() {
 }
 
 void DrawingBoard::paperColour() {
-    shell::Form1& panel = app::form1();
+    shell::Form1& panel = shell::form1();
     if (panel.pickColour(0))
         f_.Picture1.setBackColor(panel.Command6(0).BackColor());
 }
 
 void DrawingBoard::penColour() {
-    shell::Form1& panel = app::form1();
+    shell::Form1& panel = shell::form1();
     if (panel.pickColour(1))
         f_.penColor = panel.Command6(1).BackColor();
 }
@@ -85,7 +85,7 @@ void DrawingBoard::importPicture() {
         return;
     const QString name = dialog.FileName;
     const bool sized = vbrt::skipOnError([&] {
-        shell::Form1& panel = app::form1();
+        shell::Form1& panel = shell::form1();
         for (const int box : {int(shell::Form1::kTimeBox), 0, 1, 3, 4})
             panel.calculator.panelNumber(box);
         f_.sizePlotWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox),

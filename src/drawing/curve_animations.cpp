@@ -1,10 +1,10 @@
 #include "drawing/curve_animations.h"
 
-#include "app/forms.h"
 #include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "vbrt/errors.h"
 
 #include <QImage>
@@ -270,7 +270,7 @@ double CurveAnimations::drawFigure(const Closing& closing,
 }
 
 std::optional<double> CurveAnimations::openFrame() {
-    shell::Form1& panel = app::form1();
+    shell::Form1& panel = shell::form1();
     if (!panel.calculator.dropBoxesNumeric()) {
         refuse();
         return std::nullopt;
@@ -308,7 +308,7 @@ std::optional<double> CurveAnimations::openFrame() {
 
 void CurveAnimations::refuse() {
     const QScopedValueRollback open(messageOpen_, true);
-    app::form1().calculator.refuseDropInput();
+    shell::form1().calculator.refuseDropInput();
 }
 
 } // namespace drawing

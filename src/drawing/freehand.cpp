@@ -1,12 +1,12 @@
 // The freehand pen: a left press starts a stroke, Timer13 samples the pointer's last shown
 // position into it every 10 ms, the release ends it. Moves keep the coordinate and colour
 // readouts; Ctrl + right click takes the pen colour from the canvas.
-#include "app/forms.h"
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
 #include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "vbrt/convert.h"
 
 namespace drawing {
@@ -53,7 +53,7 @@ void DrawingBoard::penDown(double x, double y) {
         return;
     f_.originX = x;
     f_.originY = y;
-    shell::Form1& panel = app::form1();
+    shell::Form1& panel = shell::form1();
     panel.Text1(shell::Form1::kTargetXBox).setText(vbrt::CStr(float(x)));
     panel.Text1(shell::Form1::kTargetYBox).setText(vbrt::CStr(float(y)));
     app::StrokePoint& start = m.strokes.at(int(m.strokeCount), int(m.pointCount));

@@ -1,9 +1,9 @@
 // Saving the drawing area's picture, with or without the parameter records of the drop that
 // drew it (treego.txt, which the replay reads, and the log tree.txt).
-#include "app/forms.h"
 #include "drawing/drawing_board.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/clock.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
@@ -18,7 +18,7 @@ const QString kReplaceTitle = QStringLiteral("Tessal计算 ");
 
 // The panel boxes a record holds, as typed: t, r, Vx0, VFy, Vy0, origin X, origin Y, VFx.
 QStringList recordValues(const shell::Form2& form) {
-    const shell::Form1& panel = app::form1();
+    const shell::Form1& panel = shell::form1();
     return {panel.Text1(shell::Form1::kTimeBox).Text(),
             panel.Text1(0).Text(),
             panel.Text1(1).Text(),

@@ -1,13 +1,13 @@
 // The alarm step: every fifth clock value a new camera frame, and after an alarming comparison
 // the alarm actions.
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "monitoring/monitor_log.h"
 #include "monitoring/monitoring.h"
 #include "monitoring/round.h"
 #include "platform/media_player.h"
 #include "platform/picture_clipboard.h"
+#include "shell/forms.h"
 #include "ui/clock.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
@@ -44,7 +44,7 @@ void Monitoring::Timer18_Timer() {
         // The first step after an alarming comparison (clock 5).
         if (m.monitorTick < 7) {
             if (m.alarmPointOn)
-                app::form4().yuancx();
+                shell::form4().yuancx();
             const QString p = uploadSnapshotName(now(), m.alarmSeq);
             // A snapshot that could not be saved is not offered; the upload stays armed.
             if (saveSnapshot(p) && !offerOnce(m.alarmUploadArmed, p, round))
@@ -90,7 +90,7 @@ bool Monitoring::offerOnce(bool& armed, const QString& path, const Round& round)
     if (!round.pauseSecond())
         return false;
     if (m.alarmPointOn)
-        app::form4().tuxiangsc(path);
+        shell::form4().tuxiangsc(path);
     return true;
 }
 

@@ -1,13 +1,13 @@
 #include "monitoring/monitoring.h"
 
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "monitoring/monitor_log.h"
 #include "monitoring/round.h"
 #include "platform/capture_window.h"
 #include "platform/media_player.h"
 #include "platform/picture_clipboard.h"
+#include "shell/forms.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
@@ -68,7 +68,7 @@ Monitoring::~Monitoring() = default;
 
 void Monitoring::notify(const QString& text) {
     if (app::module1().alarmPointOn)
-        app::form4().gaojingsc(text);
+        shell::form4().gaojingsc(text);
 }
 
 void Monitoring::Command13_Click() {
@@ -145,7 +145,7 @@ void Monitoring::Command14_Click() {
 
 void Monitoring::Command15_Click() {
     app::module1().alarmPointOn = true;
-    alarmpoint::Form4& alarmPoint = app::form4();
+    alarmpoint::Form4& alarmPoint = shell::form4();
     alarmPoint.show();
     alarmPoint.setBackColor(vbrt::RGB(192, 208, 192));
 }

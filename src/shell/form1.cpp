@@ -1,12 +1,12 @@
 #include "shell/form1.h"
 
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app/program.h"
 #include "dropcalc/calculator.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
+#include "shell/forms.h"
 #include "shell/video_player.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
@@ -356,9 +356,9 @@ void Form1::Form_QueryUnload(int& cancel, int) {
         return;
     case QuitAnswer::Yes:
         unload();
-        app::form2().unload();
-        app::form3().unload();
-        app::form4().unload();
+        shell::form2().unload();
+        shell::form3().unload();
+        shell::form4().unload();
         return;
     case QuitAnswer::Confirmed:
         return;
@@ -366,9 +366,9 @@ void Form1::Form_QueryUnload(int& cancel, int) {
 }
 
 void Form1::Form_Unload(int&) {
-    app::form2().unload();
-    app::form3().unload();
-    app::form4().unload();
+    shell::form2().unload();
+    shell::form3().unload();
+    shell::form4().unload();
     unload();
     app::End();
 }

@@ -1,6 +1,5 @@
 // Opening and closing of the drawing window, and its clicks outside the controls.
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "drawing/curve_animations.h"
 #include "drawing/drawing_board.h"
@@ -9,6 +8,7 @@
 #include "platform/capture_window.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 
 namespace shell {
@@ -97,7 +97,7 @@ void Form2::Form_Load() {
         b->setVisible(false);
 
     setBackColor(RGB(192, 208, 192));
-    app::form1().Command6(0).setBackColor(RGB(208, 208, 192));
+    shell::form1().Command6(0).setBackColor(RGB(208, 208, 192));
     Picture1.setBackColor(0);
 
     penColor = 33000;
@@ -127,7 +127,7 @@ void Form2::Form_Unload(int&) {
         monitoring::writeLogEntry(QStringLiteral("    Somebody closed the  watch system ."));
         if (m.alarmPointOn) {
             m.alarmPointOn = false;
-            app::form4().gaojingsc(
+            shell::form4().gaojingsc(
                 QStringLiteral("\r\n    有人关闭了监控系统 或者 电脑断电了.\r\n"));
         }
     }

@@ -1,9 +1,9 @@
 #include "shell/form3.h"
 
-#include "app/forms.h"
 #include "platform/web_browser.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/dialogs.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
@@ -51,7 +51,7 @@ void Form3::Form_Resize() {
 }
 
 void Form3::Form_QueryUnload(int& cancel, int) {
-    switch (app::form1().quitQuestion()) {
+    switch (shell::form1().quitQuestion()) {
     case Form1::QuitAnswer::EndNow:
     case Form1::QuitAnswer::Stay:
         cancel = 1;
@@ -59,8 +59,8 @@ void Form3::Form_QueryUnload(int& cancel, int) {
     case Form1::QuitAnswer::Yes:
         // The main window's own close handling ends the program; the windows already going
         // down (this one included) are not unloaded twice.
-        app::form1().unload();
-        app::form2().unload();
+        shell::form1().unload();
+        shell::form2().unload();
         unload();
         return;
     case Form1::QuitAnswer::Confirmed:
@@ -69,8 +69,8 @@ void Form3::Form_QueryUnload(int& cancel, int) {
 }
 
 void Form3::Form_Unload(int&) {
-    app::form1().unload();
-    app::form2().unload();
+    shell::form1().unload();
+    shell::form2().unload();
     unload();
 }
 

@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "shell/forms.h"
 
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
@@ -9,13 +9,13 @@
 
 #include <memory>
 
-namespace app {
+namespace shell {
 
 namespace {
 struct Registry {
-    std::unique_ptr<shell::Form1> f1;
-    std::unique_ptr<shell::Form2> f2;
-    std::unique_ptr<shell::Form3> f3;
+    std::unique_ptr<Form1> f1;
+    std::unique_ptr<Form2> f2;
+    std::unique_ptr<Form3> f3;
     std::unique_ptr<alarmpoint::Form4> f4;
 };
 Registry& registry() {
@@ -29,13 +29,13 @@ template <class T> T& get(std::unique_ptr<T>& slot) {
 }
 } // namespace
 
-shell::Form1& form1() {
+Form1& form1() {
     return get(registry().f1);
 }
-shell::Form2& form2() {
+Form2& form2() {
     return get(registry().f2);
 }
-shell::Form3& form3() {
+Form3& form3() {
     return get(registry().f3);
 }
 alarmpoint::Form4& form4() {
@@ -49,8 +49,8 @@ void resetAll() {
     r.f4.reset();
     r.f3.reset();
     r.f1.reset();
-    resetModule1();
-    resetProgramEnded();
+    app::resetModule1();
+    app::resetProgramEnded();
 }
 
-} // namespace app
+} // namespace shell

@@ -1,8 +1,8 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "drawing/overlay_pictures.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/anti_missile.h"
 
 #include <vector>
@@ -20,19 +20,19 @@ void closeDrawingWindow() {
     app::Module1& m = app::module1();
     m.antiMissileRunning = false;
     app::leaveAntiMissile(m.drawingMode);
-    app::form2().unload();
+    shell::form2().unload();
 }
 
 // A launcher pressed while the window is closing (inside its unload's wait) does nothing at
 // all: the mode stays as it is and the closing goes on.
 bool drawingWindowClosing() {
-    return app::form2().isUnloading();
+    return shell::form2().isUnloading();
 }
 
 // Opens the window if it is closed. False while it is being closed: a launcher pressed from
 // inside the closing wait of another one leaves the window to that one.
 bool openDrawingWindow() {
-    return app::form2().load();
+    return shell::form2().load();
 }
 
 using app::DrawingMode;
@@ -127,7 +127,7 @@ Form2* openImageMode(DrawingMode mode, bool resetSampled) {
     m.imageWorkMode = true;
     if (!openDrawingWindow())
         return nullptr;
-    Form2& f = app::form2();
+    Form2& f = shell::form2();
     f.setVisible(true);
     showControlsOf(f, mode);
     return &f;
@@ -144,7 +144,7 @@ void Form1::Command10_Click() {
     m.mathDrawLayoutPending = true;
     if (!openDrawingWindow())
         return;
-    Form2& f = app::form2();
+    Form2& f = shell::form2();
     showControlsOf(f, DrawingMode::MathDraw);
     for (int i : {0, 13, 1, 2, 3, 4, 10})
         Text1(i).setText(QStringLiteral("1"));
@@ -188,7 +188,7 @@ void Form1::Command8_Click() {
     m.mathDrawLayoutPending = false;
     if (!openDrawingWindow())
         return;
-    Form2& f = app::form2();
+    Form2& f = shell::form2();
     showControlsOf(f, DrawingMode::DropSimulation);
     m.drawingMode = DrawingMode::DropSimulation;
     m.imageSampled = false;
@@ -203,14 +203,14 @@ void Form1::Command9_Click() {
         return;
     app::Module1& m = app::module1();
     if (!m.antiMissileRunning)
-        app::form2().unload();
+        shell::form2().unload();
     m.mathDrawLayoutPending = false;
     // A running simulation stays in its anti-missile mode while the scene is drawn again.
     if (m.drawingMode != DrawingMode::AntiMissile)
         m.drawingMode = DrawingMode::DropSimulation;
     if (!openDrawingWindow())
         return;
-    Form2& f = app::form2();
+    Form2& f = shell::form2();
     showControlsOf(f, DrawingMode::AntiMissile);
     if (!m.antiMissileRunning) {
         const std::pair<int, const char*> defaults[] = {
@@ -236,7 +236,7 @@ void Form1::Image1_Click() {
         return;
     if (!openDrawingWindow())
         return;
-    app::form2().setVisible(true);
+    shell::form2().setVisible(true);
 }
 
 } // namespace shell

@@ -1,11 +1,11 @@
 #include "trajectories/anti_missile.h"
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "shell/routines.h"
 #include "trajectories/drop_plots.h"
 #include "ui/waits.h"
@@ -24,7 +24,7 @@ namespace {
 constexpr vbrt::Colour kSplashRing = 0xCCCCCC;
 
 double box(int i) {
-    return app::form1().calculator.panelNumber(i);
+    return shell::form1().calculator.panelNumber(i);
 }
 
 // The square window of a path's extents: half sizes 1.5 times the spans (or the sum, for a
@@ -58,7 +58,7 @@ AngleSweep angleSweep(double x, double y, double tolerance) {
 }
 
 void AntiMissile::sales() {
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     panel.calculator.runOnDropInput([this] {
         app::Module1& m = app::module1();
         ui::PictureBox& canvas = f_.Picture1;
@@ -96,13 +96,13 @@ void AntiMissile::sales() {
 AntiMissile::Search AntiMissile::interceptionSearch() {
     f_.coordMode = true;
     Search s;
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     panel.calculator.runOnDropInput([&] { sweep(s); });
     return s;
 }
 
 void AntiMissile::sweep(Search& s) {
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     // The target and the tolerance must be numbers too.
     for (int i : {Form1::kTargetXBox, Form1::kTargetYBox, Form1::kErrorBox}) {
         if (!vbrt::IsNumeric(panel.Text1(i).Text())) {
@@ -177,7 +177,7 @@ void AntiMissile::changeAngle() {
     // A window closed during the erase passes has nothing left to plot on.
     if (!opening.alive())
         return;
-    app::form1().Label1(Form1::kDragCaption).setVisible(false);
+    shell::form1().Label1(Form1::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
     f_.dropPlots.Picture1_Click();
 }
@@ -195,7 +195,7 @@ double AntiMissile::bianhuanjiaodu() {
     // click, in any mode, into an interception.
     if (!opening.alive())
         return 1;
-    app::form1().Label1(Form1::kDragCaption).setVisible(false);
+    shell::form1().Label1(Form1::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
     // The plot of the panel's path runs only in the drop simulation.
     m.drawingMode = app::DrawingMode::DropSimulation;

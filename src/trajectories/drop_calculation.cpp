@@ -1,11 +1,11 @@
 // The drawing window's own calculator (推导计算) and its plot options.
-#include "app/forms.h"
 #include "app/module1.h"
 #include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "shell/routines.h"
 #include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
@@ -85,11 +85,11 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
 }
 
 void DropPlots::deriveAndPlot() {
-    app::form1().calculator.runOnDropInput([this] { plotAtTime(); });
+    shell::form1().calculator.runOnDropInput([this] { plotAtTime(); });
 }
 
 void DropPlots::plotAtTime() {
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     ui::PictureBox& canvas = f_.Picture1;
     const double t = panel.calculator.panelNumber(Form1::kTimeBox);
     const dropcalc::DropInputs in = panel.calculator.dropInputs();
@@ -198,7 +198,7 @@ void DropPlots::drawChords() {
 }
 
 void DropPlots::transformCoordinates() {
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     // The origin comes from the target boxes (the last point clicked on the canvas); texts
     // that are no numbers are refused before anything changes.
     const QString x = panel.Text1(15).Text(), y = panel.Text1(16).Text();

@@ -1,6 +1,5 @@
 #include "trajectories/drop_plots.h"
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "dropcalc/calculator.h"
 #include "dropcalc/motion.h"
@@ -8,6 +7,7 @@
 #include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "shell/routines.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
@@ -26,7 +26,7 @@ namespace {
 constexpr int kRainSteps = 6000;
 
 double panelTime() {
-    return app::form1().calculator.panelNumber(Form1::kTimeBox);
+    return shell::form1().calculator.panelNumber(Form1::kTimeBox);
 }
 } // namespace
 
@@ -39,13 +39,13 @@ DropPlots::DropPlots(shell::Form2& form) : f_(form) {
 }
 
 double DropPlots::f1(double t) {
-    const dropcalc::DropInputs in = app::form1().calculator.dropInputs();
+    const dropcalc::DropInputs in = shell::form1().calculator.dropInputs();
     return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
 }
 
 double DropPlots::f4(double t) {
     const dropcalc::DropInputs in =
-        app::form1().calculator.dropInputs(dropcalc::Launch{f_.trialVx, f_.trialVy});
+        shell::form1().calculator.dropInputs(dropcalc::Launch{f_.trialVx, f_.trialVy});
     return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
 }
 
@@ -58,7 +58,7 @@ double DropPlots::f3(double t) {
 }
 
 double DropPlots::vertical(std::optional<double> trialVy, double t) {
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     const dropcalc::DropInputs in =
         trialVy ? panel.calculator.dropInputs(dropcalc::Launch{f_.trialVx, *trialVy})
                 : panel.calculator.dropInputs();
@@ -81,7 +81,7 @@ double DropPlots::vertical(std::optional<double> trialVy, double t) {
 }
 
 void DropPlots::keepMomentOnError(const std::function<void()>& compute) {
-    ui::TextBox& box = app::form1().Text1(Form1::kMomentsBox);
+    ui::TextBox& box = shell::form1().Text1(Form1::kMomentsBox);
     const QString held = box.Text();
     try {
         compute();
@@ -115,7 +115,7 @@ void DropPlots::Picture1_Click() {
     const app::Module1& m = app::module1();
     if (m.drawingMode != app::DrawingMode::DropSimulation || m.freehandMode)
         return;
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     panel.calculator.runOnDropInput([this] { plotTrajectory(); });
     panel.Label1(Form1::kDragCaption).setVisible(false);
 }
@@ -180,7 +180,7 @@ void DropPlots::plotTrajectory() {
 
 void DropPlots::Command8_Click() {
     app::Module1& m = app::module1();
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     if (app::isSimulation(m.drawingMode) && !m.freehandMode) {
         const bool first = !m.plotToggle;
         m.plotToggle = true;
@@ -244,7 +244,7 @@ void DropPlots::sweep(bool firstClick) {
 
 void DropPlots::rain(double t, double radius, double vx0, double windY, double vy0, double x0,
                      double y0) {
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     const std::pair<int, double> written[] = {
         {Form1::kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
     for (const auto& [box, value] : written)

@@ -1,8 +1,8 @@
 // A snapshot of the drawing area kept in drawimage.jpg, and the drawing area restored from it.
-#include "app/forms.h"
 #include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
@@ -22,7 +22,7 @@ bool DropPlots::drawrainready() {
 
 bool DropPlots::drawoutput() {
     bool painted = false;
-    shell::Form1& panel = app::form1();
+    shell::Form1& panel = shell::form1();
     panel.calculator.runOnDropInput([&] {
         sizeWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox), dropcalc::kPlotSteps);
         // The window is kept for the plots that follow; the picture goes over the whole area.

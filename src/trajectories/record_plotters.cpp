@@ -1,10 +1,10 @@
 // The plotters of the parameter-record replay: one record's trajectory from its own origin,
 // in the scale the replay's first record set.
-#include "app/forms.h"
 #include "app/module1.h"
 #include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 #include "trajectories/record_replay.h"
 #include "vbrt/convert.h"
@@ -34,7 +34,7 @@ double RecordReplay::rainst(double t, double radius, double vx0, double windY, d
 }
 
 double RecordReplay::plotRecord(const Record& r, bool markSteps) {
-    Form1& panel = app::form1();
+    Form1& panel = shell::form1();
     const std::pair<int, double> written[] = {{Form1::kTimeBox, r.t}, {0, r.radius}, {1, r.vx0},
                                               {3, r.windY},           {4, r.vy0},    {2, r.windX}};
     for (const auto& [box, value] : written)
@@ -53,7 +53,7 @@ void RecordReplay::refuse() {
         return;
     saidThisPass_ = quietUntilDrawn_ = true;
     const QScopedValueRollback open(messageOpen_, true);
-    app::form1().calculator.refuseDropInput();
+    shell::form1().calculator.refuseDropInput();
 }
 
 void RecordReplay::drawRecord(const Record& r, bool markSteps) {

@@ -24,7 +24,7 @@ class AlarmWindowTest : public AlarmPointTest {};
 
 TEST_F(AlarmWindowTest, OpensFromTheMonitoringWindowReadyToReport) {
     dialogs.expectInputBox(kServerPrompt, QString());
-    app::form2().Command15.press();
+    shell::form2().Command15.press();
     Form4& f = f4();
     EXPECT_TRUE(app::module1().alarmPointOn);
     EXPECT_TRUE(f.Visible());
@@ -53,12 +53,12 @@ TEST_F(AlarmWindowTest, OpensFromTheMonitoringWindowReadyToReport) {
 }
 
 TEST_F(AlarmWindowTest, ClosingTheMonitoringWindowTellsTheServer) {
-    app::form2().load();
-    app::form2().monitoring.Command13_Click();
+    shell::form2().load();
+    shell::form2().monitoring.Command13_Click();
     dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
-    app::form2().Command15.press();
+    shell::form2().Command15.press();
     ASSERT_TRUE(pumpUntil([&] { return connected(); }));
-    EXPECT_EQ(sentBy([] { app::form2().unload(); }),
+    EXPECT_EQ(sentBy([] { shell::form2().unload(); }),
               QStringLiteral("zen-tur:~\r\n    有人关闭了监控系统 或者 电脑断电了.\r\n"));
 }
 

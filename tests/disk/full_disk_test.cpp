@@ -2,9 +2,9 @@
 // new files, and with files that cannot be written: the earlier file always survives whole,
 // and no failure is reported as success.
 
-#include "app/forms.h"
 #include "flow_fixture.h"
 #include "shell/form1.h"
+#include "shell/forms.h"
 #include "small_disk.h"
 
 #include <QFile>
@@ -71,7 +71,7 @@ TEST_F(SetsOnAFullDisk, AComparisonKeepsTheEarlierDifferenceSet) {
 
 class MainWindowOnAFullDisk : public disk::OnSmallDisk<testing_support::AppTest> {
 protected:
-    shell::Form1& f1() { return app::form1(); }
+    shell::Form1& f1() { return shell::form1(); }
 };
 
 TEST_F(MainWindowOnAFullDisk, APictureSaveKeepsTheEarlierPicture) {
@@ -101,7 +101,7 @@ TEST_F(MainWindowOnAFullDisk, TheStartUpRotationNeverCutsNorRepeats) {
 
     // With room again, the next start moves the text once.
     disk::unfill();
-    app::resetAll();
+    shell::resetAll();
     f1().show();
     EXPECT_EQ(read("treebackup.txt"), "older\r\n" + records + "\r\n");
     EXPECT_EQ(read("tree.txt"), "");
@@ -145,8 +145,8 @@ TEST_F(StartUpWithLockedFiles, ARecordFileThatCannotBeEmptiedIsNotAppendedAgainA
     write("tree.txt", "1,2,3\r\n");
     QFile::setPermissions(path("tree.txt"), QFile::ReadOwner);
     for (int start = 0; start < 2; ++start) {
-        app::resetAll();
-        app::form1().show();
+        shell::resetAll();
+        shell::form1().show();
     }
     EXPECT_EQ(read("treebackup.txt"), "");
     EXPECT_EQ(read("tree.txt"), "1,2,3\r\n");

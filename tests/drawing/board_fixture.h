@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drawing/drawing_board.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 
 #include <QPointF>
 #include <vector>
@@ -21,8 +21,8 @@ protected:
         f1().Command12_Click();
         ASSERT_TRUE(f2().isLoaded());
     }
-    shell::Form1& f1() { return app::form1(); }
-    shell::Form2& f2() { return app::form2(); }
+    shell::Form1& f1() { return shell::form1(); }
+    shell::Form2& f2() { return shell::form2(); }
     app::Module1& m() { return app::module1(); }
 
     // One stroke with the pen on: a press at the first point, then for every further point a

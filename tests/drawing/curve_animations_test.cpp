@@ -1,4 +1,3 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drawing/curve_animations.h"
@@ -6,6 +5,7 @@
 #include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "text_printers.h"
 #include "ui/waits.h"
 
@@ -26,12 +26,12 @@ class CurveAnimations : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        app::form1().show();
-        app::form1().Command10_Click(); // 数学画画: the curve buttons, and 1 in the panel
+        shell::form1().show();
+        shell::form1().Command10_Click(); // 数学画画: the curve buttons, and 1 in the panel
         ASSERT_TRUE(f().isLoaded());
         app::module1().fastPlot = true;
     }
-    shell::Form2& f() { return app::form2(); }
+    shell::Form2& f() { return shell::form2(); }
     ComaState& state() { return f().curves.state; }
     ui::PictureBox& canvas() { return f().Picture1; }
     void ticks(int timer, int count) {
@@ -119,7 +119,7 @@ TEST_F(CurveAnimations, EachTimerRedrawsEveryFewTicksAndTurnsItsPhase) {
 }
 
 TEST_F(CurveAnimations, RefusedInputDrawsNothingButTheButtonsStillEndInTheirColour) {
-    shell::Form1& panel = app::form1();
+    shell::Form1& panel = shell::form1();
     // A time of 0 would sample the drop without end.
     for (const auto& [box, text] : {std::pair{13, "x"}, std::pair{10, "0"}}) {
         panel.Text1(box).setText(QString::fromUtf8(text));
@@ -170,8 +170,8 @@ TEST_F(CurveAnimations, TheEggInAWindowOfMillionsIsTheEggOfASmallWindowScaled) {
     // 1000 mm over 1000 s (a window of millions of units), the pictures are the same.
     state().eggFreq = 1.0;
     const auto egg = [&](const char* radius, const char* time) {
-        app::form1().Text1(0).setText(QString::fromUtf8(radius));
-        app::form1().Text1(10).setText(QString::fromUtf8(time));
+        shell::form1().Text1(0).setText(QString::fromUtf8(radius));
+        shell::form1().Text1(10).setText(QString::fromUtf8(time));
         canvas().setPicture(QImage());
         f().curves.coma2();
         return std::pair{f().plotWindow[3], canvas().screen().copy()};
@@ -196,8 +196,8 @@ TEST_F(CurveAnimations, ANegativeTimeSizesTheWindowFromTheLaunchAndThatTimeAlone
     // Thrown down: back in time the drop rises above the launch point and comes down below it
     // at t = -1. The frame samples only while the time is not past -1, that is not at all, so
     // the window comes from the launch (the least height) and t = -1 (the greatest).
-    typeDrop(app::form1(), 1, 1, 0, 3, 0, 0, -1);
-    const double below = app::form1().calculator.f2(-1);
+    typeDrop(shell::form1(), 1, 1, 0, 3, 0, 0, -1);
+    const double below = shell::form1().calculator.f2(-1);
     ASSERT_GT(below, 0);
     f().Command6.press();
     EXPECT_EQ(f().plotWindow[3], 3 * below / 2);
@@ -253,7 +253,7 @@ public:
 
 TEST_F(CurveAnimations, WhileAFiguresMessageIsOpenTheAnimationTimersWait) {
     f().Command4.press(); // 果壳 runs on good input
-    app::form1().Text1(13).setText(QStringLiteral("x"));
+    shell::form1().Text1(13).setText(QStringLiteral("x"));
     const double shellFreq = state().shellFreq;
     {
         // Ten seconds would bring 蛋 and 果壳 to a redraw each, and each to its own message.

@@ -1,8 +1,8 @@
-#include "app/forms.h"
 #include "app_fixture.h"
 #include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/clock.h"
 
 #include <QCoreApplication>
@@ -33,8 +33,8 @@ protected:
             installAsset(QString::fromLatin1(name));
         f1().show();
     }
-    static shell::Form1& f1() { return app::form1(); }
-    static shell::Form2& f2() { return app::form2(); }
+    static shell::Form1& f1() { return shell::form1(); }
+    static shell::Form2& f2() { return shell::form2(); }
 };
 
 struct Trigger {

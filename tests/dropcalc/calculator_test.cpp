@@ -1,4 +1,3 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "dropcalc/calculator.h"
@@ -6,6 +5,7 @@
 #include "dropcalc/rounding.h"
 #include "paint_counter.h"
 #include "shell/form1.h"
+#include "shell/forms.h"
 #include "text_printers.h"
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
@@ -31,7 +31,7 @@ protected:
         f().show();
         vbrt::seedRnd(7);
     }
-    shell::Form1& f() { return app::form1(); }
+    shell::Form1& f() { return shell::form1(); }
     // Radius, density, Vx0, Vy0, VFx, VFy and the time, as typed into the panel.
     void type(const char* radius, const char* density, const char* vx0, const char* vy0,
               const char* windX, const char* windY, const char* time) {

@@ -232,7 +232,7 @@ TEST_F(Cycle, ACameraThatVanishesClosesTheWindowAfterSayingSo) {
     EXPECT_EQ(entries().last(), QStringLiteral("    Somebody closed the  watch system ."));
 
     // The manual view likewise.
-    app::form1().Command11_Click();
+    shell::form1().Command11_Click();
     f2().Command14.press();
     dialogs.expectMsgBox(kNoCamera, kTitle, ui::vbOK);
     run(0.1);

@@ -34,7 +34,7 @@ protected:
         AlarmPointTest::SetUp();
         camera = platform::installSyntheticCaptureDriver();
         sounds = platform::installRecordingMediaBackend();
-        app::form1().Command11_Click();
+        shell::form1().Command11_Click();
         camera->setFrame(scene());
         f2().Text1(2).setText(QString::number(kColumns));
         f2().Text1(3).setText(QString::number(kRows));
@@ -75,7 +75,7 @@ protected:
         return scene();
     }
 
-    shell::Form2& f2() { return app::form2(); }
+    shell::Form2& f2() { return shell::form2(); }
     monitoring::Monitoring& mon() { return f2().monitoring; }
     app::Module1& m() { return app::module1(); }
 

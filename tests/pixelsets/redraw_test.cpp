@@ -1,10 +1,10 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "canvas.h"
 #include "pixelsets/image_comparison.h"
 #include "pixelsets/redraw.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 
 using namespace testing_support;
 using namespace pixelsets;
@@ -143,7 +143,7 @@ TEST_F(RedrawTest, AStoppedPassDrawsNoFurtherColumn) {
 
 class ChonghuaTest : public RedrawTest {
 protected:
-    shell::Form2& f2() { return app::form2(); }
+    shell::Form2& f2() { return shell::form2(); }
     void SetUp() override {
         RedrawTest::SetUp();
         prepare(f2().Picture1);

@@ -1,9 +1,9 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "platform/media_backend.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"
+#include "shell/forms.h"
 #include "shell/video_player.h"
 #include "ui/picture_file.h"
 
@@ -36,7 +36,7 @@ protected:
         installAsset(QStringLiteral("picture1.jpg"));
         f1().show();
     }
-    shell::Form1& f1() { return app::form1(); }
+    shell::Form1& f1() { return shell::form1(); }
     ui::PictureBox& pic() { return f1().Picture1; }
     // A mark drawn on the picture's persistent image, at its top left.
     void drawMark() {

@@ -1,9 +1,9 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "platform/media_backend.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"
+#include "shell/forms.h"
 #include "shell/video_player.h"
 
 #include <QApplication>
@@ -28,7 +28,7 @@ protected:
         AppTest::TearDown();
         platform::resetMediaBackendFactory();
     }
-    shell::Form1& f1() { return app::form1(); }
+    shell::Form1& f1() { return shell::form1(); }
     platform::MediaPlayer& player() { return f1().video.player(); }
     platform::RecordingMediaBackend& backend() {
         return dynamic_cast<platform::RecordingMediaBackend&>(player().backend());

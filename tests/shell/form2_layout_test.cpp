@@ -1,8 +1,8 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/screen.h"
 
 #include <QFontDatabase>
@@ -36,7 +36,7 @@ protected:
         AppTest::TearDown();
         platform::resetCaptureDriverFactory();
     }
-    Form2& f2() { return app::form2(); }
+    Form2& f2() { return shell::form2(); }
     app::Module1& m() { return app::module1(); }
     std::vector<ui::CommandButton*> column() {
         Form2& f = f2();

@@ -1,6 +1,5 @@
 #include "alarm_point_fixture.h"
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "drawing/curve_animations.h"
 #include "monitoring/monitoring.h"
@@ -8,6 +7,7 @@
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 #include "ui/clock.h"
 #include "vbrt/datetime.h"
@@ -35,14 +35,14 @@ protected:
         AppTest::TearDown();
         platform::resetCaptureDriverFactory();
     }
-    Form2& f2() { return app::form2(); }
+    Form2& f2() { return shell::form2(); }
     app::Module1& m() { return app::module1(); }
     // The alarm point, open and connected to a server double that records the notices.
     void openAlarmPoint() {
         dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
-        app::form4().show();
+        shell::form4().show();
         ASSERT_TRUE(pumpUntil([] {
-            return app::form4().Winsock1.State() == platform::TcpSocket::Connected;
+            return shell::form4().Winsock1.State() == platform::TcpSocket::Connected;
         }));
     }
     // What reached the server, once the link has had time to carry it.
@@ -134,7 +134,7 @@ TEST_F(Form2Life, LoadColoursAndHidesTheModeControls) {
     EXPECT_EQ(f2().BackColor(), vbrt::RGB(192, 208, 192));
     EXPECT_EQ(f2().Picture1.BackColor(), 0);
     EXPECT_EQ(f2().Picture1.Image().pixel(5, 5), qRgb(0, 0, 0));
-    EXPECT_EQ(app::form1().Command6(0).BackColor(), vbrt::RGB(208, 208, 192));
+    EXPECT_EQ(shell::form1().Command6(0).BackColor(), vbrt::RGB(208, 208, 192));
     for (ui::Control* box :
          std::initializer_list<ui::Control*>{&f2().Text1(0), &f2().Text1(1), &f2().Text1(2),
                                              &f2().Text1(3), &f2().Text2, &f2().Text3})
@@ -315,8 +315,8 @@ TEST_F(Form2Life, AnAnswerGivenAfterTheWindowClosedChangesNothing) {
         // The question is open while the window is closed and opened again (a launcher).
         struct ReopeningDialogs : ScriptedDialogs {
             int msgBox(const QString&, int, const QString&) override {
-                app::form2().unload();
-                app::form2().load();
+                shell::form2().unload();
+                shell::form2().load();
                 return ui::vbYes;
             }
         } reopening;

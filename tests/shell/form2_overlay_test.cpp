@@ -1,9 +1,9 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drawing/overlay_pictures.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/screen.h"
 
 #include <QBuffer>
@@ -44,7 +44,7 @@ protected:
         AppTest::TearDown();
         platform::resetCaptureDriverFactory();
     }
-    Form2& f2() { return app::form2(); }
+    Form2& f2() { return shell::form2(); }
     // The quarter colours at the middle of each quarter of the drawing area.
     void expectQuartersOverTheWholeArea() {
         const QImage img = f2().Picture1.Image();

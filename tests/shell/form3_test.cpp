@@ -1,13 +1,13 @@
+#include "alarm_point_fixture.h"
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app/program.h"
-#include "alarm_point_fixture.h"
 #include "forwarding_dialogs.h"
 #include "platform/web_browser.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
+#include "shell/forms.h"
 #include "ui/twips.h"
 
 #include <QTextBrowser>
@@ -38,11 +38,11 @@ class Form3Test : public AppTest {
 protected:
     void startAll() {
         installAsset(QStringLiteral("22.bmp"));
-        app::form1().show();
-        app::form3().show();
+        shell::form1().show();
+        shell::form3().show();
     }
-    shell::Form3& f3() { return app::form3(); }
-    QString shownText() const { return app::form3().browser()->widget()->toPlainText(); }
+    shell::Form3& f3() { return shell::form3(); }
+    QString shownText() const { return shell::form3().browser()->widget()->toPlainText(); }
 };
 
 } // namespace
@@ -133,15 +133,15 @@ TEST_F(Form3Test, TheBackgroundPictureIsReadAgainAtEveryResize) {
 
 TEST_F(Form3Test, YesAsksOnceAndTakesEveryWindowDown) {
     startAll();
-    app::form2().show();
+    shell::form2().show();
     dialogs.expectInputBox(kServerPrompt, std::nullopt);
-    app::form4().show();
+    shell::form4().show();
     dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
     EXPECT_TRUE(f3().requestClose());
-    EXPECT_FALSE(app::form1().isLoaded());
-    EXPECT_FALSE(app::form2().isLoaded());
+    EXPECT_FALSE(shell::form1().isLoaded());
+    EXPECT_FALSE(shell::form2().isLoaded());
     EXPECT_FALSE(f3().isLoaded());
-    EXPECT_FALSE(app::form4().isLoaded());
+    EXPECT_FALSE(shell::form4().isLoaded());
     EXPECT_TRUE(app::module1().quitConfirmed);
     EXPECT_TRUE(app::programEnded());
 }
@@ -152,25 +152,25 @@ TEST_F(Form3Test, NoKeepsEverythingOpenAndTheNextCloseOfEitherWindowAsksNothing)
         dialogs.expectMsgBox(kQuit, kTitle, ui::vbNo, ui::vbYesNo);
         EXPECT_FALSE(f3().requestClose());
         EXPECT_TRUE(f3().isLoaded());
-        EXPECT_TRUE(app::form1().isLoaded());
+        EXPECT_TRUE(shell::form1().isLoaded());
         EXPECT_TRUE(app::module1().quitConfirmed);
         EXPECT_FALSE(app::programEnded());
 
         if (closeMainWindowNext)
-            EXPECT_TRUE(app::form1().requestClose());
+            EXPECT_TRUE(shell::form1().requestClose());
         else
             EXPECT_TRUE(f3().requestClose());
-        EXPECT_FALSE(app::form1().isLoaded());
+        EXPECT_FALSE(shell::form1().isLoaded());
         EXPECT_FALSE(f3().isLoaded());
         EXPECT_TRUE(app::programEnded());
-        app::resetAll();
+        shell::resetAll();
     }
 }
 
 TEST_F(Form3Test, ClosingTheMainWindowFirstAsksOnceForBoth) {
     startAll();
     dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
-    EXPECT_TRUE(app::form1().requestClose());
+    EXPECT_TRUE(shell::form1().requestClose());
     EXPECT_FALSE(f3().isLoaded());
     EXPECT_TRUE(app::programEnded());
 }
@@ -178,20 +178,20 @@ TEST_F(Form3Test, ClosingTheMainWindowFirstAsksOnceForBoth) {
 TEST_F(Form3Test, AfterTheAlarmPointClosedNothingIsAsked) {
     startAll();
     dialogs.expectInputBox(kServerPrompt, std::nullopt);
-    app::form4().show();
-    app::form4().requestClose();
+    shell::form4().show();
+    shell::form4().requestClose();
     EXPECT_TRUE(f3().requestClose());
-    EXPECT_FALSE(app::form1().isLoaded());
+    EXPECT_FALSE(shell::form1().isLoaded());
     EXPECT_TRUE(app::programEnded());
 }
 
 TEST_F(Form3Test, ExitWithoutAskingEndsAtOnceWithoutAnyCloseHandling) {
     startAll();
-    app::form2().show();
-    app::form1().exitWithoutAsking = true;
+    shell::form2().show();
+    shell::form1().exitWithoutAsking = true;
     EXPECT_FALSE(f3().requestClose());
     EXPECT_TRUE(app::programEnded());
-    EXPECT_TRUE(app::form1().isLoaded());
-    EXPECT_TRUE(app::form2().isLoaded());
+    EXPECT_TRUE(shell::form1().isLoaded());
+    EXPECT_TRUE(shell::form2().isLoaded());
     EXPECT_FALSE(app::module1().quitConfirmed);
 }

@@ -1,10 +1,10 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "monitoring/monitoring.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/picture_file.h"
 #include "ui/screen.h"
 
@@ -146,8 +146,8 @@ protected:
         platform::resetCaptureDriverFactory();
     }
     void launch(Mode mode) { (f1().*kLaunchers[mode].click)(); }
-    shell::Form1& f1() { return app::form1(); }
-    Form2& f2() { return app::form2(); }
+    shell::Form1& f1() { return shell::form1(); }
+    Form2& f2() { return shell::form2(); }
     app::Module1& m() { return app::module1(); }
     void fillPanel() {
         for (int i = 0; i <= 17; ++i)

@@ -1,11 +1,11 @@
+#include "alarm_point_fixture.h"
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app/program.h"
-#include "alarm_point_fixture.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
+#include "shell/forms.h"
 #include "vbrt/apppath.h"
 
 #include <QDir>
@@ -17,9 +17,9 @@ class StartUp : public AppTest {
 protected:
     void start() {
         installAsset(QStringLiteral("22.bmp"));
-        app::form1().show();
+        shell::form1().show();
     }
-    shell::Form1& f1() { return app::form1(); }
+    shell::Form1& f1() { return shell::form1(); }
 };
 
 const QString kQuit = QStringLiteral("是否退出Tessal Arvendel？");
@@ -48,7 +48,7 @@ TEST_F(StartUp, RecordsMoveToTheBackupWithOneMoreLineBreakAndOnlyOnce) {
     // A second start without new records adds nothing.
     f1().exitWithoutAsking = true;
     f1().requestClose();
-    app::resetAll();
+    shell::resetAll();
     vbrt::setAppPath(dir.path());
     start();
     EXPECT_EQ(read(QStringLiteral("treegobackup.txt")), "old\r\n" + records + "\r\n");
@@ -65,7 +65,7 @@ TEST_F(StartUp, AMissingPictureOrAnUnwritableBackupNeverStopsTheStartUp) {
     write(QStringLiteral("treego.txt"), "1,2,3,\r\n");
     // A folder where the backup file should be: the append fails, so the records stay.
     QDir(dir.path()).mkdir(QStringLiteral("treegobackup.txt"));
-    app::form1().show();
+    shell::form1().show();
     EXPECT_TRUE(f1().isLoaded());
     EXPECT_TRUE(f1().Image1.Picture().isNull());
     EXPECT_EQ(read(QStringLiteral("treego.txt")), QByteArray("1,2,3,\r\n"));
@@ -168,25 +168,25 @@ TEST_F(StartUp, NoKeepsRunningAndTheNextCloseAsksNothing) {
 
 TEST_F(StartUp, YesUnloadsEveryLoadedWindowOnceAndEnds) {
     start();
-    app::form2().show();
-    app::form3().show();
+    shell::form2().show();
+    shell::form3().show();
     dialogs.expectInputBox(kServerPrompt, std::nullopt);
-    app::form4().show();
+    shell::form4().show();
     dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
-    const auto gen2 = app::form2().loadGeneration();
+    const auto gen2 = shell::form2().loadGeneration();
     EXPECT_TRUE(f1().requestClose());
     EXPECT_FALSE(f1().isLoaded());
-    EXPECT_FALSE(app::form2().isLoaded());
-    EXPECT_FALSE(app::form3().isLoaded());
-    EXPECT_FALSE(app::form4().isLoaded());
-    EXPECT_EQ(app::form2().loadGeneration(), gen2); // nothing reloaded on the way out
+    EXPECT_FALSE(shell::form2().isLoaded());
+    EXPECT_FALSE(shell::form3().isLoaded());
+    EXPECT_FALSE(shell::form4().isLoaded());
+    EXPECT_EQ(shell::form2().loadGeneration(), gen2); // nothing reloaded on the way out
     EXPECT_TRUE(app::programEnded());
 }
 
 TEST_F(StartUp, ExitWithoutAskingEndsWithoutAQuestionOrAnyUnloadHandler) {
     start();
     dialogs.expectInputBox(kServerPrompt, std::nullopt);
-    app::form4().show();
+    shell::form4().show();
     app::module1().alarmPointOn = true;
     f1().exitWithoutAsking = true;
     f1().requestClose();
@@ -197,8 +197,8 @@ TEST_F(StartUp, ExitWithoutAskingEndsWithoutAQuestionOrAnyUnloadHandler) {
 TEST_F(StartUp, ClosingTheAlarmPointFirstMeansTheMainWindowAsksNothing) {
     start();
     dialogs.expectInputBox(kServerPrompt, std::nullopt);
-    app::form4().show();
-    app::form4().requestClose();
+    shell::form4().show();
+    shell::form4().requestClose();
     EXPECT_TRUE(f1().requestClose());
     EXPECT_TRUE(app::programEnded());
 }

@@ -2,8 +2,8 @@
 
 #include "alarm_server.h"
 #include "alarmpoint/form4.h"
-#include "app/forms.h"
 #include "app_fixture.h"
+#include "shell/forms.h"
 
 #include <QStringEncoder>
 #include <functional>
@@ -18,7 +18,7 @@ inline const QString kServerPrompt =
 class AlarmPointTest : public AppTest {
 protected:
     using AppTest::AppTest;
-    alarmpoint::Form4& f4() { return app::form4(); }
+    alarmpoint::Form4& f4() { return shell::form4(); }
 
     // Opens the window as the monitoring's button does and waits for the link.
     void open() {

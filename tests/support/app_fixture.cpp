@@ -1,6 +1,6 @@
 #include "app_fixture.h"
 
-#include "app/forms.h"
+#include "shell/forms.h"
 #include "ui/clock.h"
 #include "ui/event_loop.h"
 #include "ui/screen.h"
@@ -15,7 +15,7 @@ namespace testing_support {
 
 void AppTest::SetUp() {
     ASSERT_TRUE(dir.isValid());
-    app::resetAll();
+    shell::resetAll();
     vbrt::setAppPath(dir.path());
     ui::Screen::setPixelSize(QSize(1366, 768));
     ui::Clock::instance().clearOffset();
@@ -24,7 +24,7 @@ void AppTest::SetUp() {
 
 void AppTest::TearDown() {
     dialogs.verifyAllShown();
-    app::resetAll();
+    shell::resetAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ui::Clock::instance().clearOffset();
     ui::EventLoop::instance().useRealTime();

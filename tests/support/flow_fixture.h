@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "canvas.h"
 #include "pixelsets/image_comparison.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "ui/timer.h"
 
 #include <QStringList>
@@ -116,7 +116,7 @@ protected:
         }
         f.penColor = kPen;
     }
-    shell::Form2& f2() { return app::form2(); }
+    shell::Form2& f2() { return shell::form2(); }
     app::LineTable& lines() { return app::module1().lines; }
     QString calc() { return path(QStringLiteral("caculator.txt")); }
     std::vector<vbrt::Colour> probes() {

@@ -1,8 +1,8 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "text_printers.h"
 #include "trajectories/command_words.h"
 
@@ -20,11 +20,11 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         installAsset(QStringLiteral("picture1.jpg"));
-        app::form1().show();
-        app::form1().Command8_Click();
+        shell::form1().show();
+        shell::form1().Command8_Click();
         ASSERT_TRUE(f().isLoaded());
     }
-    shell::Form2& f() { return app::form2(); }
+    shell::Form2& f() { return shell::form2(); }
     void allOn() {
         for (int t : kTimers)
             f().Timer(t).setEnabled(true);

@@ -1,10 +1,10 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drop_panel.h"
 #include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "shell/routines.h"
 #include "text_printers.h"
 #include "trajectories/drop_plots.h"
@@ -29,8 +29,8 @@ protected:
         f1().Command8_Click();
         ASSERT_TRUE(f2().isLoaded());
     }
-    shell::Form1& f1() { return app::form1(); }
-    shell::Form2& f2() { return app::form2(); }
+    shell::Form1& f1() { return shell::form1(); }
+    shell::Form2& f2() { return shell::form2(); }
     void type(double vx0, double vy0, double windX, double windY, double time) {
         typeDrop(f1(), 1, 1, vx0, vy0, windX, windY, time);
     }

@@ -1,10 +1,10 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drop_panel.h"
 #include "dropcalc/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "text_printers.h"
 #include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
@@ -25,8 +25,8 @@ protected:
         f1().Command8_Click(); // the drop simulation on the drawing window
         ASSERT_TRUE(f2().isLoaded());
     }
-    shell::Form1& f1() { return app::form1(); }
-    shell::Form2& f2() { return app::form2(); }
+    shell::Form1& f1() { return shell::form1(); }
+    shell::Form2& f2() { return shell::form2(); }
     trajectories::DropPlots& plots() { return f2().dropPlots; }
     // Radius, density, Vx0, Vy0, VFx, VFy and the time, as typed into the main window's panel.
     void type(double radius, double density, double vx0, double vy0, double windX, double windY,

@@ -1,10 +1,10 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drawing/drawing_board.h"
 #include "drop_panel.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "text_printers.h"
 #include "trajectories/anti_missile.h"
 #include "trajectories/drop_plots.h"
@@ -31,8 +31,8 @@ protected:
         f1().Command9_Click(); // the anti-missile scene, on the launcher's inputs
         ASSERT_TRUE(f2().isLoaded());
     }
-    shell::Form1& f1() { return app::form1(); }
-    shell::Form2& f2() { return app::form2(); }
+    shell::Form1& f1() { return shell::form1(); }
+    shell::Form2& f2() { return shell::form2(); }
     trajectories::AntiMissile& am() { return f2().antiMissile; }
     void target(double x, double y, const char* errorPercent) {
         f1().Text1(15).setText(vbrt::CStr(x));

@@ -1,8 +1,8 @@
-#include "app/forms.h"
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "text_printers.h"
 #include "trajectories/command_words.h"
 
@@ -20,10 +20,10 @@ class PicturePreview : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        app::form1().show();
-        app::form1().Command12_Click();
+        shell::form1().show();
+        shell::form1().Command12_Click();
     }
-    shell::Form2& f() { return app::form2(); }
+    shell::Form2& f() { return shell::form2(); }
     app::Module1& m() { return app::module1(); }
 
     // A folder of the program's folder with these files ("x/y" in a sub-folder; a picture for a
