@@ -57,8 +57,8 @@ void DrawingBoard::penDown(double x, double y) {
     panel.Text1(shell::Form1::kTargetXBox).setText(vbrt::CStr(float(x)));
     panel.Text1(shell::Form1::kTargetYBox).setText(vbrt::CStr(float(y)));
     app::StrokePoint& start = m.strokes.at(int(m.strokeCount), int(m.pointCount));
-    start.x = shell::wc(f_.originX);
-    start.y = shell::wc(f_.originY);
+    start.x = dropcalc::wc(f_.originX);
+    start.y = dropcalc::wc(f_.originY);
     f_.Timer(13).setEnabled(true);
     f_.Picture1.PSet(f_.originX, f_.originY, f_.penColor);
 }

@@ -19,7 +19,7 @@ using shell::Form1;
 Calculator::Calculator(Form1& form) : f_(form) {}
 
 QString Calculator::wc(double& x) const {
-    return dropcalc::wc(x);
+    return dropcalc::wcText(x);
 }
 
 void Calculator::Command1_Click() {

@@ -1,7 +1,7 @@
 #include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
-#include "shell/routines.h"
+#include "ui/waits.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
@@ -79,7 +79,7 @@ bool Calculator::tryOnDropInput(const std::function<void()>& step) {
 }
 
 void Calculator::pauseThenCls() {
-    shell::pauseShort();
+    ui::pauseShort();
     f_.Picture1.Cls();
 }
 

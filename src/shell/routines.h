@@ -6,7 +6,7 @@
 #include <cstdint>
 
 // The small routines the drawing window's buttons, timers, plots and comparisons share:
-// waits, counted delays, decimal rounding, three-way picks and colour-text parts.
+// waits, counted delays, three-way picks and colour-text parts.
 namespace shell {
 
 // Waits just over one second / 0.01 s, letting pending events of every window run (kept in ui,
@@ -21,16 +21,6 @@ void pauseTickBusy();
 void plotStepDelay(bool fastPlot);
 // Counted empty loops: short delays that let no event run.
 void countLoop(int from, int to);
-
-// x rounded to 6 decimals, halves up (towards plus infinity) for both signs; only the 7th
-// decimal decides. Raises overflow when x * 10^7 is no finite double.
-double wc(double x);
-// The same as a 32-bit float (overflow when it does not fit).
-float wct(double x);
-// x rounded to 1 decimal by the same rule.
-double wcc(double x);
-// x cut to 1 decimal towards minus infinity.
-double wcs(double x);
 
 // Largest, smallest and middle of three; the middle is 0 when two or more are equal.
 int16_t max3(int16_t a, int16_t b, int16_t c);

@@ -119,7 +119,7 @@ void VideoPlayer::HScroll1_Change() {
         return;
     p.controls().pause();
     double target = m.seekFraction * p.currentMedia().duration();
-    p.controls().setCurrentPosition(vbrt::CDbl(dropcalc::wc(target)));
+    p.controls().setCurrentPosition(vbrt::CDbl(dropcalc::wcText(target)));
     p.controls().play();
     f_.WindowsMediaPlayer1.setToolTipText(QString());
     f_.Timer3.setEnabled(true);

@@ -3,10 +3,10 @@
 #include "app/module1.h"
 #include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
+#include "dropcalc/rounding.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
-#include "shell/routines.h"
 #include "trajectories/drop_plots.h"
 #include "ui/waits.h"
 #include "vbrt/convert.h"
@@ -112,7 +112,7 @@ void AntiMissile::sweep(Search& s) {
     }
     const double t = box(Form1::kTimeBox);
     f_.launchSpeed = std::sqrt(std::pow(box(1), 2) + std::pow(box(4), 2));
-    const double e = shell::wc(box(Form1::kErrorBox) * 0.01);
+    const double e = dropcalc::wc(box(Form1::kErrorBox) * 0.01);
     s.targetX = box(Form1::kTargetXBox);
     s.targetY = box(Form1::kTargetYBox);
     const double x0 = s.targetX, y0 = s.targetY;

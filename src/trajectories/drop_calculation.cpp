@@ -6,7 +6,6 @@
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
-#include "shell/routines.h"
 #include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
@@ -25,7 +24,7 @@ namespace {
 constexpr vbrt::Colour kOriginBoxColour = vbrt::RGB(232, 227, 174);
 
 QString restLine(double t1) {
-    return QStringLiteral("t=") + vbrt::CStr(shell::wc(t1)) + QStringLiteral("时，") +
+    return QStringLiteral("t=") + dropcalc::wcText(t1) + QStringLiteral("时，") +
            QStringLiteral("vy为vfy。");
 }
 } // namespace
@@ -67,7 +66,7 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
                 const double untilStop = 1 / (2 * d.p) * std::log((1 - d.q * wy) / (1 + d.q * wy));
                 stop = dropcalc::numberText(d.t1 + untilStop);
             }
-            r.text = QStringLiteral("t=") + vbrt::CStr(shell::wc(d.t1)) + QStringLiteral("时，") +
+            r.text = QStringLiteral("t=") + dropcalc::wcText(d.t1) + QStringLiteral("时，") +
                      QStringLiteral("\n\r") + QStringLiteral("vy达到vfy.") + vbrt::kCrLf +
                      QStringLiteral("t=") + stop + QStringLiteral("时，") + vbrt::kCrLf +
                      QStringLiteral("vy为0.");
@@ -77,7 +76,7 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
                 const double k2 = (1 + d.q * d.u0) / (1 - d.q * d.u0);
                 stopped = 1 / (2 * d.p) * std::log((1 - d.q * wy) / (k2 * (1 + d.q * wy)));
             }
-            r.text = QStringLiteral("t=") + vbrt::CStr(shell::wc(stopped)) +
+            r.text = QStringLiteral("t=") + dropcalc::wcText(stopped) +
                      QStringLiteral("时，") + QStringLiteral("vy为0.");
         }
     }
@@ -100,16 +99,16 @@ void DropPlots::plotAtTime() {
     // the main window's calculator refuses it.
     const MomentReport report = momentReport(in, state, t);
     const double speed = std::sqrt(std::pow(state.vx, 2) + std::pow(state.vy, 2));
-    const QStringList shown = {dropcalc::wc(state.hx + f_.originX),
-                               dropcalc::wc(state.hy + f_.originY), dropcalc::wc(state.vx),
-                               dropcalc::wc(state.vy), dropcalc::wc(speed)};
+    const QStringList shown = {dropcalc::wcText(state.hx + f_.originX),
+                               dropcalc::wcText(state.hy + f_.originY), dropcalc::wcText(state.vx),
+                               dropcalc::wcText(state.vy), dropcalc::wcText(speed)};
     // The report's moment comes first; f2 writes its own over it as it samples the path.
     QString lengthText;
     bool usable = false;
     keepMomentOnError([&] {
         if (report.text)
             panel.Text1(Form1::kMomentsBox).setText(*report.text);
-        lengthText = dropcalc::wc(dropcalc::pathLength(
+        lengthText = dropcalc::wcText(dropcalc::pathLength(
             t, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
         usable = sizeWindow(t, dropcalc::kPlotSteps);
     });

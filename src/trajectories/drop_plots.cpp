@@ -8,7 +8,6 @@
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
-#include "shell/routines.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
@@ -72,7 +71,7 @@ double DropPlots::vertical(std::optional<double> trialVy, double t) {
     if (in.vy0 >= 0 && in.windY >= 0)
         moment = dropcalc::numberText(in.vy0 < in.windY ? d.t1 : d.k * std::pow(d.u0, 2));
     if (choice.afterUpwardThrow) {
-        moment = QStringLiteral("t=") + vbrt::CStr(shell::wc(d.t1)) + QStringLiteral("时，") +
+        moment = QStringLiteral("t=") + dropcalc::wcText(d.t1) + QStringLiteral("时，") +
                  QStringLiteral("vy为vfy。");
     }
     if (moment)

@@ -105,8 +105,8 @@ TEST_F(DropCalculator, ComputesWithTheNumbersTheBoxesShowWhoeverPutThemThere) {
     f().Command1_Click();
 
     const dropcalc::DropState s = dropcalc::stateAt({2, 8, -2, 1, -12, 1}, 20);
-    EXPECT_EQ(box(5), dropcalc::wc(s.hx));
-    EXPECT_EQ(box(6), dropcalc::wc(s.hy));
+    EXPECT_EQ(box(5), dropcalc::wcText(s.hx));
+    EXPECT_EQ(box(6), dropcalc::wcText(s.hy));
 }
 
 TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoes) {
@@ -119,11 +119,11 @@ TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoe
 
     const dropcalc::DropInputs in{1, 8, -2, 1, -12, 1};
     const dropcalc::DropState s = dropcalc::stateAt(in, 20);
-    EXPECT_EQ(box(5), dropcalc::wc(s.hx));
-    EXPECT_EQ(box(6), dropcalc::wc(s.hy));
-    EXPECT_EQ(box(7), dropcalc::wc(s.vx));
-    EXPECT_EQ(box(8), dropcalc::wc(s.vy));
-    EXPECT_EQ(box(9), dropcalc::wc(std::hypot(s.vx, s.vy)));
+    EXPECT_EQ(box(5), dropcalc::wcText(s.hx));
+    EXPECT_EQ(box(6), dropcalc::wcText(s.hy));
+    EXPECT_EQ(box(7), dropcalc::wcText(s.vx));
+    EXPECT_EQ(box(8), dropcalc::wcText(s.vy));
+    EXPECT_EQ(box(9), dropcalc::wcText(std::hypot(s.vx, s.vy)));
     // The path is longer than the straight line to where the drop is at t.
     EXPECT_GT(vbrt::CDbl(box(12)), std::hypot(s.hx, s.hy));
 
@@ -137,8 +137,8 @@ TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoe
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("当t=16."))) << qPrintable(lines[1]);
     EXPECT_TRUE(lines[1].contains(QStringLiteral(" 时，与 y 轴相交，垂直距离为：")));
     EXPECT_EQ(lines[2],
-              QStringLiteral("当t=") + dropcalc::wc(s.zeroVxTime) + QStringLiteral(" 时，vx=0"));
-    EXPECT_EQ(lines[3], QStringLiteral("t=") + dropcalc::wc(s.equalisedTime) +
+              QStringLiteral("当t=") + dropcalc::wcText(s.zeroVxTime) + QStringLiteral(" 时，vx=0"));
+    EXPECT_EQ(lines[3], QStringLiteral("t=") + dropcalc::wcText(s.equalisedTime) +
                             QStringLiteral("时，vy为vfy。"));
 
     EXPECT_FALSE(f().Label1(14).Visible());
@@ -174,8 +174,8 @@ TEST_F(DropCalculator, ReplotAppendsTheRangeOnEveryClick) {
     f().Picture1_Click();
     const double halfY =
         1.5 * dropcalc::verticalDisplacement(dropcalc::Drop::forModel({1, 1, 1, 0, 0, 1}), 2);
-    const QString range = QStringLiteral("坐标范围：(-3,3)--(") + dropcalc::wc(-halfY) + "," +
-                          dropcalc::wc(halfY) + ")";
+    const QString range = QStringLiteral("坐标范围：(-3,3)--(") + dropcalc::wcText(-halfY) + "," +
+                          dropcalc::wcText(halfY) + ")";
     EXPECT_EQ(box(11), QStringLiteral("before") + range + range);
     EXPECT_EQ(f().Label1(14).Caption(), QStringLiteral("坐标："));
     EXPECT_EQ(f().Picture1.BackColor(), vbrt::RGB(192, 208, 192));
@@ -221,7 +221,7 @@ TEST_F(DropCalculator, AStraightFallIsReplottedAlongTheAxisInAWindowOfItsHeight)
     // No horizontal motion: the window takes the fall's half height both ways.
     type("1", "1", "0", "0", "0", "0", "2");
     const double fall = f().calculator.f2(2), a = 1.5 * fall, u = a / 50;
-    const QString half = dropcalc::wc(a);
+    const QString half = dropcalc::wcText(a);
     const QString range =
         QStringLiteral("坐标范围：(-") + half + "," + half + ")--(-" + half + "," + half + ")";
     f().Text1(11).setText(QString());

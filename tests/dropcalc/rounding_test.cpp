@@ -30,18 +30,57 @@ TEST(DropcalcRounding, SixDecimalsAsTextThatReadsBack) {
         {1.0 / 3, "0.333333"},
     };
     for (const Case& c : cases) {
-        const QString text = dropcalc::wc(c.x);
+        const QString text = dropcalc::wcText(c.x);
         EXPECT_EQ(text, QString::fromLatin1(c.text)) << c.x;
         EXPECT_TRUE(vbrt::IsNumeric(text)) << c.text;
     }
-    EXPECT_DOUBLE_EQ(vbrt::CDbl(dropcalc::wc(0.0000005)), 0.000001);
+    EXPECT_DOUBLE_EQ(vbrt::CDbl(dropcalc::wcText(0.0000005)), 0.000001);
 }
 
 TEST(DropcalcRounding, NumbersTooLargeToRoundAreAnOverflow) {
     try {
-        dropcalc::wc(1e305);
+        dropcalc::wcText(1e305);
         FAIL() << "no error";
     } catch (const vbrt::RuntimeError& e) {
         EXPECT_EQ(e.number(), vbrt::ErrOverflow);
     }
+}
+
+TEST(Rounding, WcRoundsToSixDecimalsHalvesUpwardsForBothSigns) {
+    const struct {
+        double x, expected;
+    } cases[] = {
+        {3.1415926, 3.141593},
+        {3.1415924, 3.141592},
+        {-3.1415926, -3.141593},
+        {-3.1415924, -3.141592},
+        {1.23456749, 1.234567},
+        {0, 0},
+        {2, 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(dropcalc::wc(c.x), c.expected) << c.x;
+    EXPECT_EQ(dropcalc::wct(3.1415926), 3.141593f);
+}
+
+TEST(Rounding, WccRoundsToOneDecimalAndWcsCutsDownwards) {
+    EXPECT_DOUBLE_EQ(dropcalc::wcc(2.25), 2.3);
+    EXPECT_DOUBLE_EQ(dropcalc::wcc(-2.25), -2.2);
+    EXPECT_DOUBLE_EQ(dropcalc::wcc(0.05), 0.1);
+    EXPECT_DOUBLE_EQ(dropcalc::wcs(2.46), 2.4);
+    EXPECT_DOUBLE_EQ(dropcalc::wcs(-2.46), -2.5);
+}
+
+TEST(Rounding, OverflowIsRaisedNotReturnedAsInfinity) {
+    auto overflows = [](auto fn) {
+        try {
+            fn();
+        } catch (const vbrt::RuntimeError& e) {
+            return e.number() == vbrt::ErrOverflow;
+        }
+        return false;
+    };
+    EXPECT_TRUE(overflows([] { dropcalc::wc(1e305); }));
+    EXPECT_TRUE(overflows([] { dropcalc::wcs(1.7e308); }));
+    EXPECT_TRUE(overflows([] { dropcalc::wct(1e39); }));
 }

@@ -8,45 +8,6 @@
 
 using namespace shell;
 
-TEST(Rounding, WcRoundsToSixDecimalsHalvesUpwardsForBothSigns) {
-    const struct {
-        double x, expected;
-    } cases[] = {
-        {3.1415926, 3.141593},
-        {3.1415924, 3.141592},
-        {-3.1415926, -3.141593},
-        {-3.1415924, -3.141592},
-        {1.23456749, 1.234567},
-        {0, 0},
-        {2, 2},
-    };
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(wc(c.x), c.expected) << c.x;
-    EXPECT_EQ(wct(3.1415926), 3.141593f);
-}
-
-TEST(Rounding, WccRoundsToOneDecimalAndWcsCutsDownwards) {
-    EXPECT_DOUBLE_EQ(wcc(2.25), 2.3);
-    EXPECT_DOUBLE_EQ(wcc(-2.25), -2.2);
-    EXPECT_DOUBLE_EQ(wcc(0.05), 0.1);
-    EXPECT_DOUBLE_EQ(wcs(2.46), 2.4);
-    EXPECT_DOUBLE_EQ(wcs(-2.46), -2.5);
-}
-
-TEST(Rounding, OverflowIsRaisedNotReturnedAsInfinity) {
-    auto overflows = [](auto fn) {
-        try {
-            fn();
-        } catch (const vbrt::RuntimeError& e) {
-            return e.number() == vbrt::ErrOverflow;
-        }
-        return false;
-    };
-    EXPECT_TRUE(overflows([] { wc(1e305); }));
-    EXPECT_TRUE(overflows([] { wcs(1.7e308); }));
-    EXPECT_TRUE(overflows([] { wct(1e39); }));
-}
-
 TEST(ThreeWayPicks, LargestSmallestAndMiddleWithTiesGivingZero) {
     const struct {
         int16_t a, b, c, hi, lo, mid;

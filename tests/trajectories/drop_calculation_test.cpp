@@ -42,7 +42,7 @@ dropcalc::DropInputs waterDrop(double vy0, double windY) {
 }
 
 QString restText(double t1) {
-    return QStringLiteral("t=") + vbrt::CStr(shell::wc(t1)) + QStringLiteral("时，");
+    return QStringLiteral("t=") + dropcalc::wcText(t1) + QStringLiteral("时，");
 }
 
 } // namespace
@@ -96,11 +96,11 @@ TEST_F(DrawingWindowCalculator, WritesTheStateAtTheTimeAndPlotsInTheChosenColour
     f2().Command1_Click(4); // 单色
     f2().Command1_Click(0);
     const dropcalc::DropState s = dropcalc::stateAt({1, 3, 1, 0, -4, 1}, 2);
-    EXPECT_EQ(box(5), dropcalc::wc(s.hx));
-    EXPECT_EQ(box(6), dropcalc::wc(s.hy));
-    EXPECT_EQ(box(7), dropcalc::wc(s.vx));
-    EXPECT_EQ(box(8), dropcalc::wc(s.vy));
-    EXPECT_EQ(box(9), dropcalc::wc(std::hypot(s.vx, s.vy)));
+    EXPECT_EQ(box(5), dropcalc::wcText(s.hx));
+    EXPECT_EQ(box(6), dropcalc::wcText(s.hy));
+    EXPECT_EQ(box(7), dropcalc::wcText(s.vx));
+    EXPECT_EQ(box(8), dropcalc::wcText(s.vy));
+    EXPECT_EQ(box(9), dropcalc::wcText(std::hypot(s.vx, s.vy)));
     EXPECT_GT(vbrt::CDbl(box(12)), std::hypot(s.hx, s.hy));
     EXPECT_FALSE(f1().Label1(14).Visible());
     const std::array<double, 4>& w = f2().plotWindow;
