@@ -6,7 +6,9 @@
 // path; "of_raw" is the transfer's speed as a share of the raw copy's. Under a display
 // (QT_QPA_PLATFORM=xcb) the window is a real one.
 
+#include "alarmpoint/download.h"
 #include "alarmpoint/transfer_math.h"
+#include "alarmpoint/upload.h"
 #include "bench_support.h"
 #include "linked_alarm_point.h"
 

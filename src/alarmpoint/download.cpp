@@ -5,7 +5,11 @@
 
 #include "alarmpoint/counters.h"
 #include "alarmpoint/form4.h"
+#include "alarmpoint/link.h"
+#include "alarmpoint/message_log.h"
 #include "alarmpoint/received_name.h"
+#include "alarmpoint/transfer_math.h"
+#include "alarmpoint/watchdog.h"
 #include "ui/clock.h"
 #include "vbrt/convert.h"
 #include "vbrt/datetime.h"

@@ -1,5 +1,10 @@
 #include "alarmpoint/form4.h"
 
+#include "alarmpoint/download.h"
+#include "alarmpoint/link.h"
+#include "alarmpoint/message_log.h"
+#include "alarmpoint/upload.h"
+#include "alarmpoint/watchdog.h"
 #include "app/module1.h"
 #include "ui/clock.h"
 #include "ui/waits.h"
@@ -40,7 +45,20 @@ constexpr TimerDesign kTimers[] = {
 };
 } // namespace
 
-Form4::Form4() : ui::Form(QStringLiteral("Form4")) {
+struct Form4::Subsystems {
+    explicit Subsystems(Form4& f) : link(f), upload(f), download(f), watchdog(f), log(f) {}
+
+    Link link;
+    Upload upload;
+    Download download;
+    Watchdog watchdog;
+    MessageLog log;
+};
+
+Form4::Form4()
+    : ui::Form(QStringLiteral("Form4")), subsystems_(std::make_unique<Subsystems>(*this)),
+      link(subsystems_->link), upload(subsystems_->upload), download(subsystems_->download),
+      watchdog(subsystems_->watchdog), log(subsystems_->log) {
     for (const TimerDesign& t : kTimers)
         Timer.add(t.number);
     Timer(1).onTimer = [this] { Timer1_Timer(); };
@@ -91,6 +109,125 @@ Form4::Form4() : ui::Form(QStringLiteral("Form4")) {
 }
 
 Form4::~Form4() = default;
+
+void Form4::Form_Resize() {
+    log.Form_Resize();
+}
+void Form4::Form_DblClick() {
+    link.Form_DblClick();
+}
+void Form4::Form_MouseDown(int button, int shift, int x, int y) {
+    watchdog.Form_MouseDown(button, shift, x, y);
+}
+
+QString Form4::gaojingsc(const QString& text) {
+    return link.gaojingsc(text);
+}
+QString Form4::yuancx() {
+    return link.yuancx();
+}
+QString Form4::tuxiangsc(const QString& path) {
+    return upload.tuxiangsc(path);
+}
+
+void Form4::Winsock1_DataArrival(qint64 bytesTotal) {
+    link.Winsock1_DataArrival(bytesTotal);
+}
+void Form4::Timer7_Timer() {
+    link.Timer7_Timer();
+}
+void Form4::Timer8_Timer() {
+    link.Timer8_Timer();
+}
+
+void Form4::Command1_Click() {
+    link.Command1_Click();
+}
+void Form4::Command2_Click() {
+    link.Command2_Click();
+}
+void Form4::Command4_Click() {
+    link.Command4_Click();
+}
+void Form4::Command5_Click() {
+    link.Command5_Click();
+}
+void Form4::Text1_KeyPress(int keyAscii) {
+    link.Text1_KeyPress(keyAscii);
+}
+void Form4::Text1_DblClick() {
+    log.Text1_DblClick();
+}
+
+void Form4::Command3_Click() {
+    upload.Command3_Click();
+}
+void Form4::Winsock2_Connect(int n) {
+    upload.Winsock2_Connect(n);
+}
+void Form4::Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining) {
+    upload.Winsock2_SendProgress(n, bytesSent, bytesRemaining);
+}
+void Form4::Winsock2_SendComplete(int n) {
+    upload.Winsock2_SendComplete(n);
+}
+void Form4::Winsock2_Close(int n) {
+    upload.Winsock2_Close(n);
+}
+void Form4::Winsock2_Error(int n, int number, const QString& description) {
+    upload.Winsock2_Error(n, number, description);
+}
+void Form4::Timer10_Timer() {
+    upload.Timer10_Timer();
+}
+void Form4::Timer11_Timer() {
+    upload.Timer11_Timer();
+}
+
+void Form4::Winsock3_ConnectionRequest(int n, int requestID) {
+    download.Winsock3_ConnectionRequest(n, requestID);
+}
+void Form4::Winsock3_DataArrival(int n, qint64 bytesTotal) {
+    download.Winsock3_DataArrival(n, bytesTotal);
+}
+void Form4::Winsock3_Close(int n) {
+    download.Winsock3_Close(n);
+}
+void Form4::Winsock3_Error(int n, int number, const QString& description) {
+    download.Winsock3_Error(n, number, description);
+}
+void Form4::Timer5_Timer() {
+    download.Timer5_Timer();
+}
+
+void Form4::Timer2_Timer() {
+    watchdog.Timer2_Timer();
+}
+void Form4::Timer9_Timer() {
+    watchdog.Timer9_Timer();
+}
+
+void Form4::appendToLog(const QString& text) {
+    log.appendToLog(text);
+}
+void Form4::Timer3_Timer() {
+    log.Timer3_Timer();
+}
+void Form4::RichTextBox3_DblClick() {
+    log.RichTextBox3_DblClick();
+}
+void Form4::RichTextBox3_MouseDown(int button, int shift, int x, int y) {
+    log.RichTextBox3_MouseDown(button, shift, x, y);
+}
+void Form4::Label2_MouseDown(int button, int shift, int x, int y) {
+    log.Label2_MouseDown(button, shift, x, y);
+}
+void Form4::mMain_Click(int index) {
+    log.mMain_Click(index);
+}
+void Form4::mEdit_Click(int index) {
+    log.mEdit_Click(index);
+}
 
 void Form4::design() {
     designWindow(QStringLiteral("Form4"), 600, 600, 13400, 8280, ui::kButtonFace);

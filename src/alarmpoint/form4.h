@@ -1,10 +1,5 @@
 #pragma once
 
-#include "alarmpoint/download.h"
-#include "alarmpoint/link.h"
-#include "alarmpoint/message_log.h"
-#include "alarmpoint/upload.h"
-#include "alarmpoint/watchdog.h"
 #include "platform/tcp_socket.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
@@ -14,9 +9,17 @@
 #include "ui/timer.h"
 
 #include <QString>
+#include <QtGlobal>
 #include <array>
+#include <memory>
 
 namespace alarmpoint {
+
+class Download;
+class Link;
+class MessageLog;
+class Upload;
+class Watchdog;
 
 // The remote alarm point: a client of the alarm server that passes on the monitoring's
 // reports, relays chat lines and notices between alarm points, answers the requests other
@@ -56,87 +59,77 @@ public:
     // The open dialog of the upload button.
     ui::CommonDialog dlg;
 
-    // Parts of the window, each with its own state and handlers.
-    Link link{*this};
-    Upload upload{*this};
-    Download download{*this};
-    Watchdog watchdog{*this};
-    MessageLog log{*this};
+private:
+    // The parts of the window, each with its own state and handlers, made after every control
+    // in the order below and gone before the controls; the references name them.
+    struct Subsystems;
+    std::unique_ptr<Subsystems> subsystems_;
+
+public:
+    Link& link;
+    Upload& upload;
+    Download& download;
+    Watchdog& watchdog;
+    MessageLog& log;
 
     void Form_Load() override;
     void Form_Unload(int& cancel) override;
-    void Form_Resize() override { log.Form_Resize(); }
-    void Form_DblClick() override { link.Form_DblClick(); }
-    void Form_MouseDown(int button, int shift, int x, int y) override {
-        watchdog.Form_MouseDown(button, shift, x, y);
-    }
+    void Form_Resize() override;
+    void Form_DblClick() override;
+    void Form_MouseDown(int button, int shift, int x, int y) override;
 
     // What the monitoring calls: a report, and the announcement of collaboration. "ok" when
     // sent, "" when the link was down (it is reopened and the text is lost).
-    QString gaojingsc(const QString& text) { return link.gaojingsc(text); }
-    QString yuancx() { return link.yuancx(); }
+    QString gaojingsc(const QString& text);
+    QString yuancx();
     // Its snapshot offered for upload: "0k" when offered.
-    QString tuxiangsc(const QString& path) { return upload.tuxiangsc(path); }
+    QString tuxiangsc(const QString& path);
     void reconnectServer();
     // Waits `sec` seconds with events running.
     void delay(double sec);
 
     // The link.
-    void Winsock1_DataArrival(qint64 bytesTotal) { link.Winsock1_DataArrival(bytesTotal); }
-    void Timer7_Timer() { link.Timer7_Timer(); }
-    void Timer8_Timer() { link.Timer8_Timer(); }
+    void Winsock1_DataArrival(qint64 bytesTotal);
+    void Timer7_Timer();
+    void Timer8_Timer();
 
     // Buttons and the input box.
-    void Command1_Click() { link.Command1_Click(); }
-    void Command2_Click() { link.Command2_Click(); }
-    void Command4_Click() { link.Command4_Click(); }
-    void Command5_Click() { link.Command5_Click(); }
-    void Text1_KeyPress(int keyAscii) { link.Text1_KeyPress(keyAscii); }
-    void Text1_DblClick() { log.Text1_DblClick(); }
+    void Command1_Click();
+    void Command2_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Text1_KeyPress(int keyAscii);
+    void Text1_DblClick();
     // The clock in the input box.
     void Timer1_Timer();
 
     // File transfer.
-    void Command3_Click() { upload.Command3_Click(); }
-    void Winsock2_Connect(int n) { upload.Winsock2_Connect(n); }
-    void Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining) {
-        upload.Winsock2_SendProgress(n, bytesSent, bytesRemaining);
-    }
-    void Winsock2_SendComplete(int n) { upload.Winsock2_SendComplete(n); }
-    void Winsock2_Close(int n) { upload.Winsock2_Close(n); }
-    void Winsock2_Error(int n, int number, const QString& description) {
-        upload.Winsock2_Error(n, number, description);
-    }
-    void Timer10_Timer() { upload.Timer10_Timer(); }
-    void Timer11_Timer() { upload.Timer11_Timer(); }
-    void Winsock3_ConnectionRequest(int n, int requestID) {
-        download.Winsock3_ConnectionRequest(n, requestID);
-    }
-    void Winsock3_DataArrival(int n, qint64 bytesTotal) {
-        download.Winsock3_DataArrival(n, bytesTotal);
-    }
-    void Winsock3_Close(int n) { download.Winsock3_Close(n); }
-    void Winsock3_Error(int n, int number, const QString& description) {
-        download.Winsock3_Error(n, number, description);
-    }
-    void Timer5_Timer() { download.Timer5_Timer(); }
+    void Command3_Click();
+    void Winsock2_Connect(int n);
+    void Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining);
+    void Winsock2_SendComplete(int n);
+    void Winsock2_Close(int n);
+    void Winsock2_Error(int n, int number, const QString& description);
+    void Timer10_Timer();
+    void Timer11_Timer();
+    void Winsock3_ConnectionRequest(int n, int requestID);
+    void Winsock3_DataArrival(int n, qint64 bytesTotal);
+    void Winsock3_Close(int n);
+    void Winsock3_Error(int n, int number, const QString& description);
+    void Timer5_Timer();
 
     // Link watch.
-    void Timer2_Timer() { watchdog.Timer2_Timer(); }
-    void Timer9_Timer() { watchdog.Timer9_Timer(); }
+    void Timer2_Timer();
+    void Timer9_Timer();
 
     // The log.
-    void appendToLog(const QString& text) { log.appendToLog(text); }
-    void Timer3_Timer() { log.Timer3_Timer(); }
-    void RichTextBox3_DblClick() { log.RichTextBox3_DblClick(); }
-    void RichTextBox3_MouseDown(int button, int shift, int x, int y) {
-        log.RichTextBox3_MouseDown(button, shift, x, y);
-    }
-    void Label2_MouseDown(int button, int shift, int x, int y) {
-        log.Label2_MouseDown(button, shift, x, y);
-    }
-    void mMain_Click(int index) { log.mMain_Click(index); }
-    void mEdit_Click(int index) { log.mEdit_Click(index); }
+    void appendToLog(const QString& text);
+    void Timer3_Timer();
+    void RichTextBox3_DblClick();
+    void RichTextBox3_MouseDown(int button, int shift, int x, int y);
+    void Label2_MouseDown(int button, int shift, int x, int y);
+    void mMain_Click(int index);
+    void mEdit_Click(int index);
 
 protected:
     void design() override;

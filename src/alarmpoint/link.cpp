@@ -4,7 +4,10 @@
 #include "alarmpoint/link.h"
 
 #include "alarmpoint/counters.h"
+#include "alarmpoint/download.h"
 #include "alarmpoint/form4.h"
+#include "alarmpoint/message_log.h"
+#include "alarmpoint/upload.h"
 #include "app/module1.h"
 #include "ui/clock.h"
 #include "vbrt/convert.h"

@@ -4,6 +4,9 @@
 #include "alarmpoint/upload.h"
 
 #include "alarmpoint/form4.h"
+#include "alarmpoint/link.h"
+#include "alarmpoint/message_log.h"
+#include "alarmpoint/watchdog.h"
 #include "app/module1.h"
 #include "ui/clock.h"
 #include "vbrt/convert.h"

@@ -4,7 +4,11 @@
 #include "alarmpoint/watchdog.h"
 
 #include "alarmpoint/counters.h"
+#include "alarmpoint/download.h"
 #include "alarmpoint/form4.h"
+#include "alarmpoint/link.h"
+#include "alarmpoint/message_log.h"
+#include "alarmpoint/upload.h"
 #include "vbrt/convert.h"
 
 namespace alarmpoint {

@@ -66,9 +66,16 @@ const PanelPlace kPanel[] = {
 };
 } // namespace
 
+struct Form1::Subsystems {
+    explicit Subsystems(Form1& f) : calculator(f), video(f) {}
+
+    dropcalc::Calculator calculator;
+    VideoPlayer video;
+};
+
 Form1::Form1()
-    : ui::Form(QStringLiteral("Form1")), calculator_(std::make_unique<dropcalc::Calculator>(*this)),
-      video_(std::make_unique<VideoPlayer>(*this)), calculator(*calculator_), video(*video_) {
+    : ui::Form(QStringLiteral("Form1")), subsystems_(std::make_unique<Subsystems>(*this)),
+      calculator(subsystems_->calculator), video(subsystems_->video) {
     Command3.add(0, 1);
     Command4.add(0, 2);
     Command6.add(0, 1);

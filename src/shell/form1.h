@@ -69,13 +69,12 @@ public:
     ui::CommonDialog CommonDialog1;
 
 private:
-    // Held here so this header needs only the subsystems' names: made after the controls they
-    // use and gone before them.
-    std::unique_ptr<dropcalc::Calculator> calculator_;
-    std::unique_ptr<VideoPlayer> video_;
+    // The subsystems of the window, made after every control in the order below and gone
+    // before the controls; the references name them.
+    struct Subsystems;
+    std::unique_ptr<Subsystems> subsystems_;
 
 public:
-    // Subsystems of the window.
     dropcalc::Calculator& calculator;
     VideoPlayer& video;
 

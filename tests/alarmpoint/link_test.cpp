@@ -1,4 +1,8 @@
 #include "alarm_point_fixture.h"
+#include "alarmpoint/download.h"
+#include "alarmpoint/link.h"
+#include "alarmpoint/upload.h"
+#include "alarmpoint/watchdog.h"
 #include "app/module1.h"
 #include "ui/clock.h"
 

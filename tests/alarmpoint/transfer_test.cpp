@@ -1,5 +1,9 @@
 #include "alarm_point_fixture.h"
+#include "alarmpoint/download.h"
+#include "alarmpoint/link.h"
 #include "alarmpoint/transfer_math.h"
+#include "alarmpoint/upload.h"
+#include "alarmpoint/watchdog.h"
 #include "app/module1.h"
 #include "ui/event_loop.h"
 

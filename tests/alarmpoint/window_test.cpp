@@ -1,4 +1,6 @@
 #include "alarm_point_fixture.h"
+#include "alarmpoint/link.h"
+#include "alarmpoint/message_log.h"
 #include "app/module1.h"
 #include "monitoring/monitoring.h"
 #include "shell/form2.h"

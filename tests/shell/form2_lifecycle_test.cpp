@@ -1,5 +1,6 @@
 #include "alarm_point_fixture.h"
 #include "alarmpoint/form4.h"
+#include "alarmpoint/server_message.h"
 #include "app/module1.h"
 #include "drawing/curve_animations.h"
 #include "monitoring/monitoring.h"
