@@ -1,7 +1,6 @@
 #include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "shell/form1.h"
-#include "shell/video_player.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
@@ -56,7 +55,7 @@ void Calculator::Command2_Click() {
     if (orbiting)
         return;
     const QScopedValueRollback running(orbiting, true);
-    f_.video.returnToPictureView();
+    f_.returnToPictureView();
     runOnDropInput([this] { orbit(); });
 }
 

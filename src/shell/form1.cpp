@@ -141,6 +141,10 @@ void Form1::Text1_DblClick(int index) {
     calculator.Text1_DblClick(index);
 }
 
+void Form1::returnToPictureView() {
+    video.returnToPictureView();
+}
+
 void Form1::Command14_Click() {
     video.Command14_Click();
 }

@@ -92,6 +92,9 @@ public:
     };
     QuitAnswer quitQuestion();
 
+    // Ends any video shown and brings the picture area back.
+    void returnToPictureView();
+
     // Picture and colour tools.
     void Command3_Click(int index);
     void Command4_Click(int index);
