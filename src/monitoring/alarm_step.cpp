@@ -25,6 +25,7 @@ constexpr AlarmSound kAlarmSounds[] = {
 };
 // The routine snapshot is taken at this clock value of a quiet comparison cycle.
 constexpr double kRoutineTick = 30;
+const QString kSoundFailedEntry = QStringLiteral("    the alarm sound could not be played: %1");
 } // namespace
 
 void Monitoring::Timer18_Timer() {
@@ -105,7 +106,17 @@ void Monitoring::playAlarmSounds(const Round& round) {
             p.controls().stop();
             return;
         }
+        // Asked after the wait: a player finds out only while it tries.
+        if (const QString why = p.whyUnheard(); !why.isEmpty())
+            soundFailed(why);
     }
+}
+
+void Monitoring::soundFailed(const QString& why) {
+    if (soundFailedIn_ == starts_)
+        return;
+    soundFailedIn_ = starts_;
+    writeLogEntry(kSoundFailedEntry.arg(why));
 }
 
 } // namespace monitoring

@@ -91,20 +91,33 @@ void Monitoring::Command13_Click() {
         f_.Command14.setEnabled(false);
         f_.Command14.setBackColor(kYellow);
     } else if (state == kRunning) {
-        f_.Command13.setBackColor(kYellow);
-        f_.Command13.setCaption(kStopped);
-        f_.Text3.setBackColor(kYellow);
-        f_.Text3.setEnabled(true);
-        f_.Text2.setEnabled(true);
-        f_.Command14.setEnabled(true);
-        m.monitorTick = 1;
-        m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
-        m.monitorStopped = true;
-        ran_ = false;
-        switchOff();
+        endWatch();
         writeLogEntry(kStopEntry);
         notify(kStopNotice);
     }
+}
+
+void Monitoring::endWatch() {
+    app::Module1& m = app::module1();
+    f_.Command13.setBackColor(kYellow);
+    f_.Command13.setCaption(kStopped);
+    f_.Text3.setBackColor(kYellow);
+    f_.Text3.setEnabled(true);
+    f_.Text2.setEnabled(true);
+    f_.Command14.setEnabled(true);
+    m.monitorTick = 1;
+    m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
+    m.monitorStopped = true;
+    ran_ = false;
+    switchOff();
+    // A capture or comparison still finishing belongs to no watch: its phase is not shown.
+    showClock();
+}
+
+void Monitoring::showClock() {
+    // A write that failed is not forgotten by the next tick: the box keeps saying so.
+    f_.Text3.setText(writeFailure_.isEmpty() ? vbrt::CStr(app::module1().monitorTick)
+                                             : kNotWrittenStatus);
 }
 
 void Monitoring::resume(std::initializer_list<int> timers) {
@@ -168,12 +181,13 @@ bool Monitoring::grabFrame(bool clearPictureFirst) {
 }
 
 void Monitoring::cameraMissing(int timer) {
-    app::Module1& m = app::module1();
-    // Nobody need be at the screen to answer the box: before it waits, nothing of the watch
-    // runs any more, and the alarm point and the log hear why.
-    switchOff();
-    if (!m.monitorStopped) {
-        m.monitorStopped = true;
+    // Nobody need be at the screen to answer the box: before it waits, the watch has ended
+    // and looks so, and the alarm point and the log hear why. The window's close that follows
+    // then finds no watch to report closed: the alarm point stays told, and hears the next
+    // watch from its start.
+    const bool watching = !app::module1().monitorStopped;
+    endWatch();
+    if (watching) {
         writeLogEntry(kCameraLostEntry);
         notify(kReconnectFailedNotice);
     }
@@ -192,8 +206,7 @@ void Monitoring::Timer17_Timer() {
 void Monitoring::Timer19_Timer() {
     app::Module1& m = app::module1();
     m.monitorTick += 1;
-    // A write that failed is not forgotten by the next tick: the box keeps saying so.
-    f_.Text3.setText(writeFailure_.isEmpty() ? vbrt::CStr(m.monitorTick) : kNotWrittenStatus);
+    showClock();
     if (m.monitorTick <= 32)
         return;
     f_.Text3.setText(QStringLiteral("比较中"));

@@ -86,6 +86,13 @@ private:
     void resume(std::initializer_list<int> timers);
     // Every camera and monitoring timer off.
     void switchOff();
+    // The watch stopped, as the stop button leaves it: the button offers a start, the status
+    // box shows the clock from 1, nothing of the watch runs, and it counts as not having run.
+    void endWatch();
+    // The monitoring clock in the status box, or that a file of the watch cannot be written.
+    void showClock();
+    // The alarm sounds cannot be heard: the log says why, once a watch.
+    void soundFailed(const QString& why);
     // The scoring of a difference set just loaded into the grid; the alarm value.
     double markChanges(const pixelsets::SetLoadResult& loaded, bool countMode);
     // The result of the comparison whose alarm value was just scored, and the actions of its
@@ -114,6 +121,8 @@ private:
     uint64_t starts_ = 0;
     // Why the last write of the watch failed, while none succeeded since.
     QString writeFailure_;
+    // The start of the watch whose sounds were found failing (0: none).
+    uint64_t soundFailedIn_ = 0;
     std::unique_ptr<platform::MediaPlayer> player_;
 };
 

@@ -20,8 +20,8 @@ const QString kNoReference =
     QStringLiteral("    model.txt cannot be read; this comparison is skipped .");
 const QString kReferenceTooLong = QStringLiteral(
     "    model.txt has more columns than can be compared; this comparison is skipped .");
-const QString kDamagedReference = QStringLiteral(
-    "    model.txt is no whole sampling of this grid; this comparison is skipped .");
+const QString kDamagedReference =
+    QStringLiteral("    model.txt is no whole sampling of this grid; this comparison is skipped .");
 const QString kDefaultThreshold = QStringLiteral("100");
 
 QString referencePath() {
@@ -96,6 +96,8 @@ app::CompareResult Monitoring::tuxiangbijiao() {
         pixelsets::loadSetFile(referencePath(), lines, lines.pixelSetA);
     if (loaded.status == pixelsets::SetLoad::TooManyLines)
         return newReference(kReferenceTooLong);
+    if (loaded.status == pixelsets::SetLoad::Empty)
+        return newReference(kDamagedReference);
     if (loaded.status != pixelsets::SetLoad::Loaded)
         return newReference(kNoReference);
     if (!round.pauseSecond())

@@ -154,6 +154,10 @@ QString QtMediaBackend::errorString() const {
     return error_;
 }
 
+bool QtMediaBackend::hasSoundOutput() const {
+    return !QMediaDevices::audioOutputs().isEmpty();
+}
+
 void QtMediaBackend::setVideoOutput(QVideoWidget* output) {
     player_->setVideoOutput(output);
 }

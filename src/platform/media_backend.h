@@ -34,6 +34,8 @@ public:
     virtual void setVolume(int volume) = 0; // 0..100
     virtual QString errorString() const = 0;
     virtual void setVideoOutput(QVideoWidget* output) = 0;
+    // Whether the machine has anywhere to play sound to. Without, media play on in silence.
+    virtual bool hasSoundOutput() const = 0;
 
 signals:
     // State, position or duration may have changed.
@@ -66,6 +68,7 @@ public:
     void setVolume(int volume) override;
     QString errorString() const override;
     void setVideoOutput(QVideoWidget* output) override;
+    bool hasSoundOutput() const override;
 
 private:
     void fail(const QString& message);
@@ -112,6 +115,7 @@ public:
     void simulatePosition(double seconds);
     void simulateState(State state);
     void simulateError(const QString& message);
+    void simulateSoundOutput(bool present) { soundOutput_ = present; }
 
     void setSource(const QString& location) override;
     void play() override;
@@ -124,6 +128,7 @@ public:
     void setVolume(int volume) override;
     QString errorString() const override { return error_; }
     void setVideoOutput(QVideoWidget* output) override;
+    bool hasSoundOutput() const override { return soundOutput_; }
 
 private:
     void record(const QString& call);
@@ -137,6 +142,7 @@ private:
     double position_ = 0;
     double duration_ = 0;
     int volume_ = -1;
+    bool soundOutput_ = true;
     QPointer<QVideoWidget> output_;
 };
 

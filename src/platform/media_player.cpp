@@ -111,6 +111,14 @@ QString MediaPlayer::lastError() const {
     return errorState() ? backend_->errorString() : QString();
 }
 
+QString MediaPlayer::whyUnheard() const {
+    if (errorState())
+        return lastError();
+    if (!backend_->hasSoundOutput())
+        return QStringLiteral("没有声音输出设备");
+    return {};
+}
+
 void MediaPlayer::close() {
     url_.clear();
     backend_->stop();

@@ -85,6 +85,9 @@ public:
     // URL or close().
     bool errorState() const;
     QString lastError() const;
+    // Why what plays cannot be heard (the player's failure, or no sound output on the
+    // machine); empty when nothing stands in the way.
+    QString whyUnheard() const;
     // Unloads the media; playState() goes back to PlayStateUndefined.
     void close();
 

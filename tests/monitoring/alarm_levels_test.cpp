@@ -210,6 +210,7 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
          damaged, true},
         {"one huge line", [&] { replaceModel(model().replace("\r\n", "\t")); }, damaged, true},
         {"zero bytes", [&] { replaceModel(QByteArray(model().size(), '\0')); }, damaged, true},
+        {"an empty file", [&] { replaceModel({}); }, damaged, true},
     };
     m().monitorStopped = false;
     for (const Row& row : rows) {

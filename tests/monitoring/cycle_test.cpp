@@ -91,6 +91,12 @@ TEST_F(Cycle, TheStartButtonByItsCaption) {
 
 // Start, the reference, a red alarm, and the alarm step that reports it to the server.
 TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
+    // On a machine that has nowhere to play sounds.
+    platform::setMediaBackendFactory([log = sounds] {
+        auto backend = std::make_unique<platform::RecordingMediaBackend>(log);
+        backend->simulateSoundOutput(false);
+        return backend;
+    });
     openAlarmPoint();
     server.acceptOffers = true;
     watchSounds();
@@ -143,6 +149,10 @@ TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
     }
     EXPECT_EQ(sounds->last()->volume(), 100);
     EXPECT_FALSE(m().alarmSoundArmed);
+    EXPECT_EQ(
+        entries().filter(QStringLiteral("could not be played")),
+        QStringList{QStringLiteral("    the alarm sound could not be played: 没有声音输出设备")})
+        << "said once, and the watch goes on";
 }
 
 // Requests of other alarm points arm the next alarm: an upload, a restart of the monitoring.
@@ -229,7 +239,8 @@ TEST_F(Cycle, ACameraThatVanishesClosesTheWindowAfterSayingSo) {
     dialogs.expectMsgBox(kNoCamera, kTitle, ui::vbOK);
     run(10);
     EXPECT_FALSE(f2().isLoaded());
-    EXPECT_EQ(entries().last(), QStringLiteral("    Somebody closed the  watch system ."));
+    EXPECT_EQ(entries().last(),
+              QStringLiteral("    The camera gives no picture; the watch system has stopped ."));
 
     // The manual view likewise.
     shell::form1().Command11_Click();
@@ -308,31 +319,55 @@ TEST_F(Cycle, AStopInTheMiddleOfARoundStopsTheWholeWatch) {
     }
 }
 
-// The camera goes while nobody is at the screen: the watch stops before the box waits, and the
-// alarm point hears that the camera is lost, never that all is quiet.
-TEST_F(Cycle, ALostCameraIsReportedWhileItsBoxWaitsForAnAnswer) {
+// The camera goes while nobody is at the screen: the watch stops and looks stopped before the
+// box waits, and the alarm point hears that the camera is lost, never that all is quiet nor
+// that somebody closed the watch. Opened and started again, the next watch is heard whole.
+TEST_F(Cycle, ALostCameraIsReportedWhileItsBoxWaitsAndTheNextWatchIsHeard) {
+    const QString startNotice = QStringLiteral("\r\n    有人开始启动报警系统.\r\n");
     openAlarmPoint();
     f2().Command13.press();
     ASSERT_TRUE(runUntil([&] { return exists(QStringLiteral("model.txt")); }, 30));
     camera->setFrame(QImage());
     QStringList heard, logged;
     bool anyTimer = false;
+    QString caption, status;
+    vbrt::Colour statusColour = 0;
     dialogs.expectMsgBox(kNoCamera, kTitle, ui::vbOK, ui::vbOKOnly, [&] {
         run(600);
         heard = notices();
         logged = entries();
         for (int t = 17; t <= 23; ++t)
             anyTimer |= f2().Timer(t).Enabled();
+        caption = f2().Command13.Caption();
+        status = f2().Text3.Text();
+        statusColour = f2().Text3.BackColor();
     });
     run(12);
     EXPECT_FALSE(f2().isLoaded());
     EXPECT_FALSE(anyTimer);
-    EXPECT_EQ(heard.mid(heard.indexOf(QStringLiteral("\r\n    有人开始启动报警系统.\r\n")) + 1),
-              QStringList{
-                  QStringLiteral("\r\n    红色警报 ！！！：摄像头损坏或 中断，无法获取监控图像！.\r\n")});
-    EXPECT_EQ(logged.last(),
-              QStringLiteral("    The camera gives no picture; the watch system has stopped ."));
-    EXPECT_EQ(entries().last(), QStringLiteral("    Somebody closed the  watch system ."));
+    EXPECT_EQ(caption, kStopped);
+    EXPECT_EQ(status, QStringLiteral("1"));
+    EXPECT_EQ(statusColour, kYellow);
+    EXPECT_EQ(heard.mid(heard.indexOf(startNotice) + 1),
+              QStringList{QStringLiteral(
+                  "\r\n    红色警报 ！！！：摄像头损坏或 中断，无法获取监控图像！.\r\n")});
+    const QString lost =
+        QStringLiteral("    The camera gives no picture; the watch system has stopped .");
+    EXPECT_EQ(logged.last(), lost);
+    EXPECT_EQ(notices(), heard) << "the close after it says nothing more";
+    EXPECT_TRUE(m().alarmPointOn);
+
+    shell::form1().Command11_Click();
+    camera->setFrame(scene());
+    f2().Command13.press();
+    ASSERT_TRUE(runUntil([&] { return !f2().Timer(21).Enabled(); }, 30)) << "the reference";
+    camera->setFrame(scored(324));
+    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Error; }, 80));
+    const QStringList next = notices().mid(heard.size());
+    ASSERT_FALSE(next.isEmpty());
+    // (A snapshot's offer follows a notice without a prefix of its own.)
+    EXPECT_TRUE(next.first().startsWith(startNotice));
+    EXPECT_EQ(next.filter(QStringLiteral("告警颜色：红色")).size(), 1);
 }
 
 // An hour of a quiet room on the default grid: comparisons every minute or so, a camera
