@@ -301,6 +301,7 @@ TEST_F(Cycle, AStopInTheMiddleOfARoundStopsTheWholeWatch) {
 
         EXPECT_EQ(f2().Command13.Caption(), kStopped);
         EXPECT_EQ(f2().Text3.BackColor(), kYellow);
+        EXPECT_EQ(f2().Text3.Text(), QStringLiteral("1")) << "the clock, not a phase";
         for (int t = 17; t <= 23; ++t)
             EXPECT_FALSE(f2().Timer(t).Enabled()) << t;
         const QStringList heard = notices();
