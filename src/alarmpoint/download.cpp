@@ -211,6 +211,7 @@ void Download::receiveLoss() {
         clm[size_t(k)] = true;
     }
     f_.Winsock1.Close();
+    f_.link.lost();
     f_.Timer(5).setEnabled(false);
 }
 

@@ -85,6 +85,11 @@ Form4::Form4()
     Label2.onMouseDown = [this](int b, int s, int x, int y) { Label2_MouseDown(b, s, x, y); };
 
     Winsock1.onDataArrival = [this](qint64 n) { Winsock1_DataArrival(n); };
+    Winsock1.onConnect = [this] { Winsock1_Connect(); };
+    Winsock1.onClose = [this] { Winsock1_Close(); };
+    Winsock1.onError = [this](int e, const QString& d) { Winsock1_Error(e, d); };
+    // A server gone without a word (a pulled cable) is noticed as a link that fails.
+    Winsock1.setKeepAlive(true);
     Winsock2.wire([this](platform::TcpSocket& s, int n) {
         s.onConnect = [this, n] { Winsock2_Connect(n); };
         s.onSendProgress = [this, n](qint64 sent, qint64 left) {
@@ -132,6 +137,15 @@ QString Form4::tuxiangsc(const QString& path) {
 
 void Form4::Winsock1_DataArrival(qint64 bytesTotal) {
     link.Winsock1_DataArrival(bytesTotal);
+}
+void Form4::Winsock1_Connect() {
+    link.Winsock1_Connect();
+}
+void Form4::Winsock1_Close() {
+    link.Winsock1_Close();
+}
+void Form4::Winsock1_Error(int number, const QString& description) {
+    link.Winsock1_Error(number, description);
 }
 void Form4::Timer7_Timer() {
     link.Timer7_Timer();

@@ -90,6 +90,9 @@ public:
 
     // The link.
     void Winsock1_DataArrival(qint64 bytesTotal);
+    void Winsock1_Connect();
+    void Winsock1_Close();
+    void Winsock1_Error(int number, const QString& description);
     void Timer7_Timer();
     void Timer8_Timer();
 

@@ -8,9 +8,11 @@
 #include "alarmpoint/form4.h"
 #include "alarmpoint/message_log.h"
 #include "alarmpoint/upload.h"
+#include "alarmpoint/watchdog.h"
 #include "app/module1.h"
 #include "ui/clock.h"
 #include "vbrt/convert.h"
+#include "vbrt/datetime.h"
 
 namespace alarmpoint {
 
@@ -23,6 +25,8 @@ const QString kServerFull = QStringLiteral("服务器链接数目超出程序设
 const QString kLiveImageLog = QStringLiteral("请稍后，远程上传 一次 实时图像 到服务器。");
 const QString kAlarmSoundLog = QStringLiteral("请稍后，远程开启 一次 警报提示音。");
 const QString kRestartLog = QStringLiteral("请稍后，远程重启 一次 智能监控。");
+const QString kLinkLost = QStringLiteral(" 与告警服务端的链接中断了，正在重新链接......");
+const QString kLinkBack = QStringLiteral(" 与告警服务端的链接恢复了。");
 
 bool connecting(int state) {
     return state >= TcpSocket::ConnectionPending && state <= TcpSocket::Connecting;
@@ -50,6 +54,35 @@ void Link::Form_DblClick() {
     bok = false;
     commandMode = false;
     f_.Text1.setLocked(false);
+}
+
+void Link::Winsock1_Connect() {
+    up_ = true;
+    f_.watchdog.showLinkState();
+    if (!loggedLost_)
+        return;
+    loggedLost_ = false;
+    f_.log.appendToLog(kCrLf + vbrt::dateTimeText(ui::Clock::instance().now()) + kLinkBack + kCrLf);
+}
+
+void Link::Winsock1_Close() {
+    lost();
+}
+
+void Link::Winsock1_Error(int, const QString&) {
+    lost();
+}
+
+void Link::lost() {
+    f_.watchdog.showLinkState();
+    f_.Timer(7).setEnabled(true);
+    // A link that never came up (a server not there yet) is tried again all the same, but
+    // only a link that was up is lost.
+    if (!up_)
+        return;
+    up_ = false;
+    loggedLost_ = true;
+    f_.log.appendToLog(kCrLf + vbrt::dateTimeText(ui::Clock::instance().now()) + kLinkLost + kCrLf);
 }
 
 void Link::Timer7_Timer() {

@@ -35,6 +35,10 @@ public:
     QString yuancx();
 
     void Winsock1_DataArrival(qint64 bytesTotal);
+    void Winsock1_Connect();
+    // The server's end closed, or the link failed: either way it is lost.
+    void Winsock1_Close();
+    void Winsock1_Error(int number, const QString& description);
     void Timer7_Timer();
     void Timer8_Timer();
     // A double click on the window abandons a waiting query and reconnects.
@@ -56,6 +60,10 @@ public:
     void connectToServer();
     // Every command of the window starts the same way.
     void enterCommandMode();
+    // The link went down without the user asking (the server's end went away, an error, a
+    // failure that closed it): Label2 shows it down until it is back, the log says so once,
+    // and the reconnect timer opens it again, whatever ordinary traffic switched off.
+    void lost();
 
 private:
     void timeSync(const ServerMessage& m);
@@ -70,6 +78,10 @@ private:
     Form4& f_;
     // A "server full" box is waiting to be shown or is open.
     bool serverFullAsked_ = false;
+    // The link has been up since it was last lost; its loss was logged and its return is not
+    // yet.
+    bool up_ = false;
+    bool loggedLost_ = false;
 };
 
 } // namespace alarmpoint

@@ -43,10 +43,16 @@ void Watchdog::Timer9_Timer() {
     watchTick(Watch::Download);
 }
 
+void Watchdog::showLinkState() {
+    const int state = f_.Winsock1.State();
+    if (state >= 0 && state <= 9)
+        f_.Label2.setCaption(QString::fromUtf16(kStateCaptions[state]));
+}
+
 void Watchdog::watchTick(Watch watch) {
     const int state = f_.Winsock1.State();
-    if (watch == Watch::Display && state >= 0 && state <= 9)
-        f_.Label2.setCaption(QString::fromUtf16(kStateCaptions[state]));
+    if (watch == Watch::Display)
+        showLinkState();
     switch (state) {
     case TcpSocket::Closed:
         countUp(closedTicks);

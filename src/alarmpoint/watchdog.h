@@ -28,6 +28,8 @@ public:
 
     void Timer2_Timer();
     void Timer9_Timer();
+    // Label2 says what state the link is in, as the display does on every tick.
+    void showLinkState();
     // Shift and the right button on the window's background bring the clock and the link
     // display back and return to query mode.
     void Form_MouseDown(int button, int shift, int x, int y);

@@ -8,10 +8,33 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 namespace platform {
 
 namespace {
+
+// Keep-alive: after this much silence the system probes the peer, this many times this far
+// apart, and gives up after the last; sends the peer does not acknowledge are given up after
+// the same two minutes.
+constexpr int kKeepIdleSeconds = 60;
+constexpr int kKeepIntervalSeconds = 10;
+constexpr int kKeepProbes = 6;
+constexpr unsigned kDeadPeerMs = (kKeepIdleSeconds + kKeepProbes * kKeepIntervalSeconds) * 1000;
+
+void keepAlive(const QTcpSocket* s) {
+    const auto fd = int(s->socketDescriptor());
+    if (fd < 0)
+        return;
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepIdleSeconds, sizeof kKeepIdleSeconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepIntervalSeconds, sizeof kKeepIntervalSeconds);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepProbes, sizeof kKeepProbes);
+    setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kDeadPeerMs, sizeof kDeadPeerMs);
+}
 
 // How long a closed connection may take to deliver what was sent before it is dropped.
 constexpr int kLingerMs = 60'000;
@@ -197,6 +220,8 @@ void TcpSocket::Accept(int requestID) {
 
 void TcpSocket::adopt(QTcpSocket* s) {
     hook(s);
+    if (keepAlive_)
+        keepAlive(s);
     decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
     state_ = Connected;
     received_ += s->read(kReadBound - received_.size());
@@ -242,6 +267,8 @@ void TcpSocket::socketStateChanged(int socketState) {
         return;
     case QAbstractSocket::ConnectedState:
         state_ = Connected;
+        if (keepAlive_ && socket_)
+            keepAlive(socket_);
         emitEvent(onConnect);
         return;
     default:

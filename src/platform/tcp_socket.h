@@ -104,6 +104,11 @@ public:
     // The code page of texts; GBK unless set.
     void setCodePage(const char* name);
 
+    // Keep-alive on every connection this socket makes or takes from now on: a peer gone
+    // without a word (a pulled cable, a machine switched off) shows as a failed connection
+    // within about two minutes of silence or of sends it does not acknowledge.
+    void setKeepAlive(bool on) { keepAlive_ = on; }
+
     // Runs `fn` after the event handler now running has returned, while the socket exists.
     // A handler opens its dialogs through this: a dialog open inside a handler would stop
     // every later event of the socket until it is closed.
@@ -146,6 +151,7 @@ private:
     QPointer<QTcpSocket> requesting_;
     QByteArray received_;
     bool readQueued_ = false;
+    bool keepAlive_ = false;
     QByteArray codePage_ = vbrt::kAnsiCodePage;
     std::unique_ptr<QStringDecoder> decoder_;
 };

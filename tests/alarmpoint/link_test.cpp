@@ -358,6 +358,57 @@ TEST_F(AlarmLinkTest, SendingOnADownLinkReconnectsAndLosesTheText) {
     EXPECT_TRUE(server.from(2).isEmpty());
 }
 
+// A link that goes down without the user asking comes back by itself within a minute, whatever
+// ordinary traffic switched off; until then Label2 shows it down, and the log says once that
+// it was lost and once that it is back.
+TEST_F(AlarmLinkTest, ALinkThatDropsIsShownDownAndComesBackWithinAMinute) {
+    const QString up = QStringLiteral("已经建立链接，可以通信了。“");
+    const auto last = [&] { return server.clientCount() - 1; };
+    struct Row {
+        const char* what;
+        std::function<void()> drop;
+    };
+    const Row rows[] = {
+        {"the server's end goes after chat lines, which stop the link display",
+         [&] {
+             receive(QStringLiteral("A01zen-tur:~你好{}OK"), last());
+             receive(QStringLiteral("A01zen-tur:~在吗{}OK"), last());
+             server.drop(last());
+         }},
+        {"a receive file that cannot be made closes the link",
+         [&] {
+             QDir(path(QStringLiteral("zenturmail5"))).removeRecursively();
+             write(QStringLiteral("zenturmail5"), "a file where the folder was");
+             receive(QStringLiteral("x.bin\r\n*&*100@"), last());
+         }},
+    };
+    open();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const int clients = server.clientCount();
+        const qsizetype before = log().size();
+        row.drop();
+        ASSERT_TRUE(pumpUntil([&] { return !connected(); }));
+        EXPECT_FALSE(f4().Timer(2).Enabled());
+        bool shownUp = false;
+        double waited = 0;
+        for (; waited < 60 && !connected(); waited += 0.5) {
+            shownUp |= f4().Label2.Caption() == up;
+            advance(0.5);
+            pumpUntil([] { return false; }, 0.01);
+        }
+        ASSERT_TRUE(pumpUntil([&] { return connected(); }));
+        EXPECT_LT(waited, 60);
+        EXPECT_EQ(server.clientCount(), clients + 1);
+        EXPECT_FALSE(shownUp) << "shown down until it was back";
+        EXPECT_EQ(f4().Label2.Caption(), up);
+        const QString added = log().mid(before);
+        EXPECT_EQ(added.count(QStringLiteral("与告警服务端的链接中断了")), 1);
+        EXPECT_EQ(added.count(QStringLiteral("与告警服务端的链接恢复了")), 1);
+        QFile::remove(path(QStringLiteral("zenturmail5")));
+    }
+}
+
 TEST_F(AlarmLinkTest, ANoticeFromOnePointArmsTheOther) {
     server.relay = true;
     open();

@@ -348,7 +348,7 @@ TEST_F(TransferTest, AShortChannelAbandonsTheDownloadAndTellsTheServer) {
               }),
               loss);
     EXPECT_FALSE(f4().download.pang.toBool());
-    EXPECT_TRUE(log().endsWith(loss));
+    EXPECT_TRUE(log().contains(loss));
     EXPECT_EQ(read(QStringLiteral("zenturmail5/short.bin")).size(), 3072 + 3067)
         << "the partial file stays";
     ASSERT_TRUE(pumpUntil([&] { return !connected(); }));

@@ -7,6 +7,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 
 using namespace platform;
 using testing_support::pumpUntil;
@@ -95,6 +98,29 @@ TEST_F(TcpSocketTest, StatesFollowTheConnectionUntilClosed) {
         EXPECT_EQ(log, c.events);
         peer = nullptr;
     }
+}
+
+// What the system is told about a peer that vanishes without a word (a pulled cable): probe
+// it after a minute of silence and give it up, probed or sent to in vain, within two.
+TEST_F(TcpSocketTest, KeepAliveGivesUpASilentPeerWithinTwoMinutes) {
+    TcpSocket s;
+    s.setKeepAlive(true);
+    connectToPeer(s);
+    const auto* connection = s.findChild<QTcpSocket*>();
+    ASSERT_NE(connection, nullptr);
+    const auto option = [fd = int(connection->socketDescriptor())](int level, int name) {
+        int value = -1;
+        socklen_t size = sizeof value;
+        getsockopt(fd, level, name, &value, &size);
+        return value;
+    };
+    EXPECT_EQ(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+    const int probing = option(IPPROTO_TCP, TCP_KEEPIDLE) +
+                        option(IPPROTO_TCP, TCP_KEEPINTVL) * option(IPPROTO_TCP, TCP_KEEPCNT);
+    EXPECT_GT(probing, 0);
+    EXPECT_LE(probing, 120);
+    EXPECT_GT(option(IPPROTO_TCP, TCP_USER_TIMEOUT), 0);
+    EXPECT_LE(option(IPPROTO_TCP, TCP_USER_TIMEOUT), 120'000);
 }
 
 TEST_F(TcpSocketTest, TextsTravelInGbkAndASplitCharacterComesWhole) {
