@@ -43,6 +43,11 @@ constexpr TimerDesign kTimers[] = {
     {10, 1000, false}, // second upload channel
     {11, 1000, false}, // third upload channel
 };
+
+// What one arrival on the link may bring. The server's messages are far shorter; a server that
+// streams more is taken a chunk at a time, so that each arrival costs the window (parse, log,
+// labels) a bounded time and clicks are answered in between.
+constexpr qint64 kLinkArrivalBytes = 64 * 1024;
 } // namespace
 
 struct Form4::Subsystems {
@@ -90,6 +95,7 @@ Form4::Form4()
     Winsock1.onError = [this](int e, const QString& d) { Winsock1_Error(e, d); };
     // A server gone without a word (a pulled cable) is noticed as a link that fails.
     Winsock1.setKeepAlive(true);
+    Winsock1.setReadChunk(kLinkArrivalBytes);
     Winsock2.wire([this](platform::TcpSocket& s, int n) {
         s.onConnect = [this, n] { Winsock2_Connect(n); };
         s.onSendProgress = [this, n](qint64 sent, qint64 left) {

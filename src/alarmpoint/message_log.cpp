@@ -26,20 +26,36 @@ MessageLog::MessageLog(Form4& form) : f_(form) {}
 
 void MessageLog::appendToLog(const QString& text) {
     f_.RichTextBox3.appendText(text);
+    keepBounded();
+}
+
+void MessageLog::keepBounded() {
+    ui::RichTextBox& box = f_.RichTextBox3;
+    if (box.characterCount() <= kLogChars)
+        return;
+    const QString old = box.takeFirst(box.characterCount() - kLogChars * 3 / 4);
+    // In the code page of the snapshots it left. Text that cannot be kept there leaves a line
+    // in the log that says so.
+    const QString path = vbrt::appFile(QStringLiteral("\\") + kArchiveFile);
+    if (const vbrt::WriteResult r = vbrt::appendToFile(path, vbrt::toAnsi(old)); !r)
+        box.appendText(vbrt::kCrLf +
+                       QStringLiteral("%1 个字符的较早记录移出了窗口，").arg(old.size()) +
+                       vbrt::writeFailedMessage(path, r) + vbrt::kCrLf);
 }
 
 void MessageLog::Timer3_Timer() {
-    const QString text = f_.RichTextBox3.Text();
-    if (lastSnapshot_ == text)
+    ui::RichTextBox& box = f_.RichTextBox3;
+    if (snapshotRevision_ == box.Revision())
         return;
+    const quint64 revision = box.Revision();
     app::Module1& m = app::module1();
     const QString name =
         m.recordToggle ? QStringLiteral("\\record2.txt") : QStringLiteral("\\record1.txt");
     // In the code page the user's other tools read. A snapshot that cannot be written is tried
     // again at the next tick.
-    if (!vbrt::replaceFile(vbrt::appFile(name), vbrt::toAnsi(text + vbrt::kCrLf)))
+    if (!vbrt::replaceFile(vbrt::appFile(name), vbrt::toAnsi(box.Text() + vbrt::kCrLf)))
         return;
-    lastSnapshot_ = text;
+    snapshotRevision_ = revision;
     m.recordToggle = !m.recordToggle;
 }
 

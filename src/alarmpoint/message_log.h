@@ -14,11 +14,20 @@ class Form4;
 // The message log in RichTextBox3: appending, the snapshot files, its layouts and its Edit
 // menu (mEdit of the window).
 //   Timer3  1 s  writes a changed log to record1.txt and record2.txt in turn
+// The window keeps the newest kLogChars characters or so; older text goes to the end of
+// recordarchive.txt before it leaves the window and its snapshots.
 class MessageLog {
 public:
     explicit MessageLog(Form4& form);
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
+
+    // A window that runs for weeks takes whatever the server sends: past this many characters
+    // the oldest go, a quarter of the bound at a time, so that the window's memory, the
+    // snapshot's cost every second and the time to answer a click stay what they are at this
+    // size (a few tens of milliseconds, a hundred megabytes or so).
+    static constexpr int kLogChars = 2'000'000;
+    static inline const QString kArchiveFile = QStringLiteral("recordarchive.txt");
 
     bool logZoomed = false; // the log fills the window
 
@@ -35,6 +44,9 @@ public:
     void checkModified();
 
 private:
+    // The oldest text to recordarchive.txt and out of the window, once the log is past its
+    // bound.
+    void keepBounded();
     void normalLogLayout(double factor);
     void formatWholeLog();
     void updateEditMenu();
@@ -42,8 +54,8 @@ private:
     QWidget* activeTextWidget() const;
 
     Form4& f_;
-    // The log text last written to a snapshot file: an unchanged log is not written again.
-    std::optional<QString> lastSnapshot_;
+    // The log as the last snapshot file has it: an unchanged log is not written again.
+    std::optional<quint64> snapshotRevision_;
 };
 
 } // namespace alarmpoint

@@ -224,7 +224,7 @@ void TcpSocket::adopt(QTcpSocket* s) {
         keepAlive(s);
     decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
     state_ = Connected;
-    received_ += s->read(kReadBound - received_.size());
+    received_ += s->read(readChunk_ - received_.size());
     // Announced from the event loop, not from inside Accept (which usually runs in the
     // listener's connection request).
     QMetaObject::invokeMethod(
@@ -300,7 +300,8 @@ void TcpSocket::peerClosed() {
     state_ = Closing;
     QPointer<TcpSocket> self(this);
     // What came with the goodbye is given before it.
-    readArrived();
+    while (self && state_ == Closing && readChunk()) {
+    }
     if (!self || state_ != Closing)
         return;
     emitEvent(onClose);
@@ -308,12 +309,18 @@ void TcpSocket::peerClosed() {
 
 void TcpSocket::readArrived() {
     QPointer<TcpSocket> self(this);
-    // Bytes that come while the handler waits raise no new readyRead: they are announced as
-    // soon as it returns.
-    while (self && socket_ && socket_->bytesAvailable() > 0 && received_.size() < kReadBound) {
-        received_ += socket_->read(kReadBound - received_.size());
-        emitEvent(onDataArrival, qint64(received_.size()));
-    }
+    // The rest, and bytes that came while the handler waited (they raise no new readyRead),
+    // once the event loop has had its turn.
+    if (readChunk() && self)
+        readHeldBack();
+}
+
+bool TcpSocket::readChunk() {
+    if (!socket_ || socket_->bytesAvailable() == 0 || received_.size() >= readChunk_)
+        return false;
+    received_ += socket_->read(readChunk_ - received_.size());
+    emitEvent(onDataArrival, qint64(received_.size()));
+    return true;
 }
 
 void TcpSocket::readHeldBack() {

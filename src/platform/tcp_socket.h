@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QtGlobal>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,6 +30,10 @@ namespace platform {
 // in its own each: past that TCP holds the peer back, so a handler that does not read (or a
 // dialog that keeps it from returning) costs no more memory whatever the peer sends. What was
 // held back is announced once the program takes what it was given.
+//
+// One arrival brings at most a chunk (kReadBound unless set smaller); what follows it is
+// announced once the event loop has had its turn, so that a peer that never pauses still
+// leaves the windows their clicks, timers and paints.
 class TcpSocket : public QObject {
     Q_OBJECT
 public:
@@ -108,6 +113,8 @@ public:
     // without a word (a pulled cable, a machine switched off) shows as a failed connection
     // within about two minutes of silence or of sends it does not acknowledge.
     void setKeepAlive(bool on) { keepAlive_ = on; }
+    // At most this many bytes (1 .. kReadBound) in one arrival.
+    void setReadChunk(qint64 bytes) { readChunk_ = std::clamp<qint64>(bytes, 1, kReadBound); }
 
     // Runs `fn` after the event handler now running has returned, while the socket exists.
     // A handler opens its dialogs through this: a dialog open inside a handler would stop
@@ -136,6 +143,8 @@ private:
     void socketError(int error);
     void peerClosed();
     void readArrived();
+    // Takes in and announces one chunk; false when there was nothing to take or no room.
+    bool readChunk();
     // Announces, once the event loop is back, what was held back at the bound.
     void readHeldBack();
     void bytesWritten(qint64 bytes);
@@ -152,6 +161,7 @@ private:
     QByteArray received_;
     bool readQueued_ = false;
     bool keepAlive_ = false;
+    qint64 readChunk_ = kReadBound;
     QByteArray codePage_ = vbrt::kAnsiCodePage;
     std::unique_ptr<QStringDecoder> decoder_;
 };

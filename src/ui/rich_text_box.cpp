@@ -2,7 +2,9 @@
 
 #include "ui/controls.h"
 #include "ui/desktop.h"
+#include "ui/rich_text_accessible.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QEvent>
 #include <QGuiApplication>
@@ -125,6 +127,9 @@ protected:
         e->accept();
     }
 
+public:
+    RichTextBox* box() const { return box_; }
+
 private:
     void insert(const QString& text) {
         QTextCursor c = textCursor();
@@ -136,7 +141,9 @@ private:
 };
 
 RichTextBox::RichTextBox(Form* owner, const QString& name, int index)
-    : Control(owner, name, index) {}
+    : Control(owner, name, index) {
+    QObject::connect(&document_, &QTextDocument::contentsChanged, [this] { ++revision_; });
+}
 
 RichTextBox::~RichTextBox() {
     // The widget views document_, which is gone by the time Control's destructor runs.
@@ -188,16 +195,16 @@ QString RichTextBox::plainBetween(int from, int to) const {
     return out;
 }
 
-int RichTextBox::toTextPos(int docPos) const {
+int RichTextBox::toTextPos(int docPos, int breakChars) const {
     const QTextBlock target = document_.findBlock(std::clamp(docPos, 0, endPos()));
     int text = 0;
     for (QTextBlock b = document_.begin(); b.isValid() && b != target; b = b.next())
-        text += b.length() - 1 + (continues(b.next()) ? 0 : 2);
+        text += b.length() - 1 + (continues(b.next()) ? 0 : breakChars);
     return text + std::clamp(docPos, 0, endPos()) - target.position();
 }
 
 // A place between the CR and the LF of a break falls before the break.
-int RichTextBox::toDocPos(int textPos) const {
+int RichTextBox::toDocPos(int textPos, int breakChars) const {
     int text = 0;
     for (QTextBlock b = document_.begin(); b.isValid(); b = b.next()) {
         const int used = b.length() - 1;
@@ -206,7 +213,7 @@ int RichTextBox::toDocPos(int textPos) const {
         const QTextBlock next = b.next();
         if (!next.isValid())
             break;
-        const int gap = continues(next) ? 0 : 2;
+        const int gap = continues(next) ? 0 : breakChars;
         if (textPos < text + used + gap)
             return b.position() + used;
         text += used + gap;
@@ -244,6 +251,24 @@ void RichTextBox::appendText(const QString& text) {
     c.movePosition(QTextCursor::End);
     insertPlain(c, text, formatAtCaret(c));
     setCursor(c);
+}
+
+QString RichTextBox::takeFirst(int length) {
+    int taken = 0;
+    QTextBlock b = document_.begin();
+    for (; b.isValid() && taken < length; b = b.next())
+        taken += b.length() - 1 + (continues(b.next()) ? 0 : 2);
+    const int end = b.isValid() ? b.position() : endPos();
+    const QString text = plainBetween(0, end).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    // Without an undo history the document frees what it no longer shows.
+    const bool modified = document_.isModified();
+    document_.setUndoRedoEnabled(false);
+    QTextCursor c(&document_);
+    c.setPosition(end, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    document_.setUndoRedoEnabled(true);
+    document_.setModified(modified);
+    return text;
 }
 
 int RichTextBox::SelStart() const {
@@ -389,6 +414,15 @@ void RichTextBox::resetToDesign() {
 }
 
 QWidget* RichTextBox::createWidget(QWidget* parent) {
+    // A screen reader reads the box's text, not its blocks.
+    static const bool readable = [] {
+        QAccessible::installFactory([](const QString&, QObject* o) -> QAccessibleInterface* {
+            auto* view = dynamic_cast<RichTextEdit*>(o);
+            return view ? richTextAccessible(view, view->box()) : nullptr;
+        });
+        return true;
+    }();
+    Q_UNUSED(readable);
     auto* e = new RichTextEdit(parent, this);
     // Whatever the user pastes or drops arrives as plain text.
     e->setAcceptRichText(false);

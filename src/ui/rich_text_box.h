@@ -36,6 +36,16 @@ public:
     // caret and leaves the caret after it: the append of a log, at the cost of the new text
     // whatever the length of the old.
     void appendText(const QString& text);
+    // Removes the oldest whole blocks that hold at least `length` characters of Text() (all of
+    // them if the text is shorter) and gives them as Text() gave them, a break that followed
+    // them included. The box lets go of their memory: like a new design, this is no edit, and
+    // the undo history goes with it.
+    QString takeFirst(int length);
+    // Counts every change of the text or its formatting: equal counts, equal text.
+    quint64 Revision() const { return revision_; }
+    // The size of the document: within a few percent of TextLength() (a break counts one, a
+    // cut one), and free to ask.
+    int characterCount() const { return document_.characterCount() - 1; }
 
     // The selection, in characters of Text() (a paragraph break counts as CR LF, two).
     int SelStart() const;
@@ -89,6 +99,7 @@ protected:
 
 private:
     friend class RichTextEdit;
+    friend class RichTextAccessible;
     QTextCursor cursor() const;
     void setCursor(const QTextCursor& c);
     // Inserts plain text at the cursor (replacing its selection), CR LF, LF and CR breaking
@@ -97,10 +108,13 @@ private:
     // The text between two places of the document, paragraphs broken by LF.
     QString plainBetween(int from, int to) const;
     int endPos() const;
-    int toTextPos(int docPos) const;
-    int toDocPos(int textPos) const;
+    // Places of the document and of its text, where a break takes `breakChars` characters (CR
+    // LF in Text(), LF in what a screen reader is given) and a cut none.
+    int toTextPos(int docPos, int breakChars = 2) const;
+    int toDocPos(int textPos, int breakChars = 2) const;
 
     QTextDocument document_;
+    quint64 revision_ = 0;
     QTextCursor cursor_{&document_};
     bool wordWrap_ = true;
     bool locked_ = false;

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMouseEvent>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -168,6 +169,35 @@ TEST_F(AlarmWindowTest, ChatLinesGrowOneParagraphInShortBlocks) {
     dialogs.expectPopupMenu(3);
     f.RichTextBox3_MouseDown(2, 0, 0, 0);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), chat.mid(50, 600));
+}
+
+// A server that never stops talking: what one arrival brings is bounded, the window keeps the
+// newest text, and what leaves it is in recordarchive.txt, in order, before it is gone.
+TEST_F(AlarmWindowTest, AnEndlessStreamIsTakenInPiecesAndTheLogKeepsItsNewestText) {
+    open();
+    Form4& f = f4();
+    qint64 largest = 0;
+    auto dispatch = f.Winsock1.onDataArrival;
+    f.Winsock1.onDataArrival = [&](qint64 n) {
+        largest = std::max(largest, n);
+        dispatch(n);
+    };
+    QString line;
+    for (int i = 0; line.size() < 100'000; ++i)
+        line += QStringLiteral("%1 告警点A2，").arg(i, 6);
+    QString sent;
+    for (int i = 0; sent.size() < 1.3 * alarmpoint::MessageLog::kLogChars; ++i) {
+        server.send(0, line);
+        sent += line;
+    }
+    server.send(0, QStringLiteral("探测"));
+    ASSERT_TRUE(pumpUntil([&] { return log().endsWith(QStringLiteral("探测")); }, 60));
+
+    EXPECT_LE(largest, 64 * 1024);
+    EXPECT_LE(f.RichTextBox3.TextLength(), alarmpoint::MessageLog::kLogChars);
+    const QString archived =
+        QStringDecoder("GBK").decode(read(alarmpoint::MessageLog::kArchiveFile));
+    EXPECT_EQ(archived + log(), kHeading + sent + QStringLiteral("探测"));
 }
 
 TEST_F(AlarmWindowTest, LogLayouts) {

@@ -2,6 +2,7 @@
 #include "ui/form.h"
 #include "ui/rich_text_box.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -102,6 +103,14 @@ TEST_F(RichTextBoxTest, AParagraphGrowsInShortBlocksThatShowNowhere) {
     EXPECT_LE(longestBlock(doc), RichTextBox::kBlockChars);
     EXPECT_GT(doc->blockCount(), 4);
     EXPECT_EQ(box.Text(), expected);
+    QAccessibleTextInterface* reader =
+        QAccessible::queryAccessibleInterface(box.edit())->textInterface();
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->text(0, reader->characterCount()), QString(expected).replace("\r\n", "\n"))
+        << "a screen reader reads one paragraph";
+    int lineStart = 0, lineEnd = 0;
+    EXPECT_EQ(reader->textAtOffset(300, QAccessible::LineBoundary, &lineStart, &lineEnd),
+              expected.mid(4));
     EXPECT_EQ(box.TextLength(), expected.size());
     EXPECT_EQ(box.SelStart(), expected.size());
 
@@ -132,6 +141,35 @@ TEST_F(RichTextBoxTest, AParagraphGrowsInShortBlocksThatShowNowhere) {
     box.Undo();
     EXPECT_EQ(box.Text(), beforePaste);
     EXPECT_LE(longestBlock(doc), RichTextBox::kBlockChars);
+}
+
+// The oldest text leaves in whole blocks, as the text had it, and takes the undo history along.
+TEST_F(RichTextBoxTest, TakingTheOldestTextGivesWholeBlocks) {
+    const QString paragraph = QString(300, u'x');
+    struct Row {
+        const char* why;
+        QString text;
+        int length;
+        QString taken;
+    };
+    const Row rows[] = {
+        {"a paragraph and its break", "ab\r\ncd\r\nef", 1, "ab\r\n"},
+        {"up to the end of the paragraph that reaches the length", "ab\r\ncd\r\nef", 5,
+         "ab\r\ncd\r\n"},
+        {"a long paragraph, a block at a time", paragraph, 10, paragraph.left(128)},
+        {"more than there is", "ab\r\ncd", 99, "ab\r\ncd"},
+    };
+    n.show();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.why);
+        box.setText(QString());
+        box.appendText(row.text);
+        const quint64 revision = box.Revision();
+        EXPECT_EQ(box.takeFirst(row.length), row.taken);
+        EXPECT_EQ(box.Text(), row.text.mid(row.taken.size()));
+        EXPECT_NE(box.Revision(), revision);
+        EXPECT_FALSE(box.CanUndo());
+    }
 }
 
 TEST_F(RichTextBoxTest, TextStaysWhileHiddenAndUnloadedAndANewLoadEmptiesTheBox) {
