@@ -7,20 +7,17 @@
 // (QT_QPA_PLATFORM=xcb) the window is a real one.
 
 #include "bench_support.h"
+#include "click_probe.h"
 #include "linked_alarm_point.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
-#include <QMouseEvent>
-#include <QPointingDevice>
 #include <QStringEncoder>
 #include <QTextEdit>
-#include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -75,53 +72,38 @@ void BM_AppendToLog(benchmark::State& state) {
     state.counters["log_chars"] = double(w.form().RichTextBox3.Text().size());
 }
 
-// A click as the window system would deliver it, stamped with the moment it was made.
-class ProbeClick : public QMouseEvent {
-public:
-    ProbeClick(Qt::MouseButton button, const QPointingDevice* mouse)
-        : QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), button, button,
-                      Qt::NoModifier, mouse),
-          made(Clock::now()) {}
-    const Clock::time_point made;
-};
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
 
-// Notes how long each probe click waited before the window took it.
-class ClickWaits : public QObject {
-public:
-    std::vector<double> waitsMs;
+QByteArray gbk(const QString& text) {
+    return QStringEncoder("GBK").encode(text);
+}
 
-protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (const auto* probe = dynamic_cast<const ProbeClick*>(e))
-            waitsMs.push_back(
-                std::chrono::duration<double, std::milli>(Clock::now() - probe->made).count());
-        return false;
-    }
-};
+// A chat line as the server relays it from point A2: the sender and the chat prefix, the
+// text, "{}" and the status.
+const QString kChatHead = QStringLiteral("A2zen-tur:~");
+const QString kChatTail = QStringLiteral("{}OK");
+
+// Chat text of at least `bytes` on the wire, without a line break.
+QString chatText(qsizetype bytes) {
+    const qsizetype lineBytes = gbk(kLine).size();
+    return kLine.repeated((bytes + lineBytes - 1) / lineBytes);
+}
 
 void BM_FloodOfChatLines(benchmark::State& state) {
     Window& w = window();
     alarmpoint::Form4& f = w.form();
     const int seconds = int(state.range(0));
     constexpr int kPerSecond = 20;
-    constexpr int kBytes = 7 * 1024;
-    QString chat;
-    while (QByteArray(QStringEncoder("GBK").encode(chat)).size() < kBytes)
-        chat += kLine;
-    const QString message = QStringLiteral("A2zen-tur:~") + chat + QStringLiteral("{}OK");
+    const QString message = kChatHead + chatText(7 * 1024) + kChatTail;
 
     for (auto _ : state) {
         f.RichTextBox3.setText(QString());
         ui::EventLoop::instance().useRealTime();
-        ClickWaits waits;
-        QWidget* label = f.Label2.widget();
-        label->installEventFilter(&waits);
-        const int client = w.server.clientCount() - 1;
-        // Made here: the pointing device belongs to the window's thread.
-        const QPointingDevice* mouse = QPointingDevice::primaryPointingDevice();
+        const int client = w.client();
         std::atomic<bool> stop = false;
-        // Both the flood and the clicks are timed from another thread, so that a window that
-        // is busy does not slow them down.
+        // The flood, like the clicks, is timed from another thread.
         std::thread pacer([&] {
             const Clock::time_point start = Clock::now();
             for (int i = 0; i < seconds * kPerSecond && !stop; ++i) {
@@ -129,29 +111,21 @@ void BM_FloodOfChatLines(benchmark::State& state) {
                 QMetaObject::invokeMethod(
                     &w.server, [&w, client, &message] { w.server.send(client, message); },
                     Qt::QueuedConnection);
-                if (i % 2 == 0)
-                    // Left and right in turn: the label goes up and comes back down.
-                    QCoreApplication::postEvent(
-                        label,
-                        new ProbeClick(i % 4 == 0 ? Qt::LeftButton : Qt::RightButton, mouse));
             }
         });
+        bench_support::Clicker clicks(f.Label2.widget(), seconds);
         const Clock::time_point start = Clock::now();
         const auto end = start + std::chrono::seconds(seconds) + std::chrono::milliseconds(500);
         while (Clock::now() < end)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         stop = true;
         pacer.join();
+        clicks.stop();
         QCoreApplication::processEvents();
-        label->removeEventFilter(&waits);
         bench_support::useBenchClock();
 
-        std::sort(waits.waitsMs.begin(), waits.waitsMs.end());
-        const auto& v = waits.waitsMs;
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-        state.counters["clicks"] = double(v.size());
-        state.counters["click_wait_max_ms"] = v.empty() ? -1 : v.back();
-        state.counters["click_wait_p99_ms"] = v.empty() ? -1 : v[v.size() * 99 / 100];
+        state.SetIterationTime(secondsSince(start));
+        bench_support::reportClicks(state, clicks.waitsMs());
         state.counters["log_chars"] = double(f.RichTextBox3.Text().size());
     }
 }
