@@ -1,10 +1,15 @@
 // The message log of the remote alarm point in its real window, linked to the alarm server
 // double on 127.0.0.1: one short message appended to logs of 0.1 M, 1 M and 5 M characters,
 // with line breaks (every line ends with CR LF) and without (chat lines, one paragraph), each
-// append followed by the layout and paint the window does before it answers again; and a flood
+// append followed by the layout and paint the window does before it answers again; a flood
 // of 20 chat lines of 7 KB a second, with a click on the window every 100 ms from outside the
-// window's thread, reporting how long the clicks waited. Under a display
-// (QT_QPA_PLATFORM=xcb) the window is a real one.
+// window's thread, reporting how long the clicks waited; a minute of chat lines of 100 KB
+// without a line break, sent as fast as the window reads them and clicked the same way,
+// reporting the clicks' waits and how long a short line sent after the minute takes to show
+// in the log; the same minute for the peak resident memory of the process (run that one
+// alone: what the benchmarks before it freed is not given back); and the CPU the window takes
+// while it sits on the machine's clock, its timers running, once 20 M characters of chat lines
+// are in its log. Under a display (QT_QPA_PLATFORM=xcb) the window is a real one.
 
 #include "bench_support.h"
 #include "click_probe.h"
@@ -13,10 +18,13 @@
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QStringEncoder>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -70,6 +78,23 @@ void BM_AppendToLog(benchmark::State& state) {
         QCoreApplication::processEvents();
     }
     state.counters["log_chars"] = double(w.form().RichTextBox3.Text().size());
+}
+
+// Lets the window run on the machine's clock until `done` holds (asked after every turn of
+// events) or `deadline` has passed; true when it holds. A turn sleeps while nothing happens.
+bool runUntil(Clock::time_point deadline, const std::function<bool()>& done) {
+    for (;;) {
+        if (done())
+            return true;
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        ui::EventLoop::instance().waitForEvents(left);
+    }
+}
+
+void runFor(std::chrono::seconds span) {
+    runUntil(Clock::now() + span, [] { return false; });
 }
 
 double secondsSince(Clock::time_point t) {
@@ -130,6 +155,175 @@ void BM_FloodOfChatLines(benchmark::State& state) {
     }
 }
 
+// ---- Chat lines streamed as fast as the window reads them
+
+// Each line ends in its number, so that the log shows when the last one sent has arrived.
+class NumberedChatLines {
+public:
+    explicit NumberedChatLines(qsizetype bytes) {
+        const QString text = chatText(bytes);
+        head_ = gbk(kChatHead + text);
+        tail_ = gbk(kChatTail);
+        textChars_ = text.size() + mark(0).size();
+    }
+    static QString mark(int n) { return QStringLiteral("#%1#").arg(n, 7, 10, QLatin1Char('0')); }
+
+    // The next line for the server to send; none once stopped or after `limit` lines.
+    QByteArray next() {
+        if (stopped || sent_ >= limit)
+            return {};
+        return head_ + mark(sent_++).toLatin1() + tail_;
+    }
+    int sent() const { return sent_; }
+    QString lastMark() const { return mark(sent_ - 1); }
+    // The characters of chat text in one line, its number included.
+    qsizetype textChars() const { return textChars_; }
+
+    bool stopped = false;
+    int limit = std::numeric_limits<int>::max();
+
+private:
+    QByteArray head_, tail_;
+    qsizetype textChars_ = 0;
+    int sent_ = 0;
+};
+
+// The end of the log, read from its document without making the whole text, with the cuts
+// between its blocks taken out.
+QString logTail(alarmpoint::Form4& f, int chars) {
+    QTextCursor c(f.RichTextBox3.edit()->document());
+    c.movePosition(QTextCursor::End);
+    c.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, chars);
+    return c.selectedText().remove(QChar::ParagraphSeparator);
+}
+
+bool logShows(alarmpoint::Form4& f, const QString& text) {
+    return logTail(f, 64).contains(text);
+}
+
+constexpr qsizetype kLongChatBytes = 100 * 1024;
+// Past this the stream stops early: the machine's memory is not the figure.
+constexpr double kResidentLimitMb = 3072;
+constexpr auto kProbeWait = std::chrono::seconds(120);
+const QString kProbe = QStringLiteral("PROBE-LINE");
+
+struct StreamFigures {
+    double streamedSeconds = 0;
+    bool memoryLimitHit = false;
+    int linesSent = 0;
+    double residentBeforeMb = 0, peakResidentMb = 0;
+    double probeShownSeconds = -1;
+    int logChars = 0;
+    std::vector<double> clickWaitsMs;
+    int clicksPosted = 0;
+};
+
+// Chat lines of about 100 KB, no line break in them, sent for `seconds` as fast as the window
+// reads them: the server keeps about one line queued on its side, and the window's socket takes
+// at most kReadBound at a time, so the window's reads pace the stream. The window is on the
+// machine's clock meanwhile and is clicked as in the flood. Afterwards a short probe line
+// is sent, and the time from the stream's end until the log shows it noted (at most
+// kProbeWait). The probe goes once the log shows the last line of the stream, so that it
+// arrives on its own: read with the line before it, it would be taken for that line's status.
+StreamFigures streamLongChatLines(Window& w, int seconds) {
+    alarmpoint::Form4& f = w.form();
+    f.RichTextBox3.setText(QString());
+    QCoreApplication::processEvents();
+    ui::EventLoop::instance().useRealTime();
+    StreamFigures out;
+    out.residentBeforeMb = bench_support::residentMb();
+    const bench_support::PeakResident peak;
+    auto lines = std::make_shared<NumberedChatLines>(kLongChatBytes);
+
+    const Clock::time_point start = Clock::now();
+    w.server.sendPaced(w.client(), [lines] { return lines->next(); });
+    bench_support::Clicker clicks(f.Label2.widget(), seconds);
+    out.memoryLimitHit = runUntil(start + std::chrono::seconds(seconds),
+                                  [&] { return peak.mb() > kResidentLimitMb; });
+    lines->stopped = true;
+    const Clock::time_point stopped = Clock::now();
+    clicks.stop();
+    out.streamedSeconds = std::chrono::duration<double>(stopped - start).count();
+    out.peakResidentMb = peak.mb();
+    out.linesSent = lines->sent();
+
+    const Clock::time_point giveUp = stopped + kProbeWait;
+    if (runUntil(giveUp, [&] { return logShows(f, lines->lastMark()); })) {
+        w.server.send(w.client(), kChatHead + kProbe + kChatTail);
+        if (runUntil(giveUp, [&] { return logShows(f, kProbe); }))
+            out.probeShownSeconds = secondsSince(stopped);
+    }
+    QCoreApplication::processEvents();
+    out.logChars = f.RichTextBox3.TextLength();
+    out.clickWaitsMs = clicks.waitsMs();
+    out.clicksPosted = clicks.posted();
+    bench_support::useBenchClock();
+    return out;
+}
+
+void BM_StreamOfLongChatLines(benchmark::State& state) {
+    for (auto _ : state) {
+        const StreamFigures s = streamLongChatLines(window(), int(state.range(0)));
+        state.SetIterationTime(s.streamedSeconds);
+        bench_support::reportClicks(state, s.clickWaitsMs);
+        state.counters["clicks_posted"] = s.clicksPosted;
+        state.counters["probe_shown_s"] = s.probeShownSeconds;
+        state.counters["lines_sent"] = s.linesSent;
+        state.counters["log_chars"] = s.logChars;
+        state.counters["memory_limit_hit"] = s.memoryLimitHit;
+    }
+}
+
+// The same stream for its memory: the process's, so a figure that no benchmark before it
+// raised comes from a run of this one alone.
+void BM_MemoryOfLongChatStream(benchmark::State& state) {
+    for (auto _ : state) {
+        const StreamFigures s = streamLongChatLines(window(), int(state.range(0)));
+        state.SetIterationTime(s.streamedSeconds);
+        state.counters["rss_before_mb"] = s.residentBeforeMb;
+        state.counters["peak_rss_mb"] = s.peakResidentMb;
+        state.counters["lines_sent"] = s.linesSent;
+        state.counters["log_chars"] = s.logChars;
+        state.counters["memory_limit_hit"] = s.memoryLimitHit;
+    }
+}
+
+// ---- An idle window with a long log
+
+constexpr auto kFeedLimit = std::chrono::seconds(240);
+
+// Chat lines of 7 KB until the log has `chars` characters, then the window left alone on the
+// machine's clock, its timers running (Timer1 writes the clock, Timer3 looks at the log for a
+// snapshot every second): the CPU seconds of the process per wall second of that wait.
+void BM_IdleAfterLongLog(benchmark::State& state) {
+    Window& w = window();
+    alarmpoint::Form4& f = w.form();
+    const qint64 chars = state.range(0);
+    const auto idle = std::chrono::seconds(state.range(1));
+    for (auto _ : state) {
+        f.RichTextBox3.setText(QString());
+        ui::EventLoop::instance().useRealTime();
+        auto lines = std::make_shared<NumberedChatLines>(7 * 1024);
+        lines->limit = int((chars + lines->textChars() - 1) / lines->textChars());
+        const Clock::time_point start = Clock::now();
+        w.server.sendPaced(w.client(), [lines] { return lines->next(); });
+        const bool fed = runUntil(start + kFeedLimit, [&] {
+            return lines->sent() == lines->limit && logShows(f, lines->lastMark());
+        });
+        const double feedSeconds = secondsSince(start);
+        // Timer3 writes the grown log at its next tick; the wait is what comes after.
+        runFor(std::chrono::seconds(2));
+        const bench_support::Meter meter;
+        runFor(idle);
+        state.SetIterationTime(meter.wallSeconds());
+        state.counters["idle_cpu_s_per_s"] = meter.share();
+        state.counters["fed"] = fed;
+        state.counters["feed_s"] = feedSeconds;
+        state.counters["log_chars"] = f.RichTextBox3.TextLength();
+        bench_support::useBenchClock();
+    }
+}
+
 BENCHMARK(BM_AppendToLog)
     ->ArgsProduct({{100'000, 1'000'000, 5'000'000}, {1, 0}})
     ->ArgNames({"chars", "breaks"})
@@ -138,6 +332,24 @@ BENCHMARK(BM_AppendToLog)
 BENCHMARK(BM_FloodOfChatLines)
     ->Arg(60)
     ->ArgName("seconds")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_StreamOfLongChatLines)
+    ->Arg(60)
+    ->ArgName("seconds")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_MemoryOfLongChatStream)
+    ->Arg(60)
+    ->ArgName("seconds")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_IdleAfterLongLog)
+    ->Args({20'000'000, 20})
+    ->ArgNames({"chars", "seconds"})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
