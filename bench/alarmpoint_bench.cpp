@@ -1,26 +1,31 @@
 // The message log of the remote alarm point in its real window, linked to the alarm server
 // double on 127.0.0.1: one short message appended to logs of 0.1 M, 1 M and 5 M characters,
 // with line breaks (every line ends with CR LF) and without (chat lines, one paragraph), each
-// append followed by the layout and paint the window does before it answers again; and a flood
+// append followed by the layout and paint the window does before it answers again; a flood
 // of 20 chat lines of 7 KB a second, with a click on the window every 100 ms from outside the
-// window's thread, reporting how long the clicks waited. Under a display
-// (QT_QPA_PLATFORM=xcb) the window is a real one.
+// window's thread, reporting how long the clicks waited; a minute of chat lines of 100 KB
+// without a line break, sent as fast as the window reads them and clicked the same way,
+// reporting the clicks' waits and how long a short line sent after the minute takes to show
+// in the log; the same minute for the peak resident memory of the process (run that one
+// alone: what the benchmarks before it freed is not given back); and the CPU the window takes
+// while it sits on the machine's clock, its timers running, once 20 M characters of chat lines
+// are in its log. Under a display (QT_QPA_PLATFORM=xcb) the window is a real one.
 
 #include "bench_support.h"
+#include "click_probe.h"
 #include "linked_alarm_point.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
-#include <QMouseEvent>
-#include <QPointingDevice>
 #include <QStringEncoder>
+#include <QTextCursor>
 #include <QTextEdit>
-#include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
+#include <functional>
+#include <limits>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -75,53 +80,55 @@ void BM_AppendToLog(benchmark::State& state) {
     state.counters["log_chars"] = double(w.form().RichTextBox3.Text().size());
 }
 
-// A click as the window system would deliver it, stamped with the moment it was made.
-class ProbeClick : public QMouseEvent {
-public:
-    ProbeClick(Qt::MouseButton button, const QPointingDevice* mouse)
-        : QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), button, button,
-                      Qt::NoModifier, mouse),
-          made(Clock::now()) {}
-    const Clock::time_point made;
-};
-
-// Notes how long each probe click waited before the window took it.
-class ClickWaits : public QObject {
-public:
-    std::vector<double> waitsMs;
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (const auto* probe = dynamic_cast<const ProbeClick*>(e))
-            waitsMs.push_back(
-                std::chrono::duration<double, std::milli>(Clock::now() - probe->made).count());
-        return false;
+// Lets the window run on the machine's clock until `done` holds (asked after every turn of
+// events) or `deadline` has passed; true when it holds. A turn sleeps while nothing happens.
+bool runUntil(Clock::time_point deadline, const std::function<bool()>& done) {
+    for (;;) {
+        if (done())
+            return true;
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        if (left <= 0)
+            return false;
+        ui::EventLoop::instance().waitForEvents(left);
     }
-};
+}
+
+void runFor(std::chrono::seconds span) {
+    runUntil(Clock::now() + span, [] { return false; });
+}
+
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+QByteArray gbk(const QString& text) {
+    return QStringEncoder("GBK").encode(text);
+}
+
+// A chat line as the server relays it from point A2: the sender and the chat prefix, the
+// text, "{}" and the status.
+const QString kChatHead = QStringLiteral("A2zen-tur:~");
+const QString kChatTail = QStringLiteral("{}OK");
+
+// Chat text of at least `bytes` on the wire, without a line break.
+QString chatText(qsizetype bytes) {
+    const qsizetype lineBytes = gbk(kLine).size();
+    return kLine.repeated((bytes + lineBytes - 1) / lineBytes);
+}
 
 void BM_FloodOfChatLines(benchmark::State& state) {
     Window& w = window();
     alarmpoint::Form4& f = w.form();
     const int seconds = int(state.range(0));
     constexpr int kPerSecond = 20;
-    constexpr int kBytes = 7 * 1024;
-    QString chat;
-    while (QByteArray(QStringEncoder("GBK").encode(chat)).size() < kBytes)
-        chat += kLine;
-    const QString message = QStringLiteral("A2zen-tur:~") + chat + QStringLiteral("{}OK");
+    const QString message = kChatHead + chatText(7 * 1024) + kChatTail;
 
     for (auto _ : state) {
         f.RichTextBox3.setText(QString());
         ui::EventLoop::instance().useRealTime();
-        ClickWaits waits;
-        QWidget* label = f.Label2.widget();
-        label->installEventFilter(&waits);
-        const int client = w.server.clientCount() - 1;
-        // Made here: the pointing device belongs to the window's thread.
-        const QPointingDevice* mouse = QPointingDevice::primaryPointingDevice();
+        const int client = w.client();
         std::atomic<bool> stop = false;
-        // Both the flood and the clicks are timed from another thread, so that a window that
-        // is busy does not slow them down.
+        // The flood, like the clicks, is timed from another thread.
         std::thread pacer([&] {
             const Clock::time_point start = Clock::now();
             for (int i = 0; i < seconds * kPerSecond && !stop; ++i) {
@@ -129,30 +136,191 @@ void BM_FloodOfChatLines(benchmark::State& state) {
                 QMetaObject::invokeMethod(
                     &w.server, [&w, client, &message] { w.server.send(client, message); },
                     Qt::QueuedConnection);
-                if (i % 2 == 0)
-                    // Left and right in turn: the label goes up and comes back down.
-                    QCoreApplication::postEvent(
-                        label,
-                        new ProbeClick(i % 4 == 0 ? Qt::LeftButton : Qt::RightButton, mouse));
             }
         });
+        bench_support::Clicker clicks(f.Label2.widget(), seconds);
         const Clock::time_point start = Clock::now();
         const auto end = start + std::chrono::seconds(seconds) + std::chrono::milliseconds(500);
         while (Clock::now() < end)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         stop = true;
         pacer.join();
+        clicks.stop();
         QCoreApplication::processEvents();
-        label->removeEventFilter(&waits);
         bench_support::useBenchClock();
 
-        std::sort(waits.waitsMs.begin(), waits.waitsMs.end());
-        const auto& v = waits.waitsMs;
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
-        state.counters["clicks"] = double(v.size());
-        state.counters["click_wait_max_ms"] = v.empty() ? -1 : v.back();
-        state.counters["click_wait_p99_ms"] = v.empty() ? -1 : v[v.size() * 99 / 100];
+        state.SetIterationTime(secondsSince(start));
+        bench_support::reportClicks(state, clicks.waitsMs());
         state.counters["log_chars"] = double(f.RichTextBox3.Text().size());
+    }
+}
+
+// ---- Chat lines streamed as fast as the window reads them
+
+// Each line ends in its number, so that the log shows when the last one sent has arrived.
+class NumberedChatLines {
+public:
+    explicit NumberedChatLines(qsizetype bytes) {
+        const QString text = chatText(bytes);
+        head_ = gbk(kChatHead + text);
+        tail_ = gbk(kChatTail);
+        textChars_ = text.size() + mark(0).size();
+    }
+    static QString mark(int n) { return QStringLiteral("#%1#").arg(n, 7, 10, QLatin1Char('0')); }
+
+    // The next line for the server to send; none once stopped or after `limit` lines.
+    QByteArray next() {
+        if (stopped || sent_ >= limit)
+            return {};
+        return head_ + mark(sent_++).toLatin1() + tail_;
+    }
+    int sent() const { return sent_; }
+    QString lastMark() const { return mark(sent_ - 1); }
+    // The characters of chat text in one line, its number included.
+    qsizetype textChars() const { return textChars_; }
+
+    bool stopped = false;
+    int limit = std::numeric_limits<int>::max();
+
+private:
+    QByteArray head_, tail_;
+    qsizetype textChars_ = 0;
+    int sent_ = 0;
+};
+
+// The end of the log, read from its document without making the whole text, with the cuts
+// between its blocks taken out.
+QString logTail(alarmpoint::Form4& f, int chars) {
+    QTextCursor c(f.RichTextBox3.edit()->document());
+    c.movePosition(QTextCursor::End);
+    c.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, chars);
+    return c.selectedText().remove(QChar::ParagraphSeparator);
+}
+
+bool logShows(alarmpoint::Form4& f, const QString& text) {
+    return logTail(f, 64).contains(text);
+}
+
+constexpr qsizetype kLongChatBytes = 100 * 1024;
+// Past this the stream stops early: the machine's memory is not the figure.
+constexpr double kResidentLimitMb = 3072;
+constexpr auto kProbeWait = std::chrono::seconds(120);
+const QString kProbe = QStringLiteral("PROBE-LINE");
+
+struct StreamFigures {
+    double streamedSeconds = 0;
+    bool memoryLimitHit = false;
+    int linesSent = 0;
+    double residentBeforeMb = 0, peakResidentMb = 0;
+    double probeShownSeconds = -1;
+    int logChars = 0;
+    std::vector<double> clickWaitsMs;
+    int clicksPosted = 0;
+};
+
+// Chat lines of about 100 KB, no line break in them, sent for `seconds` as fast as the window
+// reads them: the server keeps about one line queued on its side, and the window's socket takes
+// at most kReadBound at a time, so the window's reads pace the stream. The window is on the
+// machine's clock meanwhile and is clicked as in the flood. Afterwards a short probe line
+// is sent, and the time from the stream's end until the log shows it noted (at most
+// kProbeWait). The probe goes once the log shows the last line of the stream, so that it
+// arrives on its own: read with the line before it, it would be taken for that line's status.
+StreamFigures streamLongChatLines(Window& w, int seconds) {
+    alarmpoint::Form4& f = w.form();
+    f.RichTextBox3.setText(QString());
+    QCoreApplication::processEvents();
+    ui::EventLoop::instance().useRealTime();
+    StreamFigures out;
+    out.residentBeforeMb = bench_support::residentMb();
+    const bench_support::PeakResident peak;
+    auto lines = std::make_shared<NumberedChatLines>(kLongChatBytes);
+
+    const Clock::time_point start = Clock::now();
+    w.server.sendPaced(w.client(), [lines] { return lines->next(); });
+    bench_support::Clicker clicks(f.Label2.widget(), seconds);
+    out.memoryLimitHit = runUntil(start + std::chrono::seconds(seconds),
+                                  [&] { return peak.mb() > kResidentLimitMb; });
+    lines->stopped = true;
+    const Clock::time_point stopped = Clock::now();
+    clicks.stop();
+    out.streamedSeconds = std::chrono::duration<double>(stopped - start).count();
+    out.peakResidentMb = peak.mb();
+    out.linesSent = lines->sent();
+
+    const Clock::time_point giveUp = stopped + kProbeWait;
+    if (runUntil(giveUp, [&] { return logShows(f, lines->lastMark()); })) {
+        w.server.send(w.client(), kChatHead + kProbe + kChatTail);
+        if (runUntil(giveUp, [&] { return logShows(f, kProbe); }))
+            out.probeShownSeconds = secondsSince(stopped);
+    }
+    QCoreApplication::processEvents();
+    out.logChars = f.RichTextBox3.TextLength();
+    out.clickWaitsMs = clicks.waitsMs();
+    out.clicksPosted = clicks.posted();
+    bench_support::useBenchClock();
+    return out;
+}
+
+void BM_StreamOfLongChatLines(benchmark::State& state) {
+    for (auto _ : state) {
+        const StreamFigures s = streamLongChatLines(window(), int(state.range(0)));
+        state.SetIterationTime(s.streamedSeconds);
+        bench_support::reportClicks(state, s.clickWaitsMs);
+        state.counters["clicks_posted"] = s.clicksPosted;
+        state.counters["probe_shown_s"] = s.probeShownSeconds;
+        state.counters["lines_sent"] = s.linesSent;
+        state.counters["log_chars"] = s.logChars;
+        state.counters["memory_limit_hit"] = s.memoryLimitHit;
+    }
+}
+
+// The same stream for its memory: the process's, so a figure that no benchmark before it
+// raised comes from a run of this one alone.
+void BM_MemoryOfLongChatStream(benchmark::State& state) {
+    for (auto _ : state) {
+        const StreamFigures s = streamLongChatLines(window(), int(state.range(0)));
+        state.SetIterationTime(s.streamedSeconds);
+        state.counters["rss_before_mb"] = s.residentBeforeMb;
+        state.counters["peak_rss_mb"] = s.peakResidentMb;
+        state.counters["lines_sent"] = s.linesSent;
+        state.counters["log_chars"] = s.logChars;
+        state.counters["memory_limit_hit"] = s.memoryLimitHit;
+    }
+}
+
+// ---- An idle window with a long log
+
+constexpr auto kFeedLimit = std::chrono::seconds(240);
+
+// Chat lines of 7 KB until the log has `chars` characters, then the window left alone on the
+// machine's clock, its timers running (Timer1 writes the clock, Timer3 looks at the log for a
+// snapshot every second): the CPU seconds of the process per wall second of that wait.
+void BM_IdleAfterLongLog(benchmark::State& state) {
+    Window& w = window();
+    alarmpoint::Form4& f = w.form();
+    const qint64 chars = state.range(0);
+    const auto idle = std::chrono::seconds(state.range(1));
+    for (auto _ : state) {
+        f.RichTextBox3.setText(QString());
+        ui::EventLoop::instance().useRealTime();
+        auto lines = std::make_shared<NumberedChatLines>(7 * 1024);
+        lines->limit = int((chars + lines->textChars() - 1) / lines->textChars());
+        const Clock::time_point start = Clock::now();
+        w.server.sendPaced(w.client(), [lines] { return lines->next(); });
+        const bool fed = runUntil(start + kFeedLimit, [&] {
+            return lines->sent() == lines->limit && logShows(f, lines->lastMark());
+        });
+        const double feedSeconds = secondsSince(start);
+        // Timer3 writes the grown log at its next tick; the wait is what comes after.
+        runFor(std::chrono::seconds(2));
+        const bench_support::Meter meter;
+        runFor(idle);
+        state.SetIterationTime(meter.wallSeconds());
+        state.counters["idle_cpu_s_per_s"] = meter.share();
+        state.counters["fed"] = fed;
+        state.counters["feed_s"] = feedSeconds;
+        state.counters["log_chars"] = f.RichTextBox3.TextLength();
+        bench_support::useBenchClock();
     }
 }
 
@@ -164,6 +332,24 @@ BENCHMARK(BM_AppendToLog)
 BENCHMARK(BM_FloodOfChatLines)
     ->Arg(60)
     ->ArgName("seconds")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_StreamOfLongChatLines)
+    ->Arg(60)
+    ->ArgName("seconds")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_MemoryOfLongChatStream)
+    ->Arg(60)
+    ->ArgName("seconds")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_IdleAfterLongLog)
+    ->Args({20'000'000, 20})
+    ->ArgNames({"chars", "seconds"})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);

@@ -7,11 +7,18 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <algorithm>
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <functional>
+#include <thread>
+#include <unistd.h>
 
 namespace bench_support {
 
@@ -22,6 +29,55 @@ inline QString scratchFolderTemplate() {
                ? QStringLiteral("/dev/shm/bench-XXXXXX")
                : QDir::tempPath() + QStringLiteral("/bench-XXXXXX");
 }
+
+inline double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// The process's CPU and the wall time from its start.
+struct Meter {
+    double cpu0 = cpuSeconds();
+    QElapsedTimer wall;
+    Meter() { wall.start(); }
+    double wallSeconds() const { return double(wall.nsecsElapsed()) * 1e-9; }
+    double share() const { return (cpuSeconds() - cpu0) / wallSeconds(); }
+};
+
+// Resident memory of the process, in MiB.
+inline double residentMb() {
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// The most resident memory seen while it exists, sampled every 10 ms from a thread of its own
+// so that a window that is busy does not keep it from looking.
+class PeakResident {
+public:
+    PeakResident()
+        : sampler_([this] {
+              while (!stop_) {
+                  peakMb_ = std::max(peakMb_.load(), residentMb());
+                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+              }
+          }) {}
+    ~PeakResident() {
+        stop_ = true;
+        sampler_.join();
+    }
+    double mb() const { return peakMb_; }
+
+private:
+    std::atomic<bool> stop_ = false;
+    std::atomic<double> peakMb_ = 0;
+    std::thread sampler_;
+};
 
 // A benchmark first checks that the paths it times still write the files, grids and pixels
 // they wrote when the figures in its notes were taken: a faster path must not change a byte.

@@ -15,14 +15,12 @@
 #include "vbrt/apppath.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -36,21 +34,6 @@ QImage room(bool somebody) {
         QPainter(&frame).fillRect(QRect(160, 120, 320, 240), QColor(20, 40, 230));
     return frame;
 }
-
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-// CPU and wall time from its start.
-struct Meter {
-    double cpu0 = cpuSeconds();
-    QElapsedTimer wall;
-    Meter() { wall.start(); }
-    double wallSeconds() const { return double(wall.nsecsElapsed()) * 1e-9; }
-    double share() const { return (cpuSeconds() - cpu0) / wallSeconds(); }
-};
 
 // Runs the program's event loop until `done` holds, looking every 100 ms.
 void runUntil(const std::function<bool()>& done) {
@@ -77,12 +60,12 @@ void BM_UnattendedSession(benchmark::State& state) {
 
     double whole = 0, between = 0, wallSeconds = 0;
     for (auto _ : state) {
-        const Meter session;
+        const bench_support::Meter session;
         f.Command13.press();
         // The first comparison of a quiet room.
         runUntil([&] { return m.compareResult == app::CompareResult::Ok; });
         runUntil([&] { return f.Text3.Text() == QStringLiteral("3"); });
-        const Meter waiting;
+        const bench_support::Meter waiting;
         runUntil([&] { return f.Text3.Text() == QStringLiteral("20"); });
         between = waiting.share();
         // Somebody walks in before the frames of clock 25 and 30 that the second comparison

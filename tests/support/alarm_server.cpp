@@ -100,6 +100,32 @@ void AlarmServer::sendBytes(int client, const QByteArray& bytes) {
     s->flush();
 }
 
+void AlarmServer::sendPaced(int client, std::function<QByteArray()> next) {
+    QTcpSocket* s = clients_.at(size_t(client)).socket;
+    if (!s)
+        return;
+    struct Paced {
+        std::function<QByteArray()> next;
+        qint64 lastSize = 0;
+        QMetaObject::Connection topUp;
+    };
+    auto paced = std::make_shared<Paced>();
+    paced->next = std::move(next);
+    const auto feedMessages = [s, paced] {
+        while (paced->lastSize == 0 || s->bytesToWrite() < paced->lastSize) {
+            const QByteArray bytes = paced->next();
+            if (bytes.isEmpty()) {
+                QObject::disconnect(paced->topUp);
+                return;
+            }
+            s->write(bytes);
+            paced->lastSize = bytes.size();
+        }
+    };
+    paced->topUp = connect(s, &QTcpSocket::bytesWritten, this, feedMessages);
+    feedMessages();
+}
+
 void AlarmServer::drop(int client) {
     if (QTcpSocket* s = clients_.at(size_t(client)).socket)
         s->disconnectFromHost();

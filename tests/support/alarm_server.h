@@ -60,6 +60,10 @@ public:
 
     void send(int client, const QString& text);
     void sendBytes(int client, const QByteArray& bytes);
+    // Sends the messages `next` gives, one after another, until it gives none (empty bytes).
+    // The next message is handed over whenever less than one is left queued on the connection:
+    // a point that reads slowly holds the stream back instead of the server's memory growing.
+    void sendPaced(int client, std::function<QByteArray()> next);
     // Ends the connection to a client from the server's side.
     void drop(int client);
     // Waits until the client's connection is gone.
