@@ -28,6 +28,11 @@ const QString kRestartLog = QStringLiteral("请稍后，远程重启 一次 智�
 const QString kLinkLost = QStringLiteral(" 与告警服务端的链接中断了，正在重新链接......");
 const QString kLinkBack = QStringLiteral(" 与告警服务端的链接恢复了。");
 
+// A line of the log about the link, with the date and time it happened.
+QString linkEvent(const QString& what) {
+    return kCrLf + vbrt::dateTimeText(ui::Clock::instance().now()) + what + kCrLf;
+}
+
 bool connecting(int state) {
     return state >= TcpSocket::ConnectionPending && state <= TcpSocket::Connecting;
 }
@@ -62,7 +67,7 @@ void Link::Winsock1_Connect() {
     if (!loggedLost_)
         return;
     loggedLost_ = false;
-    f_.log.appendToLog(kCrLf + vbrt::dateTimeText(ui::Clock::instance().now()) + kLinkBack + kCrLf);
+    f_.log.appendToLog(linkEvent(kLinkBack));
 }
 
 void Link::Winsock1_Close() {
@@ -82,7 +87,7 @@ void Link::lost() {
         return;
     up_ = false;
     loggedLost_ = true;
-    f_.log.appendToLog(kCrLf + vbrt::dateTimeText(ui::Clock::instance().now()) + kLinkLost + kCrLf);
+    f_.log.appendToLog(linkEvent(kLinkLost));
 }
 
 void Link::Timer7_Timer() {
