@@ -1,10 +1,13 @@
 #include "vbrt/file_writer.h"
 
+#include "vbrt/file_reader.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,6 +85,76 @@ bool cutBack(int fd, qint64 size) {
 bool syncToDisk(int fd) {
     return ::fsync(fd) == 0 || errno == EINVAL;
 }
+QByteArray folderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+bool syncFolder(const QByteArray& file) {
+    const int fd = ::open(folderOf(file).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = syncToDisk(fd);
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return synced;
+}
+
+// Whether the open file is the regular file looked at before it was opened.
+bool isSameRegularFile(int fd, const struct stat& seen) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == seen.st_dev &&
+           st.st_ino == seen.st_ino;
+}
+
+// The file a write goes to: at the end of the path's links, each relative one taken from the
+// folder of the link that holds it.
+struct Target {
+    QByteArray path;
+    struct stat st {};
+    bool exists = false;
+    // Why nothing may be written there; empty when it may.
+    QString error;
+};
+
+Target targetOf(const QString& path) {
+    constexpr int kMostLinks = 40; // as the system follows them
+    Target t;
+    t.path = QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    for (int links = 0;; ++links) {
+        if (::lstat(t.path.constData(), &t.st) != 0) {
+            if (errno != ENOENT)
+                t.error = describe(errno);
+            return t;
+        }
+        if (!S_ISLNK(t.st.st_mode))
+            break;
+        if (links == kMostLinks) {
+            t.error = describe(ELOOP);
+            return t;
+        }
+        QByteArray to(qsizetype(t.st.st_size > 0 ? t.st.st_size : PATH_MAX), '\0');
+        const ssize_t n = ::readlink(t.path.constData(), to.data(), size_t(to.size()));
+        if (n < 0) {
+            t.error = describe(errno);
+            return t;
+        }
+        to.truncate(n);
+        t.path = to.startsWith('/') ? to : folderOf(t.path) + '/' + to;
+    }
+    t.exists = true;
+    if (S_ISDIR(t.st.st_mode))
+        t.error = describe(EISDIR);
+    else if (!S_ISREG(t.st.st_mode))
+        t.error = notAPlainFile();
+    // A file the user made read-only is not replaced or added to behind their back, not even
+    // by root, for whom the system would allow it.
+    else if ((t.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+             ::access(t.path.constData(), W_OK) != 0)
+        t.error = describe(EACCES);
+    return t;
+}
 } // namespace
 
 QString writeFailedMessage(const QString& path, const WriteResult& result) {
@@ -114,23 +187,20 @@ WriteResult ReplaceFile::open() {
     };
     if (path_.isEmpty())
         return failed(ENOENT);
-    // A link stays a link: the file it points to is the one replaced.
-    const QFileInfo info(path_);
-    target_ = QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath());
-
-    struct stat st {};
-    const bool exists = ::stat(target_.constData(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode))
-        return failed(EISDIR);
-    // A file the user made read-only is not replaced behind its back.
-    if (exists && ::access(target_.constData(), W_OK) != 0)
-        return failed(errno);
-
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(target_)).path());
-    const QByteArray base = QFile::encodeName(QFileInfo(QFile::decodeName(target_)).fileName());
+    // Every link on the way stays a link: the file at the end of them is the one replaced.
+    const Target target = targetOf(path_);
+    if (!target.error.isEmpty()) {
+        error_ = target.error;
+        return {error_};
+    }
+    target_ = target.path;
+    const bool exists = target.exists;
+    const struct stat& st = target.st;
+    const QByteArray folder = folderOf(target_);
     int err = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name = folder + "/." + base + '.' +
+        // Short, so that the longest name the folder takes can still be replaced.
+        const QByteArray name = folder + "/.~" +
                                 QByteArray::number(QRandomGenerator::global()->generate(), 16) +
                                 ".tmp";
         fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -149,9 +219,15 @@ WriteResult ReplaceFile::open() {
 
     // The folder takes no new files, but the file itself may be written: in place, keeping a
     // copy of what it held to put back.
-    fd_ = ::open(target_.constData(), O_RDWR | O_CLOEXEC);
+    fd_ = ::open(target_.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0)
         return failed(errno);
+    if (!isSameRegularFile(fd_, st)) {
+        ::close(fd_);
+        fd_ = -1;
+        error_ = notAPlainFile();
+        return {error_};
+    }
     if (!readAll(fd_, st.st_size, old_)) {
         const int readError = errno ? errno : EIO;
         ::close(fd_);
@@ -192,6 +268,12 @@ WriteResult ReplaceFile::commit() {
         old_.clear();
         return {};
     }
+    // Whatever took the target's place meanwhile is no more replaced than it would have been.
+    if (struct stat now{}; ::lstat(target_.constData(), &now) == 0 && !S_ISREG(now.st_mode)) {
+        error_ = S_ISDIR(now.st_mode) ? describe(EISDIR) : notAPlainFile();
+        discard();
+        return {error_};
+    }
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0 || ::rename(temp_.constData(), target_.constData()) != 0) {
@@ -200,7 +282,11 @@ WriteResult ReplaceFile::commit() {
         return {error_};
     }
     temp_.clear();
-    return {};
+    // The rename is only safe on the disk once the folder that records it is. Should that
+    // fail, the new file is in place but may not survive a power cut: it is reported.
+    if (!syncFolder(target_))
+        fail(errno);
+    return {error_};
 }
 
 void ReplaceFile::cancel() {
@@ -234,8 +320,11 @@ WriteResult replaceFile(const QString& path, QByteArrayView bytes) {
 }
 
 WriteResult appendToFile(const QString& path, QByteArrayView bytes) {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    const Target target = path.isEmpty() ? Target{{}, {}, false, describe(ENOENT)} : targetOf(path);
+    if (!target.error.isEmpty())
+        return {target.error};
+    const int fd = ::open(target.path.constData(),
+                          O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
         return {describe(errno)};
     struct stat st {};
@@ -244,8 +333,13 @@ WriteResult appendToFile(const QString& path, QByteArrayView bytes) {
         ::close(fd);
         return {describe(err)};
     }
-    // Once the bytes are synced the close cannot lose them.
-    if (writeAll(fd, bytes) && syncToDisk(fd)) {
+    if (!S_ISREG(st.st_mode) || (target.exists && !isSameRegularFile(fd, target.st))) {
+        ::close(fd);
+        return {notAPlainFile()};
+    }
+    // Once the bytes are synced the close cannot lose them; a file this append made is only
+    // there for good once its folder is synced too.
+    if (writeAll(fd, bytes) && syncToDisk(fd) && (target.exists || syncFolder(target.path))) {
         ::close(fd);
         return {};
     }
