@@ -3,16 +3,19 @@
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
 #include "app/program.h"
+#include "app/records.h"
 #include "dropcalc/calculator.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
 #include "shell/forms.h"
 #include "shell/video_player.h"
+#include "ui/clock.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
+#include "vbrt/convert.h"
+#include "vbrt/datetime.h"
+#include "vbrt/file_reader.h"
 #include "vbrt/file_writer.h"
-
-#include <QFile>
 
 namespace shell {
 
@@ -173,7 +176,7 @@ void Form1::design() {
     Picture1.Move(120, 120, 8760, 5460);
     Picture1.setAutoRedraw(true);
     Picture1.setAutoSize(true);
-    Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\picture1.jpg"))));
+    Picture1.setPicture(startUpPicture(QStringLiteral("\\picture1.jpg")));
     Image1.setStretch(true);
     Image1.Move(9000, 120, 6240, 2760);
 
@@ -283,7 +286,13 @@ void Form1::Form_Load() {
            vbrt::appFile(QStringLiteral("\\treegobackup.txt")));
 
     // A missing or unreadable picture leaves the picture empty.
-    Image1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\22.bmp"))));
+    Image1.setPicture(startUpPicture(QStringLiteral("\\22.bmp")));
+    // The run log says what start-up left alone. Its own failure has nobody to tell: no
+    // window is up yet.
+    const QString now = vbrt::dateTimeText(ui::Clock::instance().now());
+    for (const QString& note : std::exchange(startUpNotes_, {}))
+        vbrt::appendToFile(vbrt::appFile(QStringLiteral("\\tree.txt")),
+                           (now + vbrt::kCrLf + note + vbrt::kCrLf).toUtf8());
 
     m.calcPenColor = 16711680;
 
@@ -321,24 +330,33 @@ void Form1::rotate(const QString& source, const QString& backup) {
     // The source is emptied only once its text is safely in the backup, and its text goes
     // there only when the source can be emptied afterwards: a source that cannot be written
     // is left alone rather than appended again at every start.
-    QFile in(source);
-    const bool existed = in.exists();
-    QByteArray kept;
-    if (existed) {
-        if (!in.open(QIODevice::ReadWrite))
-            return;
-        kept = in.readAll();
-        if (in.error() != QFileDevice::NoError)
-            return;
-    }
-    if (!kept.isEmpty())
-        kept.append("\r\n");
-    if (!vbrt::appendToFile(backup, kept))
-        return;
-    if (existed)
-        in.resize(0);
-    else
-        vbrt::replaceFile(source, {});
+    const auto leftAlone = [&](const QString& why) {
+        startUpNotes_ << source + QStringLiteral(" 没有移入 ") + backup + QStringLiteral("：") +
+                             why;
+    };
+    const vbrt::ReadResult kept = vbrt::readFile(source, app::kMaxRecordFileBytes);
+    if (!kept && kept.kind != vbrt::ReadError::Missing)
+        return leftAlone(kept.error);
+    vbrt::ReplaceFile emptied(source);
+    if (const vbrt::WriteResult opened = emptied.open(); !opened)
+        return leftAlone(opened.error);
+    QByteArray text = kept.bytes;
+    if (!text.isEmpty())
+        text.append("\r\n");
+    if (const vbrt::WriteResult appended = vbrt::appendToFile(backup, text); !appended)
+        return leftAlone(appended.error);
+    if (const vbrt::WriteResult committed = emptied.commit(); !committed)
+        leftAlone(committed.error);
+}
+
+QImage Form1::startUpPicture(const QString& file) {
+    ui::PictureError error = ui::PictureError::None;
+    QImage picture = ui::LoadPicture(vbrt::appFile(file), &error);
+    if (error == ui::PictureError::NotAPlainFile || error == ui::PictureError::TooLarge)
+        startUpNotes_ << vbrt::appFile(file) + QStringLiteral(" 没有载入：") +
+                             (error == ui::PictureError::TooLarge ? QStringLiteral("图片太大")
+                                                                  : vbrt::notAPlainFile());
+    return picture;
 }
 
 Form1::QuitAnswer Form1::quitQuestion() {

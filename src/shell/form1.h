@@ -139,8 +139,14 @@ protected:
     void design() override;
 
 private:
-    // Moves the whole text of `source` to the end of `backup` and leaves `source` empty.
-    static void rotate(const QString& source, const QString& backup);
+    // Moves the whole text of `source` to the end of `backup` and leaves `source` empty. What
+    // cannot be moved is left as it was and noted for the run log.
+    void rotate(const QString& source, const QString& backup);
+    // A picture of the program's folder, or none; one that is there but not read is noted for
+    // the run log.
+    QImage startUpPicture(const QString& file);
+    // What start-up left alone and why, for the run log once it is rotated.
+    QStringList startUpNotes_;
 
     // Saves the picture under a name chosen in the save dialog.
     void savePicture();

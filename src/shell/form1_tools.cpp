@@ -20,6 +20,7 @@ const QString kPictureFilter = QStringLiteral("图形文件*.jpg|*.jpg");
 const QString kDrawTitle = QStringLiteral("Tessal画图");
 const QString kSaveTitle = QStringLiteral("Tessal计算 之 查询存储");
 const QString kTooLarge = QStringLiteral("图片太大（超过1亿像素），无法导入：");
+const QString kNotAPlainFile = QStringLiteral("不是普通文件，无法导入：");
 } // namespace
 
 void Form1::savePictureTo(const QString& name) {
@@ -72,13 +73,15 @@ void Form1::Command7_Click() {
     const QString name = CommonDialog1.FileName;
     if (!name.isEmpty()) {
         // A file that is no picture leaves the old background picture; one too large to
-        // hold says so.
+        // hold, or no regular file, says so.
         ui::PictureError error = ui::PictureError::None;
         const QImage picture = ui::LoadPicture(name, &error);
         if (!picture.isNull())
             Picture1.setPicture(picture);
         else if (error == ui::PictureError::TooLarge)
             ui::MsgBox(kTooLarge + name, ui::vbOKOnly, kDrawTitle);
+        else if (error == ui::PictureError::NotAPlainFile)
+            ui::MsgBox(kNotAPlainFile + name, ui::vbOKOnly, kDrawTitle);
     }
     vbrt::skipOnError([&] { Picture1.PaintPicture(Picture1.Picture(), 0, 0, 5760, 4320); });
     Picture1.Refresh();

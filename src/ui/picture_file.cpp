@@ -1,9 +1,29 @@
 #include "ui/picture_file.h"
 
+#include "vbrt/file_reader.h"
+
 #include <QBuffer>
 #include <QImageReader>
+#include <QtEndian>
 
 namespace ui {
+
+namespace {
+// The size a bitmap's header claims, for the bitmaps the decoder will not even size (it
+// refuses those taller than it handles): enough to tell the user it is too large rather than
+// no picture.
+QSize bitmapSize(QFile& file) {
+    const QByteArray header = file.peek(26);
+    if (header.size() < 26 || !header.startsWith("BM") ||
+        qFromLittleEndian<quint32>(header.constData() + 14) < 40)
+        return {};
+    const qint32 width = qFromLittleEndian<qint32>(header.constData() + 18);
+    const qint32 height = qFromLittleEndian<qint32>(header.constData() + 22);
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+        return {};
+    return QSize(width, height < 0 ? -height : height);
+}
+} // namespace
 
 QImage LoadPicture(const QString& path, PictureError* error) {
     const auto fail = [error](PictureError why) {
@@ -15,10 +35,19 @@ QImage LoadPicture(const QString& path, PictureError* error) {
         *error = PictureError::None;
     if (path.isEmpty())
         return fail(PictureError::Unreadable);
+    vbrt::ReadResult unread;
+    const std::unique_ptr<QFile> file = vbrt::openFile(path, kMaxPictureFileBytes, unread);
+    if (!file)
+        return fail(unread.kind == vbrt::ReadError::TooLarge        ? PictureError::TooLarge
+                    : unread.kind == vbrt::ReadError::NotAPlainFile ? PictureError::NotAPlainFile
+                                                                    : PictureError::Unreadable);
+    const QSize claimed = bitmapSize(*file);
     // The content decides the format, not the name: saved pictures are bitmaps under any name.
-    QImageReader reader(path);
+    QImageReader reader(file.get());
     reader.setDecideFormatFromContent(true);
-    const QSize size = reader.size();
+    QSize size = reader.size();
+    if (!size.isValid())
+        size = claimed;
     if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
         return fail(PictureError::TooLarge);
     // Room for the largest picture taken, in 32 bits a pixel; anything beyond is refused by

@@ -9,11 +9,15 @@ namespace ui {
 
 // Pictures larger than this are refused before they are decoded, whatever their file says.
 constexpr qint64 kMaxPicturePixels = 100'000'000;
+// The largest picture file read: the largest picture as an uncompressed bitmap of 32 bits a
+// pixel, with room for its headers.
+constexpr qint64 kMaxPictureFileBytes = kMaxPicturePixels * 4 + (1 << 20);
 
-enum class PictureError { None, Unreadable, TooLarge };
+enum class PictureError { None, Unreadable, TooLarge, NotAPlainFile };
 
 // A picture file (JPEG, BMP, GIF, PNG) as an image; a null image when the file is missing,
-// is no picture or is larger than kMaxPicturePixels (`error` says which).
+// is no picture, is larger than kMaxPicturePixels or kMaxPictureFileBytes, or is no regular
+// file (`error` says which). Nothing waits on a FIFO in a picture's place.
 QImage LoadPicture(const QString& path, PictureError* error = nullptr);
 
 // Writes the image as bitmap data under exactly this name, whatever its extension; the

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QImage>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <tuple>
 
 using namespace testing_support;
 using vbrt::RGB;
@@ -210,25 +212,33 @@ TEST_F(Form1Tools, ACancelledUnreadableOrHugeImportRepaintsTheCurrentPicture) {
     start();
     const QImage picture = pic().Picture();
     write(QStringLiteral("notes.jpg"), "not a picture");
-    // A bitmap header claiming 20000 x 6000 pixels (120 million) and nothing behind it.
-    QByteArray huge("BM", 2);
-    const auto le32 = [&huge](quint32 v) {
-        for (int i = 0; i < 4; ++i)
-            huge.append(char(v >> (8 * i)));
-    };
-    le32(54), le32(0), le32(54), le32(40), le32(20000), le32(6000);
-    huge.append("\x01\x00\x18\x00", 4);
-    huge.append(24, '\0');
-    write(QStringLiteral("huge.jpg"), huge);
+    // Bitmap headers claiming 20000 x 6000 pixels (120 million), and 30000 x 30000, taller
+    // than the decoder sizes, with nothing behind them.
+    for (const auto& [name, width, height] :
+         {std::tuple{"huge.jpg", 20000, 6000}, std::tuple{"tall.bmp", 30000, 30000}}) {
+        QByteArray huge("BM", 2);
+        const auto le32 = [&huge](quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                huge.append(char(v >> (8 * i)));
+        };
+        le32(54), le32(0), le32(54), le32(40), le32(width), le32(height);
+        huge.append("\x01\x00\x18\x00", 4);
+        huge.append(24, '\0');
+        write(QString::fromLatin1(name), huge);
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo.jpg"))).constData(), 0666), 0);
     const QString tooLarge = QStringLiteral("图片太大（超过1亿像素），无法导入：");
-    for (const QString& name :
-         {QString(), QStringLiteral("notes.jpg"), QStringLiteral("huge.jpg")}) {
+    const QString notAFile = QStringLiteral("不是普通文件，无法导入：");
+    for (const QString& name : {QString(), QStringLiteral("notes.jpg"), QStringLiteral("huge.jpg"),
+                                QStringLiteral("tall.bmp"), QStringLiteral("fifo.jpg")}) {
         const std::optional<QString> answer =
             name.isEmpty() ? std::nullopt : std::optional<QString>(path(name));
         drawMark();
         dialogs.expectOpenFile(answer);
-        if (name == QStringLiteral("huge.jpg"))
+        if (name.startsWith(QStringLiteral("huge")) || name.startsWith(QStringLiteral("tall")))
             dialogs.expectMsgBox(tooLarge + path(name), kDrawTitle, ui::vbOK, ui::vbOKOnly);
+        if (name.startsWith(QStringLiteral("fifo")))
+            dialogs.expectMsgBox(notAFile + path(name), kDrawTitle, ui::vbOK, ui::vbOKOnly);
         f1().Command7_Click();
         EXPECT_EQ(pic().Picture(), picture);
         EXPECT_NE(pic().Point(150, 150), RGB(255, 0, 255)) << "the drawing is cleared";

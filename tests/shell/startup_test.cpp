@@ -9,6 +9,9 @@
 #include "vbrt/apppath.h"
 
 #include <QDir>
+#include <functional>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace testing_support;
 
@@ -61,14 +64,84 @@ TEST_F(StartUp, BytesAreCopiedAsTheyAre) {
     EXPECT_EQ(read(QStringLiteral("treebackup.txt")), gbk + "\r\n");
 }
 
-TEST_F(StartUp, AMissingPictureOrAnUnwritableBackupNeverStopsTheStartUp) {
-    write(QStringLiteral("treego.txt"), "1,2,3,\r\n");
-    // A folder where the backup file should be: the append fails, so the records stay.
-    QDir(dir.path()).mkdir(QStringLiteral("treegobackup.txt"));
-    shell::form1().show();
-    EXPECT_TRUE(f1().isLoaded());
-    EXPECT_TRUE(f1().Image1.Picture().isNull());
-    EXPECT_EQ(read(QStringLiteral("treego.txt")), QByteArray("1,2,3,\r\n"));
+// Whatever stands in the folder, start-up goes on: what is no regular file, cannot be
+// written or is too large is left as it is, and the run log says what was left and why.
+TEST_F(StartUp, WhatCannotBeMovedOrLoadedIsLeftAsItIsAndNoted) {
+    const auto node = [this](const char* name, mode_t type) {
+        const QByteArray at = QFile::encodeName(path(QString::fromLatin1(name)));
+        return ::mknod(at.constData(), type | 0666, type == S_IFCHR ? makedev(1, 3) : 0) == 0;
+    };
+    const auto isA = [this](const char* name, mode_t type) {
+        struct stat st {};
+        const QByteArray at = QFile::encodeName(path(QString::fromLatin1(name)));
+        return ::lstat(at.constData(), &st) == 0 && (st.st_mode & S_IFMT) == type;
+    };
+    const QByteArray records = "1,2,3,\r\n";
+    struct Case {
+        const char* what;
+        std::function<bool()> setUp; // false: the system lets no such thing be made here
+        const char* note;            // in the run log's line; empty for no line
+        std::function<bool()> leftAlone;
+    };
+    const Case cases[] = {
+        {"a folder in the backup's place",
+         [&] {
+             write(QStringLiteral("treego.txt"), records);
+             return QDir(dir.path()).mkdir(QStringLiteral("treegobackup.txt"));
+         },
+         "treego.txt 没有移入 ", [&] { return read(QStringLiteral("treego.txt")) == records; }},
+        {"a FIFO of records", [&] { return node("treego.txt", S_IFIFO); }, "：不是普通文件",
+         [&] {
+             return isA("treego.txt", S_IFIFO) &&
+                    read(QStringLiteral("treegobackup.txt")).isEmpty();
+         }},
+        {"a link to a device",
+         [&] {
+             return node("null", S_IFCHR) &&
+                    QFile::link(path(QStringLiteral("null")), path(QStringLiteral("treego.txt")));
+         },
+         "：不是普通文件", [&] { return isA("null", S_IFCHR) && isA("treego.txt", S_IFLNK); }},
+        {"a read-only log, as root too",
+         [&] {
+             write(QStringLiteral("tree.txt"), records);
+             return QFile::setPermissions(path(QStringLiteral("tree.txt")), QFile::ReadOwner);
+         },
+         "",
+         [&] {
+             return read(QStringLiteral("tree.txt")) == records &&
+                    read(QStringLiteral("treebackup.txt")).isEmpty();
+         }},
+        {"a link to the records",
+         [&] {
+             write(QStringLiteral("mine.txt"), records);
+             return QFile::link(QStringLiteral("mine.txt"), path(QStringLiteral("treego.txt")));
+         },
+         "",
+         [&] {
+             return isA("treego.txt", S_IFLNK) && read(QStringLiteral("mine.txt")).isEmpty() &&
+                    read(QStringLiteral("treegobackup.txt")) == records + "\r\n";
+         }},
+        {"a FIFO of a picture",
+         [&] { return node("22.bmp", S_IFIFO) && node("picture1.jpg", S_IFIFO); },
+         "22.bmp 没有载入：不是普通文件", [&] { return f1().Image1.Picture().isNull(); }},
+    };
+    for (const Case& c : cases) {
+        shell::resetAll();
+        for (const QFileInfo& entry : QDir(dir.path())
+                                          .entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                         QDir::System | QDir::Hidden))
+            entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
+                                                : QFile::remove(entry.filePath());
+        vbrt::setAppPath(dir.path());
+        if (!c.setUp())
+            continue;
+        shell::form1().show();
+        EXPECT_TRUE(f1().isLoaded()) << c.what;
+        EXPECT_TRUE(c.leftAlone()) << c.what;
+        const QString log = QString::fromUtf8(read(QStringLiteral("tree.txt")));
+        EXPECT_TRUE(log.contains(QString::fromUtf8(c.note))) << c.what << ": " << log.toStdString();
+        EXPECT_EQ(log.contains(QStringLiteral("没有")), *c.note != 0) << c.what;
+    }
 }
 
 TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
