@@ -65,9 +65,9 @@ void DrawingBoard::penColour() {
 }
 
 void DrawingBoard::importPicture() {
-    if (importing_)
+    const ui::Form::Run run(f_);
+    if (!run)
         return;
-    const QScopedValueRollback running(importing_, true);
     ui::PictureBox& canvas = f_.Picture1;
     canvas.setPicture(QImage());
     f_.Image1.setPicture(QImage());

@@ -93,9 +93,6 @@ private:
     void pickPenColour(double x, double y);
 
     shell::Form2& f_;
-    // 导入图像 waits a second with events running before its dialog: a second click then is
-    // ignored rather than clearing the canvas again and opening a second dialog over the first.
-    bool importing_ = false;
 };
 
 } // namespace drawing

@@ -9,7 +9,6 @@
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
 
-#include <QScopedValueRollback>
 #include <QStringList>
 
 namespace dropcalc {
@@ -23,10 +22,9 @@ QString Calculator::wc(double& x) const {
 }
 
 void Calculator::Command1_Click() {
-    // A click inside the plot's waits would start a second run drawing over the first.
-    if (calculating)
+    const ui::Form::Run run(f_);
+    if (!run)
         return;
-    const QScopedValueRollback running(calculating, true);
     f_.WindowsMediaPlayer1.setVisible(false);
     app::Module1& m = app::module1();
     m.drawingMode = app::DrawingMode::DropSimulation;
@@ -39,10 +37,11 @@ void Calculator::Command1_Click() {
 }
 
 void Calculator::calculate() {
-    const auto x = [this](double tau) { return f1(tau); };
-    const auto y = [this](double tau) { return f2(tau); };
     const double t = panelNumber(Form1::kTimeBox);
-    dropcalc::DropState s = dropcalc::stateAt(dropInputs(), t);
+    const DropInputs in = dropInputs();
+    const auto x = [&in](double tau) { return xAt(in, tau); };
+    const auto y = [this, &in](double tau) { return yAt(in, tau); };
+    dropcalc::DropState s = dropcalc::stateAt(in, t);
 
     // Every readout is worked out before the first is shown (wc raises for a number too large
     // to show): a drop whose numbers overflow is refused whole, the panel keeping the last
@@ -54,13 +53,13 @@ void Calculator::calculate() {
     double length = dropcalc::pathLength(t, x, y);
     double speed = std::sqrt(std::pow(s.vx, 2) + std::pow(s.vy, 2));
     const QStringList shown = {wc(s.hx), wc(s.hy), wc(s.vx), wc(s.vy), wc(speed), wc(length)};
-    const QString moments = momentLines(s, t, h);
+    const QString moments = momentLines(in, s, t, h);
 
     f_.Text1(5).setText(shown[0]);
     f_.Text1(6).setText(shown[1]);
     f_.Text1(7).setText(shown[2]);
     f_.Text1(8).setText(shown[3]);
-    if (!plotPath(t, h))
+    if (!plotPath(in, t, h))
         return;
     f_.Text1(9).setText(shown[4]);
     f_.Text1(12).setText(shown[5]);
@@ -126,10 +125,10 @@ bool drawFrameAndEllipse(ui::PictureBox& picture, double h, const ui::Opening& o
 }
 } // namespace
 
-bool Calculator::plotPath(double t, double h) {
+bool Calculator::plotPath(const DropInputs& in, double t, double h) {
     const ui::Opening opening(f_);
-    const auto x = [this](double tau) { return f1(tau); };
-    const auto y = [this](double tau) { return f2(tau); };
+    const auto x = [&in](double tau) { return xAt(in, tau); };
+    const auto y = [this, &in](double tau) { return yAt(in, tau); };
 
     f_.Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\I1.jpg"))));
     // A window of no size has nothing to draw into; the readouts are still shown.
@@ -142,10 +141,11 @@ bool Calculator::plotPath(double t, double h) {
            drawFrameAndEllipse(f_.Picture1, h, opening);
 }
 
-QString Calculator::momentLines(const dropcalc::DropState& state, double t, double h) {
+QString Calculator::momentLines(const DropInputs& in, const dropcalc::DropState& state, double t,
+                                double h) {
     using dropcalc::forEachTime;
-    const auto x = [this](double tau) { return f1(tau); };
-    const auto y = [this](double tau) { return f2(tau); };
+    const auto x = [&in](double tau) { return xAt(in, tau); };
+    const auto y = [this, &in](double tau) { return yAt(in, tau); };
     // The special moments, found on the same 10,000 steps: the second sample close to the
     // launch height (ahead of the launch point, after t1) and the second close to the launch
     // vertical (behind it, after vx passed 0).

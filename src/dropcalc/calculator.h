@@ -34,8 +34,8 @@ public:
 
     // The drop's horizontal and vertical displacement at t, from the panel as it reads now
     // (a box that holds no number raises ErrTypeMismatch).
-    double f1(double t);
-    double f2(double t);
+    double f1(double t) { return xAt(dropInputs(), t); }
+    double f2(double t) { return yAt(dropInputs(), t); }
     // The number in a box of the panel (ErrTypeMismatch when it holds none).
     double panelNumber(int box) const;
     // The drop's inputs as the panel holds them now, read in the order the model reads them.
@@ -58,18 +58,23 @@ public:
     void pauseThenCls();
 
 private:
-    // The steps after the input check: the path in a square window of half size h (false
-    // when the window went away meanwhile) and the special moments' text.
+    // The displacements for these inputs.
+    static double xAt(const DropInputs& in, double t);
+    double yAt(const DropInputs& in, double t);
+
+    // The runs: the state at t and its plot, the orbit, the re-plot. Each takes the panel's
+    // numbers once, at its click, and draws and writes everything from them: an edit while it
+    // runs counts from the next run on. Their waits let events in, and a click that would
+    // start one of them inside another does nothing.
     void calculate();
-    bool plotPath(double t, double h);
-    QString momentLines(const DropState& state, double t, double h);
     void orbit();
     void replot();
+    // The path in a square window of half size h (false when the window went away meanwhile)
+    // and the special moments' text.
+    bool plotPath(const DropInputs& in, double t, double h);
+    QString momentLines(const DropInputs& in, const DropState& state, double t, double h);
 
     shell::Form1& f_;
-    // Set while the calculator, the orbit or the re-plot runs: their waits let a second click
-    // through, which must not start a second run inside the first.
-    bool calculating = false, orbiting = false, replotting = false;
 };
 
 } // namespace dropcalc

@@ -5,8 +5,6 @@
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 
-#include <QScopedValueRollback>
-
 namespace dropcalc {
 
 using shell::Form1;
@@ -51,18 +49,19 @@ QString rangeText(const Calculator& calculator, Window w) {
 } // namespace
 
 void Calculator::Command2_Click() {
-    // A click inside the animation's waits would play a second one inside the first.
-    if (orbiting)
+    const ui::Form::Run run(f_);
+    if (!run)
         return;
-    const QScopedValueRollback running(orbiting, true);
     f_.returnToPictureView();
     runOnDropInput([this] { orbit(); });
 }
 
 void Calculator::orbit() {
     const double t = panelNumber(Form1::kTimeBox);
+    const DropInputs in = dropInputs();
     const Window w = pathWindow(dropcalc::scanExtents(
-        t, 100, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
+        t, 100, [&in](double tau) { return xAt(in, tau); },
+        [this, &in](double tau) { return yAt(in, tau); }));
     const QString range = rangeText(*this, w);
     f_.exitWithoutAsking = true;
     f_.Picture1.setPicture(ui::LoadPicture(vbrt::appFile(QStringLiteral("\\1.jpg"))));
@@ -118,17 +117,17 @@ void Calculator::orbit() {
 }
 
 void Calculator::Picture1_Click() {
-    // A click inside the plot's waits would append a second plot and range to the first.
-    if (replotting)
+    const ui::Form::Run run(f_);
+    if (!run)
         return;
-    const QScopedValueRollback running(replotting, true);
     runOnDropInput([this] { replot(); });
 }
 
 void Calculator::replot() {
     const double t = panelNumber(Form1::kTimeBox);
-    const auto x = [this](double tau) { return f1(tau); };
-    const auto y = [this](double tau) { return f2(tau); };
+    const DropInputs in = dropInputs();
+    const auto x = [&in](double tau) { return xAt(in, tau); };
+    const auto y = [this, &in](double tau) { return yAt(in, tau); };
     const Window w = pathWindow(dropcalc::scanExtents(t, 100, x, y));
     const QString range = rangeText(*this, w);
     f_.Picture1.setPicture(QImage());

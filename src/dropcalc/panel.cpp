@@ -29,12 +29,12 @@ dropcalc::DropInputs Calculator::dropInputs(std::optional<dropcalc::Launch> laun
     return in;
 }
 
-double Calculator::f1(double t) {
-    return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(dropInputs()), t);
+double Calculator::xAt(const DropInputs& in, double t) {
+    return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
 }
 
-double Calculator::f2(double t) {
-    const dropcalc::Drop drop = dropcalc::Drop::forModel(dropInputs());
+double Calculator::yAt(const DropInputs& in, double t) {
+    const dropcalc::Drop drop = dropcalc::Drop::forModel(in);
     const dropcalc::ModelChoice choice = dropcalc::modelFamily(drop, t);
     if (choice.afterRiseFromRest)
         f_.Label1(14).setVisible(false);

@@ -168,8 +168,9 @@ void AntiMissile::sweep(Search& s) {
 }
 
 void AntiMissile::changeAngle() {
-    // A second search would start inside the first one's erase pass: the click is ignored.
-    if (searching_)
+    // Another run would start inside the search's erase passes: the click is ignored.
+    const ui::Form::Run run(f_);
+    if (!run)
         return;
     const QScopedValueRollback guard(searching_, true);
     const ui::Opening opening(f_);
@@ -183,7 +184,8 @@ void AntiMissile::changeAngle() {
 }
 
 double AntiMissile::bianhuanjiaodu() {
-    if (searching_)
+    const ui::Form::Run run(f_);
+    if (!run)
         return 1;
     const QScopedValueRollback guard(searching_, true);
     const ui::Opening opening(f_);

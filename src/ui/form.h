@@ -42,6 +42,28 @@ public:
     uint64_t loadGeneration() const { return generation_; }
     bool stillLoaded(uint64_t generation) const { return isLoaded() && generation_ == generation; }
 
+    // One long run of the window at a time. A run's waits let events in, so a press that would
+    // start another run inside it finds the window running and does nothing; while held it
+    // reads true. The run ends when the hold goes.
+    class Run {
+    public:
+        explicit Run(Form& form) : form_(form.running_ ? nullptr : &form) {
+            if (form_)
+                form_->running_ = true;
+        }
+        ~Run() {
+            if (form_)
+                form_->running_ = false;
+        }
+        Run(const Run&) = delete;
+        Run& operator=(const Run&) = delete;
+        explicit operator bool() const { return form_ != nullptr; }
+
+    private:
+        Form* form_;
+    };
+    bool running() const { return running_; }
+
     // Loads the window when it is not loaded. False when it is being unloaded.
     bool load();
     // The Unload statement: the close handlers, then the window goes. Does nothing when the
@@ -140,6 +162,7 @@ private:
     std::vector<ControlArrayBase*> arrays_;
     QPointer<FormWindow> window_;
     bool shownOnce_ = false;
+    bool running_ = false;
 
     // Window properties.
     bool visible_ = false;
