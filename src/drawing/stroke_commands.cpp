@@ -4,9 +4,8 @@
 #include "drawing/stroke_file.h"
 #include "shell/form2.h"
 #include "vbrt/errors.h"
+#include "vbrt/file_reader.h"
 #include "vbrt/file_writer.h"
-
-#include <QFile>
 
 namespace drawing {
 
@@ -49,12 +48,13 @@ void DrawingBoard::inputres() {
     if (!vbrt::skipOnError([&] { dialog.ShowOpen(); }) || dialog.FileName.isEmpty())
         return;
     const QString name = dialog.FileName;
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ui::MsgBox(kUnreadable + name, ui::vbOKOnly, kPenTitle);
+    const vbrt::ReadResult file = vbrt::readFile(name, kMaxStrokeFileBytes);
+    if (!file) {
+        ui::MsgBox(kUnreadable + name + QStringLiteral("（") + file.error + QStringLiteral("）"),
+                   ui::vbOKOnly, kPenTitle);
         return;
     }
-    const StrokeFileRead read = readStrokeFile(file.readAll(), m.strokes);
+    const StrokeFileRead read = readStrokeFile(file.bytes, m.strokes);
     if (read.badLine) {
         ui::MsgBox(kNotStrokes + name, ui::vbOKOnly, kPenTitle);
         return;

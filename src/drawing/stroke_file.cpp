@@ -2,8 +2,8 @@
 
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
+#include "vbrt/text_lines.h"
 
-#include <QList>
 #include <algorithm>
 
 namespace drawing {
@@ -12,8 +12,6 @@ using app::StrokePoint;
 using app::StrokeStore;
 
 namespace {
-// A line holds at most this many values less one; the rest of a longer line is not read.
-constexpr int kValueLimit = 3000;
 // The fewest values of a stroke's line: one point, the colour, the width and the counter.
 constexpr int kFewestValues = 4;
 
@@ -31,9 +29,10 @@ void appendLine(QByteArray& out, const StrokeStore& store, int stroke, int last,
 // The values of a line by their place: a separator with nothing after it still takes a place.
 using Values = std::vector<std::optional<double>>;
 
-// Nothing when a value is no number.
-std::optional<Values> valuesOf(QByteArrayView line) {
-    Values values;
+// The values of a line into `values`, which keeps its room from line to line; false when a
+// value is no number.
+bool readValues(QByteArrayView line, Values& values) {
+    values.clear();
     qsizetype from = 0;
     while (from <= line.size() && values.size() + 1 < size_t(kValueLimit)) {
         qsizetype to = from;
@@ -45,12 +44,12 @@ std::optional<Values> valuesOf(QByteArrayView line) {
         } else {
             double v = 0;
             if (!vbrt::skipOnError([&] { v = vbrt::CDbl(token); }))
-                return std::nullopt;
+                return false;
             values.emplace_back(v);
         }
         from = to + 1;
     }
-    return values;
+    return true;
 }
 } // namespace
 
@@ -70,26 +69,25 @@ StrokeFileRead readStrokeFile(QByteArrayView text, StrokeStore& store) {
     StrokeStore read = store;
     int stroke = 0, lines = 0, lineNumber = 0;
     bool yLine = false;
-    QByteArray lf = text.toByteArray().replace("\r\n", "\n").replace('\r', '\n');
-    for (const QByteArrayView line : lf.split('\n')) {
+    Values values;
+    for (vbrt::TextLines textLines(text); const std::optional line = textLines.next();) {
         ++lineNumber;
         if (stroke > StrokeStore::kLast)
             break;
-        const std::optional<Values> values = valuesOf(line);
-        if (!values)
+        if (!readValues(*line, values))
             return {0, 0, lineNumber};
-        const auto given = std::count_if(values->begin(), values->end(),
+        const auto given = std::count_if(values.begin(), values.end(),
                                          [](const std::optional<double>& v) { return v; });
         if (given < kFewestValues)
             continue;
         ++lines;
         // The place of the last value: the counter's.
         int last = 0;
-        for (int k = 0; k < int(values->size()); ++k) {
-            if (!(*values)[k])
+        for (int k = 0; k < int(values.size()); ++k) {
+            if (!values[k])
                 continue;
             StrokePoint& p = read.at(stroke, k);
-            (yLine ? p.y : p.x) = *(*values)[k];
+            (yLine ? p.y : p.x) = *values[k];
             last = k;
         }
         read.pointsPerStroke[stroke] = last - 3;

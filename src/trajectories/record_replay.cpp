@@ -1,12 +1,16 @@
 #include "trajectories/record_replay.h"
 
 #include "app/module1.h"
+#include "app/records.h"
 #include "shell/form2.h"
+#include "ui/dialogs.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
+#include "vbrt/file_reader.h"
+#include "vbrt/text_lines.h"
 
-#include <QFile>
 #include <QHash>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <vector>
 
@@ -15,6 +19,7 @@ namespace trajectories {
 namespace {
 const QString kSeparator = QStringLiteral(",");
 const QString kParsed = QStringLiteral("OK");
+const QString kTitle = QStringLiteral("Tessal");
 
 enum ReplayTimer {
     kReplayStart = 8,
@@ -23,19 +28,22 @@ enum ReplayTimer {
     kFastReplayStep = 11,
 };
 
-// The lines of a text between its line breaks (CR LF, CR or LF), in order.
-template <typename Visit> void forEachLine(QStringView text, Visit visit) {
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    while (start < n) {
-        qsizetype end = start;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        visit(text.sliced(start, end - start));
-        if (end + 1 < n && text[end] == u'\r' && text[end + 1] == u'\n')
-            ++end;
-        start = end + 1;
+// QString::toLower a piece at a time: a character whose lower case is longer (İ) makes toLower
+// move all that follows it, which over a long text of them takes quadratic time. Each character
+// is lowered on its own, so for well-formed text (all text decoded from UTF-8) the pieces join
+// to what toLower gives the whole; a piece never ends inside a surrogate pair.
+QString lowered(QStringView text) {
+    constexpr qsizetype kPiece = 256;
+    QString lower;
+    lower.reserve(text.size());
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype to = std::min(from + kPiece, text.size());
+        if (to < text.size() && text[to - 1].isHighSurrogate())
+            ++to;
+        lower += text.sliced(from, to - from).toString().toLower();
+        from = to;
     }
+    return lower;
 }
 } // namespace
 
@@ -45,12 +53,13 @@ QStringList replayRecordLines(QStringView text, QStringView separator) {
     const QString sep = separator.toString().toLower();
     if (sep.isEmpty())
         return {};
-    const QString lower = text.toString().toLower();
+    const QString lower = lowered(text);
     std::vector<QStringView> lines;
-    forEachLine(lower, [&](QStringView line) {
-        if (line.contains(sep))
-            lines.push_back(line);
-    });
+    for (vbrt::TextLines textLines(QStringView{lower});
+         const std::optional line = textLines.next();) {
+        if (line->contains(sep))
+            lines.push_back(*line);
+    }
 
     // Of equal lines the last one stands: walking back, a line is kept the first time it is
     // met.
@@ -102,11 +111,15 @@ RecordReplay::RecordReplay(shell::Form2& form) : f_(form) {
 
 double RecordReplay::query1(const QString& separator) {
     app::Module1& m = app::module1();
-    QString text;
-    QFile file(vbrt::appFile(QStringLiteral("\\treego.txt")));
-    if (file.open(QIODevice::ReadOnly))
-        text = QString::fromUtf8(file.readAll());
-    m.replayRecords = replayRecordLines(text, separator);
+    const QString path = vbrt::appFile(QStringLiteral("\\treego.txt"));
+    const vbrt::ReadResult file = vbrt::readFile(path, app::kMaxRecordFileBytes);
+    // No file is no fault: no picture has been saved with its record yet.
+    if (!file && file.kind != vbrt::ReadError::Missing && !saidThisPass_) {
+        saidThisPass_ = true;
+        const QScopedValueRollback open(messageOpen_, true);
+        ui::MsgBox(vbrt::readFailedMessage(path, file), ui::vbOKOnly, kTitle);
+    }
+    m.replayRecords = replayRecordLines(QString::fromUtf8(file.bytes), separator);
     m.replayCount = double(m.replayRecords.size());
     return m.replayCount;
 }

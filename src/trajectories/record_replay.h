@@ -39,7 +39,8 @@ class RecordReplay {
 public:
     explicit RecordReplay(shell::Form2& form);
 
-    // Reads treego.txt into the replay's records; the number of records.
+    // Reads treego.txt into the replay's records; the number of records. A file that is there
+    // but cannot be read gives none, and says why once a pass.
     double query1(const QString& separator);
     // Parses a record into the replay's fields: "OK", or an empty text (the fields unchanged)
     // when a value is no number.

@@ -17,6 +17,8 @@ QByteArray toAnsi(const QString& text);
 // Shortest decimal text of up to 15 significant digits, no trailing zeros, "." as the
 // decimal point, exponent form ("1E-05", "1.5E+20") below 1E-4 and from 1E15 in magnitude.
 QString CStr(double x);
+// The widest text CStr gives a double: "-1.23456789012345E-308".
+inline constexpr int kWidestNumberText = 22;
 // The same for a single-precision number: up to 7 significant digits, exponent form from 1E+7.
 QString CStr(float x);
 QString CStr(bool b); // "True" / "False"

@@ -1,4 +1,6 @@
+#include "app/records.h"
 #include "drawing/board_fixture.h"
+#include "drawing/stroke_file.h"
 #include "drop_panel.h"
 #include "text_printers.h"
 #include "trajectories/command_words.h"
@@ -16,6 +18,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -26,6 +29,8 @@ namespace {
 
 const QString kNotNumbers = QStringLiteral("请输入数值！");
 const QString kTitle = QStringLiteral("Tessal");
+const QString kPenTitle = QStringLiteral("Tessal Arvendel 之画画");
+const QString kImportNotice = QStringLiteral("将要导入的是Tessal画画的轨迹结果；\r\n是否继续？");
 
 // Two records as the picture save writes them: a flat throw from the origin, then a throw
 // from (1, 1) with twice the time.
@@ -62,7 +67,7 @@ protected:
 
 TEST(ReplayRecordLines, EachDistinctLineWithTheSeparatorOnceWhereItLastStands) {
     struct Case {
-        const char* text;
+        QString text;
         QStringList records;
     };
     const Case table[] = {
@@ -71,10 +76,10 @@ TEST(ReplayRecordLines, EachDistinctLineWithTheSeparatorOnceWhereItLastStands) {
         {"no separator\r\n\r\n\r\ny,\r\n", {"y,"}},
         {"p,\nq,\rr,", {"p,", "q,", "r,"}},
         {"", {}},
+        {QString(500000, QChar(0x130)) + u',', {QStringLiteral("i\u0307").repeated(500000) + u','}},
     };
     for (const Case& c : table)
-        EXPECT_EQ(trajectories::replayRecordLines(QString::fromLatin1(c.text), u","), c.records)
-            << c.text;
+        EXPECT_EQ(trajectories::replayRecordLines(c.text, u","), c.records);
     EXPECT_EQ(trajectories::replayRecordLines(u"x;y\r\nz,\r\n", u" ;"), QStringList{"x;y"});
     EXPECT_EQ(trajectories::replayRecordLines(u"a,\r\n", u" "), QStringList{});
 
@@ -238,6 +243,37 @@ TEST_F(Replay, ARecordThatCannotBeDrawnIsPassedOver) {
     advance(1.0);
     EXPECT_FALSE(on(8));
     EXPECT_FALSE(on(9));
+}
+
+// No reader waits on what stands in a file's place: the user is told why it was not read.
+TEST_F(Replay, AFileThatCannotBeReadIsSaidWhy) {
+    const QString pen = path("s.txt"), treego = path("treego.txt");
+    const struct {
+        QString file;
+        qint64 size; // a FIFO when none
+        QString message;
+    } table[] = {
+        {pen, -1, "无法读取轨迹文件：" + pen + "（不是普通文件）"},
+        {pen, drawing::kMaxStrokeFileBytes + 1, "无法读取轨迹文件：" + pen + "（文件太大）"},
+        {treego, -1, "无法读取文件：" + treego + "（不是普通文件）"},
+        {treego, app::kMaxRecordFileBytes + 1, "无法读取文件：" + treego + "（文件太大）"},
+    };
+    for (const auto& c : table) {
+        QFile file(c.file);
+        file.remove();
+        ASSERT_TRUE(c.size < 0 ? ::mkfifo(QFile::encodeName(c.file).constData(), 0666) == 0
+                               : file.open(QIODevice::WriteOnly) && file.resize(c.size));
+        if (c.file == pen) {
+            dialogs.expectMsgBox(kImportNotice, kPenTitle, ui::vbOK, ui::vbOKOnly)
+                .expectOpenFile(pen)
+                .expectMsgBox(c.message, kPenTitle, ui::vbOK);
+            f2().Command1_Click(17);
+        } else {
+            dialogs.expectMsgBox(c.message, kTitle, ui::vbOK, ui::vbOKOnly);
+            word("autoplay");
+        }
+        advance(2.0);
+    }
 }
 
 TEST_F(Replay, TheMarkedPlotterAddsCirclesToTheSameLine) {
