@@ -17,7 +17,7 @@ const QString kNoGrid = QStringLiteral(
 const QString kWriterBusy =
     QStringLiteral("    Another image comparison is running; this comparison is skipped .");
 const QString kNoReference =
-    QStringLiteral("    model.txt cannot be read; this comparison is skipped .");
+    QStringLiteral("    model.txt cannot be read: %1; this comparison is skipped .");
 const QString kReferenceTooLong = QStringLiteral(
     "    model.txt has more columns than can be compared; this comparison is skipped .");
 const QString kDamagedReference =
@@ -99,7 +99,7 @@ app::CompareResult Monitoring::tuxiangbijiao() {
     if (loaded.status == pixelsets::SetLoad::Empty)
         return newReference(kDamagedReference);
     if (loaded.status != pixelsets::SetLoad::Loaded)
-        return newReference(kNoReference);
+        return newReference(kNoReference.arg(loaded.error));
     if (!round.pauseSecond())
         return app::CompareResult::None;
 
