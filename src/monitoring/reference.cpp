@@ -51,7 +51,7 @@ bool Monitoring::tuxiangcaiji() {
     const Round round(*this, Round::Until::WatchChanges);
     bool stored = false;
     if (!steps) {
-        writeLogEntry(kNoGrid);
+        logEntry(kNoGrid);
     } else {
         // The old reference stays in place until the new one is complete.
         if (!round.pauseSecond())
@@ -78,7 +78,7 @@ app::CompareResult Monitoring::tuxiangbijiao() {
     const Round round(*this);
     // A comparison that cannot run lets the alarm step go on as a finished one would.
     auto skip = [&](const QString& entry) {
-        writeLogEntry(entry);
+        logEntry(entry);
         resume({18});
         return app::CompareResult::None;
     };
