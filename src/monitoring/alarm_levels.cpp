@@ -97,7 +97,7 @@ double Monitoring::markChanges(const pixelsets::SetLoadResult& loaded, bool coun
     if (keepInHistory(m, m.alarmLevel))
         m.cameraStuck = true;
     if (!m.monitorStopped) {
-        writeLogEntry(scoreEntry(m.alarmSeq, m.alarmLevel));
+        logEntry(scoreEntry(m.alarmSeq, m.alarmLevel));
         notify(scoreNotice(m.alarmSeq, m.alarmLevel));
         resume({18});
     }
@@ -120,7 +120,7 @@ app::CompareResult Monitoring::levelDecision(const Round& round) {
             f_.Text3.setBackColor(kRed);
             notify(redNotice(m.alarmSeq, v));
         } else if (!m.redAlarmLatched) {
-            writeLogEntry(kYellowEntry);
+            logEntry(kYellowEntry);
             notify(yellowNotice(v));
             m.alarmStepCount = 0;
             m.monitorTick = 1;
@@ -143,7 +143,7 @@ app::CompareResult Monitoring::levelDecision(const Round& round) {
         m.alarmSoundArmed = true;
         m.redAlarmLatched = false;
     }
-    writeLogEntry(countEntry(m.alarmSeq, m.diffCount));
+    logEntry(countEntry(m.alarmSeq, m.diffCount));
     m.alarmStepCount = 0;
     return result;
 }
@@ -153,7 +153,7 @@ app::CompareResult Monitoring::levelDecision(const Round& round) {
 void Monitoring::stuckCamera() {
     app::Module1& m = app::module1();
     m.cameraStuck = false;
-    writeLogEntry(stuckEntry(m.alarmSeq, m.alarmLevel));
+    logEntry(stuckEntry(m.alarmSeq, m.alarmLevel));
     notify(stuckNotice(m.alarmSeq, m.alarmHistory[5]));
     m.monitorTick = 1;
     m.alarmStepCount = 0;

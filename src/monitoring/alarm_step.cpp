@@ -116,7 +116,7 @@ void Monitoring::soundFailed(const QString& why) {
     if (soundFailedIn_ == starts_)
         return;
     soundFailedIn_ = starts_;
-    writeLogEntry(kSoundFailedEntry.arg(why));
+    logEntry(kSoundFailedEntry.arg(why));
 }
 
 } // namespace monitoring

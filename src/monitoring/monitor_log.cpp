@@ -11,24 +11,25 @@
 namespace monitoring {
 
 namespace {
-QString logPath() {
-    return vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt"));
-}
-
 QString stamp(const QDateTime& at) {
     return tiqut(vbrt::shortDate(at.date())) + tiqut(vbrt::shortTime(at.time()));
 }
 } // namespace
 
-void startLog() {
-    QDir().mkpath(vbrt::appFile(QStringLiteral("\\CAMaRA")));
-    vbrt::replaceFile(logPath(), {});
+QString logPath() {
+    return vbrt::appFile(QStringLiteral("\\CAMaRA\\0.txt"));
 }
 
-void writeLogEntry(const QString& text) {
+vbrt::WriteResult startLog() {
+    // A folder that cannot be made is reported by the write into it.
+    QDir().mkpath(vbrt::appFile(QStringLiteral("\\CAMaRA")));
+    return vbrt::replaceFile(logPath(), {});
+}
+
+vbrt::WriteResult writeLogEntry(const QString& text) {
     const QString entry = vbrt::dateTimeRunTogether(ui::Clock::instance().now()) +
                           QStringLiteral("\r\n") + text + QStringLiteral("\r\n");
-    vbrt::appendToFile(logPath(), entry.toUtf8());
+    return vbrt::appendToFile(logPath(), entry.toUtf8());
 }
 
 QString tiqut(const QString& s) {

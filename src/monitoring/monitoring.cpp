@@ -75,7 +75,7 @@ void Monitoring::Command13_Click() {
     app::Module1& m = app::module1();
     const QString state = f_.Command13.Caption();
     if (state == kStopped) {
-        writeLogEntry(kStartEntry);
+        logEntry(kStartEntry);
         notify(kStartNotice);
         f_.Command13.setBackColor(kGreen);
         f_.Command13.setCaption(kRunning);
@@ -92,7 +92,7 @@ void Monitoring::Command13_Click() {
         f_.Command14.setBackColor(kYellow);
     } else if (state == kRunning) {
         endWatch();
-        writeLogEntry(kStopEntry);
+        logEntry(kStopEntry);
         notify(kStopNotice);
     }
 }
@@ -132,16 +132,37 @@ void Monitoring::switchOff() {
         f_.Timer(t).setEnabled(false);
 }
 
+void Monitoring::startOfOpening() {
+    ran_ = false;
+    if (const vbrt::WriteResult started = startLog(); !started)
+        writeFailed(logPath(), started.error);
+}
+
+void Monitoring::logEntry(const QString& text) {
+    if (const vbrt::WriteResult written = writeLogEntry(text); !written)
+        writeFailed(logPath(), written.error);
+}
+
 void Monitoring::writeFailed(const QString& path, const QString& why) {
     const QString file = QFileInfo(path).fileName();
-    writeLogEntry(kNotWrittenEntry.arg(file, why));
-    // Every snapshot has a name of its own: the alarm point hears a reason once, not a file.
-    if (why == writeFailure_)
-        return;
-    writeFailure_ = why;
-    f_.Text3.setText(kNotWrittenStatus);
-    f_.Text3.setToolTipText(QStringLiteral("无法写入%1（%2）").arg(file, why));
-    notify(notWrittenNotice(file, why));
+    if (why != writeFailure_) {
+        writeFailure_ = why;
+        f_.Text3.setText(kNotWrittenStatus);
+        f_.Text3.setToolTipText(QStringLiteral("无法写入%1（%2）").arg(file, why));
+    }
+    // Every snapshot has a name of its own, and the log fails at every entry: the alarm point
+    // hears a reason once a watch, not at every file.
+    if (toldIn_ != starts_) {
+        toldIn_ = starts_;
+        toldFailures_.clear();
+    }
+    if (!toldFailures_.contains(why)) {
+        toldFailures_ << why;
+        notify(notWrittenNotice(file, why));
+    }
+    // A log that cannot be written is not asked to say so.
+    if (path != logPath())
+        logEntry(kNotWrittenEntry.arg(file, why));
 }
 
 void Monitoring::writeSucceeded() {
@@ -188,7 +209,7 @@ void Monitoring::cameraMissing(int timer) {
     const bool watching = !app::module1().monitorStopped;
     endWatch();
     if (watching) {
-        writeLogEntry(kCameraLostEntry);
+        logEntry(kCameraLostEntry);
         notify(kReconnectFailedNotice);
     }
     ui::MsgBox(kNoCamera, ui::vbOKOnly);
@@ -282,7 +303,7 @@ void Monitoring::Timer22_Timer() {
     f_.hCapWnd = capCreateCaptureWindowA(QStringLiteral("WebcamCapture"), 0, 0, 0, 13092, 7332,
                                          f_.window(), 0);
     SendMessage(f_.hCapWnd, WM_CAP_DRIVER_CONNECT, 0, 0);
-    writeLogEntry(kReconnectEntry);
+    logEntry(kReconnectEntry);
     m.alarmStepCount = 0;
     m.monitorTick = 1;
     if (!grabFrame(true)) {

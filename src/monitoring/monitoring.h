@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -72,8 +73,11 @@ public:
 
     // Whether monitoring was started since the window opened and not stopped since.
     bool ran() const { return ran_; }
-    // A new opening of the window: nothing has run yet.
-    void startOfOpening() { ran_ = false; }
+    // A new opening of the window: nothing has run yet, and the log starts anew.
+    void startOfOpening();
+    // An entry in the log. One that cannot be written is reported as the watch's other files
+    // are (writeFailed).
+    void logEntry(const QString& text);
 
 private:
     class Round;
@@ -102,7 +106,8 @@ private:
     // False when the picture could not be written.
     bool saveSnapshot(const QString& path);
     // A file of the watch that could not be written: the log says so while it can be
-    // written, the status box while the failure lasts, and the alarm point hears it once.
+    // written, the status box while the failure lasts, and the alarm point hears each reason
+    // once a watch.
     void writeFailed(const QString& path, const QString& why);
     // A file of the watch was written: a failure before it is over.
     void writeSucceeded();
@@ -121,6 +126,9 @@ private:
     uint64_t starts_ = 0;
     // Why the last write of the watch failed, while none succeeded since.
     QString writeFailure_;
+    // The reasons of failed writes the alarm point heard in the watch `toldIn_` (a start).
+    QStringList toldFailures_;
+    uint64_t toldIn_ = 0;
     // The start of the watch whose sounds were found failing (0: none).
     uint64_t soundFailedIn_ = 0;
     std::unique_ptr<platform::MediaPlayer> player_;

@@ -17,7 +17,7 @@ const QString kNoGrid = QStringLiteral(
 const QString kWriterBusy =
     QStringLiteral("    Another image comparison is running; this comparison is skipped .");
 const QString kNoReference =
-    QStringLiteral("    model.txt cannot be read; this comparison is skipped .");
+    QStringLiteral("    model.txt cannot be read: %1; this comparison is skipped .");
 const QString kReferenceTooLong = QStringLiteral(
     "    model.txt has more columns than can be compared; this comparison is skipped .");
 const QString kDamagedReference =
@@ -51,7 +51,7 @@ bool Monitoring::tuxiangcaiji() {
     const Round round(*this, Round::Until::WatchChanges);
     bool stored = false;
     if (!steps) {
-        writeLogEntry(kNoGrid);
+        logEntry(kNoGrid);
     } else {
         // The old reference stays in place until the new one is complete.
         if (!round.pauseSecond())
@@ -78,7 +78,7 @@ app::CompareResult Monitoring::tuxiangbijiao() {
     const Round round(*this);
     // A comparison that cannot run lets the alarm step go on as a finished one would.
     auto skip = [&](const QString& entry) {
-        writeLogEntry(entry);
+        logEntry(entry);
         resume({18});
         return app::CompareResult::None;
     };
@@ -99,7 +99,7 @@ app::CompareResult Monitoring::tuxiangbijiao() {
     if (loaded.status == pixelsets::SetLoad::Empty)
         return newReference(kDamagedReference);
     if (loaded.status != pixelsets::SetLoad::Loaded)
-        return newReference(kNoReference);
+        return newReference(kNoReference.arg(loaded.error));
     if (!round.pauseSecond())
         return app::CompareResult::None;
 

@@ -41,7 +41,7 @@ void ImageComparison::captureAndCompare(const Steps& steps, const ui::Opening& c
 void ImageComparison::compareLive(const Steps& steps, const ui::Opening& click) {
     ui::CommandButton& self = f_.Command11;
     const app::LineTable::WriterHold hold(lines());
-    if (!openComparison(hold, self, kFirstSetNotice))
+    if (!openComparison(hold, self, steps, kFirstSetNotice))
         return;
 
     const std::vector<ui::Control*> hidden{&f_.Command1(9), &self, &f_.Command1(7)};
@@ -57,7 +57,7 @@ void ImageComparison::compareLive(const Steps& steps, const ui::Opening& click) 
             return;
         const QString second = askFile(f_.CommonDialog2, false);
         if (!second.isEmpty()) {
-            if (!loadSet(second, lines().pixelSetB, kTitle)) {
+            if (!loadSet(second, lines().pixelSetB, steps, kTitle)) {
                 ui::showControls(shownAfter, true);
                 return;
             }
@@ -92,7 +92,7 @@ void ImageComparison::compareSets(const Steps& steps, const ui::Opening& click) 
     const QString first = askFile(f_.CommonDialog1, false);
     if (first.isEmpty() || !click.pauseSecond())
         return;
-    if (!loadSet(first, lines().pixelSetA, kTitle))
+    if (!loadSet(first, lines().pixelSetA, steps, kTitle))
         return;
     const std::vector<ui::Control*> companions{&f_.Command1(9), &self, &f_.Command1(7)};
     ui::showControls(companions, false);
@@ -101,7 +101,7 @@ void ImageComparison::compareSets(const Steps& steps, const ui::Opening& click) 
     const QString second = askFile(f_.CommonDialog2, false);
     if (second.isEmpty() || !click.pauseSecond())
         return;
-    if (!loadSet(second, lines().pixelSetB, kTitle))
+    if (!loadSet(second, lines().pixelSetB, steps, kTitle))
         return;
     ui::MsgBox(kSecondImported, ui::vbOKOnly, kTitle);
     const Comparison result = writeSetDifference(

@@ -23,8 +23,8 @@ const QString kMarkAsk = QStringLiteral(
     "是否将所有不同点画出来？是，表示用自定义的画色标记，否，用图像原来的颜色标记。");
 
 // Our own messages for what the old flows passed over in silence.
-const QString kReadFailed = QStringLiteral("无法读取像素集合文件：");
 const QString kNoSamples = QStringLiteral("像素集合文件中没有任何数据：");
+const QString kNotWhole = QStringLiteral("像素集合文件不是按当前采集分辨率采集的完整像素集合：");
 const QString kBusy = QStringLiteral("另一个图像比较正在进行，请等它结束后再试。");
 } // namespace
 
@@ -53,13 +53,20 @@ QString ImageComparison::askFile(ui::CommonDialog& dialog, bool save) {
     return dialog.FileName;
 }
 
-bool ImageComparison::loadSet(const QString& path, app::TextGrid& grid, const QString& title) {
+bool ImageComparison::loadSet(const QString& path, app::TextGrid& grid, const Steps& steps,
+                              const QString& title) {
     const SetLoadResult loaded = loadSetFile(path, lines(), grid);
     switch (loaded.status) {
     case SetLoad::Loaded:
-        return true;
+        // Walked with this click's steps, a set of another grid or a cut one would be compared
+        // or drawn against samples it does not hold.
+        if (isWholePixelSet(lines(), grid, gridSize(f_.Picture1, steps)))
+            return true;
+        ui::MsgBox(kNotWhole + path, ui::vbOKOnly, title);
+        return false;
     case SetLoad::Unreadable:
-        ui::MsgBox(kReadFailed + path, ui::vbOKOnly, title);
+    case SetLoad::TooLarge:
+        ui::MsgBox(setUnreadable(path, loaded.error), ui::vbOKOnly, title);
         return false;
     case SetLoad::TooManyLines:
         ui::MsgBox(kTooManyLines.arg(loaded.limit), ui::vbOKOnly);
@@ -128,7 +135,8 @@ ImageComparison::CaptureEnd ImageComparison::capture(const Steps& steps, const C
 }
 
 bool ImageComparison::openComparison(const app::LineTable::WriterHold& hold,
-                                     ui::CommandButton& self, const QString& notice) {
+                                     ui::CommandButton& self, const Steps& steps,
+                                     const QString& notice) {
     if (!hold) {
         busyMessage(kTitle);
         return false;
@@ -139,7 +147,7 @@ bool ImageComparison::openComparison(const app::LineTable::WriterHold& hold,
     const QString first = askFile(f_.CommonDialog1, false);
     if (first.isEmpty())
         return false;
-    return loadSet(first, lines().pixelSetA, kTitle);
+    return loadSet(first, lines().pixelSetA, steps, kTitle);
 }
 
 void ImageComparison::closingDialogue(const ui::Opening& click) {

@@ -20,6 +20,12 @@ constexpr int kCaptureColour = 39168; // 65280 x 0.6
 inline const QString kTooManyLines =
     QStringLiteral("目前，记录行已经超过软件所设定的阀值：%1条，请重试。");
 
+// Our own message for a set file that could not be read, and why.
+inline QString setUnreadable(const QString& path, const QString& why) {
+    return QStringLiteral("无法读取像素集合文件：") + path + QStringLiteral("（") + why +
+           QStringLiteral("）");
+}
+
 inline app::LineTable& lines() {
     return app::module1().lines;
 }

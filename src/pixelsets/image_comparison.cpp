@@ -124,6 +124,8 @@ QString ImageComparison::qingnvc() {
 
 double ImageComparison::chonghua(const QString& path, bool oneColour) {
     const SetLoadResult loaded = loadSetFile(path, lines(), lines().pixelSetA);
+    if (loaded.status == SetLoad::Unreadable || loaded.status == SetLoad::TooLarge)
+        ui::MsgBox(setUnreadable(path, loaded.error), ui::vbOKOnly, kTitle);
     if (loaded.status == SetLoad::TooManyLines)
         ui::MsgBox(kTooManyLines.arg(loaded.limit), ui::vbOKOnly);
     if (loaded.status == SetLoad::Empty)

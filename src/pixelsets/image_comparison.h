@@ -43,7 +43,7 @@ public:
 
     // Reads a difference set into pixelSetA and marks every changed sample with a dot, in the
     // pen colour (oneColour) or in the colour its cell holds. Always 0; a file that cannot be
-    // read or grid boxes that give no steps draw nothing.
+    // read (after a message saying why) or grid boxes that give no steps draw nothing.
     double chonghua(const QString& path, bool oneColour);
 
     void Command11_Click();
@@ -70,9 +70,10 @@ private:
     // The open or save dialog as every flow prepares it; the chosen name, empty when
     // cancelled.
     QString askFile(ui::CommonDialog& dialog, bool save);
-    // Reads a set file into a grid; false (after a message) when it cannot be read or the
-    // line table refuses it.
-    bool loadSet(const QString& path, app::TextGrid& grid, const QString& title);
+    // Reads a set file into a grid; false (after a message) when it cannot be read, the line
+    // table refuses it or it is no whole pixel set of the grid `steps` walk.
+    bool loadSet(const QString& path, app::TextGrid& grid, const Steps& steps,
+                 const QString& title);
     // The message and question after a comparison, and the marking of the changes.
     void closingDialogue(const ui::Opening& click);
     void busyMessage(const QString& title);
@@ -83,7 +84,7 @@ private:
     // dialogs give), shows the notice, asks for the set and loads it into pixelSetA. False when
     // the click ends there.
     bool openComparison(const app::LineTable::WriterHold& hold, ui::CommandButton& self,
-                        const QString& notice);
+                        const Steps& steps, const QString& notice);
 
     // Capture, then compare live or two sets (capture_and_compare.cpp).
     void captureAndCompare(const Steps& steps, const ui::Opening& click);

@@ -1,21 +1,22 @@
 #include "pixelsets/set_file.h"
 
-#include <QFile>
+#include "vbrt/file_reader.h"
+
 #include <charconv>
 
 namespace pixelsets {
 
 SetLoadResult loadSetFile(const QString& path, app::LineTable& lines, app::TextGrid& grid) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {SetLoad::Unreadable};
-    QByteArray text = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {SetLoad::Unreadable};
-    return loadSetText(std::move(text), lines, grid);
+    vbrt::ReadResult read = vbrt::readFile(path, kMaxSetFileBytes);
+    if (!read)
+        return {read.kind == vbrt::ReadError::TooLarge ? SetLoad::TooLarge : SetLoad::Unreadable, 0,
+                read.error};
+    return loadSetText(std::move(read.bytes), lines, grid);
 }
 
 SetLoadResult loadSetText(QByteArray text, app::LineTable& lines, app::TextGrid& grid) {
+    if (text.size() > kMaxSetFileBytes)
+        return {SetLoad::TooLarge};
     text.append("\r\n");
     const auto split = lines.split(std::move(text));
     if (split.status != app::LineTable::SplitStatus::Done)

@@ -35,7 +35,7 @@ void ImageComparison::overlay(const Steps& steps, const ui::Opening& click) {
     const QString set = askFile(f_.CommonDialog2, false);
     if (set.isEmpty() || !click.pauseSecond())
         return;
-    if (!loadSet(set, lines().pixelSetA, kOverlayTitle))
+    if (!loadSet(set, lines().pixelSetA, steps, kOverlayTitle))
         return;
     const int answer = ui::MsgBox(kOverlayColours, ui::vbYesNo, kOverlayTitle);
     if (!click.pauseSecond())
@@ -45,7 +45,7 @@ void ImageComparison::overlay(const Steps& steps, const ui::Opening& click) {
         const QString colours = askFile(f_.CommonDialog3, false);
         if (colours.isEmpty() || !click.pauseSecond())
             return;
-        if (!loadSet(colours, lines().pixelSetC, kOverlayTitle))
+        if (!loadSet(colours, lines().pixelSetC, steps, kOverlayTitle))
             return;
         drawn = overlayRedraw(f_.Picture1, lines().pixelSetA, lines().pixelSetC, steps,
                               Pacing{click.shortPauses()});

@@ -32,7 +32,7 @@ void ImageComparison::templateCapture(const Steps& steps, const ui::Opening& cli
 void ImageComparison::templateCompare(const Steps& steps, const ui::Opening& click) {
     ui::CommandButton& self = f_.Command9;
     const app::LineTable::WriterHold hold(lines());
-    if (!openComparison(hold, self, kTemplateNotice))
+    if (!openComparison(hold, self, steps, kTemplateNotice))
         return;
 
     const std::vector<ui::Control*> companions{&f_.Command1(9), &self, &f_.Command1(7)};
@@ -60,7 +60,7 @@ bool ImageComparison::templateChoice(const Steps& steps, const ui::Opening& clic
         return false;
     if (q2 == ui::vbYes) {
         const QString second = askFile(f_.CommonDialog2, false);
-        if (second.isEmpty() || !loadSet(second, lines().pixelSetB, kTitle))
+        if (second.isEmpty() || !loadSet(second, lines().pixelSetB, steps, kTitle))
             return true;
         return compareRedraw(f_.Picture1, lines().pixelSetA, lines().pixelSetB, steps,
                              templateDiffers, thresholdText, f_.penColor,
@@ -77,7 +77,7 @@ bool ImageComparison::templateChoice(const Steps& steps, const ui::Opening& clic
         return true;
     if (!click.pauseSecond())
         return false;
-    if (!loadSet(third, lines().pixelSetC, kTitle))
+    if (!loadSet(third, lines().pixelSetC, steps, kTitle))
         return true;
     return overlayRedraw(f_.Picture1, lines().pixelSetA, lines().pixelSetC, steps,
                          Pacing{click.shortPauses()});

@@ -3,7 +3,6 @@
 #include "app/module1.h"
 #include "drawing/curve_animations.h"
 #include "drawing/drawing_board.h"
-#include "monitoring/monitor_log.h"
 #include "monitoring/monitoring.h"
 #include "platform/capture_window.h"
 #include "shell/form1.h"
@@ -36,8 +35,7 @@ void Form2::Form_Load() {
     m.redAlarmLatched = false;
     m.monitorStopped = false;
 
-    // A log that cannot be created only means the later entries are lost, not the window.
-    monitoring::startLog();
+    // A log that cannot be created loses its entries, not the window; the monitoring says why.
     monitoring.startOfOpening();
 
     // The camera's hidden window. Without a camera the window opens all the same: the
@@ -124,7 +122,7 @@ void Form2::Form_Unload(int&) {
         Timer(19).setEnabled(false);
         Timer(18).setEnabled(false);
 
-        monitoring::writeLogEntry(QStringLiteral("    Somebody closed the  watch system ."));
+        monitoring.logEntry(QStringLiteral("    Somebody closed the  watch system ."));
         if (m.alarmPointOn) {
             m.alarmPointOn = false;
             shell::form4().gaojingsc(

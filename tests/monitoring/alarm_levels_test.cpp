@@ -2,6 +2,8 @@
 #include "monitoring_fixture.h"
 #include "vbrt/datetime.h"
 
+#include <sys/stat.h>
+
 using namespace monitoring_test;
 
 namespace {
@@ -185,9 +187,19 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
         "    model.txt is no whole sampling of this grid; this comparison is skipped .");
     auto model = [&] { return read(QStringLiteral("model.txt")); };
     auto replaceModel = [&](const QByteArray& bytes) { write(QStringLiteral("model.txt"), bytes); };
+    const QString modelFile = path(QStringLiteral("model.txt"));
     const Row rows[] = {
-        {"no reference", [&] { QFile::remove(path(QStringLiteral("model.txt"))); },
-         QStringLiteral("    model.txt cannot be read; this comparison is skipped ."), true},
+        {"no reference", [&] { QFile::remove(modelFile); },
+         QStringLiteral("    model.txt cannot be read: 文件不存在; this comparison is skipped ."),
+         true},
+        // Nothing waits for a writer that never comes.
+        {"a FIFO in the reference's place",
+         [&] {
+             QFile::remove(modelFile);
+             ASSERT_EQ(::mkfifo(QFile::encodeName(modelFile).constData(), 0666), 0);
+         },
+         QStringLiteral("    model.txt cannot be read: 不是普通文件; this comparison is skipped ."),
+         true},
         {"a grid box that is no number", [&] { f2().Text1(2).setText(QStringLiteral("x")); },
          QStringLiteral("    The grid boxes hold no usable sampling grid; this picture is not "
                         "sampled ."),
@@ -217,6 +229,7 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
         SCOPED_TRACE(row.why);
         f2().Text1(2).setText(QString::number(kColumns));
         f2().Text1(3).setText(QString::number(kRows));
+        QFile::remove(modelFile); // a FIFO takes no reference
         captureReference(scene());
         write(QStringLiteral("CAMaRA/0.txt"), {});
         f2().Timer(18).setEnabled(false);

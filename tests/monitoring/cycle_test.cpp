@@ -155,6 +155,33 @@ TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
         << "said once, and the watch goes on";
 }
 
+// A log that cannot be written, from the window's opening on: the status box says so in place
+// of the clock, the watch goes on, and the alarm point hears it once a watch.
+TEST_F(Cycle, ALogThatCannotBeWrittenIsReportedOnceAWatch) {
+    const QString why = QStringLiteral("0.txt（同名的是一个文件夹）");
+    f2().unload();
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("CAMaRA/0.txt"))));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("CAMaRA/0.txt")));
+    shell::form1().Command11_Click();
+    f2().Text1(2).setText(QString::number(kColumns));
+    f2().Text1(3).setText(QString::number(kRows));
+    EXPECT_EQ(f2().Text3.Text(), QStringLiteral("写失败"));
+    openAlarmPoint();
+    for (int watch : {1, 2}) {
+        SCOPED_TRACE(watch);
+        const qsizetype heard = notices().size();
+        f2().Command13.press();
+        run(140); // the reference and two comparisons
+        EXPECT_EQ(f2().Command13.Caption(), kRunning) << "the watch goes on";
+        EXPECT_EQ(f2().Text3.Text(), QStringLiteral("写失败"));
+        EXPECT_EQ(f2().Text3.ToolTipText(), QStringLiteral("无法写入") + why);
+        EXPECT_EQ(notices().mid(heard).filter(QStringLiteral("无法写入")),
+                  QStringList{QStringLiteral("\r\n    警告：无法写入") + why +
+                              QStringLiteral("，监控图像和记录可能无法保存！\r\n")});
+        f2().Command13.press();
+    }
+}
+
 // Requests of other alarm points arm the next alarm: an upload, a restart of the monitoring.
 TEST_F(Cycle, RemoteRequestsActAtTheNextAlarm) {
     openAlarmPoint();

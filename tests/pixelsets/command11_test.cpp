@@ -1,6 +1,9 @@
 #include "flow_fixture.h"
+#include "pixelsets/set_file.h"
 
 #include <QDir>
+#include <QFile>
+#include <sys/stat.h>
 
 using namespace flows;
 
@@ -195,33 +198,50 @@ TEST_F(Command11Compare, ACancelledSecondDialogStillCompares) {
 
 TEST_F(Command11Compare, ASetThatCannotBeReadEndsTheClickWithAMessage) {
     write("caculator.txt", "earlier");
-    lines().split("stale\tcells\r\n");
-    lines().fillGrid(lines().pixelSetA);
     QString tooLong;
     for (int i = 0; i < 3001; ++i)
         tooLong += QString::number(i) + QStringLiteral("\r\n");
     write("huge.txt", tooLong.toUtf8());
-
-    expectCompareStart(path("missing.txt"));
-    dialogs.expectMsgBox(QStringLiteral("无法读取像素集合文件：") + path("missing.txt"), kTitle,
-                         ui::vbOK, ui::vbOKOnly);
-    click();
-    f2().Command11.setCaption(QStringLiteral("图像对比"));
-    expectCompareStart(path("huge.txt"));
-    dialogs.expectMsgBox(QStringLiteral("目前，记录行已经超过软件所设定的阀值：3000条，请重试。"),
-                         kNoTitle, ui::vbOK, ui::vbOKOnly);
-    click();
-    // A file without a single line is refused too, rather than compared against nothing.
-    for (const QByteArray& empty : {QByteArray(), QByteArray("\r\n\r\n")}) {
-        write("empty.txt", empty);
+    write("empty.txt", {});
+    write("blank.txt", "\r\n\r\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("fifo.txt")).constData(), 0666), 0);
+    write("big.txt", {});
+    ASSERT_TRUE(QFile::resize(path("big.txt"), pixelsets::kMaxSetFileBytes + 1)); // sparse
+    write("half.txt", kLiveSet.left(kLiveSet.indexOf("\r\n1E145A")));
+    const QString unreadable = QStringLiteral("无法读取像素集合文件：%1（%2）");
+    const QString noSamples = QStringLiteral("像素集合文件中没有任何数据：%1");
+    struct Row {
+        const char* file;
+        QString message, title = kTitle;
+        // Refused before the line table took it: the grid keeps what it held.
+        bool gridKept = true;
+    };
+    const Row rows[] = {
+        {"missing.txt", unreadable.arg(path("missing.txt"), QStringLiteral("文件不存在"))},
+        {"fifo.txt", unreadable.arg(path("fifo.txt"), QStringLiteral("不是普通文件"))},
+        {"big.txt", unreadable.arg(path("big.txt"), QStringLiteral("文件太大"))},
+        {"huge.txt", QStringLiteral("目前，记录行已经超过软件所设定的阀值：3000条，请重试。"),
+         kNoTitle},
+        // Rather than compared against nothing.
+        {"empty.txt", noSamples.arg(path("empty.txt"))},
+        {"blank.txt", noSamples.arg(path("blank.txt"))},
+        // Two of the four columns: walked on this grid, it would be compared where it holds
+        // no samples.
+        {"half.txt",
+         QStringLiteral("像素集合文件不是按当前采集分辨率采集的完整像素集合：") + path("half.txt"),
+         kTitle, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
+        lines().split("stale\tcells\r\n");
+        lines().fillGrid(lines().pixelSetA);
         f2().Command11.setCaption(QStringLiteral("图像对比"));
-        expectCompareStart(path("empty.txt"));
-        dialogs.expectMsgBox(QStringLiteral("像素集合文件中没有任何数据：") + path("empty.txt"),
-                             kTitle, ui::vbOK, ui::vbOKOnly);
+        expectCompareStart(path(row.file));
+        dialogs.expectMsgBox(row.message, row.title, ui::vbOK, ui::vbOKOnly);
         click();
+        EXPECT_EQ(lines().pixelSetA(0, 1) == "stale", row.gridKept);
     }
     EXPECT_EQ(read("caculator.txt"), "earlier");
-    EXPECT_EQ(lines().pixelSetA(0, 1), "stale");
     EXPECT_TRUE(allVisible({&f2().Command1(9), &f2().Command11, &f2().Command1(7)}));
 }
 
@@ -255,7 +275,10 @@ TEST_F(Command11Compare, AComparisonStoppedMidwayKeepsTheEarlierDifferenceSet) {
     prepareWindow();
     f2().Command11.setCaption(QStringLiteral("图像对比"));
     write("caculator.txt", kLiveAgainstStored);
-    write("stored.txt", "000000\t000000\t000000\t3\r\n");
+    QByteArray black;
+    for (int c = 0; c < 4; ++c)
+        black += "000000\t000000\t000000\t" + QByteArray::number(3 * c + 3) + "\r\n";
+    write("stored.txt", black);
     // One second after the question, then a short wait before and after every column.
     DuringWait close(1.025, [&] { f2().unload(); });
     expectCompareStart(path("stored.txt"));

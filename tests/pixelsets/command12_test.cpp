@@ -165,8 +165,9 @@ TEST_F(Command12, ASecondSetThatCannotBeReadIsNoCopyOfTheFirst) {
         .expectOpenFile(path("stored.txt"))
         .expectMsgBox(kFirstImported, kTitle, ui::vbOK, ui::vbOKOnly)
         .expectOpenFile(path("gone.txt"))
-        .expectMsgBox(QStringLiteral("无法读取像素集合文件：") + path("gone.txt"), kTitle, ui::vbOK,
-                      ui::vbOKOnly);
+        .expectMsgBox(QStringLiteral("无法读取像素集合文件：") + path("gone.txt") +
+                          QStringLiteral("（文件不存在）"),
+                      kTitle, ui::vbOK, ui::vbOKOnly);
     click(1);
     EXPECT_FALSE(exists("caculator.txt"));
     EXPECT_EQ(lines().pixelSetB(1, 2), "");

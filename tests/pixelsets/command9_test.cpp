@@ -208,8 +208,9 @@ TEST_F(Command9Compare, AnUnreadableSecondSetEndsTheClickWithTheButtonsBack) {
     dialogs.expectMsgBox(kAsk1, kTitle, ui::vbNo, ui::vbYesNo)
         .expectMsgBox(kAsk2, kTitle, ui::vbYes, ui::vbYesNo)
         .expectOpenFile(path("gone.txt"))
-        .expectMsgBox(QStringLiteral("无法读取像素集合文件：") + path("gone.txt"), kTitle, ui::vbOK,
-                      ui::vbOKOnly);
+        .expectMsgBox(QStringLiteral("无法读取像素集合文件：") + path("gone.txt") +
+                          QStringLiteral("（文件不存在）"),
+                      kTitle, ui::vbOK, ui::vbOKOnly);
     click();
     EXPECT_EQ(probes(), liveWith({}));
     EXPECT_TRUE(companionsVisible());

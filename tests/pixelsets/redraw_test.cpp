@@ -167,6 +167,9 @@ TEST_F(ChonghuaTest, NoStepsOrNoFileDrawNothing) {
     f2().Text1(2).setText(QStringLiteral("0"));
     f2().imaging.chonghua(path("caculator.txt"), false);
     f2().Text1(2).setText(QStringLiteral("4"));
+    dialogs.expectMsgBox(QStringLiteral("无法读取像素集合文件：") + path("absent.txt") +
+                             QStringLiteral("（文件不存在）"),
+                         QStringLiteral("Tessal Arvendel 之图像识别"), ui::vbOK, ui::vbOKOnly);
     f2().imaging.chonghua(path("absent.txt"), false);
     EXPECT_EQ(probes(f2().Picture1), std::vector<vbrt::Colour>(12, kGrey));
     // The file was read all the same: the load comes before the steps.
