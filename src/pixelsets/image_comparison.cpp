@@ -5,8 +5,6 @@
 #include "pixelsets/set_file.h"
 #include "shell/form2.h"
 
-#include <QScopedValueRollback>
-
 // The wiring, the three buttons' clicks up to their flows, and the procedures the other code
 // calls: the line table's split and the redraw of a difference set.
 namespace pixelsets {
@@ -33,13 +31,14 @@ ImageComparison::ImageComparison(shell::Form2& form) : f_(form) {
         [this](ui::CommandButton& b, int i) { b.onClick = [this, i] { Command12_Click(i); }; });
 }
 
-// ---- The clicks: each flow's waits let every event run, so a click inside them is ignored
-// and the flow stops quietly after a wait when its window went away ----
+// ---- The clicks: each flow is one of the window's runs, whose waits let every event run, so
+// a click that would start another run inside them is ignored; the flow stops quietly after a
+// wait when its window went away ----
 
 void ImageComparison::Command11_Click() {
-    if (running11_)
+    const ui::Form::Run run(f_);
+    if (!run)
         return;
-    const QScopedValueRollback running(running11_, true);
     const ui::Opening click(f_);
     app::module1().imageSampled = true;
     const auto steps = checkGrid(QStringLiteral("100"), kHelp, false);
@@ -52,9 +51,9 @@ void ImageComparison::Command11_Click() {
 }
 
 void ImageComparison::Command12_Click(int Index) {
-    if (Index < 0 || Index > 2 || running12_[size_t(Index)])
+    const ui::Form::Run run(f_);
+    if (Index < 0 || Index > 2 || !run)
         return;
-    const QScopedValueRollback running(running12_[size_t(Index)], true);
     const ui::Opening click(f_);
     app::module1().imageSampled = true;
     const auto steps = checkGrid(QStringLiteral("100"), kHelp, false);
@@ -76,9 +75,9 @@ void ImageComparison::Command12_Click(int Index) {
 }
 
 void ImageComparison::Command9_Click() {
-    if (running9_)
+    const ui::Form::Run run(f_);
+    if (!run)
         return;
-    const QScopedValueRollback running(running9_, true);
     const ui::Opening click(f_);
     app::module1().imageSampled = true;
     const auto steps = checkGrid(QStringLiteral("30"), kTemplateHelp, true);

@@ -101,10 +101,6 @@ private:
     bool templateChoice(const Steps& steps, const ui::Opening& click);
 
     shell::Form2& f_;
-    // A click whose flow is still running (inside its waits) is not run again.
-    bool running11_ = false;
-    bool running9_ = false;
-    std::array<bool, 3> running12_{};
 };
 
 } // namespace pixelsets
