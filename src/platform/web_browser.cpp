@@ -1,5 +1,7 @@
 #include "platform/web_browser.h"
 
+#include "vbrt/file_reader.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -17,6 +19,12 @@ const QStringList TextSuffixes{"txt", "text", "log", "csv", "ini"};
 const QStringList PictureSuffixes{"jpg", "jpeg", "jpe", "bmp", "gif", "png"};
 
 const QString OnlyLocal = QStringLiteral("本程序只显示本机的网页和图片");
+
+// The largest page or text shown: the window lays it out whole, and far less already takes
+// seconds.
+constexpr qint64 kMaxPageBytes = qint64(16) << 20;
+// The largest picture file: a picture of 100 million pixels as an uncompressed bitmap.
+constexpr qint64 kMaxPictureBytes = qint64(400) << 20;
 
 // The local file an address names, or the empty text when it names none.
 QString localPathOf(const QString& address) {
@@ -89,7 +97,13 @@ bool WebBrowser::showFile(const QString& path, QString& reason) {
     const QString suffix = info.suffix().toLower();
 
     if (PictureSuffixes.contains(suffix)) {
-        QImageReader reader(path);
+        vbrt::ReadResult unread;
+        const std::unique_ptr<QFile> file = vbrt::openFile(path, kMaxPictureBytes, unread);
+        if (!file) {
+            reason = QStringLiteral("图片无法读取：") + unread.error;
+            return false;
+        }
+        QImageReader reader(file.get());
         reader.setAutoTransform(true);
         const QImage picture = reader.read();
         if (picture.isNull()) {
@@ -107,12 +121,12 @@ bool WebBrowser::showFile(const QString& path, QString& reason) {
         reason = QStringLiteral("这种文件不是网页、文本或图片；") + OnlyLocal;
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("文件无法读取：") + file.errorString();
+    const vbrt::ReadResult file = vbrt::readFile(path, kMaxPageBytes);
+    if (!file) {
+        reason = QStringLiteral("文件无法读取：") + file.error;
         return false;
     }
-    const QString text = decodeText(file.readAll(), html);
+    const QString text = decodeText(file.bytes, html);
     currentFile_ = info.absoluteFilePath();
     if (html) {
         // Pictures and style sheets named relative to the page are found beside it.

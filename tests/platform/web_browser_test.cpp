@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
@@ -107,6 +109,8 @@ TEST_F(WebBrowserTest, PageFindsPicturesBesideIt) {
 TEST_F(WebBrowserTest, AddressesItCannotShowGetAnExplanation) {
     writeFile(dir.filePath("setup.exe"), "MZ");
     writeFile(dir.filePath("broken.png"), "not a picture");
+    for (const char* fifo : {"fifo.html", "fifo.png"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(fifo)).constData(), 0666), 0);
     struct Case {
         QString address;
         QString reason;
@@ -118,7 +122,9 @@ TEST_F(WebBrowserTest, AddressesItCannotShowGetAnExplanation) {
           Case{"index.html", "本程序只显示本机的网页和图片"},
           Case{dir.filePath("missing.html"), "找不到这个文件"}, Case{dir.path(), "这是一个文件夹"},
           Case{dir.filePath("setup.exe"), "不是网页、文本或图片"},
-          Case{dir.filePath("broken.png"), "图片无法读取"}}) {
+          Case{dir.filePath("broken.png"), "图片无法读取"},
+          Case{dir.filePath("fifo.html"), "不是普通文件"},
+          Case{dir.filePath("fifo.png"), "不是普通文件"}}) {
         browser->Navigate(c.address);
         EXPECT_TRUE(text().startsWith("无法显示此地址：" + c.address)) << text().toStdString();
         EXPECT_TRUE(text().contains(c.reason)) << text().toStdString();
