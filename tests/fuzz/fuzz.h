@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,6 +25,17 @@ inline void startApplication() {
     static char name[] = "fuzz";
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
+}
+
+// A path in a folder of the target's own for the files it writes and reads back, thousands of
+// times a second: in memory where the system has a folder for that (the program's writer
+// syncs every file to disk, and a run would wait for the disk each time), else in the usual
+// temporary folder. The folder goes when the target ends.
+inline QString scratchPath(const QString& name) {
+    static const QString kInMemory = QStringLiteral("/dev/shm");
+    static QTemporaryDir folder((QDir(kInMemory).exists() ? kInMemory : QDir::tempPath()) +
+                                QStringLiteral("/fuzz-XXXXXX"));
+    return folder.filePath(name);
 }
 
 } // namespace fuzz
