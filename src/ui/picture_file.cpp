@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
+#include <array>
 
 namespace ui {
 
@@ -13,13 +14,13 @@ namespace {
 // refuses those taller than it handles): enough to tell the user it is too large rather than
 // no picture.
 QSize bitmapSize(QFile& file) {
-    const QByteArray header = file.peek(26);
-    if (header.size() < 26 || !header.startsWith("BM") ||
-        qFromLittleEndian<quint32>(header.constData() + 14) < 40)
+    std::array<char, 26> header{};
+    if (file.peek(header.data(), qint64(header.size())) != qint64(header.size()) ||
+        header[0] != 'B' || header[1] != 'M')
         return {};
-    const qint32 width = qFromLittleEndian<qint32>(header.constData() + 18);
-    const qint32 height = qFromLittleEndian<qint32>(header.constData() + 22);
-    if (width <= 0 || height == 0 || height == INT32_MIN)
+    const auto at = [&header](size_t i) { return qFromLittleEndian<qint32>(&header[i]); };
+    const qint32 infoSize = at(14), width = at(18), height = at(22);
+    if (infoSize < 40 || width <= 0 || height == 0 || height == INT32_MIN)
         return {};
     return QSize(width, height < 0 ? -height : height);
 }
