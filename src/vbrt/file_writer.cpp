@@ -150,9 +150,10 @@ Target targetOf(const QString& path) {
         t.error = notAPlainFile();
     // A file the user made read-only is not replaced or added to behind their back, not even
     // by root, for whom the system would allow it.
-    else if ((t.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-             ::access(t.path.constData(), W_OK) != 0)
+    else if ((t.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         t.error = describe(EACCES);
+    else if (::access(t.path.constData(), W_OK) != 0)
+        t.error = describe(errno);
     return t;
 }
 } // namespace
