@@ -50,8 +50,7 @@ void DrawingBoard::inputres() {
     const QString name = dialog.FileName;
     const vbrt::ReadResult file = vbrt::readFile(name, kMaxStrokeFileBytes);
     if (!file) {
-        ui::MsgBox(kUnreadable + name + QStringLiteral("（") + file.error + QStringLiteral("）"),
-                   ui::vbOKOnly, kPenTitle);
+        ui::MsgBox(vbrt::readFailedMessage(name, file.error, kUnreadable), ui::vbOKOnly, kPenTitle);
         return;
     }
     const StrokeFileRead read = readStrokeFile(file.bytes, m.strokes);

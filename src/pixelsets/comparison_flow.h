@@ -3,6 +3,7 @@
 #include "app/line_table.h"
 #include "app/module1.h"
 #include "vbrt/apppath.h"
+#include "vbrt/file_reader.h"
 
 #include <QString>
 
@@ -22,8 +23,7 @@ inline const QString kTooManyLines =
 
 // Our own message for a set file that could not be read, and why.
 inline QString setUnreadable(const QString& path, const QString& why) {
-    return QStringLiteral("无法读取像素集合文件：") + path + QStringLiteral("（") + why +
-           QStringLiteral("）");
+    return vbrt::readFailedMessage(path, why, QStringLiteral("无法读取像素集合文件："));
 }
 
 inline app::LineTable& lines() {

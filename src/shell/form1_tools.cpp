@@ -10,6 +10,7 @@
 #include "vbrt/convert.h"
 #include "vbrt/datetime.h"
 #include "vbrt/errors.h"
+#include "vbrt/file_reader.h"
 
 #include <QScopedValueRollback>
 
@@ -20,7 +21,7 @@ const QString kPictureFilter = QStringLiteral("图形文件*.jpg|*.jpg");
 const QString kDrawTitle = QStringLiteral("Tessal画图");
 const QString kSaveTitle = QStringLiteral("Tessal计算 之 查询存储");
 const QString kTooLarge = QStringLiteral("图片太大（超过1亿像素），无法导入：");
-const QString kNotAPlainFile = QStringLiteral("不是普通文件，无法导入：");
+const QString kNotAPlainFile = vbrt::notAPlainFile() + QStringLiteral("，无法导入：");
 } // namespace
 
 void Form1::savePictureTo(const QString& name) {

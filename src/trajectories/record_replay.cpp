@@ -117,7 +117,7 @@ double RecordReplay::query1(const QString& separator) {
     if (!file && file.kind != vbrt::ReadError::Missing && !saidThisPass_) {
         saidThisPass_ = true;
         const QScopedValueRollback open(messageOpen_, true);
-        ui::MsgBox(vbrt::readFailedMessage(path, file), ui::vbOKOnly, kTitle);
+        ui::MsgBox(vbrt::readFailedMessage(path, file.error), ui::vbOKOnly, kTitle);
     }
     m.replayRecords = replayRecordLines(QString::fromUtf8(file.bytes), separator);
     m.replayCount = double(m.replayRecords.size());

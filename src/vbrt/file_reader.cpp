@@ -71,9 +71,8 @@ QString notAPlainFile() {
     return QStringLiteral("不是普通文件");
 }
 
-QString readFailedMessage(const QString& path, const ReadResult& result) {
-    return QStringLiteral("无法读取文件：") + path + QStringLiteral("（") + result.error +
-           QStringLiteral("）");
+QString readFailedMessage(const QString& path, const QString& why, const QString& lead) {
+    return lead + path + QStringLiteral("（") + why + QStringLiteral("）");
 }
 
 ReadResult readFile(const QString& path, qint64 limit) {

@@ -27,8 +27,10 @@ struct ReadResult {
     explicit operator bool() const { return ok(); }
 };
 
-// The message that tells the user a file could not be read, and why.
-QString readFailedMessage(const QString& path, const ReadResult& result);
+// The message that tells the user a file could not be read, and why: the lead (by default
+// "无法读取文件："), the path and the reason in brackets.
+QString readFailedMessage(const QString& path, const QString& why,
+                          const QString& lead = QStringLiteral("无法读取文件："));
 
 // The whole of a regular file of at most `limit` bytes.
 ReadResult readFile(const QString& path, qint64 limit);

@@ -61,7 +61,7 @@ TEST(FileReaderTest, ReadsOnlyRegularFilesWithinTheirLimit) {
                   c.error.isEmpty() ? QStringLiteral("0123456789") : c.error)
             << c.name;
     }
-    EXPECT_EQ(readFailedMessage("/x/a.txt", readFile("/x/a.txt", 1)),
+    EXPECT_EQ(readFailedMessage("/x/a.txt", readFile("/x/a.txt", 1).error),
               QStringLiteral("无法读取文件：/x/a.txt（文件不存在）"));
 }
 
