@@ -2,18 +2,18 @@
 // text.
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
-#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "ui/picture_file.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
+#include "windows/form1_controls.h"
+#include "windows/form2_controls.h"
 
 #include <QScopedValueRollback>
 
 namespace drawing {
+
+using windows::ParameterPanel;
 
 namespace {
 const QString kDrawTitle = QStringLiteral("Tessal画图");
@@ -27,14 +27,13 @@ void DrawingBoard::clearPicture() {
     if (ui::MsgBox(kClearQuestion, ui::vbYesNo, kDrawTitle) != ui::vbYes)
         return;
     app::Module1& m = app::module1();
-    shell::Form1& panel = shell::form1();
     f_.Picture1.setPicture(QImage());
     f_.Image1.setPicture(QImage());
     f_.Text1(2).setText(QStringLiteral("0"));
     m.imagePresaved = false;
     f_.Text1(3).setText(QStringLiteral("0"));
-    panel.Text1(shell::Form1::kTargetXBox).setText(QStringLiteral("0"));
-    panel.Text1(shell::Form1::kTargetYBox).setText(QStringLiteral("0"));
+    panel_.box(ParameterPanel::kTargetXBox).setText(QStringLiteral("0"));
+    panel_.box(ParameterPanel::kTargetYBox).setText(QStringLiteral("0"));
     f_.originX = vbrt::Val(f_.Text1(2).Text());
     f_.originY = vbrt::Val(f_.Text1(3).Text());
     m.replayOffsetX = f_.originX;
@@ -53,15 +52,13 @@ void DrawingBoard::preSavePicture() {
 }
 
 void DrawingBoard::paperColour() {
-    shell::Form1& panel = shell::form1();
-    if (panel.pickColour(0))
-        f_.Picture1.setBackColor(panel.Command6(0).BackColor());
+    if (main_.pickColour(0))
+        f_.Picture1.setBackColor(main_.Command6(0).BackColor());
 }
 
 void DrawingBoard::penColour() {
-    shell::Form1& panel = shell::form1();
-    if (panel.pickColour(1))
-        f_.penColor = panel.Command6(1).BackColor();
+    if (main_.pickColour(1))
+        f_.penColor = main_.Command6(1).BackColor();
 }
 
 void DrawingBoard::importPicture() {
@@ -77,7 +74,7 @@ void DrawingBoard::importPicture() {
 
     // From here every failure ends the command where it stands.
     ui::CommonDialog& dialog = f_.CommonDialog1;
-    dialog.Filter = shell::Form2::kPictureFilter;
+    dialog.Filter = windows::Form2Controls::kPictureFilter;
     dialog.FileName = QString();
     // Without cancel-as-error a cancelled dialog leaves the name empty and the command goes
     // on without a picture.
@@ -85,11 +82,10 @@ void DrawingBoard::importPicture() {
         return;
     const QString name = dialog.FileName;
     const bool sized = vbrt::skipOnError([&] {
-        shell::Form1& panel = shell::form1();
-        for (const int box : {int(shell::Form1::kTimeBox), 0, 1, 3, 4})
-            panel.calculator.panelNumber(box);
-        f_.sizePlotWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox),
-                          dropcalc::kPlotSteps, dropcalc::TimeLoop::ForTo);
+        for (const int box : {int(ParameterPanel::kTimeBox), 0, 1, 3, 4})
+            panel_.number(box);
+        panel_.sizePlotWindow(f_.plotWindow, panel_.number(ParameterPanel::kTimeBox),
+                              dropcalc::kPlotSteps, dropcalc::TimeLoop::ForTo);
     });
     if (!sized)
         return;

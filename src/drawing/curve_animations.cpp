@@ -1,17 +1,17 @@
 #include "drawing/curve_animations.h"
 
-#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "vbrt/errors.h"
+#include "windows/form2_controls.h"
+#include "windows/parameter_panel.h"
 
 #include <QImage>
 #include <QScopedValueRollback>
 #include <cmath>
 
 namespace drawing {
+
+using windows::ParameterPanel;
 
 using vbrt::Variant;
 
@@ -99,7 +99,8 @@ void paintFigure(ui::PictureBox& canvas, const Figure& figure, vbrt::Colour colo
     pausesBefore(figure.segments.size());
 }
 
-CurveAnimations::CurveAnimations(shell::Form2& form) : f_(form) {
+CurveAnimations::CurveAnimations(windows::Form2Controls& form, windows::ParameterPanel& panel)
+    : f_(form), panel_(panel) {
     f_.Command2.onClick = [this] { Command2_Click(); };
     f_.Command3.onClick = [this] { Command3_Click(); };
     f_.Command4.onClick = [this] { Command4_Click(); };
@@ -191,27 +192,23 @@ void CurveAnimations::Timer4_Timer() {
 
 void CurveAnimations::Timer5_Timer() {
     if (!messageOpen_)
-        tick(eggSet(state), 0.5, 3, false,
-             [this] { return redraw(&CurveAnimations::coma2); });
+        tick(eggSet(state), 0.5, 3, false, [this] { return redraw(&CurveAnimations::coma2); });
 }
 
 void CurveAnimations::Timer6_Timer() {
     if (!messageOpen_)
-        tick(deathSet(state), 0.1, 6, true,
-             [this] { return redraw(&CurveAnimations::coma3); });
+        tick(deathSet(state), 0.1, 6, true, [this] { return redraw(&CurveAnimations::coma3); });
 }
 
 // 光 turns the death set, which its own figure never reads.
 void CurveAnimations::Timer16_Timer() {
     if (!messageOpen_)
-        tick(deathSet(state), 0.1, 6, true,
-             [this] { return redraw(&CurveAnimations::coma7); });
+        tick(deathSet(state), 0.1, 6, true, [this] { return redraw(&CurveAnimations::coma7); });
 }
 
 void CurveAnimations::Timer7_Timer() {
     if (!messageOpen_)
-        tick(lifeSet(state), 0.1, 6, true,
-             [this] { return redraw(&CurveAnimations::coma5); });
+        tick(lifeSet(state), 0.1, 6, true, [this] { return redraw(&CurveAnimations::coma5); });
 }
 
 double CurveAnimations::redraw(double (CurveAnimations::*figure)()) {
@@ -225,8 +222,7 @@ double CurveAnimations::coma2() {
 }
 
 double CurveAnimations::coma3() {
-    return drawFigure({f_.Command3},
-                      [this](Centre c, double) { return deathFigure(state, c); });
+    return drawFigure({f_.Command3}, [this](Centre c, double) { return deathFigure(state, c); });
 }
 
 double CurveAnimations::coma4() {
@@ -270,13 +266,12 @@ double CurveAnimations::drawFigure(const Closing& closing,
 }
 
 std::optional<double> CurveAnimations::openFrame() {
-    shell::Form1& panel = shell::form1();
-    if (!panel.calculator.dropBoxesNumeric()) {
+    if (!panel_.dropBoxesNumeric()) {
         refuse();
         return std::nullopt;
     }
     // A step of 0 (or none at all) would sample the drop's extents without end.
-    const double t = panel.calculator.panelNumber(shell::Form1::kTimeBox);
+    const double t = panel_.number(ParameterPanel::kTimeBox);
     const double step = t / kExtentSteps;
     if (step == 0 || !std::isfinite(step)) {
         refuse();
@@ -286,7 +281,8 @@ std::optional<double> CurveAnimations::openFrame() {
     // negative time sizes the window from the launch and that time alone.
     bool usable = false;
     const auto sized = [&] {
-        usable = f_.sizePlotWindow(t, kExtentSteps, dropcalc::TimeLoop::WhileAtMost);
+        usable =
+            panel_.sizePlotWindow(f_.plotWindow, t, kExtentSteps, dropcalc::TimeLoop::WhileAtMost);
     };
     if (!vbrt::skipOnError(sized)) {
         refuse();
@@ -308,7 +304,7 @@ std::optional<double> CurveAnimations::openFrame() {
 
 void CurveAnimations::refuse() {
     const QScopedValueRollback open(messageOpen_, true);
-    shell::form1().calculator.refuseDropInput();
+    panel_.refuseDropInput();
 }
 
 } // namespace drawing

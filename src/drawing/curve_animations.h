@@ -7,9 +7,10 @@
 #include <functional>
 #include <optional>
 
-namespace shell {
-class Form2;
-}
+namespace windows {
+class Form2Controls;
+class ParameterPanel;
+} // namespace windows
 namespace ui {
 class CommandButton;
 class PictureBox;
@@ -36,7 +37,7 @@ void paintFigure(ui::PictureBox& canvas, const Figure& figure, vbrt::Colour colo
 // pacing nor the wait lets events run.
 class CurveAnimations {
 public:
-    explicit CurveAnimations(shell::Form2& form);
+    CurveAnimations(windows::Form2Controls& form, windows::ParameterPanel& panel);
 
     // The animations' counters, phases and frequencies; they outlive an unload of the window.
     ComaState state;
@@ -81,7 +82,8 @@ private:
     // The figure drawn anew on a cleared picture; what it returns.
     double redraw(double (CurveAnimations::*figure)());
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
+    windows::ParameterPanel& panel_;
     // While a figure's message is open the animation timers wait, so one message is not
     // followed by another at every tick.
     bool messageOpen_ = false;

@@ -7,9 +7,11 @@
 #include <initializer_list>
 #include <optional>
 
-namespace shell {
-class Form2;
-}
+namespace windows {
+class Form1Controls;
+class Form2Controls;
+class ParameterPanel;
+} // namespace windows
 namespace ui {
 class Control;
 }
@@ -27,7 +29,7 @@ QString parameterLogEntry(const QString& when, const QString& picture, const QSt
 // stroke files.
 class DrawingBoard {
 public:
-    explicit DrawingBoard(shell::Form2& form);
+    DrawingBoard(windows::Form2Controls& form, windows::Form1Controls& main);
 
     // The canvas commands: 清空图像, 图像预存, 底色, 画色, 导入图像, 写字.
     void clearPicture();
@@ -92,7 +94,10 @@ private:
     void savePlainPixelSet();
     void pickPenColour(double x, double y);
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
+    // The main window: its colour buttons and their dialog, and its parameter panel.
+    windows::Form1Controls& main_;
+    windows::ParameterPanel& panel_;
 };
 
 } // namespace drawing

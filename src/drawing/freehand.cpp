@@ -4,12 +4,13 @@
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
 #include "dropcalc/rounding.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "vbrt/convert.h"
+#include "windows/form2_controls.h"
+#include "windows/parameter_panel.h"
 
 namespace drawing {
+
+using windows::ParameterPanel;
 
 using app::StrokeStore;
 
@@ -53,9 +54,8 @@ void DrawingBoard::penDown(double x, double y) {
         return;
     f_.originX = x;
     f_.originY = y;
-    shell::Form1& panel = shell::form1();
-    panel.Text1(shell::Form1::kTargetXBox).setText(vbrt::CStr(float(x)));
-    panel.Text1(shell::Form1::kTargetYBox).setText(vbrt::CStr(float(y)));
+    panel_.box(ParameterPanel::kTargetXBox).setText(vbrt::CStr(float(x)));
+    panel_.box(ParameterPanel::kTargetYBox).setText(vbrt::CStr(float(y)));
     app::StrokePoint& start = m.strokes.at(int(m.strokeCount), int(m.pointCount));
     start.x = dropcalc::wc(f_.originX);
     start.y = dropcalc::wc(f_.originY);

@@ -4,8 +4,8 @@
 // on the canvas (pen_tools.cpp), which unloads the window.
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
-#include "shell/form2.h"
 #include "ui/screen.h"
+#include "windows/form2_controls.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 #include "drawing/overlay_pictures.h"
 
-#include "shell/form2.h"
 #include "ui/picture_file.h"
 #include "ui/screen.h"
 #include "vbrt/apppath.h"
+#include "windows/form2_controls.h"
 
 namespace drawing {
 

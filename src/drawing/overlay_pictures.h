@@ -2,8 +2,8 @@
 
 #include <QString>
 
-namespace shell {
-class Form2;
+namespace windows {
+class Form2Controls;
 }
 
 namespace drawing {
@@ -13,7 +13,7 @@ namespace drawing {
 // whole drawing area.
 class OverlayPictures {
 public:
-    explicit OverlayPictures(shell::Form2& form) : f_(form) {}
+    explicit OverlayPictures(windows::Form2Controls& form) : f_(form) {}
 
     void hai();         // smart monitoring
     void zhihuaxiang(); // freehand drawing
@@ -25,7 +25,7 @@ public:
 private:
     void paintOver(const QString& file);
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
 };
 
 } // namespace drawing

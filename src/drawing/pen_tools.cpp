@@ -2,8 +2,9 @@
 // per tick, and the keys of the whole-screen canvas.
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
-#include "shell/form2.h"
 #include "vbrt/convert.h"
+#include "windows/form1_controls.h"
+#include "windows/form2_controls.h"
 
 #include <algorithm>
 #include <cmath>
@@ -30,7 +31,8 @@ vbrt::Colour storedColour(double colour) {
 }
 } // namespace
 
-DrawingBoard::DrawingBoard(shell::Form2& form) : f_(form) {
+DrawingBoard::DrawingBoard(windows::Form2Controls& form, windows::Form1Controls& main)
+    : f_(form), main_(main), panel_(main.panel) {
     f_.Picture1.onMouseMove = [this](int button, int shift, double x, double y) {
         Picture1_MouseMove(button, shift, x, y);
     };

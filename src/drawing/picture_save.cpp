@@ -1,32 +1,32 @@
 // Saving the drawing area's picture, with or without the parameter records of the drop that
 // drew it (treego.txt, which the replay reads, and the log tree.txt).
 #include "drawing/drawing_board.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "ui/clock.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 #include "vbrt/datetime.h"
 #include "vbrt/errors.h"
 #include "vbrt/file_writer.h"
+#include "windows/form2_controls.h"
+#include "windows/parameter_panel.h"
 
 namespace drawing {
+
+using windows::ParameterPanel;
 
 namespace {
 const QString kReplaceTitle = QStringLiteral("Tessal计算 ");
 
 // The panel boxes a record holds, as typed: t, r, Vx0, VFy, Vy0, origin X, origin Y, VFx.
-QStringList recordValues(const shell::Form2& form) {
-    const shell::Form1& panel = shell::form1();
-    return {panel.Text1(shell::Form1::kTimeBox).Text(),
-            panel.Text1(0).Text(),
-            panel.Text1(1).Text(),
-            panel.Text1(3).Text(),
-            panel.Text1(4).Text(),
+QStringList recordValues(windows::ParameterPanel& panel, const windows::Form2Controls& form) {
+    return {panel.box(ParameterPanel::kTimeBox).Text(),
+            panel.box(0).Text(),
+            panel.box(1).Text(),
+            panel.box(3).Text(),
+            panel.box(4).Text(),
             form.Text1(2).Text(),
             form.Text1(3).Text(),
-            panel.Text1(2).Text()};
+            panel.box(2).Text()};
 }
 
 bool appendReported(const QString& file, const QString& text) {
@@ -52,7 +52,7 @@ QString parameterLogEntry(const QString& when, const QString& picture, const QSt
 
 std::optional<QString> DrawingBoard::pictureSaveName(const QString& replaceTitle) {
     f_.CommonDialog1.FileName = QString();
-    return ui::askSaveName(f_.CommonDialog1, shell::Form2::kPictureFilter, replaceTitle);
+    return ui::askSaveName(f_.CommonDialog1, windows::Form2Controls::kPictureFilter, replaceTitle);
 }
 
 bool DrawingBoard::savePicture(const QString& name) {
@@ -63,7 +63,7 @@ bool DrawingBoard::savePicture(const QString& name) {
 }
 
 bool DrawingBoard::appendRecords(const QString& picture) {
-    const QStringList values = recordValues(f_);
+    const QStringList values = recordValues(panel_, f_);
     const QDateTime now = ui::Clock::instance().now();
     return appendReported(QStringLiteral("\\treego.txt"), parameterRecord(values)) &&
            appendReported(QStringLiteral("\\tree.txt"),

@@ -3,9 +3,9 @@
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
 #include "pixelsets/plain_set.h"
-#include "shell/form2.h"
 #include "vbrt/errors.h"
 #include "vbrt/file_writer.h"
+#include "windows/form2_controls.h"
 
 namespace drawing {
 

@@ -2,10 +2,10 @@
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
 #include "drawing/stroke_file.h"
-#include "shell/form2.h"
 #include "vbrt/errors.h"
 #include "vbrt/file_reader.h"
 #include "vbrt/file_writer.h"
+#include "windows/form2_controls.h"
 
 namespace drawing {
 

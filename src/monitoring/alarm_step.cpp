@@ -7,7 +7,6 @@
 #include "monitoring/round.h"
 #include "platform/media_player.h"
 #include "platform/picture_clipboard.h"
-#include "shell/forms.h"
 #include "ui/clock.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
@@ -45,7 +44,7 @@ void Monitoring::Timer18_Timer() {
         // The first step after an alarming comparison (clock 5).
         if (m.monitorTick < 7) {
             if (m.alarmPointOn)
-                shell::form4().yuancx();
+                alarmPoint_.yuancx();
             const QString p = uploadSnapshotName(now(), m.alarmSeq);
             // A snapshot that could not be saved is not offered; the upload stays armed.
             if (saveSnapshot(p) && !offerOnce(m.alarmUploadArmed, p, round))
@@ -91,7 +90,7 @@ bool Monitoring::offerOnce(bool& armed, const QString& path, const Round& round)
     if (!round.pauseSecond())
         return false;
     if (m.alarmPointOn)
-        shell::form4().tuxiangsc(path);
+        alarmPoint_.tuxiangsc(path);
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include "platform/capture_window.h"
 #include "platform/media_player.h"
 #include "platform/picture_clipboard.h"
-#include "shell/forms.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
 
@@ -51,7 +50,8 @@ constexpr double kReconnectCycle = 10;
 constexpr int kRetryInterval = 60000;
 } // namespace
 
-Monitoring::Monitoring(shell::Form2& form) : f_(form) {
+Monitoring::Monitoring(windows::Form2Controls& form, alarmpoint::Form4& alarmPoint)
+    : f_(form), alarmPoint_(alarmPoint) {
     f_.Command13.onClick = [this] { Command13_Click(); };
     f_.Command14.onClick = [this] { Command14_Click(); };
     f_.Command15.onClick = [this] { Command15_Click(); };
@@ -68,7 +68,7 @@ Monitoring::~Monitoring() = default;
 
 void Monitoring::notify(const QString& text) {
     if (app::module1().alarmPointOn)
-        shell::form4().gaojingsc(text);
+        alarmPoint_.gaojingsc(text);
 }
 
 void Monitoring::Command13_Click() {
@@ -179,9 +179,8 @@ void Monitoring::Command14_Click() {
 
 void Monitoring::Command15_Click() {
     app::module1().alarmPointOn = true;
-    alarmpoint::Form4& alarmPoint = shell::form4();
-    alarmPoint.show();
-    alarmPoint.setBackColor(vbrt::RGB(192, 208, 192));
+    alarmPoint_.show();
+    alarmPoint_.setBackColor(vbrt::RGB(192, 208, 192));
 }
 
 bool Monitoring::grabFrame(bool clearPictureFirst) {

@@ -15,8 +15,11 @@ class MediaPlayer;
 namespace pixelsets {
 struct SetLoadResult;
 }
-namespace shell {
-class Form2;
+namespace alarmpoint {
+class Form4;
+}
+namespace windows {
+class Form2Controls;
 }
 
 namespace monitoring {
@@ -35,7 +38,7 @@ namespace monitoring {
 // the remote alarm point while it is open.
 class Monitoring {
 public:
-    explicit Monitoring(shell::Form2& form);
+    Monitoring(windows::Form2Controls& form, alarmpoint::Form4& alarmPoint);
     ~Monitoring();
     Monitoring(const Monitoring&) = delete;
     Monitoring& operator=(const Monitoring&) = delete;
@@ -119,7 +122,8 @@ private:
     void restartWatch();
     platform::MediaPlayer& player();
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
+    alarmpoint::Form4& alarmPoint_;
     bool ran_ = false;
     // Starts of the watch since the program began: a round knows whether it is still in its
     // own.

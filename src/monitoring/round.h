@@ -3,8 +3,8 @@
 #include "app/module1.h"
 #include "monitoring/monitoring.h"
 #include "pixelsets/pixel_set.h"
-#include "shell/form2.h"
 #include "ui/form.h"
+#include "windows/form2_controls.h"
 
 namespace monitoring {
 

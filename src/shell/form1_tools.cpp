@@ -103,21 +103,6 @@ void Form1::Command6_Click(int index) {
         Picture1.setBackColor(Command6(0).BackColor());
 }
 
-bool Form1::pickColour(int index) {
-    // A cancelled dialog changes nothing, whatever cancel setting the file dialogs left on
-    // the shared dialog; that setting is theirs and stays as it was.
-    const QScopedValueRollback cancelError(CommonDialog1.CancelError, true);
-    try {
-        CommonDialog1.ShowColor();
-    } catch (const vbrt::RuntimeError& e) {
-        if (e.number() != vbrt::ErrDialogCancel)
-            throw;
-        return false;
-    }
-    Command6(index == 1 ? 1 : 0).setBackColor(CommonDialog1.Color);
-    return true;
-}
-
 void Form1::Label1_Click(int) {
     Picture1.setAutoRedraw(true);
     // An unwritable folder leaves any older 11.jpg as it was.

@@ -34,16 +34,6 @@ void Form2::placeColumn(bool withFullCanvasButton) {
     }
 }
 
-void Form2::paintBackground() {
-    Image1.setStretch(true);
-    // In the area's own scale, whatever it is: a plot or an import leaves a scale of its own,
-    // and the picture is still to fill the whole area.
-    if (!Image1.Picture().isNull())
-        Picture1.PaintPicture(Image1.Picture(), Picture1.ScaleLeft(), Picture1.ScaleTop(),
-                              Picture1.ScaleWidth(), Picture1.ScaleHeight());
-    Picture1.Refresh();
-}
-
 void Form2::loadLayout() {
     placeDrawingArea(0.9);
     placeColumn(false);

@@ -33,7 +33,11 @@ Form1& form1() {
     return get(registry().f1);
 }
 Form2& form2() {
-    return get(registry().f2);
+    Registry& r = registry();
+    // The drawing window reads the main window's panel and reports to the alarm point.
+    if (!r.f2)
+        r.f2 = std::make_unique<Form2>(form1(), form4());
+    return *r.f2;
 }
 Form3& form3() {
     return get(registry().f3);

@@ -18,6 +18,10 @@ constexpr double kDeadBand = 200;
 } // namespace
 
 VideoPlayer::VideoPlayer(Form1& form) : f_(form) {
+    f_.Command14.onClick = [this] { Command14_Click(); };
+    f_.Command15.onClick = [this] { Command15_Click(); };
+    f_.HScroll1.onChange = [this] { HScroll1_Change(); };
+    f_.Timer3.onTimer = [this] { Timer3_Timer(); };
     // The player outlives the window's widgets; each load gives it a new surface to show on.
     // Until a video is first wanted there is no player, and no surface: starting the media
     // engine would keep the window from showing for longer than the rest of the start-up.

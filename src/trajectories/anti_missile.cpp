@@ -1,31 +1,25 @@
 #include "trajectories/anti_missile.h"
 
 #include "app/module1.h"
-#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "dropcalc/rounding.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 #include "ui/waits.h"
 #include "vbrt/convert.h"
+#include "windows/form2_controls.h"
+#include "windows/parameter_panel.h"
 
 #include <QScopedValueRollback>
 #include <cmath>
 
 namespace trajectories {
 
-using shell::Form1;
+using windows::ParameterPanel;
 
 using dropcalc::forEachTime;
 
 namespace {
 constexpr vbrt::Colour kSplashRing = 0xCCCCCC;
-
-double box(int i) {
-    return shell::form1().calculator.panelNumber(i);
-}
 
 // The square window of a path's extents: half sizes 1.5 times the spans (or the sum, for a
 // path that stays on one side of the launch height).
@@ -58,12 +52,11 @@ AngleSweep angleSweep(double x, double y, double tolerance) {
 }
 
 void AntiMissile::sales() {
-    Form1& panel = shell::form1();
-    panel.calculator.runOnDropInput([this] {
+    panel_.runOnDropInput([this] {
         app::Module1& m = app::module1();
         ui::PictureBox& canvas = f_.Picture1;
-        DropPlots& plots = f_.dropPlots;
-        const double t = box(Form1::kTimeBox);
+        DropPlots& plots = plots_;
+        const double t = panel_.number(ParameterPanel::kTimeBox);
         const dropcalc::Extents e = dropcalc::scanExtents(
             t, 150, [&](double tau) { return plots.f1(tau); },
             [&](double tau) { return plots.f2(tau); });
@@ -96,28 +89,27 @@ void AntiMissile::sales() {
 AntiMissile::Search AntiMissile::interceptionSearch() {
     f_.coordMode = true;
     Search s;
-    Form1& panel = shell::form1();
-    panel.calculator.runOnDropInput([&] { sweep(s); });
+    panel_.runOnDropInput([&] { sweep(s); });
     return s;
 }
 
 void AntiMissile::sweep(Search& s) {
-    Form1& panel = shell::form1();
     // The target and the tolerance must be numbers too.
-    for (int i : {Form1::kTargetXBox, Form1::kTargetYBox, Form1::kErrorBox}) {
-        if (!vbrt::IsNumeric(panel.Text1(i).Text())) {
-            panel.calculator.refuseDropInput();
+    for (int i :
+         {ParameterPanel::kTargetXBox, ParameterPanel::kTargetYBox, ParameterPanel::kErrorBox}) {
+        if (!vbrt::IsNumeric(panel_.box(i).Text())) {
+            panel_.refuseDropInput();
             return;
         }
     }
-    const double t = box(Form1::kTimeBox);
-    f_.launchSpeed = std::sqrt(std::pow(box(1), 2) + std::pow(box(4), 2));
-    const double e = dropcalc::wc(box(Form1::kErrorBox) * 0.01);
-    s.targetX = box(Form1::kTargetXBox);
-    s.targetY = box(Form1::kTargetYBox);
+    const double t = panel_.number(ParameterPanel::kTimeBox);
+    f_.launchSpeed = std::sqrt(std::pow(panel_.number(1), 2) + std::pow(panel_.number(4), 2));
+    const double e = dropcalc::wc(panel_.number(ParameterPanel::kErrorBox) * 0.01);
+    s.targetX = panel_.number(ParameterPanel::kTargetXBox);
+    s.targetY = panel_.number(ParameterPanel::kTargetYBox);
     const double x0 = s.targetX, y0 = s.targetY;
 
-    DropPlots& plots = f_.dropPlots;
+    DropPlots& plots = plots_;
     ui::PictureBox& canvas = f_.Picture1;
     const ui::Opening opening(f_);
     const double turn = 8 * std::atan(1.0);
@@ -142,10 +134,10 @@ void AntiMissile::sweep(Search& s) {
             if (!within(x, x0, e) || !within(y, y0, e))
                 return true;
             s.hit = true;
-            panel.Text1(1).setText(vbrt::CStr(f_.trialVx));
-            panel.Text1(4).setText(vbrt::CStr(f_.trialVy));
-            panel.Text1(Form1::kAngleBox).setText(vbrt::CStr(a));
-            panel.Text1(Form1::kTimeBox).setText(vbrt::CStr(tau));
+            panel_.box(1).setText(vbrt::CStr(f_.trialVx));
+            panel_.box(4).setText(vbrt::CStr(f_.trialVy));
+            panel_.box(ParameterPanel::kAngleBox).setText(vbrt::CStr(a));
+            panel_.box(ParameterPanel::kTimeBox).setText(vbrt::CStr(tau));
             f_.Text2.setText(QStringLiteral("θ  = ") + vbrt::CStr(a));
             return false;
         });
@@ -178,9 +170,9 @@ void AntiMissile::changeAngle() {
     // A window closed during the erase passes has nothing left to plot on.
     if (!opening.alive())
         return;
-    shell::form1().Label1(Form1::kDragCaption).setVisible(false);
+    panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
-    f_.dropPlots.Picture1_Click();
+    plots_.Picture1_Click();
 }
 
 double AntiMissile::bianhuanjiaodu() {
@@ -197,11 +189,11 @@ double AntiMissile::bianhuanjiaodu() {
     // click, in any mode, into an interception.
     if (!opening.alive())
         return 1;
-    shell::form1().Label1(Form1::kDragCaption).setVisible(false);
+    panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
     // The plot of the panel's path runs only in the drop simulation.
     m.drawingMode = app::DrawingMode::DropSimulation;
-    f_.dropPlots.Picture1_Click();
+    plots_.Picture1_Click();
     m.drawingMode = app::DrawingMode::AntiMissile;
     if (s.hit)
         splash(s);

@@ -1,10 +1,13 @@
 #pragma once
 
-namespace shell {
-class Form2;
-}
+namespace windows {
+class Form2Controls;
+class ParameterPanel;
+} // namespace windows
 
 namespace trajectories {
+
+class DropPlots;
 
 // The launch angles an interception tries, in degrees: from hi down to lo in steps of `step`
 // (negative), through the quarter of the plane that holds the target, finer for a smaller
@@ -26,7 +29,8 @@ template <typename Trial> void forEachAngle(const AngleSweep& s, Trial trial) {
 // hit.
 class AntiMissile {
 public:
-    explicit AntiMissile(shell::Form2& form) : f_(form) {}
+    AntiMissile(windows::Form2Controls& form, windows::ParameterPanel& panel, DropPlots& plots)
+        : f_(form), panel_(panel), plots_(plots) {}
 
     // The scene: a square window from the panel's drop path, frame, axes, a circle traced
     // point by point and a disc at the origin.
@@ -56,7 +60,9 @@ private:
     // A busy wait of more than `seconds`, then the canvas cleared.
     void pauseThenCls(float seconds);
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
+    windows::ParameterPanel& panel_;
+    DropPlots& plots_;
     bool searching_ = false;
 };
 

@@ -1,10 +1,10 @@
 #include "trajectories/command_words.h"
 
 #include "app/module1.h"
-#include "shell/form2.h"
 #include "ui/picture_file.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
+#include "windows/form2_controls.h"
 
 #include <QDir>
 #include <algorithm>
@@ -43,7 +43,7 @@ QStringList folderFiles(const QString& folder) {
 }
 } // namespace
 
-CommandWords::CommandWords(shell::Form2& form) : f_(form) {
+CommandWords::CommandWords(windows::Form2Controls& form) : f_(form) {
     f_.Text2.onClick = [this] { Text2_Click(); };
     f_.Text2.onKeyPress = [this](int& keyAscii) { Text2_KeyPress(keyAscii); };
 }
@@ -82,7 +82,7 @@ void CommandWords::Text2_KeyPress(int& keyAscii) {
     f_.Timer(kFolderListing).setEnabled(word == kSlideshow);
 }
 
-Slideshow::Slideshow(shell::Form2& form) : f_(form) {
+Slideshow::Slideshow(windows::Form2Controls& form) : f_(form) {
     f_.Timer(kSlideshowStep).onTimer = [this] { Timer1_Timer(); };
     f_.Timer(kFolderListing).onTimer = [this] { Timer12_Timer(); };
 }
@@ -104,7 +104,7 @@ void Slideshow::Timer12_Timer() {
     // open pass, and no second dialog opens over it.
     const ui::Opening opening(f_);
     ui::CommonDialog& dialog = f_.CommonDialog1;
-    dialog.Filter = shell::Form2::kPictureFilter;
+    dialog.Filter = windows::Form2Controls::kPictureFilter;
     dialog.CancelError = true;
     dialog.FileName = QString();
     vbrt::skipOnError([&] { dialog.ShowOpen(); });

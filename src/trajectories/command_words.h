@@ -1,7 +1,7 @@
 #pragma once
 
-namespace shell {
-class Form2;
+namespace windows {
+class Form2Controls;
 }
 
 namespace trajectories {
@@ -13,13 +13,13 @@ namespace trajectories {
 // every key, and leaves the text alone.
 class CommandWords {
 public:
-    explicit CommandWords(shell::Form2& form);
+    explicit CommandWords(windows::Form2Controls& form);
 
     void Text2_Click();
     void Text2_KeyPress(int& keyAscii);
 
 private:
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
 };
 
 // The picture preview: 图像预览 (or the word "autolook") starts the listing, which asks for a
@@ -28,7 +28,7 @@ private:
 // window's caption. 停止预览 stops both.
 class Slideshow {
 public:
-    explicit Slideshow(shell::Form2& form);
+    explicit Slideshow(windows::Form2Controls& form);
 
     // The preview button 图像预览 / 停止预览.
     void togglePreview();
@@ -36,7 +36,7 @@ public:
     void Timer1_Timer();
 
 private:
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
 };
 
 } // namespace trajectories

@@ -1,20 +1,18 @@
 // The drawing window's own calculator (推导计算) and its plot options.
 #include "app/module1.h"
-#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
 #include "dropcalc/rounding.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
 #include "vbrt/random.h"
+#include "windows/form2_controls.h"
+#include "windows/parameter_panel.h"
 
 #include <cmath>
 
 namespace trajectories {
 
-using shell::Form1;
+using windows::ParameterPanel;
 
 using dropcalc::drawable;
 using dropcalc::Family;
@@ -76,22 +74,21 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
                 const double k2 = (1 + d.q * d.u0) / (1 - d.q * d.u0);
                 stopped = 1 / (2 * d.p) * std::log((1 - d.q * wy) / (k2 * (1 + d.q * wy)));
             }
-            r.text = QStringLiteral("t=") + dropcalc::wcText(stopped) +
-                     QStringLiteral("时，") + QStringLiteral("vy为0.");
+            r.text = QStringLiteral("t=") + dropcalc::wcText(stopped) + QStringLiteral("时，") +
+                     QStringLiteral("vy为0.");
         }
     }
     return r;
 }
 
 void DropPlots::deriveAndPlot() {
-    shell::form1().calculator.runOnDropInput([this] { plotAtTime(); });
+    panel_.runOnDropInput([this] { plotAtTime(); });
 }
 
 void DropPlots::plotAtTime() {
-    Form1& panel = shell::form1();
     ui::PictureBox& canvas = f_.Picture1;
-    const double t = panel.calculator.panelNumber(Form1::kTimeBox);
-    const dropcalc::DropInputs in = panel.calculator.dropInputs();
+    const double t = panel_.number(ParameterPanel::kTimeBox);
+    const dropcalc::DropInputs in = panel_.dropInputs();
     const dropcalc::DropState state = dropcalc::stateAt(in, t);
 
     // Every readout and the window are worked out before the panel shows any of them (a
@@ -105,22 +102,22 @@ void DropPlots::plotAtTime() {
     // The report's moment comes first; f2 writes its own over it as it samples the path.
     QString lengthText;
     bool usable = false;
-    keepMomentOnError([&] {
+    panel_.keepMomentOnError([&] {
         if (report.text)
-            panel.Text1(Form1::kMomentsBox).setText(*report.text);
+            panel_.box(ParameterPanel::kMomentsBox).setText(*report.text);
         lengthText = dropcalc::wcText(dropcalc::pathLength(
             t, [this](double tau) { return f1(tau); }, [this](double tau) { return f2(tau); }));
         usable = sizeWindow(t, dropcalc::kPlotSteps);
     });
 
     if (report.dragCaption)
-        panel.Label1(Form1::kDragCaption).setVisible(*report.dragCaption);
+        panel_.caption(ParameterPanel::kDragCaption).setVisible(*report.dragCaption);
     if (report.momentCaption)
-        panel.Label1(Form1::kMomentCaption).setVisible(*report.momentCaption);
-    panel.Text1(5).setText(shown[0]);
-    panel.Text1(6).setText(shown[1]);
-    panel.Text1(7).setText(shown[2]);
-    panel.Text1(8).setText(shown[3]);
+        panel_.caption(ParameterPanel::kMomentCaption).setVisible(*report.momentCaption);
+    panel_.box(5).setText(shown[0]);
+    panel_.box(6).setText(shown[1]);
+    panel_.box(7).setText(shown[2]);
+    panel_.box(8).setText(shown[3]);
 
     const double h = t / dropcalc::kPlotSteps;
     if (usable && !f_.coordMode)
@@ -171,9 +168,9 @@ void DropPlots::plotAtTime() {
         });
     }
 
-    panel.Text1(9).setText(shown[4]);
-    panel.Text1(12).setText(lengthText);
-    panel.Label1(Form1::kDragCaption).setVisible(false);
+    panel_.box(9).setText(shown[4]);
+    panel_.box(12).setText(lengthText);
+    panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
 }
 
 void DropPlots::singleColour() {
@@ -197,12 +194,11 @@ void DropPlots::drawChords() {
 }
 
 void DropPlots::transformCoordinates() {
-    Form1& panel = shell::form1();
     // The origin comes from the target boxes (the last point clicked on the canvas); texts
     // that are no numbers are refused before anything changes.
-    const QString x = panel.Text1(15).Text(), y = panel.Text1(16).Text();
+    const QString x = panel_.box(15).Text(), y = panel_.box(16).Text();
     if (!vbrt::IsNumeric(x) || !vbrt::IsNumeric(y)) {
-        panel.calculator.refuseDropInput();
+        panel_.refuseDropInput();
         return;
     }
     f_.Picture1.setAutoRedraw(false);

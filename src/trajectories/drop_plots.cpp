@@ -1,21 +1,19 @@
 #include "trajectories/drop_plots.h"
 
 #include "app/module1.h"
-#include "dropcalc/calculator.h"
 #include "dropcalc/motion.h"
 #include "dropcalc/plot.h"
 #include "dropcalc/rounding.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
+#include "windows/form1_controls.h"
+#include "windows/form2_controls.h"
 
 #include <cmath>
 
 namespace trajectories {
 
-using shell::Form1;
+using windows::ParameterPanel;
 
 using dropcalc::drawable;
 using dropcalc::forEachTime;
@@ -23,13 +21,10 @@ using dropcalc::forEachTime;
 namespace {
 // Samples of one drop of the rain scene.
 constexpr int kRainSteps = 6000;
-
-double panelTime() {
-    return shell::form1().calculator.panelNumber(Form1::kTimeBox);
-}
 } // namespace
 
-DropPlots::DropPlots(shell::Form2& form) : f_(form) {
+DropPlots::DropPlots(windows::Form2Controls& form, windows::Form1Controls& main)
+    : f_(form), main_(main), panel_(main.panel) {
     f_.Picture1.onClick = [this] { Picture1_Click(); };
     f_.Command8.onClick = [this] { Command8_Click(); };
     f_.Timer(15).onTimer = [this] { Command8_Click(); };
@@ -38,70 +33,23 @@ DropPlots::DropPlots(shell::Form2& form) : f_(form) {
 }
 
 double DropPlots::f1(double t) {
-    const dropcalc::DropInputs in = shell::form1().calculator.dropInputs();
-    return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
-}
-
-double DropPlots::f4(double t) {
-    const dropcalc::DropInputs in =
-        shell::form1().calculator.dropInputs(dropcalc::Launch{f_.trialVx, f_.trialVy});
-    return dropcalc::horizontalDisplacement(dropcalc::Drop::forModel(in), t);
+    return panel_.x(t);
 }
 
 double DropPlots::f2(double t) {
-    return vertical(std::nullopt, t);
+    return panel_.y(t);
 }
 
 double DropPlots::f3(double t) {
-    return vertical(f_.trialVy, t);
+    return panel_.y(t, dropcalc::Launch{f_.trialVx, f_.trialVy});
 }
 
-double DropPlots::vertical(std::optional<double> trialVy, double t) {
-    Form1& panel = shell::form1();
-    const dropcalc::DropInputs in =
-        trialVy ? panel.calculator.dropInputs(dropcalc::Launch{f_.trialVx, *trialVy})
-                : panel.calculator.dropInputs();
-    const dropcalc::Drop d = dropcalc::Drop::forModel(in);
-    const dropcalc::ModelChoice choice = dropcalc::modelFamily(d, t);
-    // Thrown down slower than the wind, the drop comes to rest in the air at t1; thrown down
-    // faster, the box shows the drag on it at the launch. Thrown up into a downward wind, once
-    // past its rest, the box names the moment of rest (this wins where both apply). Only the
-    // last text is written: nothing can see the box between two writes of one call.
-    std::optional<QString> moment;
-    if (in.vy0 >= 0 && in.windY >= 0)
-        moment = dropcalc::numberText(in.vy0 < in.windY ? d.t1 : d.k * std::pow(d.u0, 2));
-    if (choice.afterUpwardThrow) {
-        moment = QStringLiteral("t=") + dropcalc::wcText(d.t1) + QStringLiteral("时，") +
-                 QStringLiteral("vy为vfy。");
-    }
-    if (moment)
-        panel.Text1(Form1::kMomentsBox).setText(*moment);
-    return dropcalc::vertical(d, choice.family, t).displacement;
-}
-
-void DropPlots::keepMomentOnError(const std::function<void()>& compute) {
-    ui::TextBox& box = shell::form1().Text1(Form1::kMomentsBox);
-    const QString held = box.Text();
-    try {
-        compute();
-    } catch (const vbrt::RuntimeError&) {
-        box.setText(held);
-        throw;
-    }
+double DropPlots::f4(double t) {
+    return panel_.x(t, dropcalc::Launch{f_.trialVx, f_.trialVy});
 }
 
 bool DropPlots::sizeWindow(double t, int steps, dropcalc::TimeLoop loop) {
-    double halfX = 0, halfY = 0;
-    keepMomentOnError([&] {
-        const dropcalc::Extents e = dropcalc::scanExtents(
-            t, steps, [this](double tau) { return f1(tau); },
-            [this](double tau) { return f2(tau); }, loop);
-        halfX = dropcalc::horizontalHalf(e);
-        halfY = dropcalc::verticalHalf(e);
-        dropcalc::requireFinite({halfX, halfY});
-    });
-    const std::array<double, 4>& w = f_.plotWindow = dropcalc::squareWindow(halfX, halfY);
-    return dropcalc::usableWindow(w[1], w[3]);
+    return panel_.sizePlotWindow(f_.plotWindow, t, steps, loop);
 }
 
 void DropPlots::applyWindow() {
@@ -114,15 +62,14 @@ void DropPlots::Picture1_Click() {
     const app::Module1& m = app::module1();
     if (m.drawingMode != app::DrawingMode::DropSimulation || m.freehandMode)
         return;
-    Form1& panel = shell::form1();
-    panel.calculator.runOnDropInput([this] { plotTrajectory(); });
-    panel.Label1(Form1::kDragCaption).setVisible(false);
+    panel_.runOnDropInput([this] { plotTrajectory(); });
+    panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
 }
 
 void DropPlots::plotTrajectory() {
     app::Module1& m = app::module1();
     ui::PictureBox& canvas = f_.Picture1;
-    const double t = panelTime();
+    const double t = panel_.number(ParameterPanel::kTimeBox);
     const double h = t / dropcalc::kPlotSteps;
     const bool usable = sizeWindow(t, dropcalc::kPlotSteps);
     if (!f_.coordMode && usable)
@@ -179,20 +126,19 @@ void DropPlots::plotTrajectory() {
 
 void DropPlots::Command8_Click() {
     app::Module1& m = app::module1();
-    Form1& panel = shell::form1();
     if (app::isSimulation(m.drawingMode) && !m.freehandMode) {
         const bool first = !m.plotToggle;
         m.plotToggle = true;
-        panel.calculator.runOnDropInput([&] { sweep(first); });
-        panel.Label1(Form1::kDragCaption).setVisible(false);
+        panel_.runOnDropInput([&] { sweep(first); });
+        panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
     }
-    panel.show();
+    main_.show();
 }
 
 void DropPlots::sweep(bool firstClick) {
     app::Module1& m = app::module1();
     ui::PictureBox& canvas = f_.Picture1;
-    const double t = panelTime();
+    const double t = panel_.number(ParameterPanel::kTimeBox);
     const auto windowKept = [&] {
         return dropcalc::usableWindow(std::abs(m.plotHalfWidth), m.plotHalfHeight);
     };
@@ -243,16 +189,15 @@ void DropPlots::sweep(bool firstClick) {
 
 void DropPlots::rain(double t, double radius, double vx0, double windY, double vy0, double x0,
                      double y0) {
-    Form1& panel = shell::form1();
     const std::pair<int, double> written[] = {
-        {Form1::kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
+        {ParameterPanel::kTimeBox, t}, {0, radius}, {1, vx0}, {3, windY}, {4, vy0}};
     for (const auto& [box, value] : written)
-        panel.Text1(box).setText(vbrt::CStr(value));
-    panel.calculator.runOnDropInput([&] {
+        panel_.box(box).setText(vbrt::CStr(value));
+    panel_.runOnDropInput([&] {
         f_.drawChord = true;
         drawStartedDrop({t, x0, y0, kRainSteps, 150, [this] { f_.countTo50(); }});
     });
-    panel.Label1(Form1::kDragCaption).setVisible(false);
+    panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
     f_.drawEllipse = false;
 }
 

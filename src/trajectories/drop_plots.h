@@ -7,9 +7,11 @@
 #include <functional>
 #include <optional>
 
-namespace shell {
-class Form2;
-}
+namespace windows {
+class Form1Controls;
+class Form2Controls;
+class ParameterPanel;
+} // namespace windows
 
 namespace trajectories {
 
@@ -31,7 +33,7 @@ enum class ColourMode { RandomShares, SingleColour };
 // a click on the canvas, the falling-drop sweep of "雨" and the rain scene's plotter.
 class DropPlots {
 public:
-    explicit DropPlots(shell::Form2& form);
+    DropPlots(windows::Form2Controls& form, windows::Form1Controls& main);
 
     // 单色 / 随机彩色; it outlives an unload, and each opening starts with random shares.
     ColourMode colorMode = ColourMode::RandomShares;
@@ -93,16 +95,14 @@ public:
     void applyWindow();
 
 private:
-    // Runs a computation that samples f2, which writes its moment into the main window's
-    // special-moments box as it goes: when the computation raises, the box gets back what it
-    // held, so that a refused drop leaves the panel as it was.
-    void keepMomentOnError(const std::function<void()>& compute);
     void plotTrajectory();
     void sweep(bool firstClick);
     void plotAtTime();
-    double vertical(std::optional<double> trialVy, double t);
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
+    // The main window, shown after the sweep, and its parameter panel.
+    windows::Form1Controls& main_;
+    windows::ParameterPanel& panel_;
 };
 
 } // namespace trajectories

@@ -1,13 +1,13 @@
 // A snapshot of the drawing area kept in drawimage.jpg, and the drawing area restored from it.
-#include "dropcalc/calculator.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
+#include "windows/form2_controls.h"
+#include "windows/parameter_panel.h"
 
 namespace trajectories {
+
+using windows::ParameterPanel;
 
 namespace {
 QString snapshotFile() {
@@ -22,9 +22,8 @@ bool DropPlots::drawrainready() {
 
 bool DropPlots::drawoutput() {
     bool painted = false;
-    shell::Form1& panel = shell::form1();
-    panel.calculator.runOnDropInput([&] {
-        sizeWindow(panel.calculator.panelNumber(shell::Form1::kTimeBox), dropcalc::kPlotSteps);
+    panel_.runOnDropInput([&] {
+        sizeWindow(panel_.number(ParameterPanel::kTimeBox), dropcalc::kPlotSteps);
         // The window is kept for the plots that follow; the picture goes over the whole area.
         ui::PictureBox& canvas = f_.Picture1;
         canvas.Scale(0, 0, canvas.Width(), canvas.Height());

@@ -1,8 +1,8 @@
 // The rain scene: 21 drops from their own starting points, drawn in the window the first of
 // them sets.
 #include "app/module1.h"
-#include "shell/form2.h"
 #include "trajectories/drop_plots.h"
+#include "windows/form2_controls.h"
 
 namespace trajectories {
 

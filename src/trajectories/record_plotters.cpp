@@ -1,20 +1,18 @@
 // The plotters of the parameter-record replay: one record's trajectory from its own origin,
 // in the scale the replay's first record set.
 #include "app/module1.h"
-#include "dropcalc/calculator.h"
-#include "shell/form1.h"
-#include "shell/form2.h"
-#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
 #include "trajectories/record_replay.h"
 #include "vbrt/convert.h"
 #include "vbrt/errors.h"
+#include "windows/form2_controls.h"
+#include "windows/parameter_panel.h"
 
 #include <QScopedValueRollback>
 
 namespace trajectories {
 
-using shell::Form1;
+using windows::ParameterPanel;
 
 namespace {
 // Samples of one record's trajectory.
@@ -34,16 +32,19 @@ double RecordReplay::rainst(double t, double radius, double vx0, double windY, d
 }
 
 double RecordReplay::plotRecord(const Record& r, bool markSteps) {
-    Form1& panel = shell::form1();
-    const std::pair<int, double> written[] = {{Form1::kTimeBox, r.t}, {0, r.radius}, {1, r.vx0},
-                                              {3, r.windY},           {4, r.vy0},    {2, r.windX}};
+    const std::pair<int, double> written[] = {{ParameterPanel::kTimeBox, r.t},
+                                              {0, r.radius},
+                                              {1, r.vx0},
+                                              {3, r.windY},
+                                              {4, r.vy0},
+                                              {2, r.windX}};
     for (const auto& [box, value] : written)
-        panel.Text1(box).setText(vbrt::CStr(value));
-    if (panel.calculator.tryOnDropInput([&] { drawRecord(r, markSteps); }))
+        panel_.box(box).setText(vbrt::CStr(value));
+    if (panel_.tryOnDropInput([&] { drawRecord(r, markSteps); }))
         quietUntilDrawn_ = false;
     else
         refuse();
-    panel.Label1(Form1::kDragCaption).setVisible(false);
+    panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
     f_.drawEllipse = false;
     return 0;
 }
@@ -53,7 +54,7 @@ void RecordReplay::refuse() {
         return;
     saidThisPass_ = quietUntilDrawn_ = true;
     const QScopedValueRollback open(messageOpen_, true);
-    shell::form1().calculator.refuseDropInput();
+    panel_.refuseDropInput();
 }
 
 void RecordReplay::drawRecord(const Record& r, bool markSteps) {
@@ -75,7 +76,7 @@ void RecordReplay::drawRecord(const Record& r, bool markSteps) {
             vbrt::skipOnError([&] { canvas.Circle(x, y, radius, pen); });
         };
     }
-    f_.dropPlots.drawStartedDrop(drop);
+    plots_.drawStartedDrop(drop);
 }
 
 } // namespace trajectories

@@ -2,12 +2,12 @@
 
 #include "app/module1.h"
 #include "app/records.h"
-#include "shell/form2.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 #include "vbrt/file_reader.h"
 #include "vbrt/text_lines.h"
+#include "windows/form2_controls.h"
 
 #include <QHash>
 #include <QScopedValueRollback>
@@ -102,7 +102,9 @@ bool parseRecord(QStringView line, RecordFields& fields) {
     return true;
 }
 
-RecordReplay::RecordReplay(shell::Form2& form) : f_(form) {
+RecordReplay::RecordReplay(windows::Form2Controls& form, windows::ParameterPanel& panel,
+                           DropPlots& plots)
+    : f_(form), panel_(panel), plots_(plots) {
     f_.Timer(kReplayStart).onTimer = [this] { Timer8_Timer(); };
     f_.Timer(kReplayStep).onTimer = [this] { Timer9_Timer(); };
     f_.Timer(kFastReplayStart).onTimer = [this] { Timer10_Timer(); };

@@ -5,11 +5,14 @@
 #include <QStringView>
 #include <array>
 
-namespace shell {
-class Form2;
-}
+namespace windows {
+class Form2Controls;
+class ParameterPanel;
+} // namespace windows
 
 namespace trajectories {
+
+class DropPlots;
 
 // The fields of a parameter record, in file order: t, r, Vx0, VFy, Vy0, origin X, origin Y, VFx.
 using RecordFields = std::array<double, 8>;
@@ -37,7 +40,7 @@ bool parseRecord(QStringView line, RecordFields& fields);
 // starts on a cleared canvas.
 class RecordReplay {
 public:
-    explicit RecordReplay(shell::Form2& form);
+    RecordReplay(windows::Form2Controls& form, windows::ParameterPanel& panel, DropPlots& plots);
 
     // Reads treego.txt into the replay's records; the number of records. A file that is there
     // but cannot be read gives none, and says why once a pass.
@@ -75,7 +78,9 @@ private:
     // was drawn since it was last said.
     void refuse();
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
+    windows::ParameterPanel& panel_;
+    DropPlots& plots_;
     // "autoplay" starts its next pass at once: a message for every pass would leave no moment
     // to reach Text2 and stop it. So between two messages a record is always drawn (a click
     // made meanwhile is taken between two ticks), and a pass says it once.

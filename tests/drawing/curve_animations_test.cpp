@@ -2,7 +2,7 @@
 #include "app_fixture.h"
 #include "drawing/curve_animations.h"
 #include "drop_panel.h"
-#include "dropcalc/calculator.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"

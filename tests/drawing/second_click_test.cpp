@@ -1,5 +1,6 @@
 #include "app_fixture.h"
 #include "drop_panel.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
@@ -126,9 +127,9 @@ class MainWindowRun : public SecondClick, public ::testing::WithParamInterface<i
 TEST_P(MainWindowRun, TakesNoPressAndNoEditWhileItWaits) {
     const auto drop = [](ScriptedDialogs&) { typeDrop(f1(), 1, 1, 8, -12, -2, 1, 3); };
     const Meanwhile presses[] = {
-        {"推导计算", [] { f1().Command1_Click(); }},
-        {"the re-plot", [] { f1().Picture1_Click(); }},
-        {"日月地球", [] { f1().Command2_Click(); }},
+        {"推导计算", [] { f1().calculator.Command1_Click(); }},
+        {"the re-plot", [] { f1().calculator.Picture1_Click(); }},
+        {"日月地球", [] { f1().calculator.Command2_Click(); }},
     };
     const Meanwhile edits[] = {
         {"VFy made no number", [] { f1().Text1(3).setText(QStringLiteral("abc")); }, true},
@@ -138,9 +139,9 @@ TEST_P(MainWindowRun, TakesNoPressAndNoEditWhileItWaits) {
     std::vector<Meanwhile> pressesAndEdits(std::begin(presses), std::end(presses));
     pressesAndEdits.insert(pressesAndEdits.end(), std::begin(edits), std::end(edits));
     const Trigger runs[] = {
-        {"推导计算", drop, [] { f1().Command1_Click(); }, mainPicture},
-        {"the re-plot", drop, [] { f1().Picture1_Click(); }, mainPicture},
-        {"日月地球", drop, [] { f1().Command2_Click(); }, mainPicture},
+        {"推导计算", drop, [] { f1().calculator.Command1_Click(); }, mainPicture},
+        {"the re-plot", drop, [] { f1().calculator.Picture1_Click(); }, mainPicture},
+        {"日月地球", drop, [] { f1().calculator.Command2_Click(); }, mainPicture},
     };
     const Trigger& t = runs[GetParam()];
     // The orbit reads the panel only before its first frame.

@@ -1,6 +1,6 @@
 #include "app/module1.h"
 #include "app_fixture.h"
-#include "pixelsets/image_comparison.h"
+#include "imaging/image_comparison.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
 #include "vbrt/errors.h"
@@ -17,7 +17,7 @@ namespace {
 class LineTableTest : public AppTest {
 protected:
     app::LineTable& lines() { return app::module1().lines; }
-    pixelsets::ImageComparison& imaging() { return shell::form2().imaging; }
+    imaging::ImageComparison& imaging() { return shell::form2().imaging; }
     // What every reader does: the text, CR LF appended, the splitter, then the grid routine.
     void load(const QString& text) {
         imaging().zhong(text + QStringLiteral("\r\n"));

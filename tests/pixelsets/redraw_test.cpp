@@ -1,7 +1,7 @@
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "canvas.h"
-#include "pixelsets/image_comparison.h"
+#include "imaging/image_comparison.h"
 #include "pixelsets/redraw.h"
 #include "shell/form2.h"
 #include "shell/forms.h"

@@ -99,7 +99,7 @@ TEST_F(Form1Video, NoPlayerIsMadeBeforeAVideoIsOpened) {
 
 TEST_F(Form1Video, ACancelledOpenChangesNothing) {
     dialogs.expectOpenFile(std::nullopt);
-    f1().Command14_Click();
+    f1().video.Command14_Click();
     EXPECT_TRUE(media->calls().filter(QStringLiteral("setSource")).isEmpty());
     EXPECT_FALSE(f1().WindowsMediaPlayer1.Visible());
     EXPECT_TRUE(f1().Picture1.Visible());
@@ -107,7 +107,7 @@ TEST_F(Form1Video, ACancelledOpenChangesNothing) {
 
     open(100, 50);
     dialogs.expectOpenFile(std::nullopt);
-    f1().Command15_Click();
+    f1().video.Command15_Click();
     EXPECT_TRUE(f1().WindowsMediaPlayer1.Visible()) << "the video view stays";
     EXPECT_TRUE(backend().calls().isEmpty());
 }

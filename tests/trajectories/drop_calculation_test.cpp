@@ -2,13 +2,14 @@
 #include "app_fixture.h"
 #include "drop_panel.h"
 #include "dropcalc/rounding.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
-#include "shell/routines.h"
 #include "text_printers.h"
 #include "trajectories/drop_plots.h"
 #include "vbrt/convert.h"
+#include "windows/routines.h"
 
 #include <cmath>
 #include <functional>
@@ -202,7 +203,7 @@ TEST_F(DrawingWindowCalculator, NumbersThatOverflowAreRefusedWholeInBothWindows)
         typeDrop(f1(), c.radius, c.density, 1, c.vy0, c.windX, c.windY, c.time);
         f2().plotWindow = kept;
         // The main window's calculator empties the moments box before its check, as always.
-        refused([&] { f1().Command1_Click(); });
+        refused([&] { f1().calculator.Command1_Click(); });
         QStringList emptied = untouched;
         emptied[5] = QString();
         EXPECT_EQ(panel(), emptied) << c.what;
@@ -219,9 +220,9 @@ TEST_F(DrawingWindowCalculator, NumbersThatOverflowAreRefusedWholeInBothWindows)
         refused([&] { f2().dropPlots.Picture1_Click(); });
         EXPECT_EQ(panel(), untouched) << c.what;
         EXPECT_EQ(f2().plotWindow, kept) << c.what;
-        refused([&] { f1().Picture1_Click(); });
+        refused([&] { f1().calculator.Picture1_Click(); });
         EXPECT_EQ(panel(), untouched) << c.what;
-        refused([&] { f1().Command2_Click(); });
+        refused([&] { f1().calculator.Command2_Click(); });
         EXPECT_EQ(panel(), untouched) << c.what;
         EXPECT_FALSE(f1().exitWithoutAsking) << c.what;
     }

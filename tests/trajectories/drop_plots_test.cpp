@@ -1,7 +1,7 @@
 #include "app/module1.h"
 #include "app_fixture.h"
 #include "drop_panel.h"
-#include "dropcalc/calculator.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"

@@ -11,17 +11,19 @@
 #include <optional>
 #include <vector>
 
-namespace shell {
-class Form2;
-}
 namespace ui {
 class CommandButton;
 class CommonDialog;
 class Control;
 class Opening;
 } // namespace ui
+namespace windows {
+class Form2Controls;
+}
 
-namespace pixelsets {
+namespace imaging {
+
+using pixelsets::Steps;
 
 // The drawing window's image comparison: the line table procedures, the redraw of a
 // difference set and the three button families that capture, compare and overlay pixel sets
@@ -29,7 +31,7 @@ namespace pixelsets {
 // window's buttons.
 class ImageComparison {
 public:
-    explicit ImageComparison(shell::Form2& form);
+    explicit ImageComparison(windows::Form2Controls& form);
     ImageComparison(const ImageComparison&) = delete;
     ImageComparison& operator=(const ImageComparison&) = delete;
 
@@ -100,7 +102,7 @@ private:
     // stopped); a cancelled dialog or an unreadable set ends it as done.
     bool templateChoice(const Steps& steps, const ui::Opening& click);
 
-    shell::Form2& f_;
+    windows::Form2Controls& f_;
 };
 
-} // namespace pixelsets
+} // namespace imaging

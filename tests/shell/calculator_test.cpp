@@ -1,9 +1,9 @@
 #include "app/module1.h"
 #include "app_fixture.h"
-#include "dropcalc/calculator.h"
 #include "dropcalc/motion.h"
 #include "dropcalc/rounding.h"
 #include "paint_counter.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/forms.h"
 #include "text_printers.h"
@@ -73,7 +73,7 @@ TEST_F(DropCalculator, RefusesTextsThatAreNoNumbersAndSizesOrTimesOfNothing) {
         f().Text1(5).setText(QStringLiteral("old"));
         f().Text1(c.box).setText(QString::fromUtf8(c.text));
         dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
-        f().Command1_Click();
+        f().calculator.Command1_Click();
         EXPECT_EQ(box(5), QStringLiteral("old")) << c.box << " " << c.text;
         EXPECT_EQ(box(11), QString()) << c.box << " " << c.text;
         EXPECT_FALSE(f().Label1(14).Visible());
@@ -83,10 +83,10 @@ TEST_F(DropCalculator, RefusesTextsThatAreNoNumbersAndSizesOrTimesOfNothing) {
 
     // The orbit and the re-plot refuse the same way and draw nothing.
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
-    f().Command2_Click();
+    f().calculator.Command2_Click();
     EXPECT_FALSE(f().exitWithoutAsking);
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
-    f().Picture1_Click();
+    f().calculator.Picture1_Click();
     EXPECT_EQ(box(11), QString());
 }
 
@@ -102,7 +102,7 @@ TEST_F(DropCalculator, ComputesWithTheNumbersTheBoxesShowWhoeverPutThemThere) {
     };
     fillIn(10, "20");
     fillIn(0, "2");
-    f().Command1_Click();
+    f().calculator.Command1_Click();
 
     const dropcalc::DropState s = dropcalc::stateAt({2, 8, -2, 1, -12, 1}, 20);
     EXPECT_EQ(box(5), dropcalc::wcText(s.hx));
@@ -115,7 +115,7 @@ TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoe
     type("1", "1", "8", "-12", "-2", "1", "20");
     PaintCounter counter;
     f().Picture1.widget()->installEventFilter(&counter);
-    f().Command1_Click();
+    f().calculator.Command1_Click();
 
     const dropcalc::DropInputs in{1, 8, -2, 1, -12, 1};
     const dropcalc::DropState s = dropcalc::stateAt(in, 20);
@@ -136,8 +136,8 @@ TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoe
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral(".")));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("当t=16."))) << qPrintable(lines[1]);
     EXPECT_TRUE(lines[1].contains(QStringLiteral(" 时，与 y 轴相交，垂直距离为：")));
-    EXPECT_EQ(lines[2],
-              QStringLiteral("当t=") + dropcalc::wcText(s.zeroVxTime) + QStringLiteral(" 时，vx=0"));
+    EXPECT_EQ(lines[2], QStringLiteral("当t=") + dropcalc::wcText(s.zeroVxTime) +
+                            QStringLiteral(" 时，vx=0"));
     EXPECT_EQ(lines[3], QStringLiteral("t=") + dropcalc::wcText(s.equalisedTime) +
                             QStringLiteral("时，vy为vfy。"));
 
@@ -150,7 +150,7 @@ TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoe
 
 TEST_F(DropCalculator, ADropThatMovesOnlyForwardMeetsNeitherAxisAndLongTimesStayNumbers) {
     type("1", "1", "3", "2", "3", "0", "1000");
-    f().Command1_Click();
+    f().calculator.Command1_Click();
     EXPECT_TRUE(vbrt::IsNumeric(box(6))) << qPrintable(box(6));
     EXPECT_EQ(box(7), QStringLiteral("3"));
     const QStringList lines = box(11).split(vbrt::kCrLf);
@@ -162,8 +162,8 @@ TEST_F(DropCalculator, ReplotAppendsTheRangeOnEveryClick) {
     // x = t exactly; y grows from 0, so the window is 1.5 times the extents.
     type("1", "1", "1", "0", "1", "0", "2");
     f().Text1(11).setText(QStringLiteral("before"));
-    f().Picture1_Click();
-    f().Picture1_Click();
+    f().calculator.Picture1_Click();
+    f().calculator.Picture1_Click();
     const double halfY =
         1.5 * dropcalc::verticalDisplacement(dropcalc::Drop::forModel({1, 1, 1, 0, 0, 1}), 2);
     const QString range = QStringLiteral("坐标范围：(-3,3)--(") + dropcalc::wcText(-halfY) + "," +
@@ -175,14 +175,14 @@ TEST_F(DropCalculator, ReplotAppendsTheRangeOnEveryClick) {
     EXPECT_GT(pixelsOf(0), 50) << "the last ball and the axes";
 
     // A double click clears the drawing down to the paper.
-    f().Picture1_DblClick();
+    f().calculator.Picture1_DblClick();
     EXPECT_EQ(pixelsOf(0xFF), 0);
 }
 
 TEST_F(DropCalculator, OrbitShowsTheRangeAndLetsTheProgramEndWithoutTheQuestion) {
     type("1", "1", "1", "0", "1", "0", "2");
     f().Text1(11).setText(QStringLiteral("before"));
-    f().Command2_Click();
+    f().calculator.Command2_Click();
     EXPECT_TRUE(f().exitWithoutAsking);
     EXPECT_TRUE(f().Picture1.Visible());
     EXPECT_FALSE(f().WindowsMediaPlayer1.Visible());
@@ -196,12 +196,12 @@ TEST_F(DropCalculator, PanelBoxesOfTheDropHighlightOnClickAndEmptyOnDoubleClick)
     const vbrt::Colour panel = f().Text1(3).BackColor();
     for (int i = 0; i <= 17; ++i)
         f().Text1(i).setText(QStringLiteral("7"));
-    f().Text1_Click(3);
-    f().Text1_Click(5);
-    f().Text1_Click(14);
-    f().Text1_DblClick(0);
-    f().Text1_DblClick(13);
-    f().Text1_DblClick(17);
+    f().calculator.Text1_Click(3);
+    f().calculator.Text1_Click(5);
+    f().calculator.Text1_Click(14);
+    f().calculator.Text1_DblClick(0);
+    f().calculator.Text1_DblClick(13);
+    f().calculator.Text1_DblClick(17);
     for (int i = 0; i <= 17; ++i) {
         const bool highlighted = i == 3 || i == 5;
         EXPECT_EQ(f().Text1(i).BackColor(), highlighted ? vbrt::RGB(239, 239, 158) : panel) << i;
@@ -217,7 +217,7 @@ TEST_F(DropCalculator, AStraightFallIsReplottedAlongTheAxisInAWindowOfItsHeight)
     const QString range =
         QStringLiteral("坐标范围：(-") + half + "," + half + ")--(-" + half + "," + half + ")";
     f().Text1(11).setText(QString());
-    f().Picture1_Click();
+    f().calculator.Picture1_Click();
     EXPECT_EQ(box(11), range);
     const ui::PictureBox& p = f().Picture1;
     EXPECT_EQ(p.Point(u / 4, fall - u / 4), 0) << "the last ball, at the foot of the fall";
@@ -228,7 +228,7 @@ TEST_F(DropCalculator, AStraightFallIsReplottedAlongTheAxisInAWindowOfItsHeight)
 
     // The orbit plays in the same window, its discs sized from it: after two and a half turns
     // the moon stands below the earth, which has passed the top of the picture.
-    f().Command2_Click();
+    f().calculator.Command2_Click();
     EXPECT_EQ(box(11), range);
     EXPECT_EQ(p.Point(0, -0.675 * a - 10 * u), 0xFFFF) << "the moon";
 }

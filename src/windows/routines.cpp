@@ -1,4 +1,4 @@
-#include "shell/routines.h"
+#include "windows/routines.h"
 
 #include "ui/waits.h"
 #include "vbrt/convert.h"
@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-namespace shell {
+namespace windows {
 
 double yanchi() {
     ui::busyWait(1.0f);
@@ -71,4 +71,4 @@ int16_t quzc(const QString& s) {
     return colourPart(s, QLatin1Char('g'), QLatin1Char('b'));
 }
 
-} // namespace shell
+} // namespace windows

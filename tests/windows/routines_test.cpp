@@ -1,12 +1,12 @@
-#include "shell/routines.h"
 #include "ui/clock.h"
 #include "ui/event_loop.h"
 #include "ui/timer.h"
 #include "vbrt/errors.h"
+#include "windows/routines.h"
 
 #include <gtest/gtest.h>
 
-using namespace shell;
+using namespace windows;
 
 TEST(ThreeWayPicks, LargestSmallestAndMiddleWithTiesGivingZero) {
     const struct {

@@ -1,4 +1,4 @@
-#include "dropcalc/calculator.h"
+#include "shell/calculator.h"
 
 #include "app/module1.h"
 #include "dropcalc/plot.h"
@@ -11,11 +11,21 @@
 
 #include <QStringList>
 
-namespace dropcalc {
+namespace shell {
 
-using shell::Form1;
+using Panel = windows::ParameterPanel;
+using dropcalc::DropInputs;
 
-Calculator::Calculator(Form1& form) : f_(form) {}
+Calculator::Calculator(Form1& form) : f_(form) {
+    f_.Command1.onClick = [this] { Command1_Click(); };
+    f_.Command2.onClick = [this] { Command2_Click(); };
+    f_.Picture1.onClick = [this] { Picture1_Click(); };
+    f_.Picture1.onDblClick = [this] { Picture1_DblClick(); };
+    f_.Text1.wire([this](ui::TextBox& t, int i) {
+        t.onClick = [this, i] { Text1_Click(i); };
+        t.onDblClick = [this, i] { Text1_DblClick(i); };
+    });
+}
 
 QString Calculator::wc(double& x) const {
     return dropcalc::wcText(x);
@@ -29,16 +39,16 @@ void Calculator::Command1_Click() {
     app::Module1& m = app::module1();
     m.drawingMode = app::DrawingMode::DropSimulation;
     m.imageSampled = false;
-    f_.Text1(Form1::kMomentsBox).setText(QString());
-    f_.Label1(Form1::kDragCaption).setCaption(QStringLiteral("阻力为："));
+    f_.Text1(Panel::kMomentsBox).setText(QString());
+    f_.Label1(Panel::kDragCaption).setCaption(QStringLiteral("阻力为："));
     f_.Picture1.setBackColor(f_.Command6(0).BackColor());
-    runOnDropInput([this] { calculate(); });
-    f_.Label1(Form1::kDragCaption).setVisible(false);
+    f_.panel.runOnDropInput([this] { calculate(); });
+    f_.Label1(Panel::kDragCaption).setVisible(false);
 }
 
 void Calculator::calculate() {
-    const double t = panelNumber(Form1::kTimeBox);
-    const DropInputs in = dropInputs();
+    const double t = f_.panel.number(Panel::kTimeBox);
+    const DropInputs in = f_.panel.dropInputs();
     const auto x = [&in](double tau) { return xAt(in, tau); };
     const auto y = [this, &in](double tau) { return yAt(in, tau); };
     dropcalc::DropState s = dropcalc::stateAt(in, t);
@@ -63,7 +73,7 @@ void Calculator::calculate() {
         return;
     f_.Text1(9).setText(shown[4]);
     f_.Text1(12).setText(shown[5]);
-    f_.Text1(Form1::kMomentsBox).setText(moments);
+    f_.Text1(Panel::kMomentsBox).setText(moments);
 }
 
 namespace {
@@ -182,4 +192,4 @@ QString Calculator::momentLines(const DropInputs& in, const dropcalc::DropState&
     return lines.join(vbrt::kCrLf);
 }
 
-} // namespace dropcalc
+} // namespace shell

@@ -7,7 +7,7 @@
 
 // The small routines the drawing window's buttons, timers, plots and comparisons share:
 // waits, counted delays, three-way picks and colour-text parts.
-namespace shell {
+namespace windows {
 
 // Waits just over one second / 0.01 s, letting pending events of every window run (kept in ui,
 // beside the window openings whose routines wait with them).
@@ -34,4 +34,4 @@ int16_t quza(const QString& s);
 int16_t quzb(const QString& s);
 int16_t quzc(const QString& s);
 
-} // namespace shell
+} // namespace windows

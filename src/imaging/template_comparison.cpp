@@ -1,13 +1,14 @@
+#include "imaging/comparison_flow.h"
+#include "imaging/image_comparison.h"
 #include "pixelsets/comparison.h"
-#include "pixelsets/comparison_flow.h"
-#include "pixelsets/image_comparison.h"
 #include "pixelsets/redraw.h"
-#include "shell/form2.h"
+#include "windows/form2_controls.h"
 
 // Command9 in its compare state: a captured template against the picture, against a second
 // set, or drawn over the picture.
-namespace pixelsets {
+namespace imaging {
 
+using namespace pixelsets;
 using namespace flow;
 
 namespace {
@@ -83,4 +84,4 @@ bool ImageComparison::templateChoice(const Steps& steps, const ui::Opening& clic
                          Pacing{click.shortPauses()});
 }
 
-} // namespace pixelsets
+} // namespace imaging

@@ -1,16 +1,17 @@
-#include "pixelsets/comparison_flow.h"
-#include "pixelsets/image_comparison.h"
+#include "imaging/comparison_flow.h"
+#include "imaging/image_comparison.h"
 #include "pixelsets/set_file.h"
-#include "shell/form2.h"
 #include "vbrt/errors.h"
 #include "vbrt/file_writer.h"
+#include "windows/form2_controls.h"
 
 #include <QFileInfo>
 
 // The steps the image comparison's flows share: the grid check, the file dialogs, reading a
 // set, the capture into a set file and the dialogue that closes a comparison.
-namespace pixelsets {
+namespace imaging {
 
+using namespace pixelsets;
 using namespace flow;
 
 namespace {
@@ -159,4 +160,4 @@ void ImageComparison::closingDialogue(const ui::Opening& click) {
     chonghua(path, answer == ui::vbYes);
 }
 
-} // namespace pixelsets
+} // namespace imaging

@@ -1,13 +1,14 @@
+#include "imaging/comparison_flow.h"
+#include "imaging/image_comparison.h"
 #include "pixelsets/comparison.h"
-#include "pixelsets/comparison_flow.h"
-#include "pixelsets/image_comparison.h"
 #include "pixelsets/redraw.h"
-#include "shell/form2.h"
+#include "windows/form2_controls.h"
 
 // The capture of a picture into a set, and the comparisons that write the file of
 // differences: of the picture with a set (Command11) and of two sets (Command12(1)).
-namespace pixelsets {
+namespace imaging {
 
+using namespace pixelsets;
 using namespace flow;
 
 namespace {
@@ -113,4 +114,4 @@ void ImageComparison::compareSets(const Steps& steps, const ui::Opening& click) 
         closingDialogue(click);
 }
 
-} // namespace pixelsets
+} // namespace imaging

@@ -1,13 +1,15 @@
-#include "dropcalc/calculator.h"
 #include "dropcalc/plot.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
+#include "shell/video_player.h"
 #include "ui/picture_file.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 
-namespace dropcalc {
+namespace shell {
 
-using shell::Form1;
+using Panel = windows::ParameterPanel;
+using dropcalc::DropInputs;
 
 namespace {
 constexpr vbrt::Colour kSunCore = vbrt::RGB(250, 180, 90);
@@ -52,13 +54,13 @@ void Calculator::Command2_Click() {
     const ui::Form::Run run(f_);
     if (!run)
         return;
-    f_.returnToPictureView();
-    runOnDropInput([this] { orbit(); });
+    f_.video.returnToPictureView();
+    f_.panel.runOnDropInput([this] { orbit(); });
 }
 
 void Calculator::orbit() {
-    const double t = panelNumber(Form1::kTimeBox);
-    const DropInputs in = dropInputs();
+    const double t = f_.panel.number(Panel::kTimeBox);
+    const DropInputs in = f_.panel.dropInputs();
     const Window w = pathWindow(dropcalc::scanExtents(
         t, 100, [&in](double tau) { return xAt(in, tau); },
         [this, &in](double tau) { return yAt(in, tau); }));
@@ -112,20 +114,20 @@ void Calculator::orbit() {
         if (!opening.alive())
             return;
     }
-    f_.Text1(Form1::kMomentsBox).setText(range);
-    f_.Label1(Form1::kDragCaption).setVisible(false);
+    f_.Text1(Panel::kMomentsBox).setText(range);
+    f_.Label1(Panel::kDragCaption).setVisible(false);
 }
 
 void Calculator::Picture1_Click() {
     const ui::Form::Run run(f_);
     if (!run)
         return;
-    runOnDropInput([this] { replot(); });
+    f_.panel.runOnDropInput([this] { replot(); });
 }
 
 void Calculator::replot() {
-    const double t = panelNumber(Form1::kTimeBox);
-    const DropInputs in = dropInputs();
+    const double t = f_.panel.number(Panel::kTimeBox);
+    const DropInputs in = f_.panel.dropInputs();
     const auto x = [&in](double tau) { return xAt(in, tau); };
     const auto y = [this, &in](double tau) { return yAt(in, tau); };
     const Window w = pathWindow(dropcalc::scanExtents(t, 100, x, y));
@@ -170,7 +172,7 @@ void Calculator::replot() {
 
         f_.Picture1.setFillStyle(1);
         dropcalc::drawFrame(f_.Picture1, w.halfX, w.halfY);
-        f_.Label1(Form1::kDragCaption).setCaption(QStringLiteral("坐标："));
+        f_.Label1(Panel::kDragCaption).setCaption(QStringLiteral("坐标："));
         f_.Picture1.PSet(0, ry);
         if (!dropcalc::drawPaced(f_.Picture1, {0, 0, rx, ry, dropcalc::fullTurn()}, paced))
             return;
@@ -178,9 +180,9 @@ void Calculator::replot() {
         if (!dropcalc::drawPaced(f_.Picture1, {0, 0, rx, 0.3 * ry, dropcalc::fullTurn()}, paced))
             return;
     } else {
-        f_.Label1(Form1::kDragCaption).setCaption(QStringLiteral("坐标："));
+        f_.Label1(Panel::kDragCaption).setCaption(QStringLiteral("坐标："));
     }
-    f_.Text1(Form1::kMomentsBox).setText(f_.Text1(Form1::kMomentsBox).Text() + range);
+    f_.Text1(Panel::kMomentsBox).setText(f_.Text1(Panel::kMomentsBox).Text() + range);
 }
 
-} // namespace dropcalc
+} // namespace shell

@@ -1,14 +1,15 @@
-#include "pixelsets/image_comparison.h"
+#include "imaging/image_comparison.h"
 
-#include "pixelsets/comparison_flow.h"
+#include "imaging/comparison_flow.h"
 #include "pixelsets/redraw.h"
 #include "pixelsets/set_file.h"
-#include "shell/form2.h"
+#include "windows/form2_controls.h"
 
 // The wiring, the three buttons' clicks up to their flows, and the procedures the other code
 // calls: the line table's split and the redraw of a difference set.
-namespace pixelsets {
+namespace imaging {
 
+using namespace pixelsets;
 using namespace flow;
 
 namespace {
@@ -24,7 +25,7 @@ const QString kCapturedNamed =
     QStringLiteral("采集成功，在进行下一步图像处理之前，请记住该图像所对应的像素文件名称。");
 } // namespace
 
-ImageComparison::ImageComparison(shell::Form2& form) : f_(form) {
+ImageComparison::ImageComparison(windows::Form2Controls& form) : f_(form) {
     f_.Command11.onClick = [this] { Command11_Click(); };
     f_.Command9.onClick = [this] { Command9_Click(); };
     f_.Command12.wire(
@@ -141,4 +142,4 @@ double ImageComparison::chonghua(const QString& path, bool oneColour) {
     return 0;
 }
 
-} // namespace pixelsets
+} // namespace imaging

@@ -1,12 +1,13 @@
-#include "pixelsets/comparison_flow.h"
-#include "pixelsets/image_comparison.h"
+#include "imaging/comparison_flow.h"
+#include "imaging/image_comparison.h"
 #include "pixelsets/redraw.h"
-#include "shell/form2.h"
+#include "windows/form2_controls.h"
 
 // Command12(2): a set, a difference set or any other, drawn over the picture in its own
 // colours or in those of a second set.
-namespace pixelsets {
+namespace imaging {
 
+using namespace pixelsets;
 using namespace flow;
 
 namespace {
@@ -56,4 +57,4 @@ void ImageComparison::overlay(const Steps& steps, const ui::Opening& click) {
         ui::MsgBox(kOverlayDone, ui::vbOKOnly, kOverlayTitle);
 }
 
-} // namespace pixelsets
+} // namespace imaging

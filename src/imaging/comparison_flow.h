@@ -10,7 +10,7 @@
 // What the image comparison's flows (image_comparison.cpp and the files beside it) share: the
 // texts and colours more than one of them shows, the line table they work on and the file of
 // differences. A text only one flow shows stays at the top of its file.
-namespace pixelsets::flow {
+namespace imaging::flow {
 
 inline const QString kTitle = QStringLiteral("Tessal Arvendel 之图像识别");
 // The captions and colours of a switch button: it captures first, then compares.
@@ -34,4 +34,4 @@ inline QString differencePath() {
     return vbrt::appFile(QStringLiteral("\\caculator.txt"));
 }
 
-} // namespace pixelsets::flow
+} // namespace imaging::flow
