@@ -31,15 +31,12 @@ const QString kBusy = QStringLiteral("另一个图像比较正在进行，请等
 
 std::optional<Steps> ImageComparison::checkGrid(const QString& defaultThreshold,
                                                 const QString& help, bool helpFirst) {
-    auto steps = stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(), f_.Picture1.Width(),
-                                f_.Picture1.Height());
+    auto steps = f_.samplingGrid();
     if (steps)
         return steps;
     if (helpFirst)
         ui::MsgBox(help, ui::vbOKOnly);
-    f_.Text1(2).setText(QStringLiteral("800"));
-    f_.Text1(3).setText(QStringLiteral("600"));
-    f_.Text2.setText(defaultThreshold);
+    f_.resetSamplingGrid(defaultThreshold);
     if (!helpFirst)
         ui::MsgBox(help, ui::vbOKOnly);
     return std::nullopt;

@@ -42,7 +42,7 @@ void ImageComparison::Command11_Click() {
         return;
     const ui::Opening click(f_);
     app::module1().imageSampled = true;
-    const auto steps = checkGrid(QStringLiteral("100"), kHelp, false);
+    const auto steps = checkGrid(f_.kDefaultThreshold, kHelp, false);
     if (!steps)
         return;
     if (f_.Command11.Caption() == kCapture)
@@ -57,7 +57,7 @@ void ImageComparison::Command12_Click(int Index) {
         return;
     const ui::Opening click(f_);
     app::module1().imageSampled = true;
-    const auto steps = checkGrid(QStringLiteral("100"), kHelp, false);
+    const auto steps = checkGrid(f_.kDefaultThreshold, kHelp, false);
     if (!steps)
         return;
     f_.Picture1.setAutoRedraw(true);
@@ -132,8 +132,7 @@ double ImageComparison::chonghua(const QString& path, bool oneColour) {
         qingnv();
     if (loaded.status != SetLoad::Loaded)
         return 0;
-    const auto steps = stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(), f_.Picture1.Width(),
-                                      f_.Picture1.Height());
+    const auto steps = f_.samplingGrid();
     if (!steps)
         return 0;
     const ui::Opening opening(f_);

@@ -82,8 +82,7 @@ double Monitoring::markChanges(const pixelsets::SetLoadResult& loaded, bool coun
     app::LineTable& lines = m.lines;
     m.alarmLevel = 0;
     const Round round(*this);
-    const auto steps = pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
-                                                 f_.Picture1.Width(), f_.Picture1.Height());
+    const auto steps = f_.samplingGrid();
     if (loaded.status == pixelsets::SetLoad::Loaded && steps) {
         const bool walked = countMode
                                 ? pixelsets::scoreChanged(f_.Picture1, lines.pixelSetA, *steps,

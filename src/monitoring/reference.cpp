@@ -22,7 +22,6 @@ const QString kReferenceTooLong = QStringLiteral(
     "    model.txt has more columns than can be compared; this comparison is skipped .");
 const QString kDamagedReference =
     QStringLiteral("    model.txt is no whole sampling of this grid; this comparison is skipped .");
-const QString kDefaultThreshold = QStringLiteral("100");
 
 QString referencePath() {
     return vbrt::appFile(QStringLiteral("\\model.txt"));
@@ -35,17 +34,11 @@ QString differencePath() {
 bool Monitoring::tuxiangcaiji() {
     app::Module1& m = app::module1();
     m.imageSampled = true;
-    auto stepsNow = [this] {
-        return pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
-                                         f_.Picture1.Width(), f_.Picture1.Height());
-    };
     // Boxes that give no grid (no number, below 1, finer than the picture) get the defaults.
-    auto steps = stepsNow();
+    auto steps = f_.samplingGrid();
     if (!steps) {
-        f_.Text1(2).setText(QStringLiteral("800"));
-        f_.Text1(3).setText(QStringLiteral("600"));
-        f_.Text2.setText(QStringLiteral("100"));
-        steps = stepsNow();
+        f_.resetSamplingGrid();
+        steps = f_.samplingGrid();
     }
 
     const Round round(*this, Round::Until::WatchChanges);
@@ -103,8 +96,7 @@ app::CompareResult Monitoring::tuxiangbijiao() {
     if (!round.pauseSecond())
         return app::CompareResult::None;
 
-    const auto steps = pixelsets::stepsFromBoxes(f_.Text1(2).Text(), f_.Text1(3).Text(),
-                                                 f_.Picture1.Width(), f_.Picture1.Height());
+    const auto steps = f_.samplingGrid();
     if (!steps)
         return skip(kNoGrid);
     if (!pixelsets::isWholePixelSet(lines, lines.pixelSetA,
@@ -114,7 +106,7 @@ app::CompareResult Monitoring::tuxiangbijiao() {
     // every sample changed.
     const auto thresholdText = [this] {
         const QString text = f_.Text2.Text();
-        return pixelsets::threshold(text) ? text : kDefaultThreshold;
+        return pixelsets::threshold(text) ? text : f_.kDefaultThreshold;
     };
     // The set is kept in memory too: what the comparison found does not depend on whether
     // the disk took its file.

@@ -84,12 +84,10 @@ void Form2Controls::design() {
     Text1(1).Move(11280, 480, 975, 495);
     Text1(2).Move(13560, 0, 975, 495);
     Text1(3).Move(13560, 480, 975, 495);
-    // The sampling grid and the comparison threshold start at their usual values.
-    Text1(2).setText(QStringLiteral("800"));
-    Text1(3).setText(QStringLiteral("600"));
     Text2.Move(0, 5640, 615, 1812);
-    Text2.setText(QStringLiteral("100"));
     Text3.Move(0, 6960, 612, 1464);
+    // The sampling grid and the comparison threshold start at their usual values.
+    resetSamplingGrid();
 
     Label1.setCaption(QStringLiteral("采集分辨率：X×Y"));
     Label1.Move(12240, 120, 1332, 852);
@@ -103,6 +101,17 @@ void Form2Controls::design() {
         Timer(i).setInterval(kTimerInterval[i]);
         Timer(i).setEnabled(false);
     }
+}
+
+std::optional<pixelsets::Steps> Form2Controls::samplingGrid() const {
+    return pixelsets::stepsFromBoxes(Text1(2).Text(), Text1(3).Text(), Picture1.Width(),
+                                     Picture1.Height());
+}
+
+void Form2Controls::resetSamplingGrid(const QString& threshold) {
+    Text1(2).setText(QStringLiteral("800"));
+    Text1(3).setText(QStringLiteral("600"));
+    Text2.setText(threshold);
 }
 
 void Form2Controls::pauseThenClsBusy() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pixelsets/pixel_set.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -12,6 +13,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <array>
+#include <optional>
 
 namespace windows {
 
@@ -64,6 +66,14 @@ public:
     // The interception's launch speed and its trial launch velocity.
     double launchSpeed = 0;
     double trialVx = 0, trialVy = 0;
+
+    // The threshold the comparisons start with, and the monitoring's when its box holds none.
+    static inline const QString kDefaultThreshold = QStringLiteral("100");
+    // The sampling grid the boxes Text1(2) (columns) and Text1(3) (rows) give on the drawing
+    // area; nothing when they give none.
+    std::optional<pixelsets::Steps> samplingGrid() const;
+    // The grid boxes back at 800 x 600, and the threshold box at `threshold`.
+    void resetSamplingGrid(const QString& threshold = kDefaultThreshold);
 
     // The mode's background picture in the picture holder, painted again over the whole
     // drawing area (drawings made since are covered by it).
