@@ -2,6 +2,7 @@
 
 #include "app/line_table.h"
 #include "fuzz.h"
+#include "support/error_of.h"
 #include "vbrt/errors.h"
 
 #include <QStringList>
@@ -39,12 +40,7 @@ QStringList contents(const LineTable& table) {
 }
 
 bool raisesSubscript(const TextGrid& grid, int line, int token) {
-    try {
-        grid(line, token);
-    } catch (const vbrt::RuntimeError& e) {
-        return e.number() == vbrt::ErrSubscript;
-    }
-    return false;
+    return testing_support::errorOf([&] { grid(line, token); }) == vbrt::ErrSubscript;
 }
 
 // Checks the entries and grid rows from `first` on.

@@ -1,6 +1,7 @@
 #include "platform/capture_window.h"
 #include "platform/picture_clipboard.h"
 #include "platform/synthetic_capture_driver.h"
+#include "support/error_of.h"
 #include "vbrt/errors.h"
 
 #include <QElapsedTimer>
@@ -27,12 +28,7 @@ void runEvents(int ms) {
 }
 
 int clipboardError() {
-    try {
-        pictureClipboard().picture();
-    } catch (const vbrt::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
+    return testing_support::errorOf([] { pictureClipboard().picture(); });
 }
 
 class CaptureWindowTest : public ::testing::Test {

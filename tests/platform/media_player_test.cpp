@@ -1,12 +1,11 @@
 #include "platform/media_player.h"
+#include "support/pump_until.h"
 
 #include <QApplication>
 #include <QDataStream>
-#include <QEventLoop>
 #include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QWidget>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 
 using namespace platform;
 using State = MediaBackend::State;
+using testing_support::pumpUntil;
 
 namespace {
 
@@ -201,20 +201,6 @@ void writeToneWav(const QString& path, int milliseconds) {
     ASSERT_EQ(f.write(file), file.size());
 }
 
-// Waits, at most `ms`, until `done` holds.
-template <typename Done> bool waitFor(int ms, Done done) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    poll.start(20);
-    loop.exec();
-    return done();
-}
-
 } // namespace
 
 TEST(QtMediaPlayerTest, MissingFileIsAnErrorState) {
@@ -244,9 +230,8 @@ TEST(QtMediaPlayerTest, ShortWavPlaysToTheEndOrReportsWhyNot) {
     player.setURL(path);
     // Without a sound device some backends play on silently and never reach the end; playing
     // is then as far as it gets.
-    waitFor(5000, [&] {
-        return player.errorState() || player.playState() == MediaPlayer::PlayStateStopped;
-    });
+    pumpUntil(
+        [&] { return player.errorState() || player.playState() == MediaPlayer::PlayStateStopped; });
     if (player.errorState()) {
         EXPECT_EQ(player.playState(), MediaPlayer::PlayStateReady);
         EXPECT_FALSE(player.lastError().isEmpty());
@@ -271,7 +256,7 @@ TEST(QtMediaPlayerTest, FormMayCloseBeforeThePlayer) {
     player.setURL(path);
     form.reset();
     EXPECT_EQ(player.videoWidget(), nullptr);
-    waitFor(300, [] { return false; });
+    pumpUntil([] { return false; }, 0.3);
     player.close();
     EXPECT_EQ(player.playState(), MediaPlayer::PlayStateUndefined);
 }

@@ -1,10 +1,9 @@
+#include "support/pump_until.h"
 #include "ui/controls.h"
 #include "ui/event_loop.h"
 #include "ui/form.h"
 #include "ui/twips.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
@@ -51,10 +50,7 @@ TEST_F(ButtonAndBorder, ALabelShowsACaptionThatRacesOnceAFrameAndTheLastOneAlway
         w.Count.setCaption(QString::number(bytes));
     EXPECT_EQ(w.Count.Caption(), QStringLiteral("1000"));
     EXPECT_EQ(label->text(), QStringLiteral("1"));
-    QElapsedTimer real;
-    real.start();
-    while (label->text() != QStringLiteral("1000") && real.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    testing_support::pumpUntil([&] { return label->text() == QStringLiteral("1000"); }, 2);
     EXPECT_EQ(label->text(), QStringLiteral("1000"));
 }
 

@@ -2,6 +2,7 @@
 #include "ui/dialogs.h"
 #include "ui/form.h"
 
+#include "support/error_of.h"
 #include "vbrt/errors.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace ui;
+using testing_support::errorOf;
 using testing_support::ScriptedDialogs;
 
 TEST(CommonDialog, CancelRaisesOnlyWithCancelErrorAndChangesNothingOtherwise) {
@@ -24,12 +26,8 @@ TEST(CommonDialog, CancelRaisesOnlyWithCancelErrorAndChangesNothingOtherwise) {
 
     dlg.CancelError = true;
     d.expectSaveFile(std::nullopt).expectSaveFile(QStringLiteral("/tmp/a.txt"));
-    try {
-        dlg.ShowSave();
-        ADD_FAILURE() << "a cancelled dialog with CancelError must raise";
-    } catch (const vbrt::RuntimeError& e) {
-        EXPECT_EQ(e.number(), vbrt::ErrDialogCancel);
-    }
+    EXPECT_EQ(errorOf([&] { dlg.ShowSave(); }), vbrt::ErrDialogCancel)
+        << "a cancelled dialog with CancelError must raise";
     dlg.ShowSave();
     EXPECT_EQ(dlg.FileName, QStringLiteral("/tmp/a.txt"));
     d.verifyAllShown();

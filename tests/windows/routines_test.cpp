@@ -1,3 +1,4 @@
+#include "support/error_of.h"
 #include "ui/clock.h"
 #include "ui/event_loop.h"
 #include "ui/timer.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 using namespace windows;
+using testing_support::errorOf;
 
 TEST(ThreeWayPicks, LargestSmallestAndMiddleWithTiesGivingZero) {
     const struct {
@@ -29,19 +31,11 @@ TEST(ColourParts, RedGreenBlueOfAColourText) {
     EXPECT_EQ(quzb(QStringLiteral("12g")), 12); // no opening letter: from the start
     EXPECT_EQ(quza(QStringLiteral("2.5r")), 2); // halves to even
 
-    auto error = [](auto fn) {
-        try {
-            fn();
-        } catch (const vbrt::RuntimeError& e) {
-            return e.number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(error([] { quzb(QStringLiteral("255r")); }), vbrt::ErrInvalidCall);
-    EXPECT_EQ(error([] { quza(QStringLiteral("r1g")); }), vbrt::ErrTypeMismatch);
-    EXPECT_EQ(error([] { quza(QStringLiteral("abcr")); }), vbrt::ErrTypeMismatch);
-    EXPECT_EQ(error([] { quza(QStringLiteral("40000r")); }), vbrt::ErrOverflow);
-    EXPECT_EQ(error([] { quza(QStringLiteral("R1g")); }), vbrt::ErrInvalidCall); // case matters
+    EXPECT_EQ(errorOf([] { quzb(QStringLiteral("255r")); }), vbrt::ErrInvalidCall);
+    EXPECT_EQ(errorOf([] { quza(QStringLiteral("r1g")); }), vbrt::ErrTypeMismatch);
+    EXPECT_EQ(errorOf([] { quza(QStringLiteral("abcr")); }), vbrt::ErrTypeMismatch);
+    EXPECT_EQ(errorOf([] { quza(QStringLiteral("40000r")); }), vbrt::ErrOverflow);
+    EXPECT_EQ(errorOf([] { quza(QStringLiteral("R1g")); }), vbrt::ErrInvalidCall); // case matters
 }
 
 namespace {
