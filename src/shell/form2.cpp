@@ -38,7 +38,7 @@ Form2::Form2(windows::Form1Controls& main, alarmpoint::Form4& alarmPoint)
       antiMissile(subsystems_->antiMissile), dropPlots(subsystems_->dropPlots),
       commandWords(subsystems_->commandWords), slideshow(subsystems_->slideshow),
       replay(subsystems_->replay), imaging(subsystems_->imaging),
-      monitoring(subsystems_->monitoring) {
+      monitoring(subsystems_->monitoring), main_(main), alarmPoint_(alarmPoint) {
     Command1.wire(
         [this](ui::CommandButton& b, int i) { b.onClick = [this, i] { Command1_Click(i); }; });
     Picture1.onMouseDown = [this](int button, int shift, double x, double y) {

@@ -69,6 +69,10 @@ public:
     void Form_DblClick() override;
 
 private:
+    // The windows this one reports to: the main window and its panel, the alarm point.
+    windows::Form1Controls& main_;
+    alarmpoint::Form4& alarmPoint_;
+
     void loadLayout();
     // Drawing area and picture holder in proportion to the window; `heightFactor` is the
     // share of the height under the top button row they take.

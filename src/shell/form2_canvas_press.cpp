@@ -1,11 +1,10 @@
 // A press on the drawing window's canvas.
 #include "app/module1.h"
 #include "drawing/drawing_board.h"
-#include "shell/form1.h"
 #include "shell/form2.h"
-#include "shell/forms.h"
 #include "trajectories/anti_missile.h"
 #include "vbrt/convert.h"
+#include "windows/form1_controls.h"
 
 namespace shell {
 
@@ -28,9 +27,8 @@ void Form2::Picture1_MouseDown(int button, int, double x, double y) {
     const QString px = vbrt::CStr(float(x)), py = vbrt::CStr(float(y));
     Text1(0).setText(px);
     Text1(1).setText(py);
-    Form1& panel = shell::form1();
-    panel.Text1(15).setText(px);
-    panel.Text1(16).setText(py);
+    main_.panel.box(windows::ParameterPanel::kTargetXBox).setText(px);
+    main_.panel.box(windows::ParameterPanel::kTargetYBox).setText(py);
     if (m.drawingMode == app::DrawingMode::AntiMissile)
         antiMissile.bianhuanjiaodu();
 }

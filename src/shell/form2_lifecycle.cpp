@@ -5,10 +5,9 @@
 #include "drawing/drawing_board.h"
 #include "monitoring/monitoring.h"
 #include "platform/capture_window.h"
-#include "shell/form1.h"
 #include "shell/form2.h"
-#include "shell/forms.h"
 #include "trajectories/drop_plots.h"
+#include "windows/form1_controls.h"
 
 namespace shell {
 
@@ -95,7 +94,7 @@ void Form2::Form_Load() {
         b->setVisible(false);
 
     setBackColor(RGB(192, 208, 192));
-    shell::form1().Command6(0).setBackColor(RGB(208, 208, 192));
+    main_.Command6(0).setBackColor(RGB(208, 208, 192));
     Picture1.setBackColor(0);
 
     penColor = 33000;
@@ -125,7 +124,7 @@ void Form2::Form_Unload(int&) {
         monitoring.logEntry(QStringLiteral("    Somebody closed the  watch system ."));
         if (m.alarmPointOn) {
             m.alarmPointOn = false;
-            shell::form4().gaojingsc(
+            alarmPoint_.gaojingsc(
                 QStringLiteral("\r\n    有人关闭了监控系统 或者 电脑断电了.\r\n"));
         }
     }
