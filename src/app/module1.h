@@ -106,9 +106,6 @@ struct Module1 {
     double seekBarValue = 0;
     double seekFraction = 0;
 
-    // Pen colour of the main window's drop calculation (&HBBGGRR).
-    double calcPenColor = 16711680;
-
     // Smart monitoring.
     bool monitorStopped = false;
     double monitorTick = 1;

@@ -78,12 +78,13 @@ void Calculator::calculate() {
 
 namespace {
 // A shade of the calculator's pen colour for each segment.
-vbrt::Colour segmentColour() {
-    return vbrt::Colour(vbrt::CLng(vbrt::Rnd() * app::module1().calcPenColor));
+vbrt::Colour segmentColour(double pen) {
+    return vbrt::Colour(vbrt::CLng(vbrt::Rnd() * pen));
 }
 
-// A fan of rays from the launch point to the samples, one shade each. False when it stopped.
-bool drawFan(ui::PictureBox& picture, double t, double step, auto x, auto y,
+// A fan of rays from the launch point to the samples, one shade each of the pen as it is at
+// each ray. False when it stopped.
+bool drawFan(ui::PictureBox& picture, double t, double step, auto x, auto y, const double& pen,
              const ui::Opening& opening) {
     picture.PSet(0, 0);
     bool going = true;
@@ -93,7 +94,7 @@ bool drawFan(ui::PictureBox& picture, double t, double step, auto x, auto y,
             return false;
         picture.setFillColor(vbrt::RGB(0, 0, 0));
         picture.setFillStyle(0);
-        const vbrt::Colour c = segmentColour();
+        const vbrt::Colour c = segmentColour(pen);
         picture.Circle(0, 0, 0, c);
         if (dropcalc::drawable(px, py))
             picture.Line(0, 0, px, py, c);
@@ -103,7 +104,7 @@ bool drawFan(ui::PictureBox& picture, double t, double step, auto x, auto y,
 }
 
 // The path over the fan, from the launch point. False when it stopped.
-bool drawPath(ui::PictureBox& picture, double t, double step, auto x, auto y,
+bool drawPath(ui::PictureBox& picture, double t, double step, auto x, auto y, const double& pen,
               const ui::Opening& opening) {
     using dropcalc::drawable;
     picture.PSet(0, 0);
@@ -113,7 +114,7 @@ bool drawPath(ui::PictureBox& picture, double t, double step, auto x, auto y,
         const double px = x(tau), py = y(tau);
         if (!(going = opening.pauseShort()))
             return false;
-        const vbrt::Colour c = segmentColour();
+        const vbrt::Colour c = segmentColour(pen);
         if (drawable(lastX, lastY) && drawable(px, py))
             picture.Line(lastX, lastY, px, py, c);
         lastX = px;
@@ -146,8 +147,8 @@ bool Calculator::plotPath(const DropInputs& in, double t, double h) {
         return true;
     const double step = t / 100;
     f_.Picture1.Scale(-h, -h, h, h);
-    return drawFan(f_.Picture1, t, step, x, y, opening) &&
-           drawPath(f_.Picture1, t, step, x, y, opening) &&
+    return drawFan(f_.Picture1, t, step, x, y, penColor, opening) &&
+           drawPath(f_.Picture1, t, step, x, y, penColor, opening) &&
            drawFrameAndEllipse(f_.Picture1, h, opening);
 }
 

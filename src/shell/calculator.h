@@ -25,6 +25,11 @@ public:
     void Text1_Click(int index);
     void Text1_DblClick(int index);
 
+    // The pen of its plots (&HBBGGRR), as the main window's colour tools set it: each
+    // segment takes a random share of it.
+    static constexpr double kStartPen = 16711680;
+    double penColor = kStartPen;
+
     // The calculator's rounding: x to six decimals, as text; x is left unchanged.
     QString wc(double& x) const;
 

@@ -89,7 +89,7 @@ void Form1::Form_Load() {
         vbrt::appendToFile(vbrt::appFile(QStringLiteral("\\tree.txt")),
                            (now + vbrt::kCrLf + note + vbrt::kCrLf).toUtf8());
 
-    m.calcPenColor = 16711680;
+    calculator.penColor = Calculator::kStartPen;
 
     for (ui::CommandButton* b : {&Command1, &Command8, &Command9, &Command10, &Command11,
                                  &Command12, &Command13, &Command14, &Command6(1)})

@@ -2,6 +2,7 @@
 // and paper colours, the quick save, the colour mixer and the caption clock.
 
 #include "app/module1.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/video_player.h"
 #include "ui/clock.h"
@@ -91,14 +92,14 @@ void Form1::Command7_Click() {
 void Form1::Command4_Click(int index) {
     static constexpr double kPens[3] = {255, 65280, 16711680};
     if (index >= 0 && index <= 2)
-        app::module1().calcPenColor = kPens[index];
+        calculator.penColor = kPens[index];
 }
 
 void Form1::Command6_Click(int index) {
     if (!pickColour(index))
         return;
     if (index == 1)
-        app::module1().calcPenColor = Command6(1).BackColor();
+        calculator.penColor = Command6(1).BackColor();
     else
         Picture1.setBackColor(Command6(0).BackColor());
 }

@@ -2,6 +2,7 @@
 #include "app_fixture.h"
 #include "platform/media_backend.h"
 #include "platform/media_player.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/forms.h"
 #include "shell/video_player.h"
@@ -265,9 +266,9 @@ TEST_F(Form1Tools, PenColourButtonsSetTheCalculatorPen) {
     start();
     const double pens[3] = {255, 65280, 16711680};
     for (int i : {2, 0, 1}) {
-        app::module1().calcPenColor = 7;
+        f1().calculator.penColor = 7;
         f1().Command4(i).press();
-        EXPECT_EQ(app::module1().calcPenColor, pens[i]) << i;
+        EXPECT_EQ(f1().calculator.penColor, pens[i]) << i;
     }
     EXPECT_FALSE(f1().Command4(0).Visible());
     EXPECT_EQ(f1().Command4(2).BackColor(), 0xFFC0C0);
@@ -278,7 +279,7 @@ TEST_F(Form1Tools, ColourDialogSetsPenOrPaperAndACancelChangesNothing) {
     dialogs.expectColor(RGB(10, 20, 30));
     f1().Command6_Click(1);
     EXPECT_EQ(f1().Command6(1).BackColor(), RGB(10, 20, 30));
-    EXPECT_EQ(app::module1().calcPenColor, RGB(10, 20, 30));
+    EXPECT_EQ(f1().calculator.penColor, RGB(10, 20, 30));
 
     dialogs.expectColor(RGB(200, 100, 50));
     f1().Command6_Click(0);
@@ -292,7 +293,7 @@ TEST_F(Form1Tools, ColourDialogSetsPenOrPaperAndACancelChangesNothing) {
             dialogs.expectColor(std::nullopt);
             f1().Command6_Click(index);
             EXPECT_EQ(f1().Command6(1).BackColor(), RGB(10, 20, 30));
-            EXPECT_EQ(app::module1().calcPenColor, RGB(10, 20, 30));
+            EXPECT_EQ(f1().calculator.penColor, RGB(10, 20, 30));
             EXPECT_EQ(f1().Command6(0).BackColor(), RGB(200, 100, 50));
             EXPECT_EQ(pic().BackColor(), RGB(200, 100, 50));
             EXPECT_EQ(f1().CommonDialog1.CancelError, cancelError);

@@ -2,6 +2,7 @@
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
 #include "app/program.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/form3.h"
@@ -147,7 +148,7 @@ TEST_F(StartUp, WhatCannotBeMovedOrLoadedIsLeftAsItIsAndNoted) {
 TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
     app::module1().quitConfirmed = true;
     app::module1().drawingMode = app::DrawingMode::DropSimulation;
-    app::module1().calcPenColor = 1;
+    f1().calculator.penColor = 1;
     start();
     for (ui::Control* c : std::initializer_list<ui::Control*>{
              &f1().Command15, &f1().Command2, &f1().Command5, &f1().Command3(0), &f1().Command3(1),
@@ -160,7 +161,7 @@ TEST_F(StartUp, LoadHidesTheLaterToolsAndSetsColoursAndSharedState) {
     EXPECT_FALSE(f1().Timer3.Enabled());
     EXPECT_FALSE(app::module1().quitConfirmed);
     EXPECT_FALSE(app::isSimulation(app::module1().drawingMode));
-    EXPECT_EQ(app::module1().calcPenColor, 16711680);
+    EXPECT_EQ(f1().calculator.penColor, 16711680);
     EXPECT_EQ(f1().Caption(), QStringLiteral("风雨同路，一往无前"));
     EXPECT_EQ(f1().Command11.BackColor(), vbrt::RGB(232, 227, 174));
     EXPECT_EQ(f1().Command6(1).BackColor(), vbrt::RGB(232, 227, 174));
