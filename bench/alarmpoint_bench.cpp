@@ -11,6 +11,7 @@
 // while it sits on the machine's clock, its timers running, once 20 M characters of chat lines
 // are in its log. Under a display (QT_QPA_PLATFORM=xcb) the window is a real one.
 
+#include "alarmpoint/message_log.h"
 #include "bench_support.h"
 #include "click_probe.h"
 #include "linked_alarm_point.h"
@@ -74,7 +75,7 @@ void BM_AppendToLog(benchmark::State& state) {
     w.fill(state.range(0), lineBreaks);
     const QString message = lineBreaks ? kMessage + QStringLiteral("\r\n") : kMessage;
     for (auto _ : state) {
-        w.form().appendToLog(message);
+        w.form().log.appendToLog(message);
         QCoreApplication::processEvents();
     }
     state.counters["log_chars"] = double(w.form().RichTextBox3.Text().size());

@@ -5,6 +5,7 @@
 //   alarmshot OUT.png
 #include "alarm_server.h"
 #include "alarmpoint/form4.h"
+#include "alarmpoint/link.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
 #include "ui/desktop.h"
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
                 0, QStringLiteral("A3zen-tur:~￥&#通知：告警颜色为 红色时，将会启动远程协作。"));
             settle(0.3);
             point.Text1.setText(QStringLiteral("告警点"));
-            point.Text1_KeyPress(13);
+            point.link.Text1_KeyPress(13);
             settle(0.3);
             server.send(0, QStringLiteral("查询完成~A1 在线\r\nA2 在线\r\nA3 在线\r\n"));
             settle(0.3);

@@ -40,6 +40,13 @@ bool nameTaken(const QString& path) {
 
 Download::Download(Form4& form) : f_(form) {
     kongjian[3] = false;
+    f_.Timer(5).onTimer = [this] { Timer5_Timer(); };
+    f_.Winsock3.wire([this](TcpSocket& s, int n) {
+        s.onConnectionRequest = [this, n](int id) { Winsock3_ConnectionRequest(n, id); };
+        s.onDataArrival = [this, n](qint64 bytes) { Winsock3_DataArrival(n, bytes); };
+        s.onClose = [this, n] { Winsock3_Close(n); };
+        s.onError = [this, n](int e, const QString& d) { Winsock3_Error(n, e, d); };
+    });
 }
 
 void Download::downloadOffer(const ServerMessage& m) {

@@ -53,6 +53,13 @@ constexpr qint64 kLinkArrivalBytes = 64 * 1024;
 struct Form4::Subsystems {
     explicit Subsystems(Form4& f) : link(f), upload(f), download(f), watchdog(f), log(f) {}
 
+    // The window's timers are there before the parts wire them.
+    static std::unique_ptr<Subsystems> make(Form4& f) {
+        for (const TimerDesign& t : kTimers)
+            f.Timer.add(t.number);
+        return std::make_unique<Subsystems>(f);
+    }
+
     Link link;
     Upload upload;
     Download download;
@@ -61,56 +68,13 @@ struct Form4::Subsystems {
 };
 
 Form4::Form4()
-    : ui::Form(QStringLiteral("Form4")), subsystems_(std::make_unique<Subsystems>(*this)),
+    : ui::Form(QStringLiteral("Form4")), subsystems_(Subsystems::make(*this)),
       link(subsystems_->link), upload(subsystems_->upload), download(subsystems_->download),
       watchdog(subsystems_->watchdog), log(subsystems_->log) {
-    for (const TimerDesign& t : kTimers)
-        Timer.add(t.number);
     Timer(1).onTimer = [this] { Timer1_Timer(); };
-    Timer(2).onTimer = [this] { Timer2_Timer(); };
-    Timer(3).onTimer = [this] { Timer3_Timer(); };
-    Timer(5).onTimer = [this] { Timer5_Timer(); };
-    Timer(7).onTimer = [this] { Timer7_Timer(); };
-    Timer(8).onTimer = [this] { Timer8_Timer(); };
-    Timer(9).onTimer = [this] { Timer9_Timer(); };
-    Timer(10).onTimer = [this] { Timer10_Timer(); };
-    Timer(11).onTimer = [this] { Timer11_Timer(); };
-
-    Command1.onClick = [this] { Command1_Click(); };
-    Command2.onClick = [this] { Command2_Click(); };
-    Command3.onClick = [this] { Command3_Click(); };
-    Command4.onClick = [this] { Command4_Click(); };
-    Command5.onClick = [this] { Command5_Click(); };
-    Text1.onKeyPress = [this](int& key) { Text1_KeyPress(key); };
-    Text1.onDblClick = [this] { Text1_DblClick(); };
-    RichTextBox3.onDblClick = [this] { RichTextBox3_DblClick(); };
-    RichTextBox3.onMouseDown = [this](int b, int s, int x, int y) {
-        RichTextBox3_MouseDown(b, s, x, y);
-    };
-    Label2.onMouseDown = [this](int b, int s, int x, int y) { Label2_MouseDown(b, s, x, y); };
-
-    Winsock1.onDataArrival = [this](qint64 n) { Winsock1_DataArrival(n); };
-    Winsock1.onConnect = [this] { Winsock1_Connect(); };
-    Winsock1.onClose = [this] { Winsock1_Close(); };
-    Winsock1.onError = [this](int e, const QString& d) { Winsock1_Error(e, d); };
     // A server gone without a word (a pulled cable) is noticed as a link that fails.
     Winsock1.setKeepAlive(true);
     Winsock1.setReadChunk(kLinkArrivalBytes);
-    Winsock2.wire([this](platform::TcpSocket& s, int n) {
-        s.onConnect = [this, n] { Winsock2_Connect(n); };
-        s.onSendProgress = [this, n](qint64 sent, qint64 left) {
-            Winsock2_SendProgress(n, sent, left);
-        };
-        s.onSendComplete = [this, n] { Winsock2_SendComplete(n); };
-        s.onClose = [this, n] { Winsock2_Close(n); };
-        s.onError = [this, n](int e, const QString& d) { Winsock2_Error(n, e, d); };
-    });
-    Winsock3.wire([this](platform::TcpSocket& s, int n) {
-        s.onConnectionRequest = [this, n](int id) { Winsock3_ConnectionRequest(n, id); };
-        s.onDataArrival = [this, n](qint64 bytes) { Winsock3_DataArrival(n, bytes); };
-        s.onClose = [this, n] { Winsock3_Close(n); };
-        s.onError = [this, n](int e, const QString& d) { Winsock3_Error(n, e, d); };
-    });
     mEdit = {{{QStringLiteral("&撤销"), QStringLiteral("Ctrl+Z")},
               {QStringLiteral("-")},
               {QStringLiteral("&剪切"), QStringLiteral("Ctrl+X")},
@@ -139,114 +103,6 @@ QString Form4::yuancx() {
 }
 QString Form4::tuxiangsc(const QString& path) {
     return upload.tuxiangsc(path);
-}
-
-void Form4::Winsock1_DataArrival(qint64 bytesTotal) {
-    link.Winsock1_DataArrival(bytesTotal);
-}
-void Form4::Winsock1_Connect() {
-    link.Winsock1_Connect();
-}
-void Form4::Winsock1_Close() {
-    link.Winsock1_Close();
-}
-void Form4::Winsock1_Error(int number, const QString& description) {
-    link.Winsock1_Error(number, description);
-}
-void Form4::Timer7_Timer() {
-    link.Timer7_Timer();
-}
-void Form4::Timer8_Timer() {
-    link.Timer8_Timer();
-}
-
-void Form4::Command1_Click() {
-    link.Command1_Click();
-}
-void Form4::Command2_Click() {
-    link.Command2_Click();
-}
-void Form4::Command4_Click() {
-    link.Command4_Click();
-}
-void Form4::Command5_Click() {
-    link.Command5_Click();
-}
-void Form4::Text1_KeyPress(int keyAscii) {
-    link.Text1_KeyPress(keyAscii);
-}
-void Form4::Text1_DblClick() {
-    log.Text1_DblClick();
-}
-
-void Form4::Command3_Click() {
-    upload.Command3_Click();
-}
-void Form4::Winsock2_Connect(int n) {
-    upload.Winsock2_Connect(n);
-}
-void Form4::Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining) {
-    upload.Winsock2_SendProgress(n, bytesSent, bytesRemaining);
-}
-void Form4::Winsock2_SendComplete(int n) {
-    upload.Winsock2_SendComplete(n);
-}
-void Form4::Winsock2_Close(int n) {
-    upload.Winsock2_Close(n);
-}
-void Form4::Winsock2_Error(int n, int number, const QString& description) {
-    upload.Winsock2_Error(n, number, description);
-}
-void Form4::Timer10_Timer() {
-    upload.Timer10_Timer();
-}
-void Form4::Timer11_Timer() {
-    upload.Timer11_Timer();
-}
-
-void Form4::Winsock3_ConnectionRequest(int n, int requestID) {
-    download.Winsock3_ConnectionRequest(n, requestID);
-}
-void Form4::Winsock3_DataArrival(int n, qint64 bytesTotal) {
-    download.Winsock3_DataArrival(n, bytesTotal);
-}
-void Form4::Winsock3_Close(int n) {
-    download.Winsock3_Close(n);
-}
-void Form4::Winsock3_Error(int n, int number, const QString& description) {
-    download.Winsock3_Error(n, number, description);
-}
-void Form4::Timer5_Timer() {
-    download.Timer5_Timer();
-}
-
-void Form4::Timer2_Timer() {
-    watchdog.Timer2_Timer();
-}
-void Form4::Timer9_Timer() {
-    watchdog.Timer9_Timer();
-}
-
-void Form4::appendToLog(const QString& text) {
-    log.appendToLog(text);
-}
-void Form4::Timer3_Timer() {
-    log.Timer3_Timer();
-}
-void Form4::RichTextBox3_DblClick() {
-    log.RichTextBox3_DblClick();
-}
-void Form4::RichTextBox3_MouseDown(int button, int shift, int x, int y) {
-    log.RichTextBox3_MouseDown(button, shift, x, y);
-}
-void Form4::Label2_MouseDown(int button, int shift, int x, int y) {
-    log.Label2_MouseDown(button, shift, x, y);
-}
-void Form4::mMain_Click(int index) {
-    log.mMain_Click(index);
-}
-void Form4::mEdit_Click(int index) {
-    log.mEdit_Click(index);
 }
 
 void Form4::design() {
@@ -295,7 +151,7 @@ void Form4::design() {
 void Form4::Form_Load() {
     app::Module1& m = app::module1();
     upload.uploadBytesSent = 0;
-    m.recordToggle = true;
+    log.recordToggle = true;
     m.alarmSoundArmed = true;
     m.remoteRestartRequest = false;
     m.remoteCollabOn = false;
@@ -361,10 +217,6 @@ void Form4::Form_Unload(int&) {
     download.closeReceiveFile();
     // The listener goes with the window.
     Winsock3(0).Close();
-}
-
-void Form4::reconnectServer() {
-    link.reopenLink();
 }
 
 void Form4::delay(double sec) {

@@ -26,7 +26,8 @@ class Watchdog;
 // points send (upload a live picture, sound the alarm, restart the monitoring) by arming the
 // shared flags the monitoring uses up, and keeps a log of all of it. The window owns its
 // controls and sockets; the link, the two sides of file transfer, the link watch and the log
-// each keep their own state and logic in a part that it owns, and its handlers forward to them.
+// each keep their own state and logic in a part that it owns, which wires the controls whose
+// events it handles to its own handlers.
 class Form4 : public ui::Form {
 public:
     Form4();
@@ -61,7 +62,8 @@ public:
 
 private:
     // The parts of the window, each with its own state and handlers, made after every control
-    // in the order below and gone before the controls; the references name them.
+    // and timer in the order below and gone before the controls; each wires the controls whose
+    // events it handles to its own handlers. The references name them.
     struct Subsystems;
     std::unique_ptr<Subsystems> subsystems_;
 
@@ -84,55 +86,11 @@ public:
     QString yuancx();
     // Its snapshot offered for upload: "0k" when offered.
     QString tuxiangsc(const QString& path);
-    void reconnectServer();
     // Waits `sec` seconds with events running.
     void delay(double sec);
 
-    // The link.
-    void Winsock1_DataArrival(qint64 bytesTotal);
-    void Winsock1_Connect();
-    void Winsock1_Close();
-    void Winsock1_Error(int number, const QString& description);
-    void Timer7_Timer();
-    void Timer8_Timer();
-
-    // Buttons and the input box.
-    void Command1_Click();
-    void Command2_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Text1_KeyPress(int keyAscii);
-    void Text1_DblClick();
     // The clock in the input box.
     void Timer1_Timer();
-
-    // File transfer.
-    void Command3_Click();
-    void Winsock2_Connect(int n);
-    void Winsock2_SendProgress(int n, qint64 bytesSent, qint64 bytesRemaining);
-    void Winsock2_SendComplete(int n);
-    void Winsock2_Close(int n);
-    void Winsock2_Error(int n, int number, const QString& description);
-    void Timer10_Timer();
-    void Timer11_Timer();
-    void Winsock3_ConnectionRequest(int n, int requestID);
-    void Winsock3_DataArrival(int n, qint64 bytesTotal);
-    void Winsock3_Close(int n);
-    void Winsock3_Error(int n, int number, const QString& description);
-    void Timer5_Timer();
-
-    // Link watch.
-    void Timer2_Timer();
-    void Timer9_Timer();
-
-    // The log.
-    void appendToLog(const QString& text);
-    void Timer3_Timer();
-    void RichTextBox3_DblClick();
-    void RichTextBox3_MouseDown(int button, int shift, int x, int y);
-    void Label2_MouseDown(int button, int shift, int x, int y);
-    void mMain_Click(int index);
-    void mEdit_Click(int index);
 
 protected:
     void design() override;

@@ -38,7 +38,19 @@ bool connecting(int state) {
 }
 } // namespace
 
-Link::Link(Form4& form) : f_(form) {}
+Link::Link(Form4& form) : f_(form) {
+    f_.Timer(7).onTimer = [this] { Timer7_Timer(); };
+    f_.Timer(8).onTimer = [this] { Timer8_Timer(); };
+    f_.Command1.onClick = [this] { Command1_Click(); };
+    f_.Command2.onClick = [this] { Command2_Click(); };
+    f_.Command4.onClick = [this] { Command4_Click(); };
+    f_.Command5.onClick = [this] { Command5_Click(); };
+    f_.Text1.onKeyPress = [this](int& key) { Text1_KeyPress(key); };
+    f_.Winsock1.onDataArrival = [this](qint64 n) { Winsock1_DataArrival(n); };
+    f_.Winsock1.onConnect = [this] { Winsock1_Connect(); };
+    f_.Winsock1.onClose = [this] { Winsock1_Close(); };
+    f_.Winsock1.onError = [this](int e, const QString& d) { Winsock1_Error(e, d); };
+}
 
 void Link::connectToServer() {
     f_.Winsock1.setRemoteHost(serverAddress);

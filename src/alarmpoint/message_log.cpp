@@ -22,7 +22,15 @@ int twips(double x) {
 }
 } // namespace
 
-MessageLog::MessageLog(Form4& form) : f_(form) {}
+MessageLog::MessageLog(Form4& form) : f_(form) {
+    f_.Timer(3).onTimer = [this] { Timer3_Timer(); };
+    f_.Text1.onDblClick = [this] { Text1_DblClick(); };
+    f_.RichTextBox3.onDblClick = [this] { RichTextBox3_DblClick(); };
+    f_.RichTextBox3.onMouseDown = [this](int b, int s, int x, int y) {
+        RichTextBox3_MouseDown(b, s, x, y);
+    };
+    f_.Label2.onMouseDown = [this](int b, int s, int x, int y) { Label2_MouseDown(b, s, x, y); };
+}
 
 void MessageLog::appendToLog(const QString& text) {
     f_.RichTextBox3.appendText(text);
@@ -48,15 +56,14 @@ void MessageLog::Timer3_Timer() {
     if (snapshotRevision_ == box.Revision())
         return;
     const quint64 revision = box.Revision();
-    app::Module1& m = app::module1();
     const QString name =
-        m.recordToggle ? QStringLiteral("\\record2.txt") : QStringLiteral("\\record1.txt");
+        recordToggle ? QStringLiteral("\\record2.txt") : QStringLiteral("\\record1.txt");
     // In the code page the user's other tools read. A snapshot that cannot be written is tried
     // again at the next tick.
     if (!vbrt::replaceFile(vbrt::appFile(name), vbrt::toAnsi(box.Text() + vbrt::kCrLf)))
         return;
     snapshotRevision_ = revision;
-    m.recordToggle = !m.recordToggle;
+    recordToggle = !recordToggle;
 }
 
 void MessageLog::Form_Resize() {

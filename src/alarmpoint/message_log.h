@@ -30,6 +30,8 @@ public:
     static inline const QString kArchiveFile = QStringLiteral("recordarchive.txt");
 
     bool logZoomed = false; // the log fills the window
+    // Which of the two log snapshots is written next: true record2.txt.
+    bool recordToggle = true;
 
     void appendToLog(const QString& text);
     void Timer3_Timer();

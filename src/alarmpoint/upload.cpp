@@ -76,7 +76,20 @@ qint64 readableLength(const QString& path) {
 }
 } // namespace
 
-Upload::Upload(Form4& form) : f_(form) {}
+Upload::Upload(Form4& form) : f_(form) {
+    f_.Timer(10).onTimer = [this] { Timer10_Timer(); };
+    f_.Timer(11).onTimer = [this] { Timer11_Timer(); };
+    f_.Command3.onClick = [this] { Command3_Click(); };
+    f_.Winsock2.wire([this](TcpSocket& s, int n) {
+        s.onConnect = [this, n] { Winsock2_Connect(n); };
+        s.onSendProgress = [this, n](qint64 sent, qint64 left) {
+            Winsock2_SendProgress(n, sent, left);
+        };
+        s.onSendComplete = [this, n] { Winsock2_SendComplete(n); };
+        s.onClose = [this, n] { Winsock2_Close(n); };
+        s.onError = [this, n](int e, const QString& d) { Winsock2_Error(n, e, d); };
+    });
+}
 
 QString Upload::uploadSource() const {
     const app::Module1& m = app::module1();

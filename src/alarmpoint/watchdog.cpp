@@ -33,7 +33,10 @@ const char16_t* const kStateCaptions[] = {
 };
 } // namespace
 
-Watchdog::Watchdog(Form4& form) : f_(form) {}
+Watchdog::Watchdog(Form4& form) : f_(form) {
+    f_.Timer(2).onTimer = [this] { Timer2_Timer(); };
+    f_.Timer(9).onTimer = [this] { Timer9_Timer(); };
+}
 
 void Watchdog::Timer2_Timer() {
     watchTick(Watch::Display);

@@ -137,9 +137,6 @@ struct Module1 {
     bool uploadFromCapture = false;
     QString uploadPath;
 
-    // Which of the alarm point's two log snapshots is written next: true record2.txt.
-    bool recordToggle = true;
-
     // The slideshow: the listed files (folder and name), how many the last listing found,
     // and the index of the next one to show.
     static constexpr int kPictureListSize = 10001;

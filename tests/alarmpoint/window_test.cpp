@@ -108,7 +108,7 @@ TEST_F(AlarmWindowTest, ClockAndDoubleClicks) {
     EXPECT_TRUE(f.Text1.Text().startsWith(QStringLiteral("星期二 2026-12-8 9:05:")))
         << f.Text1.Text().toStdString();
 
-    f.Text1_DblClick();
+    f.log.Text1_DblClick();
     EXPECT_EQ(f.Text1.Text(), QString());
     EXPECT_FALSE(f.Timer(1).Enabled());
     f.Text1.setText(QStringLiteral("问"));
@@ -134,7 +134,7 @@ TEST_F(AlarmWindowTest, SnapshotsAlternateAndFollowTheLog) {
     EXPECT_EQ(read(rec2), heading + "\r\n") << "the first second after the load";
     EXPECT_FALSE(exists(rec1));
 
-    f.appendToLog(QStringLiteral("甲"));
+    f.log.appendToLog(QStringLiteral("甲"));
     advance(1);
     EXPECT_EQ(read(rec1), heading + "\xBC\xD7\r\n");
     QFile::remove(path(rec2));
@@ -167,7 +167,7 @@ TEST_F(AlarmWindowTest, ChatLinesGrowOneParagraphInShortBlocks) {
     f.RichTextBox3.setSelStart(int(kHeading.size()) + 50);
     f.RichTextBox3.setSelLength(600);
     dialogs.expectPopupMenu(3);
-    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    f.log.RichTextBox3_MouseDown(2, 0, 0, 0);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), chat.mid(50, 600));
 }
 
@@ -210,22 +210,22 @@ TEST_F(AlarmWindowTest, LogLayouts) {
     EXPECT_EQ(f.RichTextBox3.Top(), 2600);
     EXPECT_EQ(f.Label3.Top(), 6600);
 
-    f.RichTextBox3_DblClick();
+    f.log.RichTextBox3_DblClick();
     EXPECT_TRUE(f.log.logZoomed);
     EXPECT_FALSE(f.Text1.Visible() || f.Command2.Visible());
     EXPECT_EQ(f.RichTextBox3.Width(), vbrt::CLng(f.Width() * 0.98));
     app::module1().remoteCollabOn = true;
-    f.RichTextBox3_DblClick();
+    f.log.RichTextBox3_DblClick();
     EXPECT_EQ(f.RichTextBox3.Width(), vbrt::CLng(f.Text1.Width() * 1.5));
     EXPECT_TRUE(f.Text1.Visible() && f.Command1.Visible() && f.Command5.Visible());
     EXPECT_EQ(f.RichTextBox3.Top(), vbrt::CLng(f.Command1.Top() + 1.15 * f.Command1.Height()));
-    f.Text1_DblClick();
+    f.log.Text1_DblClick();
     EXPECT_EQ(f.RichTextBox3.Width(), vbrt::CLng(f.Text1.Width() * 1.6));
     EXPECT_EQ(f.Label2.Top(), 5160);
 
     const struct { int button, top; } nudges[] = {{1, 2760}, {2, 5160}, {4, 2760}, {3, 2760}};
     for (const auto& n : nudges) {
-        f.Label2_MouseDown(n.button, 0, 0, 0);
+        f.log.Label2_MouseDown(n.button, 0, 0, 0);
         EXPECT_EQ(f.Label2.Top(), n.top) << n.button;
         EXPECT_EQ(f.Label2.Left(), 0);
     }
@@ -235,16 +235,16 @@ TEST_F(AlarmWindowTest, LogLayouts) {
 TEST_F(AlarmWindowTest, ReformattingTheLogKeepsTheSelection) {
     open();
     Form4& f = f4();
-    f.appendToLog(QStringLiteral("甲乙丙丁\r\n戊己"));
+    f.log.appendToLog(QStringLiteral("甲乙丙丁\r\n戊己"));
     struct Row {
         const char* what;
         std::function<void()> layout;
         int start, length;
     };
     const Row rows[] = {
-        {"zooming in, a caret only", [&] { f.RichTextBox3_DblClick(); }, 5, 0},
-        {"zooming out, two characters", [&] { f.RichTextBox3_DblClick(); }, 2, 2},
-        {"the input box's double click, across a break", [&] { f.Text1_DblClick(); }, 27, 6},
+        {"zooming in, a caret only", [&] { f.log.RichTextBox3_DblClick(); }, 5, 0},
+        {"zooming out, two characters", [&] { f.log.RichTextBox3_DblClick(); }, 2, 2},
+        {"the input box's double click, across a break", [&] { f.log.Text1_DblClick(); }, 27, 6},
     };
     f.RichTextBox3.SetFocus();
     for (const Row& row : rows) {
@@ -258,7 +258,7 @@ TEST_F(AlarmWindowTest, ReformattingTheLogKeepsTheSelection) {
             for (auto it = b.begin(); !it.atEnd(); ++it)
                 EXPECT_EQ(it.fragment().charFormat().fontPointSize(), 15) << b.blockNumber();
         dialogs.expectPopupMenu(std::nullopt);
-        f.RichTextBox3_MouseDown(2, 0, 0, 0);
+        f.log.RichTextBox3_MouseDown(2, 0, 0, 0);
         EXPECT_EQ(dialogs.lastMenu.at(2).enabled, row.length > 0) << "Cut";
     }
 }
@@ -328,27 +328,27 @@ TEST_F(AlarmWindowTest, EditMenuFollowsTheFocusedBox) {
     };
 
     dialogs.expectPopupMenu(std::nullopt);
-    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    f.log.RichTextBox3_MouseDown(2, 0, 0, 0);
     EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false, false, false, false}));
 
     f.RichTextBox3.setSelStart(0);
     f.RichTextBox3.setSelLength(5);
     dialogs.expectPopupMenu(2);
-    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    f.log.RichTextBox3_MouseDown(2, 0, 0, 0);
     EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true, false, true}));
     EXPECT_EQ(clipboard->text(), QStringLiteral("Tessa"));
     EXPECT_TRUE(f.RichTextBox3.Text().startsWith(QStringLiteral("l人工智能")));
 
     dialogs.expectPopupMenu(0);
-    f.RichTextBox3_MouseDown(2, 0, 0, 0);
+    f.log.RichTextBox3_MouseDown(2, 0, 0, 0);
     EXPECT_EQ(enabled(), (std::vector<bool>{true, true, false, false, true, false}));
     EXPECT_EQ(f.RichTextBox3.Text(), kHeading) << "undone";
 
     // Only the right button alone opens the menu; Shift does not matter.
-    f.RichTextBox3_MouseDown(1, 0, 0, 0);
-    f.RichTextBox3_MouseDown(3, 0, 0, 0);
+    f.log.RichTextBox3_MouseDown(1, 0, 0, 0);
+    f.log.RichTextBox3_MouseDown(3, 0, 0, 0);
     dialogs.expectPopupMenu(std::nullopt);
-    f.RichTextBox3_MouseDown(2, 1, 0, 0);
+    f.log.RichTextBox3_MouseDown(2, 1, 0, 0);
 }
 
 } // namespace
