@@ -109,24 +109,6 @@ struct Module1 {
     // Pen colour of the main window's drop calculation (&HBBGGRR).
     double calcPenColor = 16711680;
 
-    // Smart monitoring.
-    bool monitorStopped = false;
-    double monitorTick = 1;
-    double alarmStepCount = 0;
-    double cameraStartTries = 0;
-    double alarmBlinkTick = 0;
-    double restartCountdown = 0;
-    double historyCount = 0;
-    // The last alarm values for the stuck-camera test, in 1..6; 0 stays 0.
-    std::array<double, 7> alarmHistory{};
-    bool cameraStuck = false;
-    bool redAlarmLatched = false;
-    double alarmLevel = 0;
-    double alarmSeq = 0;
-    double diffCount = 0;
-    // The last comparison's result, for the alarm step.
-    CompareResult compareResult = CompareResult::None;
-
     // Requests between the monitoring and the remote alarm point.
     bool alarmPointOn = false;
     bool alarmUploadArmed = false;

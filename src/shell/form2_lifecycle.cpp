@@ -26,15 +26,6 @@ void Form2::Form_Load() {
     m.loadUploadArmed = true;
     m.alarmSoundArmed = true;
 
-    m.historyCount = 0;
-    m.cameraStuck = false;
-    m.alarmBlinkTick = 0;
-    m.monitorTick = 1;
-    m.alarmStepCount = 0;
-    m.cameraStartTries = 0;
-    m.redAlarmLatched = false;
-    m.monitorStopped = false;
-
     // A log that cannot be created loses its entries, not the window; the monitoring says why.
     monitoring.startOfOpening();
 
@@ -110,7 +101,7 @@ void Form2::Form_Unload(int&) {
         m.imageWorkMode = false;
     }
 
-    m.monitorStopped = true;
+    monitoring.endOfOpening();
     Timer(19).setEnabled(false);
     Timer(18).setEnabled(false);
 
