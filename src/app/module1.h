@@ -84,17 +84,9 @@ struct Module1 {
     bool plotToggle = false;
     double plotHalfWidth = 0;
     double plotHalfHeight = 0;
-    double plotResult = 0;
 
-    // The parameter-record replay: the distinct records of the last read of treego.txt, how
-    // many it found, the next one to draw, the fields of the record being drawn (a short
-    // record keeps the previous one's for what it lacks) and what the parse of it gave ("OK").
-    // The shift is added to each record's origin in the fast replay.
-    QStringList replayRecords;
-    double replayCount = 0;
-    double replayIndex = 0;
-    std::array<double, 8> recordFields{};
-    QString currentRecord;
+    // The parameter-record replay's shift, added to each record's origin in the fast replay
+    // (the line-width question of a simulation clears it).
     double replayShiftX = 0;
     double replayShiftY = 0;
     // The origin the coordinate transform set, added to every replayed stroke point.
