@@ -117,13 +117,6 @@ struct Module1 {
     // Which of the alarm point's two log snapshots is written next: true record2.txt.
     bool recordToggle = true;
 
-    // The slideshow: the listed files (folder and name), how many the last listing found,
-    // and the index of the next one to show.
-    static constexpr int kPictureListSize = 10001;
-    std::vector<QString> pictureList = std::vector<QString>(kPictureListSize);
-    double pictureCount = 0;
-    double pictureIndex = 0;
-
     // Freehand strokes: the store, the stroke being drawn (the number of finished ones), the
     // last point stored in it, the next entry of the point counts, the page in use (always 0),
     // and the stroke the replay drew last (-1 before its first tick).
