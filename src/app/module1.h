@@ -93,11 +93,6 @@ struct Module1 {
     double replayOffsetX = 0;
     double replayOffsetY = 0;
 
-    // The video player's seek bar: its position last computed from the playing position
-    // (0..32767), and the target of the last seek as a fraction of the media's length.
-    double seekBarValue = 0;
-    double seekFraction = 0;
-
     // Pen colour of the main window's drop calculation (&HBBGGRR).
     double calcPenColor = 16711680;
 
