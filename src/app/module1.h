@@ -112,16 +112,6 @@ struct Module1 {
     // Which of the alarm point's two log snapshots is written next: true record2.txt.
     bool recordToggle = true;
 
-    // Freehand strokes: the store, the stroke being drawn (the number of finished ones), the
-    // last point stored in it, the next entry of the point counts, the page in use (always 0),
-    // and the stroke the replay drew last (-1 before its first tick).
-    StrokeStore strokes;
-    double strokeCount = 0;
-    double pointCount = 0;
-    double strokeLenIndex = 0;
-    double pageIndex = 0;
-    double replayCursor = -1;
-
     // Line table and the three grids of the pixel sets.
     LineTable lines;
     // The colours the last plain pixel sets read.

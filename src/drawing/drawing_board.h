@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/stroke_store.h"
 #include "vbrt/colour.h"
 
 #include <QString>
@@ -71,6 +72,19 @@ public:
     // Enter on the word "se" in the fourth small box saves the plain pixel set.
     void Text1_KeyPress(int index, int& keyAscii);
 
+    // A new opening of the window: the pen's counters start again; the strokes stay for the
+    // replay.
+    void startOfOpening();
+
+    // Freehand strokes: the store, the stroke being drawn (the number of finished ones), the
+    // last point stored in it, the next entry of the point counts and the page in use (always
+    // 0).
+    app::StrokeStore strokes;
+    double strokeCount = 0;
+    double pointCount = 0;
+    double strokeLenIndex = 0;
+    double pageIndex = 0;
+
 private:
     // The pen switches' buttons, and their colours on and off.
     static constexpr int kPenButton = 14, kReplayButton = 15, kThicknessButton = 21;
@@ -93,6 +107,8 @@ private:
     void pickPenColour(double x, double y);
 
     shell::Form2& f_;
+    // The stroke the replay drew last (-1 before its first tick).
+    double replayCursor_ = -1;
 };
 
 } // namespace drawing

@@ -56,10 +56,7 @@ void Form2::Form_Load() {
     Image1.setVisible(false);
 
     curves.state.startOfOpening();
-    m.strokeCount = 0;
-    m.pointCount = 0;
-    m.strokeLenIndex = 0;
-    m.pageIndex = 0;
+    board.startOfOpening();
 
     coordMode = false;
     drawChord = false;

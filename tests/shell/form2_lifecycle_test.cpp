@@ -3,6 +3,7 @@
 #include "alarmpoint/server_message.h"
 #include "app/module1.h"
 #include "drawing/curve_animations.h"
+#include "drawing/drawing_board.h"
 #include "monitoring/monitoring.h"
 #include "platform/capture_window.h"
 #include "platform/synthetic_capture_driver.h"
@@ -84,13 +85,14 @@ TEST_F(Form2Life, LoadCreatesTheLogFolderAndEmptiesTheLog) {
 TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     app::Module1& s = m();
     monitoring::Monitoring& w = f2().monitoring;
+    drawing::DrawingBoard& b = f2().board;
     s.alarmUploadArmed = s.loadUploadArmed = s.alarmSoundArmed = false;
     w.historyCount = w.alarmBlinkTick = w.cameraStartTries = 7;
     w.monitorTick = 9;
     w.alarmStepCount = 5;
     w.cameraStuck = w.redAlarmLatched = w.monitorStopped = true;
     s.plotToggle = s.fullScreenOn = s.freehandMode = true;
-    s.strokeCount = s.pointCount = s.strokeLenIndex = s.pageIndex = 4;
+    b.strokeCount = b.pointCount = b.strokeLenIndex = b.pageIndex = 4;
     f2().penColor = 255;
     f2().dropPlots.colorMode = trajectories::ColourMode::SingleColour;
     f2().drawEllipse = false;
@@ -112,7 +114,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     EXPECT_EQ(w.alarmStepCount, 0);
     EXPECT_FALSE(w.cameraStuck || w.redAlarmLatched || w.monitorStopped);
     EXPECT_FALSE(s.plotToggle || s.fullScreenOn || s.freehandMode);
-    EXPECT_EQ(s.strokeCount + s.pointCount + s.strokeLenIndex + s.pageIndex, 0);
+    EXPECT_EQ(b.strokeCount + b.pointCount + b.strokeLenIndex + b.pageIndex, 0);
     EXPECT_EQ(f2().penColor, 33000);
     EXPECT_EQ(f2().dropPlots.colorMode, trajectories::ColourMode::RandomShares);
     EXPECT_TRUE(f2().drawEllipse);
