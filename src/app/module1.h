@@ -77,9 +77,7 @@ struct Module1 {
     // Drawing window layouts and tools.
     bool fullScreenOn = false;
     bool fullCanvasOn = false;
-    bool canvasToolsAtEdge = false;
     bool imagePresaved = false;
-    bool canvasKeysOn = false;
     bool fastPlot = false;
     bool plotToggle = false;
     double plotHalfWidth = 0;
@@ -114,8 +112,6 @@ struct Module1 {
 
     // Line table and the three grids of the pixel sets.
     LineTable lines;
-    // The colours the last plain pixel sets read.
-    SampleColours sampleColors;
 };
 
 Module1& module1();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/sample_colours.h"
 #include "app/stroke_store.h"
 #include "vbrt/colour.h"
 
@@ -84,6 +85,14 @@ public:
     double pointCount = 0;
     double strokeLenIndex = 0;
     double pageIndex = 0;
+
+    // The whole-screen canvas's Ctrl keys are live (until Esc leaves it).
+    bool canvasKeysOn = false;
+    // 全画屏 was used once: its tools stand at the screen's edge, and the next use makes the
+    // bare canvas.
+    bool canvasToolsAtEdge = false;
+    // The colours the last plain pixel set read.
+    app::SampleColours sampleColors;
 
 private:
     // The pen switches' buttons, and their colours on and off.

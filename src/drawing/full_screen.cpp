@@ -116,7 +116,7 @@ void DrawingBoard::restoreFromFullScreen() {
 
 void DrawingBoard::wholeScreenCanvas(std::initializer_list<ui::Control*> hidden) {
     app::Module1& m = app::module1();
-    m.canvasKeysOn = true;
+    canvasKeysOn = true;
     // Sized as a simulation's window is: the resize handler gives it the screen's size.
     const app::DrawingMode mode = m.drawingMode;
     if (!app::isSimulation(mode))
@@ -155,12 +155,12 @@ void DrawingBoard::fullCanvas() {
     for (ui::Control* c : tools)
         c->setLeft(left);
     app::Module1& m = app::module1();
-    if (!m.canvasToolsAtEdge) {
-        m.canvasToolsAtEdge = true;
+    if (!canvasToolsAtEdge) {
+        canvasToolsAtEdge = true;
         return;
     }
     // The second use: a bare canvas with the pen on and the Ctrl keys live at once.
-    m.canvasToolsAtEdge = false;
+    canvasToolsAtEdge = false;
     f_.Picture1.setAutoRedraw(true);
     m.freehandMode = true;
     m.imagePresaved = true;

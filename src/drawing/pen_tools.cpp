@@ -119,7 +119,7 @@ void DrawingBoard::Timer14_Timer() {
 
 void DrawingBoard::Picture1_KeyDown(int keyCode, int shift) {
     const app::Module1& m = app::module1();
-    if (shift != ui::CtrlKey || !m.imagePresaved || !m.canvasKeysOn)
+    if (shift != ui::CtrlKey || !m.imagePresaved || !canvasKeysOn)
         return;
     switch (keyCode) {
     case 'S':
@@ -153,8 +153,8 @@ void DrawingBoard::Picture1_KeyPress(int keyAscii) {
         return;
     app::Module1& m = app::module1();
     // Esc is the way out of every full-screen layout, the one without a restore button too.
-    if (m.canvasKeysOn || m.fullScreenOn) {
-        m.canvasKeysOn = false;
+    if (canvasKeysOn || m.fullScreenOn) {
+        canvasKeysOn = false;
         m.imagePresaved = false;
         f_.unload();
     } else if (m.antiMissileRunning) {

@@ -154,12 +154,12 @@ TEST_F(Freehand, CtrlKeysActOnlyOnAPreSavedWholeScreenCanvas) {
                  {true, true, ui::CtrlKey | ui::ShiftKey, false}};
     for (const auto& c : cases) {
         m().imagePresaved = c.presaved;
-        m().canvasKeysOn = c.keysOn;
+        board().canvasKeysOn = c.keysOn;
         const bool before = m().freehandMode;
         f2().board.Picture1_KeyDown('H', c.shift);
         EXPECT_EQ(m().freehandMode != before, c.acts);
     }
-    m().imagePresaved = m().canvasKeysOn = true;
+    m().imagePresaved = board().canvasKeysOn = true;
     f2().board.Picture1_KeyDown('A', ui::CtrlKey);
     EXPECT_TRUE(f2().Timer(14).Enabled());
 }
@@ -170,10 +170,10 @@ TEST_F(Freehand, EscLeavesTheWholeScreenCanvasFromItsOwnKeyHandler) {
     QApplication::sendEvent(f2().Picture1.widget(), &esc);
     EXPECT_TRUE(f2().isLoaded());
 
-    m().canvasKeysOn = m().imagePresaved = true;
+    board().canvasKeysOn = m().imagePresaved = true;
     QApplication::sendEvent(f2().Picture1.widget(), &esc);
     EXPECT_FALSE(f2().isLoaded());
-    EXPECT_FALSE(m().canvasKeysOn);
+    EXPECT_FALSE(board().canvasKeysOn);
     EXPECT_FALSE(m().imagePresaved);
     QApplication::processEvents();
 }
