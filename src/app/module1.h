@@ -75,11 +75,9 @@ struct Module1 {
     bool freehandMode = false;
 
     // Drawing window layouts and tools.
-    bool fullScreenOn = false;
     bool fullCanvasOn = false;
     bool imagePresaved = false;
     bool fastPlot = false;
-    bool plotToggle = false;
     double plotHalfWidth = 0;
     double plotHalfHeight = 0;
 

@@ -73,8 +73,8 @@ public:
     // Enter on the word "se" in the fourth small box saves the plain pixel set.
     void Text1_KeyPress(int index, int& keyAscii);
 
-    // A new opening of the window: the pen's counters start again; the strokes stay for the
-    // replay.
+    // A new opening of the window: it is not in the 全屏 layout, and the pen's counters start
+    // again; the strokes stay for the replay.
     void startOfOpening();
 
     // Freehand strokes: the store, the stroke being drawn (the number of finished ones), the
@@ -86,6 +86,8 @@ public:
     double strokeLenIndex = 0;
     double pageIndex = 0;
 
+    // 全屏 has laid the window out over the screen (还原 ends it).
+    bool fullScreenOn = false;
     // The whole-screen canvas's Ctrl keys are live (until Esc leaves it).
     bool canvasKeysOn = false;
     // 全画屏 was used once: its tools stand at the screen's edge, and the next use makes the

@@ -47,6 +47,7 @@ void DrawingBoard::huahua() {
 }
 
 void DrawingBoard::startOfOpening() {
+    fullScreenOn = false;
     strokeCount = 0;
     pointCount = 0;
     strokeLenIndex = 0;

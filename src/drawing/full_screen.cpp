@@ -49,7 +49,7 @@ void DrawingBoard::sizeToScreen() {
 }
 
 void DrawingBoard::fullScreen() {
-    if (app::module1().fullScreenOn)
+    if (fullScreenOn)
         restoreFromFullScreen();
     else
         enterFullScreen();
@@ -59,7 +59,7 @@ void DrawingBoard::enterFullScreen() {
     app::Module1& m = app::module1();
     ui::CommandButton& self = f_.Command1(kFullScreenButton);
     self.setCaption(kRestore);
-    m.fullScreenOn = true;
+    fullScreenOn = true;
     m.fullCanvasOn = true;
 
     for (int i = 0; i <= 17; ++i)
@@ -103,7 +103,7 @@ void DrawingBoard::restoreFromFullScreen() {
                      true);
     f_.Command1(kSaveButton).setWidth(kSaveDesignWidth);
     f_.Command1(kSaveButton).setHeight(kSaveDesignHeight);
-    m.fullScreenOn = false;
+    fullScreenOn = false;
 
     f_.setBorderStyle(kFixedSingle);
     f_.setCaption(kWindowCaption);

@@ -153,7 +153,7 @@ void DrawingBoard::Picture1_KeyPress(int keyAscii) {
         return;
     app::Module1& m = app::module1();
     // Esc is the way out of every full-screen layout, the one without a restore button too.
-    if (canvasKeysOn || m.fullScreenOn) {
+    if (canvasKeysOn || fullScreenOn) {
         canvasKeysOn = false;
         m.imagePresaved = false;
         f_.unload();

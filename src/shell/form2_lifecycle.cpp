@@ -42,7 +42,7 @@ void Form2::Form_Load() {
     WindowsMediaPlayer1.setVisible(false);
     Label1.setVisible(false);
 
-    m.plotToggle = false;
+    dropPlots.startOfOpening();
     for (ui::Control* c :
          {static_cast<ui::Control*>(&Text2), static_cast<ui::Control*>(&Text3),
           static_cast<ui::Control*>(&Text1(0)), static_cast<ui::Control*>(&Text1(1)),
@@ -51,7 +51,6 @@ void Form2::Form_Load() {
 
     originX = 0;
     originY = 0;
-    m.fullScreenOn = false;
     m.freehandMode = false;
     Image1.setVisible(false);
 

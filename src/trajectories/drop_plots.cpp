@@ -181,8 +181,8 @@ void DropPlots::Command8_Click() {
     app::Module1& m = app::module1();
     Form1& panel = shell::form1();
     if (app::isSimulation(m.drawingMode) && !m.freehandMode) {
-        const bool first = !m.plotToggle;
-        m.plotToggle = true;
+        const bool first = !plotToggle;
+        plotToggle = true;
         panel.calculator.runOnDropInput([&] { sweep(first); });
         panel.Label1(Form1::kDragCaption).setVisible(false);
     }

@@ -91,7 +91,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     w.monitorTick = 9;
     w.alarmStepCount = 5;
     w.cameraStuck = w.redAlarmLatched = w.monitorStopped = true;
-    s.plotToggle = s.fullScreenOn = s.freehandMode = true;
+    f2().dropPlots.plotToggle = b.fullScreenOn = s.freehandMode = true;
     b.strokeCount = b.pointCount = b.strokeLenIndex = b.pageIndex = 4;
     f2().penColor = 255;
     f2().dropPlots.colorMode = trajectories::ColourMode::SingleColour;
@@ -113,7 +113,7 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     EXPECT_EQ(w.monitorTick, 1);
     EXPECT_EQ(w.alarmStepCount, 0);
     EXPECT_FALSE(w.cameraStuck || w.redAlarmLatched || w.monitorStopped);
-    EXPECT_FALSE(s.plotToggle || s.fullScreenOn || s.freehandMode);
+    EXPECT_FALSE(f2().dropPlots.plotToggle || b.fullScreenOn || s.freehandMode);
     EXPECT_EQ(b.strokeCount + b.pointCount + b.strokeLenIndex + b.pageIndex, 0);
     EXPECT_EQ(f2().penColor, 33000);
     EXPECT_EQ(f2().dropPlots.colorMode, trajectories::ColourMode::RandomShares);
