@@ -7,6 +7,7 @@
 
 #include "app/module1.h"
 #include "bench_support.h"
+#include "monitoring/monitoring.h"
 #include "platform/media_backend.h"
 #include "platform/synthetic_capture_driver.h"
 #include "shell/form1.h"
@@ -55,7 +56,7 @@ void BM_UnattendedSession(benchmark::State& state) {
     camera->setFrame(room(false));
     shell::form1().Command11_Click();
     shell::Form2& f = shell::form2();
-    app::Module1& m = app::module1();
+    monitoring::Monitoring& m = f.monitoring;
     QCoreApplication::processEvents();
 
     double whole = 0, between = 0, wallSeconds = 0;
@@ -63,7 +64,7 @@ void BM_UnattendedSession(benchmark::State& state) {
         const bench_support::Meter session;
         f.Command13.press();
         // The first comparison of a quiet room.
-        runUntil([&] { return m.compareResult == app::CompareResult::Ok; });
+        runUntil([&] { return m.lastComparison().result == app::CompareResult::Ok; });
         runUntil([&] { return f.Text3.Text() == QStringLiteral("3"); });
         const bench_support::Meter waiting;
         runUntil([&] { return f.Text3.Text() == QStringLiteral("20"); });
@@ -71,7 +72,7 @@ void BM_UnattendedSession(benchmark::State& state) {
         // Somebody walks in before the frames of clock 25 and 30 that the second comparison
         // looks at; the alarm step after it.
         camera->setFrame(room(true));
-        runUntil([&] { return m.compareResult == app::CompareResult::Error; });
+        runUntil([&] { return m.lastComparison().result == app::CompareResult::Error; });
         runUntil([&] { return m.monitorTick >= 12; });
         whole = session.share();
         wallSeconds = session.wallSeconds();

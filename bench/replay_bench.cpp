@@ -44,12 +44,11 @@ void BM_ReadRecords(benchmark::State& state) {
     file.close();
 
     trajectories::RecordReplay& replay = shell::form2().replay;
-    const app::Module1& m = app::module1();
     // Record 0 was saved again at the end: the records read begin with record 1 and end
     // with it.
     if (replay.query1(QStringLiteral(",")) != kRecords ||
-        m.replayRecords.front() != QString::fromLatin1(record(1)) ||
-        m.replayRecords.back() != QString::fromLatin1(record(kRecords - kRepeatEvery))) {
+        replay.replayRecords().front() != QString::fromLatin1(record(1)) ||
+        replay.replayRecords().back() != QString::fromLatin1(record(kRecords - kRepeatEvery))) {
         state.SkipWithError("the records read are not the file's");
         return;
     }

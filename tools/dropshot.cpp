@@ -25,6 +25,7 @@
 #include "shell/forms.h"
 #include "trajectories/command_words.h"
 #include "trajectories/drop_plots.h"
+#include "trajectories/record_replay.h"
 #include "ui/desktop.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
@@ -192,8 +193,8 @@ void word(const char* text) {
 void afterPass(std::function<void()> then) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, then] {
-        const app::Module1& m = app::module1();
-        if (m.replayCount == 0 || m.replayIndex < m.replayCount)
+        const trajectories::RecordReplay& r = shell::form2().replay;
+        if (r.replayCount() == 0 || r.replayIndex() < r.replayCount())
             return;
         poll->deleteLater();
         word("");

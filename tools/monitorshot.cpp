@@ -5,6 +5,7 @@
 //
 //   monitorshot OUT.png
 #include "app/module1.h"
+#include "monitoring/monitoring.h"
 #include "platform/synthetic_capture_driver.h"
 #include "program_folder.h"
 #include "screen_shot.h"
@@ -209,15 +210,16 @@ int shoot(const QString& out, platform::SyntheticCamera& camera) {
         return 1;
     }
     camera.setFrame(cameraFrame(true));
-    app::Module1& m = app::module1();
-    if (!runUntil([&] { return m.compareResult == app::CompareResult::Error; }, kAlarmWithin)) {
+    const monitoring::Monitoring& m = f.monitoring;
+    if (!runUntil([&] { return m.lastComparison().result == app::CompareResult::Error; },
+                  kAlarmWithin)) {
         std::fprintf(stderr, "monitorshot: the comparison gave no alarm (value %g)\n",
-                     m.alarmLevel);
+                     m.alarmLevel());
         return 1;
     }
     settle(300);
-    std::fprintf(stderr, "monitorshot: alarm value %g, %g samples changed\n", m.alarmLevel,
-                 m.diffCount);
+    std::fprintf(stderr, "monitorshot: alarm value %g, %g samples changed\n", m.alarmLevel(),
+                 m.lastComparison().differing);
     if (!f.window() || !f.window()->grab().save(out)) {
         std::fprintf(stderr, "monitorshot: could not save %s\n", qPrintable(out));
         return 1;

@@ -75,54 +75,20 @@ struct Module1 {
     bool freehandMode = false;
 
     // Drawing window layouts and tools.
-    bool fullScreenOn = false;
     bool fullCanvasOn = false;
-    bool canvasToolsAtEdge = false;
     bool imagePresaved = false;
-    bool canvasKeysOn = false;
     bool fastPlot = false;
-    bool plotToggle = false;
     double plotHalfWidth = 0;
     double plotHalfHeight = 0;
-    double plotResult = 0;
 
-    // The parameter-record replay: the distinct records of the last read of treego.txt, how
-    // many it found, the next one to draw, the fields of the record being drawn (a short
-    // record keeps the previous one's for what it lacks) and what the parse of it gave ("OK").
-    // The shift is added to each record's origin in the fast replay.
-    QStringList replayRecords;
-    double replayCount = 0;
-    double replayIndex = 0;
-    std::array<double, 8> recordFields{};
-    QString currentRecord;
+    // The parameter-record replay's shift, added to each record's origin in the fast replay
+    // (the line-width question of a simulation clears it).
     double replayShiftX = 0;
     double replayShiftY = 0;
     // The origin the coordinate transform set, added to every replayed stroke point.
     double replayOffsetX = 0;
     double replayOffsetY = 0;
 
-    // The video player's seek bar: its position last computed from the playing position
-    // (0..32767), and the target of the last seek as a fraction of the media's length.
-    double seekBarValue = 0;
-    double seekFraction = 0;
-
-    // Smart monitoring.
-    bool monitorStopped = false;
-    double monitorTick = 1;
-    double alarmStepCount = 0;
-    double cameraStartTries = 0;
-    double alarmBlinkTick = 0;
-    double restartCountdown = 0;
-    double historyCount = 0;
-    // The last alarm values for the stuck-camera test, in 1..6; 0 stays 0.
-    std::array<double, 7> alarmHistory{};
-    bool cameraStuck = false;
-    bool redAlarmLatched = false;
-    double alarmLevel = 0;
-    double alarmSeq = 0;
-    double diffCount = 0;
-    // The last comparison's result, for the alarm step.
-    CompareResult compareResult = CompareResult::None;
 
     // Requests between the monitoring and the remote alarm point.
     bool alarmPointOn = false;
@@ -137,27 +103,9 @@ struct Module1 {
     bool uploadFromCapture = false;
     QString uploadPath;
 
-    // The slideshow: the listed files (folder and name), how many the last listing found,
-    // and the index of the next one to show.
-    static constexpr int kPictureListSize = 10001;
-    std::vector<QString> pictureList = std::vector<QString>(kPictureListSize);
-    double pictureCount = 0;
-    double pictureIndex = 0;
-
-    // Freehand strokes: the store, the stroke being drawn (the number of finished ones), the
-    // last point stored in it, the next entry of the point counts, the page in use (always 0),
-    // and the stroke the replay drew last (-1 before its first tick).
-    StrokeStore strokes;
-    double strokeCount = 0;
-    double pointCount = 0;
-    double strokeLenIndex = 0;
-    double pageIndex = 0;
-    double replayCursor = -1;
 
     // Line table and the three grids of the pixel sets.
     LineTable lines;
-    // The colours the last plain pixel sets read.
-    SampleColours sampleColors;
 };
 
 Module1& module1();

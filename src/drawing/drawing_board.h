@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/sample_colours.h"
+#include "app/stroke_store.h"
 #include "vbrt/colour.h"
 
 #include <QString>
@@ -73,6 +75,29 @@ public:
     // Enter on the word "se" in the fourth small box saves the plain pixel set.
     void Text1_KeyPress(int index, int& keyAscii);
 
+    // A new opening of the window: it is not in the 全屏 layout, and the pen's counters start
+    // again; the strokes stay for the replay.
+    void startOfOpening();
+
+    // Freehand strokes: the store, the stroke being drawn (the number of finished ones), the
+    // last point stored in it, the next entry of the point counts and the page in use (always
+    // 0).
+    app::StrokeStore strokes;
+    double strokeCount = 0;
+    double pointCount = 0;
+    double strokeLenIndex = 0;
+    double pageIndex = 0;
+
+    // 全屏 has laid the window out over the screen (还原 ends it).
+    bool fullScreenOn = false;
+    // The whole-screen canvas's Ctrl keys are live (until Esc leaves it).
+    bool canvasKeysOn = false;
+    // 全画屏 was used once: its tools stand at the screen's edge, and the next use makes the
+    // bare canvas.
+    bool canvasToolsAtEdge = false;
+    // The colours the last plain pixel set read.
+    app::SampleColours sampleColors;
+
 private:
     // The pen switches' buttons, and their colours on and off.
     static constexpr int kPenButton = 14, kReplayButton = 15, kThicknessButton = 21;
@@ -98,6 +123,8 @@ private:
     // The main window: its colour buttons and their dialog, and its parameter panel.
     windows::Form1Controls& main_;
     windows::ParameterPanel& panel_;
+    // The stroke the replay drew last (-1 before its first tick).
+    double replayCursor_ = -1;
 };
 
 } // namespace drawing

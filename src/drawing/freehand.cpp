@@ -40,23 +40,30 @@ void DrawingBoard::huahua() {
     f_.Picture1.setMousePointer(ui::PictureBox::kDefaultPointer);
     // A stroke being drawn ends with the pen: its release is no longer the pen's.
     f_.Timer(13).setEnabled(false);
-    m.strokeCount = 0;
-    m.pointCount = 0;
-    m.strokeLenIndex = 0;
-    m.pageIndex = 0;
+    strokeCount = 0;
+    pointCount = 0;
+    strokeLenIndex = 0;
+    pageIndex = 0;
     f_.Command1(kPenButton).setBackColor(kSwitchOff);
 }
 
+void DrawingBoard::startOfOpening() {
+    fullScreenOn = false;
+    strokeCount = 0;
+    pointCount = 0;
+    strokeLenIndex = 0;
+    pageIndex = 0;
+}
+
 void DrawingBoard::penDown(double x, double y) {
-    app::Module1& m = app::module1();
     // The store has no slot for a further stroke.
-    if (!StrokeStore::inBounds(int(m.strokeCount)) || f_.Timer(13).Enabled())
+    if (!StrokeStore::inBounds(int(strokeCount)) || f_.Timer(13).Enabled())
         return;
     f_.originX = x;
     f_.originY = y;
     panel_.box(ParameterPanel::kTargetXBox).setText(vbrt::CStr(float(x)));
     panel_.box(ParameterPanel::kTargetYBox).setText(vbrt::CStr(float(y)));
-    app::StrokePoint& start = m.strokes.at(int(m.strokeCount), int(m.pointCount));
+    app::StrokePoint& start = strokes.at(int(strokeCount), int(pointCount));
     start.x = dropcalc::wc(f_.originX);
     start.y = dropcalc::wc(f_.originY);
     f_.Timer(13).setEnabled(true);
@@ -77,17 +84,16 @@ void DrawingBoard::Picture1_MouseMove(int, int, double x, double y) {
 }
 
 void DrawingBoard::Timer13_Timer() {
-    app::Module1& m = app::module1();
-    const int stroke = int(m.strokeCount), index = int(m.pointCount) + 1;
+    const int stroke = int(strokeCount), index = int(pointCount) + 1;
     if (!StrokeStore::inBounds(stroke) || !StrokeStore::inBounds(index)) {
         f_.Timer(13).setEnabled(false);
         return;
     }
-    m.pointCount = index;
+    pointCount = index;
     // The pointer's position as the readout last showed it: a pen held still adds the same
     // point again.
     const double x = vbrt::Val(f_.Text1(0).Text()), y = vbrt::Val(f_.Text1(1).Text());
-    m.strokes.at(stroke, index) = {x, y, double(f_.penColor), double(f_.Picture1.DrawWidth())};
+    strokes.at(stroke, index) = {x, y, double(f_.penColor), double(f_.Picture1.DrawWidth())};
     f_.Picture1.LineTo(x, y, f_.penColor);
     // The stroke has taken its last slot: it ends here, as a release would.
     if (index == StrokeStore::kLast)
@@ -107,16 +113,15 @@ void DrawingBoard::Picture1_MouseUp(int button, int shift, double x, double y) {
 }
 
 void DrawingBoard::endStroke(double x, double y) {
-    app::Module1& m = app::module1();
-    m.strokeCount += 1;
-    if (StrokeStore::inBounds(int(m.strokeLenIndex)))
-        m.strokes.pointsPerStroke[int(m.strokeLenIndex)] = m.pointCount;
-    m.strokes.strokesPerPage[int(m.pageIndex)] = m.strokeCount;
+    strokeCount += 1;
+    if (StrokeStore::inBounds(int(strokeLenIndex)))
+        strokes.pointsPerStroke[int(strokeLenIndex)] = pointCount;
+    strokes.strokesPerPage[int(pageIndex)] = strokeCount;
     f_.Timer(13).setEnabled(false);
     f_.originX = x;
     f_.originY = y;
-    m.strokeLenIndex += 1;
-    m.pointCount = 0;
+    strokeLenIndex += 1;
+    pointCount = 0;
 }
 
 void DrawingBoard::pickPenColour(double x, double y) {

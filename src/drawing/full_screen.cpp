@@ -49,7 +49,7 @@ void DrawingBoard::sizeToScreen() {
 }
 
 void DrawingBoard::fullScreen() {
-    if (app::module1().fullScreenOn)
+    if (fullScreenOn)
         restoreFromFullScreen();
     else
         enterFullScreen();
@@ -59,7 +59,7 @@ void DrawingBoard::enterFullScreen() {
     app::Module1& m = app::module1();
     ui::CommandButton& self = f_.Command1(kFullScreenButton);
     self.setCaption(kRestore);
-    m.fullScreenOn = true;
+    fullScreenOn = true;
     m.fullCanvasOn = true;
 
     for (int i = 0; i <= 17; ++i)
@@ -103,7 +103,7 @@ void DrawingBoard::restoreFromFullScreen() {
                      true);
     f_.Command1(kSaveButton).setWidth(kSaveDesignWidth);
     f_.Command1(kSaveButton).setHeight(kSaveDesignHeight);
-    m.fullScreenOn = false;
+    fullScreenOn = false;
 
     f_.setBorderStyle(kFixedSingle);
     f_.setCaption(kWindowCaption);
@@ -116,7 +116,7 @@ void DrawingBoard::restoreFromFullScreen() {
 
 void DrawingBoard::wholeScreenCanvas(std::initializer_list<ui::Control*> hidden) {
     app::Module1& m = app::module1();
-    m.canvasKeysOn = true;
+    canvasKeysOn = true;
     // Sized as a simulation's window is: the resize handler gives it the screen's size.
     const app::DrawingMode mode = m.drawingMode;
     if (!app::isSimulation(mode))
@@ -155,12 +155,12 @@ void DrawingBoard::fullCanvas() {
     for (ui::Control* c : tools)
         c->setLeft(left);
     app::Module1& m = app::module1();
-    if (!m.canvasToolsAtEdge) {
-        m.canvasToolsAtEdge = true;
+    if (!canvasToolsAtEdge) {
+        canvasToolsAtEdge = true;
         return;
     }
     // The second use: a bare canvas with the pen on and the Ctrl keys live at once.
-    m.canvasToolsAtEdge = false;
+    canvasToolsAtEdge = false;
     f_.Picture1.setAutoRedraw(true);
     m.freehandMode = true;
     m.imagePresaved = true;

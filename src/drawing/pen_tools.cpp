@@ -88,32 +88,32 @@ void DrawingBoard::autop() {
         f_.Command1(kReplayButton).setBackColor(kSwitchOff);
         return;
     }
-    app::module1().replayCursor = -1;
+    replayCursor_ = -1;
     replay.setEnabled(true);
     f_.Command1(kReplayButton).setBackColor(kSwitchOn);
 }
 
 void DrawingBoard::Timer14_Timer() {
     app::Module1& m = app::module1();
-    m.replayCursor += 1;
-    f_.Text2.setText(vbrt::CStr(m.replayCursor));
-    const int i = int(m.replayCursor);
-    if (m.replayCursor >= m.strokes.strokesPerPage[int(m.pageIndex)] || !StrokeStore::inBounds(i)) {
+    replayCursor_ += 1;
+    f_.Text2.setText(vbrt::CStr(replayCursor_));
+    const int i = int(replayCursor_);
+    if (replayCursor_ >= strokes.strokesPerPage[int(pageIndex)] || !StrokeStore::inBounds(i)) {
         f_.Timer(14).setEnabled(false);
         f_.Command1(kReplayButton).setBackColor(kSwitchOff);
         return;
     }
     // A stroke without a sample (a click) has no width and is passed over.
-    const app::StrokePoint first = m.strokes.point(i, 1);
+    const app::StrokePoint first = strokes.point(i, 1);
     if (first.width == 0)
         return;
     ui::PictureBox& canvas = f_.Picture1;
-    const app::StrokePoint start = m.strokes.point(i, 0);
+    const app::StrokePoint start = strokes.point(i, 0);
     canvas.setDrawWidth(penWidth(first.width));
     canvas.PSet(m.replayOffsetX + start.x, m.replayOffsetY + start.y, storedColour(first.colour));
-    const double last = std::min(m.strokes.pointsPerStroke[i], double(StrokeStore::kLast));
+    const double last = std::min(strokes.pointsPerStroke[i], double(StrokeStore::kLast));
     for (int j = 1; j <= last; ++j) {
-        const app::StrokePoint p = m.strokes.point(i, j);
+        const app::StrokePoint p = strokes.point(i, j);
         canvas.setDrawWidth(penWidth(p.width));
         canvas.LineTo(m.replayOffsetX + p.x, m.replayOffsetY + p.y, storedColour(p.colour));
     }
@@ -121,7 +121,7 @@ void DrawingBoard::Timer14_Timer() {
 
 void DrawingBoard::Picture1_KeyDown(int keyCode, int shift) {
     const app::Module1& m = app::module1();
-    if (shift != ui::CtrlKey || !m.imagePresaved || !m.canvasKeysOn)
+    if (shift != ui::CtrlKey || !m.imagePresaved || !canvasKeysOn)
         return;
     switch (keyCode) {
     case 'S':
@@ -155,8 +155,8 @@ void DrawingBoard::Picture1_KeyPress(int keyAscii) {
         return;
     app::Module1& m = app::module1();
     // Esc is the way out of every full-screen layout, the one without a restore button too.
-    if (m.canvasKeysOn || m.fullScreenOn) {
-        m.canvasKeysOn = false;
+    if (canvasKeysOn || fullScreenOn) {
+        canvasKeysOn = false;
         m.imagePresaved = false;
         f_.unload();
     } else if (m.antiMissileRunning) {

@@ -42,7 +42,7 @@ void DrawingBoard::savePlainPixelSet() {
     // Every sample is read before the first marker is drawn: the file holds the picture's
     // colours, not the markers'.
     ui::PictureBox& canvas = f_.Picture1;
-    app::SampleColours& colours = app::module1().sampleColors;
+    app::SampleColours& colours = sampleColors;
     const QByteArray text =
         pixelsets::plainSetText(canvas, [&](int column, int row, vbrt::Colour colour) {
             colours.set(column + 1, row, colour);

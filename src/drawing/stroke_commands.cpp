@@ -27,9 +27,8 @@ void DrawingBoard::outsave() {
     const std::optional<QString> name = ui::askSaveName(dialog, kStrokeFilter, kReplaceTitle);
     if (!name)
         return;
-    const app::Module1& m = app::module1();
-    const int strokes = int(m.strokes.strokesPerPage[int(m.pageIndex)]);
-    const vbrt::WriteResult written = vbrt::replaceFile(*name, strokeFileText(m.strokes, strokes));
+    const int count = int(strokes.strokesPerPage[int(pageIndex)]);
+    const vbrt::WriteResult written = vbrt::replaceFile(*name, strokeFileText(strokes, count));
     if (!written)
         ui::MsgBox(vbrt::writeFailedMessage(*name, written), ui::vbOKOnly, kPenTitle);
 }
@@ -53,7 +52,7 @@ void DrawingBoard::inputres() {
         ui::MsgBox(vbrt::readFailedMessage(name, file.error, kUnreadable), ui::vbOKOnly, kPenTitle);
         return;
     }
-    const StrokeFileRead read = readStrokeFile(file.bytes, m.strokes);
+    const StrokeFileRead read = readStrokeFile(file.bytes, strokes);
     if (read.badLine) {
         ui::MsgBox(kNotStrokes + name, ui::vbOKOnly, kPenTitle);
         return;
@@ -62,10 +61,10 @@ void DrawingBoard::inputres() {
     // never over them.
     if (read.lines == 0)
         return;
-    m.strokes.strokesPerPage[int(m.pageIndex)] = read.strokes;
-    m.strokeCount = read.strokes;
-    m.strokeLenIndex = read.strokes;
-    m.pointCount = 0;
+    strokes.strokesPerPage[int(pageIndex)] = read.strokes;
+    strokeCount = read.strokes;
+    strokeLenIndex = read.strokes;
+    pointCount = 0;
 }
 
 } // namespace drawing

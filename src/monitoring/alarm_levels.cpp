@@ -58,7 +58,7 @@ constexpr double kRedAbove = 300;
 
 // Keeps the value among the last six; at every seventh scoring the six kept values are
 // tested and forgotten. True when all six agreed: the camera delivers the same picture.
-bool keepInHistory(app::Module1& m, double value) {
+bool keepInHistory(Monitoring& m, double value) {
     if (m.historyCount <= 5) {
         m.historyCount += 1;
         m.alarmHistory[size_t(m.historyCount)] = value;
@@ -78,91 +78,89 @@ double Monitoring::chonghua2(const QString& path, bool countMode) {
 }
 
 double Monitoring::markChanges(const pixelsets::SetLoadResult& loaded, bool countMode) {
-    app::Module1& m = app::module1();
-    app::LineTable& lines = m.lines;
-    m.alarmLevel = 0;
+    app::LineTable& lines = app::module1().lines;
+    alarmLevel_ = 0;
     const Round round(*this);
     const auto steps = f_.samplingGrid();
     if (loaded.status == pixelsets::SetLoad::Loaded && steps) {
         const bool walked = countMode
                                 ? pixelsets::scoreChanged(f_.Picture1, lines.pixelSetA, *steps,
-                                                          f_.penColor, round.pacing(), m.alarmLevel)
+                                                          f_.penColor, round.pacing(), alarmLevel_)
                                 : pixelsets::redrawChanged(f_.Picture1, lines.pixelSetA, *steps,
                                                            false, f_.penColor, round.pacing());
         if (!walked)
-            return m.alarmLevel;
+            return alarmLevel_;
     }
 
-    if (keepInHistory(m, m.alarmLevel))
-        m.cameraStuck = true;
-    if (!m.monitorStopped) {
-        logEntry(scoreEntry(m.alarmSeq, m.alarmLevel));
-        notify(scoreNotice(m.alarmSeq, m.alarmLevel));
+    if (keepInHistory(*this, alarmLevel_))
+        cameraStuck = true;
+    if (!monitorStopped) {
+        logEntry(scoreEntry(alarmSeq, alarmLevel_));
+        notify(scoreNotice(alarmSeq, alarmLevel_));
         resume({18});
     }
-    return m.alarmLevel;
+    return alarmLevel_;
 }
 
-app::CompareResult Monitoring::levelDecision(const Round& round) {
+app::CompareResult Monitoring::levelDecision(const Round& round, double differing) {
     app::Module1& m = app::module1();
-    const double v = m.alarmLevel;
+    const double v = alarmLevel_;
     app::CompareResult result = app::CompareResult::None;
     if (!round.sameWatch()) {
         // Stopped (or started anew) while comparing: the count is logged, but the level of a
         // watch that ended is neither shown nor reported, and no snapshot is taken for it.
-        m.cameraStuck = false;
-    } else if (m.cameraStuck) {
+        cameraStuck = false;
+    } else if (cameraStuck) {
         stuckCamera();
     } else if (v > kYellowAbove) {
         if (v > kRedAbove) {
-            m.redAlarmLatched = true;
+            redAlarmLatched = true;
             f_.Text3.setBackColor(kRed);
-            notify(redNotice(m.alarmSeq, v));
-        } else if (!m.redAlarmLatched) {
+            notify(redNotice(alarmSeq, v));
+        } else if (!redAlarmLatched) {
             logEntry(kYellowEntry);
             notify(yellowNotice(v));
-            m.alarmStepCount = 0;
-            m.monitorTick = 1;
-            m.cameraStartTries = 0;
-            m.restartCountdown = 0;
+            alarmStepCount = 0;
+            monitorTick = 1;
+            cameraStartTries = 0;
+            restartCountdown = 0;
             // A new reference once the clock has passed 6 again.
             resume({19, 18, 21});
         }
         result = app::CompareResult::Error;
         resume({23});
-        m.alarmSeq += 1;
-        saveSnapshot(alarmSnapshotName(ui::Clock::instance().now(), m.alarmSeq));
+        alarmSeq += 1;
+        saveSnapshot(alarmSnapshotName(ui::Clock::instance().now(), alarmSeq));
     } else {
         result = app::CompareResult::Ok;
         f_.Timer(23).setEnabled(false);
         f_.Text3.setBackColor(f_.Text2.BackColor());
-        notify(greenNotice(m.alarmSeq, v));
+        notify(greenNotice(alarmSeq, v));
         // The next alarm after a quiet picture uploads a snapshot and sounds again.
         m.alarmUploadArmed = true;
         m.alarmSoundArmed = true;
-        m.redAlarmLatched = false;
+        redAlarmLatched = false;
     }
-    logEntry(countEntry(m.alarmSeq, m.diffCount));
-    m.alarmStepCount = 0;
+    logEntry(countEntry(alarmSeq, differing));
+    alarmStepCount = 0;
     return result;
 }
 
 // The camera delivered the same picture six times: the comparisons pause and the camera is
 // restarted about ten seconds later.
 void Monitoring::stuckCamera() {
-    app::Module1& m = app::module1();
-    m.cameraStuck = false;
-    logEntry(stuckEntry(m.alarmSeq, m.alarmLevel));
-    notify(stuckNotice(m.alarmSeq, m.alarmHistory[5]));
-    m.monitorTick = 1;
-    m.alarmStepCount = 0;
+    cameraStuck = false;
+    logEntry(stuckEntry(alarmSeq, alarmLevel_));
+    notify(stuckNotice(alarmSeq, alarmHistory[5]));
+    monitorTick = 1;
+    alarmStepCount = 0;
     resume({20});
     f_.Command13.setCaption(QStringLiteral("监控暂停"));
     f_.Command13.setBackColor(kYellow);
     f_.Text3.setBackColor(kRed);
     f_.Text3.setText(QStringLiteral("暂停"));
     f_.Timer(19).setEnabled(false);
-    m.restartCountdown = 291;
+    restartCountdown = 291;
 }
 
 bool Monitoring::saveSnapshot(const QString& path) {

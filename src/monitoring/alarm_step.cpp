@@ -29,10 +29,10 @@ const QString kSoundFailedEntry = QStringLiteral("    the alarm sound could not 
 
 void Monitoring::Timer18_Timer() {
     app::Module1& m = app::module1();
-    m.alarmStepCount += 1;
-    if (vbrt::CLng(m.monitorTick) % 5 != 0)
+    alarmStepCount += 1;
+    if (vbrt::CLng(monitorTick) % 5 != 0)
         return;
-    m.alarmStepCount = 0;
+    alarmStepCount = 0;
 
     const Round round(*this, Round::Until::WatchChanges);
     if (!grabFrame()) {
@@ -40,12 +40,12 @@ void Monitoring::Timer18_Timer() {
         return;
     }
     const auto now = [] { return ui::Clock::instance().now(); };
-    if (m.compareResult == app::CompareResult::Error) {
+    if (lastComparison_.result == app::CompareResult::Error) {
         // The first step after an alarming comparison (clock 5).
-        if (m.monitorTick < 7) {
+        if (monitorTick < 7) {
             if (m.alarmPointOn)
                 alarmPoint_.yuancx();
-            const QString p = uploadSnapshotName(now(), m.alarmSeq);
+            const QString p = uploadSnapshotName(now(), alarmSeq);
             // A snapshot that could not be saved is not offered; the upload stays armed.
             if (saveSnapshot(p) && !offerOnce(m.alarmUploadArmed, p, round))
                 return;
@@ -58,8 +58,8 @@ void Monitoring::Timer18_Timer() {
             if (m.remoteRestartRequest)
                 restartWatch();
         }
-    } else if (m.monitorTick == kRoutineTick) {
-        const QString p = uploadSnapshotName(now(), m.alarmSeq);
+    } else if (monitorTick == kRoutineTick) {
+        const QString p = uploadSnapshotName(now(), alarmSeq);
         const bool saved = saveSnapshot(p);
         if (!round.pauseSecond())
             return;
@@ -86,7 +86,7 @@ bool Monitoring::offerOnce(bool& armed, const QString& path, const Round& round)
     armed = false;
     app::Module1& m = app::module1();
     // The title is made from the clock now: it can name a second later than the saved file.
-    m.snapshotName = shortSnapshotName(ui::Clock::instance().now(), m.alarmSeq);
+    m.snapshotName = shortSnapshotName(ui::Clock::instance().now(), alarmSeq);
     if (!round.pauseSecond())
         return false;
     if (m.alarmPointOn)

@@ -72,7 +72,6 @@ void Monitoring::notify(const QString& text) {
 }
 
 void Monitoring::Command13_Click() {
-    app::Module1& m = app::module1();
     const QString state = f_.Command13.Caption();
     if (state == kStopped) {
         logEntry(kStartEntry);
@@ -81,9 +80,9 @@ void Monitoring::Command13_Click() {
         f_.Command13.setCaption(kRunning);
         f_.Text3.setBackColor(f_.Text2.BackColor());
         f_.Text2.setEnabled(false);
-        m.monitorTick = 1;
-        m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
-        m.monitorStopped = false;
+        monitorTick = 1;
+        alarmStepCount = cameraStartTries = restartCountdown = 0;
+        monitorStopped = false;
         starts_ += 1;
         ran_ = true;
         f_.Timer(17).setEnabled(false);
@@ -98,16 +97,15 @@ void Monitoring::Command13_Click() {
 }
 
 void Monitoring::endWatch() {
-    app::Module1& m = app::module1();
     f_.Command13.setBackColor(kYellow);
     f_.Command13.setCaption(kStopped);
     f_.Text3.setBackColor(kYellow);
     f_.Text3.setEnabled(true);
     f_.Text2.setEnabled(true);
     f_.Command14.setEnabled(true);
-    m.monitorTick = 1;
-    m.alarmStepCount = m.cameraStartTries = m.restartCountdown = 0;
-    m.monitorStopped = true;
+    monitorTick = 1;
+    alarmStepCount = cameraStartTries = restartCountdown = 0;
+    monitorStopped = true;
     ran_ = false;
     switchOff();
     // A capture or comparison still finishing belongs to no watch: its phase is not shown.
@@ -116,12 +114,11 @@ void Monitoring::endWatch() {
 
 void Monitoring::showClock() {
     // A write that failed is not forgotten by the next tick: the box keeps saying so.
-    f_.Text3.setText(writeFailure_.isEmpty() ? vbrt::CStr(app::module1().monitorTick)
-                                             : kNotWrittenStatus);
+    f_.Text3.setText(writeFailure_.isEmpty() ? vbrt::CStr(monitorTick) : kNotWrittenStatus);
 }
 
 void Monitoring::resume(std::initializer_list<int> timers) {
-    if (app::module1().monitorStopped)
+    if (monitorStopped)
         return;
     for (int t : timers)
         f_.Timer(t).setEnabled(true);
@@ -133,6 +130,14 @@ void Monitoring::switchOff() {
 }
 
 void Monitoring::startOfOpening() {
+    historyCount = 0;
+    cameraStuck = false;
+    alarmBlinkTick = 0;
+    monitorTick = 1;
+    alarmStepCount = 0;
+    cameraStartTries = 0;
+    redAlarmLatched = false;
+    monitorStopped = false;
     ran_ = false;
     if (const vbrt::WriteResult started = startLog(); !started)
         writeFailed(logPath(), started.error);
@@ -205,7 +210,7 @@ void Monitoring::cameraMissing(int timer) {
     // and looks so, and the alarm point and the log hear why. The window's close that follows
     // then finds no watch to report closed: the alarm point stays told, and hears the next
     // watch from its start.
-    const bool watching = !app::module1().monitorStopped;
+    const bool watching = !monitorStopped;
     endWatch();
     if (watching) {
         logEntry(kCameraLostEntry);
@@ -224,25 +229,24 @@ void Monitoring::Timer17_Timer() {
 
 // The monitoring clock; past 32 it compares.
 void Monitoring::Timer19_Timer() {
-    app::Module1& m = app::module1();
-    m.monitorTick += 1;
+    monitorTick += 1;
     showClock();
-    if (m.monitorTick <= 32)
+    if (monitorTick <= 32)
         return;
     f_.Text3.setText(QStringLiteral("比较中"));
-    m.monitorTick = 1;
+    monitorTick = 1;
     f_.Timer(18).setEnabled(false);
     const Round round(*this);
-    const app::CompareResult result = tuxiangbijiao();
+    const CompareOutcome outcome = tuxiangbijiao();
     if (!round.alive())
         return;
-    m.compareResult = result;
+    lastComparison_ = outcome;
     round.pauseSecond();
 }
 
 // The reference, once the clock has passed 6.
 void Monitoring::Timer21_Timer() {
-    if (app::module1().monitorTick <= 6)
+    if (monitorTick <= 6)
         return;
     f_.Timer(18).setEnabled(false);
     f_.Timer(19).setEnabled(false);
@@ -257,12 +261,11 @@ void Monitoring::Timer21_Timer() {
 // The alarm level as the status box's colour, every second tick. It follows the value while a
 // scoring counts it up.
 void Monitoring::Timer23_Timer() {
-    app::Module1& m = app::module1();
-    m.alarmBlinkTick += 1;
-    if (vbrt::CLng(m.alarmBlinkTick) % 2 != 0)
+    alarmBlinkTick += 1;
+    if (vbrt::CLng(alarmBlinkTick) % 2 != 0)
         return;
-    m.alarmBlinkTick = 0;
-    const double v = m.alarmLevel;
+    alarmBlinkTick = 0;
+    const double v = alarmLevel_;
     if (v > 300)
         f_.Text3.setBackColor(kRed);
     else if (v > 100)
@@ -273,12 +276,11 @@ void Monitoring::Timer23_Timer() {
 
 // The countdown after a stuck camera; at its limit the camera is let go and reconnected.
 void Monitoring::Timer20_Timer() {
-    app::Module1& m = app::module1();
-    m.restartCountdown += 1;
-    f_.Text3.setText(vbrt::CStr(m.restartCountdown));
-    if (m.restartCountdown <= kRestartLimit)
+    restartCountdown += 1;
+    f_.Text3.setText(vbrt::CStr(restartCountdown));
+    if (restartCountdown <= kRestartLimit)
         return;
-    m.restartCountdown = 0;
+    restartCountdown = 0;
     platform::SendMessage(f_.hCapWnd, platform::WM_CAP_DRIVER_DISCONNECT, 0, 0);
     f_.Command13.setCaption(kRestarting);
     f_.Command13.setBackColor(kYellow);
@@ -291,9 +293,8 @@ void Monitoring::Timer20_Timer() {
 // frame came; until then the button says the camera is restarting and a try follows every
 // minute.
 void Monitoring::Timer22_Timer() {
-    app::Module1& m = app::module1();
-    m.cameraStartTries += 1;
-    if (m.cameraStartTries <= kReconnectAfter)
+    cameraStartTries += 1;
+    if (cameraStartTries <= kReconnectAfter)
         return;
 
     using namespace platform;
@@ -303,11 +304,11 @@ void Monitoring::Timer22_Timer() {
                                          f_.window(), 0);
     SendMessage(f_.hCapWnd, WM_CAP_DRIVER_CONNECT, 0, 0);
     logEntry(kReconnectEntry);
-    m.alarmStepCount = 0;
-    m.monitorTick = 1;
+    alarmStepCount = 0;
+    monitorTick = 1;
     if (!grabFrame(true)) {
-        if (m.cameraStartTries > kReconnectCycle)
-            m.cameraStartTries = 0;
+        if (cameraStartTries > kReconnectCycle)
+            cameraStartTries = 0;
         notify(kReconnectFailedNotice);
         f_.Timer(22).setInterval(kRetryInterval);
         return;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -23,6 +24,14 @@ class Form2Controls;
 }
 
 namespace monitoring {
+
+// What a comparison of the watched picture with the reference found: an alarm, a quiet
+// picture, or none (the default: a comparison that could not run, or a stuck camera), and how
+// many samples differed from the reference.
+struct CompareOutcome {
+    app::CompareResult result{};
+    double differing = 0;
+};
 
 // Smart monitoring of the drawing window. One button starts and stops the watch; the window's
 // timers then drive it:
@@ -62,8 +71,8 @@ public:
     bool tuxiangcaiji();
     // Compares the watched picture with the reference into caculator.txt, scores it and
     // decides the alarm level: an alarm, a quiet picture, or none for a stuck camera or a
-    // comparison that could not run.
-    app::CompareResult tuxiangbijiao();
+    // comparison that could not run; and how many samples differed.
+    CompareOutcome tuxiangbijiao();
     // Reads a difference set and marks its changes on the picture. Counting, it marks only a
     // changed sample whose neighbours two columns right, two rows down and diagonally changed
     // too, and counts those into the alarm value; otherwise it marks every change in its own
@@ -76,11 +85,35 @@ public:
 
     // Whether monitoring was started since the window opened and not stopped since.
     bool ran() const { return ran_; }
-    // A new opening of the window: nothing has run yet, and the log starts anew.
+    // A new opening of the window: the clock and the counters start again, nothing has run
+    // yet, and the log starts anew.
     void startOfOpening();
+    // The window closes: the watch counts as stopped, so a round waiting in it ends.
+    void endOfOpening() { monitorStopped = true; }
+    // The alarm value of the scoring under way or last done; the status box's colour follows
+    // it while a scoring counts it up.
+    double alarmLevel() const { return alarmLevel_; }
+    // The last comparison of the monitoring clock, for the alarm step that follows it.
+    const CompareOutcome& lastComparison() const { return lastComparison_; }
     // An entry in the log. One that cannot be written is reported as the watch's other files
     // are (writeFailed).
     void logEntry(const QString& text);
+
+    // The watch from tick to tick; it outlives an unload. A load starts all of it again but
+    // the countdown to a camera restart, the stored alarm values and the alarm counter that
+    // names the snapshots.
+    bool monitorStopped = false;
+    double monitorTick = 1;
+    double alarmStepCount = 0;
+    double cameraStartTries = 0;
+    double alarmBlinkTick = 0;
+    double restartCountdown = 0;
+    double historyCount = 0;
+    // The last alarm values for the stuck-camera test, in 1..6; 0 stays 0.
+    std::array<double, 7> alarmHistory{};
+    bool cameraStuck = false;
+    bool redAlarmLatched = false;
+    double alarmSeq = 0;
 
 private:
     class Round;
@@ -103,8 +136,9 @@ private:
     // The scoring of a difference set just loaded into the grid; the alarm value.
     double markChanges(const pixelsets::SetLoadResult& loaded, bool countMode);
     // The result of the comparison whose alarm value was just scored, and the actions of its
-    // level; none when the watch was stopped or started again meanwhile.
-    app::CompareResult levelDecision(const Round& round);
+    // level; none when the watch was stopped or started again meanwhile. The log hears how
+    // many samples `differing` it found.
+    app::CompareResult levelDecision(const Round& round, double differing);
     void stuckCamera();
     // False when the picture could not be written.
     bool saveSnapshot(const QString& path);
@@ -136,6 +170,8 @@ private:
     // The start of the watch whose sounds were found failing (0: none).
     uint64_t soundFailedIn_ = 0;
     std::unique_ptr<platform::MediaPlayer> player_;
+    double alarmLevel_ = 0;
+    CompareOutcome lastComparison_;
 };
 
 } // namespace monitoring

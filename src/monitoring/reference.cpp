@@ -64,16 +64,14 @@ bool Monitoring::tuxiangcaiji() {
     return stored;
 }
 
-app::CompareResult Monitoring::tuxiangbijiao() {
-    app::Module1& m = app::module1();
-    app::LineTable& lines = m.lines;
-    m.diffCount = 0;
+CompareOutcome Monitoring::tuxiangbijiao() {
+    app::LineTable& lines = app::module1().lines;
     const Round round(*this);
     // A comparison that cannot run lets the alarm step go on as a finished one would.
     auto skip = [&](const QString& entry) {
         logEntry(entry);
         resume({18});
-        return app::CompareResult::None;
+        return CompareOutcome{};
     };
     // Without a usable reference a new one is taken once the clock has passed 6 again, as
     // after a yellow alarm: a damaged file is no picture of an intruder.
@@ -94,7 +92,7 @@ app::CompareResult Monitoring::tuxiangbijiao() {
     if (loaded.status != pixelsets::SetLoad::Loaded)
         return newReference(kNoReference.arg(loaded.error));
     if (!round.pauseSecond())
-        return app::CompareResult::None;
+        return {};
 
     const auto steps = f_.samplingGrid();
     if (!steps)
@@ -115,18 +113,17 @@ app::CompareResult Monitoring::tuxiangbijiao() {
         differencePath(), f_.Picture1, lines.pixelSetA, *steps, thresholdText, round.pacing(),
         pixelsets::UnreadableCell::Differs, &difference);
     if (compared.status == pixelsets::WriteStatus::Stopped)
-        return app::CompareResult::None;
+        return {};
     if (compared.status == pixelsets::WriteStatus::Failed)
         writeFailed(differencePath(), compared.error);
     else
         writeSucceeded();
-    m.diffCount = compared.differing;
     f_.Picture1.setAutoRedraw(true);
 
     markChanges(pixelsets::loadSetText(std::move(difference), lines, lines.pixelSetA), true);
     if (!round.alive())
-        return app::CompareResult::None;
-    return levelDecision(round);
+        return {app::CompareResult::None, compared.differing};
+    return {levelDecision(round, compared.differing), compared.differing};
 }
 
 } // namespace monitoring

@@ -24,13 +24,12 @@ public:
 
     explicit Round(Monitoring& monitoring, Until until = Until::WindowCloses)
         : monitoring_(monitoring), opening_(monitoring.f_), until_(until),
-          starts_(monitoring.starts_), stopped_(app::module1().monitorStopped) {}
+          starts_(monitoring.starts_), stopped_(monitoring.monitorStopped) {}
 
     bool alive() const { return opening_.alive(); }
     // The watch is as it was when the round began: not started or stopped since.
     bool sameWatch() const {
-        return alive() && monitoring_.starts_ == starts_ &&
-               app::module1().monitorStopped == stopped_;
+        return alive() && monitoring_.starts_ == starts_ && monitoring_.monitorStopped == stopped_;
     }
     // Whether the round goes on after a wait.
     bool goesOn() const { return until_ == Until::WindowCloses ? alive() : sameWatch(); }

@@ -25,15 +25,6 @@ void Form2::Form_Load() {
     m.loadUploadArmed = true;
     m.alarmSoundArmed = true;
 
-    m.historyCount = 0;
-    m.cameraStuck = false;
-    m.alarmBlinkTick = 0;
-    m.monitorTick = 1;
-    m.alarmStepCount = 0;
-    m.cameraStartTries = 0;
-    m.redAlarmLatched = false;
-    m.monitorStopped = false;
-
     // A log that cannot be created loses its entries, not the window; the monitoring says why.
     monitoring.startOfOpening();
 
@@ -50,7 +41,7 @@ void Form2::Form_Load() {
     WindowsMediaPlayer1.setVisible(false);
     Label1.setVisible(false);
 
-    m.plotToggle = false;
+    dropPlots.startOfOpening();
     for (ui::Control* c :
          {static_cast<ui::Control*>(&Text2), static_cast<ui::Control*>(&Text3),
           static_cast<ui::Control*>(&Text1(0)), static_cast<ui::Control*>(&Text1(1)),
@@ -59,15 +50,11 @@ void Form2::Form_Load() {
 
     originX = 0;
     originY = 0;
-    m.fullScreenOn = false;
     m.freehandMode = false;
     Image1.setVisible(false);
 
     curves.state.startOfOpening();
-    m.strokeCount = 0;
-    m.pointCount = 0;
-    m.strokeLenIndex = 0;
-    m.pageIndex = 0;
+    board.startOfOpening();
 
     coordMode = false;
     drawChord = false;
@@ -109,7 +96,7 @@ void Form2::Form_Unload(int&) {
         m.imageWorkMode = false;
     }
 
-    m.monitorStopped = true;
+    monitoring.endOfOpening();
     Timer(19).setEnabled(false);
     Timer(18).setEnabled(false);
 

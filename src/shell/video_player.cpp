@@ -91,7 +91,6 @@ void VideoPlayer::mixerRefresh() {
 }
 
 void VideoPlayer::Timer3_Timer() {
-    app::Module1& m = app::module1();
     mixerRefresh();
     platform::MediaPlayer& p = player();
     if (p.playState() <= platform::MediaPlayer::PlayStatePlaying) {
@@ -99,8 +98,8 @@ void VideoPlayer::Timer3_Timer() {
         const double duration = p.currentMedia().duration();
         // Without media (or before its length is known) the bar stays where it is.
         if (duration > 0) {
-            m.seekBarValue = std::min(position / duration * kSeekRange, kSeekRange);
-            f_.HScroll1.setValue(int(std::floor(std::max(m.seekBarValue, 0.0))));
+            seekBarValue_ = std::min(position / duration * kSeekRange, kSeekRange);
+            f_.HScroll1.setValue(int(std::floor(std::max(seekBarValue_, 0.0))));
         }
     }
     if (p.playState() == platform::MediaPlayer::PlayStateStopped)
@@ -108,9 +107,8 @@ void VideoPlayer::Timer3_Timer() {
 }
 
 void VideoPlayer::HScroll1_Change() {
-    app::Module1& m = app::module1();
     const double v = f_.HScroll1.Value();
-    if (std::abs(v - m.seekBarValue) <= kDeadBand)
+    if (std::abs(v - seekBarValue_) <= kDeadBand)
         return;
     platform::MediaPlayer& p = player();
     // Without any media there is nothing to seek in; a media whose length is not known yet
@@ -118,11 +116,11 @@ void VideoPlayer::HScroll1_Change() {
     if (p.URL().isEmpty())
         return;
     f_.Timer3.setEnabled(false);
-    m.seekFraction = v / kSeekRange;
+    seekFraction_ = v / kSeekRange;
     if (p.playState() > platform::MediaPlayer::PlayStatePlaying)
         return;
     p.controls().pause();
-    double target = m.seekFraction * p.currentMedia().duration();
+    double target = seekFraction_ * p.currentMedia().duration();
     p.controls().setCurrentPosition(vbrt::CDbl(dropcalc::wcText(target)));
     p.controls().play();
     f_.WindowsMediaPlayer1.setToolTipText(QString());

@@ -33,6 +33,11 @@ public:
     // Ends any video shown and brings the picture area back.
     void returnToPictureView();
 
+    // The seek bar's position last computed from the playing position (0..32767), and the
+    // target of the last seek as a fraction of the media's length.
+    double seekBarValue() const { return seekBarValue_; }
+    double seekFraction() const { return seekFraction_; }
+
 private:
     void openVideo();
     void mixerRefresh();
@@ -41,6 +46,8 @@ private:
     std::unique_ptr<platform::MediaPlayer> player_;
     bool playerPaused = false; // flipped by each left click on the player
     bool uiModeToggle = false; // flipped by each left double click on the player
+    double seekBarValue_ = 0;
+    double seekFraction_ = 0;
 };
 
 } // namespace shell

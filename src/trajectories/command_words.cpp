@@ -117,12 +117,11 @@ void Slideshow::Timer12_Timer() {
 
     const qsizetype cut = std::max(picked.lastIndexOf(u'/'), picked.lastIndexOf(u'\\'));
     const QString folder = picked.left(cut + 1);
-    app::Module1& m = app::module1();
-    m.pictureCount = 0;
+    pictureCount = 0;
     for (const QString& name : folderFiles(folder)) {
-        if (m.pictureCount < app::Module1::kPictureListSize)
-            m.pictureList[size_t(m.pictureCount)] = folder + name;
-        m.pictureCount += 1;
+        if (pictureCount < kPictureListSize)
+            pictureList[size_t(pictureCount)] = folder + name;
+        pictureCount += 1;
         if (name.contains(u'$'))
             break;
     }
@@ -131,17 +130,16 @@ void Slideshow::Timer12_Timer() {
     f_.Timer(kSlideshowStep).setEnabled(true);
     const QString start = f_.Text1(kStartBox).Text();
     if (vbrt::IsNumeric(start))
-        m.pictureIndex = vbrt::CDbl(start);
-    if (m.pictureIndex > m.pictureCount)
-        m.pictureIndex = 0;
+        pictureIndex = vbrt::CDbl(start);
+    if (pictureIndex > pictureCount)
+        pictureIndex = 0;
 }
 
 void Slideshow::Timer1_Timer() {
-    app::Module1& m = app::module1();
     // Entries 0 to count - 1 are the listing's; a negative start shows from the first.
-    double index = std::max(m.pictureIndex, 0.0);
+    double index = std::max(pictureIndex, 0.0);
     const auto entry = [&] { return std::nearbyint(index); };
-    const double count = std::min<double>(m.pictureCount, app::Module1::kPictureListSize);
+    const double count = std::min<double>(pictureCount, kPictureListSize);
     if (entry() >= count) {
         f_.Timer(kSlideshowStep).setEnabled(false);
         return;
@@ -151,15 +149,15 @@ void Slideshow::Timer1_Timer() {
     QString file;
     QImage picture;
     for (; entry() < count; index += 1) {
-        file = m.pictureList[int(entry())];
+        file = pictureList[int(entry())];
         picture = file.isEmpty() ? QImage() : ui::LoadPicture(file);
         if (!picture.isNull())
             break;
     }
-    m.pictureIndex = index;
+    pictureIndex = index;
     if (picture.isNull()) {
         f_.Timer(kSlideshowStep).setEnabled(false);
-        f_.Text1(2).setText(vbrt::CStr(m.pictureIndex));
+        f_.Text1(2).setText(vbrt::CStr(pictureIndex));
         return;
     }
 
@@ -175,8 +173,8 @@ void Slideshow::Timer1_Timer() {
     canvas.PaintPicture(f_.Image1.Picture(), 0, 0, canvas.Width(), canvas.Height());
     canvas.Refresh();
     canvas.setAutoRedraw(false);
-    m.pictureIndex += 1;
-    f_.Text1(2).setText(vbrt::CStr(m.pictureIndex));
+    pictureIndex += 1;
+    f_.Text1(2).setText(vbrt::CStr(pictureIndex));
 }
 
 } // namespace trajectories

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <vector>
+
 namespace windows {
 class Form2Controls;
 }
@@ -34,6 +37,13 @@ public:
     void togglePreview();
     void Timer12_Timer();
     void Timer1_Timer();
+
+    // The listed files (folder and name), how many the last listing found, and the index of
+    // the next one to show.
+    static constexpr int kPictureListSize = 10001;
+    std::vector<QString> pictureList = std::vector<QString>(kPictureListSize);
+    double pictureCount = 0;
+    double pictureIndex = 0;
 
 private:
     windows::Form2Controls& f_;

@@ -127,8 +127,8 @@ void DropPlots::plotTrajectory() {
 void DropPlots::Command8_Click() {
     app::Module1& m = app::module1();
     if (app::isSimulation(m.drawingMode) && !m.freehandMode) {
-        const bool first = !m.plotToggle;
-        m.plotToggle = true;
+        const bool first = !plotToggle;
+        plotToggle = true;
         panel_.runOnDropInput([&] { sweep(first); });
         panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
     }

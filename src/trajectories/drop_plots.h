@@ -37,6 +37,10 @@ public:
 
     // 单色 / 随机彩色; it outlives an unload, and each opening starts with random shares.
     ColourMode colorMode = ColourMode::RandomShares;
+    // 雨 plotted since the window opened: only its first sweep of an opening sizes the window.
+    bool plotToggle = false;
+    // A new opening of the window: the next 雨 is its first.
+    void startOfOpening() { plotToggle = false; }
 
     // The drop's displacement at t from the main window's panel: f1 and f2 for the panel's
     // launch, f3 and f4 for the interception's trial launch (trialVx, trialVy). f2 and f3 also

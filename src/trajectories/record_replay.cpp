@@ -112,7 +112,6 @@ RecordReplay::RecordReplay(windows::Form2Controls& form, windows::ParameterPanel
 }
 
 double RecordReplay::query1(const QString& separator) {
-    app::Module1& m = app::module1();
     const QString path = vbrt::appFile(QStringLiteral("\\treego.txt"));
     const vbrt::ReadResult file = vbrt::readFile(path, app::kMaxRecordFileBytes);
     // No file is no fault: no picture has been saved with its record yet.
@@ -121,13 +120,13 @@ double RecordReplay::query1(const QString& separator) {
         const QScopedValueRollback open(messageOpen_, true);
         ui::MsgBox(vbrt::readFailedMessage(path, file.error), ui::vbOKOnly, kTitle);
     }
-    m.replayRecords = replayRecordLines(QString::fromUtf8(file.bytes), separator);
-    m.replayCount = double(m.replayRecords.size());
-    return m.replayCount;
+    replayRecords_ = replayRecordLines(QString::fromUtf8(file.bytes), separator);
+    replayCount_ = double(replayRecords_.size());
+    return replayCount_;
 }
 
 QString RecordReplay::Opensesame(const QString& line) {
-    return parseRecord(line, app::module1().recordFields) ? kParsed : QString();
+    return parseRecord(line, recordFields_) ? kParsed : QString();
 }
 
 void RecordReplay::startPass(int startTimer, int stepTimer) {
@@ -135,30 +134,29 @@ void RecordReplay::startPass(int startTimer, int stepTimer) {
         return;
     app::Module1& m = app::module1();
     saidThisPass_ = false;
-    m.replayIndex = 0;
+    replayIndex_ = 0;
     f_.Picture1.Cls();
     if (startTimer == kFastReplayStart)
         m.fastPlot = true;
-    m.replayCount = query1(kSeparator);
+    replayCount_ = query1(kSeparator);
     f_.Timer(startTimer).setEnabled(false);
-    if (m.replayCount > 0)
+    if (replayCount_ > 0)
         f_.Timer(stepTimer).setEnabled(true);
 }
 
 bool RecordReplay::nextRecord(int startTimer, int stepTimer) {
     if (messageOpen_)
         return false;
-    app::Module1& m = app::module1();
-    if (m.replayIndex >= m.replayCount) {
+    if (replayIndex_ >= replayCount_) {
         f_.Timer(stepTimer).setEnabled(false);
         f_.Timer(startTimer).setEnabled(true);
         return false;
     }
-    const qsizetype i = qsizetype(m.replayIndex);
-    m.currentRecord = i < m.replayRecords.size() ? Opensesame(m.replayRecords[i]) : QString();
-    m.replayIndex += 1;
+    const qsizetype i = qsizetype(replayIndex_);
+    currentRecord_ = i < replayRecords_.size() ? Opensesame(replayRecords_[i]) : QString();
+    replayIndex_ += 1;
     // A record with a value that is no number is passed over.
-    return m.currentRecord == kParsed;
+    return currentRecord_ == kParsed;
 }
 
 void RecordReplay::Timer8_Timer() {
@@ -172,21 +170,20 @@ void RecordReplay::Timer10_Timer() {
 void RecordReplay::Timer9_Timer() {
     if (!nextRecord(kReplayStart, kReplayStep))
         return;
-    app::Module1& m = app::module1();
-    const RecordFields& v = m.recordFields;
+    const RecordFields& v = recordFields_;
     const Record r{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]};
     // The last record of a pass is drawn with its time steps marked.
-    m.plotResult = plotRecord(r, m.replayIndex == m.replayCount);
+    plotRecord(r, replayIndex_ == replayCount_);
 }
 
 void RecordReplay::Timer11_Timer() {
     if (!nextRecord(kFastReplayStart, kFastReplayStep))
         return;
     app::Module1& m = app::module1();
-    const RecordFields& v = m.recordFields;
+    const RecordFields& v = recordFields_;
     const Record r{v[0], v[1], v[2], v[3], v[4], v[5] + m.replayShiftX, v[6] + m.replayShiftY,
                    v[7]};
-    m.plotResult = plotRecord(r, true);
+    plotRecord(r, true);
 }
 
 } // namespace trajectories

@@ -63,6 +63,13 @@ public:
     double rainst(double t, double radius, double vx0, double windY, double vy0, double x, double y,
                   double windX);
 
+    // The records of the last read and where the pass stands in them, as kept below.
+    const QStringList& replayRecords() const { return replayRecords_; }
+    double replayCount() const { return replayCount_; }
+    double replayIndex() const { return replayIndex_; }
+    const RecordFields& recordFields() const { return recordFields_; }
+    const QString& currentRecord() const { return currentRecord_; }
+
 private:
     struct Record {
         double t, radius, vx0, windY, vy0, x, y, windX;
@@ -81,6 +88,14 @@ private:
     windows::Form2Controls& f_;
     windows::ParameterPanel& panel_;
     DropPlots& plots_;
+    // The distinct records of the last read of treego.txt, how many it found, the next one to
+    // draw, the fields of the record being drawn (a short record keeps the previous one's for
+    // what it lacks) and what the parse of it gave ("OK").
+    QStringList replayRecords_;
+    double replayCount_ = 0;
+    double replayIndex_ = 0;
+    RecordFields recordFields_{};
+    QString currentRecord_;
     // "autoplay" starts its next pass at once: a message for every pass would leave no moment
     // to reach Text2 and stop it. So between two messages a record is always drawn (a click
     // made meanwhile is taken between two ticks), and a pass says it once.

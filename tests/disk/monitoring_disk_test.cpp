@@ -18,8 +18,9 @@ TEST_F(MonitoringOnAFullDisk, AnIntruderIsStillAlarmedAndTheFailedWritesAreRepor
     disk::fillLeaving(0);
 
     camera->setFrame(scored(324));
-    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Error; }, 80));
-    EXPECT_EQ(m().alarmLevel, 324);
+    ASSERT_TRUE(
+        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Error; }, 80));
+    EXPECT_EQ(mon().alarmLevel(), 324);
     EXPECT_EQ(f2().Text3.BackColor(), kRed);
     const QStringList heard = notices();
     EXPECT_TRUE(heard.contains(
@@ -37,7 +38,8 @@ TEST_F(MonitoringOnAFullDisk, AnIntruderIsStillAlarmedAndTheFailedWritesAreRepor
     // With room again, the next comparison's file is written and the box says no more.
     disk::unfill();
     camera->setFrame(scene());
-    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Ok; }, 120));
+    ASSERT_TRUE(
+        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Ok; }, 120));
     run(2.5);
     bool justTheClock = false;
     f2().Text3.Text().toInt(&justTheClock);

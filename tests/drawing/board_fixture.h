@@ -24,6 +24,7 @@ protected:
     shell::Form1& f1() { return shell::form1(); }
     shell::Form2& f2() { return shell::form2(); }
     app::Module1& m() { return app::module1(); }
+    drawing::DrawingBoard& board() { return f2().board; }
 
     // One stroke with the pen on: a press at the first point, then for every further point a
     // move there and one tick of the sampler, then the release at the last point.

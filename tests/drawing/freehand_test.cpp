@@ -29,15 +29,15 @@ TEST_F(Freehand, PressTicksAndReleaseFillTheStore) {
     drawStroke({{100, 100}, {200, 100}, {200, 300}});
     // A click without a tick keeps the press's point alone.
     drawStroke({{500, 500}});
-    EXPECT_EQ(m().strokeCount, 2);
-    EXPECT_EQ(m().strokeLenIndex, 2);
-    EXPECT_EQ(m().pointCount, 0);
-    EXPECT_EQ(m().strokes.strokesPerPage[0], 2);
-    EXPECT_EQ(m().strokes.pointsPerStroke[0], 2);
-    EXPECT_EQ(m().strokes.pointsPerStroke[1], 0);
+    EXPECT_EQ(board().strokeCount, 2);
+    EXPECT_EQ(board().strokeLenIndex, 2);
+    EXPECT_EQ(board().pointCount, 0);
+    EXPECT_EQ(board().strokes.strokesPerPage[0], 2);
+    EXPECT_EQ(board().strokes.pointsPerStroke[0], 2);
+    EXPECT_EQ(board().strokes.pointsPerStroke[1], 0);
     const double blue = vbrt::RGB(0, 0, 255);
-    EXPECT_EQ(m().strokes.point(0, 0), (StrokePoint{100, 100, 0, 0}));
-    EXPECT_EQ(m().strokes.point(0, 2), (StrokePoint{200, 300, blue, 2}));
+    EXPECT_EQ(board().strokes.point(0, 0), (StrokePoint{100, 100, 0, 0}));
+    EXPECT_EQ(board().strokes.point(0, 2), (StrokePoint{200, 300, blue, 2}));
     EXPECT_EQ(f2().originX, 500);
     // The pen's press names the target but leaves the readout to the moves.
     EXPECT_EQ(f1().Text1(15).Text(), QStringLiteral("500"));
@@ -48,21 +48,21 @@ TEST_F(Freehand, PressTicksAndReleaseFillTheStore) {
     // The pen off: the counters start again, the strokes stay for the replay.
     f2().Command1_Click(14);
     EXPECT_EQ(f2().Command1(14).BackColor(), kOff);
-    EXPECT_EQ(m().strokeCount + m().pointCount + m().strokeLenIndex, 0);
-    EXPECT_EQ(m().strokes.strokesPerPage[0], 2);
+    EXPECT_EQ(board().strokeCount + board().pointCount + board().strokeLenIndex, 0);
+    EXPECT_EQ(board().strokes.strokesPerPage[0], 2);
 }
 
 TEST_F(Freehand, AStrokeEndsAtTheStoresLastPointAndPressesBeyondTheLastStrokeAreIgnored) {
     f2().Picture1_MouseDown(ui::LeftButton, 0, 10, 10);
     advance(40);
     EXPECT_FALSE(f2().Timer(13).Enabled());
-    EXPECT_EQ(m().strokes.pointsPerStroke[0], app::StrokeStore::kLast);
-    EXPECT_EQ(m().strokeCount, 1);
+    EXPECT_EQ(board().strokes.pointsPerStroke[0], app::StrokeStore::kLast);
+    EXPECT_EQ(board().strokeCount, 1);
     // Its release has nothing left to end.
     f2().board.Picture1_MouseUp(ui::LeftButton, 0, 10, 10);
-    EXPECT_EQ(m().strokeCount, 1);
+    EXPECT_EQ(board().strokeCount, 1);
 
-    m().strokeCount = m().strokeLenIndex = app::StrokeStore::kLast + 1;
+    board().strokeCount = board().strokeLenIndex = app::StrokeStore::kLast + 1;
     f2().Picture1_MouseDown(ui::LeftButton, 0, 10, 10);
     EXPECT_FALSE(f2().Timer(13).Enabled());
 }
@@ -154,12 +154,12 @@ TEST_F(Freehand, CtrlKeysActOnlyOnAPreSavedWholeScreenCanvas) {
                  {true, true, ui::CtrlKey | ui::ShiftKey, false}};
     for (const auto& c : cases) {
         m().imagePresaved = c.presaved;
-        m().canvasKeysOn = c.keysOn;
+        board().canvasKeysOn = c.keysOn;
         const bool before = m().freehandMode;
         f2().board.Picture1_KeyDown('H', c.shift);
         EXPECT_EQ(m().freehandMode != before, c.acts);
     }
-    m().imagePresaved = m().canvasKeysOn = true;
+    m().imagePresaved = board().canvasKeysOn = true;
     f2().board.Picture1_KeyDown('A', ui::CtrlKey);
     EXPECT_TRUE(f2().Timer(14).Enabled());
 }
@@ -170,10 +170,10 @@ TEST_F(Freehand, EscLeavesTheWholeScreenCanvasFromItsOwnKeyHandler) {
     QApplication::sendEvent(f2().Picture1.widget(), &esc);
     EXPECT_TRUE(f2().isLoaded());
 
-    m().canvasKeysOn = m().imagePresaved = true;
+    board().canvasKeysOn = m().imagePresaved = true;
     QApplication::sendEvent(f2().Picture1.widget(), &esc);
     EXPECT_FALSE(f2().isLoaded());
-    EXPECT_FALSE(m().canvasKeysOn);
+    EXPECT_FALSE(board().canvasKeysOn);
     EXPECT_FALSE(m().imagePresaved);
     QApplication::processEvents();
 }

@@ -141,7 +141,7 @@ TEST_F(FullScreen, TheWholeScreenCanvasesHideTheirButtonsUntilEsc) {
         // A running preview keeps the canvas to itself.
         {"全画屏 over a preview", freehand,
          [&] {
-             m().canvasToolsAtEdge = true;
+             board().canvasToolsAtEdge = true;
              f2().Command1(20).press();
              fullCanvas();
          },
@@ -157,7 +157,7 @@ TEST_F(FullScreen, TheWholeScreenCanvasesHideTheirButtonsUntilEsc) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.launcher();
-        m().canvasToolsAtEdge = false;
+        board().canvasToolsAtEdge = false;
         // Whatever the mode held, a canvas ends outside the simulations.
         m().drawingMode = app::DrawingMode::DropSimulation;
         background();
@@ -166,11 +166,11 @@ TEST_F(FullScreen, TheWholeScreenCanvasesHideTheirButtonsUntilEsc) {
 
         c.press();
         EXPECT_EQ(shown(), c.shown);
-        EXPECT_EQ(m().canvasToolsAtEdge, c.toolsAtEdge);
+        EXPECT_EQ(board().canvasToolsAtEdge, c.toolsAtEdge);
         EXPECT_EQ(m().freehandMode && m().imagePresaved && f2().Picture1.AutoRedraw(), c.pen);
         EXPECT_EQ(f2().Picture1.DrawWidth(), c.pen ? 2 : 5);
         EXPECT_EQ(f2().Command1(19).Left(), c.moved ? kScreen.width() - 446 : left);
-        EXPECT_TRUE(m().canvasKeysOn);
+        EXPECT_TRUE(board().canvasKeysOn);
         EXPECT_FALSE(app::isSimulation(m().drawingMode) || m().fullCanvasOn);
         EXPECT_EQ(f2().BorderStyle(), 0);
         EXPECT_EQ(f2().Caption(), QString());

@@ -72,10 +72,10 @@ TEST_F(PlainPixelSet, TheFileHoldsThePicturesColoursAndTheMarkersAreDrawnAfterwa
                                                 : it->second;
               }));
     // Columns count from 1 there, rows from 0.
-    EXPECT_EQ(m().sampleColors(1, 0), QStringLiteral("0"));
-    EXPECT_EQ(m().sampleColors(11, 2), QStringLiteral("197121"));
-    EXPECT_EQ(m().sampleColors(1, 3), QStringLiteral("-1"));
-    EXPECT_EQ(m().sampleColors(12, 0), QString());
+    EXPECT_EQ(board().sampleColors(1, 0), QStringLiteral("0"));
+    EXPECT_EQ(board().sampleColors(11, 2), QStringLiteral("197121"));
+    EXPECT_EQ(board().sampleColors(1, 3), QStringLiteral("-1"));
+    EXPECT_EQ(board().sampleColors(12, 0), QString());
     // A marker at every sample, none between them.
     EXPECT_EQ(at(2000, 45), kGreen);
     EXPECT_EQ(at(5000, 285), kGreen);

@@ -94,11 +94,11 @@ TEST_F(StrokeFiles, ExportImportAndReplayDrawTheSameStrokes) {
 
     // A fresh window: the store emptied, then the file brought back and replayed.
     f1().Command12_Click();
-    app::module1().strokes = {};
+    board().strokes = {};
     dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectOpenFile(name);
     f2().Command1_Click(17);
     EXPECT_EQ(f2().Command1(14).BackColor(), 153);
-    EXPECT_EQ(m().strokeCount, 2);
+    EXPECT_EQ(board().strokeCount, 2);
     f2().Picture1.Scale(0, 0, 1000, 1000);
     f2().Command1_Click(15);
     advance(0.3);
@@ -109,8 +109,8 @@ TEST_F(StrokeFiles, ExportImportAndReplayDrawTheSameStrokes) {
     // New strokes go after the imported ones.
     f2().Command1_Click(14);
     drawStroke({{700, 100}, {800, 100}});
-    EXPECT_EQ(m().strokes.strokesPerPage[0], 3);
-    EXPECT_EQ(m().strokes.point(0, 1).x, 400);
+    EXPECT_EQ(board().strokes.strokesPerPage[0], 3);
+    EXPECT_EQ(board().strokes.point(0, 1).x, 400);
 }
 
 TEST_F(StrokeFiles, StrokesToFarPointsShowWhatLiesOnTheCanvasInTheirOwnDirection) {
@@ -124,7 +124,7 @@ TEST_F(StrokeFiles, StrokesToFarPointsShowWhatLiesOnTheCanvasInTheirOwnDirection
     dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly)
         .expectOpenFile(path(QStringLiteral("far.txt")));
     f2().Command1_Click(17);
-    ASSERT_EQ(m().strokeCount, 2);
+    ASSERT_EQ(board().strokeCount, 2);
     f2().Picture1.Scale(0, 0, 1000, 1000);
     const QImage before = f2().Picture1.screen().copy();
     f2().Command1_Click(15);
@@ -154,7 +154,7 @@ TEST_F(StrokeFiles, AMalformedFileIsReportedAndAnExistingFileAnsweredNoIsKept) {
                           path(QStringLiteral("bad.txt")),
                       kTitle, ui::vbOK);
     f2().Command1_Click(17);
-    EXPECT_EQ(m().strokes.strokesPerPage[0], 0);
+    EXPECT_EQ(board().strokes.strokesPerPage[0], 0);
 
     dialogs.expectMsgBox(kExportNotice, kTitle, ui::vbOK, ui::vbOKOnly)
         .expectSaveFile(path(QStringLiteral("bad.txt")))

@@ -75,7 +75,7 @@ TEST_F(Cycle, TheStartButtonByItsCaption) {
     for (int t = 17; t <= 23; ++t)
         EXPECT_FALSE(f.Timer(t).Enabled()) << t;
     EXPECT_TRUE(f.Command14.Enabled());
-    EXPECT_TRUE(m().monitorStopped);
+    EXPECT_TRUE(mon().monitorStopped);
     EXPECT_FALSE(mon().ran());
     EXPECT_FALSE(exists(QStringLiteral("model.txt")));
     EXPECT_EQ(entries(), (QStringList{kStartEntry, kStopEntry}));
@@ -112,7 +112,8 @@ TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
     // Somebody walks in; the comparison past clock 32 finds it. Before it, at clock 30, the
     // one routine snapshot of this opening went to the server.
     camera->setFrame(scored(324));
-    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Error; }, 80));
+    ASSERT_TRUE(
+        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Error; }, 80));
     EXPECT_EQ(f2().Text3.BackColor(), kRed);
     EXPECT_EQ(snapshots(QStringLiteral("AMAZING  1.BMP")).size(), 1);
     const QString counted = QStringLiteral("   The number of the differnent is  = ");
@@ -210,7 +211,7 @@ TEST_F(Cycle, RemoteRequestsActAtTheNextAlarm) {
 TEST_F(Cycle, AFrozenCameraIsPausedAndRestarted) {
     f2().Command13.press();
     ASSERT_TRUE(runUntil([&] { return exists(QStringLiteral("model.txt")); }, 30));
-    m().historyCount = 6; // six comparisons of the unchanged picture behind it
+    mon().historyCount = 6; // six comparisons of the unchanged picture behind it
     const QStringList& status = watchStatus();
     ASSERT_TRUE(
         runUntil([&] { return f2().Command13.Caption() == QStringLiteral("监控暂停"); }, 80));
@@ -231,7 +232,7 @@ TEST_F(Cycle, AFrozenCameraIsPausedAndRestarted) {
                            "重启", "Run"}));
     EXPECT_EQ(f2().Command13.Caption(), kRunning);
     EXPECT_TRUE(f2().Timer(19).Enabled());
-    EXPECT_EQ(m().monitorTick, 1);
+    EXPECT_EQ(mon().monitorTick, 1);
     EXPECT_EQ(platform::captureWindowWidget(before), nullptr) << "the old window is gone";
     EXPECT_EQ(platform::captureWindowWidget(f2().hCapWnd)->objectName(),
               QStringLiteral("WebcamCapture"));
@@ -244,7 +245,7 @@ TEST_F(Cycle, AFrozenCameraIsPausedAndRestarted) {
 TEST_F(Cycle, ACameraThatIsGoneWhileReconnectingIsTriedEveryMinute) {
     openAlarmPoint();
     f2().Command13.setCaption(QStringLiteral("监控重启"));
-    m().cameraStartTries = 5;
+    mon().cameraStartTries = 5;
     camera->setAvailableIndices({});
     f2().Timer(22).setEnabled(true);
     run(1.5);
@@ -293,8 +294,8 @@ TEST_F(Cycle, AStopInTheMiddleOfARoundStopsTheWholeWatch) {
         {"a yellow alarm", [&] { camera->setFrame(scored(196)); }, comparing, 0},
         {"a stuck camera",
          [&] {
-             m().historyCount = 6;
-             m().alarmHistory = {};
+             mon().historyCount = 6;
+             mon().alarmHistory = {};
          },
          comparing, 0},
         {"the alarm sounds",
@@ -390,7 +391,8 @@ TEST_F(Cycle, ALostCameraIsReportedWhileItsBoxWaitsAndTheNextWatchIsHeard) {
     f2().Command13.press();
     ASSERT_TRUE(runUntil([&] { return !f2().Timer(21).Enabled(); }, 30)) << "the reference";
     camera->setFrame(scored(324));
-    ASSERT_TRUE(runUntil([&] { return m().compareResult == app::CompareResult::Error; }, 80));
+    ASSERT_TRUE(
+        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Error; }, 80));
     const QStringList next = notices().mid(heard.size());
     ASSERT_FALSE(next.isEmpty());
     // (A snapshot's offer follows a notice without a prefix of its own.)

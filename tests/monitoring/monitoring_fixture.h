@@ -105,12 +105,14 @@ protected:
         mon().Timer17_Timer();
         mon().tuxiangcaiji();
     }
-    // The camera's frame compared with the reference; the result.
-    app::CompareResult compare(const QImage& frame) {
+    // The camera's frame compared with the reference; what it found.
+    monitoring::CompareOutcome compareOutcome(const QImage& frame) {
         camera->setFrame(frame);
         mon().Timer17_Timer();
         return mon().tuxiangbijiao();
     }
+    // The same; the result.
+    app::CompareResult compare(const QImage& frame) { return compareOutcome(frame).result; }
 
     // Every text the status box showed from now on, as a test timer sees it every 50 ms.
     QStringList& watchStatus() {

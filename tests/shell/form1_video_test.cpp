@@ -124,7 +124,7 @@ TEST_F(Form1Video, TheTickMovesTheBarWithThePlayingPosition) {
         backend().simulatePosition(c.position);
         tick();
         EXPECT_EQ(f1().HScroll1.Value(), c.bar) << c.position << " of " << c.duration;
-        EXPECT_EQ(int(app::module1().seekBarValue), c.bar);
+        EXPECT_EQ(int(f1().video.seekBarValue()), c.bar);
     }
     // The bar's own change inside the tick is no seek.
     EXPECT_TRUE(backend().calls().isEmpty()) << backend().calls().join(",").toStdString();
@@ -154,7 +154,7 @@ TEST_F(Form1Video, MovesWithinTwoHundredOfTheBarAreNoSeek) {
     // One second of media per step of the bar: the bar sits exactly on 10000.
     open(32767, 10000);
     tick();
-    ASSERT_EQ(app::module1().seekBarValue, 10000);
+    ASSERT_EQ(f1().video.seekBarValue(), 10000);
     for (int v : {10200, 9800, 10000, 10150}) {
         f1().HScroll1.setValue(v);
         EXPECT_TRUE(backend().calls().isEmpty()) << v;
@@ -166,10 +166,10 @@ TEST_F(Form1Video, MovesWithinTwoHundredOfTheBarAreNoSeek) {
         f1().HScroll1.setValue(v);
         EXPECT_EQ(backend().calls(),
                   QStringList({"pause", QStringLiteral("setPosition:%1").arg(v), "play"}));
-        EXPECT_DOUBLE_EQ(app::module1().seekFraction, v / 32767.0);
+        EXPECT_DOUBLE_EQ(f1().video.seekFraction(), v / 32767.0);
         EXPECT_EQ(player().playState(), platform::MediaPlayer::PlayStatePlaying);
         EXPECT_TRUE(f1().Timer3.Enabled());
-        EXPECT_EQ(app::module1().seekBarValue, 10000) << "the next tick sets it";
+        EXPECT_EQ(f1().video.seekBarValue(), 10000) << "the next tick sets it";
     }
 }
 
@@ -197,7 +197,7 @@ TEST_F(Form1Video, SeekingWhileThePlayerIsInAnotherStateOnlyStopsTheTracking) {
     f1().HScroll1.setValue(30000);
     EXPECT_TRUE(backend().calls().isEmpty());
     EXPECT_FALSE(f1().Timer3.Enabled());
-    EXPECT_DOUBLE_EQ(app::module1().seekFraction, 30000.0 / 32767);
+    EXPECT_DOUBLE_EQ(f1().video.seekFraction(), 30000.0 / 32767);
 }
 
 TEST_F(Form1Video, AMediaOfUnknownLengthSeeksToItsStart) {

@@ -3,6 +3,7 @@
 #include "alarmpoint/server_message.h"
 #include "app/module1.h"
 #include "drawing/curve_animations.h"
+#include "drawing/drawing_board.h"
 #include "monitoring/monitoring.h"
 #include "platform/capture_window.h"
 #include "platform/synthetic_capture_driver.h"
@@ -83,13 +84,15 @@ TEST_F(Form2Life, LoadCreatesTheLogFolderAndEmptiesTheLog) {
 
 TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     app::Module1& s = m();
+    monitoring::Monitoring& w = f2().monitoring;
+    drawing::DrawingBoard& b = f2().board;
     s.alarmUploadArmed = s.loadUploadArmed = s.alarmSoundArmed = false;
-    s.historyCount = s.alarmBlinkTick = s.cameraStartTries = 7;
-    s.monitorTick = 9;
-    s.alarmStepCount = 5;
-    s.cameraStuck = s.redAlarmLatched = s.monitorStopped = true;
-    s.plotToggle = s.fullScreenOn = s.freehandMode = true;
-    s.strokeCount = s.pointCount = s.strokeLenIndex = s.pageIndex = 4;
+    w.historyCount = w.alarmBlinkTick = w.cameraStartTries = 7;
+    w.monitorTick = 9;
+    w.alarmStepCount = 5;
+    w.cameraStuck = w.redAlarmLatched = w.monitorStopped = true;
+    f2().dropPlots.plotToggle = b.fullScreenOn = s.freehandMode = true;
+    b.strokeCount = b.pointCount = b.strokeLenIndex = b.pageIndex = 4;
     f2().penColor = 255;
     f2().dropPlots.colorMode = trajectories::ColourMode::SingleColour;
     f2().drawEllipse = false;
@@ -104,14 +107,14 @@ TEST_F(Form2Life, LoadGivesTheStartStateWhateverItWasBefore) {
     f2().load();
 
     EXPECT_TRUE(s.alarmUploadArmed && s.loadUploadArmed && s.alarmSoundArmed);
-    EXPECT_EQ(s.historyCount, 0);
-    EXPECT_EQ(s.alarmBlinkTick, 0);
-    EXPECT_EQ(s.cameraStartTries, 0);
-    EXPECT_EQ(s.monitorTick, 1);
-    EXPECT_EQ(s.alarmStepCount, 0);
-    EXPECT_FALSE(s.cameraStuck || s.redAlarmLatched || s.monitorStopped);
-    EXPECT_FALSE(s.plotToggle || s.fullScreenOn || s.freehandMode);
-    EXPECT_EQ(s.strokeCount + s.pointCount + s.strokeLenIndex + s.pageIndex, 0);
+    EXPECT_EQ(w.historyCount, 0);
+    EXPECT_EQ(w.alarmBlinkTick, 0);
+    EXPECT_EQ(w.cameraStartTries, 0);
+    EXPECT_EQ(w.monitorTick, 1);
+    EXPECT_EQ(w.alarmStepCount, 0);
+    EXPECT_FALSE(w.cameraStuck || w.redAlarmLatched || w.monitorStopped);
+    EXPECT_FALSE(f2().dropPlots.plotToggle || b.fullScreenOn || s.freehandMode);
+    EXPECT_EQ(b.strokeCount + b.pointCount + b.strokeLenIndex + b.pageIndex, 0);
     EXPECT_EQ(f2().penColor, 33000);
     EXPECT_EQ(f2().dropPlots.colorMode, trajectories::ColourMode::RandomShares);
     EXPECT_TRUE(f2().drawEllipse);
@@ -182,7 +185,7 @@ TEST_F(Form2Life, UnloadWithoutMonitoringOnlyStopsAndReleasesTheCamera) {
     f2().Timer(19).setEnabled(true);
     f2().Timer(17).setEnabled(true);
     f2().unload();
-    EXPECT_TRUE(m().monitorStopped);
+    EXPECT_TRUE(f2().monitoring.monitorStopped);
     EXPECT_FALSE(f2().Timer(19).Enabled());
     EXPECT_TRUE(f2().Timer(17).Enabled());
     EXPECT_EQ(read(QStringLiteral("CAMaRA/0.txt")), QByteArray());
@@ -216,7 +219,7 @@ TEST_F(Form2Life, UnloadAfterMonitoringWritesTheClosingEntryAndNoticeOnce) {
                       QStringLiteral("\r\n"));
         EXPECT_EQ(notices(), c.notices);
         EXPECT_FALSE(m().alarmPointOn);
-        EXPECT_TRUE(m().monitorStopped);
+        EXPECT_TRUE(f2().monitoring.monitorStopped);
         EXPECT_EQ(camera->closes(), 1);
     }
 }

@@ -235,7 +235,7 @@ TEST_F(Launchers, EveryLauncherOpensAFreshWindowWithAnEmptyLogAndTheCameraOnAgai
     launch(Monitoring);
     EXPECT_EQ(camera->opens(), 1);
     f2().monitoring.Command13_Click(); // monitoring runs
-    m().monitorTick = 20;
+    f2().monitoring.monitorTick = 20;
     f2().Timer(18).setEnabled(true);
     f2().Timer(19).setEnabled(true);
     f2().penColor = 255;
@@ -248,9 +248,9 @@ TEST_F(Launchers, EveryLauncherOpensAFreshWindowWithAnEmptyLogAndTheCameraOnAgai
     EXPECT_TRUE(camera->isOpen());
     EXPECT_FALSE(f2().Timer(18).Enabled());
     EXPECT_FALSE(f2().Timer(19).Enabled());
-    EXPECT_FALSE(m().monitorStopped);
-    EXPECT_EQ(m().monitorTick, 1);
-    EXPECT_EQ(m().alarmStepCount, 0);
+    EXPECT_FALSE(f2().monitoring.monitorStopped);
+    EXPECT_EQ(f2().monitoring.monitorTick, 1);
+    EXPECT_EQ(f2().monitoring.alarmStepCount, 0);
     EXPECT_EQ(f2().penColor, 33000);
     // The closing entry went into the log that the new opening started again.
     EXPECT_EQ(read(QStringLiteral("CAMaRA/0.txt")), QByteArray());

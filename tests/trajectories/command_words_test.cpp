@@ -97,7 +97,7 @@ TEST_F(CommandWords, AKeyPressChecksTheTextBeforeTheKeyAndLeavesIt) {
 }
 
 TEST_F(CommandWords, TheSlideshowShowsEachListedPictureInItsProportionsAndPassesOverTheRest) {
-    app::Module1& m = app::module1();
+    trajectories::Slideshow& show = f().slideshow;
     QImage wide(400, 200, QImage::Format_RGB32);
     wide.fill(Qt::red);
     ASSERT_TRUE(wide.save(path(QStringLiteral("a.bmp"))));
@@ -106,12 +106,12 @@ TEST_F(CommandWords, TheSlideshowShowsEachListedPictureInItsProportionsAndPasses
     square.fill(Qt::blue);
     ASSERT_TRUE(square.save(path(QStringLiteral("c.bmp"))));
     const QString folder = dir.path() + "/";
-    m.pictureList[0] = folder + "a.bmp";
-    m.pictureList[1] = folder + "b.txt";
-    m.pictureList[2] = folder + "c.bmp";
-    m.pictureList[3] = folder + "a.bmp"; // left by an earlier, longer listing
-    m.pictureCount = 3;
-    m.pictureIndex = -2; // a start typed below the first shows from the first
+    show.pictureList[0] = folder + "a.bmp";
+    show.pictureList[1] = folder + "b.txt";
+    show.pictureList[2] = folder + "c.bmp";
+    show.pictureList[3] = folder + "a.bmp"; // left by an earlier, longer listing
+    show.pictureCount = 3;
+    show.pictureIndex = -2; // a start typed below the first shows from the first
     f().Image1.setStretch(false);
     f().Timer(1).setEnabled(true);
 
@@ -133,9 +133,9 @@ TEST_F(CommandWords, TheSlideshowShowsEachListedPictureInItsProportionsAndPasses
     EXPECT_EQ(f().Caption(), caption + folder + "c.bmp");
 
     // Halves go to the even neighbour: 0.5 shows the first entry, 1.5 the third.
-    m.pictureIndex = 1.5;
+    show.pictureIndex = 1.5;
     f().Timer(1).setEnabled(true);
     f().slideshow.Timer1_Timer();
     EXPECT_EQ(f().Caption(), caption + folder + "c.bmp");
-    EXPECT_EQ(m.pictureIndex, 2.5);
+    EXPECT_EQ(show.pictureIndex, 2.5);
 }

@@ -147,7 +147,7 @@ TEST_F(DrawingWindowDrop, TheSweepRunsAcrossTheWindowInTheDirectionItsHalfWidthG
     // The first click after the window opened sizes the window and keeps its left edge.
     plots().Command8_Click();
     const double s = f2().plotWindow[1];
-    EXPECT_TRUE(m.plotToggle);
+    EXPECT_TRUE(plots().plotToggle);
     EXPECT_EQ(m.plotHalfWidth, -s);
     EXPECT_EQ(m.plotHalfHeight, s);
     EXPECT_LT(f2().originX, -s) << "right to left";

@@ -24,7 +24,7 @@ protected:
         shell::form1().Command12_Click();
     }
     shell::Form2& f() { return shell::form2(); }
-    app::Module1& m() { return app::module1(); }
+    trajectories::Slideshow& show() { return f().slideshow; }
 
     // A folder of the program's folder with these files ("x/y" in a sub-folder; a picture for a
     // ".bmp" name); its path with the trailing "/".
@@ -42,8 +42,8 @@ protected:
     // The first three listed entries, without the folder.
     QStringList listed(const QString& folder) {
         QStringList names;
-        for (int i = 0; i < std::min<double>(m().pictureCount, 3); ++i)
-            names << QString(m().pictureList[size_t(i)]).remove(folder);
+        for (int i = 0; i < std::min<double>(show().pictureCount, 3); ++i)
+            names << QString(show().pictureList[size_t(i)]).remove(folder);
         return names;
     }
 };
@@ -64,7 +64,7 @@ TEST_F(PicturePreview, TheButtonListsThePickedPicturesFolderAndTheSlideshowShows
               QStringLiteral("图形文件*.jpg|*.jpg|图形文件*.bmp|*.bmp|图形文件*.gif|*.gif"));
     // Every file, the text file too, in name order; no sub-folder.
     EXPECT_EQ(listed(folder), QStringList({"a.bmp", "b.txt", "c.bmp"}));
-    EXPECT_EQ(m().pictureCount, 3);
+    EXPECT_EQ(show().pictureCount, 3);
     EXPECT_FALSE(f().Timer(12).Enabled());
 
     advance(1.8);
@@ -110,22 +110,22 @@ TEST_F(PicturePreview, TheListingTakesEveryFileUpToTheFirstDollarAndItsStartFrom
         SCOPED_TRACE(c.why);
         const QString folder = folderWith(QString::number(n++), c.files);
         f().Text1(2).setText(c.start);
-        m().pictureIndex = 2;
+        show().pictureIndex = 2;
         dialogs.expectOpenFile(folder + c.picked);
         f().slideshow.Timer12_Timer();
-        EXPECT_EQ(m().pictureCount, c.count);
+        EXPECT_EQ(show().pictureCount, c.count);
         EXPECT_EQ(listed(folder), c.entries);
-        EXPECT_EQ(m().pictureIndex, c.index);
+        EXPECT_EQ(show().pictureIndex, c.index);
     }
 }
 
 TEST_F(PicturePreview, AFolderOfMoreFilesThanTheListHoldsIsCountedWhole) {
     QStringList names;
-    for (int i = 0; i <= app::Module1::kPictureListSize; ++i)
+    for (int i = 0; i <= trajectories::Slideshow::kPictureListSize; ++i)
         names << QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0'));
     const QString folder = folderWith("many", names);
     dialogs.expectOpenFile(folder + "00000");
     f().slideshow.Timer12_Timer();
-    EXPECT_EQ(m().pictureCount, app::Module1::kPictureListSize + 1);
-    EXPECT_EQ(m().pictureList.back(), folder + "10000");
+    EXPECT_EQ(show().pictureCount, trajectories::Slideshow::kPictureListSize + 1);
+    EXPECT_EQ(show().pictureList.back(), folder + "10000");
 }

@@ -122,7 +122,7 @@ TEST_F(Replay, AutoDrawsOneRecordATickTheLastMarkedAndStartsAgainASecondLater) {
     write(QStringLiteral("treego.txt"), kTwoRecords);
     word("auto");
     advance(1.0);
-    EXPECT_EQ(m().replayCount, 2);
+    EXPECT_EQ(replay().replayCount(), 2);
     EXPECT_FALSE(on(8));
     EXPECT_TRUE(on(9));
 
@@ -130,7 +130,7 @@ TEST_F(Replay, AutoDrawsOneRecordATickTheLastMarkedAndStartsAgainASecondLater) {
     advance(0.2);
     EXPECT_EQ(drawnTime(), QStringLiteral("1"));
     EXPECT_TRUE(f2().drawChord) << "drawn without its steps marked";
-    EXPECT_EQ(m().currentRecord, QStringLiteral("OK"));
+    EXPECT_EQ(replay().currentRecord(), QStringLiteral("OK"));
     const double scale = f2().Picture1.ScaleWidth();
     EXPECT_NEAR(scale, 2 * f2().plotWindow[1], 1e-9 * scale);
     advance(0.001);
@@ -148,7 +148,7 @@ TEST_F(Replay, AutoDrawsOneRecordATickTheLastMarkedAndStartsAgainASecondLater) {
     advance(0.99);
     EXPECT_TRUE(on(8));
     advance(0.02);
-    EXPECT_EQ(m().replayCount, 3);
+    EXPECT_EQ(replay().replayCount(), 3);
     EXPECT_EQ(penPixels(), 0) << "each pass starts on a cleared canvas";
 }
 
@@ -164,7 +164,7 @@ TEST_F(Replay, AutoplayMarksEveryRecordShiftedUntilAClickStopsIt) {
     EXPECT_EQ(drawnTime(), QStringLiteral("1"));
     EXPECT_EQ(f2().Text1(2).Text(), QStringLiteral("5"));
     EXPECT_FALSE(f2().drawChord);
-    EXPECT_EQ(m().recordFields[5], 0) << "the shift is not kept in the record";
+    EXPECT_EQ(replay().recordFields()[5], 0) << "the shift is not kept in the record";
     advance(0.001);
     EXPECT_EQ(drawnTime(), QStringLiteral("2"));
     EXPECT_FALSE(f2().drawChord);
@@ -172,7 +172,7 @@ TEST_F(Replay, AutoplayMarksEveryRecordShiftedUntilAClickStopsIt) {
     // The next pass follows at once; a click on the box between two ticks ends the mode.
     advance(0.001);
     EXPECT_TRUE(on(11));
-    EXPECT_EQ(m().replayIndex, 0);
+    EXPECT_EQ(replay().replayIndex(), 0);
     word("");
     EXPECT_FALSE(on(10));
     EXPECT_FALSE(on(11));
@@ -227,15 +227,15 @@ TEST_F(Replay, ARecordThatCannotBeDrawnIsPassedOver) {
     advance(1.2);
     ASSERT_EQ(drawnTime(), QStringLiteral("1"));
     advance(0.001);
-    EXPECT_EQ(m().currentRecord, QString());
-    EXPECT_EQ(m().recordFields[1], 1) << "the fields stay as the last record left them";
+    EXPECT_EQ(replay().currentRecord(), QString());
+    EXPECT_EQ(replay().recordFields()[1], 1) << "the fields stay as the last record left them";
     EXPECT_EQ(drawnTime(), QStringLiteral("1"));
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly);
     advance(0.2);
     EXPECT_EQ(drawnTime(), QStringLiteral("0"));
     advance(0.2);
     EXPECT_EQ(drawnTime(), QStringLiteral("2"));
-    EXPECT_EQ(m().replayIndex, 4);
+    EXPECT_EQ(replay().replayIndex(), 4);
 
     // No file: the start tick finds nothing and the mode ends.
     QFile::remove(path(QStringLiteral("treego.txt")));
@@ -390,10 +390,10 @@ TEST_F(Replay, AutoplayOfARefusedRecordSaysSoOnceAndAClickOnTheBoxStillStopsIt) 
     // passes go on without a word, leaving the box within reach.
     dialogs.expectMsgBox(kNotNumbers, kTitle, ui::vbOK, ui::vbOKOnly, [&] {
         const uint64_t drawn = f2().Picture1.drawCount();
-        const double index = m().replayIndex;
+        const double index = replay().replayIndex();
         advance(2.0);
         EXPECT_EQ(f2().Picture1.drawCount(), drawn);
-        EXPECT_EQ(m().replayIndex, index);
+        EXPECT_EQ(replay().replayIndex(), index);
     });
     advance(5.0);
     dialogs.verifyAllShown();
