@@ -64,7 +64,7 @@ void BM_UnattendedSession(benchmark::State& state) {
         const bench_support::Meter session;
         f.Command13.press();
         // The first comparison of a quiet room.
-        runUntil([&] { return m.lastComparison().result == app::CompareResult::Ok; });
+        runUntil([&] { return m.lastComparison().result == monitoring::CompareResult::Ok; });
         runUntil([&] { return f.Text3.Text() == QStringLiteral("3"); });
         const bench_support::Meter waiting;
         runUntil([&] { return f.Text3.Text() == QStringLiteral("20"); });
@@ -72,7 +72,7 @@ void BM_UnattendedSession(benchmark::State& state) {
         // Somebody walks in before the frames of clock 25 and 30 that the second comparison
         // looks at; the alarm step after it.
         camera->setFrame(room(true));
-        runUntil([&] { return m.lastComparison().result == app::CompareResult::Error; });
+        runUntil([&] { return m.lastComparison().result == monitoring::CompareResult::Error; });
         runUntil([&] { return m.monitorTick >= 12; });
         whole = session.share();
         wallSeconds = session.wallSeconds();

@@ -3,7 +3,6 @@
 // saved the same drop twice leaves it), read, split, folded to lower case and stripped of its
 // repeated lines.
 
-#include "app/module1.h"
 #include "bench_support.h"
 #include "shell/form2.h"
 #include "shell/forms.h"

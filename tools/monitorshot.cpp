@@ -211,7 +211,7 @@ int shoot(const QString& out, platform::SyntheticCamera& camera) {
     }
     camera.setFrame(cameraFrame(true));
     const monitoring::Monitoring& m = f.monitoring;
-    if (!runUntil([&] { return m.lastComparison().result == app::CompareResult::Error; },
+    if (!runUntil([&] { return m.lastComparison().result == monitoring::CompareResult::Error; },
                   kAlarmWithin)) {
         std::fprintf(stderr, "monitorshot: the comparison gave no alarm (value %g)\n",
                      m.alarmLevel());

@@ -92,8 +92,7 @@ Upload::Upload(Form4& form) : f_(form) {
 }
 
 QString Upload::uploadSource() const {
-    const app::Module1& m = app::module1();
-    return m.uploadFromCapture ? m.uploadPath : f_.dlg.FileName;
+    return fromCapture_ ? capturePath_ : f_.dlg.FileName;
 }
 
 void Upload::insertAtCaret(const QString& text) {
@@ -102,7 +101,7 @@ void Upload::insertAtCaret(const QString& text) {
 
 void Upload::Command3_Click() {
     f_.link.enterCommandMode();
-    app::module1().uploadFromCapture = false;
+    fromCapture_ = false;
     if (!f_.link.linkReady())
         return;
     f_.watchdog.closedTicks = 1;
@@ -134,9 +133,8 @@ void Upload::Command3_Click() {
 }
 
 QString Upload::tuxiangsc(const QString& path) {
-    app::Module1& m = app::module1();
-    m.uploadFromCapture = true;
-    m.uploadPath = path;
+    fromCapture_ = true;
+    capturePath_ = path;
     f_.link.enterCommandMode();
     if (!f_.isLoaded() || !f_.link.linkReady())
         return QString();
@@ -151,7 +149,7 @@ QString Upload::tuxiangsc(const QString& path) {
         return QString();
     }
     uploadLength = double(length);
-    return offerUpload(m.snapshotName);
+    return offerUpload(app::module1().snapshotName);
 }
 
 QString Upload::offerUpload(const QString& title) {

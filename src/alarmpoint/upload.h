@@ -70,6 +70,11 @@ private:
 
     Form4& f_;
 
+    // What is uploaded: the monitoring's snapshot at capturePath_, or else the file chosen in
+    // the window's own dialog.
+    bool fromCapture_ = false;
+    QString capturePath_;
+
     // Each upload channel reads its stretch of the file as the connection drains.
     struct UploadStream {
         std::unique_ptr<QFile> file;

@@ -1,13 +1,8 @@
 #pragma once
 
 #include "app/line_table.h"
-#include "app/sample_colours.h"
-#include "app/stroke_store.h"
 
 #include <QString>
-#include <QStringList>
-#include <array>
-#include <vector>
 
 namespace app {
 
@@ -47,10 +42,6 @@ constexpr void leaveSimulation(DrawingMode& mode) {
         mode = DrawingMode::Plain;
 }
 
-// What the monitoring's last comparison found: nothing yet (or a comparison that could not
-// run, or a stuck camera), a quiet picture, or an alarm.
-enum class CompareResult { None, Ok, Error };
-
 // The state the windows share. Every window reads and writes it; none owns it.
 struct Module1 {
     // Shut-down.
@@ -89,7 +80,6 @@ struct Module1 {
     double replayOffsetX = 0;
     double replayOffsetY = 0;
 
-
     // Requests between the monitoring and the remote alarm point.
     bool alarmPointOn = false;
     bool alarmUploadArmed = false;
@@ -98,11 +88,6 @@ struct Module1 {
     bool remoteRestartRequest = false;
     bool remoteCollabOn = false;
     QString snapshotName;
-    // What the alarm point uploads: the monitoring's snapshot at uploadPath, or else the file
-    // chosen in its own dialog.
-    bool uploadFromCapture = false;
-    QString uploadPath;
-
 
     // Line table and the three grids of the pixel sets.
     LineTable lines;

@@ -102,10 +102,10 @@ double Monitoring::markChanges(const pixelsets::SetLoadResult& loaded, bool coun
     return alarmLevel_;
 }
 
-app::CompareResult Monitoring::levelDecision(const Round& round, double differing) {
+CompareResult Monitoring::levelDecision(const Round& round, double differing) {
     app::Module1& m = app::module1();
     const double v = alarmLevel_;
-    app::CompareResult result = app::CompareResult::None;
+    CompareResult result = CompareResult::None;
     if (!round.sameWatch()) {
         // Stopped (or started anew) while comparing: the count is logged, but the level of a
         // watch that ended is neither shown nor reported, and no snapshot is taken for it.
@@ -127,12 +127,12 @@ app::CompareResult Monitoring::levelDecision(const Round& round, double differin
             // A new reference once the clock has passed 6 again.
             resume({19, 18, 21});
         }
-        result = app::CompareResult::Error;
+        result = CompareResult::Error;
         resume({23});
         alarmSeq += 1;
         saveSnapshot(alarmSnapshotName(ui::Clock::instance().now(), alarmSeq));
     } else {
-        result = app::CompareResult::Ok;
+        result = CompareResult::Ok;
         f_.Timer(23).setEnabled(false);
         f_.Text3.setBackColor(f_.Text2.BackColor());
         notify(greenNotice(alarmSeq, v));

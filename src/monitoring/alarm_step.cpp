@@ -40,7 +40,7 @@ void Monitoring::Timer18_Timer() {
         return;
     }
     const auto now = [] { return ui::Clock::instance().now(); };
-    if (lastComparison_.result == app::CompareResult::Error) {
+    if (lastComparison_.result == CompareResult::Error) {
         // The first step after an alarming comparison (clock 5).
         if (monitorTick < 7) {
             if (m.alarmPointOn)

@@ -25,11 +25,15 @@ class Form2Controls;
 
 namespace monitoring {
 
+// What the monitoring's last comparison found: nothing yet (or a comparison that could not
+// run, or a stuck camera), a quiet picture, or an alarm.
+enum class CompareResult { None, Ok, Error };
+
 // What a comparison of the watched picture with the reference found: an alarm, a quiet
 // picture, or none (the default: a comparison that could not run, or a stuck camera), and how
 // many samples differed from the reference.
 struct CompareOutcome {
-    app::CompareResult result{};
+    CompareResult result{};
     double differing = 0;
 };
 
@@ -138,7 +142,7 @@ private:
     // The result of the comparison whose alarm value was just scored, and the actions of its
     // level; none when the watch was stopped or started again meanwhile. The log hears how
     // many samples `differing` it found.
-    app::CompareResult levelDecision(const Round& round, double differing);
+    CompareResult levelDecision(const Round& round, double differing);
     void stuckCamera();
     // False when the picture could not be written.
     bool saveSnapshot(const QString& path);

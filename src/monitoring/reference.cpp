@@ -122,7 +122,7 @@ CompareOutcome Monitoring::tuxiangbijiao() {
 
     markChanges(pixelsets::loadSetText(std::move(difference), lines, lines.pixelSetA), true);
     if (!round.alive())
-        return {app::CompareResult::None, compared.differing};
+        return {CompareResult::None, compared.differing};
     return {levelDecision(round, compared.differing), compared.differing};
 }
 

@@ -1,6 +1,5 @@
 #include "shell/video_player.h"
 
-#include "app/module1.h"
 #include "dropcalc/rounding.h"
 #include "platform/media_player.h"
 #include "shell/form1.h"

@@ -18,15 +18,16 @@ TEST_F(MonitoringOnAFullDisk, AnIntruderIsStillAlarmedAndTheFailedWritesAreRepor
     disk::fillLeaving(0);
 
     camera->setFrame(scored(324));
-    ASSERT_TRUE(
-        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Error; }, 80));
+    ASSERT_TRUE(runUntil(
+        [&] { return mon().lastComparison().result == monitoring::CompareResult::Error; }, 80));
     EXPECT_EQ(mon().alarmLevel(), 324);
     EXPECT_EQ(f2().Text3.BackColor(), kRed);
     const QStringList heard = notices();
     EXPECT_TRUE(heard.contains(
         QStringLiteral("\r\n0 告警颜色：红色  告警值为   = 324 请调用服务器中的图像确认，如告警值超"
                        "过300000，有可能黑夜来临。\r\n")));
-    EXPECT_EQ(heard.filter(QStringLiteral("（磁盘空间不足），监控图像和记录可能无法保存！")).size(), 1)
+    EXPECT_EQ(heard.filter(QStringLiteral("（磁盘空间不足），监控图像和记录可能无法保存！")).size(),
+              1)
         << "once, not at every file";
     ASSERT_TRUE(runUntil(
         [&] { return sounds->calls().filter(QStringLiteral("setSource:")).size() == 5; }, 40))
@@ -38,8 +39,8 @@ TEST_F(MonitoringOnAFullDisk, AnIntruderIsStillAlarmedAndTheFailedWritesAreRepor
     // With room again, the next comparison's file is written and the box says no more.
     disk::unfill();
     camera->setFrame(scene());
-    ASSERT_TRUE(
-        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Ok; }, 120));
+    ASSERT_TRUE(runUntil(
+        [&] { return mon().lastComparison().result == monitoring::CompareResult::Ok; }, 120));
     run(2.5);
     bool justTheClock = false;
     f2().Text3.Text().toInt(&justTheClock);

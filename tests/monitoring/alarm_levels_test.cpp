@@ -89,7 +89,7 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
     struct Row {
         int value;
         bool latched;
-        app::CompareResult result;
+        monitoring::CompareResult result;
         vbrt::Colour status;
         QStringList entries;
         QStringList notices;
@@ -107,28 +107,28 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
     const Row rows[] = {
         {100,
          false,
-         app::CompareResult::Ok,
+         monitoring::CompareResult::Ok,
          kNormal,
          {"0" + counted + "100" + correct, "0" + counted + "144  。"},
          {"0   告警值为   = 100。\r\n", "\r\n0 监控正常：绿色  告警值为   = 100  。\r\n"},
          false},
         {196,
          false,
-         app::CompareResult::Error,
+         monitoring::CompareResult::Error,
          kAsItWas,
          {"0" + counted + "196" + correct, yellowEntry, "1" + counted + "256  。"},
          {"0   告警值为   = 196。\r\n", yellowNotice(196)},
          true},
         {300,
          false,
-         app::CompareResult::Error,
+         monitoring::CompareResult::Error,
          kAsItWas,
          {"0" + counted + "300" + correct, yellowEntry, "1" + counted + "374  。"},
          {"0   告警值为   = 300。\r\n", yellowNotice(300)},
          true},
         {324,
          false,
-         app::CompareResult::Error,
+         monitoring::CompareResult::Error,
          kRed,
          {"0" + counted + "324" + correct, "1" + counted + "400  。"},
          {"0   告警值为   = 324。\r\n",
@@ -137,7 +137,7 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
          false},
         {196,
          true,
-         app::CompareResult::Error,
+         monitoring::CompareResult::Error,
          kAsItWas,
          {"0" + counted + "196" + correct, "1" + counted + "256  。"},
          {"0   告警值为   = 196。\r\n"},
@@ -162,11 +162,11 @@ TEST_F(AlarmLevels, TheLevelOfAComparison) {
         EXPECT_EQ(entries(), row.entries);
         EXPECT_EQ(notices(), row.notices);
         EXPECT_EQ(f2().Timer(21).Enabled(), row.newReference);
-        EXPECT_EQ(f2().Timer(23).Enabled(), row.result == app::CompareResult::Error);
+        EXPECT_EQ(f2().Timer(23).Enabled(), row.result == monitoring::CompareResult::Error);
         EXPECT_TRUE(f2().Timer(18).Enabled()) << "the scoring lets the alarm step go on";
         EXPECT_EQ(mon().redAlarmLatched, row.value > 300 || (row.latched && row.value > 100));
         const bool snapshot = exists("CAMaRA/" + stamp() + "AMAZING  1.BMP");
-        EXPECT_EQ(snapshot, row.result == app::CompareResult::Error);
+        EXPECT_EQ(snapshot, row.result == monitoring::CompareResult::Error);
         if (snapshot)
             QFile::remove(path("CAMaRA/" + stamp() + "AMAZING  1.BMP"));
     }
@@ -235,7 +235,7 @@ TEST_F(AlarmLevels, AComparisonThatCannotRunIsSkippedWithALogEntry) {
         f2().Timer(18).setEnabled(false);
         f2().Timer(21).setEnabled(false);
         row.prepare();
-        EXPECT_EQ(compare(scored(324)), app::CompareResult::None);
+        EXPECT_EQ(compare(scored(324)), monitoring::CompareResult::None);
         EXPECT_EQ(entries(), QStringList{row.entry});
         EXPECT_TRUE(f2().Timer(18).Enabled()) << "the alarm step goes on";
         EXPECT_EQ(f2().Timer(21).Enabled(), row.newReference);
@@ -255,9 +255,9 @@ TEST_F(AlarmLevels, AThresholdBoxThatHoldsNoNumberComparesAtTheDefault) {
     captureReference(scene());
     f2().Text2.setText(QStringLiteral("高"));
     const monitoring::CompareOutcome quiet = compareOutcome(scene());
-    EXPECT_EQ(quiet.result, app::CompareResult::Ok);
+    EXPECT_EQ(quiet.result, monitoring::CompareResult::Ok);
     EXPECT_EQ(quiet.differing, 0);
-    EXPECT_EQ(compare(scored(324)), app::CompareResult::Error);
+    EXPECT_EQ(compare(scored(324)), monitoring::CompareResult::Error);
 }
 
 TEST_F(AlarmLevels, AReferenceCellThatIsNoColourCountsAsChanged) {

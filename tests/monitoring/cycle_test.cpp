@@ -112,8 +112,8 @@ TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
     // Somebody walks in; the comparison past clock 32 finds it. Before it, at clock 30, the
     // one routine snapshot of this opening went to the server.
     camera->setFrame(scored(324));
-    ASSERT_TRUE(
-        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Error; }, 80));
+    ASSERT_TRUE(runUntil(
+        [&] { return mon().lastComparison().result == monitoring::CompareResult::Error; }, 80));
     EXPECT_EQ(f2().Text3.BackColor(), kRed);
     EXPECT_EQ(snapshots(QStringLiteral("AMAZING  1.BMP")).size(), 1);
     const QString counted = QStringLiteral("   The number of the differnent is  = ");
@@ -391,8 +391,8 @@ TEST_F(Cycle, ALostCameraIsReportedWhileItsBoxWaitsAndTheNextWatchIsHeard) {
     f2().Command13.press();
     ASSERT_TRUE(runUntil([&] { return !f2().Timer(21).Enabled(); }, 30)) << "the reference";
     camera->setFrame(scored(324));
-    ASSERT_TRUE(
-        runUntil([&] { return mon().lastComparison().result == app::CompareResult::Error; }, 80));
+    ASSERT_TRUE(runUntil(
+        [&] { return mon().lastComparison().result == monitoring::CompareResult::Error; }, 80));
     const QStringList next = notices().mid(heard.size());
     ASSERT_FALSE(next.isEmpty());
     // (A snapshot's offer follows a notice without a prefix of its own.)

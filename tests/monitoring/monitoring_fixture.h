@@ -112,7 +112,7 @@ protected:
         return mon().tuxiangbijiao();
     }
     // The same; the result.
-    app::CompareResult compare(const QImage& frame) { return compareOutcome(frame).result; }
+    monitoring::CompareResult compare(const QImage& frame) { return compareOutcome(frame).result; }
 
     // Every text the status box showed from now on, as a test timer sees it every 50 ms.
     QStringList& watchStatus() {
