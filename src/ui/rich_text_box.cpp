@@ -167,6 +167,9 @@ void RichTextBox::setCursor(const QTextCursor& c) {
 }
 
 void RichTextBox::insertPlain(QTextCursor& c, const QString& text, const QTextCharFormat& format) {
+    // Text added at the end leaves the cuts before it as they were counted.
+    const bool appending = cutsCounted() && !c.hasSelection() && c.position() == endPos();
+    const int last = c.blockNumber();
     const QStringList paragraphs = paragraphsOf(text);
     c.beginEditBlock();
     c.removeSelectedText();
@@ -176,6 +179,10 @@ void RichTextBox::insertPlain(QTextCursor& c, const QString& text, const QTextCh
         insertCut(c, paragraphs[i], format);
     }
     c.endEditBlock();
+    if (!appending)
+        return;
+    countCutsAfter(document_.findBlockByNumber(last));
+    cutsCountedAt_ = revision_;
 }
 
 QString RichTextBox::plainBetween(int from, int to) const {
@@ -195,30 +202,56 @@ QString RichTextBox::plainBetween(int from, int to) const {
     return out;
 }
 
-int RichTextBox::toTextPos(int docPos, int breakChars) const {
-    const QTextBlock target = document_.findBlock(std::clamp(docPos, 0, endPos()));
-    int text = 0;
-    for (QTextBlock b = document_.begin(); b.isValid() && b != target; b = b.next())
-        text += b.length() - 1 + (continues(b.next()) ? 0 : breakChars);
-    return text + std::clamp(docPos, 0, endPos()) - target.position();
+int RichTextBox::cutsBefore(const QTextBlock& b) const {
+    const QTextBlock first = document_.begin();
+    if (!cutsCounted()) {
+        QTextBlock(first).setUserState(0);
+        countCutsAfter(first);
+        cutsCountedAt_ = revision_;
+    }
+    return b.userState() - first.userState();
 }
 
-// A place between the CR and the LF of a break falls before the break.
-int RichTextBox::toDocPos(int textPos, int breakChars) const {
-    int text = 0;
-    for (QTextBlock b = document_.begin(); b.isValid(); b = b.next()) {
-        const int used = b.length() - 1;
-        if (textPos <= text + used)
-            return b.position() + std::max(0, textPos - text);
-        const QTextBlock next = b.next();
-        if (!next.isValid())
-            break;
-        const int gap = continues(next) ? 0 : breakChars;
-        if (textPos < text + used + gap)
-            return b.position() + used;
-        text += used + gap;
+void RichTextBox::countCutsAfter(QTextBlock b) const {
+    int cuts = b.userState();
+    for (b = b.next(); b.isValid(); b = b.next()) {
+        cuts += continues(b) ? 1 : 0;
+        b.setUserState(cuts);
     }
-    return endPos();
+}
+
+// Every block before `b` ends in one place of the document: a break of `breakChars`
+// characters of the text, or a cut of none.
+int RichTextBox::textStart(const QTextBlock& b, int breakChars) const {
+    const int ends = b.blockNumber();
+    return b.position() - ends + breakChars * (ends - cutsBefore(b));
+}
+
+int RichTextBox::toTextPos(int docPos, int breakChars) const {
+    const int pos = std::clamp(docPos, 0, endPos());
+    const QTextBlock b = document_.findBlock(pos);
+    return textStart(b, breakChars) + pos - b.position();
+}
+
+// The first block whose text reaches the place holds it; a place between the CR and the LF of
+// a break falls before the break.
+int RichTextBox::toDocPos(int textPos, int breakChars) const {
+    int low = 0, high = document_.blockCount() - 1;
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        const QTextBlock b = document_.findBlockByNumber(mid);
+        if (textStart(b, breakChars) + b.length() - 1 >= textPos)
+            high = mid;
+        else
+            low = mid + 1;
+    }
+    const QTextBlock b = document_.findBlockByNumber(low);
+    const int start = textStart(b, breakChars);
+    if (textPos > start + b.length() - 1)
+        return endPos();
+    if (textPos >= start || low == 0)
+        return b.position() + std::max(0, textPos - start);
+    return b.position() - 1;
 }
 
 int RichTextBox::endPos() const {
@@ -230,12 +263,8 @@ QString RichTextBox::Text() const {
 }
 
 int RichTextBox::TextLength() const {
-    int breaks = 0;
-    for (QTextBlock b = document_.begin().next(); b.isValid(); b = b.next())
-        if (!continues(b))
-            ++breaks;
-    // Each block's separator is one place of the document; a break is CR LF, a cut nothing.
-    return endPos() - (document_.blockCount() - 1) + 2 * breaks;
+    const QTextBlock last = document_.lastBlock();
+    return textStart(last, 2) + last.length() - 1;
 }
 
 void RichTextBox::setText(const QString& text) {
@@ -262,12 +291,21 @@ QString RichTextBox::takeFirst(int length) {
     const QString text = plainBetween(0, end).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     // Without an undo history the document frees what it no longer shows.
     const bool modified = document_.isModified();
+    const bool counted = cutsCounted();
     document_.setUndoRedoEnabled(false);
     QTextCursor c(&document_);
     c.setPosition(end, QTextCursor::KeepAnchor);
     c.removeSelectedText();
     document_.setUndoRedoEnabled(true);
     document_.setModified(modified);
+    if (counted) {
+        // The blocks that stay keep their counts; the first may have taken over the state of
+        // the first that went.
+        const QTextBlock first = document_.begin(), second = first.next();
+        QTextBlock(first).setUserState(
+            second.isValid() ? second.userState() - (continues(second) ? 1 : 0) : 0);
+        cutsCountedAt_ = revision_;
+    }
     return text;
 }
 

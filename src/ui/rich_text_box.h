@@ -109,12 +109,25 @@ private:
     QString plainBetween(int from, int to) const;
     int endPos() const;
     // Places of the document and of its text, where a break takes `breakChars` characters (CR
-    // LF in Text(), LF in what a screen reader is given) and a cut none.
+    // LF in Text(), LF in what a screen reader is given) and a cut none. They cost the log of
+    // the number of blocks, not a walk over them.
     int toTextPos(int docPos, int breakChars = 2) const;
     int toDocPos(int textPos, int breakChars = 2) const;
+    // Where the text of block `b` starts.
+    int textStart(const QTextBlock& b, int breakChars) const;
+
+    // The cuts before block `b`. Each block's user state holds the number of cuts up to it,
+    // counted from wherever the count began: a log grows at its end and loses its oldest
+    // blocks, and neither changes the count of the blocks that stay. Any other change of the
+    // document has them counted again, once, when next asked.
+    int cutsBefore(const QTextBlock& b) const;
+    void countCutsAfter(QTextBlock b) const;
+    bool cutsCounted() const { return cutsCountedAt_ == revision_; }
 
     QTextDocument document_;
     quint64 revision_ = 0;
+    // The revision whose cuts the blocks' user states count.
+    mutable quint64 cutsCountedAt_ = ~quint64(0);
     QTextCursor cursor_{&document_};
     bool wordWrap_ = true;
     bool locked_ = false;
