@@ -9,6 +9,18 @@
 
 namespace ui {
 
+namespace {
+// A screen reader is handed the text as a C string: a NUL from the alarm server would end
+// it there, and other control characters confuse its reading. Each shows as one stand-in,
+// so that offsets still count the characters of the box.
+QString readable(QString text) {
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control && c != u'\t' && c != u'\n' && c != u'\r')
+            c = QChar::ReplacementCharacter;
+    return text;
+}
+} // namespace
+
 // Places of the document convert to offsets of the text a screen reader is given: a break
 // between paragraphs is one character there, the cut between two blocks of a long paragraph
 // none.
@@ -66,7 +78,7 @@ public:
     void setCursorPosition(int position) override { setSelection(0, position, position); }
 
     QString text(int start, int end) const override {
-        return live() ? box_->plainBetween(place(start), place(end)) : QString();
+        return live() ? readable(box_->plainBetween(place(start), place(end))) : QString();
     }
     int characterCount() const override { return live() ? offset(box_->endPos()) : 0; }
 
@@ -160,7 +172,7 @@ void updateInTextOffsets(QAccessibleEvent* event) {
     case QAccessible::TextRemoved: {
         const auto* e = static_cast<QAccessibleTextRemoveEvent*>(event);
         QAccessibleTextRemoveEvent converted(view, box->offset(e->changePosition()),
-                                             e->textRemoved());
+                                             readable(e->textRemoved()));
         converted.setCursorPosition(box->offset(e->cursorPosition()));
         return passOn(&converted);
     }
@@ -168,7 +180,7 @@ void updateInTextOffsets(QAccessibleEvent* event) {
         const auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
         const int from = e->changePosition();
         QAccessibleTextUpdateEvent converted(
-            view, box->offset(from), e->textRemoved(),
+            view, box->offset(from), readable(e->textRemoved()),
             box->text(box->offset(from), box->offset(from + int(e->textInserted().size()))));
         converted.setCursorPosition(box->offset(e->cursorPosition()));
         return passOn(&converted);
