@@ -7,9 +7,11 @@
 // without a line break, sent as fast as the window reads them and clicked the same way,
 // reporting the clicks' waits and how long a short line sent after the minute takes to show
 // in the log; the same minute for the peak resident memory of the process (run that one
-// alone: what the benchmarks before it freed is not given back); and the CPU the window takes
-// while it sits on the machine's clock, its timers running, once 20 M characters of chat lines
-// are in its log. Under a display (QT_QPA_PLATFORM=xcb) the window is a real one.
+// alone: what the benchmarks before it freed is not given back); two minutes of one short
+// chat line a second with the log at its bound, for the CPU and the bytes written per hour;
+// and the CPU the window takes while it sits on the machine's clock, its timers running, once
+// 20 M characters of chat lines are in its log. Under a display (QT_QPA_PLATFORM=xcb) the
+// window is a real one.
 
 #include "alarmpoint/message_log.h"
 #include "bench_support.h"
@@ -17,10 +19,13 @@
 #include "linked_alarm_point.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringEncoder>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -325,6 +330,70 @@ void BM_IdleAfterLongLog(benchmark::State& state) {
     }
 }
 
+// ---- A talkative server at the log's bound
+
+// What the process has handed to write() so far: snapshots, the archive, and the few bytes of
+// the chat lines the server double sends.
+qint64 bytesWritten() {
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("wchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return 0;
+}
+
+// The log filled to just under its bound with lines as a server's notices bring them (a line
+// break after each, about 45,000 paragraphs), then one short chat line a second from the server
+// for `seconds` on the machine's clock, with or without a screen reader following the log: the
+// CPU seconds of the process per wall second, and the bytes it writes, as per hour. No
+// accessibility bridge runs here, so the reader is played by asking the log's accessible text
+// after each line what a screen reader asks when told of new text: its length, the caret, and
+// the text that came.
+void BM_ChatLineASecondAtTheBound(benchmark::State& state) {
+    Window& w = window();
+    alarmpoint::Form4& f = w.form();
+    const int seconds = int(state.range(0));
+    const bool reader = state.range(1) != 0;
+    for (auto _ : state) {
+        w.fill(alarmpoint::MessageLog::kLogChars - 20'000, true);
+        QAccessibleTextInterface* text =
+            QAccessible::queryAccessibleInterface(f.RichTextBox3.edit())->textInterface();
+        const auto dispatch = f.Winsock1.onDataArrival;
+        f.Winsock1.onDataArrival = [&, dispatch](qint64 n) {
+            dispatch(n);
+            if (!reader)
+                return;
+            const int end = text->characterCount();
+            benchmark::DoNotOptimize(text->cursorPosition());
+            benchmark::DoNotOptimize(text->text(std::max(0, end - 100), end));
+        };
+        ui::EventLoop::instance().useRealTime();
+        const int client = w.client();
+        QTimer chat;
+        int sent = 0;
+        QObject::connect(&chat, &QTimer::timeout, [&] {
+            w.server.send(client, kChatHead + kMessage + QString::number(sent++) + kChatTail);
+        });
+        chat.start(1000);
+        // The first snapshot of the filled log, whenever it falls due, is part of the cost.
+        const bench_support::Meter meter;
+        const qint64 written0 = bytesWritten();
+        runFor(std::chrono::seconds(seconds));
+        chat.stop();
+        const double wall = meter.wallSeconds();
+        f.Winsock1.onDataArrival = dispatch;
+        state.SetIterationTime(wall);
+        state.counters["cpu_s_per_s"] = meter.share();
+        state.counters["mb_written_per_h"] =
+            double(bytesWritten() - written0) / wall * 3600 / (1024.0 * 1024.0);
+        state.counters["lines_sent"] = sent;
+        state.counters["log_chars"] = f.RichTextBox3.TextLength();
+        bench_support::useBenchClock();
+    }
+}
+
 BENCHMARK(BM_AppendToLog)
     ->ArgsProduct({{100'000, 1'000'000, 5'000'000}, {1, 0}})
     ->ArgNames({"chars", "breaks"})
@@ -345,6 +414,12 @@ BENCHMARK(BM_StreamOfLongChatLines)
 BENCHMARK(BM_MemoryOfLongChatStream)
     ->Arg(60)
     ->ArgName("seconds")
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_ChatLineASecondAtTheBound)
+    ->ArgsProduct({{120}, {0, 1}})
+    ->ArgNames({"seconds", "reader"})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);

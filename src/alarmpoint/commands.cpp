@@ -4,6 +4,7 @@
 #include "alarmpoint/link.h"
 
 #include "alarmpoint/form4.h"
+#include "alarmpoint/message_log.h"
 #include "vbrt/convert.h"
 
 namespace alarmpoint {
@@ -101,7 +102,7 @@ void Link::sendQuery() {
         ui::MsgBox(kEmptyQuery, ui::vbOKOnly, kEmptyQueryTitle);
         return;
     }
-    f_.RichTextBox3.setText(QString());
+    f_.log.emptyLog();
     lastQuery = query;
     sendOnLink(query);
     f_.Text1.setText(kWaitingForReply);

@@ -217,6 +217,7 @@ void Form4::Form_Unload(int&) {
     download.closeReceiveFile();
     // The listener goes with the window.
     Winsock3(0).Close();
+    log.archiveOnClose();
 }
 
 void Form4::delay(double sec) {

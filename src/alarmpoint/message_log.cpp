@@ -4,6 +4,7 @@
 
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
+#include "app/program.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 #include "vbrt/file_writer.h"
@@ -16,6 +17,7 @@ namespace {
 // The size every character of the log takes after a change of layout, in points.
 constexpr double kLayoutFontSize = 15;
 const QString kModified = QStringLiteral("Text has been modified\rContinue?");
+const QString kNotArchived = QStringLiteral("告警记录没有存档，");
 
 int twips(double x) {
     return vbrt::CLng(x);
@@ -23,6 +25,11 @@ int twips(double x) {
 } // namespace
 
 MessageLog::MessageLog(Form4& form) : f_(form) {
+    // An end at once runs no window's close: the log is archived all the same.
+    app::keepAtEnd(this, [this] {
+        if (f_.isLoaded())
+            archiveWholeLog();
+    });
     f_.Timer(3).onTimer = [this] { Timer3_Timer(); };
     f_.Text1.onDblClick = [this] { Text1_DblClick(); };
     f_.RichTextBox3.onDblClick = [this] { RichTextBox3_DblClick(); };
@@ -32,9 +39,22 @@ MessageLog::MessageLog(Form4& form) : f_(form) {
     f_.Label2.onMouseDown = [this](int b, int s, int x, int y) { Label2_MouseDown(b, s, x, y); };
 }
 
+MessageLog::~MessageLog() {
+    app::forgetAtEnd(this);
+}
+
 void MessageLog::appendToLog(const QString& text) {
     f_.RichTextBox3.appendText(text);
     keepBounded();
+}
+
+QString MessageLog::archivePath() {
+    return vbrt::appFile(QStringLiteral("\\") + kArchiveFile);
+}
+
+vbrt::WriteResult MessageLog::archive(const QString& text) {
+    // In the code page of the snapshots the text leaves.
+    return vbrt::appendToFile(archivePath(), vbrt::toAnsi(text));
 }
 
 void MessageLog::keepBounded() {
@@ -42,18 +62,49 @@ void MessageLog::keepBounded() {
     if (box.characterCount() <= kLogChars)
         return;
     const QString old = box.takeFirst(box.characterCount() - kLogChars * 3 / 4);
-    // In the code page of the snapshots it left. Text that cannot be kept there leaves a line
-    // in the log that says so.
-    const QString path = vbrt::appFile(QStringLiteral("\\") + kArchiveFile);
-    if (const vbrt::WriteResult r = vbrt::appendToFile(path, vbrt::toAnsi(old)); !r)
+    // Text that cannot be kept leaves a line in the log that says so.
+    if (const vbrt::WriteResult r = archive(old); !r)
         box.appendText(vbrt::kCrLf +
                        QStringLiteral("%1 个字符的较早记录移出了窗口，").arg(old.size()) +
-                       vbrt::writeFailedMessage(path, r) + vbrt::kCrLf);
+                       vbrt::writeFailedMessage(archivePath(), r) + vbrt::kCrLf);
 }
 
+vbrt::WriteResult MessageLog::archiveWholeLog() {
+    ui::RichTextBox& box = f_.RichTextBox3;
+    if (archivedRevision_ == box.Revision() || box.TextLength() == 0)
+        return {};
+    const vbrt::WriteResult r = archive(box.Text() + vbrt::kCrLf);
+    if (r)
+        archivedRevision_ = box.Revision();
+    return r;
+}
+
+void MessageLog::emptyLog() {
+    ui::RichTextBox& box = f_.RichTextBox3;
+    if (const vbrt::WriteResult r = archiveWholeLog(); !r) {
+        box.appendText(vbrt::kCrLf + kNotArchived + vbrt::writeFailedMessage(archivePath(), r) +
+                       vbrt::kCrLf);
+        return;
+    }
+    box.setText(QString());
+}
+
+void MessageLog::archiveOnClose() {
+    // The snapshots still hold the log until the window opens again.
+    if (const vbrt::WriteResult r = archiveWholeLog(); !r)
+        ui::MsgBox(kNotArchived + vbrt::writeFailedMessage(archivePath(), r), ui::vbOKOnly);
+}
+
+// A log of a few thousand characters is written a second after it changed; a long one waits
+// a second for every kSnapshotCharsPerSecond characters.
 void MessageLog::Timer3_Timer() {
     ui::RichTextBox& box = f_.RichTextBox3;
+    ++ticksSinceSnapshot_;
     if (snapshotRevision_ == box.Revision())
+        return;
+    const int wait = std::clamp(box.characterCount() / kSnapshotCharsPerSecond, 1,
+                                kSnapshotWaitLimit);
+    if (ticksSinceSnapshot_ < wait)
         return;
     const quint64 revision = box.Revision();
     const QString name =
@@ -63,6 +114,7 @@ void MessageLog::Timer3_Timer() {
     if (!vbrt::replaceFile(vbrt::appFile(name), vbrt::toAnsi(box.Text() + vbrt::kCrLf)))
         return;
     snapshotRevision_ = revision;
+    ticksSinceSnapshot_ = 0;
     recordToggle = !recordToggle;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/edit_commands.h"
+#include "vbrt/file_writer.h"
 
 #include <QString>
 #include <optional>
@@ -13,12 +14,16 @@ class Form4;
 
 // The message log in RichTextBox3: appending, the snapshot files, its layouts and its Edit
 // menu (mEdit of the window).
-//   Timer3  1 s  writes a changed log to record1.txt and record2.txt in turn
-// The window keeps the newest kLogChars characters or so; older text goes to the end of
-// recordarchive.txt before it leaves the window and its snapshots.
+//   Timer3  1 s  writes a changed log to record1.txt and record2.txt in turn; a long log
+//                waits longer between snapshots, never more than kSnapshotWaitLimit
+// Whatever leaves the window goes to the end of recordarchive.txt first: the oldest text once
+// the log passes kLogChars, the whole log when a query empties it, when the window closes and
+// when the program ends. recordarchive.txt followed by the newest snapshot holds everything
+// the window showed, in order.
 class MessageLog {
 public:
     explicit MessageLog(Form4& form);
+    ~MessageLog();
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
 
@@ -28,12 +33,22 @@ public:
     // size (a few tens of milliseconds, a hundred megabytes or so).
     static constexpr int kLogChars = 2'000'000;
     static inline const QString kArchiveFile = QStringLiteral("recordarchive.txt");
+    // A snapshot rewrites the whole log: a long one is written once every so many seconds of
+    // this many characters, so that a server that talks all day costs the disk at most a few
+    // hundred megabytes an hour, and no snapshot is ever more than a minute behind.
+    static constexpr int kSnapshotCharsPerSecond = 50'000;
+    static constexpr int kSnapshotWaitLimit = 60;
 
     bool logZoomed = false; // the log fills the window
     // Which of the two log snapshots is written next: true record2.txt.
     bool recordToggle = true;
 
     void appendToLog(const QString& text);
+    // A query's new start: the log is archived and emptied. A log that cannot be archived
+    // stays, and says why.
+    void emptyLog();
+    // The window is closing: the log to the archive, or a message that it could not go there.
+    void archiveOnClose();
     void Timer3_Timer();
     void Form_Resize();
     void RichTextBox3_DblClick();
@@ -49,6 +64,11 @@ private:
     // The oldest text to recordarchive.txt and out of the window, once the log is past its
     // bound.
     void keepBounded();
+    // The whole log to the archive, as its snapshot has it; nothing when it is empty or was
+    // archived as it is.
+    vbrt::WriteResult archiveWholeLog();
+    vbrt::WriteResult archive(const QString& text);
+    static QString archivePath();
     void normalLogLayout(double factor);
     void formatWholeLog();
     void updateEditMenu();
@@ -58,6 +78,10 @@ private:
     Form4& f_;
     // The log as the last snapshot file has it: an unchanged log is not written again.
     std::optional<quint64> snapshotRevision_;
+    // Ticks since the last snapshot was written.
+    int ticksSinceSnapshot_ = 0;
+    // The log as the archive last took it whole.
+    std::optional<quint64> archivedRevision_;
 };
 
 } // namespace alarmpoint

@@ -11,5 +11,9 @@ bool programEnded();
 void resetProgramEnded();
 // What End does besides recording (the program installs "quit the event loop").
 void setEndAction(std::function<void()> action);
+// What must be saved however the program ends: End runs `save` first, in the order the
+// owners gave theirs, until the owner takes it back.
+void keepAtEnd(const void* owner, std::function<void()> save);
+void forgetAtEnd(const void* owner);
 
 } // namespace app

@@ -1,11 +1,15 @@
 #include "alarm_point_fixture.h"
 #include "alarmpoint/link.h"
 #include "alarmpoint/message_log.h"
+#include "app/program.h"
 #include "app/module1.h"
 #include "monitoring/monitoring.h"
+#include "shell/form1.h"
 #include "shell/form2.h"
+#include "shell/forms.h"
 #include "vbrt/convert.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -144,6 +148,14 @@ TEST_F(AlarmWindowTest, SnapshotsAlternateAndFollowTheLog) {
     f.RichTextBox3.setText(QString());
     advance(1);
     EXPECT_EQ(read(rec2), "\r\n");
+
+    // A long log is written less often: a second for every 50,000 characters.
+    const QByteArray longLog(200'000, 'x');
+    f.RichTextBox3.setText(QString::fromLatin1(longLog));
+    advance(3);
+    EXPECT_EQ(read(rec1), heading + "\xBC\xD7\r\n");
+    advance(1);
+    EXPECT_EQ(read(rec1), longLog + "\r\n");
 }
 
 // Chat lines carry no line break, so they all grow one paragraph of the log: it is kept in
@@ -200,6 +212,114 @@ TEST_F(AlarmWindowTest, AnEndlessStreamIsTakenInPiecesAndTheLogKeepsItsNewestTex
     const QString archived =
         QStringDecoder("GBK").decode(read(alarmpoint::MessageLog::kArchiveFile));
     EXPECT_EQ(archived + log(), kHeading + sent + QStringLiteral("探测"));
+}
+
+// Whatever takes the log out of the window (a query, the window's close, the program's end,
+// with or without its windows' close) puts it at the end of recordarchive.txt first, once:
+// the snapshots of the log that follows no longer hold it.
+TEST_F(AlarmWindowTest, TheLogGoesToTheArchiveBeforeItLeavesTheWindow) {
+    const QString kQuit = QStringLiteral("是否退出Tessal Arvendel？");
+    const QString kTitle = QStringLiteral("Tessal Arvendel");
+    const auto restart = [&] {
+        shell::resetAll();
+        open();
+    };
+    struct Row {
+        const char* what;
+        std::function<void()> leave;
+    };
+    const Row rows[] = {
+        {"a query",
+         [&] {
+             f4().log.Text1_DblClick();
+             f4().Text1.setText(QStringLiteral("问"));
+             f4().Text1.type(QStringLiteral("\r"));
+         }},
+        {"the window closed and opened again",
+         [&] {
+             f4().unload();
+             open();
+         }},
+        {"the program ended and started again",
+         [&] {
+             installAsset(QStringLiteral("22.bmp"));
+             shell::form1().show();
+             dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
+             shell::form1().requestClose();
+             ASSERT_TRUE(app::programEnded());
+             restart();
+         }},
+        {"the program ended at once and started again",
+         [&] {
+             installAsset(QStringLiteral("22.bmp"));
+             shell::form1().show();
+             shell::form1().exitWithoutAsking = true;
+             shell::form1().requestClose();
+             ASSERT_TRUE(app::programEnded());
+             restart();
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QFile::remove(path(alarmpoint::MessageLog::kArchiveFile));
+        if (!f4().isLoaded())
+            open();
+        QString lines;
+        for (int i = 0; i < 50; ++i) {
+            const QString line = QStringLiteral("第%1条：客厅红色告警。\r\n").arg(i);
+            receive(QStringLiteral("￥&$") + line, server.clientCount() - 1);
+            lines += line;
+        }
+        advance(2);
+        row.leave();
+        advance(3);
+        const QString archived =
+            QStringDecoder("GBK").decode(read(alarmpoint::MessageLog::kArchiveFile));
+        EXPECT_EQ(archived.count(lines), 1) << archived.toStdString();
+        EXPECT_TRUE(archived.endsWith(lines + QStringLiteral("\r\n")));
+    }
+
+    // A query finds no archive to take the log: the log stays, and says why.
+    QFile::remove(path(alarmpoint::MessageLog::kArchiveFile));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(alarmpoint::MessageLog::kArchiveFile));
+    receive(QStringLiteral("￥&$第50条\r\n"), server.clientCount() - 1);
+    rows[0].leave();
+    EXPECT_TRUE(log().contains(QStringLiteral("第50条\r\n\r\n告警记录没有存档，无法写入文件：")))
+        << log().toStdString();
+}
+
+// A control character from the server stays in the log and its snapshots; a screen reader
+// reads one stand-in in its place and the whole log after it.
+TEST_F(AlarmWindowTest, ControlCharactersDoNotCutTheLogForAScreenReader) {
+    open();
+    Form4& f = f4();
+    QAccessibleTextInterface* reader =
+        QAccessible::queryAccessibleInterface(f.RichTextBox3.edit())->textInterface();
+    ASSERT_NE(reader, nullptr);
+    const struct {
+        const char* what;
+        char byte;
+        QChar read;
+    } rows[] = {
+        {"NUL", '\0', QChar::ReplacementCharacter},
+        {"ESC", '\x1b', QChar::ReplacementCharacter},
+        {"DEL", '\x7f', QChar::ReplacementCharacter},
+        {"a tab", '\t', u'\t'},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        f.RichTextBox3.setText(QString());
+        receiveBytes(QByteArray("A2zen-tur:~ab") + row.byte + QByteArray("cd{}OK"));
+        EXPECT_EQ(log(), QStringLiteral("ab") + QChar(row.byte) + QStringLiteral("cd"));
+        EXPECT_EQ(reader->characterCount(), 5);
+        EXPECT_EQ(reader->text(0, reader->characterCount()),
+                  QStringLiteral("ab") + row.read + QStringLiteral("cd"));
+        EXPECT_EQ(reader->text(3, 5), QStringLiteral("cd"));
+        advance(1.1);
+        const QByteArray snapshot = read(f.log.recordToggle ? QStringLiteral("record1.txt")
+                                                            : QStringLiteral("record2.txt"));
+        EXPECT_EQ(snapshot, QByteArray("ab") + row.byte + QByteArray("cd\r\n"));
+    }
 }
 
 TEST_F(AlarmWindowTest, LogLayouts) {
