@@ -17,11 +17,13 @@ namespace platform {
 namespace {
 
 // Keep-alive: after this much silence the system probes the peer, this many times this far
-// apart, and gives up after the last; sends the peer does not acknowledge are given up after
-// the same two minutes.
-constexpr int kKeepIdleSeconds = 60;
+// apart, and gives the peer up a minute after it last heard from it. The same minute bounds a
+// send the peer does not acknowledge, counted from that send; the system probes no link
+// with a send waiting. So a link that dies idle is found within a minute, and one found busy
+// by a report sent just before that minute is out within two.
+constexpr int kKeepIdleSeconds = 30;
 constexpr int kKeepIntervalSeconds = 10;
-constexpr int kKeepProbes = 6;
+constexpr int kKeepProbes = 3;
 constexpr unsigned kDeadPeerMs = (kKeepIdleSeconds + kKeepProbes * kKeepIntervalSeconds) * 1000;
 
 void keepAlive(const QTcpSocket* s) {

@@ -111,7 +111,8 @@ public:
 
     // Keep-alive on every connection this socket makes or takes from now on: a peer gone
     // without a word (a pulled cable, a machine switched off) shows as a failed connection
-    // within about two minutes of silence or of sends it does not acknowledge.
+    // within a minute of silence, or of a send it does not acknowledge: within two minutes
+    // of the peer's going, whatever is sent meanwhile.
     void setKeepAlive(bool on) { keepAlive_ = on; }
     // At most this many bytes (1 .. kReadBound) in one arrival.
     void setReadChunk(qint64 bytes) { readChunk_ = std::clamp<qint64>(bytes, 1, kReadBound); }
