@@ -166,10 +166,10 @@ void Monitoring::stuckCamera() {
 bool Monitoring::saveSnapshot(const QString& path) {
     const vbrt::WriteResult saved = f_.Picture1.saveImage(path);
     if (!saved) {
-        writeFailed(path, saved.error);
+        writeFailed(WatchFile::Snapshot, path, saved.error);
         return false;
     }
-    writeSucceeded();
+    writeSucceeded(WatchFile::Snapshot);
     return true;
 }
 

@@ -74,8 +74,11 @@ void Monitoring::notify(const QString& text) {
 void Monitoring::Command13_Click() {
     const QString state = f_.Command13.Caption();
     if (state == kStopped) {
-        logEntry(kStartEntry);
+        // What the start entry meets belongs to the new watch, and is told after its start.
+        starts_ += 1;
+        const vbrt::WriteResult entry = writeLogEntry(kStartEntry);
         notify(kStartNotice);
+        logWritten(entry);
         f_.Command13.setBackColor(kGreen);
         f_.Command13.setCaption(kRunning);
         f_.Text3.setBackColor(f_.Text2.BackColor());
@@ -83,7 +86,6 @@ void Monitoring::Command13_Click() {
         monitorTick = 1;
         alarmStepCount = cameraStartTries = restartCountdown = 0;
         monitorStopped = false;
-        starts_ += 1;
         ran_ = true;
         f_.Timer(17).setEnabled(false);
         resume({19, 18, 21});
@@ -114,7 +116,7 @@ void Monitoring::endWatch() {
 
 void Monitoring::showClock() {
     // A write that failed is not forgotten by the next tick: the box keeps saying so.
-    f_.Text3.setText(writeFailure_.isEmpty() ? vbrt::CStr(monitorTick) : kNotWrittenStatus);
+    f_.Text3.setText(failing_.empty() ? vbrt::CStr(monitorTick) : kNotWrittenStatus);
 }
 
 void Monitoring::resume(std::initializer_list<int> timers) {
@@ -139,42 +141,46 @@ void Monitoring::startOfOpening() {
     redAlarmLatched = false;
     monitorStopped = false;
     ran_ = false;
-    if (const vbrt::WriteResult started = startLog(); !started)
-        writeFailed(logPath(), started.error);
+    logWritten(startLog());
 }
 
 void Monitoring::logEntry(const QString& text) {
-    if (const vbrt::WriteResult written = writeLogEntry(text); !written)
-        writeFailed(logPath(), written.error);
+    logWritten(writeLogEntry(text));
 }
 
-void Monitoring::writeFailed(const QString& path, const QString& why) {
+void Monitoring::logWritten(const vbrt::WriteResult& written) {
+    if (written)
+        writeSucceeded(WatchFile::Log);
+    else
+        writeFailed(WatchFile::Log, logPath(), written.error);
+}
+
+void Monitoring::writeFailed(WatchFile kind, const QString& path, const QString& why) {
     const QString file = QFileInfo(path).fileName();
-    if (why != writeFailure_) {
-        writeFailure_ = why;
+    // The first failure shows at once; the clock's ticks keep showing it.
+    if (!failing_.contains(kind))
         f_.Text3.setText(kNotWrittenStatus);
-        f_.Text3.setToolTipText(QStringLiteral("无法写入%1（%2）").arg(file, why));
-    }
-    // Every snapshot has a name of its own, and the log fails at every entry: the alarm point
-    // hears a reason once a watch, not at every file.
+    failing_[kind] = QStringLiteral("无法写入%1（%2）").arg(file, why);
+    f_.Text3.setToolTipText(failing_[kind]);
+    // The log fails at every entry: the alarm point hears a reason once a watch, not at every
+    // file.
     if (toldIn_ != starts_) {
         toldIn_ = starts_;
         toldFailures_.clear();
     }
-    if (!toldFailures_.contains(why)) {
+    if (app::module1().alarmPointOn && !toldFailures_.contains(why)) {
         toldFailures_ << why;
         notify(notWrittenNotice(file, why));
     }
     // A log that cannot be written is not asked to say so.
-    if (path != logPath())
+    if (kind != WatchFile::Log)
         logEntry(kNotWrittenEntry.arg(file, why));
 }
 
-void Monitoring::writeSucceeded() {
-    if (writeFailure_.isEmpty())
+void Monitoring::writeSucceeded(WatchFile kind) {
+    if (failing_.erase(kind) == 0)
         return;
-    writeFailure_.clear();
-    f_.Text3.setToolTipText({});
+    f_.Text3.setToolTipText(failing_.empty() ? QString() : failing_.begin()->second);
 }
 
 void Monitoring::Command14_Click() {

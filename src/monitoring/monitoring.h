@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <memory>
 
 namespace app {
@@ -18,6 +19,9 @@ struct SetLoadResult;
 }
 namespace alarmpoint {
 class Form4;
+}
+namespace vbrt {
+struct WriteResult;
 }
 namespace windows {
 class Form2Controls;
@@ -146,12 +150,17 @@ private:
     void stuckCamera();
     // False when the picture could not be written.
     bool saveSnapshot(const QString& path);
+    // The files of a watch. Every snapshot has a name of its own: they fail and succeed as
+    // one.
+    enum class WatchFile { Log, Reference, Difference, Snapshot };
     // A file of the watch that could not be written: the log says so while it can be
-    // written, the status box while the failure lasts, and the alarm point hears each reason
-    // once a watch.
-    void writeFailed(const QString& path, const QString& why);
-    // A file of the watch was written: a failure before it is over.
-    void writeSucceeded();
+    // written, the status box until that file is written again, and the alarm point hears
+    // each reason once a watch, after the watch's start.
+    void writeFailed(WatchFile file, const QString& path, const QString& why);
+    // A file of the watch was written: its failure before is over.
+    void writeSucceeded(WatchFile file);
+    // The log's write came back so.
+    void logWritten(const vbrt::WriteResult& written);
     // Offers the snapshot to the alarm point when `armed`, which it uses up. False when the
     // round ended during the wait before.
     bool offerOnce(bool& armed, const QString& path, const Round& round);
@@ -166,8 +175,8 @@ private:
     // Starts of the watch since the program began: a round knows whether it is still in its
     // own.
     uint64_t starts_ = 0;
-    // Why the last write of the watch failed, while none succeeded since.
-    QString writeFailure_;
+    // The files whose last write failed, with what the status box's tool tip says of each.
+    std::map<WatchFile, QString> failing_;
     // The reasons of failed writes the alarm point heard in the watch `toldIn_` (a start).
     QStringList toldFailures_;
     uint64_t toldIn_ = 0;

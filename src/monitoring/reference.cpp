@@ -54,9 +54,9 @@ bool Monitoring::tuxiangcaiji() {
         if (written.status == pixelsets::WriteStatus::Stopped)
             return false;
         if (written.status == pixelsets::WriteStatus::Failed)
-            writeFailed(referencePath(), written.error);
+            writeFailed(WatchFile::Reference, referencePath(), written.error);
         else {
-            writeSucceeded();
+            writeSucceeded(WatchFile::Reference);
             stored = true;
         }
     }
@@ -115,9 +115,9 @@ CompareOutcome Monitoring::tuxiangbijiao() {
     if (compared.status == pixelsets::WriteStatus::Stopped)
         return {};
     if (compared.status == pixelsets::WriteStatus::Failed)
-        writeFailed(differencePath(), compared.error);
+        writeFailed(WatchFile::Difference, differencePath(), compared.error);
     else
-        writeSucceeded();
+        writeSucceeded(WatchFile::Difference);
     f_.Picture1.setAutoRedraw(true);
 
     markChanges(pixelsets::loadSetText(std::move(difference), lines, lines.pixelSetA), true);

@@ -156,29 +156,62 @@ TEST_F(Cycle, ARedAlarmIsReportedWithItsSnapshotAndSounded) {
         << "said once, and the watch goes on";
 }
 
-// A log that cannot be written, from the window's opening on: the status box says so in place
-// of the clock, the watch goes on, and the alarm point hears it once a watch.
+// A log that cannot be written, from the window's opening on or only from the watch's start:
+// the status box says so in place of the clock at every tick while it fails, though the
+// watch's other files are written, the watch goes on, and the alarm point hears it once a
+// watch, after the watch's start.
 TEST_F(Cycle, ALogThatCannotBeWrittenIsReportedOnceAWatch) {
     const QString why = QStringLiteral("0.txt（同名的是一个文件夹）");
-    f2().unload();
-    ASSERT_TRUE(QFile::remove(path(QStringLiteral("CAMaRA/0.txt"))));
-    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("CAMaRA/0.txt")));
-    shell::form1().Command11_Click();
-    f2().Text1(2).setText(QString::number(kColumns));
-    f2().Text1(3).setText(QString::number(kRows));
-    EXPECT_EQ(f2().Text3.Text(), QStringLiteral("写失败"));
+    const QString warning = QStringLiteral("\r\n    警告：无法写入") + why +
+                            QStringLiteral("，监控图像和记录可能无法保存！\r\n");
+    const QString startNotice = QStringLiteral("\r\n    有人开始启动报警系统.\r\n");
+    const QStringList shownInPlaceOfTheClock = {QStringLiteral("写失败"), QStringLiteral("采集中"),
+                                                QStringLiteral("比较中")};
+    const auto breakLog = [&] {
+        ASSERT_TRUE(QFile::remove(path(QStringLiteral("CAMaRA/0.txt"))));
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("CAMaRA/0.txt")));
+    };
     openAlarmPoint();
-    for (int watch : {1, 2}) {
-        SCOPED_TRACE(watch);
-        const qsizetype heard = notices().size();
+    for (const bool fromTheOpening : {true, false}) {
+        SCOPED_TRACE(fromTheOpening ? "from the opening" : "from the start");
+        f2().unload();
+        QDir(path(QStringLiteral("CAMaRA"))).removeRecursively();
+        if (fromTheOpening) {
+            QDir(dir.path()).mkpath(QStringLiteral("CAMaRA/0.txt"));
+        }
+        shell::form1().Command11_Click();
+        f2().Text1(2).setText(QString::number(kColumns));
+        f2().Text1(3).setText(QString::number(kRows));
+        if (fromTheOpening) {
+            EXPECT_EQ(f2().Text3.Text(), QStringLiteral("写失败"));
+        }
+        if (!fromTheOpening)
+            breakLog();
+        const QStringList& status = watchStatus();
+        for (int watch : {1, 2}) {
+            SCOPED_TRACE(watch);
+            const qsizetype heard = notices().size();
+            f2().Command13.press();
+            statusSeen.clear();
+            run(140); // the reference and two comparisons
+            EXPECT_EQ(f2().Command13.Caption(), kRunning) << "the watch goes on";
+            EXPECT_TRUE(exists(QStringLiteral("model.txt")));
+            for (const QString& shown : status)
+                EXPECT_TRUE(shownInPlaceOfTheClock.contains(shown)) << shown.toStdString();
+            EXPECT_EQ(f2().Text3.ToolTipText(), QStringLiteral("无法写入") + why);
+            const QStringList told = notices().mid(heard);
+            ASSERT_FALSE(told.isEmpty());
+            EXPECT_EQ(told.first(), startNotice);
+            EXPECT_EQ(told.filter(QStringLiteral("无法写入")).size(), 1);
+            EXPECT_TRUE(told.value(1).startsWith(warning)) << told.value(1).toStdString();
+            f2().Command13.press();
+        }
+        // Once the log takes entries again, the clock is back at the next tick.
+        ASSERT_TRUE(QDir(path(QStringLiteral("CAMaRA/0.txt"))).removeRecursively());
         f2().Command13.press();
-        run(140); // the reference and two comparisons
-        EXPECT_EQ(f2().Command13.Caption(), kRunning) << "the watch goes on";
-        EXPECT_EQ(f2().Text3.Text(), QStringLiteral("写失败"));
-        EXPECT_EQ(f2().Text3.ToolTipText(), QStringLiteral("无法写入") + why);
-        EXPECT_EQ(notices().mid(heard).filter(QStringLiteral("无法写入")),
-                  QStringList{QStringLiteral("\r\n    警告：无法写入") + why +
-                              QStringLiteral("，监控图像和记录可能无法保存！\r\n")});
+        run(2.5);
+        EXPECT_EQ(f2().Text3.Text(), QStringLiteral("2"));
+        EXPECT_EQ(f2().Text3.ToolTipText(), QString());
         f2().Command13.press();
     }
 }
