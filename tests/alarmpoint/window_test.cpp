@@ -220,8 +220,10 @@ TEST_F(AlarmWindowTest, AnEndlessStreamIsTakenInPiecesAndTheLogKeepsItsNewestTex
 TEST_F(AlarmWindowTest, TheLogGoesToTheArchiveBeforeItLeavesTheWindow) {
     const QString kQuit = QStringLiteral("是否退出Tessal Arvendel？");
     const QString kTitle = QStringLiteral("Tessal Arvendel");
+    // A new process: fresh windows, once the old ones' widgets are gone.
     const auto restart = [&] {
         shell::resetAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         open();
     };
     struct Row {

@@ -184,6 +184,9 @@ TEST_F(Cycle, ALogThatCannotBeWrittenIsReportedOnceAWatch) {
         f2().Text1(3).setText(QString::number(kRows));
         if (fromTheOpening) {
             EXPECT_EQ(f2().Text3.Text(), QStringLiteral("写失败"));
+            // The opening belongs to no watch: the server hears of it then.
+            ASSERT_TRUE(testing_support::pumpUntil(
+                [&] { return !notices().filter(QStringLiteral("无法写入")).isEmpty(); }));
         }
         if (!fromTheOpening)
             breakLog();
