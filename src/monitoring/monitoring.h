@@ -159,7 +159,7 @@ private:
     void writeFailed(WatchFile file, const QString& path, const QString& why);
     // A file of the watch was written: its failure before is over.
     void writeSucceeded(WatchFile file);
-    // The log's write came back so.
+    // A write of the log that succeeded or failed, told as writeSucceeded and writeFailed say.
     void logWritten(const vbrt::WriteResult& written);
     // Offers the snapshot to the alarm point when `armed`, which it uses up. False when the
     // round ended during the wait before.
