@@ -4,7 +4,11 @@
 #include "vbrt/errors.h"
 #include "vbrt/text_lines.h"
 
+#include <QChar>
+#include <QString>
 #include <algorithm>
+#include <array>
+#include <vector>
 
 namespace drawing {
 
@@ -26,28 +30,63 @@ void appendLine(QByteArray& out, const StrokeStore& store, int stroke, int last,
            vbrt::CStr(stroke + (y ? 2 : 1)).toLatin1() + "\r\n";
 }
 
-// The values of a line by their place: a separator with nothing after it still takes a place.
-using Values = std::vector<std::optional<double>>;
+// What a line gives, by the place of each value (a separator with nothing after it still takes
+// a place): the values at the places the store has room for, and the place of the last value
+// with the values at it and at the two places before it, wherever the line ends.
+struct LineValues {
+    using Value = std::optional<double>;
+    std::vector<Value> points;
+    int given = 0;
+    int last = -1;
+    std::array<Value, 3> tail; // at last - 2, last - 1 and last
+};
+
+bool isBlank(char c) {
+    return QChar::fromLatin1(c).isSpace();
+}
+
+// The text of a value without the blanks around it, as the number conversion reads it.
+QByteArrayView withoutBlanks(QByteArrayView token) {
+    while (!token.isEmpty() && isBlank(token.front()))
+        token = token.sliced(1);
+    while (!token.isEmpty() && isBlank(token.back()))
+        token.chop(1);
+    return token;
+}
 
 // The values of a line into `values`, which keeps its room from line to line; false when a
-// value is no number.
-bool readValues(QByteArrayView line, Values& values) {
-    values.clear();
+// value is no number. A text wider than any number the export writes is none, and is not
+// converted: a file of one huge token costs no more than its own bytes.
+bool readValues(QByteArrayView line, LineValues& values) {
+    values.points.clear();
+    values.given = 0;
+    values.last = -1;
+    // The values at the three places before the one being read.
+    std::array<LineValues::Value, 3> recent;
+    QString text;
     qsizetype from = 0;
-    while (from <= line.size() && values.size() + 1 < size_t(kValueLimit)) {
+    for (int place = 0; from <= line.size(); ++place) {
         qsizetype to = from;
         while (to < line.size() && line[to] != '\t' && line[to] != '|')
             ++to;
-        const QString token = QString::fromLatin1(line.sliced(from, to - from)).trimmed();
-        if (token.isEmpty()) {
-            values.emplace_back();
-        } else {
-            double v = 0;
-            if (!vbrt::skipOnError([&] { v = vbrt::CDbl(token); }))
-                return false;
-            values.emplace_back(v);
-        }
+        const QByteArrayView token = withoutBlanks(line.sliced(from, to - from));
         from = to + 1;
+        LineValues::Value value;
+        if (!token.isEmpty()) {
+            if (token.size() > vbrt::kWidestNumberText)
+                return false;
+            text = QString::fromLatin1(token);
+            double v = 0;
+            if (!vbrt::skipOnError([&] { v = vbrt::CDbl(text); }))
+                return false;
+            value = v;
+            ++values.given;
+            values.last = place;
+            values.tail = {recent[(place + 1) % 3], recent[(place + 2) % 3], value};
+        }
+        recent[place % 3] = value;
+        if (place <= StrokeStore::kLast)
+            values.points.push_back(value);
     }
     return true;
 }
@@ -69,38 +108,38 @@ StrokeFileRead readStrokeFile(QByteArrayView text, StrokeStore& store) {
     StrokeStore read = store;
     int stroke = 0, lines = 0, lineNumber = 0;
     bool yLine = false;
-    Values values;
+    LineValues values;
     for (vbrt::TextLines textLines(text); const std::optional line = textLines.next();) {
         ++lineNumber;
         if (stroke > StrokeStore::kLast)
             break;
         if (!readValues(*line, values))
             return {0, 0, lineNumber};
-        const auto given = std::count_if(values.begin(), values.end(),
-                                         [](const std::optional<double>& v) { return v; });
-        if (given < kFewestValues)
+        if (values.given < kFewestValues)
             continue;
         ++lines;
-        // The place of the last value: the counter's.
-        int last = 0;
-        for (int k = 0; k < int(values.size()); ++k) {
-            if (!values[k])
+        for (int k = 0; k < int(values.points.size()); ++k) {
+            if (!values.points[k])
                 continue;
             StrokePoint& p = read.at(stroke, k);
-            (yLine ? p.y : p.x) = *values[k];
-            last = k;
+            (yLine ? p.y : p.x) = *values.points[k];
         }
-        read.pointsPerStroke[stroke] = last - 3;
+        // The line ends with the colour, the width and the counter (at `last`); a place without
+        // a value keeps what the store holds there.
+        const int last = values.last;
+        read.pointsPerStroke[stroke] = std::min(last - 3, StrokeStore::kLast);
         if (!yLine) {
-            const StrokePoint tail = read.point(stroke, last - 2);
-            const double colour = tail.x, width = read.point(stroke, last - 1).x;
-            for (int q = 0; q <= last - 2; ++q) {
+            const double colour = values.tail[0].value_or(read.point(stroke, last - 2).x);
+            const double width = values.tail[1].value_or(read.point(stroke, last - 1).x);
+            for (int q = 0; q <= std::min(last - 2, StrokeStore::kLast); ++q) {
                 read.at(stroke, q).colour = colour;
                 read.at(stroke, q).width = width;
             }
         }
-        read.at(stroke, last).x = 0;
-        read.at(stroke, last).y = 0;
+        if (last <= StrokeStore::kLast) {
+            read.at(stroke, last).x = 0;
+            read.at(stroke, last).y = 0;
+        }
         if (yLine)
             ++stroke;
         yLine = !yLine;

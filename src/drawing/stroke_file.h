@@ -15,15 +15,17 @@ namespace drawing {
 // others; CR LF after each line.
 QByteArray strokeFileText(const app::StrokeStore& store, int strokes);
 
-// A line holds at most this many values less one; the rest of a longer line is not read.
-constexpr int kValueLimit = 3000;
+// The most values the export writes on a line: every point the store holds, then the colour,
+// the width and the counter.
+constexpr int kMostLineValues = app::StrokeStore::kLast + 1 + 3;
 
 // The largest stroke file read: the lines of every stroke the store holds, two a stroke, each
-// with as many values as a line is read for, every value the widest number text with its
+// with as many values as the export writes, every value the widest number text with its
 // separator, and each line its CR LF; twice that (about 790 MiB), for blanks around the values
 // and the lines a reader passes over.
-constexpr qint64 kMaxStrokeFileBytes = 2 * 2 * qint64(app::StrokeStore::kLast + 1) *
-                                       (qint64(kValueLimit) * (vbrt::kWidestNumberText + 1) + 2);
+constexpr qint64 kMaxStrokeFileBytes =
+    2 * 2 * qint64(app::StrokeStore::kLast + 1) *
+    (qint64(kMostLineValues) * (vbrt::kWidestNumberText + 1) + 2);
 
 // What reading a stroke file came to: the number of whole strokes and of lines read, or the
 // line (from 1) whose value is no number.
@@ -33,9 +35,12 @@ struct StrokeFileRead {
 };
 
 // Reads a stroke file into the store: X and Y lines in pairs, values separated by TAB or "|",
-// the colour and width from the X line, each stroke's last point index set. Lines with fewer than
-// four values are passed over, and strokes and points beyond the store's bounds are not read. A
-// value that is no number leaves the store as it was.
+// the colour and width from the X line, each stroke's last point index set. The last three
+// values of a line are its colour, width and counter, however long the line: a line with more
+// points than the store holds gives the points it has room for. Lines with fewer than four
+// values are passed over, and strokes beyond the store's bounds are not read. A value that is
+// no number, or whose text is wider than any number the export writes, leaves the store as it
+// was.
 StrokeFileRead readStrokeFile(QByteArrayView text, app::StrokeStore& store);
 
 } // namespace drawing

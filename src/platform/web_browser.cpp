@@ -1,14 +1,15 @@
 #include "platform/web_browser.h"
 
 #include "vbrt/file_reader.h"
+#include "vbrt/picture_reader.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
+#include <QPixmap>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QUrl>
+#include <functional>
 
 namespace platform {
 
@@ -36,6 +37,56 @@ QString localPathOf(const QString& address) {
     return address.startsWith(QLatin1Char('/')) ? address : QString();
 }
 
+// The picture Qt itself shows for one it cannot load. A page's picture must never be left
+// without one: Qt would then open the name itself, and wait on a FIFO for ever.
+QPixmap missingPicture() {
+    static const QImage icon = [] {
+        QImage i(QStringLiteral(":/qt-project.org/styles/commonstyle/images/file-16.png"));
+        if (i.isNull()) {
+            i = QImage(16, 16, QImage::Format_RGB32);
+            i.fill(Qt::lightGray);
+        }
+        return i;
+    }();
+    return QPixmap::fromImage(icon);
+}
+
+// The view of a page. The pictures and style sheets a page names are read as the page is,
+// through the program's reader with the window's limits, never by Qt's own loader, which
+// waits for ever on a FIFO and reads a device without end; a refused picture shows as a
+// missing one.
+class PageView : public QTextBrowser {
+public:
+    // `page` gives the local file shown, for names relative to it.
+    PageView(QWidget* parent, std::function<QString()> page)
+        : QTextBrowser(parent), page_(std::move(page)) {}
+
+    QVariant loadResource(int type, const QUrl& name) override {
+        // A data: address carries its content in the page, which the document reads itself.
+        if (name.scheme().compare(QStringLiteral("data"), Qt::CaseInsensitive) == 0)
+            return {};
+        const QString page = page_();
+        const QUrl url =
+            name.isRelative() && !page.isEmpty() ? QUrl::fromLocalFile(page).resolved(name) : name;
+        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        if (path.isEmpty())
+            return missingPicture();
+        if (type == QTextDocument::ImageResource) {
+            vbrt::PictureRead read =
+                vbrt::readPicture(path, kMaxPictureBytes, vbrt::Orientation::AsTaken);
+            return read.image.isNull() ? missingPicture()
+                                       : QPixmap::fromImage(std::move(read.image));
+        }
+        // The document keeps one result a name, whatever it was asked for: a name refused here
+        // must stand as a missing picture too, in case the page shows it as one.
+        vbrt::ReadResult file = vbrt::readFile(path, kMaxPageBytes);
+        return file ? QVariant(std::move(file.bytes)) : QVariant(missingPicture());
+    }
+
+private:
+    std::function<QString()> page_;
+};
+
 QString decodeText(const QByteArray& data, bool html) {
     QStringDecoder decoder = html ? QStringDecoder::decoderForHtml(data)
                                   : QStringDecoder(QStringConverter::encodingForData(data).value_or(
@@ -47,7 +98,8 @@ QString decodeText(const QByteArray& data, bool html) {
 
 } // namespace
 
-WebBrowser::WebBrowser(QWidget* parent) : view_(new QTextBrowser(parent)) {
+WebBrowser::WebBrowser(QWidget* parent)
+    : view_(new PageView(parent, [this] { return currentFile_; })) {
     // Links are followed here so that an address this view cannot show gets the explanation
     // page rather than an empty view.
     view_->setOpenLinks(false);
@@ -66,7 +118,6 @@ void WebBrowser::Navigate(const QString& address) {
     const QString typed = address.trimmed();
     location_ = typed;
     currentFile_.clear();
-    view_->setSearchPaths({});
     view_->clear();
 
     if (typed.isEmpty()) {
@@ -97,21 +148,17 @@ bool WebBrowser::showFile(const QString& path, QString& reason) {
     const QString suffix = info.suffix().toLower();
 
     if (PictureSuffixes.contains(suffix)) {
-        vbrt::ReadResult unread;
-        const std::unique_ptr<QFile> file = vbrt::openFile(path, kMaxPictureBytes, unread);
-        if (!file) {
-            reason = QStringLiteral("图片无法读取：") + unread.error;
+        vbrt::PictureRead read =
+            vbrt::readPicture(path, kMaxPictureBytes, vbrt::Orientation::AsTaken);
+        if (read.image.isNull()) {
+            reason = QStringLiteral("图片无法读取：") + read.why;
             return false;
         }
-        QImageReader reader(file.get());
-        reader.setAutoTransform(true);
-        const QImage picture = reader.read();
-        if (picture.isNull()) {
-            reason = QStringLiteral("图片无法读取：") + reader.errorString();
-            return false;
-        }
-        QTextCursor cursor(view_->document());
-        cursor.insertImage(picture, QUrl::fromLocalFile(path).toString());
+        // Kept as a pixmap, as the view draws it, rather than converted at every paint.
+        const QString name = QUrl::fromLocalFile(path).toString();
+        view_->document()->addResource(QTextDocument::ImageResource, QUrl(name),
+                                       QPixmap::fromImage(std::move(read.image)));
+        QTextCursor(view_->document()).insertImage(name);
         currentFile_ = info.absoluteFilePath();
         return true;
     }
@@ -129,8 +176,6 @@ bool WebBrowser::showFile(const QString& path, QString& reason) {
     const QString text = decodeText(file.bytes, html);
     currentFile_ = info.absoluteFilePath();
     if (html) {
-        // Pictures and style sheets named relative to the page are found beside it.
-        view_->setSearchPaths({info.absolutePath()});
         view_->setHtml(text);
     } else {
         view_->setPlainText(text);
@@ -139,7 +184,6 @@ bool WebBrowser::showFile(const QString& path, QString& reason) {
 }
 
 void WebBrowser::showExplanation(const QString& address, const QString& reason) {
-    view_->setSearchPaths({});
     view_->setHtml(
         QStringLiteral("<html><body><p>无法显示此地址：%1</p><p>（%2）</p></body></html>")
             .arg(address.toHtmlEscaped(), reason.toHtmlEscaped()));

@@ -10,7 +10,8 @@ class QWidget;
 namespace platform {
 
 // The embedded web browser control, reduced to what can be shown without a network: local
-// HTML and text files and local pictures. Any other address gets a short page saying why it
+// HTML and text files and local pictures, and the local pictures and style sheets a page names,
+// all read through the program's reader. Any other address gets a short page saying why it
 // cannot be shown. The caller places and sizes widget().
 class WebBrowser {
 public:

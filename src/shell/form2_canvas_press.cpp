@@ -19,9 +19,10 @@ void Form2::Picture1_MouseDown(int button, int, double x, double y) {
         board.penDown(x, y);
         return;
     }
-    // A running sweep and its splash belong to the target it started with: a press while one
-    // of the window's runs goes on changes nothing, its boxes included.
-    if (running())
+    // A running sweep and its splash belong to the target it started with, and a run over the
+    // main window's panel to the panel it started from: a press while one of the window's runs
+    // or one of the panel's goes on changes nothing, its boxes included.
+    if (running() || main_.running())
         return;
     // The target of the interception.
     const QString px = vbrt::CStr(float(x)), py = vbrt::CStr(float(y));

@@ -160,8 +160,9 @@ void AntiMissile::sweep(Search& s) {
 }
 
 void AntiMissile::changeAngle() {
-    // Another run would start inside the search's erase passes: the click is ignored.
-    const ui::Form::Run run(f_);
+    // Another run of the window or of the main window's panel would start inside the search's
+    // erase passes: the click is ignored.
+    const ui::Form::Run run({&f_, &panel_.window()});
     if (!run)
         return;
     const QScopedValueRollback guard(searching_, true);
@@ -172,11 +173,11 @@ void AntiMissile::changeAngle() {
         return;
     panel_.caption(ParameterPanel::kDragCaption).setVisible(false);
     f_.Picture1.setDrawWidth(2);
-    plots_.Picture1_Click();
+    plots_.plotPanelDrop();
 }
 
 double AntiMissile::bianhuanjiaodu() {
-    const ui::Form::Run run(f_);
+    const ui::Form::Run run({&f_, &panel_.window()});
     if (!run)
         return 1;
     const QScopedValueRollback guard(searching_, true);
@@ -193,7 +194,7 @@ double AntiMissile::bianhuanjiaodu() {
     f_.Picture1.setDrawWidth(2);
     // The plot of the panel's path runs only in the drop simulation.
     m.drawingMode = app::DrawingMode::DropSimulation;
-    plots_.Picture1_Click();
+    plots_.plotPanelDrop();
     m.drawingMode = app::DrawingMode::AntiMissile;
     if (s.hit)
         splash(s);

@@ -82,6 +82,9 @@ MomentReport momentReport(const dropcalc::DropInputs& in, const dropcalc::DropSt
 }
 
 void DropPlots::deriveAndPlot() {
+    const ui::Form::Run run({&f_, &panel_.window()});
+    if (!run)
+        return;
     panel_.runOnDropInput([this] { plotAtTime(); });
 }
 

@@ -58,6 +58,13 @@ void DropPlots::applyWindow() {
 }
 
 void DropPlots::Picture1_Click() {
+    const ui::Form::Run run({&f_, &panel_.window()});
+    if (!run)
+        return;
+    plotPanelDrop();
+}
+
+void DropPlots::plotPanelDrop() {
     f_.Timer(15).setEnabled(false);
     const app::Module1& m = app::module1();
     if (m.drawingMode != app::DrawingMode::DropSimulation || m.freehandMode)

@@ -50,10 +50,15 @@ public:
     double f3(double t);
     double f4(double t);
 
+    // A click on the canvas plots the panel's drop in the drop simulation; like 推导计算 it is
+    // a run of this window and of the main window's panel, and does nothing while another
+    // runs.
     void Picture1_Click();
     void Command8_Click();
     // 推导计算: the state at the panel's time into the main window's panel, and the plot.
     void deriveAndPlot();
+    // The plot of a click, for a run that holds both windows already (the interception's).
+    void plotPanelDrop();
     // The plot options: 单色, 随机彩色, 不画椭圆, 坐标变换, 画弦.
     void singleColour();
     void randomColours();

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QWindow>
+#include <algorithm>
 
 namespace ui {
 
@@ -21,6 +22,19 @@ Form::Form(const QString& name) : name_(name), caption_(name) {}
 
 Form::~Form() {
     delete window_.data();
+}
+
+Form::Run::Run(std::initializer_list<Form*> forms) {
+    if (std::any_of(forms.begin(), forms.end(), [](const Form* f) { return f->running_; }))
+        return;
+    forms_.assign(forms.begin(), forms.end());
+    for (Form* f : forms_)
+        f->running_ = true;
+}
+
+Form::Run::~Run() {
+    for (Form* f : forms_)
+        f->running_ = false;
 }
 
 void Form::addControl(Control* c) {

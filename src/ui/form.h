@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace ui {
@@ -44,23 +45,19 @@ public:
 
     // One long run of the window at a time. A run's waits let events in, so a press that would
     // start another run inside it finds the window running and does nothing; while held it
-    // reads true. The run ends when the hold goes.
+    // reads true. The run ends when the hold goes. A run of one window that reads or writes
+    // another's controls holds both windows, or neither when either is running.
     class Run {
     public:
-        explicit Run(Form& form) : form_(form.running_ ? nullptr : &form) {
-            if (form_)
-                form_->running_ = true;
-        }
-        ~Run() {
-            if (form_)
-                form_->running_ = false;
-        }
+        explicit Run(Form& form) : Run({&form}) {}
+        explicit Run(std::initializer_list<Form*> forms);
+        ~Run();
         Run(const Run&) = delete;
         Run& operator=(const Run&) = delete;
-        explicit operator bool() const { return form_ != nullptr; }
+        explicit operator bool() const { return !forms_.empty(); }
 
     private:
-        Form* form_;
+        std::vector<Form*> forms_;
     };
     bool running() const { return running_; }
 

@@ -1,19 +1,19 @@
 #pragma once
 
 #include "vbrt/file_writer.h"
+#include "vbrt/picture_reader.h"
 
 #include <QImage>
 #include <QString>
 
 namespace ui {
 
-// Pictures larger than this are refused before they are decoded, whatever their file says.
-constexpr qint64 kMaxPicturePixels = 100'000'000;
+// The windows' pictures are decoded by the one picture reader, with its pixel limit.
+using vbrt::kMaxPicturePixels;
+using vbrt::PictureError;
 // The largest picture file read: the largest picture as an uncompressed bitmap of 32 bits a
 // pixel, with room for its headers.
 constexpr qint64 kMaxPictureFileBytes = kMaxPicturePixels * 4 + (1 << 20);
-
-enum class PictureError { None, Unreadable, TooLarge, NotAPlainFile };
 
 // A picture file (JPEG, BMP, GIF, PNG) as an image; a null image when the file is missing,
 // is no picture, is larger than kMaxPicturePixels or kMaxPictureFileBytes, or is no regular

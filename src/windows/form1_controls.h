@@ -55,7 +55,7 @@ public:
     ui::CommonDialog CommonDialog1;
 
     // The parameter panel: the boxes Text1 and their captions Label1.
-    ParameterPanel panel{Text1, Label1};
+    ParameterPanel panel{*this, Text1, Label1};
 
     // The colour dialog for the colour button `index` (0 paper, 1 pen): the chosen colour
     // becomes the button's; false, and nothing changed, when the dialog was cancelled.

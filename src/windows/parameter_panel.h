@@ -3,6 +3,7 @@
 #include "dropcalc/motion.h"
 #include "ui/control_array.h"
 #include "ui/controls.h"
+#include "ui/form.h"
 
 #include <array>
 #include <functional>
@@ -17,10 +18,15 @@ namespace windows {
 // The main window's parameter panel as the windows that read it see it: the boxes Text1 and
 // the captions Label1, the drop the boxes describe and the messages that refuse them. The
 // controls are the main window's; the view keeps no state of its own.
+//
+// The runs that read or write the panel while their waits let events in are runs of the main
+// window (a ui::Form::Run on window()), whichever window they draw in: one at a time for the
+// whole program, so that none starts inside another and mixes its readouts with the other's.
 class ParameterPanel {
 public:
-    ParameterPanel(ui::ControlArray<ui::TextBox>& boxes, ui::ControlArray<ui::Label>& captions)
-        : boxes_(boxes), captions_(captions) {}
+    ParameterPanel(ui::Form& window, ui::ControlArray<ui::TextBox>& boxes,
+                   ui::ControlArray<ui::Label>& captions)
+        : window_(window), boxes_(boxes), captions_(captions) {}
     ParameterPanel(const ParameterPanel&) = delete;
     ParameterPanel& operator=(const ParameterPanel&) = delete;
 
@@ -37,6 +43,7 @@ public:
     // Captions beside the special-moments box.
     enum Caption { kMomentCaption = 13, kDragCaption = 14 };
 
+    ui::Form& window() { return window_; }
     ui::TextBox& box(int index) { return boxes_(index); }
     ui::Label& caption(int index) { return captions_(index); }
 
@@ -73,6 +80,7 @@ public:
                         dropcalc::TimeLoop loop);
 
 private:
+    ui::Form& window_;
     ui::ControlArray<ui::TextBox>& boxes_;
     ui::ControlArray<ui::Label>& captions_;
 };

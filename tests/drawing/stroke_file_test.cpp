@@ -1,6 +1,9 @@
 #include "board_fixture.h"
 #include "drawing/stroke_file.h"
 
+#include <QFileInfo>
+#include <optional>
+
 using namespace testing_support;
 using app::StrokePoint;
 using app::StrokeStore;
@@ -111,6 +114,59 @@ TEST_F(StrokeFiles, ExportImportAndReplayDrawTheSameStrokes) {
     drawStroke({{700, 100}, {800, 100}});
     EXPECT_EQ(board().strokes.strokesPerPage[0], 3);
     EXPECT_EQ(board().strokes.point(0, 1).x, 400);
+}
+
+TEST_F(StrokeFiles, AStrokeOfAnyLengthComesBackWhole) {
+    // Strokes drawn in red at width 3, up to the 3001 points the store holds (30 s with the pen
+    // down); a line holds the points and three values more.
+    for (const int points : {10, 2996, 2997, 3000, 3001}) {
+        SCOPED_TRACE(points);
+        board().strokeCount = board().strokeLenIndex = 0;
+        if (!m().freehandMode)
+            f2().Command1_Click(14);
+        f2().Picture1.setDrawWidth(3);
+        f2().penColor = 255;
+        std::vector<QPointF> trace;
+        for (int j = 0; j < points; ++j)
+            trace.emplace_back(100 + 0.25 * j, 200 + j % 7);
+        drawStroke(trace);
+        const QString name = path(QString::number(points) + QStringLiteral(".txt"));
+        dialogs.expectMsgBox(kExportNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectSaveFile(name);
+        f2().Command1_Click(16);
+        board().strokes = {};
+        dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectOpenFile(name);
+        f2().Command1_Click(17);
+        // Every point back, in the colour and width it was drawn with: the file again.
+        EXPECT_EQ(board().strokes.pointsPerStroke[0], points - 1);
+        EXPECT_EQ(drawing::strokeFileText(board().strokes, 1), read(QFileInfo(name).fileName()));
+    }
+}
+
+TEST_F(StrokeFiles, ALineLongerThanTheStoreFillsItAndAHugeNumberIsRefused) {
+    // 3005 points: the store takes 3001, the colour and width still come from the line's end.
+    QByteArray x, y;
+    for (int j = 0; j < 3005; ++j) {
+        x += QByteArray::number(j) + '\t';
+        y += QByteArray::number(-j) + '\t';
+    }
+    // The widest number the export writes has 22 characters; this one 50 million.
+    const QByteArray huge = "1." + QByteArray(50'000'000, '0');
+    const std::pair<QByteArray, std::optional<StrokePoint>> cases[] = {
+        {x + "65280\t4\t1\r\n" + y + "65280\t4\t2\r\n", StrokePoint{3000, -3000, 65280, 4}},
+        {"1\t" + huge + "\t255\t3\t1\r\n1\t1\t255\t3\t2\r\n", std::nullopt},
+    };
+    const QString name = path(QStringLiteral("given.txt"));
+    for (const auto& [text, last] : cases) {
+        board().strokes = twoStrokes();
+        write(QStringLiteral("given.txt"), text);
+        dialogs.expectMsgBox(kImportNotice, kTitle, ui::vbOK, ui::vbOKOnly).expectOpenFile(name);
+        if (!last)
+            dialogs.expectMsgBox(QStringLiteral("不是Tessal画画的轨迹文件，没有导入：") + name,
+                                 kTitle, ui::vbOK);
+        f2().Command1_Click(17);
+        EXPECT_EQ(board().strokes.point(0, last ? 3000 : 0),
+                  last.value_or(twoStrokes().point(0, 0)));
+    }
 }
 
 TEST_F(StrokeFiles, StrokesToFarPointsShowWhatLiesOnTheCanvasInTheirOwnDirection) {

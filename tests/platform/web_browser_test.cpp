@@ -8,7 +8,13 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -131,6 +137,54 @@ TEST_F(WebBrowserTest, AddressesItCannotShowGetAnExplanation) {
     }
     browser->Navigate("http://www.example.com/");
     EXPECT_EQ(browser->LocationURL(), "http://www.example.com/");
+}
+
+TEST_F(WebBrowserTest, APageCannotHangTheWindowOrTakeItsMemory) {
+    const QString fifo = dir.filePath("fifo"), device = dir.filePath("null");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0666), 0);
+    // A null device of the test's own, never one of /dev.
+    ASSERT_EQ(::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    {
+        // 400 MB as the window holds it, above Qt's own limit of 256 MB a picture.
+        QImage red(10000, 10000, QImage::Format_RGB32);
+        red.fill(qRgb(255, 0, 0));
+        ASSERT_TRUE(red.save(dir.filePath("big.png"), "PNG", 80));
+    }
+    // A page naming a node by its full path as its style sheet and as a picture: the one result
+    // Qt keeps for both must not leave the picture for Qt to open itself.
+    const auto page = [this](const char* name, const QString& style, const QString& picture) {
+        writeFile(dir.filePath(name), QStringLiteral("<html><head><link rel=\"stylesheet\" "
+                                                     "type=\"text/css\" href=\"%1\"></head><body>"
+                                                     "<img src=\"%2\"><p>页面</p></body></html>")
+                                          .arg(style, picture)
+                                          .toUtf8());
+        return dir.filePath(name);
+    };
+    const std::pair<QString, int> cases[] = {
+        {page("fifo.html", fifo, fifo), 0},
+        {page("device.html", device, device), 0},
+        {page("big.html", fifo, "big.png"), 60000},
+        {dir.filePath("big.png"), 60000},
+    };
+    // Whoever opens a node is seen; a reader waiting on the FIFO is let go on by a writer that
+    // comes and goes, rather than hanging the test.
+    const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    for (const QString& node : {fifo, device})
+        ::inotify_add_watch(opens, QFile::encodeName(node).constData(), IN_OPEN);
+    const std::jthread writer([name = QFile::encodeName(fifo)](std::stop_token stop) {
+        for (; !stop.stop_requested(); std::this_thread::sleep_for(std::chrono::milliseconds(10)))
+            if (const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close(fd);
+    });
+    for (const auto& [address, red] : cases) {
+        SCOPED_TRACE(address.toStdString());
+        browser->Navigate(address);
+        EXPECT_GE(redPixels(browser->widget()), red);
+        EXPECT_FALSE(text().contains("无法显示")) << text().toStdString();
+        alignas(inotify_event) char events[4096];
+        EXPECT_LE(::read(opens, events, sizeof events), 0) << "a node was opened";
+    }
+    ::close(opens);
 }
 
 TEST_F(WebBrowserTest, AddressIsShownAsTextNotMarkup) {
