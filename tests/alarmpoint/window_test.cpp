@@ -218,10 +218,17 @@ TEST_F(AlarmWindowTest, AnEndlessStreamIsTakenInPiecesAndTheLogKeepsItsNewestTex
 // with or without its windows' close) puts it at the end of recordarchive.txt first, once:
 // the snapshots of the log that follows no longer hold it.
 TEST_F(AlarmWindowTest, TheLogGoesToTheArchiveBeforeItLeavesTheWindow) {
-    const QString kQuit = QStringLiteral("是否退出Tessal Arvendel？");
-    const QString kTitle = QStringLiteral("Tessal Arvendel");
-    // A new process: fresh windows, once the old ones' widgets are gone.
-    const auto restart = [&] {
+    // The program ended from its main window, asked or at once, and started again: fresh
+    // windows, once the old ones' widgets are gone.
+    const auto restartAfter = [&](bool atOnce) {
+        installAsset(QStringLiteral("22.bmp"));
+        shell::form1().show();
+        shell::form1().exitWithoutAsking = atOnce;
+        if (!atOnce)
+            dialogs.expectMsgBox(QStringLiteral("是否退出Tessal Arvendel？"),
+                                 QStringLiteral("Tessal Arvendel"), ui::vbYes, ui::vbYesNo);
+        shell::form1().requestClose();
+        ASSERT_TRUE(app::programEnded());
         shell::resetAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         open();
@@ -242,24 +249,8 @@ TEST_F(AlarmWindowTest, TheLogGoesToTheArchiveBeforeItLeavesTheWindow) {
              f4().unload();
              open();
          }},
-        {"the program ended and started again",
-         [&] {
-             installAsset(QStringLiteral("22.bmp"));
-             shell::form1().show();
-             dialogs.expectMsgBox(kQuit, kTitle, ui::vbYes, ui::vbYesNo);
-             shell::form1().requestClose();
-             ASSERT_TRUE(app::programEnded());
-             restart();
-         }},
-        {"the program ended at once and started again",
-         [&] {
-             installAsset(QStringLiteral("22.bmp"));
-             shell::form1().show();
-             shell::form1().exitWithoutAsking = true;
-             shell::form1().requestClose();
-             ASSERT_TRUE(app::programEnded());
-             restart();
-         }},
+        {"the program ended and started again", [&] { restartAfter(false); }},
+        {"the program ended at once and started again", [&] { restartAfter(true); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
