@@ -149,6 +149,8 @@ void Form4::design() {
 }
 
 void Form4::Form_Load() {
+    // Before the snapshot timer's first tick, which the address prompt lets run.
+    log.archiveWhatTheSnapshotsKept();
     app::Module1& m = app::module1();
     upload.uploadBytesSent = 0;
     log.recordToggle = true;

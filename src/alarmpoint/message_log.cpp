@@ -7,9 +7,12 @@
 #include "app/program.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
+#include "vbrt/file_reader.h"
 #include "vbrt/file_writer.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
 
 namespace alarmpoint {
 
@@ -18,6 +21,10 @@ namespace {
 constexpr double kLayoutFontSize = 15;
 const QString kModified = QStringLiteral("Text has been modified\rContinue?");
 const QString kNotArchived = QStringLiteral("告警记录没有存档，");
+// A snapshot of an empty log.
+const QByteArray kEmptySnapshot = QByteArrayLiteral("\r\n");
+// Far more than a snapshot of the largest log the window keeps.
+constexpr qint64 kSnapshotReadLimit = 64 * 1024 * 1024;
 
 int twips(double x) {
     return vbrt::CLng(x);
@@ -28,7 +35,7 @@ MessageLog::MessageLog(Form4& form) : f_(form) {
     // An end at once runs no window's close: the log is archived all the same.
     app::keepAtEnd(this, [this] {
         if (f_.isLoaded())
-            archiveWholeLog();
+            giveUpLog();
     });
     f_.Timer(3).onTimer = [this] { Timer3_Timer(); };
     f_.Text1.onDblClick = [this] { Text1_DblClick(); };
@@ -52,30 +59,107 @@ QString MessageLog::archivePath() {
     return vbrt::appFile(QStringLiteral("\\") + kArchiveFile);
 }
 
-vbrt::WriteResult MessageLog::archive(const QString& text) {
-    // In the code page of the snapshots the text leaves.
-    return vbrt::appendToFile(archivePath(), vbrt::toAnsi(text));
+QString MessageLog::snapshotPath(bool second) {
+    return vbrt::appFile(second ? QStringLiteral("\\record2.txt")
+                                : QStringLiteral("\\record1.txt"));
+}
+
+// In the code page of the snapshots the text leaves.
+vbrt::WriteResult MessageLog::archive(QByteArrayView bytes) {
+    return vbrt::appendToFile(archivePath(), bytes);
+}
+
+void MessageLog::writeBothSnapshots(std::optional<QByteArray> bytes) {
+    ui::RichTextBox& box = f_.RichTextBox3;
+    if (!bytes) {
+        bytes = vbrt::toAnsi(box.Text() + vbrt::kCrLf);
+        snapshotRevision_ = box.Revision();
+        ticksSinceSnapshot_ = 0;
+    }
+    vbrt::replaceFile(snapshotPath(recordToggle), *bytes);
+    vbrt::replaceFile(snapshotPath(!recordToggle), *bytes);
+}
+
+void MessageLog::archiveWhatTheSnapshotsKept() {
+    // The newer of the two; an end that ran its close left them both empty.
+    std::optional<QString> newer;
+    QDateTime newerTime;
+    for (const bool second : {false, true}) {
+        const QFileInfo file(snapshotPath(second));
+        if (file.exists() && (!newer || file.lastModified() > newerTime)) {
+            newer = file.filePath();
+            newerTime = file.lastModified();
+        }
+    }
+    if (!newer)
+        return;
+    const vbrt::ReadResult kept = vbrt::readFile(*newer, kSnapshotReadLimit);
+    if (!kept || kept.bytes.isEmpty() || kept.bytes == kEmptySnapshot)
+        return;
+    const vbrt::WriteResult r = archive(kept.bytes);
+    if (r) {
+        writeBothSnapshots(kEmptySnapshot);
+        return;
+    }
+    // Kept in the log, and so in its snapshots, until the archive takes it.
+    QString text = vbrt::fromAnsi(kept.bytes);
+    if (text.endsWith(vbrt::kCrLf))
+        text.chop(vbrt::kCrLf.size());
+    appendToLog(text + vbrt::kCrLf + kNotArchived + vbrt::writeFailedMessage(archivePath(), r) +
+                vbrt::kCrLf);
 }
 
 void MessageLog::keepBounded() {
     ui::RichTextBox& box = f_.RichTextBox3;
-    if (box.characterCount() <= kLogChars)
+    if (box.characterCount() <= kLogChars) {
+        archiveRefusedAt_.reset();
         return;
-    const QString old = box.takeFirst(box.characterCount() - kLogChars * 3 / 4);
-    // Text that cannot be kept leaves a line in the log that says so.
-    if (const vbrt::WriteResult r = archive(old); !r)
-        box.appendText(vbrt::kCrLf +
-                       QStringLiteral("%1 个字符的较早记录移出了窗口，").arg(old.size()) +
-                       vbrt::writeFailedMessage(archivePath(), r) + vbrt::kCrLf);
+    }
+    const bool tryArchive =
+        !archiveRefusedAt_ || box.characterCount() >= *archiveRefusedAt_ + kArchiveRetryChars;
+    if (tryArchive && archiveOldest())
+        return;
+    if (box.characterCount() <= 2 * kLogChars)
+        return;
+    // Past twice the bound the oldest text goes unarchived, and a line says how much.
+    const QString lost = box.takeFirst(box.characterCount() - 2 * kLogChars + kLogChars / 4);
+    box.appendText(vbrt::kCrLf +
+                   QStringLiteral("%1 个字符的较早记录移出了窗口，").arg(lost.size()) +
+                   vbrt::writeFailedMessage(archivePath(), archiveRefusal_) + vbrt::kCrLf);
+    archiveRefusedAt_ = box.characterCount();
+}
+
+bool MessageLog::archiveOldest() {
+    ui::RichTextBox& box = f_.RichTextBox3;
+    const int excess = box.characterCount() - kLogChars * 3 / 4;
+    archiveRefusal_ = archive(vbrt::toAnsi(box.firstText(excess)));
+    if (archiveRefusal_) {
+        box.takeFirst(excess);
+        archiveRefusedAt_.reset();
+        writeBothSnapshots();
+        return true;
+    }
+    // Said once, when the archive starts refusing.
+    if (!archiveRefusedAt_)
+        box.appendText(vbrt::kCrLf + kNotArchived +
+                       vbrt::writeFailedMessage(archivePath(), archiveRefusal_) + vbrt::kCrLf);
+    archiveRefusedAt_ = box.characterCount();
+    return false;
 }
 
 vbrt::WriteResult MessageLog::archiveWholeLog() {
     ui::RichTextBox& box = f_.RichTextBox3;
     if (archivedRevision_ == box.Revision() || box.TextLength() == 0)
         return {};
-    const vbrt::WriteResult r = archive(box.Text() + vbrt::kCrLf);
+    const vbrt::WriteResult r = archive(vbrt::toAnsi(box.Text() + vbrt::kCrLf));
     if (r)
         archivedRevision_ = box.Revision();
+    return r;
+}
+
+vbrt::WriteResult MessageLog::giveUpLog() {
+    const vbrt::WriteResult r = archiveWholeLog();
+    writeBothSnapshots(r ? std::optional(kEmptySnapshot) : std::nullopt);
     return r;
 }
 
@@ -87,34 +171,32 @@ void MessageLog::emptyLog() {
         return;
     }
     box.setText(QString());
+    writeBothSnapshots();
 }
 
 void MessageLog::archiveOnClose() {
-    // The snapshots still hold the log until the window opens again.
-    if (const vbrt::WriteResult r = archiveWholeLog(); !r)
+    if (const vbrt::WriteResult r = giveUpLog(); !r)
         ui::MsgBox(kNotArchived + vbrt::writeFailedMessage(archivePath(), r), ui::vbOKOnly);
 }
 
 // A log of a few thousand characters is written a second after it changed; a long one waits
-// a second for every kSnapshotCharsPerSecond characters.
+// a second for every kSnapshotCharsPerSecond characters, written or not: a disk that stays
+// full costs no more than one that takes every snapshot.
 void MessageLog::Timer3_Timer() {
     ui::RichTextBox& box = f_.RichTextBox3;
     ++ticksSinceSnapshot_;
     if (snapshotRevision_ == box.Revision())
         return;
-    const int wait = std::clamp(box.characterCount() / kSnapshotCharsPerSecond, 1,
-                                kSnapshotWaitLimit);
+    const int wait =
+        std::clamp(box.characterCount() / kSnapshotCharsPerSecond, 1, kSnapshotWaitLimit);
     if (ticksSinceSnapshot_ < wait)
         return;
+    ticksSinceSnapshot_ = 0;
     const quint64 revision = box.Revision();
-    const QString name =
-        recordToggle ? QStringLiteral("\\record2.txt") : QStringLiteral("\\record1.txt");
-    // In the code page the user's other tools read. A snapshot that cannot be written is tried
-    // again at the next tick.
-    if (!vbrt::replaceFile(vbrt::appFile(name), vbrt::toAnsi(box.Text() + vbrt::kCrLf)))
+    // In the code page the user's other tools read.
+    if (!vbrt::replaceFile(snapshotPath(recordToggle), vbrt::toAnsi(box.Text() + vbrt::kCrLf)))
         return;
     snapshotRevision_ = revision;
-    ticksSinceSnapshot_ = 0;
     recordToggle = !recordToggle;
 }
 

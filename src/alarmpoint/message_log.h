@@ -18,8 +18,11 @@ class Form4;
 //                waits longer between snapshots, never more than kSnapshotWaitLimit
 // Whatever leaves the window goes to the end of recordarchive.txt first: the oldest text once
 // the log passes kLogChars, the whole log when a query empties it, when the window closes and
-// when the program ends. recordarchive.txt followed by the newest snapshot holds everything
-// the window showed, in order.
+// when the program ends. Each time, both snapshots are written anew with what stays, so they
+// never hold text the archive has: recordarchive.txt followed by the newer snapshot holds
+// everything the window showed, in order, once. A program that ended without closing the
+// window (killed, or the power gone) leaves its log in the snapshots, and the next opening
+// archives it before the first snapshot overwrites it.
 class MessageLog {
 public:
     explicit MessageLog(Form4& form);
@@ -38,11 +41,18 @@ public:
     // hundred megabytes an hour, and no snapshot is ever more than a minute behind.
     static constexpr int kSnapshotCharsPerSecond = 50'000;
     static constexpr int kSnapshotWaitLimit = 60;
+    // While the archive cannot be written the log keeps its text, up to twice its bound, and
+    // tries the archive again each time it has grown by this much.
+    static constexpr int kArchiveRetryChars = kLogChars / 8;
 
     bool logZoomed = false; // the log fills the window
     // Which of the two log snapshots is written next: true record2.txt.
     bool recordToggle = true;
 
+    // At the window's opening, before any snapshot: what the snapshots hold of the log of an
+    // end that ran no close goes to the archive, or, when the archive cannot take it, back
+    // into the log.
+    void archiveWhatTheSnapshotsKept();
     void appendToLog(const QString& text);
     // A query's new start: the log is archived and emptied. A log that cannot be archived
     // stays, and says why.
@@ -62,13 +72,23 @@ public:
 
 private:
     // The oldest text to recordarchive.txt and out of the window, once the log is past its
-    // bound.
+    // bound; while the archive refuses it, the text stays up to twice the bound.
     void keepBounded();
+    // The oldest quarter of the log and more to the archive and out of the window; false,
+    // with the text left in place, when the archive refused it.
+    bool archiveOldest();
     // The whole log to the archive, as its snapshot has it; nothing when it is empty or was
     // archived as it is.
     vbrt::WriteResult archiveWholeLog();
-    vbrt::WriteResult archive(const QString& text);
+    // The window gives the log up (it closes, or the program ends): to the archive, or, when
+    // the archive cannot take it, to both snapshots for the next opening.
+    vbrt::WriteResult giveUpLog();
+    vbrt::WriteResult archive(QByteArrayView bytes);
     static QString archivePath();
+    // The snapshot file that the next snapshot (`second` true: record2.txt) goes to.
+    static QString snapshotPath(bool second);
+    // Both snapshots hold `bytes` (the log as it stands, when none are given).
+    void writeBothSnapshots(std::optional<QByteArray> bytes = std::nullopt);
     void normalLogLayout(double factor);
     void formatWholeLog();
     void updateEditMenu();
@@ -82,6 +102,9 @@ private:
     int ticksSinceSnapshot_ = 0;
     // The log as the archive last took it whole.
     std::optional<quint64> archivedRevision_;
+    // The size of the log when the archive last refused its oldest text, and why.
+    std::optional<int> archiveRefusedAt_;
+    vbrt::WriteResult archiveRefusal_;
 };
 
 } // namespace alarmpoint

@@ -282,12 +282,21 @@ void RichTextBox::appendText(const QString& text) {
     setCursor(c);
 }
 
-QString RichTextBox::takeFirst(int length) {
+int RichTextBox::firstBlocksEnd(int length) const {
     int taken = 0;
     QTextBlock b = document_.begin();
     for (; b.isValid() && taken < length; b = b.next())
         taken += b.length() - 1 + (continues(b.next()) ? 0 : 2);
-    const int end = b.isValid() ? b.position() : endPos();
+    return b.isValid() ? b.position() : endPos();
+}
+
+QString RichTextBox::firstText(int length) const {
+    return plainBetween(0, firstBlocksEnd(length))
+        .replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+QString RichTextBox::takeFirst(int length) {
+    const int end = firstBlocksEnd(length);
     const QString text = plainBetween(0, end).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     // Without an undo history the document frees what it no longer shows.
     const bool modified = document_.isModified();

@@ -41,6 +41,8 @@ public:
     // them included. The box lets go of their memory: like a new design, this is no edit, and
     // the undo history goes with it.
     QString takeFirst(int length);
+    // What takeFirst(length) would give, left in place.
+    QString firstText(int length) const;
     // Counts every change of the text or its formatting: equal counts, equal text.
     quint64 Revision() const { return revision_; }
     // The size of the document: within a few percent of TextLength() (a break counts one, a
@@ -108,6 +110,8 @@ private:
     // The text between two places of the document, paragraphs broken by LF.
     QString plainBetween(int from, int to) const;
     int endPos() const;
+    // Where the oldest whole blocks that hold at least `length` characters of Text() end.
+    int firstBlocksEnd(int length) const;
     // Places of the document and of its text, where a break takes `breakChars` characters (CR
     // LF in Text(), LF in what a screen reader is given) and a cut none. They cost the log of
     // the number of blocks, not a walk over them.

@@ -2,6 +2,7 @@
 
 #include "vbrt/errors.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 #include <cfloat>
 #include <charconv>
@@ -359,6 +360,11 @@ int Len(const QString& s) {
 QByteArray toAnsi(const QString& text) {
     QStringEncoder encoder(kAnsiCodePage);
     return encoder.encode(text);
+}
+
+QString fromAnsi(QByteArrayView bytes) {
+    QStringDecoder decoder(kAnsiCodePage);
+    return decoder.decode(bytes);
 }
 
 } // namespace vbrt

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 
@@ -11,6 +12,7 @@ inline const QString kCrLf = QStringLiteral("\r\n");
 // The system's ANSI code page, in which the program's Chinese desktop stores and sends text.
 inline constexpr const char* kAnsiCodePage = "GBK";
 QByteArray toAnsi(const QString& text);
+QString fromAnsi(QByteArrayView bytes);
 
 // Numbers as text, the way the program has always shown and read them.
 

@@ -1,13 +1,14 @@
 #include "alarm_point_fixture.h"
 #include "alarmpoint/link.h"
 #include "alarmpoint/message_log.h"
-#include "app/program.h"
 #include "app/module1.h"
+#include "app/program.h"
 #include "monitoring/monitoring.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
 #include "vbrt/convert.h"
+#include "vbrt/file_writer.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QImage>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -216,69 +218,135 @@ TEST_F(AlarmWindowTest, AnEndlessStreamIsTakenInPiecesAndTheLogKeepsItsNewestTex
 
 // Whatever takes the log out of the window (a query, the window's close, the program's end,
 // with or without its windows' close) puts it at the end of recordarchive.txt first, once:
-// the snapshots of the log that follows no longer hold it.
+// the snapshots of the log that follows no longer hold it. While the archive cannot be
+// written (a folder in its place) the log stays, in the window or in its snapshots, until it
+// can: the next query, or the next opening of the window.
 TEST_F(AlarmWindowTest, TheLogGoesToTheArchiveBeforeItLeavesTheWindow) {
+    const QString archiveFile = alarmpoint::MessageLog::kArchiveFile;
+    const QString notArchived =
+        QStringLiteral("告警记录没有存档，") +
+        vbrt::writeFailedMessage(path(archiveFile), {QStringLiteral("同名的是一个文件夹")});
     // The program ended from its main window, asked or at once, and started again: fresh
     // windows, once the old ones' widgets are gone.
-    const auto restartAfter = [&](bool atOnce) {
+    const auto restartAfter = [&](bool atOnce, bool blocked) {
         installAsset(QStringLiteral("22.bmp"));
         shell::form1().show();
         shell::form1().exitWithoutAsking = atOnce;
         if (!atOnce)
             dialogs.expectMsgBox(QStringLiteral("是否退出Tessal Arvendel？"),
                                  QStringLiteral("Tessal Arvendel"), ui::vbYes, ui::vbYesNo);
+        if (!atOnce && blocked)
+            dialogs.expectMsgBox(notArchived, QStringLiteral("Tessal Arvendel"), ui::vbOK,
+                                 ui::vbOKOnly);
         shell::form1().requestClose();
         ASSERT_TRUE(app::programEnded());
         shell::resetAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        open();
+    };
+    const auto query = [&] {
+        f4().log.Text1_DblClick();
+        f4().Text1.setText(QStringLiteral("问"));
+        f4().Text1.type(QStringLiteral("\r"));
     };
     struct Row {
         const char* what;
-        std::function<void()> leave;
+        std::function<void(bool blocked)> leave;
+        // While it still refuses, the window opened again shows the log it could not archive.
+        bool reopenWhileBlocked;
     };
     const Row rows[] = {
-        {"a query",
-         [&] {
-             f4().log.Text1_DblClick();
-             f4().Text1.setText(QStringLiteral("问"));
-             f4().Text1.type(QStringLiteral("\r"));
-         }},
+        {"a query", [&](bool) { query(); }, false},
         {"the window closed and opened again",
-         [&] {
+         [&](bool blocked) {
+             if (blocked)
+                 dialogs.expectMsgBox(notArchived, QStringLiteral("Tessal Arvendel"), ui::vbOK,
+                                      ui::vbOKOnly);
              f4().unload();
-             open();
-         }},
-        {"the program ended and started again", [&] { restartAfter(false); }},
-        {"the program ended at once and started again", [&] { restartAfter(true); }},
+         },
+         false},
+        {"the program ended and started again", [&](bool blocked) { restartAfter(false, blocked); },
+         true},
+        {"the program ended at once and started again",
+         [&](bool blocked) { restartAfter(true, blocked); }, true},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        QFile::remove(path(alarmpoint::MessageLog::kArchiveFile));
-        if (!f4().isLoaded())
-            open();
-        QString lines;
-        for (int i = 0; i < 50; ++i) {
-            const QString line = QStringLiteral("第%1条：客厅红色告警。\r\n").arg(i);
-            receive(QStringLiteral("￥&$") + line, server.clientCount() - 1);
-            lines += line;
+    for (bool blocked : {false, true}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            SCOPED_TRACE(blocked ? "the archive refused the log first" : "the archive took it");
+            QFile::remove(path(archiveFile));
+            if (!f4().isLoaded())
+                open();
+            QString lines;
+            for (int i = 0; i < 20; ++i) {
+                const QString line = QStringLiteral("第%1条：客厅红色告警。\r\n").arg(i);
+                receive(QStringLiteral("￥&$") + line, server.clientCount() - 1);
+                lines += line;
+            }
+            advance(2);
+            if (blocked) {
+                ASSERT_TRUE(QDir(dir.path()).mkpath(archiveFile));
+            }
+            row.leave(blocked);
+            advance(3);
+            if (blocked) {
+                if (row.reopenWhileBlocked)
+                    open();
+                if (f4().isLoaded()) {
+                    EXPECT_TRUE(log().contains(lines + QStringLiteral("\r\n") + notArchived))
+                        << log().toStdString();
+                }
+                ASSERT_TRUE(QDir(dir.path()).rmdir(archiveFile));
+                if (f4().isLoaded())
+                    query();
+            }
+            if (!f4().isLoaded())
+                open();
+            const QString archived = vbrt::fromAnsi(read(archiveFile));
+            EXPECT_EQ(archived.count(lines), 1) << archived.toStdString();
+            EXPECT_TRUE(archived.contains(lines + QStringLiteral("\r\n")));
         }
-        advance(2);
-        row.leave();
-        advance(3);
-        const QString archived =
-            QStringDecoder("GBK").decode(read(alarmpoint::MessageLog::kArchiveFile));
-        EXPECT_EQ(archived.count(lines), 1) << archived.toStdString();
-        EXPECT_TRUE(archived.endsWith(lines + QStringLiteral("\r\n")));
     }
+}
 
-    // A query finds no archive to take the log: the log stays, and says why.
-    QFile::remove(path(alarmpoint::MessageLog::kArchiveFile));
-    ASSERT_TRUE(QDir(dir.path()).mkpath(alarmpoint::MessageLog::kArchiveFile));
-    receive(QStringLiteral("￥&$第50条\r\n"), server.clientCount() - 1);
-    rows[0].leave();
-    EXPECT_TRUE(log().contains(QStringLiteral("第50条\r\n\r\n告警记录没有存档，无法写入文件：")))
-        << log().toStdString();
+// While the archive refuses the oldest text (a folder in its place, a full disk), the window
+// keeps it, up to twice its bound, and hands it over once the archive takes it again: nothing
+// is lost or archived twice. Only past twice the bound does the oldest go, with a line that
+// says how much.
+TEST_F(AlarmWindowTest, WhileTheArchiveRefusesTheLogKeepsItsTextUpToTwiceItsBound) {
+    using alarmpoint::MessageLog;
+    open();
+    Form4& f = f4();
+    const QString archiveFile = MessageLog::kArchiveFile;
+    const QString refused =
+        QStringLiteral("\r\n告警记录没有存档，") +
+        vbrt::writeFailedMessage(path(archiveFile), {QStringLiteral("同名的是一个文件夹")}) +
+        QStringLiteral("\r\n");
+    QString sent = log();
+    int next = 0;
+    const auto receiveUpTo = [&](int chars) {
+        QString chunk;
+        while (sent.size() + chunk.size() < chars)
+            chunk += QStringLiteral("%1 客厅摄像头红色告警，告警值 312。\r\n").arg(next++, 8);
+        f.log.appendToLog(chunk);
+        sent += chunk;
+    };
+    ASSERT_TRUE(QDir(dir.path()).mkpath(archiveFile));
+    receiveUpTo(MessageLog::kLogChars * 3 / 2);
+    EXPECT_EQ(log().count(refused), 1);
+    EXPECT_EQ(log().remove(refused), sent) << "all of it kept";
+
+    ASSERT_TRUE(QDir(dir.path()).rmdir(archiveFile));
+    receiveUpTo(MessageLog::kLogChars * 3 / 2 + 2 * MessageLog::kArchiveRetryChars);
+    EXPECT_LE(f.RichTextBox3.TextLength(), MessageLog::kLogChars);
+    EXPECT_EQ(QString(vbrt::fromAnsi(read(archiveFile)) + log()).remove(refused), sent);
+
+    ASSERT_TRUE(QFile::remove(path(archiveFile)));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(archiveFile));
+    receiveUpTo(sent.size() + MessageLog::kLogChars * 2);
+    EXPECT_LE(f.RichTextBox3.TextLength(), MessageLog::kLogChars * 2);
+    EXPECT_TRUE(log().contains(QRegularExpression(
+        QStringLiteral("\r\n[1-9][0-9]* 个字符的较早记录移出了窗口，无法写入文件："))));
+    EXPECT_TRUE(log().contains(sent.right(MessageLog::kLogChars))) << "the newest text stays";
 }
 
 // A control character from the server stays in the log and its snapshots; a screen reader
