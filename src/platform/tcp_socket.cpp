@@ -3,6 +3,7 @@
 #include "vbrt/errors.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QStringEncoder>
 #include <QTcpServer>
@@ -44,6 +45,12 @@ constexpr int kLingerMs = 60'000;
 std::function<int(int)>& portMap() {
     static std::function<int(int)> map;
     return map;
+}
+
+// Every connection the program made or took, while it exists.
+std::vector<QPointer<QTcpSocket>>& connections() {
+    static std::vector<QPointer<QTcpSocket>> all;
+    return all;
 }
 
 // Connections a listener has announced and nobody has taken yet, by request id.
@@ -245,6 +252,8 @@ void TcpSocket::adopt(QTcpSocket* s) {
 }
 
 void TcpSocket::hook(QTcpSocket* s) {
+    std::erase_if(connections(), [](const QPointer<QTcpSocket>& c) { return c.isNull(); });
+    connections().emplace_back(s);
     socket_ = s;
     boundReading(s);
     connect(s, &QAbstractSocket::stateChanged, this, &TcpSocket::socketStateChanged);
@@ -429,6 +438,18 @@ void TcpSocket::dropConnection() {
     connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
     QTimer::singleShot(kLingerMs, s, &QObject::deleteLater);
     s->disconnectFromHost();
+}
+
+void TcpSocket::deliverBeforeTheEnd(int waitMs) {
+    const QDeadlineTimer deadline(waitMs);
+    for (const QPointer<QTcpSocket>& s : connections()) {
+        while (s && s->bytesToWrite() > 0 && !deadline.hasExpired() &&
+               (s->state() == QAbstractSocket::ConnectedState ||
+                s->state() == QAbstractSocket::ClosingState)) {
+            if (!s->waitForBytesWritten(int(deadline.remainingTime())))
+                break;
+        }
+    }
 }
 
 TcpSocketArray::TcpSocketArray() {

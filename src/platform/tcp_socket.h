@@ -134,6 +134,10 @@ public:
     // Where the ports the program names are really dialled and bound: tests move the fixed
     // ports of the program to free ones (0 binds any free port). Identity by default.
     static void setPortMap(std::function<int(int)> map);
+    // Hands what the program's connections, open or closed just now, still have to send to
+    // the system, waiting at most `waitMs` in all: a program that ends straight after its last
+    // message still sends it.
+    static void deliverBeforeTheEnd(int waitMs);
 
 private:
     void adopt(QTcpSocket* s);

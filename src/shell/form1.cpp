@@ -162,7 +162,9 @@ Form1::QuitAnswer Form1::quitQuestion() {
                : QuitAnswer::Yes;
 }
 
-void Form1::Form_QueryUnload(int& cancel, int) {
+void Form1::Form_QueryUnload(int& cancel, int unloadMode) {
+    if (unloadMode == ui::FromWindowsShutdown)
+        return;
     switch (quitQuestion()) {
     case QuitAnswer::EndNow:
     case QuitAnswer::Stay:
@@ -185,6 +187,15 @@ void Form1::Form_Unload(int&) {
     shell::form4().unload();
     unload();
     app::End();
+}
+
+void Form1::endSession() {
+    if (requestClose(ui::FromWindowsShutdown))
+        return;
+    // The main window is closing already (its question on screen, or the other windows going
+    // down after it): the rest of the way is the same.
+    int cancel = 0;
+    Form_Unload(cancel);
 }
 
 void Form1::Form_Click() {

@@ -41,6 +41,10 @@ public:
         Confirmed // asked before (or the alarm point was closed): close without asking
     };
     QuitAnswer quitQuestion();
+    // The desktop ends the program (a logout, a shut-down, a service manager): the windows go
+    // in the order of the quit, each through its own close, without the question, and the
+    // program ends.
+    void endSession();
 
     // Picture and colour tools.
     void Command3_Click(int index);

@@ -1,5 +1,6 @@
 #include "ui/dialogs.h"
 
+#include "ui/session.h"
 #include "vbrt/errors.h"
 
 #include <QApplication>
@@ -39,6 +40,10 @@ QString defaultTitle() {
 }
 
 int MsgBox(const QString& prompt, int style, const QString& title) {
+    // While the desktop ends the program nobody is there to answer: the box counts as
+    // dismissed, and the program goes on to its end.
+    if (sessionEnding())
+        return (style & 7) == vbOKOnly ? vbOK : (style & 7) == vbYesNo ? vbNo : vbCancel;
     return dialogs().msgBox(prompt, style, title.isEmpty() ? titleWhenNone : title);
 }
 

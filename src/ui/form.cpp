@@ -108,10 +108,10 @@ void Form::unload() {
     runCloseHandlers(FromCode);
 }
 
-bool Form::requestClose() {
+bool Form::requestClose(int mode) {
     if (state_ == State::Unloaded || state_ == State::Unloading)
         return false;
-    return runCloseHandlers(FromControlMenu);
+    return runCloseHandlers(mode);
 }
 
 bool Form::runCloseHandlers(int mode) {

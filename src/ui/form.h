@@ -66,8 +66,9 @@ public:
     // The Unload statement: the close handlers, then the window goes. Does nothing when the
     // window is not loaded or is already being unloaded.
     void unload();
-    // The close box: like unload() with the control-menu reason; false when cancelled.
-    bool requestClose();
+    // The close box: like unload() with the control-menu reason, or another reason the window
+    // is asked to close for; false when cancelled or already closing.
+    bool requestClose(int mode = FromControlMenu);
 
     bool Visible() const { return visible_; }
     void setVisible(bool on); // true loads the window first

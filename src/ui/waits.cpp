@@ -3,6 +3,7 @@
 #include "ui/clock.h"
 #include "ui/event_loop.h"
 #include "ui/picture_box.h"
+#include "ui/session.h"
 
 #include <algorithm>
 
@@ -44,6 +45,8 @@ void pauseShort() {
 }
 
 void showDrawingSoFar() {
+    // The one place every wait that takes no input passes through.
+    endSessionIfSignalled();
     PictureBox::showDrawn(true);
 }
 
