@@ -8,7 +8,9 @@
 // reporting the clicks' waits and how long a short line sent after the minute takes to show
 // in the log; the same minute for the peak resident memory of the process (run that one
 // alone: what the benchmarks before it freed is not given back); two minutes of one short
-// chat line a second with the log at its bound, for the CPU and the bytes written per hour;
+// chat line a second with the log at its bound, for the CPU and the bytes written per hour,
+// and the same with a log of 1.6 M characters whose snapshots go to a full disk (run that one
+// through tests/disk/run_on_small_disk, which mounts a small file system for it to fill);
 // and the CPU the window takes while it sits on the machine's clock, its timers running, once
 // 20 M characters of chat lines are in its log. Under a display (QT_QPA_PLATFORM=xcb) the
 // window is a real one.
@@ -23,6 +25,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -32,6 +35,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -351,6 +355,37 @@ qint64 bytesWritten() {
 // accessibility bridge runs here, so the reader is played by asking the log's accessible text
 // after each line what a screen reader asks when told of new text: its length, the caret, and
 // the text that came.
+struct ChatFigures {
+    double wallSeconds;
+    double cpuShare;
+    double mbWrittenPerHour;
+    int linesSent;
+};
+
+// One short chat line a second from the server for `seconds` on the machine's clock: the CPU
+// seconds of the process per wall second, and the bytes it writes, as per hour. The first
+// snapshot of the log as it stands, whenever it falls due, is part of the cost.
+ChatFigures chatLineASecond(Window& w, int seconds) {
+    ui::EventLoop::instance().useRealTime();
+    const int client = w.client();
+    QTimer chat;
+    int sent = 0;
+    QObject::connect(&chat, &QTimer::timeout, [&] {
+        w.server.send(client, kChatHead + kMessage + QString::number(sent++) + kChatTail);
+    });
+    chat.start(1000);
+    const bench_support::Meter meter;
+    const qint64 written0 = bytesWritten();
+    runFor(std::chrono::seconds(seconds));
+    chat.stop();
+    const double wall = meter.wallSeconds();
+    const ChatFigures figures{wall, meter.share(),
+                              double(bytesWritten() - written0) / wall * 3600 / (1024.0 * 1024.0),
+                              sent};
+    bench_support::useBenchClock();
+    return figures;
+}
+
 void BM_ChatLineASecondAtTheBound(benchmark::State& state) {
     Window& w = window();
     alarmpoint::Form4& f = w.form();
@@ -369,28 +404,66 @@ void BM_ChatLineASecondAtTheBound(benchmark::State& state) {
             benchmark::DoNotOptimize(text->cursorPosition());
             benchmark::DoNotOptimize(text->text(std::max(0, end - 100), end));
         };
-        ui::EventLoop::instance().useRealTime();
-        const int client = w.client();
-        QTimer chat;
-        int sent = 0;
-        QObject::connect(&chat, &QTimer::timeout, [&] {
-            w.server.send(client, kChatHead + kMessage + QString::number(sent++) + kChatTail);
-        });
-        chat.start(1000);
-        // The first snapshot of the filled log, whenever it falls due, is part of the cost.
-        const bench_support::Meter meter;
-        const qint64 written0 = bytesWritten();
-        runFor(std::chrono::seconds(seconds));
-        chat.stop();
-        const double wall = meter.wallSeconds();
+        const ChatFigures figures = chatLineASecond(w, seconds);
         f.Winsock1.onDataArrival = dispatch;
-        state.SetIterationTime(wall);
-        state.counters["cpu_s_per_s"] = meter.share();
-        state.counters["mb_written_per_h"] =
-            double(bytesWritten() - written0) / wall * 3600 / (1024.0 * 1024.0);
-        state.counters["lines_sent"] = sent;
+        state.SetIterationTime(figures.wallSeconds);
+        state.counters["cpu_s_per_s"] = figures.cpuShare;
+        state.counters["mb_written_per_h"] = figures.mbWrittenPerHour;
+        state.counters["lines_sent"] = figures.linesSent;
         state.counters["log_chars"] = f.RichTextBox3.TextLength();
-        bench_support::useBenchClock();
+    }
+}
+
+// ---- A full disk
+
+// Fills the file system that holds `folder` until not one byte more goes in; the room comes
+// back when it goes.
+class FullDisk {
+public:
+    explicit FullDisk(const QString& folder) : filler_(folder + QStringLiteral("/filler")) {
+        if (!filler_.open(QIODevice::WriteOnly))
+            return;
+        for (const qsizetype piece : {64 * 1024, 1}) {
+            const QByteArray bytes(piece, 'x');
+            while (filler_.write(bytes) == piece && filler_.flush()) {
+            }
+        }
+    }
+    ~FullDisk() { filler_.remove(); }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+private:
+    QFile filler_;
+};
+
+// The same chat line a second with a log of 1.6 M characters, its snapshots and archive going
+// to a disk that takes them or to one that is full. The full one is the small file system that
+// tests/disk/run_on_small_disk mounts, filled up; run the benchmark through it.
+void BM_ChatLineASecondOnAFullDisk(benchmark::State& state) {
+    const int seconds = int(state.range(0));
+    const bool full = state.range(1) != 0;
+    const QString smallDisk = qEnvironmentVariable("TESSAL_SMALL_DISK");
+    if (full && smallDisk.isEmpty()) {
+        state.SkipWithError("no small disk: run through tests/disk/run_on_small_disk");
+        return;
+    }
+    Window& w = window();
+    for (auto _ : state) {
+        w.fill(1'600'000, true);
+        QTemporaryDir folder(full ? smallDisk + QStringLiteral("/bench-XXXXXX")
+                                  : bench_support::scratchFolderTemplate());
+        vbrt::setAppPath(folder.path());
+        std::optional<FullDisk> disk;
+        if (full)
+            disk.emplace(folder.path());
+        const ChatFigures figures = chatLineASecond(w, seconds);
+        disk.reset();
+        vbrt::setAppPath(w.folder.path());
+        state.SetIterationTime(figures.wallSeconds);
+        state.counters["cpu_s_per_s"] = figures.cpuShare;
+        state.counters["mb_written_per_h"] = figures.mbWrittenPerHour;
+        state.counters["lines_sent"] = figures.linesSent;
     }
 }
 
@@ -420,6 +493,12 @@ BENCHMARK(BM_MemoryOfLongChatStream)
 BENCHMARK(BM_ChatLineASecondAtTheBound)
     ->ArgsProduct({{120}, {0, 1}})
     ->ArgNames({"seconds", "reader"})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_ChatLineASecondOnAFullDisk)
+    ->ArgsProduct({{120}, {0, 1}})
+    ->ArgNames({"seconds", "full"})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
