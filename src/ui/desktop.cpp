@@ -3,13 +3,12 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
-#include <QGlyphRun>
 #include <QHash>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QRawFont>
-#include <QTextLayout>
 #include <QTranslator>
+#include <fontconfig/fontconfig.h>
+#include <memory>
 
 namespace ui {
 
@@ -22,16 +21,28 @@ void useChineseDesktop() {
 }
 
 namespace {
-// The face a Chinese character is drawn in when `family` is asked for.
+// The face the system's font matching gives for Chinese text in `family`: its aliases first (a
+// Song face installed to stand for SimSun), else the nearest face with Chinese glyphs. Asked of
+// fontconfig with the language named, because Qt's own fallback for a Han character names no
+// language and so takes whichever CJK face comes first, which changes with what else is
+// installed.
 QString chineseFaceOf(const QString& family) {
-    QFont font;
-    font.setFamilies({family});
-    QTextLayout layout(QStringLiteral("宋"), font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    const QList<QGlyphRun> runs = layout.glyphRuns();
-    return runs.isEmpty() ? QString() : runs.first().rawFont().familyName();
+    const auto destroy = [](FcPattern* p) { FcPatternDestroy(p); };
+    const std::unique_ptr<FcPattern, decltype(destroy)> pattern(FcPatternCreate(), destroy);
+    if (!pattern)
+        return {};
+    const QByteArray name = family.toUtf8();
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(name.data()));
+    FcPatternAddString(pattern.get(), FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
+    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    const std::unique_ptr<FcPattern, decltype(destroy)> match(
+        FcFontMatch(nullptr, pattern.get(), &result), destroy);
+    FcChar8* face = nullptr;
+    if (!match || FcPatternGetString(match.get(), FC_FAMILY, 0, &face) != FcResultMatch)
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(face));
 }
 } // namespace
 
