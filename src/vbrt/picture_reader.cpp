@@ -2,8 +2,10 @@
 
 #include "vbrt/file_reader.h"
 
+#include <QBuffer>
 #include <QImageReader>
 #include <QtEndian>
+#include <algorithm>
 #include <array>
 
 namespace vbrt {
@@ -12,7 +14,7 @@ namespace {
 // The size a bitmap's header claims, for the bitmaps the decoder will not even size (it
 // refuses those taller than it handles): enough to tell the user it is too large rather than
 // no picture.
-QSize bitmapSize(QFile& file) {
+QSize bitmapSize(QIODevice& file) {
     std::array<char, 26> header{};
     if (file.peek(header.data(), qint64(header.size())) != qint64(header.size()) ||
         header[0] != 'B' || header[1] != 'M')
@@ -23,36 +25,73 @@ QSize bitmapSize(QFile& file) {
         return {};
     return QSize(width, height < 0 ? -height : height);
 }
+
+// The bits a pixel takes decoded to `format`: 32 where the header tells no format, or none
+// there is (a header the reader cannot make sense of may give any number).
+int bitsOf(QImage::Format format) {
+    if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats)
+        return 32;
+    return std::max(1, int(QImage::toPixelFormat(format).bitsPerPixel()));
+}
+
+// The bytes a picture of `size` takes decoded, its lines padded to 32 bits as QImage does.
+qint64 decodedBytes(QSize size, QImage::Format format) {
+    return (qint64(size.width()) * bitsOf(format) + 31) / 32 * 4 * size.height();
+}
 } // namespace
 
-PictureRead readPicture(const QString& path, qint64 fileLimit, Orientation orientation) {
-    const auto fail = [](PictureError why, const QString& text) {
-        return PictureRead{QImage(), why, text};
-    };
+PictureRead readPicture(const QString& path, qint64 fileLimit, Orientation orientation,
+                        qint64 memoryLimit) {
     ReadResult unread;
     const std::unique_ptr<QFile> file = openFile(path, fileLimit, unread);
     if (!file) {
-        return fail(unread.kind == ReadError::TooLarge        ? PictureError::TooLarge
-                    : unread.kind == ReadError::NotAPlainFile ? PictureError::NotAPlainFile
-                                                              : PictureError::Unreadable,
-                    unread.error);
+        return {QImage(),
+                unread.kind == ReadError::TooLarge        ? PictureError::TooLarge
+                : unread.kind == ReadError::NotAPlainFile ? PictureError::NotAPlainFile
+                                                          : PictureError::Unreadable,
+                unread.error};
     }
-    const QSize claimed = bitmapSize(*file);
-    QImageReader reader(file.get());
+    return readPicture(*file, orientation, memoryLimit);
+}
+
+PictureRead readPicture(QIODevice& device, Orientation orientation, qint64 memoryLimit) {
+    const auto fail = [](PictureError why, const QString& text) {
+        return PictureRead{QImage(), why, text};
+    };
+    const QSize claimed = bitmapSize(device);
+    QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(orientation == Orientation::AsTaken);
     QSize size = reader.size();
     if (!size.isValid())
         size = claimed;
-    if (size.isValid() && qint64(size.width()) * size.height() > kMaxPicturePixels)
-        return fail(PictureError::TooLarge, QStringLiteral("图片太大"));
-    // Room for the largest picture taken, in 32 bits a pixel; anything beyond is refused by
-    // the reader even where the header did not tell the size.
-    reader.setAllocationLimit(int(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
+    const QImage::Format format = reader.imageFormat();
+    const QString tooLarge = QStringLiteral("图片太大");
+    if (size.isValid() && (qint64(size.width()) * size.height() > kMaxPicturePixels ||
+                           decodedBytes(size, format) > memoryLimit))
+        return fail(PictureError::TooLarge, tooLarge);
+    // Room for the largest picture taken, at the bits a pixel its header tells (64 for a 16-bit
+    // PNG, never counted below 32), within the caller's memory; anything beyond is refused by
+    // the reader even where the header did not tell the size. The limit is Qt's for every
+    // reader, so it is set back once this one is done.
+    constexpr qint64 kMiB = 1 << 20;
+    const qint64 room = std::min(kMaxPicturePixels * std::max(32, bitsOf(format)) / 8, memoryLimit);
+    const int limitBefore = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(int(std::max<qint64>(1, (room + kMiB - 1) / kMiB)));
     QImage image = reader.read();
+    QImageReader::setAllocationLimit(limitBefore);
     if (image.isNull())
         return fail(PictureError::Unreadable, reader.errorString());
+    if (image.sizeInBytes() > memoryLimit)
+        return fail(PictureError::TooLarge, tooLarge);
     return {std::move(image), PictureError::None, QString()};
+}
+
+bool isPicture(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return !QImageReader::imageFormat(&buffer).isEmpty();
 }
 
 } // namespace vbrt

@@ -88,13 +88,19 @@ TEST_F(WebBrowserTest, PicturesAreShown) {
     ASSERT_TRUE(red.save(dir.filePath("b.bmp")));
     ASSERT_TRUE(red.save(dir.filePath("c.JPG"), nullptr, 100));
     writeFile(dir.filePath("d.gif"), RedGif);
+    {
+        // 16 bits a channel: 8 bytes a pixel decoded, 400 MB at half the pixel limit.
+        QImage deep(7100, 7100, QImage::Format_RGBX64);
+        deep.fill(QColor(255, 0, 0));
+        ASSERT_TRUE(deep.save(dir.filePath("e.png"), "PNG", 80));
+    }
 
     struct Case {
         QString name;
         int minRed;
     };
-    for (const Case& c :
-         {Case{"a.png", 600}, Case{"b.bmp", 600}, Case{"c.JPG", 600}, Case{"d.gif", 1}}) {
+    for (const Case& c : {Case{"a.png", 600}, Case{"b.bmp", 600}, Case{"c.JPG", 600},
+                          Case{"d.gif", 1}, Case{"e.png", 60000}}) {
         browser->Navigate(dir.filePath(c.name));
         EXPECT_GE(redPixels(browser->widget()), c.minRed) << c.name.toStdString();
         EXPECT_FALSE(text().contains("无法显示")) << c.name.toStdString();
