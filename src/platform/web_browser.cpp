@@ -1,10 +1,8 @@
 #include "platform/web_browser.h"
 
 #include "vbrt/file_reader.h"
-#include "vbrt/picture_reader.h"
 
 #include <QFileInfo>
-#include <QPixmap>
 #include <QStringDecoder>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -21,12 +19,6 @@ const QStringList PictureSuffixes{"jpg", "jpeg", "jpe", "bmp", "gif", "png"};
 
 const QString OnlyLocal = QStringLiteral("本程序只显示本机的网页和图片");
 
-// The largest page or text shown: the window lays it out whole, and far less already takes
-// seconds.
-constexpr qint64 kMaxPageBytes = qint64(16) << 20;
-// The largest picture file: a picture of 100 million pixels as an uncompressed bitmap.
-constexpr qint64 kMaxPictureBytes = qint64(400) << 20;
-
 // The local file an address names, or the empty text when it names none.
 QString localPathOf(const QString& address) {
     if (address.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
@@ -37,29 +29,14 @@ QString localPathOf(const QString& address) {
     return address.startsWith(QLatin1Char('/')) ? address : QString();
 }
 
-// The picture Qt itself shows for one it cannot load. A page's picture must never be left
-// without one: Qt would then open the name itself, and wait on a FIFO for ever.
-QPixmap missingPicture() {
-    static const QImage icon = [] {
-        QImage i(QStringLiteral(":/qt-project.org/styles/commonstyle/images/file-16.png"));
-        if (i.isNull()) {
-            i = QImage(16, 16, QImage::Format_RGB32);
-            i.fill(Qt::lightGray);
-        }
-        return i;
-    }();
-    return QPixmap::fromImage(icon);
-}
-
 // The view of a page. The pictures and style sheets a page names are read as the page is,
-// through the program's reader with the window's limits, never by Qt's own loader, which
-// waits for ever on a FIFO and reads a device without end; a refused picture shows as a
-// missing one.
+// through the page's files with the window's limits, never by Qt's own loader, which waits for
+// ever on a FIFO and reads a device without end; a refused picture shows as a missing one.
 class PageView : public QTextBrowser {
 public:
     // `page` gives the local file shown, for names relative to it.
-    PageView(QWidget* parent, std::function<QString()> page)
-        : QTextBrowser(parent), page_(std::move(page)) {}
+    PageView(QWidget* parent, PageFiles& files, std::function<QString()> page)
+        : QTextBrowser(parent), files_(files), page_(std::move(page)) {}
 
     QVariant loadResource(int type, const QUrl& name) override {
         // A data: address carries its content in the page, which the document reads itself.
@@ -71,19 +48,12 @@ public:
         const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
         if (path.isEmpty())
             return missingPicture();
-        if (type == QTextDocument::ImageResource) {
-            vbrt::PictureRead read =
-                vbrt::readPicture(path, kMaxPictureBytes, vbrt::Orientation::AsTaken);
-            return read.image.isNull() ? missingPicture()
-                                       : QPixmap::fromImage(std::move(read.image));
-        }
-        // The document keeps one result a name, whatever it was asked for: a name refused here
-        // must stand as a missing picture too, in case the page shows it as one.
-        vbrt::ReadResult file = vbrt::readFile(path, kMaxPageBytes);
-        return file ? QVariant(std::move(file.bytes)) : QVariant(missingPicture());
+        return type == QTextDocument::ImageResource ? files_.picture(path).value
+                                                    : files_.resource(path);
     }
 
 private:
+    PageFiles& files_;
     std::function<QString()> page_;
 };
 
@@ -99,7 +69,7 @@ QString decodeText(const QByteArray& data, bool html) {
 } // namespace
 
 WebBrowser::WebBrowser(QWidget* parent)
-    : view_(new PageView(parent, [this] { return currentFile_; })) {
+    : view_(new PageView(parent, files_, [this] { return currentFile_; })) {
     // Links are followed here so that an address this view cannot show gets the explanation
     // page rather than an empty view.
     view_->setOpenLinks(false);
@@ -119,6 +89,7 @@ void WebBrowser::Navigate(const QString& address) {
     location_ = typed;
     currentFile_.clear();
     view_->clear();
+    files_.clear();
 
     if (typed.isEmpty()) {
         showExplanation(typed, QStringLiteral("没有输入地址"));
@@ -148,16 +119,13 @@ bool WebBrowser::showFile(const QString& path, QString& reason) {
     const QString suffix = info.suffix().toLower();
 
     if (PictureSuffixes.contains(suffix)) {
-        vbrt::PictureRead read =
-            vbrt::readPicture(path, kMaxPictureBytes, vbrt::Orientation::AsTaken);
-        if (read.image.isNull()) {
+        const PageFiles::Read read = files_.picture(path);
+        if (!read.why.isEmpty()) {
             reason = QStringLiteral("图片无法读取：") + read.why;
             return false;
         }
-        // Kept as a pixmap, as the view draws it, rather than converted at every paint.
         const QString name = QUrl::fromLocalFile(path).toString();
-        view_->document()->addResource(QTextDocument::ImageResource, QUrl(name),
-                                       QPixmap::fromImage(std::move(read.image)));
+        view_->document()->addResource(QTextDocument::ImageResource, QUrl(name), read.value);
         QTextCursor(view_->document()).insertImage(name);
         currentFile_ = info.absoluteFilePath();
         return true;
@@ -168,7 +136,7 @@ bool WebBrowser::showFile(const QString& path, QString& reason) {
         reason = QStringLiteral("这种文件不是网页、文本或图片；") + OnlyLocal;
         return false;
     }
-    const vbrt::ReadResult file = vbrt::readFile(path, kMaxPageBytes);
+    const vbrt::ReadResult file = vbrt::readFile(path, PageFiles::kMaxPageBytes);
     if (!file) {
         reason = QStringLiteral("文件无法读取：") + file.error;
         return false;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -30,16 +31,30 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 const QByteArray RedGif = QByteArray::fromHex("47494638396101000100800000ff000000000021f904000000"
                                               "00002c00000000010001000002024401003b");
 
-// Pixels at or very near pure red, so that JPEG's rounding still counts.
-int redPixels(QWidget* widget) {
+// Pixels at or very near `colour`, so that JPEG's rounding still counts.
+int pixelsNear(QWidget* widget, QRgb colour) {
     const QImage shot = widget->grab().toImage();
+    const auto near = [](int a, int b) { return std::abs(a - b) < 16; };
     int count = 0;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x)
-            if (qRed(shot.pixel(x, y)) > 240 && qGreen(shot.pixel(x, y)) < 16 &&
-                qBlue(shot.pixel(x, y)) < 16)
-                ++count;
+            count += near(qRed(shot.pixel(x, y)), qRed(colour)) &&
+                     near(qGreen(shot.pixel(x, y)), qGreen(colour)) &&
+                     near(qBlue(shot.pixel(x, y)), qBlue(colour));
     return count;
+}
+
+int redPixels(QWidget* widget) {
+    return pixelsNear(widget, qRgb(255, 0, 0));
+}
+
+// The test's resident memory at its peak, in kB; `restart` first sets the peak back to now.
+qint64 peakMemory(bool restart = false) {
+    QFile refs(QStringLiteral("/proc/self/clear_refs")),
+        status(QStringLiteral("/proc/self/status"));
+    EXPECT_TRUE(!restart || (refs.open(QIODevice::WriteOnly) && refs.write("5") == 1));
+    const QByteArray text = status.open(QIODevice::ReadOnly) ? status.readAll() : QByteArray();
+    return text.mid(text.indexOf("VmHWM:") + 6).trimmed().split(' ').first().toLongLong();
 }
 
 class WebBrowserTest : public ::testing::Test {
@@ -155,7 +170,16 @@ TEST_F(WebBrowserTest, APageCannotHangTheWindowOrTakeItsMemory) {
         QImage red(10000, 10000, QImage::Format_RGB32);
         red.fill(qRgb(255, 0, 0));
         ASSERT_TRUE(red.save(dir.filePath("big.png"), "PNG", 80));
+        // 100 MB more: past the page's budget beside big.png.
+        QImage blue(5000, 5000, QImage::Format_RGB32);
+        blue.fill(qRgb(0, 0, 255));
+        ASSERT_TRUE(blue.save(dir.filePath("blue.png"), "PNG", 80));
     }
+    // Names of big.png besides a query and a fragment.
+    ASSERT_TRUE(QFile::link(dir.filePath("big.png"), dir.filePath("alias.png")));
+    ASSERT_EQ(::link(QFile::encodeName(dir.filePath("big.png")).constData(),
+                     QFile::encodeName(dir.filePath("hard.png")).constData()),
+              0);
     // A page naming a node by its full path as its style sheet and as a picture: the one result
     // Qt keeps for both must not leave the picture for Qt to open itself.
     const auto page = [this](const char* name, const QString& style, const QString& picture) {
@@ -166,11 +190,32 @@ TEST_F(WebBrowserTest, APageCannotHangTheWindowOrTakeItsMemory) {
                                           .toUtf8());
         return dir.filePath(name);
     };
+    // A page naming `styles` as its style sheets and showing `pictures` 40 pixels square.
+    const auto gallery = [this](const char* name, const QStringList& styles,
+                                const QStringList& pictures) {
+        QString html = QStringLiteral("<html><head>");
+        for (const QString& style : styles)
+            html += QStringLiteral("<link rel=\"stylesheet\" type=\"text/css\" href=\"%1\">")
+                        .arg(style);
+        html += QStringLiteral("</head><body>");
+        for (const QString& picture : pictures)
+            html += QStringLiteral("<img src=\"%1\" width=\"40\" height=\"40\">").arg(picture);
+        writeFile(dir.filePath(name), html.toUtf8());
+        return dir.filePath(name);
+    };
+    const QStringList bigNames =
+        QStringLiteral("big.png?1 big.png#top ./big.png alias.png hard.png").split(' ')
+        << dir.filePath("big.png") << QUrl::fromLocalFile(dir.filePath("big.png")).toString() + "?2"
+        << "big.png?3";
     const std::pair<QString, int> cases[] = {
         {page("fifo.html", fifo, fifo), 0},
         {page("device.html", device, device), 0},
         {page("big.html", fifo, "big.png"), 60000},
         {dir.filePath("big.png"), 60000},
+        // One picture read and decoded once however the page names it, as a style sheet too.
+        {gallery("names.html", {"big.png?3", "hard.png"}, bigNames), 8 * 1600},
+        // The page's pictures within one budget together: blue.png shows as a missing picture.
+        {gallery("budget.html", {}, {"big.png", "blue.png"}), 1600},
     };
     // Whoever opens a node is seen; a reader waiting on the FIFO is let go on by a writer that
     // comes and goes, rather than hanging the test.
@@ -182,10 +227,16 @@ TEST_F(WebBrowserTest, APageCannotHangTheWindowOrTakeItsMemory) {
             if (const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK); fd >= 0)
                 ::close(fd);
     });
+    // The page's memory stays within its budget of 400 MB for pictures, and a little more: so
+    // big.png, at over half the budget, is decoded once a page.
     for (const auto& [address, red] : cases) {
         SCOPED_TRACE(address.toStdString());
+        browser->Navigate(QString());
+        const qint64 before = peakMemory(true);
         browser->Navigate(address);
+        EXPECT_LE(peakMemory() - before, (400 + 100) << 10);
         EXPECT_GE(redPixels(browser->widget()), red);
+        EXPECT_EQ(pixelsNear(browser->widget(), qRgb(0, 0, 255)), 0);
         EXPECT_FALSE(text().contains("无法显示")) << text().toStdString();
         alignas(inotify_event) char events[4096];
         EXPECT_LE(::read(opens, events, sizeof events), 0) << "a node was opened";
