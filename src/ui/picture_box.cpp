@@ -325,7 +325,7 @@ void PictureBox::changed() {
         return;
     repaintAsked_ = true;
     QMetaObject::invokeMethod(
-        w_, [this] { showWhenDue(); }, Qt::QueuedConnection);
+        &repaintRequests_, [this] { showWhenDue(); }, Qt::QueuedConnection);
 }
 
 void PictureBox::showWhenDue() {
@@ -339,7 +339,7 @@ void PictureBox::showWhenDue() {
     }
     // Shown a moment ago: again when the frame is over, unless a wait shows it sooner.
     repaintAsked_ = true;
-    QTimer::singleShot(int(std::ceil(wait * 1000)), w_, [this] { showWhenDue(); });
+    QTimer::singleShot(int(std::ceil(wait * 1000)), &repaintRequests_, [this] { showWhenDue(); });
 }
 
 void PictureBox::setBorderStyle(int style) {
@@ -708,8 +708,6 @@ vbrt::WriteResult PictureBox::saveImage(const QString& path) const {
 }
 
 QWidget* PictureBox::createWidget(QWidget* parent) {
-    // A request posted to an earlier widget went with it.
-    repaintAsked_ = false;
     auto* w = new PictureWidget(parent, this);
     if (mousePointer_ == kPenPointer)
         w->setCursor(Qt::CrossCursor);

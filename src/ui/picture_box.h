@@ -7,6 +7,7 @@
 #include "vbrt/file_writer.h"
 
 #include <QImage>
+#include <QObject>
 #include <QtEndian>
 #include <cmath>
 #include <functional>
@@ -311,6 +312,9 @@ private:
     QImage persistent_;
     QImage screen_;
     bool repaintAsked_ = false;
+    // What a posted repaint request is tied to: it goes with the box, where the widget may
+    // outlive it until its deferred deletion.
+    QObject repaintRequests_;
     bool drawnSincePaint_ = false;
     double shownAt_ = -1e300; // on the program's monotonic clock
     uint64_t drawCount_ = 0;
