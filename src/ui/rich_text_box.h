@@ -118,16 +118,25 @@ private:
 
     // The cuts before block `b`. Each block's user state holds the number of cuts up to it,
     // counted from wherever the count began: a log grows at its end and loses its oldest
-    // blocks, and neither changes the count of the blocks that stay. Any other change of the
-    // document has them counted again, once, when next asked.
+    // blocks, and neither changes the count of the blocks that stay.
     int cutsBefore(const QTextBlock& b) const;
-    void countCutsAfter(QTextBlock b) const;
-    bool cutsCounted() const { return cutsCountedAt_ == revision_; }
+    // Counts each change as the document tells it, before any view hears of it: a view tells
+    // a screen reader of the change, and of the caret it moved, at once.
+    void documentChange(int from, int removed, int added);
+    // Counts the blocks from the one that holds `from` to the one that holds `from + added`
+    // anew, and gives the cuts among them after the first; the other blocks keep their counts.
+    int recountCuts(int from, int added);
 
     QTextDocument document_;
     quint64 revision_ = 0;
-    // The revision whose cuts the blocks' user states count.
-    mutable quint64 cutsCountedAt_ = ~quint64(0);
+    // All the cuts of the document.
+    int cuts_ = 0;
+    // The latest change as the document told it, and the cuts it took out: a screen reader
+    // is told what went in characters of the text, and a cut is none.
+    struct Change {
+        int from = -1, removed = 0, removedCuts = 0;
+    };
+    Change lastChange_;
     QTextCursor cursor_{&document_};
     bool wordWrap_ = true;
     bool locked_ = false;
