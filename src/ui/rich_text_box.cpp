@@ -291,18 +291,26 @@ int RichTextBox::TextLength() const {
     return textStart(last, 2) + last.length() - 1;
 }
 
+template <class Steps> void RichTextBox::changeWithoutUndo(Steps steps) {
+    const bool modified = document_.isModified();
+    document_.setUndoRedoEnabled(false);
+    steps();
+    document_.setUndoRedoEnabled(true);
+    document_.setModified(modified);
+}
+
 void RichTextBox::setText(const QString& text) {
     QTextCursor c(&document_);
     const QTextCharFormat format = formatAtCaret(c);
     c.select(QTextCursor::Document);
-    insertPlain(c, text, format);
+    changeWithoutUndo([&] { insertPlain(c, text, format); });
     setCursor(QTextCursor(&document_));
 }
 
 void RichTextBox::appendText(const QString& text) {
     QTextCursor c = cursor();
     c.movePosition(QTextCursor::End);
-    insertPlain(c, text, formatAtCaret(c));
+    changeWithoutUndo([&] { insertPlain(c, text, formatAtCaret(c)); });
     setCursor(c);
 }
 
@@ -314,13 +322,11 @@ QString RichTextBox::takeFirst(int length) {
     const int end = b.isValid() ? b.position() : endPos();
     const QString text = plainBetween(0, end).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     // Without an undo history the document frees what it no longer shows.
-    const bool modified = document_.isModified();
-    document_.setUndoRedoEnabled(false);
-    QTextCursor c(&document_);
-    c.setPosition(end, QTextCursor::KeepAnchor);
-    c.removeSelectedText();
-    document_.setUndoRedoEnabled(true);
-    document_.setModified(modified);
+    changeWithoutUndo([&] {
+        QTextCursor c(&document_);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    });
     return text;
 }
 

@@ -20,6 +20,10 @@ namespace ui {
 // paragraph is cut into blocks of at most kBlockChars characters; the blocks after such a cut
 // continue the paragraph: nothing shows of the cut in Text(), in the selection's positions or
 // in what is copied, and the box shows the paragraph as lines of that many characters.
+//
+// What the program puts in with setText and appendText, and takes out with takeFirst, is no
+// edit of the user's: it cannot be undone, and the undo history goes with it (an undo takes
+// back only what the user did since).
 class RichTextBox : public Control {
 public:
     RichTextBox(Form* owner, const QString& name, int index = -1);
@@ -38,8 +42,7 @@ public:
     void appendText(const QString& text);
     // Removes the oldest whole blocks that hold at least `length` characters of Text() (all of
     // them if the text is shorter) and gives them as Text() gave them, a break that followed
-    // them included. The box lets go of their memory: like a new design, this is no edit, and
-    // the undo history goes with it.
+    // them included. The box lets go of their memory.
     QString takeFirst(int length);
     // Counts every change of the text or its formatting: equal counts, equal text.
     quint64 Revision() const { return revision_; }
@@ -126,6 +129,9 @@ private:
     // Counts the blocks from the one that holds `from` to the one that holds `from + added`
     // anew, and gives the cuts among them after the first; the other blocks keep their counts.
     int recountCuts(int from, int added);
+    // Qt cannot leave a change out of its undo history: the history goes instead, and the
+    // modified flag stays as it was.
+    template <class Steps> void changeWithoutUndo(Steps steps);
 
     QTextDocument document_;
     quint64 revision_ = 0;

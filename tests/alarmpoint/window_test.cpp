@@ -458,6 +458,21 @@ TEST_F(AlarmWindowTest, EditMenuFollowsTheFocusedBox) {
     EXPECT_EQ(enabled(), (std::vector<bool>{true, true, false, false, true, false}));
     EXPECT_EQ(f.RichTextBox3.Text(), kHeading) << "undone";
 
+    // A line from the server, and a query's emptying of the log, are not the user's to undo.
+    receive(QStringLiteral("A2zen-tur:~第1条{}OK"));
+    dialogs.expectPopupMenu(0);
+    f.log.RichTextBox3_MouseDown(2, 0, 0, 0);
+    EXPECT_FALSE(dialogs.lastMenu.at(0).enabled);
+    QKeyEvent ctrlZ(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+    QCoreApplication::sendEvent(f.RichTextBox3.edit(), &ctrlZ);
+    EXPECT_EQ(f.RichTextBox3.Text(), kHeading + QStringLiteral("第1条"));
+    f.log.Text1_DblClick();
+    f.Text1.setText(QStringLiteral("问"));
+    f.Text1.type(QStringLiteral("\r"));
+    const QString queried = log();
+    QCoreApplication::sendEvent(f.RichTextBox3.edit(), &ctrlZ);
+    EXPECT_EQ(log(), queried);
+
     // Only the right button alone opens the menu; Shift does not matter.
     f.log.RichTextBox3_MouseDown(1, 0, 0, 0);
     f.log.RichTextBox3_MouseDown(3, 0, 0, 0);
