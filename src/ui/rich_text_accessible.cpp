@@ -123,6 +123,13 @@ public:
 
     int offset(int docPos) const { return box_->toTextPos(docPos, 1); }
     int place(int offset) const { return box_->toDocPos(offset, 1); }
+    // What a change took out, as many spaces as it took characters: Qt tells only how many
+    // places of the document went, and the cut between two blocks is one of them.
+    QString removedText(int from, qsizetype places) const {
+        const RichTextBox::Change& change = box_->lastChange_;
+        const int cuts = change.from == from && change.removed == places ? change.removedCuts : 0;
+        return QString(places - cuts, QLatin1Char(' '));
+    }
     // The box is there while its document is, and the view shows it (a view being taken down
     // shows an empty document of its own).
     bool live() const { return document_ && view()->document() == document_; }
@@ -171,8 +178,9 @@ void updateInTextOffsets(QAccessibleEvent* event) {
     }
     case QAccessible::TextRemoved: {
         const auto* e = static_cast<QAccessibleTextRemoveEvent*>(event);
-        QAccessibleTextRemoveEvent converted(view, box->offset(e->changePosition()),
-                                             readable(e->textRemoved()));
+        const int from = e->changePosition();
+        QAccessibleTextRemoveEvent converted(view, box->offset(from),
+                                             box->removedText(from, e->textRemoved().size()));
         converted.setCursorPosition(box->offset(e->cursorPosition()));
         return passOn(&converted);
     }
@@ -180,7 +188,7 @@ void updateInTextOffsets(QAccessibleEvent* event) {
         const auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
         const int from = e->changePosition();
         QAccessibleTextUpdateEvent converted(
-            view, box->offset(from), readable(e->textRemoved()),
+            view, box->offset(from), box->removedText(from, e->textRemoved().size()),
             box->text(box->offset(from), box->offset(from + int(e->textInserted().size()))));
         converted.setCursorPosition(box->offset(e->cursorPosition()));
         return passOn(&converted);

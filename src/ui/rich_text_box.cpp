@@ -142,7 +142,13 @@ private:
 
 RichTextBox::RichTextBox(Form* owner, const QString& name, int index)
     : Control(owner, name, index) {
-    QObject::connect(&document_, &QTextDocument::contentsChanged, [this] { ++revision_; });
+    // Connected before any view is, so that the cuts are counted when a view tells a screen
+    // reader where a change was.
+    QObject::connect(
+        &document_, &QTextDocument::contentsChange,
+        [this](int from, int removed, int added) { documentChange(from, removed, added); });
+    // A document tells its changes only once it has a layout.
+    document_.documentLayout();
 }
 
 RichTextBox::~RichTextBox() {
@@ -167,9 +173,6 @@ void RichTextBox::setCursor(const QTextCursor& c) {
 }
 
 void RichTextBox::insertPlain(QTextCursor& c, const QString& text, const QTextCharFormat& format) {
-    // Text added at the end leaves the cuts before it as they were counted.
-    const bool appending = cutsCounted() && !c.hasSelection() && c.position() == endPos();
-    const int last = c.blockNumber();
     const QStringList paragraphs = paragraphsOf(text);
     c.beginEditBlock();
     c.removeSelectedText();
@@ -179,10 +182,6 @@ void RichTextBox::insertPlain(QTextCursor& c, const QString& text, const QTextCh
         insertCut(c, paragraphs[i], format);
     }
     c.endEditBlock();
-    if (!appending)
-        return;
-    countCutsAfter(document_.findBlockByNumber(last));
-    cutsCountedAt_ = revision_;
 }
 
 QString RichTextBox::plainBetween(int from, int to) const {
@@ -203,21 +202,46 @@ QString RichTextBox::plainBetween(int from, int to) const {
 }
 
 int RichTextBox::cutsBefore(const QTextBlock& b) const {
-    const QTextBlock first = document_.begin();
-    if (!cutsCounted()) {
-        QTextBlock(first).setUserState(0);
-        countCutsAfter(first);
-        cutsCountedAt_ = revision_;
-    }
-    return b.userState() - first.userState();
+    return b.userState() - document_.begin().userState();
 }
 
-void RichTextBox::countCutsAfter(QTextBlock b) const {
-    int cuts = b.userState();
-    for (b = b.next(); b.isValid(); b = b.next()) {
-        cuts += continues(b) ? 1 : 0;
+void RichTextBox::documentChange(int from, int removed, int added) {
+    ++revision_;
+    const int cutsAdded = recountCuts(from, added);
+    const int cuts = document_.lastBlock().userState() - document_.begin().userState();
+    lastChange_ = {from, removed, cuts_ - cuts + cutsAdded};
+    cuts_ = cuts;
+}
+
+// The blocks before the one that holds `from` are as they were, and so are the blocks that
+// start past `from + added` but for the number of cuts before them.
+int RichTextBox::recountCuts(int from, int added) {
+    const QTextBlock first = document_.findBlock(std::min(from, endPos()));
+    const QTextBlock before = first.previous();
+    int cuts = before.isValid() ? before.userState() + (continues(first) ? 1 : 0) : 0;
+    const int start = cuts;
+    QTextBlock b = first;
+    for (; b.isValid() && b.position() <= from + added; b = b.next()) {
+        if (b != first)
+            cuts += continues(b) ? 1 : 0;
         b.setUserState(cuts);
     }
+    const int cutsAdded = cuts - start;
+    if (!b.isValid())
+        return cutsAdded;
+    // A change at the start (the trim of a log) fits its blocks to those after it; one
+    // elsewhere shifts those after it (none after an append).
+    const int shift = cuts + (continues(b) ? 1 : 0) - b.userState();
+    if (shift == 0)
+        return cutsAdded;
+    if (!before.isValid()) {
+        for (QTextBlock x = first; x != b; x = x.next())
+            x.setUserState(x.userState() - shift);
+        return cutsAdded;
+    }
+    for (; b.isValid(); b = b.next())
+        b.setUserState(b.userState() + shift);
+    return cutsAdded;
 }
 
 // Every block before `b` ends in one place of the document: a break of `breakChars`
@@ -267,18 +291,26 @@ int RichTextBox::TextLength() const {
     return textStart(last, 2) + last.length() - 1;
 }
 
+template <class Steps> void RichTextBox::changeWithoutUndo(Steps steps) {
+    const bool modified = document_.isModified();
+    document_.setUndoRedoEnabled(false);
+    steps();
+    document_.setUndoRedoEnabled(true);
+    document_.setModified(modified);
+}
+
 void RichTextBox::setText(const QString& text) {
     QTextCursor c(&document_);
     const QTextCharFormat format = formatAtCaret(c);
     c.select(QTextCursor::Document);
-    insertPlain(c, text, format);
+    changeWithoutUndo([&] { insertPlain(c, text, format); });
     setCursor(QTextCursor(&document_));
 }
 
 void RichTextBox::appendText(const QString& text) {
     QTextCursor c = cursor();
     c.movePosition(QTextCursor::End);
-    insertPlain(c, text, formatAtCaret(c));
+    changeWithoutUndo([&] { insertPlain(c, text, formatAtCaret(c)); });
     setCursor(c);
 }
 
@@ -299,22 +331,11 @@ QString RichTextBox::takeFirst(int length) {
     const int end = firstBlocksEnd(length);
     const QString text = plainBetween(0, end).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     // Without an undo history the document frees what it no longer shows.
-    const bool modified = document_.isModified();
-    const bool counted = cutsCounted();
-    document_.setUndoRedoEnabled(false);
-    QTextCursor c(&document_);
-    c.setPosition(end, QTextCursor::KeepAnchor);
-    c.removeSelectedText();
-    document_.setUndoRedoEnabled(true);
-    document_.setModified(modified);
-    if (counted) {
-        // The blocks that stay keep their counts; the first may have taken over the state of
-        // the first that went.
-        const QTextBlock first = document_.begin(), second = first.next();
-        QTextBlock(first).setUserState(
-            second.isValid() ? second.userState() - (continues(second) ? 1 : 0) : 0);
-        cutsCountedAt_ = revision_;
-    }
+    changeWithoutUndo([&] {
+        QTextCursor c(&document_);
+        c.setPosition(end, QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    });
     return text;
 }
 

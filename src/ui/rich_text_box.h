@@ -20,6 +20,10 @@ namespace ui {
 // paragraph is cut into blocks of at most kBlockChars characters; the blocks after such a cut
 // continue the paragraph: nothing shows of the cut in Text(), in the selection's positions or
 // in what is copied, and the box shows the paragraph as lines of that many characters.
+//
+// What the program puts in with setText and appendText, and takes out with takeFirst, is no
+// edit of the user's: it cannot be undone, and the undo history goes with it (an undo takes
+// back only what the user did since).
 class RichTextBox : public Control {
 public:
     RichTextBox(Form* owner, const QString& name, int index = -1);
@@ -38,8 +42,7 @@ public:
     void appendText(const QString& text);
     // Removes the oldest whole blocks that hold at least `length` characters of Text() (all of
     // them if the text is shorter) and gives them as Text() gave them, a break that followed
-    // them included. The box lets go of their memory: like a new design, this is no edit, and
-    // the undo history goes with it.
+    // them included. The box lets go of their memory.
     QString takeFirst(int length);
     // What takeFirst(length) would give, left in place.
     QString firstText(int length) const;
@@ -122,16 +125,28 @@ private:
 
     // The cuts before block `b`. Each block's user state holds the number of cuts up to it,
     // counted from wherever the count began: a log grows at its end and loses its oldest
-    // blocks, and neither changes the count of the blocks that stay. Any other change of the
-    // document has them counted again, once, when next asked.
+    // blocks, and neither changes the count of the blocks that stay.
     int cutsBefore(const QTextBlock& b) const;
-    void countCutsAfter(QTextBlock b) const;
-    bool cutsCounted() const { return cutsCountedAt_ == revision_; }
+    // Counts each change as the document tells it, before any view hears of it: a view tells
+    // a screen reader of the change, and of the caret it moved, at once.
+    void documentChange(int from, int removed, int added);
+    // Counts the blocks from the one that holds `from` to the one that holds `from + added`
+    // anew, and gives the cuts among them after the first; the other blocks keep their counts.
+    int recountCuts(int from, int added);
+    // Qt cannot leave a change out of its undo history: the history goes instead, and the
+    // modified flag stays as it was.
+    template <class Steps> void changeWithoutUndo(Steps steps);
 
     QTextDocument document_;
     quint64 revision_ = 0;
-    // The revision whose cuts the blocks' user states count.
-    mutable quint64 cutsCountedAt_ = ~quint64(0);
+    // All the cuts of the document.
+    int cuts_ = 0;
+    // The latest change as the document told it, and the cuts it took out: a screen reader
+    // is told what went in characters of the text, and a cut is none.
+    struct Change {
+        int from = -1, removed = 0, removedCuts = 0;
+    };
+    Change lastChange_;
     QTextCursor cursor_{&document_};
     bool wordWrap_ = true;
     bool locked_ = false;

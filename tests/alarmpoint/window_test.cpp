@@ -15,6 +15,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -525,11 +526,122 @@ TEST_F(AlarmWindowTest, EditMenuFollowsTheFocusedBox) {
     EXPECT_EQ(enabled(), (std::vector<bool>{true, true, false, false, true, false}));
     EXPECT_EQ(f.RichTextBox3.Text(), kHeading) << "undone";
 
+    // A line from the server, and a query's emptying of the log, are not the user's to undo.
+    receive(QStringLiteral("A2zen-tur:~第1条{}OK"));
+    dialogs.expectPopupMenu(0);
+    f.log.RichTextBox3_MouseDown(2, 0, 0, 0);
+    EXPECT_FALSE(dialogs.lastMenu.at(0).enabled);
+    QKeyEvent ctrlZ(QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+    QCoreApplication::sendEvent(f.RichTextBox3.edit(), &ctrlZ);
+    EXPECT_EQ(f.RichTextBox3.Text(), kHeading + QStringLiteral("第1条"));
+    f.log.Text1_DblClick();
+    f.Text1.setText(QStringLiteral("问"));
+    f.Text1.type(QStringLiteral("\r"));
+    const QString queried = log();
+    QCoreApplication::sendEvent(f.RichTextBox3.edit(), &ctrlZ);
+    EXPECT_EQ(log(), queried);
+
     // Only the right button alone opens the menu; Shift does not matter.
     f.log.RichTextBox3_MouseDown(1, 0, 0, 0);
     f.log.RichTextBox3_MouseDown(3, 0, 0, 0);
     dialogs.expectPopupMenu(std::nullopt);
     f.log.RichTextBox3_MouseDown(2, 1, 0, 0);
+}
+
+// What a screen reader keeps of the log: the text it read once, changed since only as the
+// events tell it. Every place it is told must lie within what it holds at that moment.
+const QObject* heardFrom = nullptr;
+QString heard;
+std::vector<int> misplaced;
+
+void hear(QAccessibleEvent* e) {
+    const auto at = [](int from, qsizetype length = 0) {
+        if (from < 0 || from + length > heard.size())
+            misplaced.push_back(from);
+        return std::clamp<qsizetype>(from, 0, heard.size());
+    };
+    if (e->object() != heardFrom)
+        return;
+    if (e->type() == QAccessible::TextInserted) {
+        const auto* t = static_cast<QAccessibleTextInsertEvent*>(e);
+        heard.insert(at(t->changePosition()), t->textInserted());
+    } else if (e->type() == QAccessible::TextRemoved) {
+        const auto* t = static_cast<QAccessibleTextRemoveEvent*>(e);
+        heard.remove(at(t->changePosition(), t->textRemoved().size()), t->textRemoved().size());
+    } else if (e->type() == QAccessible::TextUpdated) {
+        const auto* t = static_cast<QAccessibleTextUpdateEvent*>(e);
+        const qsizetype length = t->textRemoved().size();
+        heard.replace(at(t->changePosition(), length), length, t->textInserted());
+    } else if (e->type() == QAccessible::TextSelectionChanged) {
+        at(static_cast<QAccessibleTextSelectionEvent*>(e)->selectionStart());
+        at(static_cast<QAccessibleTextSelectionEvent*>(e)->selectionEnd());
+    } else if (e->type() != QAccessible::TextCaretMoved) {
+        return;
+    }
+    at(static_cast<QAccessibleTextCursorEvent*>(e)->cursorPosition());
+}
+
+// Qt's widgets tell of their changes only while its bridge to a screen reader is up: on X, with
+// the desktop's accessibility bus. The log hands the events on to the handler installed before
+// its own.
+class ScreenReader : public AlarmPointTest {};
+
+TEST_F(ScreenReader, ItsCopyOfTheLogFollowsTheEvents) {
+    if (const QByteArray missing = qgetenv("TESSAL_NO_ACCESSIBILITY_BRIDGE"); !missing.isEmpty())
+        GTEST_SKIP() << "needs the accessibility bridge: " << missing.constData();
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "needs the accessibility bridge: run it through "
+                        "tests/alarmpoint/run_with_accessibility_bridge";
+    ASSERT_TRUE(pumpUntil([] { return QAccessible::isActive(); }, 10));
+    ASSERT_TRUE(QAccessible::installUpdateHandler(hear) == nullptr) << "in a process of its own";
+    open();
+    ui::RichTextBox& box = f4().RichTextBox3;
+    QAccessibleTextInterface* reader =
+        QAccessible::queryAccessibleInterface(box.edit())->textInterface();
+    heardFrom = box.edit();
+    heard = reader->text(0, reader->characterCount());
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent e(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(box.edit(), &e);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } rows[] = {
+        {"chat lines grow one paragraph in cut blocks",
+         [&] {
+             for (int i = 0; i < 40; ++i)
+                 receive(QStringLiteral("A2zen-tur:~第%1条：客厅摄像头红色告警。{}OK").arg(i));
+         }},
+        {"long lines with breaks",
+         [&] { receive(QStringLiteral("￥&$%1\r\n%1\r\n").arg(QString(300, u'甲'))); }},
+        {"the user deletes across cuts",
+         [&] {
+             box.setSelStart(int(kHeading.size()) + 60);
+             box.setSelLength(700);
+             press(Qt::Key_Delete, Qt::NoModifier);
+         }},
+        {"the deletion undone", [&] { press(Qt::Key_Z, Qt::ControlModifier); }},
+        {"the whole log set anew in one size", [&] { f4().log.RichTextBox3_DblClick(); }},
+        {"the oldest text trimmed",
+         [&] {
+             // Near the bound, and a line from the server passes it.
+             for (int room;
+                  (room = alarmpoint::MessageLog::kLogChars - box.characterCount()) > 999;)
+                 f4().log.appendToLog(QString(room * 9 / 10, u'x') + QStringLiteral("\r\n"));
+             receive(QStringLiteral("A2zen-tur:~%1{}OK").arg(QString(2000, u'乙')));
+             EXPECT_LT(box.characterCount(), alarmpoint::MessageLog::kLogChars);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.act();
+        EXPECT_EQ(misplaced, std::vector<int>());
+        const QString text = reader->text(0, reader->characterCount());
+        EXPECT_TRUE(heard == text) << heard.size() << " characters heard of " << text.size();
+        misplaced.clear();
+    }
+    heardFrom = nullptr;
 }
 
 } // namespace
