@@ -7,10 +7,13 @@
 #include "shell/form2.h"
 #include "shell/program_end.h"
 #include "ui/event_loop.h"
+#include "ui/waits.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
 
+#include <QDir>
 #include <QImage>
+#include <QMessageBox>
 #include <QProcess>
 #include <csignal>
 
@@ -20,13 +23,14 @@ namespace {
 
 const char* const kFolderVariable = "TESSAL_TEST_PROGRAM_FOLDER";
 const char* const kPortVariable = "TESSAL_TEST_SERVER_PORT";
-const QString kClosingNotice = QStringLiteral("有人关闭了监控系统");
+const char* const kWaitVariable = "TESSAL_TEST_WAIT";
 
 class ProgramEnd : public AlarmPointTest {};
 
 // The program as it runs, in a process of its own that the test below starts: on the machine's
-// clock, ended as the program ends, watching a synthetic camera and linked to that test's
-// alarm server, in that test's program folder. It runs until something ends the process.
+// clock, ended as the program ends, with Qt's own dialogs once it is linked, watching a
+// synthetic camera and linked to that test's alarm server, in that test's program folder. It
+// then waits as the test asks until something ends the process.
 TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
     const QString folder = qEnvironmentVariable(kFolderVariable);
     const int port = qEnvironmentVariableIntValue(kPortVariable);
@@ -49,31 +53,46 @@ TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
     shell::form2().monitoring.Command13_Click();
     dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
     shell::form2().Command15.press();
+    ui::setDialogs(nullptr);
+    const QByteArray wait = qgetenv(kWaitVariable);
+    if (wait == "drawing")
+        ui::busyWait(60);
+    if (wait == "message box")
+        QMessageBox(QMessageBox::Question, QString(), QStringLiteral("是否继续？"),
+                    QMessageBox::Yes | QMessageBox::No)
+            .exec();
     QCoreApplication::exec();
 }
 
-// However the program ends (the desktop's signal, or killed outright after its log's last
-// snapshot), the lines its alarm point showed are in recordarchive.txt exactly once when it
-// has started again and opened the alarm point. A signal ends it as the quit does: the
-// monitoring tells the server it was closed, and the process ends well.
+// However the program ends (the desktop's signal, whatever it waits for, or killed outright
+// after its log's last snapshot), the lines its alarm point showed are in recordarchive.txt
+// exactly once when it has started again and opened the alarm point, even when the archive
+// could not be written at the end. A signal ends it as the quit does: the monitoring tells the
+// server it was closed, no message box holds the end up, and the process ends well.
 TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
+    const QString archiveFile = alarmpoint::MessageLog::kArchiveFile;
     const struct {
         const char* what;
         int signal;
+        const char* wait;
+        bool archiveRefused;
     } rows[] = {
-        {"SIGTERM: a logout or a shut-down", SIGTERM},
-        {"SIGHUP: the terminal gone", SIGHUP},
-        {"SIGINT: Ctrl+C", SIGINT},
-        {"SIGKILL: killed, or the power gone", SIGKILL},
+        {"SIGTERM: a logout or a shut-down", SIGTERM, "", false},
+        {"SIGHUP: the terminal gone, while a drawing waits", SIGHUP, "drawing", false},
+        {"SIGINT: Ctrl+C, while a message box waits and the archive refuses the log", SIGINT,
+         "message box", true},
+        {"SIGKILL: killed, or the power gone", SIGKILL, "", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        for (const char* name : {"recordarchive.txt", "record1.txt", "record2.txt"})
-            QFile::remove(path(QString::fromLatin1(name)));
+        for (const QString& name :
+             {archiveFile, QStringLiteral("record1.txt"), QStringLiteral("record2.txt")})
+            QFile::remove(path(name));
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(kFolderVariable), dir.path());
         env.insert(QString::fromLatin1(kPortVariable), QString::number(server.port()));
+        env.insert(QString::fromLatin1(kWaitVariable), QString::fromLatin1(row.wait));
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QCoreApplication::applicationFilePath(),
@@ -86,27 +105,32 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         for (int i = 0; i < 30; ++i)
             lines += QStringLiteral("第%1条：客厅红色告警。\r\n").arg(i);
         server.send(client, QStringLiteral("￥&$") + lines);
-        const auto snapshotHoldsAll = [&] {
-            return vbrt::fromAnsi(read(QStringLiteral("record1.txt")) +
-                                  read(QStringLiteral("record2.txt")))
-                .contains(lines);
-        };
-        ASSERT_TRUE(pumpUntil(snapshotHoldsAll, 10))
-            << vbrt::fromAnsi(read(QStringLiteral("record2.txt"))).toStdString();
-        const int heard = int(server.received.size());
+        ASSERT_TRUE(pumpUntil(
+            [&] {
+                return vbrt::fromAnsi(read(QStringLiteral("record1.txt")) +
+                                      read(QStringLiteral("record2.txt")))
+                    .contains(lines);
+            },
+            10));
+        if (row.archiveRefused) {
+            ASSERT_TRUE(QDir(dir.path()).mkpath(archiveFile));
+        }
         ::kill(program.processId(), row.signal);
         ASSERT_TRUE(pumpUntil([&] { return program.state() == QProcess::NotRunning; }, 10));
         if (row.signal != SIGKILL) {
             EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(program.exitCode(), 0);
             EXPECT_TRUE(pumpUntil([&] {
-                return server.from(client).join(QString()).contains(kClosingNotice);
-            })) << "heard "
-                << server.received.size() - heard << " messages after the signal";
+                return server.from(client).join(QString()).contains(
+                    QStringLiteral("有人关闭了监控系统"));
+            }));
+        }
+        if (row.archiveRefused) {
+            ASSERT_TRUE(QDir(dir.path()).rmdir(archiveFile));
         }
 
         open();
-        const QString archived = vbrt::fromAnsi(read(alarmpoint::MessageLog::kArchiveFile));
+        const QString archived = vbrt::fromAnsi(read(archiveFile));
         EXPECT_EQ(archived.count(lines), 1) << archived.toStdString();
         f4().unload();
     }
