@@ -85,7 +85,7 @@ private:
     vbrt::WriteResult giveUpLog();
     vbrt::WriteResult archive(QByteArrayView bytes);
     static QString archivePath();
-    // The snapshot file that the next snapshot (`second` true: record2.txt) goes to.
+    // record2.txt when `second`, else record1.txt.
     static QString snapshotPath(bool second);
     // Both snapshots hold `bytes` (the log as it stands, when none are given).
     void writeBothSnapshots(std::optional<QByteArray> bytes = std::nullopt);
