@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTimer>
 #include <csignal>
 
 using namespace testing_support;
@@ -29,8 +30,8 @@ class ProgramEnd : public AlarmPointTest {};
 
 // The program as it runs, in a process of its own that the test below starts: on the machine's
 // clock, ended as the program ends, with Qt's own dialogs once it is linked, watching a
-// synthetic camera and linked to that test's alarm server, in that test's program folder. It
-// then waits as the test asks until something ends the process.
+// synthetic camera and linked to that test's alarm server, in that test's program folder. Once
+// the test says so it waits as the test asks, until something ends the process.
 TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
     const QString folder = qEnvironmentVariable(kFolderVariable);
     const int port = qEnvironmentVariableIntValue(kPortVariable);
@@ -54,13 +55,22 @@ TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
     dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
     shell::form2().Command15.press();
     ui::setDialogs(nullptr);
-    const QByteArray wait = qgetenv(kWaitVariable);
-    if (wait == "drawing")
-        ui::busyWait(60);
-    if (wait == "message box")
-        QMessageBox(QMessageBox::Question, QString(), QStringLiteral("是否继续？"),
-                    QMessageBox::Yes | QMessageBox::No)
-            .exec();
+    // The wait begins once the test has seen the log in a snapshot, and says so.
+    QTimer ready;
+    QObject::connect(&ready, &QTimer::timeout, [&] {
+        if (!QFile::remove(folder + QStringLiteral("/wait")))
+            return;
+        ready.stop();
+        QFile(folder + QStringLiteral("/waiting")).open(QIODevice::WriteOnly);
+        const QByteArray wait = qgetenv(kWaitVariable);
+        if (wait == "drawing")
+            ui::busyWait(60);
+        if (wait == "message box")
+            QMessageBox(QMessageBox::Question, QString(), QStringLiteral("是否继续？"),
+                        QMessageBox::Yes | QMessageBox::No)
+                .exec();
+    });
+    ready.start(50);
     QCoreApplication::exec();
 }
 
@@ -85,8 +95,8 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        for (const QString& name :
-             {archiveFile, QStringLiteral("record1.txt"), QStringLiteral("record2.txt")})
+        for (const QString& name : {archiveFile, QStringLiteral("record1.txt"),
+                                    QStringLiteral("record2.txt"), QStringLiteral("waiting")})
             QFile::remove(path(name));
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -115,6 +125,8 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         if (row.archiveRefused) {
             ASSERT_TRUE(QDir(dir.path()).mkpath(archiveFile));
         }
+        write(QStringLiteral("wait"), {});
+        ASSERT_TRUE(pumpUntil([&] { return exists(QStringLiteral("waiting")); }));
         ::kill(program.processId(), row.signal);
         ASSERT_TRUE(pumpUntil([&] { return program.state() == QProcess::NotRunning; }, 10));
         if (row.signal != SIGKILL) {
