@@ -1,5 +1,6 @@
 #include "vbrt/file_writer.h"
 
+#include "vbrt/disk_calls.h"
 #include "vbrt/file_reader.h"
 
 #include <QFile>
@@ -8,99 +9,15 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vbrt {
 
+using namespace disk;
+
 namespace {
-QString describe(int err) {
-    switch (err) {
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("磁盘空间不足");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有写入权限");
-    case EROFS:
-        return QStringLiteral("磁盘是只读的");
-    case EISDIR:
-        return QStringLiteral("同名的是一个文件夹");
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("文件夹不存在");
-    case ENAMETOOLONG:
-        return QStringLiteral("文件名太长");
-    case EEXIST:
-        return QStringLiteral("同名的文件已经存在");
-    default:
-        return QStringLiteral("写入出错：") + QString::fromLocal8Bit(strerror(err));
-    }
-}
-
-// Writes all of `bytes` at `offset` (or at the end, for a negative offset); errno on failure.
-bool writeAll(int fd, QByteArrayView bytes, qint64 offset = -1) {
-    const char* p = bytes.data();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n =
-            offset < 0 ? ::write(fd, p, size_t(left)) : ::pwrite(fd, p, size_t(left), offset);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-        if (offset >= 0)
-            offset += n;
-    }
-    return true;
-}
-
-bool readAll(int fd, qint64 size, QByteArray& out) {
-    out.resize(size);
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, out.data() + done, size_t(size - done), done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-// Takes a file back to an earlier size. When even that fails nothing more can be done; the
-// caller reports the first failure.
-bool cutBack(int fd, qint64 size) {
-    return ::ftruncate(fd, size) == 0;
-}
-
-// fsync fails with EINVAL on what cannot be synced (a pipe, some special files); that is no
-// lost write.
-bool syncToDisk(int fd) {
-    return ::fsync(fd) == 0 || errno == EINVAL;
-}
-QByteArray folderOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
-}
-
-bool syncFolder(const QByteArray& file) {
-    const int fd = ::open(folderOf(file).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = syncToDisk(fd);
-    const int err = errno;
-    ::close(fd);
-    errno = err;
-    return synced;
-}
-
 // Whether the open file is the regular file looked at before it was opened.
 bool isSameRegularFile(int fd, const struct stat& seen) {
     struct stat st {};
@@ -163,6 +80,10 @@ QString writeFailedMessage(const QString& path, const WriteResult& result) {
            QStringLiteral("）");
 }
 
+bool diskWasFull(const WriteResult& result) {
+    return result.error == describe(ENOSPC);
+}
+
 // ---- ReplaceFile ----
 
 ReplaceFile::ReplaceFile(const QString& path) : path_(path) {}
@@ -204,11 +125,11 @@ WriteResult ReplaceFile::open() {
         const QByteArray name = folder + "/.~" +
                                 QByteArray::number(QRandomGenerator::global()->generate(), 16) +
                                 ".tmp";
-        fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = openForWriting(name, O_WRONLY | O_CREAT | O_EXCL);
         if (fd_ >= 0) {
             temp_ = name;
             if (exists)
-                ::fchmod(fd_, st.st_mode & 07777);
+                setMode(fd_, st.st_mode & 07777);
             return {};
         }
         err = errno;
@@ -220,7 +141,7 @@ WriteResult ReplaceFile::open() {
 
     // The folder takes no new files, but the file itself may be written: in place, keeping a
     // copy of what it held to put back.
-    fd_ = ::open(target_.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fd_ = openForWriting(target_, O_RDWR | O_NONBLOCK | O_NOCTTY);
     if (fd_ < 0)
         return failed(errno);
     if (!isSameRegularFile(fd_, st)) {
@@ -277,7 +198,7 @@ WriteResult ReplaceFile::commit() {
     }
     const int closed = ::close(fd_);
     fd_ = -1;
-    if (closed != 0 || ::rename(temp_.constData(), target_.constData()) != 0) {
+    if (closed != 0 || !renameFile(temp_, target_)) {
         fail(errno);
         discard();
         return {error_};
@@ -303,7 +224,7 @@ void ReplaceFile::discard() {
     if (fd_ >= 0)
         ::close(fd_);
     if (!temp_.isEmpty())
-        ::unlink(temp_.constData());
+        removeFile(temp_);
     fd_ = -1;
     temp_.clear();
     inPlace_ = false;
@@ -324,8 +245,8 @@ WriteResult appendToFile(const QString& path, QByteArrayView bytes) {
     const Target target = path.isEmpty() ? Target{{}, {}, false, describe(ENOENT)} : targetOf(path);
     if (!target.error.isEmpty())
         return {target.error};
-    const int fd = ::open(target.path.constData(),
-                          O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    const int fd =
+        openForWriting(target.path, O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return {describe(errno)};
     struct stat st {};
@@ -350,6 +271,21 @@ WriteResult appendToFile(const QString& path, QByteArrayView bytes) {
     return {describe(err)};
 }
 
+WriteResult cutFileTo(const QString& path, qint64 size) {
+    const Target target = targetOf(path);
+    if (!target.error.isEmpty())
+        return {target.error};
+    if (!target.exists || target.st.st_size <= size)
+        return {};
+    const int fd = openForWriting(target.path, O_WRONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return {describe(errno)};
+    const bool cut = isSameRegularFile(fd, target.st) && cutBack(fd, size) && syncToDisk(fd);
+    const int err = errno;
+    ::close(fd);
+    return cut ? WriteResult{} : WriteResult{describe(err)};
+}
+
 PieceFile::~PieceFile() {
     close();
 }
@@ -357,7 +293,7 @@ PieceFile::~PieceFile() {
 WriteResult PieceFile::create(const QString& path) {
     close();
     const QByteArray name = QFile::encodeName(path);
-    fd_ = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd_ = openForWriting(name, O_WRONLY | O_CREAT | O_EXCL);
     if (fd_ < 0)
         return {describe(errno)};
     return {};

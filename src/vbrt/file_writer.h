@@ -21,6 +21,8 @@ struct WriteResult {
 
 // The message that tells the user a file could not be written, and why.
 QString writeFailedMessage(const QString& path, const WriteResult& result);
+// Whether a write failed for want of room on the disk (or in the user's quota).
+bool diskWasFull(const WriteResult& result);
 
 // A file replaced whole or not at all. The new bytes go to a temporary file beside the target;
 // every write and the final flush to the disk are checked, and only then does it take the
@@ -78,5 +80,8 @@ private:
 WriteResult replaceFile(const QString& path, QByteArrayView bytes);
 // Appends to the file, creating it when missing; a failed append leaves it as it was.
 WriteResult appendToFile(const QString& path, QByteArrayView bytes);
+// Takes back the end of a file from `size` on: an append the program made that a power cut
+// left half done. A file no longer than that is left as it is.
+WriteResult cutFileTo(const QString& path, qint64 size);
 
 } // namespace vbrt
