@@ -199,17 +199,12 @@ void Download::Timer5_Timer() {
     f_.Timer(5).setEnabled(false);
 }
 
-// A channel ended short: the server is told, the partial file stays, the download is over.
-void Download::receiveLoss() {
+void Download::tellLoss() {
     dropDownload();
     const QString loss = kChatPrefix + kReceiveLoss;
     if (f_.Winsock1.State() == TcpSocket::Connected)
         f_.Winsock1.SendData(loss);
     f_.log.appendToLog(loss);
-    if (!f_.link.commandMode)
-        f_.Text1.setVisible(true);
-    else
-        ui::showControls({&f_.Command2, &f_.Command3}, true);
     for (int k = 1; k <= 3; ++k) {
         if (!kongjian[size_t(k)].toBool())
             continue;
@@ -217,6 +212,22 @@ void Download::receiveLoss() {
         kongjian[size_t(k)] = false;
         clm[size_t(k)] = true;
     }
+}
+
+void Download::cutShortByTheEnd() {
+    if (!pang.toBool())
+        return;
+    tellLoss();
+    f_.Timer(5).setEnabled(false);
+}
+
+// A channel ended short: the server is told, the partial file stays, the download is over.
+void Download::receiveLoss() {
+    tellLoss();
+    if (!f_.link.commandMode)
+        f_.Text1.setVisible(true);
+    else
+        ui::showControls({&f_.Command2, &f_.Command3}, true);
     f_.Winsock1.Close();
     f_.link.lost();
     f_.Timer(5).setEnabled(false);

@@ -53,11 +53,16 @@ public:
     // The download dropped and its channels unloaded.
     void resetDownloadSide();
     void closeReceiveFile() { receiveFile_.close(); }
+    // The program ends while a download runs: it is told lost, as when a channel closes
+    // short, but the link stays up for what the other windows still send before the end.
+    void cutShortByTheEnd();
 
 private:
     void openReceiveFile();
     bool downloadComplete() const;
     void receiveLoss();
+    // The download dropped, its channels unloaded, the loss told to the server and the log.
+    void tellLoss();
     double receivedSoFar() const;
 
     Form4& f_;

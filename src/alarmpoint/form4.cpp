@@ -6,6 +6,7 @@
 #include "alarmpoint/upload.h"
 #include "alarmpoint/watchdog.h"
 #include "app/module1.h"
+#include "app/program.h"
 #include "ui/clock.h"
 #include "ui/waits.h"
 #include "vbrt/apppath.h"
@@ -72,6 +73,11 @@ Form4::Form4()
       link(subsystems_->link), upload(subsystems_->upload), download(subsystems_->download),
       watchdog(subsystems_->watchdog), log(subsystems_->log) {
     Timer(1).onTimer = [this] { Timer1_Timer(); };
+    // An end at once runs no window's close: the log is archived all the same.
+    app::keepAtEnd(this, [this] {
+        if (isLoaded())
+            keepLogBeforeTheEnd();
+    });
     // A server gone without a word (a pulled cable) is noticed as a link that fails.
     Winsock1.setKeepAlive(true);
     Winsock1.setReadChunk(kLinkArrivalBytes);
@@ -83,7 +89,9 @@ Form4::Form4()
               {QStringLiteral("&删除"), QStringLiteral("Del")}}};
 }
 
-Form4::~Form4() = default;
+Form4::~Form4() {
+    app::forgetAtEnd(this);
+}
 
 void Form4::Form_Resize() {
     log.Form_Resize();
@@ -208,10 +216,16 @@ void Form4::Form_Load() {
     setCaption(kCaption);
 }
 
+void Form4::Form_QueryUnload(int& cancel, int unloadMode) {
+    if (unloadMode == ui::FromControlMenu && !log.keptOrLetGo())
+        cancel = 1;
+}
+
 void Form4::Form_Unload(int&) {
     app::Module1& m = app::module1();
     m.quitConfirmed = true;
     m.alarmPointOn = false;
+    takeLastArrivals();
     if (Winsock1.State() != platform::TcpSocket::Closed)
         Winsock1.Close();
     upload.unloadChannels();
@@ -220,6 +234,16 @@ void Form4::Form_Unload(int&) {
     // The listener goes with the window.
     Winsock3(0).Close();
     log.archiveOnClose();
+}
+
+void Form4::takeLastArrivals() {
+    Winsock1.readWhatArrived();
+    download.cutShortByTheEnd();
+}
+
+void Form4::keepLogBeforeTheEnd() {
+    takeLastArrivals();
+    log.giveUpLog();
 }
 
 void Form4::delay(double sec) {

@@ -75,6 +75,8 @@ public:
     MessageLog& log;
 
     void Form_Load() override;
+    // The user's close asks before it lets go of a log that can be kept nowhere.
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Unload(int& cancel) override;
     void Form_Resize() override;
     void Form_DblClick() override;
@@ -88,12 +90,19 @@ public:
     QString tuxiangsc(const QString& path);
     // Waits `sec` seconds with events running.
     void delay(double sec);
+    // The program is ending: what the link has brought and the end of a download that stops
+    // short go into the log, and the log to the archive, before any window's close waits.
+    void keepLogBeforeTheEnd();
 
     // The clock in the input box.
     void Timer1_Timer();
 
 protected:
     void design() override;
+
+private:
+    // What the link holds, read and handled, and a download cut short told, at the end.
+    void takeLastArrivals();
 };
 
 } // namespace alarmpoint

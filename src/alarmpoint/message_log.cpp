@@ -4,15 +4,11 @@
 
 #include "alarmpoint/form4.h"
 #include "app/module1.h"
-#include "app/program.h"
 #include "vbrt/apppath.h"
 #include "vbrt/convert.h"
-#include "vbrt/file_reader.h"
 #include "vbrt/file_writer.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <QFileInfo>
 
 namespace alarmpoint {
 
@@ -21,10 +17,12 @@ namespace {
 constexpr double kLayoutFontSize = 15;
 const QString kModified = QStringLiteral("Text has been modified\rContinue?");
 const QString kNotArchived = QStringLiteral("告警记录没有存档，");
-// A snapshot of an empty log.
-const QByteArray kEmptySnapshot = QByteArrayLiteral("\r\n");
-// Far more than a snapshot of the largest log the window keeps.
-constexpr qint64 kSnapshotReadLimit = 64 * 1024 * 1024;
+const QString kNoSnapshot = QStringLiteral("告警记录的快照没有保存，");
+const QString kWouldBeLost =
+    QStringLiteral("告警记录既不能存档，也不能写入快照，关闭后就会丢失。\r\n");
+const QString kCloseAnyway = QStringLiteral("\r\n是否仍然关闭？");
+
+using vbrt::kCrLf;
 
 int twips(double x) {
     return vbrt::CLng(x);
@@ -32,11 +30,6 @@ int twips(double x) {
 } // namespace
 
 MessageLog::MessageLog(Form4& form) : f_(form) {
-    // An end at once runs no window's close: the log is archived all the same.
-    app::keepAtEnd(this, [this] {
-        if (f_.isLoaded())
-            giveUpLog();
-    });
     f_.Timer(3).onTimer = [this] { Timer3_Timer(); };
     f_.Text1.onDblClick = [this] { Text1_DblClick(); };
     f_.RichTextBox3.onDblClick = [this] { RichTextBox3_DblClick(); };
@@ -46,67 +39,47 @@ MessageLog::MessageLog(Form4& form) : f_(form) {
     f_.Label2.onMouseDown = [this](int b, int s, int x, int y) { Label2_MouseDown(b, s, x, y); };
 }
 
-MessageLog::~MessageLog() {
-    app::forgetAtEnd(this);
+void MessageLog::noteUserEdits() {
+    if (f_.RichTextBox3.Revision() != ownRevision_)
+        archive_.logEditedByUser();
+}
+
+template <class Change> void MessageLog::changeLog(Change change) {
+    ui::RichTextBox& box = f_.RichTextBox3;
+    noteUserEdits();
+    change(box);
+    ownRevision_ = box.Revision();
 }
 
 void MessageLog::appendToLog(const QString& text) {
-    f_.RichTextBox3.appendText(text);
+    changeLog([&](ui::RichTextBox& box) { box.appendText(text); });
     keepBounded();
 }
 
 QString MessageLog::archivePath() {
-    return vbrt::appFile(QStringLiteral("\\") + kArchiveFile);
+    return LogArchive::archivePath();
 }
 
-QString MessageLog::snapshotPath(bool second) {
-    return vbrt::appFile(second ? QStringLiteral("\\record2.txt")
-                                : QStringLiteral("\\record1.txt"));
-}
-
-// In the code page of the snapshots the text leaves.
-vbrt::WriteResult MessageLog::archive(QByteArrayView bytes) {
-    return vbrt::appendToFile(archivePath(), bytes);
-}
-
-void MessageLog::writeBothSnapshots(std::optional<QByteArray> bytes) {
-    ui::RichTextBox& box = f_.RichTextBox3;
-    if (!bytes) {
-        bytes = vbrt::toAnsi(box.Text() + vbrt::kCrLf);
-        snapshotRevision_ = box.Revision();
-        ticksSinceSnapshot_ = 0;
-    }
-    vbrt::replaceFile(snapshotPath(recordToggle), *bytes);
-    vbrt::replaceFile(snapshotPath(!recordToggle), *bytes);
+QString MessageLog::archiveRefused(const vbrt::WriteResult& r) {
+    return kNotArchived + vbrt::writeFailedMessage(archivePath(), r);
 }
 
 void MessageLog::archiveWhatTheSnapshotsKept() {
-    // The newer of the two; an end that ran its close left them both empty.
-    std::optional<QString> newer;
-    QDateTime newerTime;
-    for (const bool second : {false, true}) {
-        const QFileInfo file(snapshotPath(second));
-        if (file.exists() && (!newer || file.lastModified() > newerTime)) {
-            newer = file.filePath();
-            newerTime = file.lastModified();
-        }
-    }
-    if (!newer)
+    ownRevision_ = f_.RichTextBox3.Revision();
+    snapshotRefusalTold_ = false;
+    const std::optional<LogArchive::Unarchived> kept = archive_.archiveWhatTheSnapshotsKept();
+    if (!kept)
         return;
-    const vbrt::ReadResult kept = vbrt::readFile(*newer, kSnapshotReadLimit);
-    if (!kept || kept.bytes.isEmpty() || kept.bytes == kEmptySnapshot)
-        return;
-    const vbrt::WriteResult r = archive(kept.bytes);
-    if (r) {
-        writeBothSnapshots(kEmptySnapshot);
-        return;
-    }
     // Kept in the log, and so in its snapshots, until the archive takes it.
-    QString text = vbrt::fromAnsi(kept.bytes);
-    if (text.endsWith(vbrt::kCrLf))
-        text.chop(vbrt::kCrLf.size());
-    appendToLog(text + vbrt::kCrLf + kNotArchived + vbrt::writeFailedMessage(archivePath(), r) +
-                vbrt::kCrLf);
+    QString text = vbrt::fromAnsi(kept->bytes);
+    if (text.endsWith(kCrLf))
+        text.chop(kCrLf.size());
+    changeLog([&](ui::RichTextBox& box) {
+        const qint64 at = vbrt::toAnsi(box.Text()).size();
+        box.appendText(text + kCrLf + archiveRefused(kept->refusal) + kCrLf);
+        archive_.keptTextIsInTheLogFrom(at);
+    });
+    keepBounded();
 }
 
 void MessageLog::keepBounded() {
@@ -121,67 +94,88 @@ void MessageLog::keepBounded() {
         return;
     if (box.characterCount() <= 2 * kLogChars)
         return;
-    // Past twice the bound the oldest text goes unarchived, and a line says how much.
-    const QString lost = box.takeFirst(box.characterCount() - 2 * kLogChars + kLogChars / 4);
-    box.appendText(vbrt::kCrLf +
-                   QStringLiteral("%1 个字符的较早记录移出了窗口，").arg(lost.size()) +
-                   vbrt::writeFailedMessage(archivePath(), archiveRefusal_) + vbrt::kCrLf);
+    // Past twice the bound the oldest text goes unarchived, and a line says how much. The
+    // snapshots no longer follow the log from the archive's end.
+    archive_.logEditedByUser();
+    changeLog([&](ui::RichTextBox& box) {
+        const QString lost = box.takeFirst(box.characterCount() - 2 * kLogChars + kLogChars / 4);
+        box.appendText(kCrLf + QStringLiteral("%1 个字符的较早记录移出了窗口，").arg(lost.size()) +
+                       vbrt::writeFailedMessage(archivePath(), archiveRefusal_) + kCrLf);
+    });
     archiveRefusedAt_ = box.characterCount();
 }
 
 bool MessageLog::archiveOldest() {
     ui::RichTextBox& box = f_.RichTextBox3;
     const int excess = box.characterCount() - kLogChars * 3 / 4;
-    archiveRefusal_ = archive(vbrt::toAnsi(box.firstText(excess)));
+    archiveRefusal_ = archive_.archiveOldest(vbrt::toAnsi(box.firstText(excess)));
     if (archiveRefusal_) {
-        box.takeFirst(excess);
+        changeLog([&](ui::RichTextBox& box) { box.takeFirst(excess); });
         archiveRefusedAt_.reset();
-        writeBothSnapshots();
         return true;
     }
     // Said once, when the archive starts refusing.
     if (!archiveRefusedAt_)
-        box.appendText(vbrt::kCrLf + kNotArchived +
-                       vbrt::writeFailedMessage(archivePath(), archiveRefusal_) + vbrt::kCrLf);
+        changeLog([&](ui::RichTextBox& box) {
+            box.appendText(kCrLf + archiveRefused(archiveRefusal_) + kCrLf);
+        });
     archiveRefusedAt_ = box.characterCount();
     return false;
 }
 
 vbrt::WriteResult MessageLog::archiveWholeLog() {
     ui::RichTextBox& box = f_.RichTextBox3;
-    if (archivedRevision_ == box.Revision() || box.TextLength() == 0)
+    if (box.TextLength() == 0)
         return {};
-    const vbrt::WriteResult r = archive(vbrt::toAnsi(box.Text() + vbrt::kCrLf));
+    const vbrt::WriteResult r = archive_.archiveWhole(vbrt::toAnsi(box.Text() + kCrLf));
     if (r)
-        archivedRevision_ = box.Revision();
+        changeLog([](ui::RichTextBox& box) { box.setText(QString()); });
     return r;
 }
 
-vbrt::WriteResult MessageLog::giveUpLog() {
-    const vbrt::WriteResult r = archiveWholeLog();
-    writeBothSnapshots(r ? std::optional(kEmptySnapshot) : std::nullopt);
+vbrt::WriteResult MessageLog::writeSnapshot() {
+    ui::RichTextBox& box = f_.RichTextBox3;
+    noteUserEdits();
+    ownRevision_ = box.Revision();
+    // In the code page the user's other tools read.
+    const vbrt::WriteResult r =
+        archive_.writeSnapshot(recordToggle, vbrt::toAnsi(box.Text() + kCrLf));
+    if (!r)
+        return r;
+    snapshotRevision_ = box.Revision();
+    recordToggle = !recordToggle;
     return r;
+}
+
+MessageLog::Kept MessageLog::giveUpLog() {
+    giveUpRefusal_ = archiveWholeLog();
+    if (giveUpRefusal_)
+        return Kept::Archived;
+    return writeSnapshot() ? Kept::InSnapshot : Kept::Nowhere;
 }
 
 void MessageLog::emptyLog() {
-    ui::RichTextBox& box = f_.RichTextBox3;
-    if (const vbrt::WriteResult r = archiveWholeLog(); !r) {
-        box.appendText(vbrt::kCrLf + kNotArchived + vbrt::writeFailedMessage(archivePath(), r) +
-                       vbrt::kCrLf);
-        return;
-    }
-    box.setText(QString());
-    writeBothSnapshots();
+    if (const vbrt::WriteResult r = archiveWholeLog(); !r)
+        changeLog([&](ui::RichTextBox& box) { box.appendText(kCrLf + archiveRefused(r) + kCrLf); });
+}
+
+bool MessageLog::keptOrLetGo() {
+    if (giveUpLog() != Kept::Nowhere)
+        return true;
+    return ui::MsgBox(kWouldBeLost + archiveRefused(giveUpRefusal_) + kCloseAnyway,
+                      ui::vbYesNo | ui::vbExclamation) == ui::vbYes;
 }
 
 void MessageLog::archiveOnClose() {
-    if (const vbrt::WriteResult r = giveUpLog(); !r)
-        ui::MsgBox(kNotArchived + vbrt::writeFailedMessage(archivePath(), r), ui::vbOKOnly);
+    // The log waits in a snapshot for the next opening; the user hears why.
+    if (giveUpLog() == Kept::InSnapshot)
+        ui::MsgBox(archiveRefused(giveUpRefusal_), ui::vbOKOnly);
 }
 
 // A log of a few thousand characters is written a second after it changed; a long one waits
 // a second for every kSnapshotCharsPerSecond characters, written or not: a disk that stays
-// full costs no more than one that takes every snapshot.
+// full costs no more than one that takes every snapshot. A snapshot that cannot be written is
+// said once in the log, until one is written again.
 void MessageLog::Timer3_Timer() {
     ui::RichTextBox& box = f_.RichTextBox3;
     ++ticksSinceSnapshot_;
@@ -192,12 +186,17 @@ void MessageLog::Timer3_Timer() {
     if (ticksSinceSnapshot_ < wait)
         return;
     ticksSinceSnapshot_ = 0;
-    const quint64 revision = box.Revision();
-    // In the code page the user's other tools read.
-    if (!vbrt::replaceFile(snapshotPath(recordToggle), vbrt::toAnsi(box.Text() + vbrt::kCrLf)))
+    const bool second = recordToggle;
+    if (const vbrt::WriteResult r = writeSnapshot(); !r) {
+        if (snapshotRefusalTold_)
+            return;
+        snapshotRefusalTold_ = true;
+        appendToLog(kCrLf + kNoSnapshot +
+                    vbrt::writeFailedMessage(LogArchive::snapshotPath(second), r) + kCrLf);
         return;
-    snapshotRevision_ = revision;
-    recordToggle = !recordToggle;
+    }
+    snapshotRefusalTold_ = false;
+    archive_.keepRoomAside();
 }
 
 void MessageLog::Form_Resize() {
@@ -212,13 +211,14 @@ void MessageLog::Form_Resize() {
 // The user's selection is put back afterwards: a right click must not offer to cut the whole
 // log because its layout changed.
 void MessageLog::formatWholeLog() {
-    ui::RichTextBox& box = f_.RichTextBox3;
-    const int start = box.SelStart(), length = box.SelLength();
-    box.setSelStart(0);
-    box.setSelLength(box.TextLength());
-    box.setSelFontSize(kLayoutFontSize);
-    box.setSelStart(start);
-    box.setSelLength(length);
+    changeLog([](ui::RichTextBox& box) {
+        const int start = box.SelStart(), length = box.SelLength();
+        box.setSelStart(0);
+        box.setSelLength(box.TextLength());
+        box.setSelFontSize(kLayoutFontSize);
+        box.setSelStart(start);
+        box.setSelLength(length);
+    });
 }
 
 void MessageLog::normalLogLayout(double factor) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alarmpoint/log_archive.h"
 #include "ui/edit_commands.h"
 #include "vbrt/file_writer.h"
 
@@ -12,21 +13,18 @@ namespace alarmpoint {
 
 class Form4;
 
-// The message log in RichTextBox3: appending, the snapshot files, its layouts and its Edit
-// menu (mEdit of the window).
+// The message log in RichTextBox3: appending, keeping it on the disk (LogArchive), its
+// layouts and its Edit menu (mEdit of the window).
 //   Timer3  1 s  writes a changed log to record1.txt and record2.txt in turn; a long log
 //                waits longer between snapshots, never more than kSnapshotWaitLimit
 // Whatever leaves the window goes to the end of recordarchive.txt first: the oldest text once
 // the log passes kLogChars, the whole log when a query empties it, when the window closes and
-// when the program ends. Each time, both snapshots are written anew with what stays, so they
-// never hold text the archive has: recordarchive.txt followed by the newer snapshot holds
-// everything the window showed, in order, once. A program that ended without closing the
-// window (killed, or the power gone) leaves its log in the snapshots, and the next opening
-// archives it before the first snapshot overwrites it.
+// when the program ends. A program that ended without closing the window (killed, or the power
+// gone) leaves its log in the snapshots, and the next opening archives what the archive lacks
+// of it before the first snapshot overwrites it.
 class MessageLog {
 public:
     explicit MessageLog(Form4& form);
-    ~MessageLog();
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
 
@@ -35,7 +33,7 @@ public:
     // snapshot's cost every second and the time to answer a click stay what they are at this
     // size (a few tens of milliseconds, a hundred megabytes or so).
     static constexpr int kLogChars = 2'000'000;
-    static inline const QString kArchiveFile = QStringLiteral("recordarchive.txt");
+    static inline const QString kArchiveFile = LogArchive::kArchiveFile;
     // A snapshot rewrites the whole log: a long one is written once every so many seconds of
     // this many characters, so that a server that talks all day costs the disk at most a few
     // hundred megabytes an hour, and no snapshot is ever more than a minute behind.
@@ -57,6 +55,14 @@ public:
     // A query's new start: the log is archived and emptied. A log that cannot be archived
     // stays, and says why.
     void emptyLog();
+    // Where the log went when the window gave it up.
+    enum class Kept { Archived, InSnapshot, Nowhere };
+    // The window gives the log up (it closes, or the program ends): to the archive, and out of
+    // the window; or, when the archive cannot take it, to a snapshot for the next opening.
+    Kept giveUpLog();
+    // Before the window closes at the user's wish: true when the log is kept, or when the
+    // user, told that it cannot be, still wants to close.
+    bool keptOrLetGo();
     // The window is closing: the log to the archive, or a message that it could not go there.
     void archiveOnClose();
     void Timer3_Timer();
@@ -77,18 +83,18 @@ private:
     // The oldest quarter of the log and more to the archive and out of the window; false,
     // with the text left in place, when the archive refused it.
     bool archiveOldest();
-    // The whole log to the archive, as its snapshot has it; nothing when it is empty or was
-    // archived as it is.
+    // The whole log to the archive and out of the window; nothing when it is empty.
     vbrt::WriteResult archiveWholeLog();
-    // The window gives the log up (it closes, or the program ends): to the archive, or, when
-    // the archive cannot take it, to both snapshots for the next opening.
-    vbrt::WriteResult giveUpLog();
-    vbrt::WriteResult archive(QByteArrayView bytes);
+    // The log as it stands to the snapshot next in turn.
+    vbrt::WriteResult writeSnapshot();
+    // The user changed the log since the program's last change to it.
+    void noteUserEdits();
     static QString archivePath();
-    // record2.txt when `second`, else record1.txt.
-    static QString snapshotPath(bool second);
-    // Both snapshots hold `bytes` (the log as it stands, when none are given).
-    void writeBothSnapshots(std::optional<QByteArray> bytes = std::nullopt);
+    // The line that says the archive refused the log, and why.
+    static QString archiveRefused(const vbrt::WriteResult& r);
+    // A change the program makes to the log. A change of the user's since its last one means
+    // that the snapshots no longer follow the log.
+    template <class Change> void changeLog(Change change);
     void normalLogLayout(double factor);
     void formatWholeLog();
     void updateEditMenu();
@@ -96,15 +102,20 @@ private:
     QWidget* activeTextWidget() const;
 
     Form4& f_;
+    LogArchive archive_;
     // The log as the last snapshot file has it: an unchanged log is not written again.
     std::optional<quint64> snapshotRevision_;
     // Ticks since the last snapshot was written.
     int ticksSinceSnapshot_ = 0;
-    // The log as the archive last took it whole.
-    std::optional<quint64> archivedRevision_;
+    // The log after the program's last change to it.
+    quint64 ownRevision_ = 0;
+    // A snapshot could not be written, and the log says so.
+    bool snapshotRefusalTold_ = false;
     // The size of the log when the archive last refused its oldest text, and why.
     std::optional<int> archiveRefusedAt_;
     vbrt::WriteResult archiveRefusal_;
+    // Why the archive refused the log the window last gave up.
+    vbrt::WriteResult giveUpRefusal_;
 };
 
 } // namespace alarmpoint

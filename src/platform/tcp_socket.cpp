@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 
 namespace platform {
@@ -332,6 +333,22 @@ bool TcpSocket::readChunk() {
     received_ += socket_->read(readChunk_ - received_.size());
     emitEvent(onDataArrival, qint64(received_.size()));
     return true;
+}
+
+void TcpSocket::readWhatArrived() {
+    // Only ever waited for bytes the system says it holds.
+    constexpr int kLastReadWaitMs = 100;
+    QPointer<TcpSocket> self(this);
+    const qint64 chunks = kLastReadBytes / readChunk_ + 1;
+    for (qint64 i = 0; i < chunks && self && socket_ && state_ == Connected; ++i) {
+        if (readChunk())
+            continue;
+        // Brings what the system holds into the socket's buffer, announced through readyRead.
+        // Asked only when there is something: a wait that finds nothing counts as a failure.
+        pollfd ready{int(socket_->socketDescriptor()), POLLIN, 0};
+        if (::poll(&ready, 1, 0) <= 0 || !socket_->waitForReadyRead(kLastReadWaitMs))
+            return;
+    }
 }
 
 void TcpSocket::readHeldBack() {

@@ -102,6 +102,11 @@ public:
     qint64 BytesReceived() const { return received_.size(); }
     // Bytes handed to SendData and not yet passed to the system.
     qint64 BytesToWrite() const;
+    // Takes in at once what the system already holds for the connection and announces it a
+    // chunk at a time, about kLastReadBytes at most: a program about to end handles what was sent
+    // to it before it ends, even from a wait that runs no events.
+    void readWhatArrived();
+    static constexpr qint64 kLastReadBytes = 8 * kReadBound;
     // Closes the connection or stops listening; the state is closed at once. Bytes handed to
     // SendData before are still delivered.
     void Close();

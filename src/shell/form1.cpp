@@ -1,6 +1,7 @@
 #include "shell/form1.h"
 
 #include "alarmpoint/form4.h"
+#include "alarmpoint/message_log.h"
 #include "app/module1.h"
 #include "app/program.h"
 #include "app/records.h"
@@ -171,17 +172,31 @@ void Form1::Form_QueryUnload(int& cancel, int unloadMode) {
         cancel = 1;
         return;
     case QuitAnswer::Yes:
+        if (!alarmPointLogLetGo()) {
+            cancel = 1;
+            return;
+        }
         unload();
         shell::form2().unload();
         shell::form3().unload();
         shell::form4().unload();
         return;
     case QuitAnswer::Confirmed:
+        if (!alarmPointLogLetGo())
+            cancel = 1;
         return;
     }
 }
 
+bool Form1::alarmPointLogLetGo() {
+    return !shell::form4().isLoaded() || shell::form4().log.keptOrLetGo();
+}
+
 void Form1::Form_Unload(int&) {
+    // The alarm point's log first: the windows' closes may wait, and an end that the desktop
+    // asked for may not wait for them.
+    if (shell::form4().isLoaded())
+        shell::form4().keepLogBeforeTheEnd();
     shell::form2().unload();
     shell::form3().unload();
     shell::form4().unload();

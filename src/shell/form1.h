@@ -41,6 +41,9 @@ public:
         Confirmed // asked before (or the alarm point was closed): close without asking
     };
     QuitAnswer quitQuestion();
+    // Before the quit: true when the alarm point's log is kept, or when the user, told that it
+    // can be kept nowhere, still wants to quit.
+    bool alarmPointLogLetGo();
     // The desktop ends the program (a logout, a shut-down, a service manager): the windows go
     // in the order of the quit, each through its own close, without the question, and the
     // program ends.

@@ -57,6 +57,10 @@ void Form3::Form_QueryUnload(int& cancel, int) {
         cancel = 1;
         return;
     case Form1::QuitAnswer::Yes:
+        if (!shell::form1().alarmPointLogLetGo()) {
+            cancel = 1;
+            return;
+        }
         // The main window's own close handling ends the program; the windows already going
         // down (this one included) are not unloaded twice.
         shell::form1().unload();
