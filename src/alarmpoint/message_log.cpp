@@ -20,7 +20,7 @@ const QString kNotArchived = QStringLiteral("告警记录没有存档，");
 const QString kNoSnapshot = QStringLiteral("告警记录的快照没有保存，");
 const QString kWouldBeLost =
     QStringLiteral("告警记录既不能存档，也不能写入快照，关闭后就会丢失。\r\n");
-const QString kCloseAnyway = QStringLiteral("\r\n是否仍然关闭？");
+const QString kCloseAnyway = QStringLiteral("\r\n\r\n是否仍然关闭？");
 
 using vbrt::kCrLf;
 
@@ -110,7 +110,7 @@ bool MessageLog::archiveOldest() {
     const int excess = box.characterCount() - kLogChars * 3 / 4;
     archiveRefusal_ = archive_.archiveOldest(vbrt::toAnsi(box.firstText(excess)));
     if (archiveRefusal_) {
-        changeLog([&](ui::RichTextBox& box) { box.takeFirst(excess); });
+        changeLog([&](ui::RichTextBox& box) { box.dropFirst(excess); });
         archiveRefusedAt_.reset();
         return true;
     }
@@ -162,7 +162,8 @@ void MessageLog::emptyLog() {
 bool MessageLog::keptOrLetGo() {
     if (giveUpLog() != Kept::Nowhere)
         return true;
-    return ui::MsgBox(kWouldBeLost + archiveRefused(giveUpRefusal_) + kCloseAnyway,
+    return ui::MsgBox(kWouldBeLost + vbrt::writeFailedMessage(archivePath(), giveUpRefusal_) +
+                          kCloseAnyway,
                       ui::vbYesNo | ui::vbExclamation) == ui::vbYes;
 }
 

@@ -328,15 +328,19 @@ QString RichTextBox::firstText(int length) const {
 }
 
 QString RichTextBox::takeFirst(int length) {
+    QString text = firstText(length);
+    dropFirst(length);
+    return text;
+}
+
+void RichTextBox::dropFirst(int length) {
     const int end = firstBlocksEnd(length);
-    const QString text = plainBetween(0, end).replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     // Without an undo history the document frees what it no longer shows.
     changeWithoutUndo([&] {
         QTextCursor c(&document_);
         c.setPosition(end, QTextCursor::KeepAnchor);
         c.removeSelectedText();
     });
-    return text;
 }
 
 int RichTextBox::SelStart() const {

@@ -46,6 +46,8 @@ public:
     QString takeFirst(int length);
     // What takeFirst(length) would give, left in place.
     QString firstText(int length) const;
+    // takeFirst(length) for a caller that has the text already.
+    void dropFirst(int length);
     // Counts every change of the text or its formatting: equal counts, equal text.
     quint64 Revision() const { return revision_; }
     // The size of the document: within a few percent of TextLength() (a break counts one, a
