@@ -25,13 +25,15 @@ namespace {
 const char* const kFolderVariable = "TESSAL_TEST_PROGRAM_FOLDER";
 const char* const kPortVariable = "TESSAL_TEST_SERVER_PORT";
 const char* const kWaitVariable = "TESSAL_TEST_WAIT";
+const char* const kWatchVariable = "TESSAL_TEST_WATCH";
 
 class ProgramEnd : public AlarmPointTest {};
 
 // The program as it runs, in a process of its own that the test below starts: on the machine's
 // clock, ended as the program ends, with Qt's own dialogs once it is linked, watching a
-// synthetic camera and linked to that test's alarm server, in that test's program folder. Once
-// the test says so it waits as the test asks, until something ends the process.
+// synthetic camera (unless told not to) and linked to that test's alarm server, in that test's
+// program folder. Once the test says so it waits as the test asks, until something ends the
+// process.
 TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
     const QString folder = qEnvironmentVariable(kFolderVariable);
     const int port = qEnvironmentVariableIntValue(kPortVariable);
@@ -51,7 +53,8 @@ TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
 
     shell::form1().show();
     shell::form1().Command11_Click();
-    shell::form2().monitoring.Command13_Click();
+    if (qEnvironmentVariableIntValue(kWatchVariable) != 0)
+        shell::form2().monitoring.Command13_Click();
     dialogs.expectInputBox(kServerPrompt, QStringLiteral("127.0.0.1"));
     shell::form2().Command15.press();
     ui::setDialogs(nullptr);
@@ -86,12 +89,21 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         int signal;
         const char* wait;
         bool archiveRefused;
+        // Lines the server sends just before the signal, which the program has not read.
+        bool lateLines;
+        // A session manager's SIGKILL follows the signal before the windows' closes are done.
+        bool killedSoonAfter;
+        // The watch runs, and its close waits a second with events running.
+        bool watching = true;
     } rows[] = {
-        {"SIGTERM: a logout or a shut-down", SIGTERM, "", false},
-        {"SIGHUP: the terminal gone, while a drawing waits", SIGHUP, "drawing", false},
+        {"SIGTERM: a logout or a shut-down, lines sent just before it", SIGTERM, "", false, true,
+         false, false},
+        {"SIGHUP: the terminal gone, while a drawing waits and lines come", SIGHUP, "drawing",
+         false, true, false, false},
         {"SIGINT: Ctrl+C, while a message box waits and the archive refuses the log", SIGINT,
-         "message box", true},
-        {"SIGKILL: killed, or the power gone", SIGKILL, "", false},
+         "message box", true, false, false},
+        {"SIGKILL: killed, or the power gone", SIGKILL, "", false, false, false},
+        {"SIGTERM and SIGKILL soon after, the watch closing", SIGTERM, "", false, false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -103,6 +115,7 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         env.insert(QString::fromLatin1(kFolderVariable), dir.path());
         env.insert(QString::fromLatin1(kPortVariable), QString::number(server.port()));
         env.insert(QString::fromLatin1(kWaitVariable), QString::fromLatin1(row.wait));
+        env.insert(QString::fromLatin1(kWatchVariable), row.watching ? "1" : "0");
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(QCoreApplication::applicationFilePath(),
@@ -127,11 +140,25 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         }
         write(QStringLiteral("wait"), {});
         ASSERT_TRUE(pumpUntil([&] { return exists(QStringLiteral("waiting")); }));
+        QString late;
+        if (row.lateLines) {
+            for (int i = 0; i < 10; ++i)
+                late += QStringLiteral("第%1条：门口黄色告警。\r\n").arg(i);
+            server.send(client, QStringLiteral("￥&$") + late);
+        }
         ::kill(program.processId(), row.signal);
+        if (row.killedSoonAfter) {
+            // The monitoring's close waits a second; the log does not wait for it.
+            EXPECT_TRUE(
+                pumpUntil([&] { return vbrt::fromAnsi(read(archiveFile)).contains(lines); }, 0.8));
+            ::kill(program.processId(), SIGKILL);
+        }
         ASSERT_TRUE(pumpUntil([&] { return program.state() == QProcess::NotRunning; }, 10));
-        if (row.signal != SIGKILL) {
+        if (row.signal != SIGKILL && !row.killedSoonAfter) {
             EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(program.exitCode(), 0);
+        }
+        if (row.signal != SIGKILL && !row.killedSoonAfter && row.watching) {
             EXPECT_TRUE(pumpUntil([&] {
                 return server.from(client).join(QString()).contains(
                     QStringLiteral("有人关闭了监控系统"));
@@ -144,6 +171,9 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         open();
         const QString archived = vbrt::fromAnsi(read(archiveFile));
         EXPECT_EQ(archived.count(lines), 1) << archived.toStdString();
+        if (row.lateLines) {
+            EXPECT_EQ(archived.count(late), 1) << archived.toStdString();
+        }
         f4().unload();
     }
 }

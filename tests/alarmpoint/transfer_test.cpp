@@ -1,11 +1,14 @@
 #include "alarm_point_fixture.h"
 #include "alarmpoint/download.h"
 #include "alarmpoint/link.h"
+#include "alarmpoint/message_log.h"
 #include "alarmpoint/transfer_math.h"
 #include "alarmpoint/upload.h"
 #include "alarmpoint/watchdog.h"
 #include "app/module1.h"
+#include "app/program.h"
 #include "ui/event_loop.h"
+#include "vbrt/convert.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -229,7 +232,8 @@ TEST_F(TransferTest, StrayConnectionsAndAnEmptyDownloadLeaveTheNextDownloadWhole
 }
 
 // A download that cannot go on is given up with one report: a file that cannot be made at the
-// offer (empty or not), channels that never come once the stall time is over.
+// offer (empty or not), channels that never come once the stall time is over, and an end of
+// the program while the channels are still sending, told before the log is archived.
 TEST_F(TransferTest, ADownloadThatCannotGoOnIsGivenUpWithOneReport) {
     const QString loss =
         kPrefix + QStringLiteral("/&@/客户端接收文件存在丢包现象，中断链接停止接收！");
@@ -244,11 +248,13 @@ TEST_F(TransferTest, ADownloadThatCannotGoOnIsGivenUpWithOneReport) {
         bool folderIsAFile, channelsCome;
         double quiet, wait; // seconds still announced, then until given up
         QString report, toServer;
+        bool programEnds = false;
     };
     const Row rows[] = {
         {"an empty file that cannot be made", 0, true, false, 0, 2, cannotMake + loss, loss},
         {"a file that cannot be made", 10000, true, true, 0, 2, cannotMake + loss, loss},
         {"channels that never come", 5000, false, false, 100, 11, stalled, stalled},
+        {"the program ends meanwhile", 10000, false, false, 1, 0, loss, loss, true},
     };
     open();
     for (const Row& row : rows) {
@@ -262,20 +268,29 @@ TEST_F(TransferTest, ADownloadThatCannotGoOnIsGivenUpWithOneReport) {
             receive(QStringLiteral("x.bin\r\n*&*%1@").arg(row.length), lastClient());
             if (row.channelsCome)
                 server.sendDownload(pointPort(), bytesOf(row.length));
+            if (row.programEnds)
+                server.sendDownload(pointPort(), bytesOf(row.length),
+                                    {.withhold = {0, 5, 0}, .close = false});
             advance(row.quiet);
             EXPECT_EQ(f4().download.pang.toBool(), row.quiet > 0);
+            if (row.programEnds)
+                app::End();
             advance(row.wait);
         });
         EXPECT_TRUE(sent.startsWith(row.toServer)) << sent.toStdString();
         EXPECT_FALSE(f4().download.pang.toBool());
-        const QString added = log().mid(before.size());
+        const QString archived = vbrt::fromAnsi(read(alarmpoint::MessageLog::kArchiveFile));
+        const QString added = row.programEnds ? archived.mid(archived.lastIndexOf(row.report))
+                                              : log().mid(before.size());
         EXPECT_TRUE(added.startsWith(row.report)) << added.toStdString();
         EXPECT_EQ(added.count(QStringLiteral("无法写入")), row.folderIsAFile ? 1 : 0);
         EXPECT_FALSE(added.contains(QStringLiteral("receive complete")));
         QFile::remove(path(QStringLiteral("zenturmail5")));
+        QDir(path(QStringLiteral("zenturmail5"))).removeRecursively();
         QDir().mkpath(path(QStringLiteral("zenturmail5")));
         server.closeDownloads();
-        reconnect();
+        if (!row.programEnds)
+            reconnect();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "shell/form2.h"
 #include "shell/forms.h"
 #include "vbrt/convert.h"
+#include "vbrt/disk_calls.h"
 #include "vbrt/file_writer.h"
 
 #include <QAccessible>
@@ -305,6 +306,106 @@ TEST_F(AlarmWindowTest, TheLogGoesToTheArchiveBeforeItLeavesTheWindow) {
             const QString archived = vbrt::fromAnsi(read(archiveFile));
             EXPECT_EQ(archived.count(lines), 1) << archived.toStdString();
             EXPECT_TRUE(archived.contains(lines + QStringLiteral("\r\n")));
+        }
+    }
+}
+
+// However a kill or a power cut cuts the writes of a query, a trim, a close or an end, the
+// lines that reached the disk are in recordarchive.txt once after the next openings, in order;
+// so they are when the snapshots cannot be emptied. A kill is stood at each sync to the disk
+// in turn: from there on the process writes nothing more, and its windows are dropped unclosed.
+// A power cut may also tear the append that the sync was to make safe.
+TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
+    using alarmpoint::MessageLog;
+    const QString archiveFile = MessageLog::kArchiveFile;
+    const auto numbered = [](const QString& what, int count) {
+        QString text;
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral("%1 %2\r\n").arg(i, 8).arg(what);
+        return text;
+    };
+    const QString lines = numbered(QStringLiteral("客厅红色告警。"), 30);
+    // The trim takes the lines and more that a snapshot holds, and the snapshot holds more.
+    const QString filler = numbered(QStringLiteral("填充的告警记录。").repeated(60), 3'900);
+    const QString more = numbered(QStringLiteral("最后的告警。").repeated(60), 600);
+    struct Row {
+        const char* what;
+        std::function<void()> leave;
+        bool trim = false, readOnlySnapshots = false;
+    };
+    const Row rows[] = {
+        {"a query",
+         [&] {
+             f4().log.Text1_DblClick();
+             f4().Text1.setText(QStringLiteral("问"));
+             f4().Text1.type(QStringLiteral("\r"));
+         }},
+        {"the trim", [&] { f4().log.appendToLog(more); }, true},
+        {"the window's close", [&] { f4().unload(); }},
+        {"the end at once", [&] { app::End(); }},
+        {"the window's close, the snapshots read-only", [&] { f4().unload(); }, false, true},
+    };
+    // Whether the kill came before the row's writes were done, and whether it came at the sync
+    // that was to make the archive's append safe, which a power cut there may leave torn.
+    struct Cut {
+        bool killed = false, appendUnsafe = false;
+    };
+    const auto cutAt = [&](const Row& row, int killAt, bool torn) {
+        SCOPED_TRACE(row.what);
+        SCOPED_TRACE(testing::Message() << "killed at sync " << killAt << (torn ? ", torn" : ""));
+        for (const QString& name : files())
+            QFile::remove(path(name));
+        if (!f4().isLoaded())
+            open();
+        receive(QStringLiteral("￥&$") + lines, server.clientCount() - 1);
+        if (row.trim)
+            f4().log.appendToLog(filler);
+        advance(row.trim ? MessageLog::kSnapshotWaitLimit : 2);
+        if (row.readOnlySnapshots)
+            for (const char* name : {"record1.txt", "record2.txt"})
+                QFile(path(QString::fromLatin1(name))).setPermissions(QFile::ReadOwner);
+        const qint64 archivedBefore = read(archiveFile).size();
+
+        int syncs = 0;
+        Cut cut;
+        bool grown = false;
+        vbrt::disk::stopAtSync([&] {
+            const bool grownNow = read(archiveFile).size() > archivedBefore;
+            cut.appendUnsafe = grownNow && !grown;
+            grown = grownNow;
+            return ++syncs == killAt;
+        });
+        row.leave();
+        vbrt::disk::stopAtSync({});
+        cut.killed = syncs >= killAt;
+        cut.appendUnsafe = cut.appendUnsafe && cut.killed;
+        shell::resetAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const qint64 archivedAfter = read(archiveFile).size();
+        if (torn) {
+            EXPECT_TRUE(QFile::resize(path(archiveFile), (archivedBefore + archivedAfter) / 2));
+        }
+
+        for (int opening = 0; opening < 2; ++opening) {
+            open();
+            f4().unload();
+        }
+        const QString archived = vbrt::fromAnsi(read(archiveFile));
+        EXPECT_EQ(archived.count(lines), 1) << archived.left(3000).toStdString();
+        if (row.trim) {
+            EXPECT_EQ(archived.count(filler), 1);
+            const QStringList last = archived.split(QStringLiteral("最后的告警。"));
+            EXPECT_EQ(QSet<QString>(last.begin(), last.end()).size(), last.size()) << "none twice";
+        }
+        return cut;
+    };
+    for (const Row& row : rows) {
+        for (int killAt = 1;; ++killAt) {
+            const Cut cut = cutAt(row, killAt, false);
+            if (cut.appendUnsafe)
+                cutAt(row, killAt, true);
+            if (!cut.killed)
+                break;
         }
     }
 }
