@@ -136,6 +136,8 @@ TEST_F(WebBrowserTest, PageFindsPicturesBesideIt) {
 TEST_F(WebBrowserTest, AddressesItCannotShowGetAnExplanation) {
     writeFile(dir.filePath("setup.exe"), "MZ");
     writeFile(dir.filePath("broken.png"), "not a picture");
+    // A JPEG whose header the reader cannot make sense of.
+    writeFile(dir.filePath("header.jpg"), QByteArray::fromHex("ffd8ff474946383961e000104a020002"));
     for (const char* fifo : {"fifo.html", "fifo.png"})
         ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath(fifo)).constData(), 0666), 0);
     struct Case {
@@ -150,6 +152,7 @@ TEST_F(WebBrowserTest, AddressesItCannotShowGetAnExplanation) {
           Case{dir.filePath("missing.html"), "找不到这个文件"}, Case{dir.path(), "这是一个文件夹"},
           Case{dir.filePath("setup.exe"), "不是网页、文本或图片"},
           Case{dir.filePath("broken.png"), "图片无法读取"},
+          Case{dir.filePath("header.jpg"), "图片无法读取"},
           Case{dir.filePath("fifo.html"), "不是普通文件"},
           Case{dir.filePath("fifo.png"), "不是普通文件"}}) {
         browser->Navigate(c.address);
