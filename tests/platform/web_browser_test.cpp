@@ -248,6 +248,8 @@ TEST_F(WebBrowserTest, APageCannotHangTheWindowOrTakeItsMemory) {
         // The budget counts what the window keeps: four of them, the others missing pictures.
         {gallery("mono.html", {}, monos), 4 * 1500},
         {gallery("grey.html", {}, greys), 4 * 1500, kGrey},
+        // "localhost" is this machine.
+        {gallery("localhost.html", {}, {"file://localhost" + dir.filePath("mono.png")}), 1600},
     };
     // Whoever opens a node is seen; a reader waiting on the FIFO is let go on by a writer that
     // comes and goes, rather than hanging the test.
