@@ -115,13 +115,7 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
             });
             starting.setProcessChannelMode(QProcess::ForwardedErrorChannel);
             starting.start(program, {});
-            const bool ended =
-                pumpUntil([&] { return starting.state() == QProcess::NotRunning; }, 10);
-            if (!ended) {
-                starting.kill();
-                starting.waitForFinished();
-            }
-            EXPECT_TRUE(ended);
+            ASSERT_TRUE(pumpUntil([&] { return starting.state() == QProcess::NotRunning; }, 10));
             EXPECT_EQ(starting.exitStatus(), QProcess::NormalExit);
             EXPECT_EQ(starting.exitCode(), 0);
             continue;
