@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace platform {
@@ -12,6 +13,7 @@ namespace platform {
 namespace {
 // The largest picture file: a picture of 100 million pixels as an uncompressed bitmap.
 constexpr qint64 kMaxPictureBytes = qint64(400) << 20;
+const QString kTooLarge = QStringLiteral("图片太大");
 } // namespace
 
 QPixmap missingPicture() {
@@ -74,9 +76,15 @@ PageFiles::Read PageFiles::readResource(const QString& path) {
 PageFiles::Read PageFiles::shown(vbrt::PictureRead read) {
     if (read.image.isNull())
         return {missingPicture(), read.why};
-    pictureBytes_ += read.image.sizeInBytes();
-    // Kept as a pixmap, as the view draws it, rather than converted at every paint.
-    return {QPixmap::fromImage(std::move(read.image)), QString()};
+    // Kept as a pixmap, as the view draws it, rather than converted at every paint. The budget
+    // counts the pixmap, and before it is made: it takes at least 32 bits a pixel, so a picture
+    // of 1 or 8 bits grows up to 32 times over.
+    const QImage& image = read.image;
+    if (qint64(image.width()) * image.height() * std::max(32, image.depth()) / 8 > pictureRoom())
+        return {missingPicture(), kTooLarge};
+    const QPixmap kept = QPixmap::fromImage(std::move(read.image));
+    pictureBytes_ += qint64(kept.width()) * kept.height() * kept.depth() / 8;
+    return {kept, QString()};
 }
 
 qint64 PageFiles::pictureRoom() const {

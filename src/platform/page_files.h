@@ -21,7 +21,7 @@ QPixmap missingPicture();
 // one picture again and again; a picture beyond the budget shows as a missing one.
 class PageFiles {
 public:
-    // What the decoded pictures of one page may take together.
+    // What the pictures of one page may take together, as the view keeps them.
     static constexpr qint64 kPictureMemory = qint64(400) << 20;
     // The largest page, text or style sheet read: the window lays a page out whole, and far
     // less already takes seconds.
@@ -48,7 +48,7 @@ public:
 private:
     Read readOnce(const QString& path, bool asPicture);
     Read readResource(const QString& path);
-    // A picture as the view shows it, its decoded bytes counted.
+    // A picture as the view shows it, the bytes it keeps counted.
     Read shown(vbrt::PictureRead read);
     qint64 pictureRoom() const;
 

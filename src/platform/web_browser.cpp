@@ -19,12 +19,19 @@ const QStringList PictureSuffixes{"jpg", "jpeg", "jpe", "bmp", "gif", "png"};
 
 const QString OnlyLocal = QStringLiteral("本程序只显示本机的网页和图片");
 
+// The local file a file address names, or the empty text when it names none. The host
+// "localhost" is this machine: "file://localhost/x" names "/x" as "file:///x" does (Qt would
+// make it "//localhost/x").
+QString localFileOf(QUrl url) {
+    if (url.host().compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0)
+        url.setHost(QString());
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
 // The local file an address names, or the empty text when it names none.
 QString localPathOf(const QString& address) {
-    if (address.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
-        const QUrl url(address);
-        return url.isLocalFile() ? url.toLocalFile() : QString();
-    }
+    if (address.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive))
+        return localFileOf(QUrl(address));
     // Qt counts ":/x" (resources) as absolute too; only real paths are wanted here.
     return address.startsWith(QLatin1Char('/')) ? address : QString();
 }
@@ -45,7 +52,7 @@ public:
         const QString page = page_();
         const QUrl url =
             name.isRelative() && !page.isEmpty() ? QUrl::fromLocalFile(page).resolved(name) : name;
-        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        const QString path = localFileOf(url);
         if (path.isEmpty())
             return missingPicture();
         return type == QTextDocument::ImageResource ? files_.picture(path).value
@@ -164,7 +171,8 @@ void WebBrowser::followLink(const QUrl& link) {
     }
     const QUrl target =
         currentFile_.isEmpty() ? link : QUrl::fromLocalFile(currentFile_).resolved(link);
-    Navigate(target.isLocalFile() ? target.toLocalFile() : target.toString());
+    const QString path = localFileOf(target);
+    Navigate(path.isEmpty() ? target.toString() : path);
     if (target.hasFragment() && !currentFile_.isEmpty())
         view_->scrollToAnchor(target.fragment());
 }

@@ -1,10 +1,12 @@
 #include "ui/session.h"
 
+#include <QScopeGuard>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <memory>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace ui {
@@ -40,6 +42,14 @@ void drainWakes() {
     }
 }
 
+void maskSignals(int how) {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kSignals)
+        sigaddset(&set, sig);
+    pthread_sigmask(how, &set, nullptr);
+}
+
 void handleSignals(void (*handler)(int)) {
     struct sigaction action {};
     action.sa_handler = handler;
@@ -50,8 +60,15 @@ void handleSignals(void (*handler)(int)) {
 }
 } // namespace
 
+void holdSessionSignals() {
+    maskSignals(SIG_BLOCK);
+}
+
 void endSessionOnSignals(std::function<void()> end) {
     Session& s = session();
+    // Let go last, also when the program was started with them held: a signal that waited is
+    // then handled at once.
+    const auto release = qScopeGuard([] { maskSignals(SIG_UNBLOCK); });
     // Without a way to wake the loop the signals keep their usual effect.
     if (wakeFds[0] < 0 && ::pipe2(wakeFds, O_NONBLOCK | O_CLOEXEC) != 0)
         return;

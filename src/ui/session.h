@@ -10,6 +10,10 @@ namespace ui {
 // busy waits and counted loops included, so the program ends whatever it is doing: a message
 // box or a paced drawing does not hold it up.
 void endSessionOnSignals(std::function<void()> end);
+// Holds those signals until endSessionOnSignals: one that comes while the program starts, before
+// the end can run, then ends it as any other rather than killing it outright. First in main(),
+// so that the threads the application starts leave the signals to the program's own thread.
+void holdSessionSignals();
 // Back to the system's handling of those signals (tests).
 void stopEndingSessionOnSignals();
 // True from such a signal on: nobody is left to answer a message box.

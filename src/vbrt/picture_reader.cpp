@@ -26,16 +26,17 @@ QSize bitmapSize(QIODevice& file) {
     return QSize(width, height < 0 ? -height : height);
 }
 
-// The bits a pixel takes decoded to `format`: 32 where the header tells no format, or none
-// there is (a header the reader cannot make sense of may give any number).
-int bitsOf(QImage::Format format) {
+// The bits a pixel takes decoded to the format numbered `format`: 32 where the header tells no
+// format, or none there is. A number rather than the enum, which could not hold one that is no
+// format.
+int bitsOf(int format) {
     if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats)
         return 32;
-    return std::max(1, int(QImage::toPixelFormat(format).bitsPerPixel()));
+    return std::max(1, int(QImage::toPixelFormat(QImage::Format(format)).bitsPerPixel()));
 }
 
 // The bytes a picture of `size` takes decoded, its lines padded to 32 bits as QImage does.
-qint64 decodedBytes(QSize size, QImage::Format format) {
+qint64 decodedBytes(QSize size, int format) {
     return (qint64(size.width()) * bitsOf(format) + 31) / 32 * 4 * size.height();
 }
 } // namespace
@@ -62,10 +63,11 @@ PictureRead readPicture(QIODevice& device, Orientation orientation, qint64 memor
     QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(orientation == Orientation::AsTaken);
-    QSize size = reader.size();
-    if (!size.isValid())
-        size = claimed;
-    const QImage::Format format = reader.imageFormat();
+    const QSize told = reader.size();
+    const QSize size = told.isValid() ? told : claimed;
+    // The format is asked only of a header the reader could read: a JPEG reader that failed on
+    // its header answers with whatever its memory held.
+    const int format = told.isValid() ? int(reader.imageFormat()) : int(QImage::Format_Invalid);
     const QString tooLarge = QStringLiteral("图片太大");
     if (size.isValid() && (qint64(size.width()) * size.height() > kMaxPicturePixels ||
                            decodedBytes(size, format) > memoryLimit))

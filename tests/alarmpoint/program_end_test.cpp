@@ -17,6 +17,8 @@
 #include <QProcess>
 #include <QTimer>
 #include <csignal>
+#include <string_view>
+#include <unistd.h>
 
 using namespace testing_support;
 
@@ -81,7 +83,8 @@ TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
 // after its log's last snapshot), the lines its alarm point showed are in recordarchive.txt
 // exactly once when it has started again and opened the alarm point, even when the archive
 // could not be written at the end. A signal ends it as the quit does: the monitoring tells the
-// server it was closed, no message box holds the end up, and the process ends well.
+// server it was closed, no message box holds the end up, and the process ends well; so does
+// one that comes while the program is still starting.
 TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
     const QString archiveFile = alarmpoint::MessageLog::kArchiveFile;
     const struct {
@@ -104,9 +107,31 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
          "message box", true, false, false},
         {"SIGKILL: killed, or the power gone", SIGKILL, "", false, false, false},
         {"SIGTERM and SIGKILL soon after, the watch closing", SIGTERM, "", false, false, true},
+        {"SIGTERM the moment the program starts, before it has a window", SIGTERM, "start-up",
+         false, false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        if (row.wait == std::string_view("start-up")) {
+            // The program itself, in this folder, the signal waiting for it since before its
+            // first instruction, so that it comes before the program could handle any.
+            const QString program = path(QStringLiteral("tessal"));
+            ASSERT_TRUE(QFile::copy(QCoreApplication::applicationDirPath() + "/tessal", program));
+            QProcess starting;
+            starting.setChildProcessModifier([signal = row.signal] {
+                sigset_t held;
+                sigemptyset(&held);
+                sigaddset(&held, signal);
+                ::sigprocmask(SIG_BLOCK, &held, nullptr);
+                ::kill(::getpid(), signal);
+            });
+            starting.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            starting.start(program, {});
+            ASSERT_TRUE(pumpUntil([&] { return starting.state() == QProcess::NotRunning; }, 10));
+            EXPECT_EQ(starting.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(starting.exitCode(), 0);
+            continue;
+        }
         for (const QString& name : {archiveFile, QStringLiteral("record1.txt"),
                                     QStringLiteral("record2.txt"), QStringLiteral("waiting")})
             QFile::remove(path(name));
