@@ -62,40 +62,34 @@ QRect inkOf(QPushButton& button) {
     return ink;
 }
 
-// The faces that stand in for SimSun on the desktops the program meets, each checked alone
-// in a process of its own: the fonts of one package that a file name pattern picks.
+// The faces that stand in for SimSun on the desktops the program meets, each checked alone in
+// a process of its own: the fonts of one package, as a fontconfig file name pattern.
 struct FaceSet {
     const char* name;
     const char* package;
-    const char* folder;
     const char* files;
 };
 void PrintTo(const FaceSet& set, std::ostream* os) {
     *os << set.name;
 }
 const FaceSet kFaceSets[] = {
-    {"TheMachinesOwnFonts", nullptr, nullptr, nullptr},
-    {"NotoSerifCJK", "fonts-noto-cjk", "/usr/share/fonts/opentype/noto", "NotoSerifCJK-*"},
-    {"NotoSansCJK", "fonts-noto-cjk", "/usr/share/fonts/opentype/noto", "NotoSansCJK-*"},
-    {"WenQuanYiMicroHei", "fonts-wqy-microhei", "/usr/share/fonts/truetype/wqy", "wqy-microhei*"},
-    {"WenQuanYiZenHei", "fonts-wqy-zenhei", "/usr/share/fonts/truetype/wqy", "wqy-zenhei*"},
-    {"ARPLUMing", "fonts-arphic-uming", "/usr/share/fonts/truetype/arphic", "uming*"},
-    {"DroidSansFallback", "fonts-droid-fallback", "/usr/share/fonts/truetype/droid",
-     "DroidSansFallback*"},
+    {"TheMachinesOwnFonts", nullptr, nullptr},
+    {"NotoSerifCJK", "fonts-noto-cjk", "/usr/share/fonts/opentype/noto/NotoSerifCJK-*"},
+    {"NotoSansCJK", "fonts-noto-cjk", "/usr/share/fonts/opentype/noto/NotoSansCJK-*"},
+    {"WenQuanYiMicroHei", "fonts-wqy-microhei", "/usr/share/fonts/truetype/wqy/wqy-microhei*"},
+    {"WenQuanYiZenHei", "fonts-wqy-zenhei", "/usr/share/fonts/truetype/wqy/wqy-zenhei*"},
+    {"ARPLUMing", "fonts-arphic-uming", "/usr/share/fonts/truetype/arphic/uming*"},
+    {"DroidSansFallback", "fonts-droid-fallback", "/usr/share/fonts/truetype/droid/Droid*"},
 };
 
 // A fontconfig configuration with the system's rules (its aliases for SimSun among them) but
 // no fonts besides `files`, keeping its cache in `cacheFolder`.
-QByteArray fontSetConfig(const QStringList& files, const QString& cacheFolder) {
-    QByteArray folders, accepted;
-    for (const QString& file : files) {
-        folders += "<dir>" + QFileInfo(file).absolutePath().toUtf8() + "</dir>";
-        accepted += "<glob>" + file.toUtf8() + "</glob>";
-    }
-    return "<?xml version=\"1.0\"?><fontconfig>" + folders + "<cachedir>" + cacheFolder.toUtf8() +
-           "</cachedir><include ignore_missing=\"yes\">/etc/fonts/conf.d</include>"
-           "<selectfont><rejectfont><glob>*</glob></rejectfont><acceptfont>" +
-           accepted + "</acceptfont></selectfont></fontconfig>";
+QByteArray fontSetConfig(const QFileInfo& files, const QString& cacheFolder) {
+    return "<?xml version=\"1.0\"?><fontconfig><dir>" + files.path().toUtf8() + "</dir><cachedir>" +
+           cacheFolder.toUtf8() +
+           "</cachedir><include ignore_missing=\"yes\">/etc/fonts/conf.d</include><selectfont>"
+           "<rejectfont><glob>*</glob></rejectfont><acceptfont><glob>" +
+           files.filePath().toUtf8() + "</glob></acceptfont></selectfont></fontconfig>";
 }
 
 class Form2Layout : public AppTest {
@@ -225,11 +219,8 @@ TEST_P(CommandRowFaces, TheCommandRowSpeaksInABoldChineseFaceOf14Point4ThatFitsI
     const FaceSet& set = GetParam();
     if (!set.package)
         return checkTheCommandRowsFont();
-    QStringList files;
-    for (const QString& name :
-         QDir(QString::fromUtf8(set.folder)).entryList({QString::fromUtf8(set.files)}))
-        files << QString::fromUtf8(set.folder) + QLatin1Char('/') + name;
-    if (files.isEmpty())
+    const QFileInfo files(QString::fromUtf8(set.files));
+    if (files.dir().entryList({files.fileName()}).isEmpty())
         GTEST_SKIP() << set.name << " is not installed: its package is " << set.package;
     write(QStringLiteral("fonts.conf"), fontSetConfig(files, path(QStringLiteral("cache"))));
 
