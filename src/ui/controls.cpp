@@ -1,6 +1,7 @@
 #include "ui/controls.h"
 
 #include "ui/clock.h"
+#include "ui/desktop.h"
 #include "ui/form.h"
 #include "ui/screen.h"
 #include "ui/twips.h"
@@ -15,7 +16,10 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScrollBar>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
@@ -50,6 +54,57 @@ private:
     std::function<void()>* click_;
     std::function<void()>* dbl_;
     MouseDownHandler* down_;
+};
+
+// A push button whose caption's lines are set as in the face the window names, where the face
+// standing in for it spaces its lines wider: SimSun steps one em a line, Noto CJK about 1.44,
+// and two lines set 1.44 em apart no longer fit a button made for SimSun.
+class CaptionButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    void setLineBox(std::optional<LineBox> box) {
+        box_ = box;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        const QFont shown(font(), this);
+        const QFontMetricsF metrics(shown);
+        const double em = QRawFont::fromFont(shown).pixelSize();
+        if (!box_ || metrics.lineSpacing() <= box_->step() * em)
+            return QPushButton::paintEvent(event);
+
+        // The button as its style draws it, but for the caption.
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const QStringList lines = option.text.split(QLatin1Char('\n'));
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+
+        QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        if (option.state & (QStyle::State_Sunken | QStyle::State_On))
+            area.translate(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                           style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+        // The block of lines centred, each line's baseline where the named face puts it; each
+        // line drawn by the style in a box of the stand-in's own height around that baseline.
+        const double step = box_->step() * em;
+        double baseline =
+            area.top() + (area.height() - lines.size() * step) / 2 + box_->ascent * em;
+        for (const QString& line : lines) {
+            const QRect box(area.left(), qRound(baseline - metrics.ascent()), area.width(),
+                            qCeil(metrics.height()));
+            style()->drawItemText(&painter, box,
+                                  Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic |
+                                      Qt::TextDontClip,
+                                  option.palette, isEnabled(), line, QPalette::ButtonText);
+            baseline += step;
+        }
+    }
+
+private:
+    std::optional<LineBox> box_;
 };
 
 Qt::Alignment horizontal(int a) {
@@ -100,6 +155,8 @@ void CommandButton::syncGeometry() {
 
 void CommandButton::syncFont() {
     Control::syncFont();
+    if (auto* b = dynamic_cast<CaptionButton*>(w_.data()))
+        b->setLineBox(namedLineBox(p_.fontName));
     syncText();
 }
 
@@ -135,7 +192,7 @@ void CommandButton::press() {
 }
 
 QWidget* CommandButton::createWidget(QWidget* parent) {
-    auto* b = new QPushButton(caption_, parent);
+    auto* b = new CaptionButton(caption_, parent);
     b->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(b, &QPushButton::clicked, b, [this] { press(); });
     return b;

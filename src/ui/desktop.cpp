@@ -61,4 +61,14 @@ QStringList fontFamilies(const QString& name) {
     return families;
 }
 
+std::optional<LineBox> namedLineBox(const QString& name) {
+    // SimSun and NSimSun share one file: 220 units above the baseline and 36 below on an em of
+    // 256, so one em from line to line with no leading.
+    static const QStringList simSun{QStringLiteral("SimSun"), QStringLiteral("宋体"),
+                                    QStringLiteral("NSimSun"), QStringLiteral("新宋体")};
+    if (simSun.contains(name, Qt::CaseInsensitive))
+        return LineBox{220.0 / 256, 36.0 / 256};
+    return std::nullopt;
+}
+
 } // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 
 namespace ui {
 
@@ -15,5 +16,18 @@ void useChineseDesktop();
 // and metrics too, comes from the face that draws its Chinese, not from some unrelated
 // default.
 QStringList fontFamilies(const QString& name);
+
+// How a face sets a line of text, in ems: the baseline's depth below the line's top, and the
+// depth below the baseline down to the next line's top.
+struct LineBox {
+    double ascent = 0;
+    double descent = 0;
+    double step() const { return ascent + descent; }
+};
+
+// The line box of a face the program names, where the toolkit knows it (the SimSun family
+// steps one em a line), to keep captions laid out as the window was designed whatever face
+// stands in; none for other faces.
+std::optional<LineBox> namedLineBox(const QString& name);
 
 } // namespace ui

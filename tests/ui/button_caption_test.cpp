@@ -1,3 +1,4 @@
+#include "support/chinese_font.h"
 #include "support/pump_until.h"
 #include "ui/controls.h"
 #include "ui/event_loop.h"
@@ -55,6 +56,7 @@ TEST_F(ButtonAndBorder, ALabelShowsACaptionThatRacesOnceAFrameAndTheLastOneAlway
 }
 
 TEST_F(ButtonAndBorder, ANarrowButtonShowsItsCaptionOverSeveralLinesThatFit) {
+    ASSERT_TRUE(testing_support::aChineseFontIsInstalled());
     w.load();
     const QString shown = shownText();
     const QStringList lines = shown.split(QLatin1Char('\n'));
