@@ -35,8 +35,11 @@ bool holdsNoText(QByteArrayView bytes) {
     return bytes.isEmpty() || bytes == kEmptySnapshot;
 }
 
+// On a full disk the two snapshots and the room set aside are all the log has: a snapshot
+// written needs room for itself beside the two, as the archive of the whole log does. Twice
+// the largest snapshot lets the log grow by a third after the disk filled.
 qint64 reserveFor(qint64 largestSnapshot) {
-    return largestSnapshot + largestSnapshot / 4 + LogArchive::kLeastReserve;
+    return 2 * largestSnapshot + LogArchive::kLeastReserve;
 }
 
 // The note written before each append to the archive: where the append begins, its length and

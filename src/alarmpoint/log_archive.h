@@ -22,8 +22,9 @@ namespace alarmpoint {
 // left the snapshots as they were, or snapshots that cannot be emptied.
 //
 // The log is written on a full disk too: room set aside beside the archive while the disk had
-// it (recordarchive.reserve, a quarter more than the largest snapshot) is given up when a
-// snapshot or the archive of the whole log cannot otherwise be written.
+// it (recordarchive.reserve, twice the largest snapshot) is given up when a snapshot or the
+// archive of the whole log cannot otherwise be written, and set aside again, as far as the
+// disk allows, after each snapshot.
 //
 // The bytes are the log's text in the code page of the snapshots, the oldest text first: the
 // snapshot of the log follows the bytes the archive took from its front, so the first byte of
