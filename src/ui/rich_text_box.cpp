@@ -18,14 +18,17 @@ namespace ui {
 
 namespace {
 // Marks a block that continues the paragraph of the block before it: between the two the
-// paragraph was cut, not broken.
+// paragraph was cut, not broken. The mark is a property of the separator between the two
+// blocks (the block's char format), not of either block: a deletion across separators keeps
+// the block format of the block it ends in and an undo brings the separators back as they
+// were, so the mark stays with the place where the paragraph was cut or broken.
 constexpr int kContinues = QTextFormat::UserProperty + 1;
 
 bool continues(const QTextBlock& b) {
-    return b.isValid() && b.blockFormat().boolProperty(kContinues);
+    return b.isValid() && b.charFormat().boolProperty(kContinues);
 }
 
-QTextBlockFormat blockAfter(QTextBlockFormat f, bool cut) {
+QTextCharFormat separator(QTextCharFormat f, bool cut) {
     if (cut)
         f.setProperty(kContinues, true);
     else
@@ -42,10 +45,12 @@ QStringList paragraphsOf(QString text) {
     return text.split(QLatin1Char('\n'));
 }
 
-// New text takes the format found at the caret, as typed text does.
+// New text takes the format found at the caret, as typed text does; at the start of an empty
+// block that is the format of the separator before it, whose mark stays there.
 QTextCharFormat formatAtCaret(const QTextCursor& c) {
     QTextCharFormat f = c.charFormat();
     f.clearProperty(QTextFormat::ObjectType);
+    f.clearProperty(kContinues);
     return f;
 }
 
@@ -60,7 +65,7 @@ void insertCut(QTextCursor& c, QStringView text, const QTextCharFormat& format) 
             return;
         }
         if (used >= RichTextBox::kBlockChars) {
-            c.insertBlock(blockAfter(c.blockFormat(), true), format);
+            c.insertBlock(c.blockFormat(), separator(format, true));
             continue;
         }
         qsizetype take = std::min<qsizetype>(RichTextBox::kBlockChars - used, text.size());
@@ -178,7 +183,7 @@ void RichTextBox::insertPlain(QTextCursor& c, const QString& text, const QTextCh
     c.removeSelectedText();
     for (qsizetype i = 0; i < paragraphs.size(); ++i) {
         if (i > 0)
-            c.insertBlock(blockAfter(c.blockFormat(), false), format);
+            c.insertBlock(c.blockFormat(), separator(format, false));
         insertCut(c, paragraphs[i], format);
     }
     c.endEditBlock();
