@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -76,6 +77,17 @@ void insertCut(QTextCursor& c, QStringView text, const QTextCharFormat& format) 
         text = text.sliced(take);
     }
 }
+
+// Undone or redone, the step of a change of format only says so again.
+class FormatOnlyStep : public QAbstractUndoItem {
+public:
+    explicit FormatOnlyStep(std::function<void()> mark) : mark_(std::move(mark)) {}
+    void undo() override { mark_(); }
+    void redo() override { mark_(); }
+
+private:
+    std::function<void()> mark_;
+};
 
 // Mouse presses and double clicks on the text area (the viewport, not the frame or scroll
 // bars), with the place in twips from the text area's corner.
@@ -214,7 +226,9 @@ void RichTextBox::documentChange(int from, int removed, int added) {
     ++revision_;
     const int cutsAdded = recountCuts(from, added);
     const int cuts = document_.lastBlock().userState() - document_.begin().userState();
-    lastChange_ = {from, removed, cuts_ - cuts + cutsAdded};
+    // A step undone or redone is one edit block of the document, and so one revision.
+    const bool formatOnly = reformatting_ || formatOnlyRevision_ == document_.revision();
+    lastChange_ = {from, removed, cuts_ - cuts + cutsAdded, formatOnly && removed == added};
     cuts_ = cuts;
 }
 
@@ -379,20 +393,33 @@ void RichTextBox::setSelText(const QString& text) {
     setCursor(c);
 }
 
+void RichTextBox::mergeFormat(const QTextCharFormat& format) {
+    QTextCursor c = cursor();
+    {
+        const QScopedValueRollback reformatting(reformatting_, true);
+        c.mergeCharFormat(format);
+    }
+    if (c.hasSelection()) {
+        // Joined to the merge's step as its last part: an undo runs it first, and the merge's
+        // own parts still put the caret where they did.
+        c.joinPreviousEditBlock();
+        document_.appendUndoItem(
+            new FormatOnlyStep([this] { formatOnlyRevision_ = document_.revision(); }));
+        c.endEditBlock();
+    }
+    setCursor(c);
+}
+
 void RichTextBox::setSelBold(bool on) {
     QTextCharFormat f;
     f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    QTextCursor c = cursor();
-    c.mergeCharFormat(f);
-    setCursor(c);
+    mergeFormat(f);
 }
 
 void RichTextBox::setSelFontName(const QString& name) {
     QTextCharFormat f;
     f.setFontFamilies(fontFamilies(name));
-    QTextCursor c = cursor();
-    c.mergeCharFormat(f);
-    setCursor(c);
+    mergeFormat(f);
 }
 
 void RichTextBox::setSelFontSize(double points) {
@@ -400,9 +427,7 @@ void RichTextBox::setSelFontSize(double points) {
         return;
     QTextCharFormat f;
     f.setFontPointSize(points);
-    QTextCursor c = cursor();
-    c.mergeCharFormat(f);
-    setCursor(c);
+    mergeFormat(f);
 }
 
 void RichTextBox::setWordWrap(bool on) {

@@ -554,6 +554,8 @@ TEST_F(AlarmWindowTest, EditMenuFollowsTheFocusedBox) {
 const QObject* heardFrom = nullptr;
 QString heard;
 std::vector<int> misplaced;
+// The characters the events carried, removed and inserted.
+qsizetype charactersTold = 0;
 
 void hear(QAccessibleEvent* e) {
     const auto at = [](int from, qsizetype length = 0) {
@@ -566,13 +568,16 @@ void hear(QAccessibleEvent* e) {
     if (e->type() == QAccessible::TextInserted) {
         const auto* t = static_cast<QAccessibleTextInsertEvent*>(e);
         heard.insert(at(t->changePosition()), t->textInserted());
+        charactersTold += t->textInserted().size();
     } else if (e->type() == QAccessible::TextRemoved) {
         const auto* t = static_cast<QAccessibleTextRemoveEvent*>(e);
         heard.remove(at(t->changePosition(), t->textRemoved().size()), t->textRemoved().size());
+        charactersTold += t->textRemoved().size();
     } else if (e->type() == QAccessible::TextUpdated) {
         const auto* t = static_cast<QAccessibleTextUpdateEvent*>(e);
         const qsizetype length = t->textRemoved().size();
         heard.replace(at(t->changePosition(), length), length, t->textInserted());
+        charactersTold += length + t->textInserted().size();
     } else if (e->type() == QAccessible::TextSelectionChanged) {
         at(static_cast<QAccessibleTextSelectionEvent*>(e)->selectionStart());
         at(static_cast<QAccessibleTextSelectionEvent*>(e)->selectionEnd());
@@ -760,6 +765,18 @@ TEST_F(ScreenReader, ItsCopyOfTheLogFollowsTheEvents) {
                  f4().log.appendToLog(QString(room * 9 / 10, u'x') + QStringLiteral("\r\n"));
              receive(QStringLiteral("A2zen-tur:~%1{}OK").arg(QString(2000, u'乙')));
              EXPECT_LT(box.characterCount(), alarmpoint::MessageLog::kLogChars);
+         }},
+        {"the log at its bound set anew in one size: no character changes",
+         [&] {
+             charactersTold = 0;
+             f4().log.Text1_DblClick();
+             EXPECT_EQ(charactersTold, 0);
+         }},
+        {"that size undone: no character changes either",
+         [&] {
+             press(Qt::Key_Z, Qt::ControlModifier);
+             EXPECT_FALSE(box.CanUndo());
+             EXPECT_EQ(charactersTold, 0);
          }},
     };
     for (const auto& row : rows) {
