@@ -11,8 +11,9 @@
 // chat line a second with the log at its bound, for the CPU and the bytes written per hour,
 // and the same with a log of 1.6 M characters whose snapshots go to a full disk (run that one
 // through tests/disk/run_on_small_disk, which mounts a small file system for it to fill);
-// and the CPU the window takes while it sits on the machine's clock, its timers running, once
-// 20 M characters of chat lines are in its log. Under a display (QT_QPA_PLATFORM=xcb) the
+// the CPU of a double click on the input box, which sets the whole log at its bound in one
+// size; and the CPU the window takes while it sits on the machine's clock, its timers running,
+// once 20 M characters of chat lines are in its log. Under a display (QT_QPA_PLATFORM=xcb) the
 // window is a real one.
 
 #include "alarmpoint/message_log.h"
@@ -468,6 +469,31 @@ void BM_ChatLineASecondOnAFullDisk(benchmark::State& state) {
     }
 }
 
+// ---- A double click at the log's bound
+
+// A double click on the input box, as a query starts, with the log at its bound (lines of a
+// server's notices, as above): the whole log set in one size, its selection put back, laid out
+// and painted anew, with or without the accessibility bridge and a screen reader following
+// the log (bench/run_with_screen_reader). The CPU of one click.
+void BM_DoubleClickAtTheBound(benchmark::State& state) {
+    Window& w = window();
+    alarmpoint::Form4& f = w.form();
+    w.fill(alarmpoint::MessageLog::kLogChars - 20'000, true);
+    // Untimed, while a reader still asks what it wants to know of the filled log.
+    f.log.Text1_DblClick();
+    w.settle();
+    double cpu = 0;
+    for (auto _ : state) {
+        const bench_support::Meter meter;
+        f.log.Text1_DblClick();
+        w.settle();
+        state.SetIterationTime(meter.wallSeconds());
+        cpu += bench_support::cpuSeconds() - meter.cpu0;
+    }
+    state.counters["cpu_s"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
+    state.counters["bridge"] = QAccessible::isActive();
+}
+
 BENCHMARK(BM_AppendToLog)
     ->ArgsProduct({{100'000, 1'000'000, 5'000'000}, {1, 0}})
     ->ArgNames({"chars", "breaks"})
@@ -503,6 +529,7 @@ BENCHMARK(BM_ChatLineASecondOnAFullDisk)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kSecond);
+BENCHMARK(BM_DoubleClickAtTheBound)->Iterations(5)->UseManualTime()->Unit(benchmark::kSecond);
 BENCHMARK(BM_IdleAfterLongLog)
     ->Args({20'000'000, 20})
     ->ArgNames({"chars", "seconds"})

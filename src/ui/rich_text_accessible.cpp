@@ -130,6 +130,11 @@ public:
         const int cuts = change.from == from && change.removed == places ? change.removedCuts : 0;
         return QString(places - cuts, QLatin1Char(' '));
     }
+    // The reader is given the text without its formats: a change of them changes nothing.
+    bool formatOnly(int from, qsizetype places) const {
+        const RichTextBox::Change& change = box_->lastChange_;
+        return change.formatOnly && change.from == from && change.removed == places;
+    }
     // The box is there while its document is, and the view shows it (a view being taken down
     // shows an empty document of its own).
     bool live() const { return document_ && view()->document() == document_; }
@@ -187,6 +192,8 @@ void updateInTextOffsets(QAccessibleEvent* event) {
     case QAccessible::TextUpdated: {
         const auto* e = static_cast<QAccessibleTextUpdateEvent*>(event);
         const int from = e->changePosition();
+        if (box->formatOnly(from, e->textRemoved().size()))
+            return;
         QAccessibleTextUpdateEvent converted(
             view, box->offset(from), box->removedText(from, e->textRemoved().size()),
             box->text(box->offset(from), box->offset(from + int(e->textInserted().size()))));

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextEdit>
 
@@ -18,14 +19,17 @@ namespace ui {
 
 namespace {
 // Marks a block that continues the paragraph of the block before it: between the two the
-// paragraph was cut, not broken.
+// paragraph was cut, not broken. The mark is a property of the separator between the two
+// blocks (the block's char format), not of either block: a deletion across separators keeps
+// the block format of the block it ends in and an undo brings the separators back as they
+// were, so the mark stays with the place where the paragraph was cut or broken.
 constexpr int kContinues = QTextFormat::UserProperty + 1;
 
 bool continues(const QTextBlock& b) {
-    return b.isValid() && b.blockFormat().boolProperty(kContinues);
+    return b.isValid() && b.charFormat().boolProperty(kContinues);
 }
 
-QTextBlockFormat blockAfter(QTextBlockFormat f, bool cut) {
+QTextCharFormat separator(QTextCharFormat f, bool cut) {
     if (cut)
         f.setProperty(kContinues, true);
     else
@@ -42,10 +46,12 @@ QStringList paragraphsOf(QString text) {
     return text.split(QLatin1Char('\n'));
 }
 
-// New text takes the format found at the caret, as typed text does.
+// New text takes the format found at the caret, as typed text does; at the start of an empty
+// block that is the format of the separator before it, whose mark stays there.
 QTextCharFormat formatAtCaret(const QTextCursor& c) {
     QTextCharFormat f = c.charFormat();
     f.clearProperty(QTextFormat::ObjectType);
+    f.clearProperty(kContinues);
     return f;
 }
 
@@ -60,7 +66,7 @@ void insertCut(QTextCursor& c, QStringView text, const QTextCharFormat& format) 
             return;
         }
         if (used >= RichTextBox::kBlockChars) {
-            c.insertBlock(blockAfter(c.blockFormat(), true), format);
+            c.insertBlock(c.blockFormat(), separator(format, true));
             continue;
         }
         qsizetype take = std::min<qsizetype>(RichTextBox::kBlockChars - used, text.size());
@@ -71,6 +77,17 @@ void insertCut(QTextCursor& c, QStringView text, const QTextCharFormat& format) 
         text = text.sliced(take);
     }
 }
+
+// Undone or redone, the step of a change of format only says so again.
+class FormatOnlyStep : public QAbstractUndoItem {
+public:
+    explicit FormatOnlyStep(std::function<void()> mark) : mark_(std::move(mark)) {}
+    void undo() override { mark_(); }
+    void redo() override { mark_(); }
+
+private:
+    std::function<void()> mark_;
+};
 
 // Mouse presses and double clicks on the text area (the viewport, not the frame or scroll
 // bars), with the place in twips from the text area's corner.
@@ -178,7 +195,7 @@ void RichTextBox::insertPlain(QTextCursor& c, const QString& text, const QTextCh
     c.removeSelectedText();
     for (qsizetype i = 0; i < paragraphs.size(); ++i) {
         if (i > 0)
-            c.insertBlock(blockAfter(c.blockFormat(), false), format);
+            c.insertBlock(c.blockFormat(), separator(format, false));
         insertCut(c, paragraphs[i], format);
     }
     c.endEditBlock();
@@ -209,7 +226,9 @@ void RichTextBox::documentChange(int from, int removed, int added) {
     ++revision_;
     const int cutsAdded = recountCuts(from, added);
     const int cuts = document_.lastBlock().userState() - document_.begin().userState();
-    lastChange_ = {from, removed, cuts_ - cuts + cutsAdded};
+    // A step undone or redone is one edit block of the document, and so one revision.
+    const bool formatOnly = reformatting_ || formatOnlyRevision_ == document_.revision();
+    lastChange_ = {from, removed, cuts_ - cuts + cutsAdded, formatOnly && removed == added};
     cuts_ = cuts;
 }
 
@@ -378,20 +397,33 @@ void RichTextBox::setSelText(const QString& text) {
     setCursor(c);
 }
 
+void RichTextBox::mergeFormat(const QTextCharFormat& format) {
+    QTextCursor c = cursor();
+    {
+        const QScopedValueRollback reformatting(reformatting_, true);
+        c.mergeCharFormat(format);
+    }
+    if (c.hasSelection()) {
+        // Joined to the merge's step as its last part: an undo runs it first, and the merge's
+        // own parts still put the caret where they did.
+        c.joinPreviousEditBlock();
+        document_.appendUndoItem(
+            new FormatOnlyStep([this] { formatOnlyRevision_ = document_.revision(); }));
+        c.endEditBlock();
+    }
+    setCursor(c);
+}
+
 void RichTextBox::setSelBold(bool on) {
     QTextCharFormat f;
     f.setFontWeight(on ? QFont::Bold : QFont::Normal);
-    QTextCursor c = cursor();
-    c.mergeCharFormat(f);
-    setCursor(c);
+    mergeFormat(f);
 }
 
 void RichTextBox::setSelFontName(const QString& name) {
     QTextCharFormat f;
     f.setFontFamilies(fontFamilies(name));
-    QTextCursor c = cursor();
-    c.mergeCharFormat(f);
-    setCursor(c);
+    mergeFormat(f);
 }
 
 void RichTextBox::setSelFontSize(double points) {
@@ -399,9 +431,7 @@ void RichTextBox::setSelFontSize(double points) {
         return;
     QTextCharFormat f;
     f.setFontPointSize(points);
-    QTextCursor c = cursor();
-    c.mergeCharFormat(f);
-    setCursor(c);
+    mergeFormat(f);
 }
 
 void RichTextBox::setWordWrap(bool on) {

@@ -138,17 +138,26 @@ private:
     // Qt cannot leave a change out of its undo history: the history goes instead, and the
     // modified flag stays as it was.
     template <class Steps> void changeWithoutUndo(Steps steps);
+    // Merges `format` into the selection's characters (into the caret's format when nothing is
+    // selected) as a change of format only, and so its undo and its redo.
+    void mergeFormat(const QTextCharFormat& format);
 
     QTextDocument document_;
     quint64 revision_ = 0;
     // All the cuts of the document.
     int cuts_ = 0;
     // The latest change as the document told it, and the cuts it took out: a screen reader
-    // is told what went in characters of the text, and a cut is none.
+    // is told what went in characters of the text, and a cut is none; of a change of format
+    // only it is told nothing, as it reads plain text.
     struct Change {
         int from = -1, removed = 0, removedCuts = 0;
+        bool formatOnly = false;
     };
     Change lastChange_;
+    // Set while the box changes formats only, and the document's revision while an undo or a
+    // redo does (Qt tells such a change as characters removed and as many added).
+    bool reformatting_ = false;
+    int formatOnlyRevision_ = -1;
     QTextCursor cursor_{&document_};
     bool wordWrap_ = true;
     bool locked_ = false;

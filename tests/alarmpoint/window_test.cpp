@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextBlock>
@@ -654,6 +655,8 @@ TEST_F(AlarmWindowTest, EditMenuFollowsTheFocusedBox) {
 const QObject* heardFrom = nullptr;
 QString heard;
 std::vector<int> misplaced;
+// The characters the events carried, removed and inserted.
+qsizetype charactersTold = 0;
 
 void hear(QAccessibleEvent* e) {
     const auto at = [](int from, qsizetype length = 0) {
@@ -666,13 +669,16 @@ void hear(QAccessibleEvent* e) {
     if (e->type() == QAccessible::TextInserted) {
         const auto* t = static_cast<QAccessibleTextInsertEvent*>(e);
         heard.insert(at(t->changePosition()), t->textInserted());
+        charactersTold += t->textInserted().size();
     } else if (e->type() == QAccessible::TextRemoved) {
         const auto* t = static_cast<QAccessibleTextRemoveEvent*>(e);
         heard.remove(at(t->changePosition(), t->textRemoved().size()), t->textRemoved().size());
+        charactersTold += t->textRemoved().size();
     } else if (e->type() == QAccessible::TextUpdated) {
         const auto* t = static_cast<QAccessibleTextUpdateEvent*>(e);
         const qsizetype length = t->textRemoved().size();
         heard.replace(at(t->changePosition(), length), length, t->textInserted());
+        charactersTold += length + t->textInserted().size();
     } else if (e->type() == QAccessible::TextSelectionChanged) {
         at(static_cast<QAccessibleTextSelectionEvent*>(e)->selectionStart());
         at(static_cast<QAccessibleTextSelectionEvent*>(e)->selectionEnd());
@@ -680,6 +686,112 @@ void hear(QAccessibleEvent* e) {
         return;
     }
     at(static_cast<QAccessibleTextCursorEvent*>(e)->cursorPosition());
+}
+
+// A user's edits at random, seeded: a selection, often from or to the edge of a block, typed
+// over, deleted, pasted over or replaced by Enter; Backspace, undo and redo; now and then a line
+// from the program. Text() is checked against what each edit should leave (an undo and a redo
+// against the text they bring back: Qt's undo takes back typing at the place where the typing
+// before it ended together with it), the screen reader's copy against its text. Gives the steps
+// after which either was wrong.
+std::vector<int> randomEditsGoneWrong(ui::RichTextBox& box, QAccessibleTextInterface* reader,
+                                      quint32 seed, int steps) {
+    QRandomGenerator random(seed);
+    const auto pick = [&](int n) { return int(random.bounded(n)); };
+    const auto someText = [&](int length, bool breaks) {
+        QString text;
+        while (text.size() < length) {
+            const int kind = pick(breaks ? 12 : 10);
+            text += kind < 5    ? QChar(u'a' + pick(26))
+                    : kind < 9  ? QChar(u'甲' + pick(40))
+                    : kind < 10 ? QStringLiteral(" ")
+                    : kind < 11 ? QStringLiteral("\r\n")
+                                : QStringLiteral("\n");
+        }
+        return text;
+    };
+    const auto send = [&](QKeyCombination key, const QString& text = {}) {
+        QKeyEvent e(QEvent::KeyPress, key.key(), key.keyboardModifiers(), text);
+        QCoreApplication::sendEvent(box.edit(), &e);
+    };
+    const QTextDocument* doc = box.edit()->document();
+    const auto place = [&](int near) {
+        const int end = doc->characterCount() - 1;
+        if (near >= 0 && pick(2))
+            return std::clamp(near + pick(801) - 400, 0, end);
+        if (pick(2))
+            return pick(end + 1);
+        const QTextBlock b = doc->findBlockByNumber(pick(doc->blockCount()));
+        return std::clamp(b.position() + (pick(2) ? b.length() - 1 : 0) + pick(5) - 2, 0, end);
+    };
+    // Edits made before are not known here.
+    box.forgetEdits();
+    QStringList undoable, redoable;
+    std::vector<int> wrong;
+    for (int step = 0; step < steps; ++step) {
+        const QString before = box.Text();
+        const quint64 revision = box.Revision();
+        QTextCursor c = box.edit()->textCursor();
+        c.setPosition(place(-1));
+        c.setPosition(pick(4) ? place(c.position()) : c.position(), QTextCursor::KeepAnchor);
+        box.edit()->setTextCursor(c);
+        const int start = box.SelStart(), length = box.SelLength();
+        std::optional<QString> expected;
+        const auto replaced = [&](QString text) {
+            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            return QString(before).replace(start, length,
+                                           text.replace(u'\n', QStringLiteral("\r\n")));
+        };
+        const int action = pick(100);
+        if (action < 25) {
+            const QString typed = someText(1 + pick(3), false);
+            send(Qt::Key_unknown, typed);
+            expected = replaced(typed);
+        } else if (action < 45) {
+            send(Qt::Key_Delete);
+            if (length > 0)
+                expected = replaced({});
+        } else if (action < 50) {
+            send(Qt::Key_Backspace);
+        } else if (action < 63) {
+            const QString pasted = someText(1 + pick(300), true);
+            QGuiApplication::clipboard()->setText(pasted);
+            send(Qt::ControlModifier | Qt::Key_V);
+            expected = replaced(pasted);
+        } else if (action < 68) {
+            send(Qt::Key_Return);
+            expected = replaced(QStringLiteral("\n"));
+        } else if (action < 82) {
+            send(Qt::ControlModifier | Qt::Key_Z);
+            while (!undoable.isEmpty() && undoable.last() != box.Text())
+                undoable.removeLast();
+            expected = undoable.isEmpty() ? before : undoable.takeLast();
+            if (box.Revision() != revision)
+                redoable.append(before);
+        } else if (action < 92) {
+            send(QKeySequence::keyBindings(QKeySequence::Redo).value(0)[0]);
+            expected = redoable.isEmpty() ? before : redoable.takeLast();
+            if (box.Revision() != revision)
+                undoable.append(before);
+        } else {
+            const QString line = someText(pick(400), false) + (pick(2) ? vbrt::kCrLf : QString());
+            shell::form4().log.appendToLog(line);
+            expected = before + line;
+            undoable.clear();
+            redoable.clear();
+        }
+        if (action < 68 && box.Revision() != revision) {
+            undoable.append(before);
+            redoable.clear();
+        }
+        const QString text = reader->text(0, reader->characterCount());
+        if ((expected && box.Text() != *expected) || heard != text || !misplaced.empty()) {
+            wrong.push_back(step);
+            heard = text;
+            misplaced.clear();
+        }
+    }
+    return wrong;
 }
 
 // Qt's widgets tell of their changes only while its bridge to a screen reader is up: on X, with
@@ -705,6 +817,10 @@ TEST_F(ScreenReader, ItsCopyOfTheLogFollowsTheEvents) {
         QKeyEvent e(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(box.edit(), &e);
     };
+    // 长000长001…: a long line, cut into blocks as it goes in.
+    QString numbered, beforeDeletion;
+    for (int i = 0; i < 100; ++i)
+        numbered += QStringLiteral("长%1").arg(i, 3, 10, QLatin1Char('0'));
     const struct {
         const char* what;
         std::function<void()> act;
@@ -723,6 +839,24 @@ TEST_F(ScreenReader, ItsCopyOfTheLogFollowsTheEvents) {
              press(Qt::Key_Delete, Qt::NoModifier);
          }},
         {"the deletion undone", [&] { press(Qt::Key_Z, Qt::ControlModifier); }},
+        {"a deletion from a line's start into the third block of a long line",
+         [&] {
+             f4().log.appendToLog(QStringLiteral("S1 short line49\r\n") + numbered + vbrt::kCrLf);
+             beforeDeletion = box.Text();
+             const int lineStart = int(beforeDeletion.size() - numbered.size() - 2);
+             box.setSelStart(lineStart);
+             box.setSelLength(300);
+             press(Qt::Key_Delete, Qt::NoModifier);
+             EXPECT_EQ(box.Text(),
+                       beforeDeletion.left(lineStart) + numbered.mid(300) + vbrt::kCrLf);
+         }},
+        {"that deletion undone",
+         [&] {
+             press(Qt::Key_Z, Qt::ControlModifier);
+             EXPECT_EQ(box.Text(), beforeDeletion);
+         }},
+        {"random edits",
+         [&] { EXPECT_EQ(randomEditsGoneWrong(box, reader, 53, 3000), std::vector<int>()); }},
         {"the whole log set anew in one size", [&] { f4().log.RichTextBox3_DblClick(); }},
         {"the oldest text trimmed",
          [&] {
@@ -732,6 +866,18 @@ TEST_F(ScreenReader, ItsCopyOfTheLogFollowsTheEvents) {
                  f4().log.appendToLog(QString(room * 9 / 10, u'x') + QStringLiteral("\r\n"));
              receive(QStringLiteral("A2zen-tur:~%1{}OK").arg(QString(2000, u'乙')));
              EXPECT_LT(box.characterCount(), alarmpoint::MessageLog::kLogChars);
+         }},
+        {"the log at its bound set anew in one size: no character changes",
+         [&] {
+             charactersTold = 0;
+             f4().log.Text1_DblClick();
+             EXPECT_EQ(charactersTold, 0);
+         }},
+        {"that size undone: no character changes either",
+         [&] {
+             press(Qt::Key_Z, Qt::ControlModifier);
+             EXPECT_FALSE(box.CanUndo());
+             EXPECT_EQ(charactersTold, 0);
          }},
     };
     for (const auto& row : rows) {

@@ -44,6 +44,10 @@ TEST_F(RichTextBoxTest, SelectionCountsParagraphBreaksAsCrLfWithAndWithoutItsWid
         QString selected, inserted, after;
         int caretAfter;
     };
+    // 长000长001…, cut into blocks where the text goes in.
+    QString numbered;
+    for (int i = 0; i < 100; ++i)
+        numbered += QStringLiteral("长%1").arg(i, 3, 10, QLatin1Char('0'));
     const Row rows[] = {
         {"appending a paragraph at the end", "ab", 2, 0, "", "a\r\n", "aba\r\n", 5},
         {"appending after a break", "中文\r\n", 4, 0, "", "字", "中文\r\n字", 5},
@@ -52,6 +56,9 @@ TEST_F(RichTextBoxTest, SelectionCountsParagraphBreaksAsCrLfWithAndWithoutItsWid
         {"a place between CR and LF falls before the break", "ab\r\ncd", 3, 0, "", "X", "abX\r\ncd",
          3},
         {"a start past the end goes to the end", "ab", 99, 5, "", "!", "ab!", 3},
+        {"a deletion from a line's start into the third block of a long line keeps the break "
+         "before it",
+         "S1\r\n" + numbered, 4, 300, numbered.left(300), "", "S1\r\n" + numbered.mid(300), 4},
     };
     for (bool live : {false, true}) {
         if (live)
