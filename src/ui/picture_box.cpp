@@ -247,13 +247,22 @@ QPointF PictureBox::fromPixel(double px, double py) const {
 }
 
 QImage PictureBox::base() const {
-    QImage img(std::max(1, innerWidthPx()), std::max(1, innerHeightPx()), QImage::Format_RGB32);
+    QImage img;
+    paintBase(img);
+    return img;
+}
+
+// An animation clears its box for every frame: the image it has is painted over rather than
+// made anew, which costs an allocation of the whole box each time.
+void PictureBox::paintBase(QImage& img) const {
+    const QSize size(std::max(1, innerWidthPx()), std::max(1, innerHeightPx()));
+    if (img.size() != size || img.format() != QImage::Format_RGB32)
+        img = QImage(size, QImage::Format_RGB32);
     img.fill(vbrt::toQColor(p_.backColor));
     if (!picture_.isNull()) {
         QPainter p(&img);
         p.drawImage(0, 0, picture_);
     }
-    return img;
 }
 
 void PictureBox::resizeImages() {
@@ -587,7 +596,7 @@ double PictureBox::TextHeight(const QString&) const {
 
 void PictureBox::Cls() {
     if (autoRedraw_)
-        persistent_ = base();
+        paintBase(persistent_);
     screen_ = QImage();
     currentX_ = scaleLeft_;
     currentY_ = scaleTop_;

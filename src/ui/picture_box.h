@@ -279,6 +279,7 @@ private:
     // Whether whole ellipses are drawn with a pen that can be stamped.
     bool stampablePen() const { return drawStyle_ == 0 || drawStyle_ == 6; }
     QImage base() const;
+    void paintBase(QImage& img) const;
     void resizeImages();
     QColor colourOf(vbrt::Colour c) const;
     QRgb rgbOf(vbrt::Colour c) const;
