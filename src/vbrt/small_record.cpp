@@ -105,10 +105,14 @@ WriteResult SmallRecord::write(QByteArrayView record) {
     Q_ASSERT(record.size() <= kMaxBytes);
     if (last_ == 0)
         read();
-    if (const WriteResult made = prepare(); !made)
-        return made;
     const QByteArray name = QFile::encodeName(path_);
-    const int fd = openForWriting(name, O_WRONLY | O_NONBLOCK | O_NOCTTY);
+    constexpr int kFlags = O_WRONLY | O_NONBLOCK | O_NOCTTY;
+    int fd = openForWriting(name, kFlags);
+    if (fd < 0 && errno == ENOENT) {
+        if (const WriteResult made = prepare(); !made)
+            return made;
+        fd = openForWriting(name, kFlags);
+    }
     if (fd < 0)
         return {describe(errno)};
     struct stat st {};
