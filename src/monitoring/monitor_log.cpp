@@ -22,7 +22,9 @@ QString logPath() {
 
 vbrt::WriteResult startLog() {
     // A folder that cannot be made is reported by the write into it.
-    QDir().mkpath(vbrt::appFile(QStringLiteral("\\CAMaRA")));
+    const QString folder = vbrt::appFile(QStringLiteral("\\CAMaRA"));
+    QDir().mkpath(folder);
+    vbrt::removeLeftoverTemporaries(folder);
     return vbrt::replaceFile(logPath(), {});
 }
 

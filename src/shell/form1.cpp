@@ -76,6 +76,8 @@ void Form1::Form_Load() {
     m.quitConfirmed = false;
     app::leaveSimulation(m.drawingMode);
 
+    // A run killed while it replaced a file left the new copy beside it.
+    vbrt::removeLeftoverTemporaries(vbrt::appPath());
     rotate(vbrt::appFile(QStringLiteral("\\tree.txt")),
            vbrt::appFile(QStringLiteral("\\treebackup.txt")));
     rotate(vbrt::appFile(QStringLiteral("\\treego.txt")),

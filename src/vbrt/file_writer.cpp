@@ -3,9 +3,11 @@
 #include "vbrt/disk_calls.h"
 #include "vbrt/file_reader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <climits>
@@ -34,6 +36,24 @@ struct Target {
     // Why nothing may be written there; empty when it may.
     QString error;
 };
+
+// The name of a replace's temporary file: short, so that the longest name the folder takes
+// can still be replaced, and hidden.
+const QString kTemporaryPrefix = QStringLiteral(".~");
+const QString kTemporarySuffix = QStringLiteral(".tmp");
+
+QByteArray temporaryName(const QByteArray& folder) {
+    return folder + '/' + QFile::encodeName(kTemporaryPrefix) +
+           QByteArray::number(QRandomGenerator::global()->generate(), 16) +
+           QFile::encodeName(kTemporarySuffix);
+}
+
+bool isTemporaryName(const QString& name) {
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(kTemporaryPrefix) + QStringLiteral("[0-9a-f]{1,8}") +
+        QRegularExpression::escape(kTemporarySuffix)));
+    return pattern.match(name).hasMatch();
+}
 
 Target targetOf(const QString& path) {
     constexpr int kMostLinks = 40; // as the system follows them
@@ -121,10 +141,7 @@ WriteResult ReplaceFile::open() {
     const QByteArray folder = folderOf(target_);
     int err = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        // Short, so that the longest name the folder takes can still be replaced.
-        const QByteArray name = folder + "/.~" +
-                                QByteArray::number(QRandomGenerator::global()->generate(), 16) +
-                                ".tmp";
+        const QByteArray name = temporaryName(folder);
         fd_ = openForWriting(name, O_WRONLY | O_CREAT | O_EXCL);
         if (fd_ >= 0) {
             temp_ = name;
@@ -284,6 +301,18 @@ WriteResult cutFileTo(const QString& path, qint64 size) {
     const int err = errno;
     ::close(fd);
     return cut ? WriteResult{} : WriteResult{describe(err)};
+}
+
+void removeLeftoverTemporaries(const QString& folder) {
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(
+        {kTemporaryPrefix + QLatin1Char('*') + kTemporarySuffix}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        struct stat st {};
+        if (isTemporaryName(name) && ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode))
+            removeFile(path);
+    }
 }
 
 PieceFile::~PieceFile() {

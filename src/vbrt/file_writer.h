@@ -83,5 +83,8 @@ WriteResult appendToFile(const QString& path, QByteArrayView bytes);
 // Takes back the end of a file from `size` on: an append the program made that a power cut
 // left half done. A file no longer than that is left as it is.
 WriteResult cutFileTo(const QString& path, qint64 size);
+// Removes the temporary files a replace left in `folder` when the program was killed between
+// its write and its rename; each is as large as the file it was to replace.
+void removeLeftoverTemporaries(const QString& folder);
 
 } // namespace vbrt
