@@ -157,6 +157,9 @@ void Form4::design() {
 }
 
 void Form4::Form_Load() {
+    // Before the log takes back what the archive refused: a long log laid out with wrapping
+    // takes minutes.
+    RichTextBox3.setWordWrap(false);
     // Before the snapshot timer's first tick, which the address prompt lets run.
     log.archiveWhatTheSnapshotsKept();
     app::Module1& m = app::module1();
@@ -212,7 +215,6 @@ void Form4::Form_Load() {
     RichTextBox3.setBackColor(kLogColour);
     RichTextBox3.setVisible(true);
     Label2.setWordWrap(true);
-    RichTextBox3.setWordWrap(false);
     setCaption(kCaption);
 }
 

@@ -334,10 +334,17 @@ void RichTextBox::appendText(const QString& text) {
 }
 
 int RichTextBox::firstBlocksEnd(int length) const {
+    const auto textOf = [](const QTextBlock& b) {
+        return b.length() - 1 + (continues(b.next()) ? 0 : 2);
+    };
     int taken = 0;
     QTextBlock b = document_.begin();
     for (; b.isValid() && taken < length; b = b.next())
-        taken += b.length() - 1 + (continues(b.next()) ? 0 : 2);
+        taken += textOf(b);
+    // On to the end of the paragraph, so that what stays starts a line, unless that paragraph
+    // runs on for as much again.
+    for (; continues(b) && taken < 2 * length; b = b.next())
+        taken += textOf(b);
     return b.isValid() ? b.position() : endPos();
 }
 

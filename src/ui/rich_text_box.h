@@ -40,9 +40,10 @@ public:
     // caret and leaves the caret after it: the append of a log, at the cost of the new text
     // whatever the length of the old.
     void appendText(const QString& text);
-    // Removes the oldest whole blocks that hold at least `length` characters of Text() (all of
-    // them if the text is shorter) and gives them as Text() gave them, a break that followed
-    // them included. The box lets go of their memory.
+    // Removes the oldest whole paragraphs that hold at least `length` characters of Text()
+    // (all of them if the text is shorter; a paragraph that goes on for as many again is cut
+    // at a block) and gives them as Text() gave them, a break that followed them included.
+    // The box lets go of their memory.
     QString takeFirst(int length);
     // What takeFirst(length) would give, left in place.
     QString firstText(int length) const;
