@@ -14,17 +14,22 @@ namespace alarmpoint {
 // Where the message log lies on the disk: recordarchive.txt, to whose end goes whatever leaves
 // the window, and the two snapshots record1.txt and record2.txt of the log as it stands.
 //
-// Nothing is archived twice, however the program ends. Before each append a note beside the
-// archive (recordarchive.mark) says what the append is and how many of the leading bytes of
-// each snapshot the archive holds once it is whole, and as many before it. The next opening
-// finds out from the archive whether the append is whole, and archives what the newest
-// snapshot holds beyond that: after a close, a kill or a power cut at any moment, a trim that
-// left the snapshots as they were, or snapshots that cannot be emptied.
+// Nothing is archived twice, however the program ends, and nothing of the user's is taken
+// from the archive. A note beside it (recordarchive.mark) is written before each append and
+// each snapshot, and after each append: it numbers the snapshots in the order they were
+// written, says by what each holds how many of its leading bytes the archive has, and, while
+// an append is under way, where it begins, with the bytes on both sides of that place and the
+// file it goes to. The next opening takes back only an append that is shown to be its own and
+// torn, and archives what the newest snapshot holds beyond what the archive has: after a
+// close, a kill or a power cut at any moment, a trim that left the snapshots as they were, or
+// snapshots that cannot be emptied. A snapshot the note does not know (it could not be
+// written, or a program before it wrote none) is newer than those it knows, and what the
+// archive has of it is read off the archive's end.
 //
 // The log is written on a full disk too: room set aside beside the archive while the disk had
-// it (recordarchive.reserve, twice the largest snapshot) is given up when a snapshot or the
-// archive of the whole log cannot otherwise be written, and set aside again, as far as the
-// disk allows, after each snapshot.
+// it (recordarchive.reserve, twice the largest snapshot) is given up, as much as a snapshot or
+// the archive of the whole log needs, when it cannot otherwise be written, and taken again, as
+// far as the disk allows, at every tick while it is short.
 //
 // The bytes are the log's text in the code page of the snapshots, the oldest text first: the
 // snapshot of the log follows the bytes the archive took from its front, so the first byte of
@@ -40,6 +45,7 @@ public:
     static QString archivePath();
     // record2.txt when `second`, else record1.txt.
     static QString snapshotPath(bool second);
+    static QString notePath();
 
     // What the snapshots hold that the archive could not take.
     struct Unarchived {
@@ -48,7 +54,7 @@ public:
     };
     // At the window's opening, before any snapshot: what the newest snapshot holds beyond what
     // the archive has goes to the archive. When the archive refuses it, it is given back to
-    // be put in the log; `keptIn` then says where it went.
+    // be put in the log; `keptTextIsInTheLogFrom` then says where it went.
     std::optional<Unarchived> archiveWhatTheSnapshotsKept();
     // The text given back by archiveWhatTheSnapshotsKept now stands in the log from its byte
     // `at` on.
@@ -66,10 +72,14 @@ public:
     // The user changed the log's text: where the snapshots' bytes stand in it is no longer
     // known, and the archive's later appends count for them no more.
     void logEditedByUser();
+    // Why the note could not be written the last time; empty when it was.
+    const vbrt::WriteResult& noteRefusal() const { return noteRefusal_; }
 
 private:
     struct Snapshot {
-        // Md5 of what the file holds; empty when it holds nothing known.
+        // Its place in the order snapshots are written; 0 when there is none.
+        quint64 serial = 0;
+        // Md5 of what the file holds.
         QByteArray fingerprint;
         qint64 size = 0;
         // Leading bytes that the archive has, whatever the log does.
@@ -80,20 +90,35 @@ private:
 
         qint64 archivedOf(qint64 streamArchived) const;
     };
+    struct Note;
+    struct PendingAppend;
     enum class Reach { Oldest, Whole };
+    enum class AppendFound { Whole, Torn, NotWhole };
 
-    vbrt::WriteResult append(const QByteArray& bytes, Reach reach);
+    // Whether the archive holds the append under way that the note tells of.
+    static AppendFound findAppend(const PendingAppend& append);
+
     vbrt::WriteResult appendOnce(const QByteArray& bytes, Reach reach);
+    // A write that a full disk refused is tried again with the room it needs from the
+    // reserve, and then with all the reserve has.
+    template <class Write> vbrt::WriteResult usingTheReserve(qint64 bytes, Write write);
     void emptySnapshots();
+    // What the archive has of a snapshot the note does not know, read off the archive's end.
+    static qint64 archivedByContent(const QByteArray& snapshot);
+    // The note of what the archive and the snapshots hold now, with what is under way.
+    void writeNote(const PendingAppend* append, int pendingFile, const Snapshot* pending);
 
-    vbrt::SmallRecord mark_;
+    vbrt::SmallRecord note_;
     vbrt::RoomReserve reserve_;
     std::array<Snapshot, 2> snapshots_; // record1.txt, record2.txt
+    // The serial of the newest snapshot written or begun, over every session.
+    quint64 serial_ = 0;
     // The bytes the archive took from the front of the log this session.
     qint64 streamArchived_ = 0;
     qint64 largestSnapshot_ = 0;
     // The snapshot whose text was given back at the opening, and its leading bytes archived.
     std::optional<int> givenBack_;
+    vbrt::WriteResult noteRefusal_;
 };
 
 } // namespace alarmpoint

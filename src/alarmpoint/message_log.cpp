@@ -18,6 +18,7 @@ constexpr double kLayoutFontSize = 15;
 const QString kModified = QStringLiteral("Text has been modified\rContinue?");
 const QString kNotArchived = QStringLiteral("告警记录没有存档，");
 const QString kNoSnapshot = QStringLiteral("告警记录的快照没有保存，");
+const QString kNoNote = QStringLiteral("告警记录的存档标记没有保存，");
 const QString kWouldBeLost =
     QStringLiteral("告警记录既不能存档，也不能写入快照，关闭后就会丢失。\r\n");
 const QString kCloseAnyway = QStringLiteral("\r\n\r\n是否仍然关闭？");
@@ -67,9 +68,10 @@ QString MessageLog::archiveRefused(const vbrt::WriteResult& r) {
 void MessageLog::archiveWhatTheSnapshotsKept() {
     ownRevision_ = f_.RichTextBox3.Revision();
     snapshotRefusalTold_ = false;
+    noteRefusalTold_ = false;
     const std::optional<LogArchive::Unarchived> kept = archive_.archiveWhatTheSnapshotsKept();
     if (!kept)
-        return;
+        return tellNoteRefusal();
     // Kept in the log, and so in its snapshots, until the archive takes it.
     QString text = vbrt::fromAnsi(kept->bytes);
     if (text.endsWith(kCrLf))
@@ -80,6 +82,7 @@ void MessageLog::archiveWhatTheSnapshotsKept() {
         archive_.keptTextIsInTheLogFrom(at);
     });
     keepBounded();
+    tellNoteRefusal();
 }
 
 void MessageLog::keepBounded() {
@@ -133,25 +136,30 @@ vbrt::WriteResult MessageLog::archiveWholeLog() {
     return r;
 }
 
-vbrt::WriteResult MessageLog::writeSnapshot() {
+QString MessageLog::writeSnapshot() {
     ui::RichTextBox& box = f_.RichTextBox3;
     noteUserEdits();
     ownRevision_ = box.Revision();
     // In the code page the user's other tools read.
-    const vbrt::WriteResult r =
-        archive_.writeSnapshot(recordToggle, vbrt::toAnsi(box.Text() + kCrLf));
-    if (!r)
-        return r;
-    snapshotRevision_ = box.Revision();
-    recordToggle = !recordToggle;
-    return r;
+    const QByteArray bytes = vbrt::toAnsi(box.Text() + kCrLf);
+    QStringList refusals;
+    for (const bool second : {recordToggle, !recordToggle}) {
+        if (const vbrt::WriteResult r = archive_.writeSnapshot(second, bytes); !r) {
+            refusals << vbrt::writeFailedMessage(LogArchive::snapshotPath(second), r);
+            continue;
+        }
+        snapshotRevision_ = box.Revision();
+        recordToggle = !second;
+        return {};
+    }
+    return refusals.join(QStringLiteral("；"));
 }
 
 MessageLog::Kept MessageLog::giveUpLog() {
     giveUpRefusal_ = archiveWholeLog();
     if (giveUpRefusal_)
         return Kept::Archived;
-    return writeSnapshot() ? Kept::InSnapshot : Kept::Nowhere;
+    return writeSnapshot().isEmpty() ? Kept::InSnapshot : Kept::Nowhere;
 }
 
 void MessageLog::emptyLog() {
@@ -173,11 +181,19 @@ void MessageLog::archiveOnClose() {
         ui::MsgBox(archiveRefused(giveUpRefusal_), ui::vbOKOnly);
 }
 
+void MessageLog::Timer3_Timer() {
+    snapshotWhenDue();
+    // At every tick, whether a snapshot was written or not: what the disk frees, another
+    // program may take.
+    archive_.keepRoomAside();
+    tellNoteRefusal();
+}
+
 // A log of a few thousand characters is written a second after it changed; a long one waits
 // a second for every kSnapshotCharsPerSecond characters, written or not: a disk that stays
 // full costs no more than one that takes every snapshot. A snapshot that cannot be written is
 // said once in the log, until one is written again.
-void MessageLog::Timer3_Timer() {
+void MessageLog::snapshotWhenDue() {
     ui::RichTextBox& box = f_.RichTextBox3;
     ++ticksSinceSnapshot_;
     if (snapshotRevision_ == box.Revision())
@@ -187,17 +203,29 @@ void MessageLog::Timer3_Timer() {
     if (ticksSinceSnapshot_ < wait)
         return;
     ticksSinceSnapshot_ = 0;
-    const bool second = recordToggle;
-    if (const vbrt::WriteResult r = writeSnapshot(); !r) {
+    if (const QString refused = writeSnapshot(); !refused.isEmpty()) {
         if (snapshotRefusalTold_)
             return;
         snapshotRefusalTold_ = true;
-        appendToLog(kCrLf + kNoSnapshot +
-                    vbrt::writeFailedMessage(LogArchive::snapshotPath(second), r) + kCrLf);
+        appendToLog(kCrLf + kNoSnapshot + refused + kCrLf);
         return;
     }
     snapshotRefusalTold_ = false;
-    archive_.keepRoomAside();
+}
+
+// Without the note the next opening reads off the archive's end what it has of the
+// snapshots, which a log that says the same again can mislead: the user hears of it once,
+// until the note is written again.
+void MessageLog::tellNoteRefusal() {
+    const vbrt::WriteResult& r = archive_.noteRefusal();
+    if (r) {
+        noteRefusalTold_ = false;
+        return;
+    }
+    if (noteRefusalTold_)
+        return;
+    noteRefusalTold_ = true;
+    appendToLog(kCrLf + kNoNote + vbrt::writeFailedMessage(LogArchive::notePath(), r) + kCrLf);
 }
 
 void MessageLog::Form_Resize() {

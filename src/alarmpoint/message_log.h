@@ -85,8 +85,11 @@ private:
     bool archiveOldest();
     // The whole log to the archive and out of the window; nothing when it is empty.
     vbrt::WriteResult archiveWholeLog();
-    // The log as it stands to the snapshot next in turn.
-    vbrt::WriteResult writeSnapshot();
+    // The log as it stands to the snapshot next in turn, or to the other one when that file
+    // refuses it; what the files said, in the user's words, when neither took it.
+    QString writeSnapshot();
+    void snapshotWhenDue();
+    void tellNoteRefusal();
     // The user changed the log since the program's last change to it.
     void noteUserEdits();
     static QString archivePath();
@@ -111,6 +114,8 @@ private:
     quint64 ownRevision_ = 0;
     // A snapshot could not be written, and the log says so.
     bool snapshotRefusalTold_ = false;
+    // The note beside the archive could not be written, and the log says so.
+    bool noteRefusalTold_ = false;
     // The size of the log when the archive last refused its oldest text, and why.
     std::optional<int> archiveRefusedAt_;
     vbrt::WriteResult archiveRefusal_;

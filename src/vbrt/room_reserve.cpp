@@ -12,12 +12,26 @@
 namespace vbrt {
 
 namespace {
-// Taken a step at a time, so that a disk that fills midway leaves what fitted.
+// Taken a step at a time, halved down to a page when a step does not fit, so that a disk
+// with little room left still gives what it has.
 constexpr qint64 kStep = 256 * 1024;
+constexpr qint64 kLeastStep = 4096;
+// What a file written from the reserve needs beyond its bytes: its last block, its name in
+// the folder, the blocks that map it. Should that be short, the writer asks for all there is.
+constexpr qint64 kWriteOverhead = 16 * 1024;
 
-bool isPlainFile(int fd) {
+// Never waits on what is no plain file: a FIFO opened for writing would block until a reader
+// came.
+int openPlain(const QString& path, int flags) {
+    const int fd = disk::openForWriting(QFile::encodeName(path),
+                                        flags | O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
     struct stat st {};
-    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        return fd;
+    ::close(fd);
+    return -1;
 }
 } // namespace
 
@@ -32,31 +46,32 @@ void RoomReserve::growTo(qint64 bytes) {
     qint64 have = size();
     if (have >= bytes)
         return;
-    const QByteArray name = QFile::encodeName(path_);
-    const int fd = disk::openForWriting(name, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY);
+    const int fd = openPlain(path_, O_CREAT);
     if (fd < 0)
         return;
-    if (isPlainFile(fd)) {
-        while (have < bytes) {
-            const qint64 step = std::min(kStep, bytes - have);
-            if (!disk::allocate(fd, have, step)) {
-                // Whatever a failed step took beyond the size is given back.
-                disk::cutBack(fd, have);
-                break;
-            }
-            have += step;
+    for (qint64 step = kStep; have < bytes && step >= kLeastStep;) {
+        const qint64 length = std::min(step, bytes - have);
+        if (disk::allocate(fd, have, length)) {
+            have += length;
+            continue;
         }
+        // Whatever a failed step took beyond the size is given back.
+        disk::cutBack(fd, have);
+        step /= 2;
     }
     ::close(fd);
 }
 
-bool RoomReserve::release() {
-    if (size() == 0)
+bool RoomReserve::release(qint64 bytes) {
+    const qint64 have = size();
+    if (have == 0 || bytes <= 0)
         return false;
-    const int fd = disk::openForWriting(QFile::encodeName(path_), O_WRONLY | O_NOFOLLOW | O_NOCTTY);
+    const int fd = openPlain(path_, 0);
     if (fd < 0)
         return false;
-    const bool released = isPlainFile(fd) && disk::cutBack(fd, 0);
+    const qint64 keep =
+        std::max<qint64>(0, have - bytes - kWriteOverhead) / kLeastStep * kLeastStep;
+    const bool released = disk::cutBack(fd, keep);
     ::close(fd);
     return released;
 }

@@ -7,6 +7,7 @@
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
+#include "text_printers.h"
 #include "vbrt/convert.h"
 #include "vbrt/disk_calls.h"
 #include "vbrt/file_writer.h"
@@ -23,6 +24,8 @@
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextEdit>
+
+#include <sys/stat.h>
 
 using namespace testing_support;
 using alarmpoint::Form4;
@@ -387,6 +390,9 @@ TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
             EXPECT_TRUE(QFile::resize(path(archiveFile), (archivedBefore + archivedAfter) / 2));
         }
 
+        // The next start takes away the copy a kill during a snapshot left.
+        shell::form1().show();
+        EXPECT_EQ(files().filter(QRegularExpression(QStringLiteral("^\\.~"))), QStringList());
         for (int opening = 0; opening < 2; ++opening) {
             open();
             f4().unload();
@@ -407,6 +413,203 @@ TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
                 cutAt(row, killAt, true);
             if (!cut.killed)
                 break;
+        }
+    }
+}
+
+// What the user and other programs do to the files between two runs, and snapshots whose
+// times do not tell them apart: the next openings take no byte the archive holds, and archive
+// every line the snapshots held as often as the log showed it.
+TEST_F(AlarmWindowTest, TheNextOpeningsKeepEveryByteWhateverWasDoneToTheFiles) {
+    using alarmpoint::MessageLog;
+    const QString archiveFile = MessageLog::kArchiveFile, rotated = archiveFile + ".1";
+    const QString rec1 = QStringLiteral("record1.txt"), rec2 = QStringLiteral("record2.txt");
+    const QString note = QStringLiteral("recordarchive.mark");
+    const auto numbered = [](const QString& what, int count) {
+        QString text;
+        for (int i = 0; i < count; ++i)
+            text += QStringLiteral("%1 %2\r\n").arg(i, 4).arg(what);
+        return text;
+    };
+    const QString first = numbered(QStringLiteral("第一次客厅红色告警。"), 150);
+    const QString second = numbered(QStringLiteral("第二次客厅黄色告警。"), 150);
+    const QString killed = numbered(QStringLiteral("断电前的告警。"), 12);
+    const QString reply = QStringLiteral("客厅一切正常");
+    const auto lines = [&](const QString& text) {
+        receive(QStringLiteral("￥&$") + text, server.clientCount() - 1);
+        advance(2);
+    };
+    const auto query = [&] {
+        f4().log.Text1_DblClick();
+        f4().Text1.setText(QStringLiteral("问"));
+        f4().Text1.type(QStringLiteral("\r"));
+        lines(QStringLiteral("OK~") + reply);
+    };
+    const auto kill = [] {
+        shell::resetAll();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    // The window closed, or the program killed, and the program started again.
+    const auto again = [&] {
+        if (f4().isLoaded())
+            f4().unload();
+        kill();
+        open();
+    };
+    const auto editArchive = [&](int from, int count) {
+        QList<QByteArray> kept = read(archiveFile).split('\n');
+        kept.remove(from, count);
+        write(archiveFile, kept.join('\n'));
+    };
+    // The snapshot with the reply gets the other's time, `seconds` later.
+    const auto replyTime = [&](int seconds) {
+        const bool second = vbrt::fromAnsi(read(rec2)).contains(reply);
+        QFile file(path(second ? rec2 : rec1));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QFileInfo(path(second ? rec1 : rec2)).lastModified().addSecs(seconds),
+                         QFileDevice::FileModificationTime);
+    };
+    const auto fifo = [&](const QString& name) {
+        QFile::remove(path(name));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path(name)).constData(), 0666), 0);
+    };
+    const auto readOnly = [&](const QStringList& names) {
+        for (const QString& name : names)
+            QFile::setPermissions(path(name), QFile::ReadOwner);
+    };
+    // A line that the trim of a log of 2.1 million characters cuts.
+    const QString longLine = QStringLiteral("长").repeated(200'000);
+    const QString filler = numbered(QStringLiteral("填充的告警记录。").repeated(30), 6'000);
+
+    const auto firstRun = [&] { lines(first); };
+    const auto twoRuns = [&] {
+        lines(first);
+        again();
+        lines(second);
+    };
+    const auto killedRun = [&] {
+        lines(killed);
+        kill();
+    };
+    struct Row {
+        const char* what;
+        std::function<void()> run;     // the earlier runs, from the first opening on
+        std::function<void()> between; // what was done to the files before the next opening
+        QString once;                  // in the archive as often as `times` afterwards
+        int times = 1;
+        QString said = {}; // in the log of each of the next three openings
+        // In place of three openings, each closed.
+        std::function<void()> next = {};
+    };
+    const Row rows[] = {
+        {"the user deleted the two oldest lines", firstRun, [&] { editArchive(0, 2); },
+         first.mid(first.indexOf(QStringLiteral("\r\n")) + 2)},
+        {"two runs, a line of the second deleted", twoRuns, [&] { editArchive(200, 1); },
+         second.right(second.size() / 2)},
+        {"a job kept the newest three quarters", firstRun,
+         [&] { write(archiveFile, read(archiveFile).right(read(archiveFile).size() * 3 / 4)); },
+         first.right(first.size() / 2)},
+        {"replaced by a shorter file of other bytes", firstRun,
+         [&] { write(archiveFile, QByteArray(read(archiveFile).size() / 2, 'z') + "\r\n"); }, first,
+         0},
+        {"rotated, the new archive begun with a header line", firstRun,
+         [&] {
+             QFile::rename(path(archiveFile), path(rotated));
+             write(archiveFile, vbrt::toAnsi(QStringLiteral("告警记录存档，自 2026-12-10 起\r\n")));
+         },
+         first, 0},
+        {"killed, then a line of the run before deleted",
+         [&] {
+             lines(first);
+             again();
+             killedRun();
+         },
+         [&] { editArchive(20, 1); }, killed},
+        {"the same reply to two queries, killed before the next",
+         [&] {
+             query();
+             query();
+             kill();
+         },
+         {},
+         reply,
+         2},
+        {"a query's reply, the snapshots' times the same",
+         [&] {
+             lines(killed);
+             query();
+             kill();
+         },
+         [&] { replyTime(0); }, reply},
+        {"a query's reply, its snapshot's time ten seconds back",
+         [&] {
+             query();
+             kill();
+         },
+         [&] { replyTime(-10); }, reply},
+        {"record2.txt read-only",
+         [&] {
+             f4().unload();
+             readOnly({rec2});
+             again();
+             killedRun();
+         },
+         {},
+         killed},
+        {"a FIFO in the reserve's place", firstRun,
+         [&] { fifo(QStringLiteral("recordarchive.reserve")); }, first},
+        {"a FIFO in the note's place, the snapshots read-only", killedRun,
+         [&] {
+             fifo(note);
+             readOnly({rec1, rec2});
+         },
+         killed, 1, QStringLiteral("告警记录的存档标记没有保存，")},
+        {"a trim cut a long line, and the next opening finds the archive refusing",
+         [&] {
+             f4().log.appendToLog(filler.left(500'000) + longLine + filler.left(1'400'000));
+             advance(MessageLog::kSnapshotWaitLimit);
+             kill();
+         },
+         [&] { QFile::rename(path(archiveFile), path(rotated)); },
+         longLine,
+         1,
+         {},
+         [&] {
+             ASSERT_TRUE(QDir(dir.path()).mkpath(archiveFile));
+             open();
+             ASSERT_TRUE(QDir(dir.path()).rmdir(archiveFile));
+             ASSERT_TRUE(QFile::rename(path(rotated), path(archiveFile)));
+             f4().unload();
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        kill();
+        for (const QString& name :
+             files() + QStringList{note, QStringLiteral("recordarchive.reserve")})
+            QFile::remove(path(name));
+        open();
+        row.run();
+        if (f4().isLoaded())
+            f4().unload();
+        kill();
+        if (row.between)
+            row.between();
+        const QByteArray left = read(archiveFile);
+        if (row.next)
+            row.next();
+        for (int opening = 0; !row.next && opening < 3; ++opening) {
+            again();
+            f4().unload();
+        }
+        const QByteArray archivedBytes = read(archiveFile);
+        EXPECT_TRUE(archivedBytes.startsWith(left)) << "the user's bytes kept";
+        const QString archived = vbrt::fromAnsi(archivedBytes);
+        EXPECT_EQ(archived.count(row.once), row.times) << archived.left(2000).toStdString();
+        EXPECT_FALSE(archived.contains(QRegularExpression(QStringLiteral("[^\n]Tessal人工智能"))))
+            << "each run's log starts a line";
+        if (!row.said.isEmpty()) {
+            EXPECT_EQ(archived.count(row.said), 3);
         }
     }
 }

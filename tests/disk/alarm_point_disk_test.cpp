@@ -31,7 +31,9 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
         QStringLiteral("告警记录既不能存档，也不能写入快照，关闭后就会丢失。\r\n") +
         vbrt::writeFailedMessage(path(archiveFile), {QStringLiteral("没有写入权限")}) +
         QStringLiteral("\r\n\r\n是否仍然关闭？");
-    enum class Disk { Full, ReadOnly };
+    // Full; full, with another program taking what the log's writes free; full, then free for a
+    // while with the log unchanged, then full again; read-only.
+    enum class Disk { Full, FullAndTaken, FreedAndFilledAgain, ReadOnly };
     enum class End { Close, Quit, Signal };
     const struct {
         const char* what;
@@ -42,6 +44,8 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
         {"full: the window's close", Disk::Full, End::Close, 0},
         {"full: the quit", Disk::Full, End::Quit, 0},
         {"full: a signal", Disk::Full, End::Signal, 0},
+        {"full, and what is freed taken: a signal", Disk::FullAndTaken, End::Signal, 0},
+        {"freed, and full again: a signal", Disk::FreedAndFilledAgain, End::Signal, 0},
         {"read-only: the window's close, kept open", Disk::ReadOnly, End::Close, ui::vbNo},
         {"read-only: the window's close, let go", Disk::ReadOnly, End::Close, ui::vbYes},
         {"read-only: the quit, kept open", Disk::ReadOnly, End::Quit, ui::vbNo},
@@ -60,18 +64,28 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
         advance(2);
 
         std::unique_ptr<disk::LockedFolder> locked;
-        if (row.disk == Disk::Full) {
-            disk::fillLeaving(0);
-        } else {
+        if (row.disk == Disk::ReadOnly) {
             for (const QString& name : files())
                 QFile::setPermissions(path(name), QFile::ReadOwner | QFile::ReadUser);
             locked = std::make_unique<disk::LockedFolder>(dir.path());
+        } else {
+            disk::fillLeaving(0);
         }
         QString lines;
         for (int i = 0; i < 20; ++i) {
             const QString line = QStringLiteral("第%1条：客厅红色告警。\r\n").arg(i);
             receive(QStringLiteral("￥&$") + line, server.clientCount() - 1);
             lines += line;
+            if (row.disk == Disk::FullAndTaken) {
+                advance(1);
+                disk::fillLeaving(0);
+            }
+            if (row.disk == Disk::FreedAndFilledAgain && i == 9) {
+                advance(3);
+                disk::unfill();
+                advance(3);
+                disk::fillLeaving(0);
+            }
         }
         advance(3);
         EXPECT_EQ(log().count(QStringLiteral("告警记录的快照没有保存，")),
