@@ -13,6 +13,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <utility>
 
 namespace platform {
 
@@ -235,6 +236,7 @@ void TcpSocket::adopt(QTcpSocket* s) {
     decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
     state_ = Connected;
     received_ += s->read(readChunk_ - received_.size());
+    noteArrival();
     // Announced from the event loop, not from inside Accept (which usually runs in the
     // listener's connection request).
     QMetaObject::invokeMethod(
@@ -244,7 +246,7 @@ void TcpSocket::adopt(QTcpSocket* s) {
                 return;
             QPointer<TcpSocket> self(this);
             if (!received_.isEmpty())
-                emitEvent(onDataArrival, qint64(received_.size()));
+                announce();
             if (self && s == socket_ && state_ == Connected &&
                 s->state() == QAbstractSocket::UnconnectedState)
                 peerClosed();
@@ -260,6 +262,8 @@ void TcpSocket::hook(QTcpSocket* s) {
     connect(s, &QAbstractSocket::stateChanged, this, &TcpSocket::socketStateChanged);
     connect(s, &QAbstractSocket::errorOccurred, this, &TcpSocket::socketError);
     connect(s, &QIODevice::readyRead, this, &TcpSocket::readArrived);
+    // Unlike readyRead, raised inside the handler's waits too: each delivery is noted there.
+    connect(s, &QIODevice::channelReadyRead, this, &TcpSocket::noteArrival);
     connect(s, &QAbstractSocket::disconnected, this, [this] {
         if (state_ == Connected)
             peerClosed();
@@ -310,6 +314,11 @@ void TcpSocket::fail(int number, const QString& description) {
 
 void TcpSocket::peerClosed() {
     state_ = Closing;
+    // Given after the arrivals held back meanwhile, once the handler has returned.
+    if (announcing_) {
+        closeHeld_ = true;
+        return;
+    }
     QPointer<TcpSocket> self(this);
     // What came with the goodbye is given before it.
     while (self && state_ == Closing && readChunk()) {
@@ -320,35 +329,91 @@ void TcpSocket::peerClosed() {
 }
 
 void TcpSocket::readArrived() {
+    // Inside the handler's own wait (a nested loop, or a held-back arrival's turn): kept for
+    // when it has returned.
+    if (announcing_) {
+        noteArrival();
+        return;
+    }
     QPointer<TcpSocket> self(this);
-    // The rest, and bytes that came while the handler waited (they raise no new readyRead),
-    // once the event loop has had its turn.
+    // The rest, and what came while the handler waited, once the event loop has had its turn.
     if (readChunk() && self)
         readHeldBack();
 }
 
-bool TcpSocket::readChunk() {
-    if (!socket_ || socket_->bytesAvailable() == 0 || received_.size() >= readChunk_)
-        return false;
-    received_ += socket_->read(readChunk_ - received_.size());
-    emitEvent(onDataArrival, qint64(received_.size()));
-    return true;
+void TcpSocket::noteArrival() {
+    if (!socket_)
+        return;
+    const qint64 buffered = socket_->bytesAvailable();
+    if (buffered < heldBytes_) {
+        // Taken by someone else: what is left is one arrival.
+        held_.clear();
+        heldBytes_ = 0;
+    }
+    if (buffered == heldBytes_)
+        return;
+    if (qsizetype(held_.size()) < kHeldArrivals)
+        held_.push_back(buffered - heldBytes_);
+    else
+        held_.back() += buffered - heldBytes_;
+    heldBytes_ = buffered;
+}
+
+qint64 TcpSocket::readChunk() {
+    if (!socket_ || received_.size() >= readChunk_)
+        return 0;
+    noteArrival();
+    if (held_.empty())
+        return 0;
+    const QByteArray bytes = socket_->read(std::min(readChunk_ - received_.size(), held_.front()));
+    const qint64 taken = bytes.size();
+    received_ += bytes;
+    heldBytes_ -= taken;
+    // A chunk of a larger arrival leaves the rest of it in front.
+    if ((held_.front() -= taken) <= 0)
+        held_.pop_front();
+    announce();
+    return taken;
+}
+
+void TcpSocket::announce() {
+    holdingArrivals([this] { emitEvent(onDataArrival, qint64(received_.size())); });
+}
+
+void TcpSocket::holdingArrivals(const std::function<void()>& fn) {
+    // Not a QScopedValueRollback: `fn` may free the socket.
+    QPointer<TcpSocket> self(this);
+    const bool outer = !announcing_;
+    announcing_ = true;
+    fn();
+    if (!self || !outer)
+        return;
+    announcing_ = false;
+    if (std::exchange(closeHeld_, false) && state_ == Closing)
+        peerClosed();
 }
 
 void TcpSocket::readWhatArrived() {
     // Only ever waited for bytes the system says it holds.
     constexpr int kLastReadWaitMs = 100;
-    QPointer<TcpSocket> self(this);
-    const qint64 chunks = kLastReadBytes / readChunk_ + 1;
-    for (qint64 i = 0; i < chunks && self && socket_ && state_ == Connected; ++i) {
-        if (readChunk())
-            continue;
-        // Brings what the system holds into the socket's buffer, announced through readyRead.
-        // Asked only when there is something: a wait that finds nothing counts as a failure.
-        pollfd ready{int(socket_->socketDescriptor()), POLLIN, 0};
-        if (::poll(&ready, 1, 0) <= 0 || !socket_->waitForReadyRead(kLastReadWaitMs))
-            return;
-    }
+    // What the waits bring in is noted, not announced from inside them: the loop gives it.
+    holdingArrivals([this] {
+        QPointer<TcpSocket> self(this);
+        for (qint64 taken = 0; taken < kLastReadBytes && self && socket_ && state_ == Connected;) {
+            if (const qint64 bytes = readChunk()) {
+                taken += bytes;
+                continue;
+            }
+            // Left unread by the handler: nothing more can be given.
+            if (received_.size() >= readChunk_)
+                return;
+            // Brings what the system holds into the socket's buffer. Asked only when there is
+            // something: a wait that finds nothing counts as a failure.
+            pollfd ready{int(socket_->socketDescriptor()), POLLIN, 0};
+            if (::poll(&ready, 1, 0) <= 0 || !socket_->waitForReadyRead(kLastReadWaitMs))
+                return;
+        }
+    });
 }
 
 void TcpSocket::readHeldBack() {
@@ -414,6 +479,9 @@ void TcpSocket::SendData(const QByteArray& bytes) {
 void TcpSocket::Close() {
     state_ = Closed;
     received_.clear();
+    held_.clear();
+    heldBytes_ = 0;
+    closeHeld_ = false;
     decoder_.reset();
     if (server_) {
         QTcpServer* server = server_;

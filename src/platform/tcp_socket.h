@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QtGlobal>
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -34,6 +35,12 @@ namespace platform {
 // One arrival brings at most a chunk (kReadBound unless set smaller); what follows it is
 // announced once the event loop has had its turn, so that a peer that never pauses still
 // leaves the windows their clicks, timers and paints.
+//
+// What the system delivers while the handler of an arrival waits with events running is
+// announced after that handler has returned, as the arrivals it came in, one per turn of the
+// event loop: a handler is never entered again from inside its own wait, and what a peer sent
+// while the program was busy is neither merged nor dropped. At most kHeldArrivals are told
+// apart; a peer that sends more pieces than that during one wait has the rest joined.
 class TcpSocket : public QObject {
     Q_OBJECT
 public:
@@ -63,6 +70,7 @@ public:
     };
 
     static constexpr qint64 kReadBound = 1024 * 1024;
+    static constexpr qsizetype kHeldArrivals = 4096;
 
     explicit TcpSocket(QObject* parent = nullptr);
     ~TcpSocket() override;
@@ -153,8 +161,16 @@ private:
     void socketError(int error);
     void peerClosed();
     void readArrived();
-    // Takes in and announces one chunk; false when there was nothing to take or no room.
-    bool readChunk();
+    // Notes what the system delivered since the last note as an arrival of its own.
+    void noteArrival();
+    // Takes in and announces one chunk of the oldest arrival; the bytes taken, 0 when there
+    // was nothing to take or no room.
+    qint64 readChunk();
+    // Runs the arrival handler on what was taken.
+    void announce();
+    // Runs `fn` with what arrives meanwhile noted, not announced; a goodbye of the peer that
+    // came meanwhile is given after `fn`, behind what came before it.
+    void holdingArrivals(const std::function<void()>& fn);
     // Announces, once the event loop is back, what was held back at the bound.
     void readHeldBack();
     void bytesWritten(qint64 bytes);
@@ -169,6 +185,13 @@ private:
     QPointer<QTcpServer> server_;
     QPointer<QTcpSocket> requesting_;
     QByteArray received_;
+    // The sizes of the arrivals that wait in the connection's buffer, oldest first; bytes
+    // past their sum came since the last note.
+    std::deque<qint64> held_;
+    qint64 heldBytes_ = 0;
+    // The handler of an arrival is running (or the program's end is taking what came).
+    bool announcing_ = false;
+    bool closeHeld_ = false;
     bool readQueued_ = false;
     bool keepAlive_ = false;
     qint64 readChunk_ = kReadBound;

@@ -7,7 +7,9 @@
 #include "alarmpoint/watchdog.h"
 #include "app/module1.h"
 #include "app/program.h"
+#include "text_printers.h"
 #include "ui/event_loop.h"
+#include "ui/timer.h"
 #include "vbrt/convert.h"
 
 #include <QCoreApplication>
@@ -117,6 +119,15 @@ protected:
 TEST_F(TransferTest, UploadsArriveWholeOverThreeConnections) {
     open();
     app::module1().snapshotName = QStringLiteral("snap.bmp");
+    // The server chats on while the uploads start and run.
+    QStringList said;
+    ui::Timer chatter;
+    chatter.onTimer = [&] {
+        said << QStringLiteral("第%1句").arg(said.size());
+        server.send(0, QStringLiteral("A2zen-tur:~%1\r\n{}OK").arg(said.last()));
+    };
+    chatter.setInterval(500);
+    const auto chatIn = [](const QString& text) { return text.split("\r\n").filter(u"句"); };
     int ended = 0;
     for (const qint64 size : {3, 4, 3071, 3072, 5000, 10000, 921654}) {
         SCOPED_TRACE(size);
@@ -134,6 +145,7 @@ TEST_F(TransferTest, UploadsArriveWholeOverThreeConnections) {
             log().contains(QStringLiteral("校验重发0个包。应发包数为: %1，丢包率为：  0%   。")
                                .arg(std::max<qint64>(1, size / 1024))));
     }
+    chatter.setEnabled(false);
 
     // Too short or missing: refused with a line in the log, nothing offered.
     const qsizetype sent = server.received.size();
@@ -147,6 +159,9 @@ TEST_F(TransferTest, UploadsArriveWholeOverThreeConnections) {
     EXPECT_EQ(log().count(QStringLiteral("文件长度小于3个字节，不能上传：")), 3);
     pumpUntil([] { return false; }, 0.1);
     EXPECT_EQ(server.received.size(), sent);
+    EXPECT_EQ(chatIn(log()), said) << "each line once, in order";
+    f4().unload();
+    EXPECT_EQ(chatIn(vbrt::fromAnsi(read(alarmpoint::MessageLog::kArchiveFile))), said);
 }
 
 TEST_F(TransferTest, TheUploadButtonOffersTheChosenFile) {

@@ -142,6 +142,8 @@ void AlarmServer::accept() {
     while (QTcpSocket* s = server_->nextPendingConnection()) {
         const int index = int(clients_.size());
         clients_.push_back({s, std::make_unique<QStringDecoder>("GBK")});
+        // Each message leaves when it is sent, not joined to the next small one.
+        s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(s, &QTcpSocket::readyRead, this, [this, index] { arrived(index); });
         if (!greeting.isEmpty())
             send(index, greeting);
