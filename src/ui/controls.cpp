@@ -236,7 +236,14 @@ void Label::setCaption(const QString& text) {
     if (wait <= 0 || wait > kScreenFrame)
         return showCaption();
     captionDue_ = true;
-    QTimer::singleShot(int(std::ceil(wait * 1000)), l, [this] { showCaption(); });
+    // The timer is the label's own, not its widget's: an unloaded window's widgets outlive
+    // their controls until Qt deletes them later, and a form may be destroyed meanwhile.
+    if (!captionTimer_) {
+        captionTimer_ = std::make_unique<QTimer>();
+        captionTimer_->setSingleShot(true);
+        QObject::connect(captionTimer_.get(), &QTimer::timeout, [this] { showCaption(); });
+    }
+    captionTimer_->start(int(std::ceil(wait * 1000)));
 }
 
 void Label::showCaption() {
