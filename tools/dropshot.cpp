@@ -20,6 +20,7 @@
 #include "app/module1.h"
 #include "program_folder.h"
 #include "screen_shot.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
@@ -86,7 +87,7 @@ void straightFall(shell::Form1& f) {
     for (const auto& v : values)
         f.Text1(QString::fromLatin1(v[0]).toInt()).setText(QString::fromLatin1(v[1]));
     QTimer::singleShot(300, [&] {
-        f.Picture1_Click();
+        f.calculator.Picture1_Click();
         settle(300);
         shoot("fall-replot");
         finish();
@@ -286,14 +287,14 @@ int main(int argc, char** argv) {
     // animation that follows runs until the last picture is taken.
     QTimer::singleShot(2000, [] { shoot("plotting"); });
     QTimer::singleShot(300, [&] {
-        f.Command1_Click();
+        f.calculator.Command1_Click();
         settle(300);
         shoot("plotted");
         QTimer::singleShot(3000, [] {
             shoot("orbit");
             finish();
         });
-        f.Command2_Click();
+        f.calculator.Command2_Click();
     });
     return QApplication::exec();
 }
