@@ -62,12 +62,14 @@ using shots::shoot;
 
 // Saves the screen from another process after `ms`, while this one is held by busy waits.
 std::thread shootLater(const char* name, int ms) {
-    const std::string file = (shots::prefix + "-" + name + ".png").toStdString();
-    return std::thread([file, ms] {
+    const QString grab = QCoreApplication::applicationDirPath() + QStringLiteral("/screengrab");
+    const std::string command = QStringLiteral("'%1' '%2-%3.png'")
+                                    .arg(grab, shots::prefix, QString::fromLatin1(name))
+                                    .toStdString();
+    return std::thread([command, ms] {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        const std::string command = "import -window root " + file;
         if (std::system(command.c_str()) != 0)
-            std::fprintf(stderr, "dropshot: import failed\n");
+            ++shots::failures;
     });
 }
 
