@@ -6,6 +6,8 @@
 //   dropshot main OUT_PREFIX      (writes OUT_PREFIX-plotting.png, -plotted.png, -orbit.png)
 //   dropshot fall OUT_PREFIX      (writes OUT_PREFIX-fall-replot.png: a straight fall re-plotted
 //                                  by a click on the main window's picture)
+//   dropshot wide OUT_PREFIX      (writes OUT_PREFIX-wide-results.png: the calculator on the
+//                                  inputs 反导模拟 fills in, results wider than their boxes)
 //   dropshot drawing OUT_PREFIX   (writes OUT_PREFIX-drawing-growing.png, -drawing.png, and
 //                                  -drawing-calc.png of the window's own calculator)
 //   dropshot anti OUT_PREFIX      (writes OUT_PREFIX-anti-scene.png, -anti-search.png taken
@@ -20,6 +22,7 @@
 #include "app/module1.h"
 #include "program_folder.h"
 #include "screen_shot.h"
+#include "shell/calculator.h"
 #include "shell/form1.h"
 #include "shell/form2.h"
 #include "shell/forms.h"
@@ -38,6 +41,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -61,34 +65,50 @@ using shots::shoot;
 
 // Saves the screen from another process after `ms`, while this one is held by busy waits.
 std::thread shootLater(const char* name, int ms) {
-    const std::string file = (shots::prefix + "-" + name + ".png").toStdString();
-    return std::thread([file, ms] {
+    const QString grab = QCoreApplication::applicationDirPath() + QStringLiteral("/screengrab");
+    const std::string command = QStringLiteral("'%1' '%2-%3.png'")
+                                    .arg(grab, shots::prefix, QString::fromLatin1(name))
+                                    .toStdString();
+    return std::thread([command, ms] {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        const std::string command = "import -window root " + file;
         if (std::system(command.c_str()) != 0)
-            std::fprintf(stderr, "dropshot: import failed\n");
+            ++shots::failures;
     });
+}
+
+// A drop as the panel's boxes 0, 1, 2, 3, 4, 10 and 13 take it: radius (mm), Vx0, VFx, VFy,
+// Vy0, the time and the density.
+void typePanel(shell::Form1& f, const std::array<const char*, 7>& values) {
+    const int boxes[] = {0, 1, 2, 3, 4, 10, 13};
+    for (size_t i = 0; i < values.size(); ++i)
+        f.Text1(boxes[i]).setText(QString::fromLatin1(values[i]));
 }
 
 // A drop thrown up and forward against the wind; three seconds of flight.
 void typeDrop(shell::Form1& f) {
-    const char* values[][2] = {{"0", "1"},   {"1", "8"},  {"2", "-2"}, {"3", "1"},
-                               {"4", "-12"}, {"10", "3"}, {"13", "1"}};
-    for (const auto& v : values)
-        f.Text1(QString::fromLatin1(v[0]).toInt()).setText(QString::fromLatin1(v[1]));
+    typePanel(f, {"1", "8", "-2", "1", "-12", "3", "1"});
 }
 
 // A drop let fall from rest in calm air, re-plotted by a click on the picture: with no
 // horizontal motion its path lies along the vertical axis.
 void straightFall(shell::Form1& f) {
-    const char* values[][2] = {{"0", "1"}, {"1", "0"},  {"2", "0"}, {"3", "0"},
-                               {"4", "0"}, {"10", "2"}, {"13", "1"}};
-    for (const auto& v : values)
-        f.Text1(QString::fromLatin1(v[0]).toInt()).setText(QString::fromLatin1(v[1]));
+    typePanel(f, {"1", "0", "0", "0", "0", "2", "1"});
     QTimer::singleShot(300, [&] {
-        f.Picture1_Click();
+        f.calculator.Picture1_Click();
         settle(300);
         shoot("fall-replot");
+        finish();
+    });
+}
+
+// The calculator on the inputs 反导模拟 fills in: results wider than their boxes, which show
+// them from their start, signs first.
+void wideResults(shell::Form1& f) {
+    typePanel(f, {"50", "700", "1", "1", "-700", "10", "7"});
+    QTimer::singleShot(300, [&] {
+        f.calculator.Command1_Click();
+        settle(300);
+        shoot("wide-results");
         finish();
     });
 }
@@ -246,8 +266,10 @@ int main(int argc, char** argv) {
     ui::useChineseDesktop();
     const QStringList args = QApplication::arguments();
     if (args.size() < 3 ||
-        !QStringList{"main", "fall", "drawing", "anti", "curves", "replay"}.contains(args[1])) {
-        std::fprintf(stderr, "usage: dropshot main|fall|drawing|anti|curves|replay OUT_PREFIX\n");
+        !QStringList{"main", "fall", "wide", "drawing", "anti", "curves", "replay"}.contains(
+            args[1])) {
+        std::fprintf(stderr,
+                     "usage: dropshot main|fall|wide|drawing|anti|curves|replay OUT_PREFIX\n");
         return 2;
     }
     shots::prefix = args[2];
@@ -261,6 +283,10 @@ int main(int argc, char** argv) {
     f.show();
     if (args[1] == "fall") {
         straightFall(f);
+        return QApplication::exec();
+    }
+    if (args[1] == "wide") {
+        wideResults(f);
         return QApplication::exec();
     }
     if (args[1] == "drawing") {
@@ -286,14 +312,14 @@ int main(int argc, char** argv) {
     // animation that follows runs until the last picture is taken.
     QTimer::singleShot(2000, [] { shoot("plotting"); });
     QTimer::singleShot(300, [&] {
-        f.Command1_Click();
+        f.calculator.Command1_Click();
         settle(300);
         shoot("plotted");
         QTimer::singleShot(3000, [] {
             shoot("orbit");
             finish();
         });
-        f.Command2_Click();
+        f.calculator.Command2_Click();
     });
     return QApplication::exec();
 }

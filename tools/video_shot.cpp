@@ -10,6 +10,7 @@
 #include "shell/form1.h"
 #include "shell/forms.h"
 #include "shell/video_player.h"
+#include "ui/desktop.h"
 #include "ui/dialogs.h"
 #include "vbrt/apppath.h"
 
@@ -50,6 +51,7 @@ bool shoot(const QString& file) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ui::useChineseDesktop();
     if (argc < 4) {
         std::fprintf(stderr, "usage: video_shot <program folder> <first.png> <second.png> "
                              "[ms to first] [ms between]\n");

@@ -236,7 +236,14 @@ void Label::setCaption(const QString& text) {
     if (wait <= 0 || wait > kScreenFrame)
         return showCaption();
     captionDue_ = true;
-    QTimer::singleShot(int(std::ceil(wait * 1000)), l, [this] { showCaption(); });
+    // The timer is the label's own, not its widget's: an unloaded window's widgets outlive
+    // their controls until Qt deletes them later, and a form may be destroyed meanwhile.
+    if (!captionTimer_) {
+        captionTimer_ = std::make_unique<QTimer>();
+        captionTimer_->setSingleShot(true);
+        QObject::connect(captionTimer_.get(), &QTimer::timeout, [this] { showCaption(); });
+    }
+    captionTimer_->start(int(std::ceil(wait * 1000)));
 }
 
 void Label::showCaption() {
@@ -352,9 +359,13 @@ void TextBox::pushText() {
     if (!w_)
         return;
     pushing_ = true;
-    if (auto* e = qobject_cast<QLineEdit*>(w_))
+    if (auto* e = qobject_cast<QLineEdit*>(w_)) {
         e->setText(text_);
-    else if (auto* p = qobject_cast<QPlainTextEdit*>(w_))
+        // A text the program puts in a box shows from its start, caret at 0, as on the
+        // desktop the program was made for: setText leaves the caret at the end, and a number
+        // wider than the box would show without its sign and leading digits.
+        e->setCursorPosition(0);
+    } else if (auto* p = qobject_cast<QPlainTextEdit*>(w_))
         p->setPlainText(QString(text_).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     pushing_ = false;
 }
@@ -379,12 +390,12 @@ void TextBox::type(const QString& chars) {
             onKeyPress(key);
         if (key == 0 || key == 13)
             continue;
-        if (key == 8) {
-            if (!text_.isEmpty())
-                setText(text_.left(text_.size() - 1));
-            continue;
-        }
-        setText(text_ + QChar(key));
+        if (key == 8)
+            setText(text_.left(text_.size() - 1));
+        else
+            setText(text_ + QChar(key));
+        // The caret follows what is typed, as in the widget itself.
+        setSelStart(int(text_.size()));
     }
 }
 

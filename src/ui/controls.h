@@ -3,7 +3,9 @@
 #include "ui/control.h"
 
 #include <QImage>
+#include <QTimer>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QMouseEvent;
@@ -83,6 +85,7 @@ private:
     // newer one waits for the next frame.
     double captionShownAt_ = -1;
     bool captionDue_ = false;
+    std::unique_ptr<QTimer> captionTimer_;
 };
 
 class TextBox : public Control {

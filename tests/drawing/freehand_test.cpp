@@ -41,6 +41,7 @@ TEST_F(Freehand, PressTicksAndReleaseFillTheStore) {
     EXPECT_EQ(f2().originX, 500);
     // The pen's press names the target but leaves the readout to the moves.
     EXPECT_EQ(f1().Text1(15).Text(), QStringLiteral("500"));
+    EXPECT_EQ(f1().Text1(15).SelStart(), 0) << "shown from its start";
     EXPECT_EQ(f2().Text1(0).Text(), QStringLiteral("200"));
     EXPECT_EQ(at(150, 100), vbrt::RGB(0, 0, 255));
     EXPECT_EQ(at(200, 200), vbrt::RGB(0, 0, 255));

@@ -107,6 +107,13 @@ TEST_F(DropCalculator, ComputesWithTheNumbersTheBoxesShowWhoeverPutThemThere) {
     const dropcalc::DropState s = dropcalc::stateAt({2, 8, -2, 1, -12, 1}, 20);
     EXPECT_EQ(box(5), dropcalc::wcText(s.hx));
     EXPECT_EQ(box(6), dropcalc::wcText(s.hy));
+
+    // The values 反导模拟 fills in give results wider than their boxes: each shows from its
+    // start, its sign first.
+    type("50", "7", "700", "-700", "1", "1", "10");
+    f().calculator.Command1_Click();
+    for (int i : {5, 6, 7, 8, 9, 11, 12})
+        EXPECT_EQ(f().Text1(i).SelStart(), 0) << i << " " << qPrintable(box(i));
 }
 
 TEST_F(DropCalculator, ShowsTheStateAtTheTimeAndTheSpecialMomentsAndDrawsAsItGoes) {

@@ -237,6 +237,8 @@ TEST_F(Interception, AfterEscDuringASweepACanvasClickDoesWhatEachLaunchersModeDo
         f2().dropPlots.Picture1_Click();
         EXPECT_EQ(box(15), vbrt::CStr(float(p.x())));
         EXPECT_EQ(box(16), vbrt::CStr(float(p.y())));
+        // Wider than their boxes, they show from their start.
+        EXPECT_EQ(f1().Text1(15).SelStart() + f1().Text1(16).SelStart(), 0);
         EXPECT_EQ(f2().trialVx != kNoTrial, c.does == Intercepts) << "an interception's trials";
         EXPECT_EQ(f2().Text2.Text().startsWith(QStringLiteral("θ  = ")), c.does == Intercepts);
         EXPECT_EQ(canvas.drawCount() != drawn, c.does != ShowsThePoint);

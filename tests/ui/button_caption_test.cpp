@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace ui;
 
@@ -53,6 +54,16 @@ TEST_F(ButtonAndBorder, ALabelShowsACaptionThatRacesOnceAFrameAndTheLastOneAlway
     EXPECT_EQ(label->text(), QStringLiteral("1"));
     testing_support::pumpUntil([&] { return label->text() == QStringLiteral("1000"); }, 2);
     EXPECT_EQ(label->text(), QStringLiteral("1000"));
+
+    // A caption still waiting when its window is unloaded and destroyed, as between tests:
+    // the widget outlives the label until Qt deletes it later, and the wait touches neither.
+    auto gone = std::make_unique<Window>();
+    gone->show();
+    gone->Count.setCaption(QStringLiteral("1"));
+    gone->Count.setCaption(QStringLiteral("2"));
+    gone->unload();
+    gone.reset();
+    testing_support::pumpUntil([] { return false; }, 0.1);
 }
 
 TEST_F(ButtonAndBorder, ANarrowButtonShowsItsCaptionOverSeveralLinesThatFit) {

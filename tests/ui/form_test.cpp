@@ -229,14 +229,16 @@ TEST_F(FormTest, TheTextABoxShowsIsTheTextTheProgramReadsAndEachChangeFiresOnce)
     QTest::keyClick(edit, Qt::Key_5);
     EXPECT_EQ(w.Box.Text(), QStringLiteral("435"));
     EXPECT_EQ(changes, 3);
+    EXPECT_EQ(w.Box.SelStart(), 3) << "the caret after what was typed";
     edit->selectAll();
     edit->insert(QStringLiteral("7"));
     EXPECT_EQ(w.Box.Text(), QStringLiteral("7"));
     EXPECT_EQ(changes, 4);
 
-    // The program's own text shows and fires once.
-    w.Box.setText(QStringLiteral("8"));
-    EXPECT_EQ(edit->text(), QStringLiteral("8"));
+    // The program's own text shows from its start, sign first, and fires once.
+    w.Box.setText(QStringLiteral("-6407.487062"));
+    EXPECT_EQ(edit->text(), QStringLiteral("-6407.487062"));
+    EXPECT_EQ(edit->cursorPosition(), 0);
     EXPECT_EQ(changes, 5);
 }
 
