@@ -321,6 +321,8 @@ qint64 LogArchive::archivedByContent(const QByteArray& snapshot) {
     const ArchiveFile file = archiveFile();
     const qint64 length = std::min(file.size, snapshot.size() + kRecentArchiveBytes);
     const QByteArray recent = readArchive(file.size - length, length);
+    if (recent.isEmpty())
+        return 0;
     // Archived whole, and the snapshot could not be emptied after.
     if (recent.contains(snapshot))
         return snapshot.size();

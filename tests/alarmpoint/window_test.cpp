@@ -421,75 +421,64 @@ TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
 // times do not tell them apart: the next openings take no byte the archive holds, and archive
 // every line the snapshots held as often as the log showed it.
 TEST_F(AlarmWindowTest, TheNextOpeningsKeepEveryByteWhateverWasDoneToTheFiles) {
-    using alarmpoint::MessageLog;
-    const QString archiveFile = MessageLog::kArchiveFile, rotated = archiveFile + ".1";
-    const QString rec1 = QStringLiteral("record1.txt"), rec2 = QStringLiteral("record2.txt");
-    const QString note = QStringLiteral("recordarchive.mark");
+    const QString archive = alarmpoint::MessageLog::kArchiveFile, rotated = archive + ".1";
+    const QString rec1 = "record1.txt", rec2 = "record2.txt", note = "recordarchive.mark";
     const auto numbered = [](const QString& what, int count) {
         QString text;
         for (int i = 0; i < count; ++i)
             text += QStringLiteral("%1 %2\r\n").arg(i, 4).arg(what);
         return text;
     };
-    const QString first = numbered(QStringLiteral("第一次客厅红色告警。"), 150);
-    const QString second = numbered(QStringLiteral("第二次客厅黄色告警。"), 150);
-    const QString killed = numbered(QStringLiteral("断电前的告警。"), 12);
-    const QString reply = QStringLiteral("客厅一切正常");
+    const QString first = numbered("第一次客厅红色告警。", 150),
+                  last = numbered("断电前的告警。", 12);
+    const QString reply = "客厅一切正常";
+    // A line that the trim of a log of 2.1 million characters cuts.
+    const QString longLine = QString("长").repeated(200'000);
+    const QString filler = numbered(QString("填充的告警记录。").repeated(30), 6'000);
     const auto lines = [&](const QString& text) {
-        receive(QStringLiteral("￥&$") + text, server.clientCount() - 1);
+        receive("￥&$" + text, server.clientCount() - 1);
         advance(2);
-    };
-    const auto query = [&] {
-        f4().log.Text1_DblClick();
-        f4().Text1.setText(QStringLiteral("问"));
-        f4().Text1.type(QStringLiteral("\r"));
-        lines(QStringLiteral("OK~") + reply);
     };
     const auto kill = [] {
         shell::resetAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
-    // The window closed, or the program killed, and the program started again.
+    // The window closed, unless the program was killed, and the program started again.
     const auto again = [&] {
         if (f4().isLoaded())
             f4().unload();
         kill();
         open();
     };
-    const auto editArchive = [&](int from, int count) {
-        QList<QByteArray> kept = read(archiveFile).split('\n');
+    const auto queriesThenKill = [&](int queries) {
+        for (int i = 0; i < queries; ++i) {
+            f4().log.Text1_DblClick();
+            f4().Text1.setText("问");
+            f4().Text1.type("\r");
+            lines("OK~" + reply);
+        }
+        kill();
+    };
+    const auto cutLines = [&](int from, int count) {
+        QList<QByteArray> kept = read(archive).split('\n');
         kept.remove(from, count);
-        write(archiveFile, kept.join('\n'));
+        write(archive, kept.join('\n'));
     };
     // The snapshot with the reply gets the other's time, `seconds` later.
     const auto replyTime = [&](int seconds) {
         const bool second = vbrt::fromAnsi(read(rec2)).contains(reply);
         QFile file(path(second ? rec2 : rec1));
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        file.setFileTime(QFileInfo(path(second ? rec1 : rec2)).lastModified().addSecs(seconds),
-                         QFileDevice::FileModificationTime);
+        EXPECT_TRUE(
+            file.open(QIODevice::ReadWrite) &&
+            file.setFileTime(QFileInfo(path(second ? rec1 : rec2)).lastModified().addSecs(seconds),
+                             QFileDevice::FileModificationTime));
     };
     const auto fifo = [&](const QString& name) {
         QFile::remove(path(name));
         ASSERT_EQ(::mkfifo(QFile::encodeName(path(name)).constData(), 0666), 0);
     };
-    const auto readOnly = [&](const QStringList& names) {
-        for (const QString& name : names)
-            QFile::setPermissions(path(name), QFile::ReadOwner);
-    };
-    // A line that the trim of a log of 2.1 million characters cuts.
-    const QString longLine = QStringLiteral("长").repeated(200'000);
-    const QString filler = numbered(QStringLiteral("填充的告警记录。").repeated(30), 6'000);
-
-    const auto firstRun = [&] { lines(first); };
-    const auto twoRuns = [&] {
-        lines(first);
-        again();
-        lines(second);
-    };
-    const auto killedRun = [&] {
-        lines(killed);
-        kill();
+    const auto readOnly = [&](const QString& name) {
+        QFile::setPermissions(path(name), QFile::ReadOwner);
     };
     struct Row {
         const char* what;
@@ -497,96 +486,60 @@ TEST_F(AlarmWindowTest, TheNextOpeningsKeepEveryByteWhateverWasDoneToTheFiles) {
         std::function<void()> between; // what was done to the files before the next opening
         QString once;                  // in the archive as often as `times` afterwards
         int times = 1;
-        QString said = {}; // in the log of each of the next three openings
-        // In place of three openings, each closed.
-        std::function<void()> next = {};
+        QString said = {};               // in the log of each of the next three openings
+        std::function<void()> next = {}; // in place of three openings, each closed
     };
     const Row rows[] = {
-        {"the user deleted the two oldest lines", firstRun, [&] { editArchive(0, 2); },
-         first.mid(first.indexOf(QStringLiteral("\r\n")) + 2)},
-        {"two runs, a line of the second deleted", twoRuns, [&] { editArchive(200, 1); },
-         second.right(second.size() / 2)},
-        {"a job kept the newest three quarters", firstRun,
-         [&] { write(archiveFile, read(archiveFile).right(read(archiveFile).size() * 3 / 4)); },
+        {"the user deleted the two oldest lines", [&] { lines(first); }, [&] { cutLines(0, 2); },
+         first.mid(first.indexOf("\r\n") + 2)},
+        {"two runs, a line of the second deleted", [&] { lines(first), again(), lines(last); },
+         [&] { cutLines(160, 1); }, last.right(last.size() / 3)},
+        {"a job kept the newest three quarters", [&] { lines(first); },
+         [&] { write(archive, read(archive).right(read(archive).size() * 3 / 4)); },
          first.right(first.size() / 2)},
-        {"replaced by a shorter file of other bytes", firstRun,
-         [&] { write(archiveFile, QByteArray(read(archiveFile).size() / 2, 'z') + "\r\n"); }, first,
+        {"replaced by a shorter file of other bytes", [&] { lines(first); },
+         [&] { write(archive, QByteArray(read(archive).size() / 2, 'z') + "\r\n"); }, first, 0},
+        {"rotated, the new archive begun with a header line", [&] { lines(first); },
+         [&] { QFile::rename(path(archive), path(rotated)), write(archive, "header\r\n"); }, first,
          0},
-        {"rotated, the new archive begun with a header line", firstRun,
-         [&] {
-             QFile::rename(path(archiveFile), path(rotated));
-             write(archiveFile, vbrt::toAnsi(QStringLiteral("告警记录存档，自 2026-12-10 起\r\n")));
-         },
-         first, 0},
         {"killed, then a line of the run before deleted",
-         [&] {
-             lines(first);
-             again();
-             killedRun();
-         },
-         [&] { editArchive(20, 1); }, killed},
-        {"the same reply to two queries, killed before the next",
-         [&] {
-             query();
-             query();
-             kill();
-         },
-         {},
-         reply,
-         2},
-        {"a query's reply, the snapshots' times the same",
-         [&] {
-             lines(killed);
-             query();
-             kill();
-         },
+         [&] { lines(first), again(), lines(last), kill(); }, [&] { cutLines(20, 1); }, last},
+        {"the same reply to two queries, killed", [&] { queriesThenKill(2); }, {}, reply, 2},
+        {"the snapshots' times the same", [&] { lines(last), queriesThenKill(1); },
          [&] { replyTime(0); }, reply},
-        {"a query's reply, its snapshot's time ten seconds back",
-         [&] {
-             query();
-             kill();
-         },
-         [&] { replyTime(-10); }, reply},
+        {"a snapshot's time ten seconds back", [&] { queriesThenKill(1); }, [&] { replyTime(-10); },
+         reply},
         {"record2.txt read-only",
-         [&] {
-             f4().unload();
-             readOnly({rec2});
-             again();
-             killedRun();
-         },
+         [&] { f4().unload(), readOnly(rec2), again(), lines(last), kill(); },
          {},
-         killed},
-        {"a FIFO in the reserve's place", firstRun,
-         [&] { fifo(QStringLiteral("recordarchive.reserve")); }, first},
-        {"a FIFO in the note's place, the snapshots read-only", killedRun,
-         [&] {
-             fifo(note);
-             readOnly({rec1, rec2});
-         },
-         killed, 1, QStringLiteral("告警记录的存档标记没有保存，")},
+         last},
+        {"a FIFO in the reserve's place", [&] { lines(first); },
+         [&] { fifo("recordarchive.reserve"); }, first},
+        {"a FIFO in the note's place, the snapshots read-only", [&] { lines(last), kill(); },
+         [&] { fifo(note), readOnly(rec1), readOnly(rec2); }, last, 1,
+         "告警记录的存档标记没有保存，"},
         {"a trim cut a long line, and the next opening finds the archive refusing",
          [&] {
              f4().log.appendToLog(filler.left(500'000) + longLine + filler.left(1'400'000));
-             advance(MessageLog::kSnapshotWaitLimit);
+             advance(alarmpoint::MessageLog::kSnapshotWaitLimit);
              kill();
          },
-         [&] { QFile::rename(path(archiveFile), path(rotated)); },
+         [&] { QFile::rename(path(archive), path(rotated)); },
          longLine,
          1,
          {},
          [&] {
-             ASSERT_TRUE(QDir(dir.path()).mkpath(archiveFile));
+             QDir(dir.path()).mkpath(archive);
              open();
-             ASSERT_TRUE(QDir(dir.path()).rmdir(archiveFile));
-             ASSERT_TRUE(QFile::rename(path(rotated), path(archiveFile)));
+             QDir(dir.path()).rmdir(archive);
+             QFile::rename(path(rotated), path(archive));
              f4().unload();
          }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         kill();
-        for (const QString& name :
-             files() + QStringList{note, QStringLiteral("recordarchive.reserve")})
+        for (const QString& name : files() + QStringList{note, "recordarchive.reserve"})
             QFile::remove(path(name));
         open();
         row.run();
@@ -595,22 +548,17 @@ TEST_F(AlarmWindowTest, TheNextOpeningsKeepEveryByteWhateverWasDoneToTheFiles) {
         kill();
         if (row.between)
             row.between();
-        const QByteArray left = read(archiveFile);
+        const QByteArray left = read(archive);
+        for (int opening = 0; !row.next && opening < 3; ++opening)
+            again(), f4().unload();
         if (row.next)
             row.next();
-        for (int opening = 0; !row.next && opening < 3; ++opening) {
-            again();
-            f4().unload();
-        }
-        const QByteArray archivedBytes = read(archiveFile);
-        EXPECT_TRUE(archivedBytes.startsWith(left)) << "the user's bytes kept";
-        const QString archived = vbrt::fromAnsi(archivedBytes);
+        const QString archived = vbrt::fromAnsi(read(archive));
+        EXPECT_TRUE(read(archive).startsWith(left)) << "the user's bytes kept";
         EXPECT_EQ(archived.count(row.once), row.times) << archived.left(2000).toStdString();
-        EXPECT_FALSE(archived.contains(QRegularExpression(QStringLiteral("[^\n]Tessal人工智能"))))
+        EXPECT_FALSE(archived.contains(QRegularExpression("[^\n]Tessal人工智能")))
             << "each run's log starts a line";
-        if (!row.said.isEmpty()) {
-            EXPECT_EQ(archived.count(row.said), 3);
-        }
+        EXPECT_EQ(row.said.isEmpty() ? 3 : archived.count(row.said), 3) << "said at each opening";
     }
 }
 

@@ -76,16 +76,10 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
             const QString line = QStringLiteral("第%1条：客厅红色告警。\r\n").arg(i);
             receive(QStringLiteral("￥&$") + line, server.clientCount() - 1);
             lines += line;
-            if (row.disk == Disk::FullAndTaken) {
-                advance(1);
-                disk::fillLeaving(0);
-            }
-            if (row.disk == Disk::FreedAndFilledAgain && i == 9) {
-                advance(3);
-                disk::unfill();
-                advance(3);
-                disk::fillLeaving(0);
-            }
+            if (row.disk == Disk::FullAndTaken)
+                advance(1), disk::fillLeaving(0);
+            if (row.disk == Disk::FreedAndFilledAgain && i == 9)
+                advance(3), disk::unfill(), advance(3), disk::fillLeaving(0);
         }
         advance(3);
         EXPECT_EQ(log().count(QStringLiteral("告警记录的快照没有保存，")),
