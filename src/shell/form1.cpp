@@ -17,6 +17,8 @@
 #include "vbrt/file_reader.h"
 #include "vbrt/file_writer.h"
 
+#include <QDir>
+
 namespace shell {
 
 using vbrt::RGB;
@@ -24,6 +26,11 @@ using vbrt::RGB;
 namespace {
 constexpr vbrt::Colour kLauncherColour = RGB(232, 227, 174);
 constexpr vbrt::Colour kPanelColour = RGB(158, 239, 158);
+
+// A start in a folder where the program already runs: that copy writes the records there.
+const QString kAlreadyRunningHere = QStringLiteral("Tessal Arvendel 已经在这个文件夹中运行：\r\n");
+const QString kThisStartEnds = QStringLiteral("\r\n\r\n同一个文件夹里的记录只能由一份程序来写。\r\n"
+                                              "这次启动将退出，已在运行的那一份不受影响。");
 } // namespace
 
 struct Form1::Subsystems {
@@ -61,6 +68,13 @@ Form1::Form1()
 Form1::~Form1() = default;
 
 void Form1::Form_Load() {
+    // Before anything in the folder changes: the copy already running there keeps its files.
+    if (!vbrt::claimAppFolder()) {
+        ui::MsgBox(kAlreadyRunningHere + QDir::toNativeSeparators(vbrt::appPath()) + kThisStartEnds,
+                   ui::vbOKOnly | ui::vbExclamation);
+        app::End();
+        return;
+    }
     app::Module1& m = app::module1();
 
     Command15.setVisible(false);

@@ -2,6 +2,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace vbrt {
 
@@ -9,6 +16,20 @@ namespace {
 QString& overridePath() {
     static QString path;
     return path;
+}
+
+// The descriptor of the folder this process has taken, open for as long as it has it: the
+// lock belongs to the descriptor, and the system drops both when the process ends.
+int& heldFolder() {
+    static int fd = -1;
+    return fd;
+}
+
+bool sameFolder(int fd, const QByteArray& path) {
+    struct stat held {};
+    struct stat asked {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.constData(), &asked) == 0 &&
+           held.st_dev == asked.st_dev && held.st_ino == asked.st_ino;
 }
 
 QString withoutTrailingSeparator(QString path) {
@@ -40,6 +61,26 @@ QString appFile(const QString& backslashName) {
     if (!name.startsWith(u'/'))
         name.prepend(u'/');
     return base + name;
+}
+
+bool claimAppFolder() {
+    const QByteArray folder = QFile::encodeName(appPath());
+    int& held = heldFolder();
+    // A second lock on the same folder from this process would be refused like another's.
+    if (held >= 0 && sameFolder(held, folder))
+        return true;
+    if (held >= 0)
+        ::close(std::exchange(held, -1));
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        held = fd;
+        return true;
+    }
+    const bool takenByAnother = errno == EWOULDBLOCK;
+    ::close(fd);
+    return !takenByAnother;
 }
 
 } // namespace vbrt

@@ -13,4 +13,10 @@ void setAppPath(const QString& path);
 // "\CAMaRA\0.txt") to the program's folder with "/".
 QString appFile(const QString& backslashName);
 
+// Takes the program's folder for this process, so that the files kept there have one writer.
+// False only when another running process has it; any other failure (no such folder, a file
+// system without locks) lets the start go on. The folder stays taken until the process ends,
+// however it ends (the system lets go of it), or until this process takes another folder.
+bool claimAppFolder();
+
 } // namespace vbrt

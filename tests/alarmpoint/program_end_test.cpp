@@ -1,5 +1,6 @@
 #include "alarm_point_fixture.h"
 #include "alarmpoint/message_log.h"
+#include "app/program.h"
 #include "monitoring/monitoring.h"
 #include "platform/media_backend.h"
 #include "platform/synthetic_capture_driver.h"
@@ -28,6 +29,10 @@ const char* const kFolderVariable = "TESSAL_TEST_PROGRAM_FOLDER";
 const char* const kPortVariable = "TESSAL_TEST_SERVER_PORT";
 const char* const kWaitVariable = "TESSAL_TEST_WAIT";
 const char* const kWatchVariable = "TESSAL_TEST_WATCH";
+
+const QString kAlreadyRunning = QStringLiteral("Tessal Arvendel 已经在这个文件夹中运行：\r\n");
+const QString kOneWriter = QStringLiteral("\r\n\r\n同一个文件夹里的记录只能由一份程序来写。\r\n"
+                                          "这次启动将退出，已在运行的那一份不受影响。");
 
 class ProgramEnd : public AlarmPointTest {};
 
@@ -84,7 +89,8 @@ TEST_F(ProgramEnd, DISABLED_TheProgramInAProcessOfItsOwn) {
 // exactly once when it has started again and opened the alarm point, even when the archive
 // could not be written at the end. A signal ends it as the quit does: the monitoring tells the
 // server it was closed, no message box holds the end up, and the process ends well; so does
-// one that comes while the program is still starting.
+// one that comes while the program is still starting. A second start in its folder while it
+// runs says so and ends, and takes nothing from it.
 TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
     const QString archiveFile = alarmpoint::MessageLog::kArchiveFile;
     const struct {
@@ -98,6 +104,8 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         bool killedSoonAfter;
         // The watch runs, and its close waits a second with events running.
         bool watching = true;
+        // While it runs, the program is started a second time in its folder.
+        bool secondCopy = false;
     } rows[] = {
         {"SIGTERM: a logout or a shut-down, lines sent just before it", SIGTERM, "", false, true,
          false, false},
@@ -109,6 +117,8 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         {"SIGTERM and SIGKILL soon after, the watch closing", SIGTERM, "", false, false, true},
         {"SIGTERM the moment the program starts, before it has a window", SIGTERM, "start-up",
          false, false, false},
+        {"SIGTERM after a second start in its folder, which ended at once", SIGTERM, "", false,
+         false, false, false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -165,6 +175,14 @@ TEST_F(ProgramEnd, TheAlarmPointsLogIsKeptHoweverTheProgramEnds) {
         }
         write(QStringLiteral("wait"), {});
         ASSERT_TRUE(pumpUntil([&] { return exists(QStringLiteral("waiting")); }));
+        if (row.secondCopy) {
+            dialogs.expectMsgBox(kAlreadyRunning + QDir::toNativeSeparators(dir.path()) +
+                                     kOneWriter,
+                                 ui::defaultTitle(), ui::vbOK, ui::vbOKOnly);
+            shell::form1().show();
+            EXPECT_TRUE(app::programEnded());
+            shell::resetAll();
+        }
         QString late;
         if (row.lateLines) {
             for (int i = 0; i < 10; ++i)
