@@ -142,9 +142,17 @@ bool Link::sendOnLink(const QString& text) {
 }
 
 void Link::Winsock1_DataArrival(qint64) {
-    // Left unread, the data comes again with whatever arrives next.
-    if (f_.Winsock1.State() != TcpSocket::Connected || bok)
+    // What a link brought before its window went, given after the window's last read: no
+    // later opening of the window is told of it.
+    if (!f_.isLoaded() && !f_.isUnloading()) {
+        f_.Winsock1.GetBytes();
         return;
+    }
+    // Left unread, the data comes again with whatever arrives next.
+    if (bok)
+        return;
+    // Read whatever the state: the socket gives only what came while the link was up, and a
+    // message that came before the server went is acted on as any other.
     const QString text = f_.Winsock1.GetData();
     const ServerMessage m = parseServerMessage(text, f_.upload.mang, f_.download.pang.toBool());
     switch (m.kind) {

@@ -235,18 +235,17 @@ void TcpSocket::adopt(QTcpSocket* s) {
         keepAlive(s);
     decoder_ = std::make_unique<QStringDecoder>(codePage_.constData());
     state_ = Connected;
-    received_ += s->read(readChunk_ - received_.size());
+    // What came before the accept is one arrival, announced from the event loop, not from
+    // inside Accept (which usually runs in the listener's connection request).
     noteArrival();
-    // Announced from the event loop, not from inside Accept (which usually runs in the
-    // listener's connection request).
     QMetaObject::invokeMethod(
         this,
         [this, s = QPointer<QTcpSocket>(s)] {
             if (!s || s != socket_ || state_ != Connected)
                 return;
             QPointer<TcpSocket> self(this);
-            if (!received_.isEmpty())
-                announce();
+            readChunk();
+            // The goodbye came before the connection was hooked.
             if (self && s == socket_ && state_ == Connected &&
                 s->state() == QAbstractSocket::UnconnectedState)
                 peerClosed();
@@ -314,18 +313,45 @@ void TcpSocket::fail(int number, const QString& description) {
 
 void TcpSocket::peerClosed() {
     state_ = Closing;
-    // Given after the arrivals held back meanwhile, once the handler has returned.
+    keepWhatCame();
+    // A handler that waits hears of it at once: the program mends the link meanwhile, and what
+    // came before the goodbye follows once the handler has returned.
     if (announcing_) {
-        closeHeld_ = true;
+        emitEvent(onClose);
         return;
     }
+    // What came with the goodbye is given before it; should one of its handlers wait, the close
+    // is told inside that wait.
+    closeUntold_ = true;
+    QMetaObject::invokeMethod(this, &TcpSocket::tellClose, Qt::QueuedConnection);
     QPointer<TcpSocket> self(this);
-    // What came with the goodbye is given before it.
     while (self && state_ == Closing && readChunk()) {
     }
-    if (!self || state_ != Closing)
+    if (self)
+        tellClose();
+}
+
+void TcpSocket::tellClose() {
+    if (std::exchange(closeUntold_, false) && state_ == Closing)
+        emitEvent(onClose);
+}
+
+void TcpSocket::keepWhatCame() {
+    if (!socket_)
         return;
-    emitEvent(onClose);
+    // After the goodbye the connection's buffer holds everything up to it. Past the bound the
+    // rest stays in the connection, given from there unless the program closes it first.
+    noteArrival();
+    while (!held_.empty() && leftoverBytes_ < kReadBound) {
+        QByteArray bytes = socket_->read(held_.front());
+        held_.pop_front();
+        heldBytes_ -= bytes.size();
+        leftoverBytes_ += bytes.size();
+        if (qsizetype(leftover_.size()) < kHeldArrivals)
+            leftover_.push_back(std::move(bytes));
+        else
+            leftover_.back() += bytes;
+    }
 }
 
 void TcpSocket::readArrived() {
@@ -335,10 +361,9 @@ void TcpSocket::readArrived() {
         noteArrival();
         return;
     }
-    QPointer<TcpSocket> self(this);
-    // The rest, and what came while the handler waited, once the event loop has had its turn.
-    if (readChunk() && self)
-        readHeldBack();
+    // The rest, and what came while the handler waited, follow once the event loop has had
+    // its turn (see holdingArrivals).
+    readChunk();
 }
 
 void TcpSocket::noteArrival() {
@@ -360,18 +385,33 @@ void TcpSocket::noteArrival() {
 }
 
 qint64 TcpSocket::readChunk() {
-    if (!socket_ || received_.size() >= readChunk_)
+    const qint64 room = readChunk_ - received_.size();
+    if (room <= 0)
         return 0;
-    noteArrival();
-    if (held_.empty())
-        return 0;
-    const QByteArray bytes = socket_->read(std::min(readChunk_ - received_.size(), held_.front()));
-    const qint64 taken = bytes.size();
-    received_ += bytes;
-    heldBytes_ -= taken;
+    qint64 taken = 0;
     // A chunk of a larger arrival leaves the rest of it in front.
-    if ((held_.front() -= taken) <= 0)
-        held_.pop_front();
+    if (!leftover_.empty()) {
+        QByteArray& front = leftover_.front();
+        taken = std::min(room, qint64(front.size()));
+        received_.append(QByteArrayView(front).first(taken));
+        leftoverBytes_ -= taken;
+        if (taken == front.size())
+            leftover_.pop_front();
+        else
+            front.remove(0, taken);
+    } else {
+        if (!socket_)
+            return 0;
+        noteArrival();
+        if (held_.empty())
+            return 0;
+        const QByteArray bytes = socket_->read(std::min(room, held_.front()));
+        taken = bytes.size();
+        received_ += bytes;
+        heldBytes_ -= taken;
+        if ((held_.front() -= taken) <= 0)
+            held_.pop_front();
+    }
     announce();
     return taken;
 }
@@ -389,8 +429,8 @@ void TcpSocket::holdingArrivals(const std::function<void()>& fn) {
     if (!self || !outer)
         return;
     announcing_ = false;
-    if (std::exchange(closeHeld_, false) && state_ == Closing)
-        peerClosed();
+    // The rest of a chunked arrival, and what came while `fn` waited.
+    readHeldBack();
 }
 
 void TcpSocket::readWhatArrived() {
@@ -399,13 +439,15 @@ void TcpSocket::readWhatArrived() {
     // What the waits bring in is noted, not announced from inside them: the loop gives it.
     holdingArrivals([this] {
         QPointer<TcpSocket> self(this);
-        for (qint64 taken = 0; taken < kLastReadBytes && self && socket_ && state_ == Connected;) {
+        // What an ended connection left comes first, whatever the state.
+        for (qint64 taken = 0; taken < kLastReadBytes && self;) {
             if (const qint64 bytes = readChunk()) {
                 taken += bytes;
                 continue;
             }
-            // Left unread by the handler: nothing more can be given.
-            if (received_.size() >= readChunk_)
+            // Left unread by the handler, or no connection that brings more: nothing more can
+            // be given.
+            if (received_.size() >= readChunk_ || !socket_ || state_ != Connected)
                 return;
             // Brings what the system holds into the socket's buffer. Asked only when there is
             // something: a wait that finds nothing counts as a failure.
@@ -417,7 +459,7 @@ void TcpSocket::readWhatArrived() {
 }
 
 void TcpSocket::readHeldBack() {
-    if (readQueued_ || !socket_ || socket_->bytesAvailable() == 0)
+    if (readQueued_ || (leftover_.empty() && (!socket_ || socket_->bytesAvailable() == 0)))
         return;
     readQueued_ = true;
     QMetaObject::invokeMethod(
@@ -481,7 +523,8 @@ void TcpSocket::Close() {
     received_.clear();
     held_.clear();
     heldBytes_ = 0;
-    closeHeld_ = false;
+    // leftover_ stays: it came before this close and is still to be given.
+    closeUntold_ = false;
     decoder_.reset();
     if (server_) {
         QTcpServer* server = server_;

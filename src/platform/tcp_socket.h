@@ -41,6 +41,12 @@ namespace platform {
 // event loop: a handler is never entered again from inside its own wait, and what a peer sent
 // while the program was busy is neither merged nor dropped. At most kHeldArrivals are told
 // apart; a peer that sends more pieces than that during one wait has the rest joined.
+//
+// The peer's close is told when it comes, inside such a wait too, so that the program can mend
+// the link while the handler still waits; when no handler runs, what came before the goodbye is
+// announced first. What the connection brought and the program was not given yet outlives it:
+// it is kept (up to about kReadBound) through the program's close and its next connection, and
+// announced ahead of anything that connection brings, whatever the state then.
 class TcpSocket : public QObject {
     Q_OBJECT
 public:
@@ -168,11 +174,15 @@ private:
     qint64 readChunk();
     // Runs the arrival handler on what was taken.
     void announce();
-    // Runs `fn` with what arrives meanwhile noted, not announced; a goodbye of the peer that
-    // came meanwhile is given after `fn`, behind what came before it.
+    // Runs `fn` with what arrives meanwhile noted, not announced; it is announced from the
+    // event loop once `fn` has returned.
     void holdingArrivals(const std::function<void()>& fn);
     // Announces, once the event loop is back, what was held back at the bound.
     void readHeldBack();
+    // Moves what the ended connection brought and the program was not given into leftover_.
+    void keepWhatCame();
+    // Tells the peer's close unless it was told, or the program closed, already.
+    void tellClose();
     void bytesWritten(qint64 bytes);
     void newConnections();
     static int mapPort(int port);
@@ -189,9 +199,13 @@ private:
     // past their sum came since the last note.
     std::deque<qint64> held_;
     qint64 heldBytes_ = 0;
+    // The arrivals a connection that ended brought and the program was not given, oldest
+    // first; announced before anything else.
+    std::deque<QByteArray> leftover_;
+    qint64 leftoverBytes_ = 0;
     // The handler of an arrival is running (or the program's end is taking what came).
     bool announcing_ = false;
-    bool closeHeld_ = false;
+    bool closeUntold_ = false;
     bool readQueued_ = false;
     bool keepAlive_ = false;
     qint64 readChunk_ = kReadBound;

@@ -360,13 +360,38 @@ TEST_F(AlarmLinkTest, SendingOnADownLinkReconnectsAndLosesTheText) {
 
 // A link that goes down without the user asking comes back by itself within a minute, whatever
 // ordinary traffic switched off; until then Label2 shows it down, and the log says once that
-// it was lost and once that it is back.
+// it was lost and once that it is back. What the server said before it went reaches the log,
+// and a loss while a handler of the link waits is told at once, not when the handler returns.
 TEST_F(AlarmLinkTest, ALinkThatDropsIsShownDownAndComesBackWithinAMinute) {
     const QString up = QStringLiteral("已经建立链接，可以通信了。“");
+    const QString lost = QStringLiteral("与告警服务端的链接中断了");
+    const QStringList chat = {QStringLiteral("第一行"), QStringLiteral("第二行"),
+                              QStringLiteral("第三行")};
     const auto last = [&] { return server.clientCount() - 1; };
+    qsizetype before = 0; // the log's length when the row began
+    int arrival = 0;
+    // The server sends chat lines apart while the handler of an upload acceptance waits for the
+    // upload channel, and drops the link in that handler (1) or at the first line's turn (2).
+    const auto duringAnUploadStart = [&](int dropAt) {
+        return [&, dropAt] {
+            const auto dispatch = f4().Winsock1.onDataArrival;
+            f4().Winsock1.onDataArrival = [&, dispatch, dropAt](qint64 n) {
+                for (const QString& line : ++arrival == 1 ? chat : QStringList()) {
+                    server.send(last(), "A01zen-tur:~" + line + "{}OK");
+                    pumpUntil([] { return false; }, 0.05);
+                }
+                if (arrival == dropAt)
+                    server.drop(last());
+                dispatch(n);
+                EXPECT_TRUE(arrival != 1 || log().mid(before).contains(lost) == (dropAt == 1));
+            };
+            receive(QStringLiteral("OK*&^"), last());
+        };
+    };
     struct Row {
         const char* what;
         std::function<void()> drop;
+        QStringList lines = {}; // must reach the log, once each
     };
     const Row rows[] = {
         {"the server's end goes after chat lines, which stop the link display",
@@ -381,12 +406,18 @@ TEST_F(AlarmLinkTest, ALinkThatDropsIsShownDownAndComesBackWithinAMinute) {
              write(QStringLiteral("zenturmail5"), "a file where the folder was");
              receive(QStringLiteral("x.bin\r\n*&*100@"), last());
          }},
+        {"chat lines, then the drop, while an upload acceptance waits", duringAnUploadStart(1),
+         chat},
+        {"chat lines while an upload acceptance waits, the drop between their turns after it",
+         duringAnUploadStart(2), chat},
     };
     open();
+    const auto handler = f4().Winsock1.onDataArrival;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const int clients = server.clientCount();
-        const qsizetype before = log().size();
+        before = log().size();
+        arrival = 0;
         row.drop();
         ASSERT_TRUE(pumpUntil([&] { return !connected(); }));
         EXPECT_FALSE(f4().Timer(2).Enabled());
@@ -403,9 +434,12 @@ TEST_F(AlarmLinkTest, ALinkThatDropsIsShownDownAndComesBackWithinAMinute) {
         EXPECT_FALSE(shownUp) << "shown down until it was back";
         EXPECT_EQ(f4().Label2.Caption(), up);
         const QString added = log().mid(before);
-        EXPECT_EQ(added.count(QStringLiteral("与告警服务端的链接中断了")), 1);
+        EXPECT_EQ(added.count(lost), 1);
         EXPECT_EQ(added.count(QStringLiteral("与告警服务端的链接恢复了")), 1);
+        for (const QString& line : row.lines)
+            EXPECT_EQ(added.count(line), 1) << line.toStdString();
         QFile::remove(path(QStringLiteral("zenturmail5")));
+        f4().Winsock1.onDataArrival = handler;
     }
 }
 
