@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -28,8 +29,6 @@ constexpr qint64 kSnapshotReadLimit = 64 * 1024 * 1024;
 constexpr qint64 kArchiveReadLimit = std::numeric_limits<qint64>::max();
 // The bytes before an append's start and at its end by which the note knows the append.
 constexpr qint64 kEdgeBytes = 64;
-// The first bytes of an append, kept as they are: an append torn short begins with them.
-constexpr qsizetype kHeadBytes = 32;
 // How much of the archive's end is searched for a snapshot the note does not know: more than
 // the window ever gives up at once.
 constexpr qint64 kRecentArchiveBytes = 16 * 1024 * 1024;
@@ -40,6 +39,11 @@ QByteArray fingerprintOf(QByteArrayView bytes) {
 
 bool holdsNoText(QByteArrayView bytes) {
     return bytes.isEmpty() || bytes == kEmptySnapshot;
+}
+
+// The log's text in a snapshot, without the line end every snapshot closes with.
+QByteArrayView textOf(QByteArrayView snapshot) {
+    return snapshot.endsWith(kEmptySnapshot) ? snapshot.chopped(kEmptySnapshot.size()) : snapshot;
 }
 
 // On a full disk the two snapshots and the room set aside are all the log has: a snapshot
@@ -87,8 +91,11 @@ struct LogArchive::PendingAppend {
     // The file it goes to.
     quint64 device = 0, inode = 0;
     qint64 at = 0, length = 0;
-    // Md5 of the bytes before `at`; the append's first bytes; Md5 of its last bytes.
-    QByteArray before, head, tail;
+    // Md5 of the bytes before `at`; Md5 of the append's last bytes.
+    QByteArray before, tail;
+    // The snapshot that holds the append's first bytes, by which a torn append is known for
+    // the program's own byte for byte as far as it holds them; none when no snapshot does.
+    std::optional<Source> source;
     // The whole log goes: every snapshot is archived once it is whole.
     bool whole = false;
 };
@@ -106,16 +113,24 @@ struct LogArchive::Note {
         qint64 before = 0, after = 0;
     };
     quint64 serial = 0;
+    // The archive's size when the note was written; none in a note of the version before.
+    std::optional<qint64> archiveSize;
     std::optional<PendingAppend> append;
     std::vector<Entry> entries;
 
     QByteArray encode() const {
         QByteArray text = "serial " + QByteArray::number(serial) + '\n';
-        if (append)
+        if (archiveSize)
+            text += "archive " + QByteArray::number(*archiveSize) + '\n';
+        if (append) {
+            const Source source = append->source.value_or(Source{});
             text += "append " + QByteArray::number(append->device) + ' ' +
                     QByteArray::number(append->inode) + ' ' + QByteArray::number(append->at) + ' ' +
                     QByteArray::number(append->length) + ' ' + append->before.toHex() + ' ' +
-                    append->tail.toHex() + ' ' + append->head.toHex() + '\n';
+                    append->tail.toHex() + ' ' + QByteArray::number(source.file) + ' ' +
+                    QByteArray::number(source.offset) + ' ' + QByteArray::number(source.length) +
+                    ' ' + source.fingerprint.toHex() + '\n';
+        }
         for (const Entry& e : entries)
             text += "snapshot " + QByteArray::number(e.file) + ' ' + QByteArray::number(e.serial) +
                     ' ' + QByteArray::number(e.size) + ' ' + e.fingerprint.toHex() + ' ' +
@@ -144,14 +159,20 @@ struct LogArchive::Note {
             if (w.size() == 2 && w[0] == "serial") {
                 n.serial = unsignedNumber(w[1]);
                 serialSeen = true;
-            } else if (w.size() == 8 && w[0] == "append") {
-                n.append = PendingAppend{unsignedNumber(w[1]),
-                                         unsignedNumber(w[2]),
-                                         number(w[3]),
-                                         number(w[4]),
-                                         QByteArray::fromHex(w[5]),
-                                         QByteArray::fromHex(w[7]),
-                                         QByteArray::fromHex(w[6])};
+            } else if (w.size() == 2 && w[0] == "archive") {
+                n.archiveSize = number(w[1]);
+            } else if ((w.size() == 8 || w.size() == 11) && w[0] == "append") {
+                // Eight words: a note of the version before, which named no snapshot.
+                PendingAppend& a = n.append.emplace();
+                a.device = unsignedNumber(w[1]);
+                a.inode = unsignedNumber(w[2]);
+                a.at = number(w[3]);
+                a.length = number(w[4]);
+                a.before = QByteArray::fromHex(w[5]);
+                a.tail = QByteArray::fromHex(w[6]);
+                if (w.size() == 11 && number(w[7]) != 0)
+                    a.source = Source{int(number(w[7])), number(w[8]), number(w[9]),
+                                      QByteArray::fromHex(w[10])};
             } else if (w.size() == 7 && w[0] == "snapshot") {
                 n.entries.push_back({int(number(w[1])), unsignedNumber(w[2]), number(w[3]),
                                      QByteArray::fromHex(w[4]), number(w[5]), number(w[6])});
@@ -175,24 +196,36 @@ struct LogArchive::Note {
     }
 };
 
-// Whether the archive holds the append the note tells of. It is torn only where the file is
-// the one it went to, holds what it held before the append's start, and what follows there
-// begins as the append did but ends short: a power cut. Anything else (the user edited the
-// archive, a job trimmed or replaced it) is not taken for the append, and not cut.
-LogArchive::AppendFound LogArchive::findAppend(const PendingAppend& a) {
+// Whether the archive holds the append the note tells of, whole or torn by a power cut. Torn
+// only where every byte from the append's start to the file's end is the program's own: the
+// append's bytes as far as they reached the disk, and zeros where the file system had set the
+// size before the data came. The append's bytes are read from the snapshot they came from, as
+// far as it holds them; beyond that only zeros are known to be the program's. Anything else (a
+// line the user added or deleted, a job that trimmed or replaced the archive) is not taken for
+// the append, and not cut.
+LogArchive::AppendFound LogArchive::findAppend(const PendingAppend& a, QByteArrayView held) {
     const ArchiveFile file = archiveFile();
     if (!file.exists || file.size <= a.at || edgeBefore(a.at) != a.before)
         return AppendFound::NotWhole;
     const qint64 end = a.at + a.length;
+    const QByteArray found = readArchive(a.at, std::min(file.size, end) - a.at);
     if (file.size >= end) {
-        const qint64 from = end - std::min(a.length, kEdgeBytes);
-        return fingerprintOf(readArchive(from, end - from)) == a.tail ? AppendFound::Whole
-                                                                      : AppendFound::NotWhole;
+        const bool whole =
+            held.size() == a.length
+                ? found == held
+                : found.startsWith(held) && fingerprintOf(found.right(kEdgeBytes)) == a.tail;
+        if (whole)
+            return AppendFound::Whole;
+        if (file.size > end)
+            return AppendFound::NotWhole;
     }
-    const QByteArray begun = readArchive(a.at, std::min<qint64>(kHeadBytes, file.size - a.at));
     const bool ownFile = file.device == a.device && file.inode == a.inode;
-    return ownFile && !begun.isEmpty() && a.head.startsWith(begun) ? AppendFound::Torn
-                                                                   : AppendFound::NotWhole;
+    if (!ownFile || found.size() != std::min(file.size, end) - a.at)
+        return AppendFound::NotWhole;
+    for (qsizetype i = 0; i < found.size(); ++i)
+        if (found[i] != '\0' && (i >= held.size() || found[i] != held[i]))
+            return AppendFound::NotWhole;
+    return AppendFound::Torn;
 }
 
 qint64 LogArchive::Snapshot::archivedOf(qint64 streamArchived) const {
@@ -225,20 +258,18 @@ std::optional<LogArchive::Unarchived> LogArchive::archiveWhatTheSnapshotsKept() 
     serial_ = 0;
     streamArchived_ = 0;
     givenBack_.reset();
+    newest_.reset();
+    newestBytes_.clear();
     // Made while the disk has room, so that the note can be written once it has none.
     note_.prepare();
 
     const std::optional<QByteArray> record = note_.read();
     const std::optional<Note> note = record ? Note::decode(*record) : std::nullopt;
-    bool appendWhole = true; // with none under way, the entries hold for the archive as it is
+    // The archive's size once what the note tells of was done.
+    std::optional<qint64> notedSize;
     if (note) {
         serial_ = note->serial;
-        if (note->append) {
-            const AppendFound found = findAppend(*note->append);
-            if (found == AppendFound::Torn)
-                vbrt::cutFileTo(archivePath(), note->append->at);
-            appendWhole = found == AppendFound::Whole;
-        }
+        notedSize = note->archiveSize;
     }
 
     std::array<QByteArray, 2> kept;
@@ -247,18 +278,39 @@ std::optional<LogArchive::Unarchived> LogArchive::archiveWhatTheSnapshotsKept() 
         vbrt::ReadResult read = vbrt::readFile(snapshotPath(k == 1), kSnapshotReadLimit);
         if (!read)
             continue;
-        Snapshot& s = snapshots_[size_t(k)];
-        s.fingerprint = fingerprintOf(read.bytes);
-        s.size = read.bytes.size();
-        if (const Note::Entry* e = note ? note->find(k + 1, s.fingerprint, s.size) : nullptr) {
-            s.serial = e->serial;
-            s.floor = appendWhole ? e->after : e->before;
-        } else {
-            unknown[size_t(k)] = true;
-        }
+        snapshots_[size_t(k)].fingerprint = fingerprintOf(read.bytes);
+        snapshots_[size_t(k)].size = read.bytes.size();
         present[size_t(k)] = true;
-        largestSnapshot_ = std::max(largestSnapshot_, s.size);
+        largestSnapshot_ = std::max(largestSnapshot_, qint64(read.bytes.size()));
         kept[size_t(k)] = std::move(read.bytes);
+    }
+
+    bool appendWhole = true; // with none under way, the entries hold for the archive as it is
+    if (note && note->append) {
+        const PendingAppend& a = *note->append;
+        QByteArrayView held;
+        for (int k = 0; k < 2 && a.source; ++k)
+            if (present[size_t(k)] && a.source->file == k + 1 &&
+                a.source->fingerprint == snapshots_[size_t(k)].fingerprint &&
+                a.source->length <= a.length &&
+                a.source->offset + a.source->length <= kept[size_t(k)].size())
+                held = QByteArrayView(kept[size_t(k)]).sliced(a.source->offset, a.source->length);
+        const AppendFound found = findAppend(a, held);
+        if (found == AppendFound::Torn)
+            vbrt::cutFileTo(archivePath(), a.at);
+        appendWhole = found == AppendFound::Whole;
+        if (notedSize && appendWhole)
+            *notedSize += a.length;
+    }
+    for (int k = 0; k < 2; ++k) {
+        Snapshot& s = snapshots_[size_t(k)];
+        const Note::Entry* e =
+            note && present[size_t(k)] ? note->find(k + 1, s.fingerprint, s.size) : nullptr;
+        unknown[size_t(k)] = present[size_t(k)] && !e;
+        if (!e)
+            continue;
+        s.serial = e->serial;
+        s.floor = appendWhole ? e->after : e->before;
     }
     keepRoomAside();
 
@@ -290,8 +342,12 @@ std::optional<LogArchive::Unarchived> LogArchive::archiveWhatTheSnapshotsKept() 
         if (unknown[size_t(k)])
             snapshots_[size_t(k)].serial = ++serial_;
     Snapshot& s = snapshots_[size_t(*newest)];
-    if (unknown[size_t(*newest)])
-        s.floor = archivedByContent(kept[size_t(*newest)]);
+    // The archive changed after the note was last written: by someone else, or by an append of
+    // the program's whose note could not be written, which the note does not know of. What
+    // the archive's end holds of the snapshot is archived all the same.
+    const bool archiveChanged = notedSize && archiveFile().size != *notedSize;
+    if (unknown[size_t(*newest)] || archiveChanged)
+        s.floor = std::max(s.floor, archivedByContent(kept[size_t(*newest)]));
     // The older snapshot holds an earlier state of the same log: what it has beyond the
     // archive, the newer one has too.
     snapshots_[size_t(older)].floor = snapshots_[size_t(older)].size;
@@ -302,7 +358,8 @@ std::optional<LogArchive::Unarchived> LogArchive::archiveWhatTheSnapshotsKept() 
         writeNote(nullptr, 0, nullptr);
         return std::nullopt;
     }
-    const vbrt::WriteResult r = archiveWhole(rest);
+    const vbrt::WriteResult r =
+        archiveWhole(rest, Source{*newest + 1, s.archivedOf(0), rest.size(), s.fingerprint});
     if (r)
         return std::nullopt;
     givenBack_ = *newest;
@@ -323,8 +380,9 @@ qint64 LogArchive::archivedByContent(const QByteArray& snapshot) {
     const QByteArray recent = readArchive(file.size - length, length);
     if (recent.isEmpty())
         return 0;
-    // Archived whole, and the snapshot could not be emptied after.
-    if (recent.contains(snapshot))
+    // Archived whole, and the snapshot could not be emptied after; or taken by a trim, which
+    // takes the log's text without the line end a snapshot closes with.
+    if (recent.contains(textOf(snapshot)))
         return snapshot.size();
     // The longest start of it, to a line's end, that the archive ends with: what a trim took
     // before the program ended.
@@ -342,6 +400,7 @@ qint64 LogArchive::archivedByContent(const QByteArray& snapshot) {
 void LogArchive::writeNote(const PendingAppend* append, int pendingFile, const Snapshot* pending) {
     Note n;
     n.serial = serial_;
+    n.archiveSize = archiveFile().size;
     if (append)
         n.append = *append;
     const auto add = [&](int k, const Snapshot& s) {
@@ -377,8 +436,34 @@ vbrt::WriteResult LogArchive::writeSnapshot(bool second, const QByteArray& bytes
     if (!r)
         return r;
     snapshots_[size_t(k)] = next;
+    newest_ = k;
+    newestBytes_ = bytes;
     largestSnapshot_ = std::max(largestSnapshot_, qint64(bytes.size()));
     return r;
+}
+
+std::optional<LogArchive::Source> LogArchive::sourceOf(QByteArrayView bytes) const {
+    if (!newest_)
+        return std::nullopt;
+    const Snapshot& s = snapshots_[size_t(*newest_)];
+    // The log's oldest text stands there in it, as far as the log has not changed since.
+    const qint64 at = s.start ? streamArchived_ - *s.start : -1;
+    if (at < 0 || at > newestBytes_.size())
+        return std::nullopt;
+    const QByteArrayView held = QByteArrayView(newestBytes_).sliced(at);
+    const qint64 length =
+        std::mismatch(bytes.begin(), bytes.begin() + std::min(bytes.size(), held.size()),
+                      held.begin())
+            .first -
+        bytes.begin();
+    if (length == 0)
+        return std::nullopt;
+    return Source{*newest_ + 1, at, length, s.fingerprint};
+}
+
+bool LogArchive::snapshotHolds(QByteArrayView bytes) const {
+    const std::optional<Source> source = sourceOf(bytes);
+    return source && source->length == bytes.size();
 }
 
 void LogArchive::keepRoomAside() {
@@ -386,13 +471,18 @@ void LogArchive::keepRoomAside() {
 }
 
 vbrt::WriteResult LogArchive::archiveOldest(const QByteArray& bytes) {
-    return appendOnce(bytes, Reach::Oldest);
+    return appendOnce(bytes, Reach::Oldest, sourceOf(bytes));
+}
+
+vbrt::WriteResult LogArchive::archiveWhole(const QByteArray& bytes) {
+    return archiveWhole(bytes, sourceOf(bytes));
 }
 
 // Once the whole log is archived the disk's room goes first to the archive.
-vbrt::WriteResult LogArchive::archiveWhole(const QByteArray& bytes) {
+vbrt::WriteResult LogArchive::archiveWhole(const QByteArray& bytes,
+                                           const std::optional<Source>& source) {
     const vbrt::WriteResult r =
-        usingTheReserve(bytes.size(), [&] { return appendOnce(bytes, Reach::Whole); });
+        usingTheReserve(bytes.size(), [&] { return appendOnce(bytes, Reach::Whole, source); });
     if (r)
         emptySnapshots();
     return r;
@@ -405,7 +495,8 @@ void LogArchive::logEditedByUser() {
     }
 }
 
-vbrt::WriteResult LogArchive::appendOnce(const QByteArray& bytes, Reach reach) {
+vbrt::WriteResult LogArchive::appendOnce(const QByteArray& bytes, Reach reach,
+                                         const std::optional<Source>& source) {
     ArchiveFile file = archiveFile();
     // Made first, so that the note can name the file the append goes to.
     if (!file.exists) {
@@ -418,8 +509,8 @@ vbrt::WriteResult LogArchive::appendOnce(const QByteArray& bytes, Reach reach) {
                                 file.size,
                                 bytes.size(),
                                 edgeBefore(file.size),
-                                bytes.left(kHeadBytes),
                                 fingerprintOf(bytes.right(kEdgeBytes)),
+                                source,
                                 reach == Reach::Whole};
     // Without the note the append still goes: the next opening then reads off the archive
     // what it has of the snapshots.

@@ -18,13 +18,16 @@ namespace alarmpoint {
 // from the archive. A note beside it (recordarchive.mark) is written before each append and
 // each snapshot, and after each append: it numbers the snapshots in the order they were
 // written, says by what each holds how many of its leading bytes the archive has, and, while
-// an append is under way, where it begins, with the bytes on both sides of that place and the
-// file it goes to. The next opening takes back only an append that is shown to be its own and
-// torn, and archives what the newest snapshot holds beyond what the archive has: after a
-// close, a kill or a power cut at any moment, a trim that left the snapshots as they were, or
-// snapshots that cannot be emptied. A snapshot the note does not know (it could not be
-// written, or a program before it wrote none) is newer than those it knows, and what the
-// archive has of it is read off the archive's end.
+// an append is under way, where it begins, the bytes before that place, the file it goes to
+// and the snapshot that holds its bytes; and the archive's size. The next opening takes back
+// only an append whose every byte on the disk is shown to be its own (torn by a power cut, or
+// zeros where the file system set the size before the data came), and archives what the
+// newest snapshot holds beyond what the archive has: after a close, a kill or a power cut at
+// any moment, a trim that left the snapshots as they were, or snapshots that cannot be
+// emptied. A snapshot the note does not know (it could not be written, or a program before it
+// wrote none) is newer than those it knows, and what the archive has of it is read off the
+// archive's end; so it is of the newest when the archive changed after the note was last
+// written, since the note may then have missed an append it could not tell of.
 //
 // The log is written on a full disk too: room set aside beside the archive while the disk had
 // it (recordarchive.reserve, twice the largest snapshot) is given up, as much as a snapshot or
@@ -69,6 +72,10 @@ public:
     // The whole log to the archive (a query, a close, the end): once this succeeds, all the
     // snapshots hold is archived, and they are emptied as far as they can be.
     vbrt::WriteResult archiveWhole(const QByteArray& bytes);
+    // Whether the newest snapshot holds all these bytes where the log's oldest text stands in
+    // it. An append is known for the program's own byte for byte as far as a snapshot holds
+    // it: a torn append of the whole log is taken back only where one holds all of it.
+    bool snapshotHolds(QByteArrayView bytes) const;
     // The user changed the log's text: where the snapshots' bytes stand in it is no longer
     // known, and the archive's later appends count for them no more.
     void logEditedByUser();
@@ -91,14 +98,25 @@ private:
         qint64 archivedOf(qint64 streamArchived) const;
     };
     struct Note;
+    // Where a snapshot holds an append's first bytes: its file (1: record1.txt, 2:
+    // record2.txt), where they begin in it, how many it holds, and what the whole file holds.
+    struct Source {
+        int file = 0;
+        qint64 offset = 0, length = 0;
+        QByteArray fingerprint;
+    };
     struct PendingAppend;
     enum class Reach { Oldest, Whole };
     enum class AppendFound { Whole, Torn, NotWhole };
 
-    // Whether the archive holds the append under way that the note tells of.
-    static AppendFound findAppend(const PendingAppend& append);
+    // Whether the archive holds the append under way that the note tells of; `held` is its
+    // first bytes as the snapshot it came from holds them.
+    static AppendFound findAppend(const PendingAppend& append, QByteArrayView held);
+    std::optional<Source> sourceOf(QByteArrayView bytes) const;
 
-    vbrt::WriteResult appendOnce(const QByteArray& bytes, Reach reach);
+    vbrt::WriteResult archiveWhole(const QByteArray& bytes, const std::optional<Source>& source);
+    vbrt::WriteResult appendOnce(const QByteArray& bytes, Reach reach,
+                                 const std::optional<Source>& source);
     // A write that a full disk refused is tried again with the room it needs from the
     // reserve, and then with all the reserve has.
     template <class Write> vbrt::WriteResult usingTheReserve(qint64 bytes, Write write);
@@ -116,6 +134,9 @@ private:
     // The bytes the archive took from the front of the log this session.
     qint64 streamArchived_ = 0;
     qint64 largestSnapshot_ = 0;
+    // The snapshot written last this session, and what it holds.
+    std::optional<int> newest_;
+    QByteArray newestBytes_;
     // The snapshot whose text was given back at the opening, and its leading bytes archived.
     std::optional<int> givenBack_;
     vbrt::WriteResult noteRefusal_;

@@ -97,6 +97,9 @@ void MessageLog::keepBounded() {
         return;
     if (box.characterCount() <= 2 * kLogChars)
         return;
+    // The archive may take it again since it was last asked: asked once more before any drop.
+    if (!tryArchive && archiveOldest())
+        return;
     // Past twice the bound the oldest text goes unarchived, and a line says how much. The
     // snapshots no longer follow the log from the archive's end.
     archive_.logEditedByUser();
@@ -130,18 +133,24 @@ vbrt::WriteResult MessageLog::archiveWholeLog() {
     ui::RichTextBox& box = f_.RichTextBox3;
     if (box.TextLength() == 0)
         return {};
-    const vbrt::WriteResult r = archive_.archiveWhole(vbrt::toAnsi(box.Text() + kCrLf));
+    const QByteArray whole = logBytes();
+    if (!archive_.snapshotHolds(whole))
+        writeSnapshot(whole);
+    const vbrt::WriteResult r = archive_.archiveWhole(whole);
     if (r)
         changeLog([](ui::RichTextBox& box) { box.setText(QString()); });
     return r;
 }
 
-QString MessageLog::writeSnapshot() {
+QByteArray MessageLog::logBytes() const {
+    // In the code page the user's other tools read.
+    return vbrt::toAnsi(f_.RichTextBox3.Text() + kCrLf);
+}
+
+QString MessageLog::writeSnapshot(const QByteArray& bytes) {
     ui::RichTextBox& box = f_.RichTextBox3;
     noteUserEdits();
     ownRevision_ = box.Revision();
-    // In the code page the user's other tools read.
-    const QByteArray bytes = vbrt::toAnsi(box.Text() + kCrLf);
     QStringList refusals;
     for (const bool second : {recordToggle, !recordToggle}) {
         if (const vbrt::WriteResult r = archive_.writeSnapshot(second, bytes); !r) {
@@ -149,6 +158,7 @@ QString MessageLog::writeSnapshot() {
             continue;
         }
         snapshotRevision_ = box.Revision();
+        ticksSinceSnapshot_ = 0;
         recordToggle = !second;
         return {};
     }
@@ -159,7 +169,7 @@ MessageLog::Kept MessageLog::giveUpLog() {
     giveUpRefusal_ = archiveWholeLog();
     if (giveUpRefusal_)
         return Kept::Archived;
-    return writeSnapshot().isEmpty() ? Kept::InSnapshot : Kept::Nowhere;
+    return writeSnapshot(logBytes()).isEmpty() ? Kept::InSnapshot : Kept::Nowhere;
 }
 
 void MessageLog::emptyLog() {
@@ -203,7 +213,7 @@ void MessageLog::snapshotWhenDue() {
     if (ticksSinceSnapshot_ < wait)
         return;
     ticksSinceSnapshot_ = 0;
-    if (const QString refused = writeSnapshot(); !refused.isEmpty()) {
+    if (const QString refused = writeSnapshot(logBytes()); !refused.isEmpty()) {
         if (snapshotRefusalTold_)
             return;
         snapshotRefusalTold_ = true;

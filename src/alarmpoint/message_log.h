@@ -83,11 +83,15 @@ private:
     // The oldest quarter of the log and more to the archive and out of the window; false,
     // with the text left in place, when the archive refused it.
     bool archiveOldest();
-    // The whole log to the archive and out of the window; nothing when it is empty.
+    // The whole log to the archive and out of the window; nothing when it is empty. It goes
+    // to a snapshot first unless the newest holds it already, so that an append of it that a
+    // power cut tears is known for the program's own and taken back.
     vbrt::WriteResult archiveWholeLog();
-    // The log as it stands to the snapshot next in turn, or to the other one when that file
-    // refuses it; what the files said, in the user's words, when neither took it.
-    QString writeSnapshot();
+    // The log as it stands, as its snapshots hold it.
+    QByteArray logBytes() const;
+    // The log's bytes to the snapshot next in turn, or to the other one when that file
+    // refuses them; what the files said, in the user's words, when neither took them.
+    QString writeSnapshot(const QByteArray& bytes);
     void snapshotWhenDue();
     void tellNoteRefusal();
     // The user changed the log since the program's last change to it.

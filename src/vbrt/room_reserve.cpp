@@ -3,8 +3,8 @@
 #include "vbrt/disk_calls.h"
 
 #include <QFile>
-#include <QFileInfo>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,30 +33,43 @@ int openPlain(const QString& path, int flags) {
     ::close(fd);
     return -1;
 }
+
+// The room a file holds is its blocks, not its length: a copy made sparse (cp --sparse, rsync
+// -S, tar -S) has the length and none of the room.
+qint64 roomOf(const struct stat& st) {
+    return std::min<qint64>(st.st_size, qint64(st.st_blocks) * 512);
+}
 } // namespace
 
 RoomReserve::RoomReserve(const QString& path) : path_(path) {}
 
 qint64 RoomReserve::size() const {
-    const QFileInfo file(path_);
-    return file.isFile() && !file.isSymLink() ? file.size() : 0;
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path_).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return roomOf(st);
 }
 
 void RoomReserve::growTo(qint64 bytes) {
-    qint64 have = size();
-    if (have >= bytes)
+    if (size() >= bytes)
         return;
     const int fd = openPlain(path_, O_CREAT);
+    struct stat st {};
     if (fd < 0)
         return;
+    ::fstat(fd, &st);
+    qint64 length = st.st_size;
+    // The holes of a sparse file are taken from its start; a whole one grows at its end.
+    qint64 have = roomOf(st) < length ? 0 : length;
     for (qint64 step = kStep; have < bytes && step >= kLeastStep;) {
-        const qint64 length = std::min(step, bytes - have);
-        if (disk::allocate(fd, have, length)) {
-            have += length;
+        const qint64 want = std::min(step, bytes - have);
+        if (disk::allocate(fd, have, want)) {
+            have += want;
+            length = std::max(length, have);
             continue;
         }
         // Whatever a failed step took beyond the size is given back.
-        disk::cutBack(fd, have);
+        disk::cutBack(fd, length);
         step /= 2;
     }
     ::close(fd);

@@ -318,7 +318,9 @@ TEST_F(AlarmWindowTest, TheLogGoesToTheArchiveBeforeItLeavesTheWindow) {
 // lines that reached the disk are in recordarchive.txt once after the next openings, in order;
 // so they are when the snapshots cannot be emptied. A kill is stood at each sync to the disk
 // in turn: from there on the process writes nothing more, and its windows are dropped unclosed.
-// A power cut may also tear the append that the sync was to make safe.
+// A power cut may also tear the append that the sync was to make safe, or leave zeros where
+// its data did not reach the disk: the opening takes that back. What the user did to the
+// archive after it (a note added, a line deleted) is kept, the text appended after it.
 TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
     using alarmpoint::MessageLog;
     const QString archiveFile = MessageLog::kArchiveFile;
@@ -354,9 +356,27 @@ TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
     struct Cut {
         bool killed = false, appendUnsafe = false;
     };
-    const auto cutAt = [&](const Row& row, int killAt, bool torn) {
+    // What a power cut at that sync, and then the user, left of the append.
+    enum class Tear { None, Short, ZerosFromAPoint, AllZeros, ShortThenANote, ALineDeleted };
+    const auto tear = [&](Tear how, qint64 from, qint64 to) {
+        if (how == Tear::None)
+            return;
+        QByteArray bytes = read(archiveFile);
+        const qint64 middle = (from + to) / 2, zeros = how == Tear::AllZeros ? from : middle;
+        if (how == Tear::Short || how == Tear::ShortThenANote)
+            bytes.truncate(middle);
+        if (how == Tear::ZerosFromAPoint || how == Tear::AllZeros)
+            bytes.replace(zeros, to - zeros, QByteArray(to - zeros, '\0'));
+        if (how == Tear::ShortThenANote)
+            bytes += vbrt::toAnsi(QStringLiteral("用户的备注。\r\n"));
+        const qsizetype line = bytes.indexOf('\n', middle) + 1;
+        if (how == Tear::ALineDeleted)
+            bytes.remove(line, bytes.indexOf('\n', line) + 1 - line);
+        write(archiveFile, bytes);
+    };
+    const auto cutAt = [&](const Row& row, int killAt, Tear how) {
         SCOPED_TRACE(row.what);
-        SCOPED_TRACE(testing::Message() << "killed at sync " << killAt << (torn ? ", torn" : ""));
+        SCOPED_TRACE(testing::Message() << "killed at sync " << killAt << ", torn " << int(how));
         for (const QString& name : files())
             QFile::remove(path(name));
         if (!f4().isLoaded())
@@ -385,10 +405,8 @@ TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
         cut.appendUnsafe = cut.appendUnsafe && cut.killed;
         shell::resetAll();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const qint64 archivedAfter = read(archiveFile).size();
-        if (torn) {
-            EXPECT_TRUE(QFile::resize(path(archiveFile), (archivedBefore + archivedAfter) / 2));
-        }
+        tear(how, archivedBefore, read(archiveFile).size());
+        const QByteArray left = read(archiveFile);
 
         // The next start takes away the copy a kill during a snapshot left.
         shell::form1().show();
@@ -398,8 +416,13 @@ TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
             f4().unload();
         }
         const QString archived = vbrt::fromAnsi(read(archiveFile));
-        EXPECT_EQ(archived.count(lines), 1) << archived.left(3000).toStdString();
-        if (row.trim) {
+        // A note or a deleted line keeps what the append brought: its text comes again after.
+        const bool keptAsLeft = how == Tear::ShortThenANote || how == Tear::ALineDeleted;
+        EXPECT_TRUE(read(archiveFile).startsWith(keptAsLeft ? left : left.left(archivedBefore)));
+        EXPECT_FALSE(read(archiveFile).contains('\0'));
+        EXPECT_GE(archived.count(lines), 1) << archived.left(3000).toStdString();
+        EXPECT_LE(archived.count(lines), keptAsLeft ? 2 : 1) << archived.left(3000).toStdString();
+        if (row.trim && !keptAsLeft) {
             EXPECT_EQ(archived.count(filler), 1);
             const QStringList last = archived.split(QStringLiteral("最后的告警。"));
             EXPECT_EQ(QSet<QString>(last.begin(), last.end()).size(), last.size()) << "none twice";
@@ -408,9 +431,11 @@ TEST_F(AlarmWindowTest, TheLogIsArchivedOnceWhereverAKillCutsItsWrites) {
     };
     for (const Row& row : rows) {
         for (int killAt = 1;; ++killAt) {
-            const Cut cut = cutAt(row, killAt, false);
+            const Cut cut = cutAt(row, killAt, Tear::None);
             if (cut.appendUnsafe)
-                cutAt(row, killAt, true);
+                for (Tear how : {Tear::Short, Tear::ZerosFromAPoint, Tear::AllZeros,
+                                 Tear::ShortThenANote, Tear::ALineDeleted})
+                    cutAt(row, killAt, how);
             if (!cut.killed)
                 break;
         }
@@ -518,6 +543,13 @@ TEST_F(AlarmWindowTest, TheNextOpeningsKeepEveryByteWhateverWasDoneToTheFiles) {
         {"a FIFO in the note's place, the snapshots read-only", [&] { lines(last), kill(); },
          [&] { fifo(note), readOnly(rec1), readOnly(rec2); }, last, 1,
          "告警记录的存档标记没有保存，"},
+        {"a trim, then killed, the note lost",
+         [&] {
+             lines(first);
+             f4().log.appendToLog(filler + filler.left(700'000));
+             kill();
+         },
+         [&] { QFile::remove(path(note)); }, first},
         {"a trim cut a long line, and the next opening finds the archive refusing",
          [&] {
              f4().log.appendToLog(filler.left(500'000) + longLine + filler.left(1'400'000));
@@ -601,6 +633,17 @@ TEST_F(AlarmWindowTest, WhileTheArchiveRefusesTheLogKeepsItsTextUpToTwiceItsBoun
     EXPECT_TRUE(log().contains(QRegularExpression(
         QStringLiteral("\r\n[1-9][0-9]* 个字符的较早记录移出了窗口，无法写入文件："))));
     EXPECT_TRUE(log().contains(sent.right(MessageLog::kLogChars))) << "the newest text stays";
+
+    // Refused again until the last eighth before twice the bound, where the archive takes the
+    // text again: it is asked once more before any more text is dropped.
+    const QString kept = QString(log()).remove(refused);
+    const qsizetype sentBefore = sent.size();
+    receiveUpTo(int(sent.size()) + 2 * MessageLog::kLogChars - f.RichTextBox3.characterCount() -
+                MessageLog::kArchiveRetryChars / 2);
+    ASSERT_TRUE(QDir(dir.path()).rmdir(archiveFile));
+    receiveUpTo(int(sent.size()) + MessageLog::kArchiveRetryChars * 4 / 5);
+    EXPECT_EQ(QString(vbrt::fromAnsi(read(archiveFile)) + log()).remove(refused),
+              kept + sent.mid(sentBefore));
 }
 
 // A control character from the server stays in the log and its snapshots; a screen reader

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <memory>
 
 using namespace testing_support;
@@ -19,9 +20,11 @@ namespace {
 
 class AlarmPointOnAFullDisk : public disk::OnSmallDisk<AlarmPointTest> {};
 
-// A full disk takes the log through the room set aside while it had some; a folder where
-// nothing can be written says so once in the log, and the user's close and quit ask before
-// they let the log go. A signal cannot ask.
+// A full disk takes the log through the room set aside while it had some, even when a copy of
+// the folder made that room a hole; a folder where nothing can be written says so once in the
+// log, and the user's close and quit ask before they let the log go. A signal cannot ask. Where
+// only the archive can be written, the next openings see that it changed after the note could
+// last be written, and archive nothing twice.
 TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
     using alarmpoint::MessageLog;
     const QString archiveFile = MessageLog::kArchiveFile;
@@ -32,8 +35,9 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
         vbrt::writeFailedMessage(path(archiveFile), {QStringLiteral("没有写入权限")}) +
         QStringLiteral("\r\n\r\n是否仍然关闭？");
     // Full; full, with another program taking what the log's writes free; full, then free for a
-    // while with the log unchanged, then full again; read-only.
-    enum class Disk { Full, FullAndTaken, FreedAndFilledAgain, ReadOnly };
+    // while with the log unchanged, then full again; full, the room set aside copied sparse
+    // before the start; read-only; all but the archive read-only once the log is in a snapshot.
+    enum class Disk { Full, FullAndTaken, FreedAndFilledAgain, Sparse, ReadOnly, AllButArchive };
     enum class End { Close, Quit, Signal };
     const struct {
         const char* what;
@@ -46,14 +50,18 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
         {"full: a signal", Disk::Full, End::Signal, 0},
         {"full, and what is freed taken: a signal", Disk::FullAndTaken, End::Signal, 0},
         {"freed, and full again: a signal", Disk::FreedAndFilledAgain, End::Signal, 0},
+        {"full, the room set aside copied sparse: the window's close", Disk::Sparse, End::Close, 0},
         {"read-only: the window's close, kept open", Disk::ReadOnly, End::Close, ui::vbNo},
         {"read-only: the window's close, let go", Disk::ReadOnly, End::Close, ui::vbYes},
         {"read-only: the quit, kept open", Disk::ReadOnly, End::Quit, ui::vbNo},
         {"read-only: a signal", Disk::ReadOnly, End::Signal, 0},
+        {"all but the archive read-only: the window's close, then three openings",
+         Disk::AllButArchive, End::Close, 0},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        if (row.disk == Disk::ReadOnly && !disk::permissionsBind())
+        if ((row.disk == Disk::ReadOnly || row.disk == Disk::AllButArchive) &&
+            !disk::permissionsBind())
             continue; // run_on_small_disk runs this as a user for whom permissions bind
         shell::resetAll();
         for (const QString& name : files())
@@ -62,15 +70,27 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
         shell::form1().show();
         open();
         advance(2);
+        if (row.disk == Disk::Sparse) {
+            const QString reserve = path(QStringLiteral("recordarchive.reserve"));
+            const qint64 length = QFileInfo(reserve).size();
+            f4().unload();
+            ASSERT_TRUE(QFile::resize(reserve, 0) && QFile::resize(reserve, length));
+            open();
+        }
 
         std::unique_ptr<disk::LockedFolder> locked;
-        if (row.disk == Disk::ReadOnly) {
+        const auto lock = [&] {
             for (const QString& name : files())
-                QFile::setPermissions(path(name), QFile::ReadOwner | QFile::ReadUser);
+                if (name != archiveFile)
+                    QFile::setPermissions(path(name), QFile::ReadOwner | QFile::ReadUser);
             locked = std::make_unique<disk::LockedFolder>(dir.path());
-        } else {
+        };
+        if (row.disk == Disk::ReadOnly)
+            lock();
+        else if (row.disk == Disk::AllButArchive)
+            write(archiveFile, {});
+        else
             disk::fillLeaving(0);
-        }
         QString lines;
         for (int i = 0; i < 20; ++i) {
             const QString line = QStringLiteral("第%1条：客厅红色告警。\r\n").arg(i);
@@ -82,6 +102,8 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
                 advance(3), disk::unfill(), advance(3), disk::fillLeaving(0);
         }
         advance(3);
+        if (row.disk == Disk::AllButArchive)
+            lock();
         EXPECT_EQ(log().count(QStringLiteral("告警记录的快照没有保存，")),
                   row.disk == Disk::ReadOnly ? 1 : 0)
             << log().toStdString();
@@ -106,6 +128,12 @@ TEST_F(AlarmPointOnAFullDisk, TheLogIsKeptOrTheUserAskedHoweverItEnds) {
         EXPECT_EQ(app::programEnded(), row.end != End::Close && !keptOpen);
         if (keptOpen) {
             EXPECT_TRUE(log().contains(lines));
+        }
+        for (int opening = 0; row.disk == Disk::AllButArchive && opening < 3; ++opening) {
+            shell::resetAll();
+            open();
+            f4().unload();
+            EXPECT_EQ(vbrt::fromAnsi(read(archiveFile)).count(lines), 1) << "opening " << opening;
         }
 
         // With room again, the log comes to the archive once, unless it was let go.
